@@ -1,0 +1,37 @@
+# make run   - install what is missing, build, start the tool against the simulated controller
+# make test  - install what is missing, build, run every test
+# make bench - build and run the benchmarks
+BUILD ?= build
+JOBS  ?= 2
+LOCK  := /tmp/vx5x-build.lock
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	@flock $(LOCK) cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display found. Start the tool under a virtual display instead:"; \
+	  echo "    xvfb-run -a make run"; exit 1; fi
+	cd $(BUILD)/bin && ASAN_OPTIONS=detect_leaks=0 ./vx5x-tool --simulate
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	@if [ -x $(BUILD)/bin/bench_exchange ]; then for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done; \
+	 else echo "No benchmarks built yet."; fi
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what building, testing and screenshots need; quiet when all is there.
+set -euo pipefail
+pkgs=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+      xvfb xauth imagemagick fonts-dejavu-core)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,11 @@
+#include "app/core/AppState.h"
+
+namespace vx {
+
+AppState& app()
+{
+    static AppState state;
+    return state;
+}
+
+} // namespace vx

@@ -1,0 +1,51 @@
+#pragma once
+// Shared program state: one instance for the whole run, read and written by every window.
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace vx {
+
+class IniFile;
+class TSXComm;
+
+struct AppState {
+    QString ExeDir;                 // program folder, ends in '/'
+    int TaalIndex = 0;
+    std::shared_ptr<IniFile> TaalFile;
+    bool TaalGeladen = false;
+    std::shared_ptr<IniFile> ParameterDef;
+    bool ParameterDefGeladen = false;
+    std::shared_ptr<IniFile> ParamNo;
+    bool ParamNoGeladen = false;
+    QString OpenCloseDialoogPath;
+    QString AfdrukFirma, AfdrukType, AfdrukSn;
+    int GrafiekXDiv = 0;
+    int GrafiekYDiv = 0;
+    int GrafiekBronItem = 0;
+    bool GrafiekXHulplijn = false;
+    bool GrafiekYHulplijn = false;
+    QString ApparaatType;
+    int TypeInfoStap = 0;
+    bool ActualAan = false;
+    bool InUitAan = false;
+    bool Simulating = false;        // every COM port leads to the built-in simulator
+
+    // The main window's port and unit number, reachable by every window.
+    TSXComm* SXComm1 = nullptr;
+    std::function<int()> unitNumber = [] { return 0; };
+    // Main window hooks other windows call (refresh of function labels, texts,
+    // stopping the live polling before a modal job).
+    std::function<void()> InputFunctieTeksten = [] {};
+    std::function<void()> OutputFunctieTeksten = [] {};
+    std::function<void()> LezenTeksten = [] {};
+    std::function<void()> TekstFile_Lezen = [] {};
+    std::function<void()> ParameterDef_lezen = [] {};
+};
+
+inline constexpr const char* ProgrammaVersie = "2.04";
+inline constexpr const char* ApplicationTitle = "Talvik Software Tool (RQM50)";
+
+AppState& app();
+
+} // namespace vx

@@ -1,0 +1,70 @@
+#pragma once
+// The byte-level serial line under TSXComm and its worker thread.
+//
+// Error contract: every call that can fail returns false (or ReadResult::Error)
+// and leaves the OS error number in lastError(). Line errors (parity, framing,
+// overrun, break, receive overflow) are not failures: they collect as CE_* flags
+// and are handed out (and cleared) by takeLineErrors().
+//
+// Threads: open/close/setFrame run on the UI thread; purge/write/flush/readByte/
+// takeLineErrors run on the port's worker thread. setFrame may be called while the
+// worker is inside readByte (a baud-rate change on an open port); implementations
+// must allow that. close() must make a pending readByte return promptly.
+#include <cstdint>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vx {
+
+// Line-error flags, bit-compatible with the classic CE_* values.
+enum : uint32_t {
+    CE_RXOVER = 0x0001,
+    CE_OVERRUN = 0x0002,
+    CE_RXPARITY = 0x0004,
+    CE_FRAME = 0x0008,
+    CE_BREAK = 0x0010,
+};
+
+struct LineFrame {
+    int baud = 9600;
+    int dataBits = 8;   // 7 or 8
+    char parity = 'N';  // 'N', 'E' or 'O'
+    int stopBits = 1;   // 1 or 2
+    bool operator==(const LineFrame&) const = default;
+};
+
+class SerialLine {
+public:
+    enum class ReadResult { Byte, Timeout, Error };
+
+    virtual ~SerialLine() = default;
+
+    virtual bool open(const std::string& device) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual bool setFrame(const LineFrame& frame) = 0;
+    // Discard everything not yet sent and everything received but not read.
+    virtual bool purge() = 0;
+    virtual bool write(const uint8_t* data, size_t count) = 0;
+    // Wait until every written byte has left the transmitter.
+    virtual bool flush() = 0;
+    // Wait up to timeoutMs for one byte.
+    virtual ReadResult readByte(uint8_t& byte, int timeoutMs) = 0;
+    virtual uint32_t takeLineErrors() = 0;
+    virtual int lastError() const = 0;
+
+    // The system's message text for an OS error number.
+    static std::string systemMessage(int osError);
+};
+
+// Makes the line for a device path. The path "sim" asks for the built-in
+// simulated controller; that only works after the simulator registered itself.
+std::unique_ptr<SerialLine> createSerialLine(const std::string& devicePath);
+
+using SimLineFactory = std::function<std::unique_ptr<SerialLine>()>;
+void setSimLineFactory(SimLineFactory factory);
+bool simLineAvailable();
+
+} // namespace vx

@@ -1,0 +1,1 @@
+// placeholder so the library target exists until its first unit lands
