@@ -25,6 +25,9 @@ public:
     QStringList sectionNames() const;
     QStringList keys(const QString& section) const;
 
+    // The integer rule of readInteger on a bare text; false leaves value untouched.
+    static bool parseInteger(QStringView text, int& value);
+
     struct Impl;
     ~IniFile();
 private:
