@@ -117,11 +117,16 @@ std::shared_ptr<IniFile> IniFile::load(const QString& path)
     if (f.error() != QFileDevice::NoError)
         return nullptr;
 
+    return fromText(decodeText(bytes));
+}
+
+QString IniFile::decodeText(const QByteArray& bytes)
+{
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
-        text = decodeCp1252(bytes);
-    return fromText(text);
+        return decodeCp1252(bytes);
+    return text;
 }
 
 std::shared_ptr<IniFile> IniFile::fromText(const QString& text)
