@@ -5,6 +5,8 @@
 #include "app/core/SettingsFile.h"
 #include "app/core/Taal.h"
 #include "app/core/UiSeams.h"
+#include "params/ParameterDefs.h"
+#include "params/ValueStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -345,6 +347,8 @@ void TFormMain::FormCreate()
     Disable_checkboxen_status_klemmen();
     m_status[1]->setText(QStringLiteral("Offline"));
     LezenTeksten();
+    ParStatus = 0;
+    SollStatus = 0;
 
     // Only the first argument is looked at, in any case.
     const bool calibrate = !m_options.arguments.isEmpty()
@@ -365,19 +369,8 @@ void TFormMain::TekstFile_Lezen()
     loadTaalFile();
 }
 
-void TFormMain::ParameterDef_lezen()
-{
-    AppState& s = app();
-    s.ParameterDef = IniFile::load(s.ExeDir + QStringLiteral("Parameters.txt"));
-    s.ParameterDefGeladen = s.ParameterDef != nullptr;
-}
-
-void TFormMain::ParamNo_lezen()
-{
-    AppState& s = app();
-    s.ParamNo = IniFile::load(s.ExeDir + QStringLiteral("ParNo.txt"));
-    s.ParamNoGeladen = s.ParamNo != nullptr;
-}
+void TFormMain::ParameterDef_lezen() { vx::ParameterDef_lezen(); }
+void TFormMain::ParamNo_lezen() { vx::ParamNo_lezen(); }
 
 void TFormMain::Disable_checkboxen_status_klemmen()
 {
@@ -532,7 +525,42 @@ void TFormMain::LezenTeksten()
     updateConnectionItems();
 }
 
-void TFormMain::InputFunctieTeksten() {}
-void TFormMain::OutputFunctieTeksten() {}
+void TFormMain::InputFunctieTeksten()
+{
+    AppState& s = app();
+    if (s.ParameterDefGeladen) {
+        for (int i = 1; i <= 8; ++i) {
+            const QStringList items = parOpties(499 + i);
+            // Out of the list (also negative) shows the overflow mark, like the outputs.
+            if (!items.isEmpty()) LabelFunIn[i - 1]->setText(optionText(items, ParWaarden[499 + i]));
+        }
+    }
+    const QString S = QStringLiteral("Main");
+    QString refFijn, ssiJustage, inactief;
+    if (s.TaalGeladen) {
+        refFijn = taal(S, QStringLiteral("K0_RefFijn"), QStringLiteral("Ref fijn"));
+        ssiJustage = taal(S, QStringLiteral("K0_SSIJustage"), QStringLiteral("SSI Justage"));
+        inactief = taal(S, QStringLiteral("K0_Inactief"), QStringLiteral("Inactief"));
+    }
+    auto refText = [&](int mode, int fine, int ssi) {
+        if (ParWaarden[mode] == 0 && ParWaarden[fine] != 0) return refFijn;
+        const int v = ParWaarden[ssi];
+        if (ParWaarden[mode] == 1 && (v == 1 || v == 2 || v == 4)) return ssiJustage;
+        return inactief;
+    };
+    LabelFun_K0_1->setText(refText(200, 223, 229));
+    LabelFun_K0_2->setText(refText(201, 243, 249));
+}
+
+void TFormMain::OutputFunctieTeksten()
+{
+    if (!app().ParameterDefGeladen) return;
+    for (int i = 1; i <= 16; ++i) {
+        const QStringList items = parOpties(281 + i);
+        const qint32 v = ParWaarden[281 + i];
+        if (v >= items.size()) LabelFunUit[i - 1]->setText(QLatin1String(OverflowMark));
+        else if (!items.isEmpty()) LabelFunUit[i - 1]->setText(optionText(items, v));
+    }
+}
 
 } // namespace vx
