@@ -5,6 +5,8 @@
 #include "app/core/SettingsFile.h"
 #include "app/core/Taal.h"
 #include "app/core/UiSeams.h"
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
 
@@ -85,14 +87,32 @@ TFormMain::TFormMain(const MainOptions& options, QWidget* parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     app().FormMain = this;
+    m_port = new TSXComm(this);
+    m_port->setObjectName(QStringLiteral("SXComm1"));
+    // Design settings of the port; the settings file overrides them.
+    m_port->setFrameParitybit(TParityBit::Odd);
+    m_port->setHardware(THardware::PCLabPCL745);
+    m_port->setPortType(TPortType::RS485);
+    m_port->setTransmitDriver(TTransmitDriver::tdRegister7to1);
+    m_port->setReceiveDriver(TReceiveDriver::rdRegister7to2);
+    app().SXComm1 = m_port;
     buildControls();
     buildMenu();
+    buildComponents();
     FormCreate();
 }
 
 TFormMain::~TFormMain()
 {
+    // Close before the components and the port go, so no hand-over reaches a half-destroyed window.
+    try {
+        m_port->Close();
+    } catch (const EComm&) {
+    }
+    m_port->OnActivate = nullptr;
+    m_port->OnDeactivate = nullptr;
     if (app().FormMain == this) app().FormMain = nullptr;
+    if (app().SXComm1 == m_port) app().SXComm1 = nullptr;
 }
 
 void TFormMain::buildControls()
@@ -249,6 +269,13 @@ void TFormMain::buildControls()
         m_status.push_back(panel);
     }
 
+    SimIndicator = new QLabel(QStringLiteral(" SIMULATOR "), bar);
+    SimIndicator->setObjectName(QStringLiteral("SimIndicator"));
+    SimIndicator->setToolTip(QStringLiteral("Every COM port leads to the built-in simulated controller"));
+    SimIndicator->setStyleSheet(QStringLiteral("background:#ffd800; color:black; font-weight:bold;"));
+    SimIndicator->setVisible(false);
+    bar->addPermanentWidget(SimIndicator);
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
@@ -337,6 +364,7 @@ void TFormMain::FormCreate()
     s.TekstFile_Lezen = [this] { TekstFile_Lezen(); };
     s.ParameterDef_lezen = [this] { ParameterDef_lezen(); };
     s.InputFunctieTeksten = [this] { InputFunctieTeksten(); };
+    s.StopPolling = [this] { StopPolling(); };
     s.OutputFunctieTeksten = [this] { OutputFunctieTeksten(); };
 
     Configfile_lezen();
@@ -354,6 +382,7 @@ void TFormMain::FormCreate()
     const bool calibrate = !m_options.arguments.isEmpty()
         && m_options.arguments.constFirst().toLower() == QLatin1String("calibrate");
     CmdCalibratie->setVisible(calibrate);
+    SimIndicator->setVisible(s.Simulating);
 
     Timer1->start();
     adjustSize();
@@ -390,7 +419,11 @@ void TFormMain::closeEvent(QCloseEvent* event)
     m_closing = true;
     Timer1->stop();
     // The port is closed first, so no reply arrives while the files are released.
-    // (port close comes with the connection code)
+    try {
+        m_port->Close();
+    } catch (const EComm& e) {
+        showError(this, QLatin1String(ApplicationTitle), e.text());
+    }
     AppState& s = app();
     s.ParameterDef.reset();
     s.ParameterDefGeladen = false;
@@ -410,13 +443,13 @@ void TFormMain::Exit1Click() { close(); }
 
 void TFormMain::Par11Click()
 {
-    app().StopPolling();
+    StopPolling();
     runOpener(QStringLiteral("Par11"));
 }
 
 void TFormMain::Par21Click()
 {
-    app().StopPolling();
+    StopPolling();
     runOpener(QStringLiteral("Par21"));
 }
 
@@ -445,7 +478,7 @@ namespace vx {
 
 bool TFormMain::portOpen() const
 {
-    return false;
+    return m_port && m_port->Active();
 }
 
 void TFormMain::updateConnectionItems()

@@ -19,7 +19,9 @@ class QTimer;
 namespace vx {
 
 class SettingsFile;
+class TPX400Protocol;
 class TSXComm;
+struct TCommError;
 
 struct MainOptions {
     QString exeDir;          // folder of the program's files, ending in '/'; empty: the executable's
@@ -60,6 +62,16 @@ protected:
 
 public slots:
     void FormCreate();
+    // Connection and live monitor.
+    void CmdSelectUnitClick();
+    void SXComm1Activate();
+    void SXComm1Deactivate();
+    void ActualActief();
+    void InUitActief();
+    void CmdResetErrorClick();
+    void CmdTerminalZendenClick();
+    void Timer1Timer();
+    void StopPolling();
     void Exit1Click();
     void Par11Click();
     void Par21Click();
@@ -82,6 +94,10 @@ private:
     void runOpener(const QString& actionName);
     void updateConnectionItems();
     bool portOpen() const;
+    void buildComponents();
+    void PX400UnitSelectComError(const TCommError& error);
+    void showLiveValue(QLabel* panel, const QByteArray& reply, int decimals, const char* unit);
+    void setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word);
     void readPortSettings(const SettingsFile& ini);
     void writePortSettings(SettingsFile& ini);
 
@@ -138,6 +154,23 @@ public:
     QString TxtCmdComOpen, TxtCmdComClose, TxtCmdIO_ON, TxtCmdIO_OFF;
     QString TxtCmdActual_ON, TxtCmdActual_OFF, TxtPanelTekst0, TxtPanelTekst1;
     QString ErrorIndicator;
+    QLabel* SimIndicator = nullptr;
+
+    // The thirteen protocol components of the live monitor.
+    TPX400Protocol* PX400UnitSelect = nullptr;
+    TPX400Protocol* PX400TypeInfo = nullptr;
+    TPX400Protocol* PX400ActPos1 = nullptr;
+    TPX400Protocol* PX400ActPos2 = nullptr;
+    TPX400Protocol* PX400PosVerschil = nullptr;
+    TPX400Protocol* PX400Snelheid1 = nullptr;
+    TPX400Protocol* PX400Snelheid2 = nullptr;
+    TPX400Protocol* PX400Spanning = nullptr;
+    TPX400Protocol* PX400Stroom = nullptr;
+    TPX400Protocol* PX400_in = nullptr;
+    TPX400Protocol* PX400_uit = nullptr;
+    TPX400Protocol* PX400ReadError = nullptr;
+    TPX400Protocol* PX400ResetError = nullptr;
+    TPX400Protocol* PX400Protocol1 = nullptr;
 };
 
 } // namespace vx

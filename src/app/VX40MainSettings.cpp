@@ -3,6 +3,7 @@
 
 #include "app/core/AppState.h"
 #include "app/core/SettingsFile.h"
+#include "comm/SXComm.h"
 
 #include <QSpinBox>
 
@@ -64,7 +65,43 @@ bool TFormMain::ProgrammaInstellingen_opslaan()
     return true;
 }
 
-void TFormMain::readPortSettings(const SettingsFile& ini) {}
-void TFormMain::writePortSettings(SettingsFile& ini) {}
+void TFormMain::readPortSettings(const SettingsFile& ini)
+{
+    // The setters adjust one another, so the order is part of the meaning; each
+    // gets the low eight bits and clamps what its enumeration does not know.
+    TSXComm& p = *m_port;
+    auto low8 = [&](const char* key, int def) { return ini.readInteger(kSerieel, QLatin1String(key), def) & 0xFF; };
+    p.setBaudrateIndex(low8("baudrate", 6));
+    p.setFrameDatabitsIndex(low8("databit", 1));
+    p.setFrameParitybitIndex(low8("parity", 1));
+    p.setFrameStopbitsIndex(low8("stopbit", 0));
+    p.setHardwareIndex(low8("hardware", 2));
+    p.setPortAddressIndex(low8("portaddr", 3));
+    p.setPortNameIndex(low8("portname", 0));
+    p.setPortTypeIndex(low8("porttype", 0));
+    p.setReceiveDriverIndex(low8("receivedrv", 0));
+    p.setTransmitDriverIndex(low8("transmitdrv", 3));
+
+    // Where each COM name leads on this machine (e.g. COM1=/dev/ttyUSB0).
+    for (int n = 1; n <= 16; ++n) {
+        const QString path = ini.readString(QStringLiteral("Poorten"), QStringLiteral("COM%1").arg(n), QString());
+        if (!path.isEmpty() && !app().Simulating) setPortDevicePath(n, path.toStdString());
+    }
+}
+
+void TFormMain::writePortSettings(SettingsFile& ini)
+{
+    const TSXComm& p = *m_port;
+    ini.writeInteger(kSerieel, QStringLiteral("baudrate"), int(p.Baudrate()));
+    ini.writeInteger(kSerieel, QStringLiteral("databit"), int(p.FrameDatabits()));
+    ini.writeInteger(kSerieel, QStringLiteral("parity"), int(p.FrameParitybit()));
+    ini.writeInteger(kSerieel, QStringLiteral("stopbit"), int(p.FrameStopbits()));
+    ini.writeInteger(kSerieel, QStringLiteral("hardware"), int(p.Hardware()));
+    ini.writeInteger(kSerieel, QStringLiteral("portaddr"), int(p.PortAddress()));
+    ini.writeInteger(kSerieel, QStringLiteral("portname"), int(p.PortName()));
+    ini.writeInteger(kSerieel, QStringLiteral("porttype"), int(p.PortType()));
+    ini.writeInteger(kSerieel, QStringLiteral("receivedrv"), int(p.ReceiveDriver()));
+    ini.writeInteger(kSerieel, QStringLiteral("transmitdrv"), int(p.TransmitDriver()));
+}
 
 } // namespace vx
