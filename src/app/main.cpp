@@ -1,5 +1,6 @@
 // Program entry: one instance per desktop, then the main window.
 #include "app/VX40Main.h"
+#include "app/WindowRegistry.h"
 #include "app/core/AppState.h"
 
 #include <QApplication>
@@ -65,6 +66,7 @@ int main(int argc, char** argv)
     vx::MainOptions options;
     options.arguments = args;
     vx::TFormMain mainWindow(options);
+    vx::createRegisteredWindows(mainWindow);
 
     QLocalServer server;
     QLocalServer::removeServer(key);  // a stale socket from a crashed run
