@@ -66,18 +66,18 @@ par[2] = opt(("Pariteit", "Parity", "Parität"),
 par[3] = opt(("Stopbits", "Stop bits", "Stoppbits"), (["1", "2"],) * 3, 0)
 par[4] = opt(("Databits", "Data bits", "Datenbits"), (["7", "8"],) * 3, 1)
 par[5] = num(("Antwoordvertraging (ms)", "Reply delay (ms)", "Antwortverzögerung (ms)"), 0, 0, 100, 2)
-par[6] = num(("Bewaking communicatie (0,1 s)", "Comms watchdog (0.1 s)", "Komm.-Überwachung (0,1 s)"),
+par[6] = num(("Bewaking comm. (0,1 s)", "Comms watchdog (0.1 s)", "Komm.-Überw. (0,1 s)"),
              0, 0, 600, 0)
 par[7] = opt(("Interface", "Interface", "Schnittstelle"),
              (["RS 232", "RS 422", "RS 485"],) * 3, 2)
-par[8] = opt(("Checksum test bij start", "Checksum test at start-up", "Prüfsummentest beim Start"), OFF_ON, 1)
+par[8] = opt(("Checksum test bij start", "Checksum test at start", "Prüfsummentest b. Start"), OFF_ON, 1)
 par[9] = opt(("Reactie op fout", "Reaction to error", "Reaktion auf Fehler"),
              (["Alle uitgangen uit", "Nokuitgangen uit", "Uitgangen houden"],
               ["All outputs off", "Cam outputs off", "Hold outputs"],
               ["Alle Ausgänge aus", "Nockenausgänge aus", "Ausgänge halten"]), 0)
-par[10] = opt(("Fout automatisch resetten", "Automatic error reset", "Fehler automatisch quittieren"), NO_YES, 0)
+par[10] = opt(("Fout autom. resetten", "Automatic error reset", "Fehler autom. quittieren"), NO_YES, 0)
 par[11] = num(("Scantijd nokken (µs)", "Cam scan time (µs)", "Nockenzykluszeit (µs)"), 0, 100, 2000, 250)
-par[12] = num(("Inschakelvertraging uitg. (ms)", "Output power-up delay (ms)", "Einschaltverzög. Ausg. (ms)"),
+par[12] = num(("Startvertraging uitg. (ms)", "Output start delay (ms)", "Startverzög. Ausg. (ms)"),
               0, 0, 10000, 500)
 par[13] = opt(("Eenheid positie", "Position unit", "Positionseinheit"),
               (["mm", "inch", "graden", "incrementen"], ["mm", "inch", "degrees", "increments"],
@@ -85,9 +85,9 @@ par[13] = opt(("Eenheid positie", "Position unit", "Positionseinheit"),
 
 # --- Advance of outputs 1..16 (ms, three decimals) ----------------------------
 for o in range(1, 17):
-    par[19 + o] = num(("Vervroeging uitgang %d (ms)" % o, "Advance output %d (ms)" % o,
-                       "Vorhaltezeit Ausgang %d (ms)" % o), 3, 0, 99999, 0)
-par[36] = opt(("Snelheidsbron vervroeging", "Velocity source of advance", "Geschw.-Quelle Vorhalt"), AXES, 0)
+    par[19 + o] = num(("Vervroeging uitg. %d (ms)" % o, "Advance output %d (ms)" % o,
+                       "Vorhalt Ausgang %d (ms)" % o), 3, 0, 99999, 0)
+par[36] = opt(("Snelheidsbron vervroeg.", "Advance velocity source", "Geschw.-Quelle Vorhalt"), AXES, 0)
 
 # --- Axes 1 and 2 -------------------------------------------------------------
 ENC = (["Uit", "Incrementeel", "SSI absoluut"], ["Off", "Incremental", "SSI absolute"],
@@ -95,8 +95,9 @@ ENC = (["Uit", "Incrementeel", "SSI absoluut"], ["Off", "Incremental", "SSI abso
 
 
 def axis(base, a, enc_default):
-    def n(nl, en, de):
-        return ("As %d: %s" % (a, nl), "Axis %d: %s" % (a, en), "Achse %d: %s" % (a, de))
+    # The menu (Axis 1 > Encoder) names the axis; the grid has room for ~24 characters.
+    def n(*names):
+        return tuple(t[0].upper() + t[1:] for t in names)
     par[base + 0] = opt(n("encodertype", "encoder type", "Gebertyp"), ENC, enc_default)
     par[base + 1] = opt(n("telfactor incr.", "incr. evaluation", "Inkr.-Auswertung"),
                         (["x1", "x2", "x4"],) * 3, 2)
@@ -140,16 +141,16 @@ for c in range(1, 41):
 # --- Reference inputs K0-1 and K0-2 -------------------------------------------
 REFMODE = (["Fijnreferentie", "SSI justage"], ["Fine reference", "SSI adjustment"],
            ["Feinreferenz", "SSI Justage"])
-par[200] = opt(("Functie ref.-ingang K0-1", "Function ref. input K0-1", "Funktion Ref.-Eingang K0-1"),
+par[200] = opt(("Functie ref.-ingang K0-1", "Function ref. input K0-1", "Funktion Ref.-Eing. K0-1"),
                REFMODE, 0)
-par[201] = opt(("Functie ref.-ingang K0-2", "Function ref. input K0-2", "Funktion Ref.-Eingang K0-2"),
+par[201] = opt(("Functie ref.-ingang K0-2", "Function ref. input K0-2", "Funktion Ref.-Eing. K0-2"),
                REFMODE, 0)
 par[203] = num(("Decimalen posities", "Decimals of positions", "Nachkommast. Positionen"), 0, 0, 4, 2)
 
 
 def reference(base, k, axis_default, fine_default):
-    def n(nl, en, de):
-        return ("K0-%d: %s" % (k, nl), "K0-%d: %s" % (k, en), "K0-%d: %s" % (k, de))
+    def n(*names):
+        return tuple(t[0].upper() + t[1:] for t in names)
     par[base + 0] = opt(n("as", "axis", "Achse"), AXES, axis_default)
     par[base + 1] = num(n("ingangsfilter (ms)", "input filter (ms)", "Eingangsfilter (ms)"), 0, 0, 100, 1)
     par[base + 2] = pos(n("referentiepositie", "reference position", "Referenzposition"))
@@ -178,10 +179,10 @@ reference(220, 1, 0, 1)
 reference(240, 2, 1, 0)
 
 # --- Monitoring -------------------------------------------------------------
-par[205] = opt(("Bewaking positieverschil", "Position difference check", "Überw. Positionsdifferenz"),
+par[205] = opt(("Bewaking posverschil", "Pos. difference check", "Überw. Pos.-Differenz"),
                OFF_ON, 0)
 par[206] = pos(("Max. positieverschil", "Max. position difference", "Max. Positionsdifferenz"), 0, MAXPOS, 1000)
-par[207] = num(("Vertraging posverschil (ms)", "Pos. difference delay (ms)", "Verzög. Pos.-Differenz (ms)"),
+par[207] = num(("Vertraging posverschil", "Pos. difference delay", "Verzög. Pos.-Differenz"),
                0, 0, 10000, 100)
 par[208] = opt(("Contact eindschakelaars", "Limit switch contacts", "Kontakt Endschalter"),
                (["Verbreek (NC)", "Maak (NO)"], ["Normally closed", "Normally open"],
@@ -192,7 +193,7 @@ par[210] = pos(("Stilstandsvenster", "Standstill window", "Stillstandsfenster"),
 par[211] = num(("Stilstandstijd (ms)", "Standstill time (ms)", "Stillstandszeit (ms)"), 0, 0, 10000, 200)
 par[212] = opt(("Bewaking max. snelheid", "Max. velocity check", "Überw. max. Geschw."), OFF_ON, 0)
 par[260] = opt(("Bewaking voeding", "Supply monitoring", "Überw. Versorgung"), OFF_ON, 1)
-par[261] = num(("Min. voedingsspanning (V)", "Min. supply voltage (V)", "Min. Versorgungssp. (V)"),
+par[261] = num(("Min. voedingsspann. (V)", "Min. supply voltage (V)", "Min. Versorgungssp. (V)"),
                1, 100, 300, 190)
 par[262] = num(("Max. temperatuur (°C)", "Max. temperature (°C)", "Max. Temperatur (°C)"), 0, 40, 85, 70)
 
@@ -204,13 +205,13 @@ par[281] = opt(("Bron analoge uitgang", "Analogue output source", "Quelle Analog
                 ["Velocity axis 1", "Velocity axis 2", "Position axis 1", "Position axis 2", "Position difference"],
                 ["Geschw. Achse 1", "Geschw. Achse 2", "Position Achse 1", "Position Achse 2",
                  "Positionsdifferenz"]), 0)
-par[270] = pos(("Analoog: waarde bij max.", "Analogue: value at full scale", "Analog: Wert bei Vollausst."),
+par[270] = pos(("Waarde bij max. uitsturing", "Value at full scale", "Wert bei Vollaussteuerung"),
                1, MAXPOS, 100000)
-par[271] = pos(("Analoog: offset", "Analogue: offset", "Analog: Offset"))
-par[272] = opt(("Analoog: stroombereik", "Analogue: current range", "Analog: Strombereich"),
+par[271] = pos(("Offset", "Offset", "Offset"))
+par[272] = opt(("Stroombereik", "Current range", "Strombereich"),
                (["0-20 mA", "4-20 mA"],) * 3, 1)
-par[273] = num(("Analoog: filter (ms)", "Analogue: filter (ms)", "Analog: Filter (ms)"), 0, 0, 1000, 0)
-par[274] = opt(("Analoog: bij fout", "Analogue: on error", "Analog: bei Fehler"),
+par[273] = num(("Filter (ms)", "Filter (ms)", "Filter (ms)"), 0, 0, 1000, 0)
+par[274] = opt(("Bij fout", "On error", "Bei Fehler"),
                (["Houden", "Nul"], ["Hold", "Zero"], ["Halten", "Null"]), 1)
 
 # --- Outputs: function 1..16, polarity --------------------------------------
@@ -230,7 +231,7 @@ for o in range(1, 17):
         par[281 + o] = opt(names, OUTFUN, default)
     else:
         par[281 + o] = redirect(names, 282, len(OUTFUN[0]), default)
-par[298] = num(("Uitgangen inverteren (bitmasker)", "Output inversion (bit mask)", "Ausgänge invertieren (Maske)"),
+par[298] = num(("Uitg. inverteren (masker)", "Invert outputs (mask)", "Ausg. invertieren (Maske)"),
                0, 0, 65535, 0)
 
 # --- Cams: function, source, start/end selection, output ---------------------
@@ -822,8 +823,207 @@ def gen_texts():
         write("Taal%d.ini" % lang, lines)
 
 
+
+# =============================================================================
+# Error-number help documents. (number, title, cause, remedy) per language.
+# =============================================================================
+ERRORS = [
+    (1, ("SSI-fout as 1", "SSI error axis 1", "SSI-Fehler Achse 1"),
+     ("De SSI-gever van as 1 geeft geen geldige gegevens: geen klok- of datasignaal, het foutbit van de gever is gezet, of het aantal databits klopt niet.",
+      "The SSI encoder of axis 1 delivers no valid data: no clock or data signal, the encoder's error bit is set, or the number of data bits is wrong.",
+      "Der SSI-Geber der Achse 1 liefert keine gültigen Daten: kein Takt- oder Datensignal, das Fehlerbit des Gebers ist gesetzt oder die Anzahl Datenbits stimmt nicht."),
+     ("Kabel en voeding van de gever controleren. Parameters 40 en 45 tot 49 vergelijken met het typeplaatje van de gever. Bij lange kabels een lagere SSI-klokfrequentie kiezen (parameter 47).",
+      "Check the encoder cable and supply. Compare parameters 40 and 45 to 49 with the encoder's type plate. With long cables choose a lower SSI clock rate (parameter 47).",
+      "Kabel und Versorgung des Gebers prüfen. Parameter 40 und 45 bis 49 mit dem Typenschild des Gebers vergleichen. Bei langen Kabeln eine niedrigere SSI-Taktfrequenz wählen (Parameter 47).")),
+    (2, ("SSI-fout as 2", "SSI error axis 2", "SSI-Fehler Achse 2"),
+     ("Als fout 1, voor de gever van as 2.", "As error 1, for the encoder of axis 2.", "Wie Fehler 1, für den Geber der Achse 2."),
+     ("Als fout 1; de parameters zijn 60 en 65 tot 69, de klokfrequentie parameter 67.",
+      "As error 1; the parameters are 60 and 65 to 69, the clock rate parameter 67.",
+      "Wie Fehler 1; die Parameter sind 60 und 65 bis 69, die Taktfrequenz Parameter 67.")),
+    (3, ("Encoderfout as 1", "Encoder error axis 1", "Geberfehler Achse 1"),
+     ("De bewaking van de incrementele gever van as 1 meldt een kabelbreuk, ontbrekende of te snelle signalen.",
+      "The monitoring of the incremental encoder of axis 1 reports a broken cable, missing signals or signals that come too fast.",
+      "Die Überwachung des Inkrementalgebers der Achse 1 meldet einen Kabelbruch, fehlende oder zu schnelle Signale."),
+     ("Kabel, stekker en afscherming controleren; de gever vervangen als de fout blijft. Parameter 58 zet de bewaking uit, maar alleen voor tests.",
+      "Check cable, connector and shielding; replace the encoder if the error persists. Parameter 58 switches the monitoring off, for tests only.",
+      "Kabel, Stecker und Schirmung prüfen; den Geber tauschen, wenn der Fehler bleibt. Parameter 58 schaltet die Überwachung ab, nur für Tests.")),
+    (4, ("Encoderfout as 2", "Encoder error axis 2", "Geberfehler Achse 2"),
+     ("Als fout 3, voor as 2.", "As error 3, for axis 2.", "Wie Fehler 3, für Achse 2."),
+     ("Als fout 3; de bewaking staat in parameter 78.", "As error 3; the monitoring is parameter 78.",
+      "Wie Fehler 3; die Überwachung ist Parameter 78.")),
+    (5, ("Positieverschil te groot", "Position difference too large", "Positionsdifferenz zu groß"),
+     ("Het verschil tussen positie 1 en positie 2 is langer dan de vertraging (parameter 207) groter dan het maximum (parameter 206): sleepfout, slippende koppeling of verkeerde schaalfactor.",
+      "The difference between position 1 and position 2 has stayed above its maximum (parameter 206) for longer than the delay (parameter 207): following error, slipping coupling or wrong scaling.",
+      "Die Differenz zwischen Position 1 und Position 2 lag länger als die Verzögerung (Parameter 207) über dem Maximum (Parameter 206): Schleppfehler, rutschende Kupplung oder falsche Skalierung."),
+     ("Mechaniek en koppelingen controleren. Schaalfactoren (parameters 43/44 en 63/64) en offsets nakijken. Pas daarna de fout resetten.",
+      "Check the mechanics and couplings. Check the scaling (parameters 43/44 and 63/64) and the offsets. Only then reset the error.",
+      "Mechanik und Kupplungen prüfen. Skalierung (Parameter 43/44 und 63/64) und Offsets prüfen. Erst dann den Fehler quittieren.")),
+    (6, ("Software-eindschakelaar as 1", "Software limit axis 1", "Software-Endschalter Achse 1"),
+     ("Positie 1 ligt buiten de grenzen van de parameters 53 en 54 (bewaking aan met parameter 55).",
+      "Position 1 lies outside the limits of parameters 53 and 54 (monitoring switched on by parameter 55).",
+      "Position 1 liegt außerhalb der Grenzen aus Parameter 53 und 54 (Überwachung mit Parameter 55 eingeschaltet)."),
+     ("As binnen het bereik terugbrengen en de fout resetten. Bij een verschoven nulpunt de referentie of de offset (parameter 51) controleren.",
+      "Move the axis back into range and reset the error. If the zero point has shifted, check the reference or the offset (parameter 51).",
+      "Achse in den Bereich zurückfahren und den Fehler quittieren. Bei verschobenem Nullpunkt Referenz oder Offset (Parameter 51) prüfen.")),
+    (7, ("Software-eindschakelaar as 2", "Software limit axis 2", "Software-Endschalter Achse 2"),
+     ("Als fout 6, voor as 2 (parameters 73, 74 en 75).", "As error 6, for axis 2 (parameters 73, 74 and 75).",
+      "Wie Fehler 6, für Achse 2 (Parameter 73, 74 und 75)."),
+     ("Als fout 6; de offset is parameter 71.", "As error 6; the offset is parameter 71.", "Wie Fehler 6; der Offset ist Parameter 71.")),
+    (8, ("Eindschakelaar bereikt", "Limit switch reached", "Endschalter angefahren"),
+     ("Een ingang met de functie eindschakelaar (parameters 500 tot 507) is actief, of de draad naar een verbreekcontact is onderbroken.",
+      "An input with a limit switch function (parameters 500 to 507) is active, or the wire to a normally closed contact is broken.",
+      "Ein Eingang mit Endschalterfunktion (Parameter 500 bis 507) ist aktiv, oder die Leitung zu einem Öffner ist unterbrochen."),
+     ("As van de eindschakelaar afbewegen, bedrading controleren, dan de fout resetten. Parameter 208 bepaalt verbreek- of maakcontact.",
+      "Move the axis off the limit switch, check the wiring, then reset the error. Parameter 208 selects normally closed or normally open contacts.",
+      "Achse vom Endschalter wegfahren, Verdrahtung prüfen, dann den Fehler quittieren. Parameter 208 wählt Öffner oder Schließer.")),
+    (9, ("EEPROM-fout", "EEPROM error", "EEPROM-Fehler"),
+     ("Het EEPROM met de parameters kan niet gelezen of beschreven worden.",
+      "The EEPROM holding the parameters cannot be read or written.",
+      "Das EEPROM mit den Parametern kann nicht gelesen oder beschrieben werden."),
+     ("Besturing uit- en weer inschakelen. Blijft de fout, dan eerst een backup maken (voor zover mogelijk) en de besturing ter reparatie sturen.",
+      "Switch the controller off and on again. If the error remains, make a backup if still possible and send the controller for repair.",
+      "Steuerung aus- und wieder einschalten. Bleibt der Fehler, wenn möglich eine Sicherung erstellen und die Steuerung zur Reparatur einschicken.")),
+    (10, ("Parameter checksum fout", "Parameter checksum error", "Parameter-Prüfsummenfehler"),
+     ("De parameters in het EEPROM passen niet bij de opgeslagen checksum (parameter 511), bijvoorbeeld na een spanningsonderbreking tijdens het opslaan.",
+      "The parameters in the EEPROM do not match the stored checksum (parameter 511), for example after a power failure while saving.",
+      "Die Parameter im EEPROM passen nicht zur gespeicherten Prüfsumme (Parameter 511), zum Beispiel nach einem Spannungsausfall beim Speichern."),
+     ("Parameters opnieuw zenden (uit een bestand of backup) en laden; de besturing berekent daarbij de checksum opnieuw.",
+      "Send the parameters again (from a file or backup) and load them; the controller then computes the checksum anew.",
+      "Parameter erneut senden (aus Datei oder Sicherung) und übernehmen; die Steuerung berechnet dabei die Prüfsumme neu.")),
+    (11, ("Communicatiefout", "Communication error", "Kommunikationsfehler"),
+     ("De besturing heeft een pariteits-, frame- of overloopfout ontvangen, of de communicatiebewaking (parameter 6) is afgelopen.",
+      "The controller received a parity, framing or overrun error, or the communication watchdog (parameter 6) has expired.",
+      "Die Steuerung hat einen Paritäts-, Rahmen- oder Überlauffehler empfangen, oder die Kommunikationsüberwachung (Parameter 6) ist abgelaufen."),
+     ("Baudrate, pariteit en stopbits van pc en besturing vergelijken (parameters 1 tot 4). RS485-afsluiting en afscherming controleren.",
+      "Compare baud rate, parity and stop bits of PC and controller (parameters 1 to 4). Check the RS485 termination and shielding.",
+      "Baudrate, Parität und Stoppbits von PC und Steuerung vergleichen (Parameter 1 bis 4). RS485-Abschluss und Schirmung prüfen.")),
+    (12, ("Voedingsspanning te laag", "Supply voltage too low", "Versorgungsspannung zu niedrig"),
+     ("De voedingsspanning is onder het minimum van parameter 261 gezakt.",
+      "The supply voltage has dropped below the minimum of parameter 261.",
+      "Die Versorgungsspannung ist unter das Minimum aus Parameter 261 gefallen."),
+     ("Voeding en aansluitingen meten; de fout resetten zodra de spanning weer goed is.",
+      "Measure the supply and its connections; reset the error once the voltage is right again.",
+      "Versorgung und Anschlüsse messen; den Fehler quittieren, sobald die Spannung wieder stimmt.")),
+    (13, ("Temperatuur te hoog", "Temperature too high", "Temperatur zu hoch"),
+     ("De inwendige temperatuur is hoger dan parameter 262.", "The internal temperature exceeds parameter 262.",
+      "Die Innentemperatur liegt über Parameter 262."),
+     ("Ventilatie van de kast controleren en de besturing laten afkoelen.", "Check the cabinet ventilation and let the controller cool down.",
+      "Belüftung des Schaltschranks prüfen und die Steuerung abkühlen lassen.")),
+    (14, ("Max. snelheid as 1 overschreden", "Max. velocity axis 1 exceeded", "Max. Geschwindigkeit Achse 1 überschritten"),
+     ("Snelheid 1 is hoger dan parameter 59 (bewaking aan met parameter 212).",
+      "Velocity 1 exceeds parameter 59 (monitoring switched on by parameter 212).",
+      "Geschwindigkeit 1 liegt über Parameter 59 (Überwachung mit Parameter 212 eingeschaltet)."),
+     ("Machine controleren; bij een storende gever eerst de fouten 1 en 3 uitsluiten.",
+      "Check the machine; with a faulty encoder rule out errors 1 and 3 first.",
+      "Maschine prüfen; bei gestörtem Geber zuerst die Fehler 1 und 3 ausschließen.")),
+    (15, ("Max. snelheid as 2 overschreden", "Max. velocity axis 2 exceeded", "Max. Geschwindigkeit Achse 2 überschritten"),
+     ("Als fout 14, voor as 2 (parameter 79).", "As error 14, for axis 2 (parameter 79).", "Wie Fehler 14, für Achse 2 (Parameter 79)."),
+     ("Als fout 14; fouten 2 en 4 uitsluiten.", "As error 14; rule out errors 2 and 4.", "Wie Fehler 14; Fehler 2 und 4 ausschließen.")),
+    (16, ("Referentiecorrectie K0-1 te groot", "Reference correction K0-1 too large", "Referenzkorrektur K0-1 zu groß"),
+     ("Bij de fijnreferentie via K0-1 was de correctie groter dan parameter 227.",
+      "At the fine reference through K0-1 the correction was larger than parameter 227.",
+      "Bei der Feinreferenz über K0-1 war die Korrektur größer als Parameter 227."),
+     ("Referentieschakelaar, referentiepositie (parameter 222) en schaalfactor controleren.",
+      "Check the reference switch, the reference position (parameter 222) and the scaling.",
+      "Referenzschalter, Referenzposition (Parameter 222) und Skalierung prüfen.")),
+    (17, ("Referentiecorrectie K0-2 te groot", "Reference correction K0-2 too large", "Referenzkorrektur K0-2 zu groß"),
+     ("Als fout 16, voor K0-2 (parameter 247).", "As error 16, for K0-2 (parameter 247).", "Wie Fehler 16, für K0-2 (Parameter 247)."),
+     ("Als fout 16; de referentiepositie is parameter 242.", "As error 16; the reference position is parameter 242.",
+      "Wie Fehler 16; die Referenzposition ist Parameter 242.")),
+    (18, ("Ongeldige parametercombinatie", "Invalid parameter combination", "Ungültige Parameterkombination"),
+     ("Bij het laden van de parameters ('Laad par') vond de besturing een waarde die niet bij de andere past, bijvoorbeeld noemer 0 of minimum groter dan maximum. De melding van het laden noemt het parameternummer.",
+      "When loading the parameters ('Laad par') the controller found a value that does not fit the others, for example a denominator of 0 or a minimum above the maximum. The loading message names the parameter number.",
+      "Beim Übernehmen der Parameter ('Laad par') fand die Steuerung einen Wert, der nicht zu den anderen passt, zum Beispiel Nenner 0 oder Minimum größer als Maximum. Die Meldung nennt die Parameternummer."),
+     ("Genoemde parameter corrigeren, opnieuw zenden en laden.", "Correct the parameter named, send and load again.",
+      "Genannten Parameter korrigieren, erneut senden und übernehmen.")),
+    (19, ("Ongeldige nokdefinitie", "Invalid cam definition", "Ungültige Nockendefinition"),
+     ("Een actieve nok heeft een aanvang of einde buiten het modulobereik, een sollwert-selectie naar een niet bestaande sollwert of een uitgang buiten 1 tot 16.",
+      "An active cam has a start or end outside the modulo range, a setpoint selection that names no setpoint, or an output outside 1 to 16.",
+      "Eine aktive Nocke hat Anfang oder Ende außerhalb des Modulobereichs, eine Sollwertauswahl ohne Sollwert oder einen Ausgang außerhalb 1 bis 16."),
+     ("In het nokkenoverzicht de nok opzoeken en zijn parameters (groep 8) of de sollwerten corrigeren.",
+      "Find the cam in the cam overview and correct its parameters (group 8) or the setpoints.",
+      "Die Nocke in der Nockenübersicht suchen und ihre Parameter (Gruppe 8) oder die Sollwerte korrigieren.")),
+    (20, ("Analoge uitgang overbelast", "Analogue output overloaded", "Analogausgang überlastet"),
+     ("De analoge uitgang is kortgesloten (spanning) of onderbroken (stroom), of de kalibratiewaarden zijn ongeldig.",
+      "The analogue output is short-circuited (voltage) or open (current), or its calibration values are invalid.",
+      "Der Analogausgang ist kurzgeschlossen (Spannung) oder unterbrochen (Strom), oder die Kalibrierwerte sind ungültig."),
+     ("Bedrading en belasting controleren; parameter 280 moet bij de aansluiting passen. Kalibratie alleen door service.",
+      "Check wiring and load; parameter 280 must match the connection. Calibration by service staff only.",
+      "Verdrahtung und Last prüfen; Parameter 280 muss zum Anschluss passen. Kalibrierung nur durch den Service.")),
+    (21, ("Interne fout (watchdog)", "Internal error (watchdog)", "Interner Fehler (Watchdog)"),
+     ("Het programma van de besturing is door de watchdog opnieuw gestart.", "The controller's program was restarted by its watchdog.",
+      "Das Programm der Steuerung wurde vom Watchdog neu gestartet."),
+     ("Storingsbronnen (aarding, afscherming, relaisspoelen zonder blusdiode) opsporen. Bij herhaling de fabrikant raadplegen.",
+      "Look for interference (earthing, shielding, relay coils without suppression). If it recurs, contact the manufacturer.",
+      "Störquellen suchen (Erdung, Schirmung, Relaisspulen ohne Löschglied). Bei Wiederholung den Hersteller fragen.")),
+    (22, ("Sollwert buiten bereik", "Setpoint out of range", "Sollwert außerhalb des Bereichs"),
+     ("Een sollwert die door een nok gebruikt wordt, ligt buiten het modulobereik van zijn bron.",
+      "A setpoint used by a cam lies outside the modulo range of the cam's source.",
+      "Ein Sollwert, den eine Nocke verwendet, liegt außerhalb des Modulobereichs ihrer Quelle."),
+     ("Sollwerten controleren en opnieuw zenden.", "Check the setpoints and send them again.", "Sollwerte prüfen und erneut senden.")),
+]
+
+HELP = {
+    "title": ("Foutnummers VX50 / VX51", "VX50 / VX51 error numbers", "Fehlernummern VX50 / VX51"),
+    "intro": ("Het hoofdvenster toont een actieve fout als \u201cVX50... Error:\u201d met het nummer. Na het verhelpen van de oorzaak wist de knop \u201cReset fout\u201d de melding; staat de oorzaak er nog, dan komt de fout terug.",
+              "The main window shows an active error as \u201cVX50... Error:\u201d followed by its number. Once the cause is removed, the \u201cReset error\u201d button clears it; if the cause is still there, the error returns.",
+              "Das Hauptfenster zeigt einen anstehenden Fehler als \u201cVX50... Error:\u201d mit seiner Nummer. Ist die Ursache behoben, l\u00f6scht die Schaltfl\u00e4che \u201cFehler quitt.\u201d die Meldung; besteht die Ursache weiter, kommt der Fehler wieder."),
+    "no": ("Nr", "No", "Nr"),
+    "err": ("Fout", "Error", "Fehler"),
+    "cause": ("Oorzaak:", "Cause:", "Ursache:"),
+    "remedy": ("Oplossing:", "Remedy:", "Abhilfe:"),
+    "notes": ("Meldingen bij zenden", "Messages while sending", "Meldungen beim Senden"),
+    "er7": ("Het antwoord \u201cer 7\u201d op een schrijfcommando is geen foutnummer: de besturing weigert die ene waarde (buiten haar grenzen). Waarde corrigeren en opnieuw zenden.",
+            "The reply \u201cer 7\u201d to a write is not an error number: the controller refuses that one value (outside its limits). Correct the value and send again.",
+            "Die Antwort \u201cer 7\u201d auf einen Schreibbefehl ist keine Fehlernummer: die Steuerung lehnt diesen einen Wert ab (au\u00dferhalb ihrer Grenzen). Wert korrigieren und erneut senden."),
+    "bp": ("Weigert de besturing het laden van de parameters, dan toont het programma het nummer van de parameter die niet klopt (zie fout 18).",
+           "When the controller refuses to load the parameters, the program shows the number of the parameter at fault (see error 18).",
+           "Lehnt die Steuerung die \u00dcbernahme der Parameter ab, zeigt das Programm die Nummer des fehlerhaften Parameters (siehe Fehler 18)."),
+}
+
+
+def rtf_text(t):
+    out = []
+    for ch in t:
+        c = ord(ch)
+        if ch in "\\{}":
+            out.append("\\" + ch)
+        elif c < 128:
+            out.append(ch)
+        else:
+            try:
+                b = ch.encode("cp1252")
+                out.append("\\'%02x" % b[0])
+            except UnicodeEncodeError:
+                out.append("\\u%d?" % (c if c < 32768 else c - 65536))
+    return "".join(out)
+
+
+def gen_help():
+    for lang in range(3):
+        h = {k: v[lang] for k, v in HELP.items()}
+        o = ["{\\rtf1\\ansi\\ansicpg1252\\deff0",
+             "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fmodern\\fcharset0 Courier New;}}",
+             "\\pard\\qc\\b\\fs32 %s\\b0\\par" % rtf_text(h["title"]),
+             "\\pard\\fs20\\par",
+             "\\pard\\fs20 %s\\par" % rtf_text(h["intro"]),
+             "\\par"]
+        for num, title, cause, remedy in ERRORS:
+            o.append("\\pard\\tx900\\fs24\\b %s %d\\tab %s\\b0\\par" % (rtf_text(h["err"]), num, rtf_text(title[lang])))
+            o.append("\\pard\\li900\\fi-900\\tx900\\fs20\\i %s\\i0\\tab %s\\par" % (rtf_text(h["cause"]), rtf_text(cause[lang])))
+            o.append("\\pard\\li900\\fi-900\\tx900\\fs20\\i %s\\i0\\tab %s\\par" % (rtf_text(h["remedy"]), rtf_text(remedy[lang])))
+            o.append("\\pard\\fs20\\par")
+        o.append("\\pard\\fs24\\b %s\\b0\\par" % rtf_text(h["notes"]))
+        o.append("\\pard\\fs20\\b er 7\\b0\\tab %s\\par" % rtf_text(h["er7"]))
+        o.append("\\pard\\fs20\\b bp\\b0\\tab %s\\par" % rtf_text(h["bp"]))
+        o.append("}")
+        with open(os.path.join(OUT, "ErrorHelp%d.rtf" % lang), "w", encoding="ascii", newline="\r\n") as f:
+            f.write("\n".join(o) + "\n")
+
+
 if __name__ == "__main__":
     assert GROUPS[7][0][1] == "Cams"
     gen_parameters()
     gen_menus()
     gen_texts()
+    gen_help()
