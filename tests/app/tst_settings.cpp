@@ -1,0 +1,168 @@
+// application.ini: defaults, number forms, lines kept in place, atomic save.
+#include "app/VX40Main.h"
+#include "app/core/AppState.h"
+#include "app/core/SettingsFile.h"
+#include "support/ScriptedUi.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vx;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { app() = AppState(); }
+
+    void integerForms_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("decimal") << "12" << 12;
+        QTest::newRow("hex 0x") << "0x8" << 8;
+        QTest::newRow("hex 0X") << "0X1f" << 31;
+        QTest::newRow("hex dollar") << "$10" << 16;
+        QTest::newRow("letters give default") << "abc" << 6;
+        QTest::newRow("empty gives default") << "" << 6;
+        QTest::newRow("trailing junk gives default") << "12a" << 6;
+        QTest::newRow("negative") << "-3" << -3;
+        QTest::newRow("hex wraps like a register") << "$FFFFFFFF" << -1;
+    }
+    void integerForms()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.ini"), "[Serieel]\nbaudrate=" + text.toUtf8() + "\n");
+        SettingsFile ini;
+        QVERIFY(ini.load(dir.filePath("a.ini")));
+        QCOMPARE(ini.readInteger("serieel", "BAUDRATE", 6), expected);
+    }
+
+    void rewriteKeepsForeignLinesInPlace()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("application.ini");
+        writeFile(path, "; written by hand\r\n[Serieel]\r\nbaudrate=3\r\nmyOwnKey=keep me\r\n\r\n[Extra]\r\nfoo=bar\r\n");
+        SettingsFile ini;
+        QVERIFY(ini.load(path));
+        ini.writeInteger("Serieel", "baudrate", 4);
+        ini.writeInteger("Serieel", "databit", 1);
+        ini.writeString("Algemeen", "OpenCloseDialoogPath", "/home/tech");
+        QVERIFY(ini.save(path));
+        const QByteArray out = readFile(path);
+        QCOMPARE(out, QByteArray("; written by hand\r\n[Serieel]\r\nbaudrate=4\r\nmyOwnKey=keep me\r\ndatabit=1\r\n\r\n"
+                                 "[Extra]\r\nfoo=bar\r\n\r\n[Algemeen]\r\nOpenCloseDialoogPath=/home/tech\r\n"));
+    }
+
+    void failedSaveLeavesFileAndReports()
+    {
+        SettingsFile ini;
+        ini.writeInteger("Serieel", "baudrate", 1);
+        QVERIFY(!ini.save("/nonexistent-folder/application.ini"));
+        QVERIFY(!ini.errorString().isEmpty());
+    }
+
+    // A whole run of the main window: read at start, written at shut-down.
+    void mainWindowRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("application.ini");
+        writeFile(path, "[Serieel]\nunit_no=7\n; my note\nunknown=1\n[Opties]\nTaal=2\n"
+                        "[Grafiek]\nX_hulplijn=5\nX_Div=0x10\n[Afdrukken]\nFirma=ACME b.v.\n");
+        {
+            MainOptions o;
+            o.exeDir = dir.path() + "/";
+            TFormMain w(o);
+            QCOMPARE(w.SpinEditUnitSelect->value(), 7);
+            QCOMPARE(app().TaalIndex, 2);
+            QCOMPARE(app().GrafiekXDiv, 16);
+            QVERIFY(app().GrafiekXHulplijn);
+            QCOMPARE(app().AfdrukFirma, QString("ACME b.v."));
+            w.close();
+        }
+        const QString out = QString::fromUtf8(readFile(path));
+        QVERIFY(out.contains("; my note\r\nunknown=1"));
+        QVERIFY(out.contains("X_hulplijn=1\r\n"));
+        QVERIFY(out.contains("X_Div=16\r\n"));
+        QVERIFY(out.contains("Y_hulplijn=0\r\n"));
+        QVERIFY(out.contains("unit_no=7\r\n"));
+        QVERIFY(out.contains("[Afdrukken]\r\nFirma=ACME b.v.\r\nType=\r\nSn=\r\n"));
+    }
+
+    void missingFileIsCreatedAtShutDown()
+    {
+        QTemporaryDir dir;
+        MainOptions o;
+        o.exeDir = dir.path() + "/";
+        {
+            TFormMain w(o);
+            QCOMPARE(w.SpinEditUnitSelect->value(), 0);
+            QCOMPARE(w.statusPanel(1)->text(), QString("Offline"));
+            w.close();
+        }
+        const QString out = QString::fromUtf8(readFile(dir.filePath("application.ini")));
+        for (const char* key : {"[Serieel]", "unit_no=0", "[Opties]", "Taal=0", "[Algemeen]", "[Grafiek]", "BronItem=0"})
+            QVERIFY2(out.contains(QLatin1String(key)), key);
+    }
+
+    void unwritableFolderIsReportedOnce()
+    {
+        auto* ui = test::ScriptedUi::install();
+        MainOptions o;
+        o.exeDir = "/nonexistent-folder/";
+        {
+            TFormMain w(o);
+            w.close();
+        }
+        QCOMPARE(ui->messages.size(), 1);
+        QCOMPARE(ui->messages[0].icon, QMessageBox::Critical);
+        QVERIFY(ui->messages[0].text.contains("application.ini"));
+        setUiSeams(nullptr);
+    }
+
+    void calibrateSwitchIsFirstArgumentOnly_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("lower") << QStringList{"calibrate"} << true;
+        QTest::newRow("upper") << QStringList{"CALIBRATE"} << true;
+        QTest::newRow("mixed") << QStringList{"Calibrate", "x"} << true;
+        QTest::newRow("second only") << QStringList{"x", "calibrate"} << false;
+        QTest::newRow("none") << QStringList{} << false;
+    }
+    void calibrateSwitchIsFirstArgumentOnly()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, visible);
+        QTemporaryDir dir;
+        MainOptions o;
+        o.exeDir = dir.path() + "/";
+        o.arguments = args;
+        TFormMain w(o);
+        QCOMPARE(w.CmdCalibratie->isVisibleTo(&w), visible);
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
