@@ -147,7 +147,7 @@ private slots:
                 l.insert(i, "\r");
             QTest::newRow("blank lines between") << joinLines(l, "\n") << TextFileError::None;
         }
-        QTest::newRow("LF line ends") << joinLines(lines(parameterFileText(7, samplePars()).replace("\r", "")))
+        QTest::newRow("LF line ends") << joinLines(lines(parameterFileText(7, samplePars()).replace("\r", "")), "\n")
                                       << TextFileError::None;
         QTest::newRow("X012 7 is parameter 12") << with(14, "X012 7") << TextFileError::None;
         QTest::newRow("other unit after the header") << with(0, "ASCII Parameters VX5x-XXXanything")
@@ -311,8 +311,8 @@ private slots:
                                                      << "This is not a parameter file.";
         QTest::newRow("parameter file as setpoints") << false << parameterFileText(1, samplePars())
                                                      << "This is not a setpoint file.";
-        QTest::newRow("bad line at 300") << true << joinLines(l) << "The file contains an invalid line.";
-        QTest::newRow("short setpoint file") << false << joinLines(lines(setpointFileText(1, sampleSoll())).mid(0, 40))
+        QTest::newRow("bad line at 300") << true << joinLines(l, "\n") << "The file contains an invalid line.";
+        QTest::newRow("short setpoint file") << false << joinLines(lines(setpointFileText(1, sampleSoll())).mid(0, 40), "\n")
                                              << "The file is incomplete or has too many lines.";
     }
 
