@@ -30,8 +30,8 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 bench: build
-	@if [ -x $(BUILD)/bin/bench_exchange ]; then for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done; \
-	 else echo "No benchmarks built yet."; fi
+	@found=; for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] || continue; found=1; echo "== $$b"; (cd $(BUILD)/bin && ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen $$b); done; \
+	 [ -n "$$found" ] || echo "No benchmarks built yet."
 
 clean:
 	rm -rf $(BUILD)
