@@ -1,5 +1,6 @@
 // Program entry: one instance per desktop, then the main window.
 #include "app/VX40Main.h"
+#include "app/WindowRegistry.h"
 #include "app/core/AppState.h"
 
 #include <QApplication>
@@ -16,7 +17,10 @@ QString instanceKey()
     QString key = QString::fromLatin1(vx::ApplicationTitle);
     for (QChar& c : key)
         if (!c.isLetterOrNumber()) c = u'_';
-    return key + u'_' + qEnvironmentVariable("USER", QStringLiteral("user"));
+    key += u'_' + qEnvironmentVariable("USER", QStringLiteral("user"));
+    // Lets tests run their own instances beside a technician's running tool.
+    if (qEnvironmentVariableIsSet("VX5X_INSTANCE_SUFFIX")) key += u'_' + qEnvironmentVariable("VX5X_INSTANCE_SUFFIX");
+    return key;
 }
 
 // Asks a running instance to come to the front; true when one answered.
@@ -65,6 +69,7 @@ int main(int argc, char** argv)
     vx::MainOptions options;
     options.arguments = args;
     vx::TFormMain mainWindow(options);
+    vx::createRegisteredWindows(mainWindow);
 
     QLocalServer server;
     QLocalServer::removeServer(key);  // a stale socket from a crashed run
