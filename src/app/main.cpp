@@ -2,6 +2,8 @@
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
 #include "app/core/AppState.h"
+#include "comm/SXComm.h"
+#include "sim/SimInstall.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -65,6 +67,10 @@ int main(int argc, char** argv)
     QStringList args = application.arguments().mid(1);
     const bool simulate = args.removeAll(QStringLiteral("--simulate")) > 0;
     vx::app().Simulating = simulate;
+    if (simulate) {
+        vx::sim::installInProcessSimulator();
+        for (int n = 1; n <= 16; ++n) vx::setPortDevicePath(n, "sim");
+    }
 
     vx::MainOptions options;
     options.arguments = args;
