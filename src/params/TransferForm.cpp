@@ -131,16 +131,20 @@ void TTransferForm::send(TPX400Protocol* c, const QString& text)
 
 void TTransferForm::resend(TPX400Protocol* c)
 {
+    m_waiting = true;
+    transmit(c);
+}
+
+void TTransferForm::transmit(TPX400Protocol* c)
+{
     if (!portOpen()) {
         // Without an open port no reply or error would ever come; stop here instead
         // of waiting for ever.
         TCommError e;
         e.Code = CommPortClosed;
-        m_waiting = true;
         CommError(e);
         return;
     }
-    m_waiting = true;
     c->Send();
 }
 

@@ -81,7 +81,11 @@ protected:
     bool closeIfCancelRequested();
     void setProgressMaximum(int max);
     void setProgressPosition(int position);
-    bool portOpen() const;
+
+    // The line: puts the component's request on it, and whether a reply can still
+    // come. Tests replace both to script the replies.
+    virtual void transmit(TPX400Protocol* c);
+    virtual bool portOpen() const;
 
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
