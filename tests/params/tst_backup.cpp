@@ -1,0 +1,237 @@
+// Backup and restore against the simulated controller, through the modal windows
+// and the file dialogs: what goes over the line, the file, and what stays untouched.
+#include <QtTest>
+#include <QTemporaryDir>
+
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "comm/SXComm.h"
+#include "params/BackupRestore.h"
+#include "params/LeesParSoll.h"
+#include "params/ParFiles.h"
+#include "params/SchrijfParSoll.h"
+#include "sim/SimBus.h"
+#include "sim/SimInstall.h"
+#include "support/ScriptedUi.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace vx;
+
+namespace {
+
+// Answers a modal transfer window: OK when it is done, Cancel when it failed, after
+// noting what the status panel said.
+struct Answerer {
+    QString lastPanel;
+    int windowsSeen = 0;
+
+    void watch(TTransferForm& w)
+    {
+        auto* t = new QTimer(&w);
+        t->setInterval(20);
+        QObject::connect(t, &QTimer::timeout, &w, [this, &w] {
+            if (!w.isVisible() || !(w.isDone() || w.failed()))
+                return;
+            lastPanel = w.Panel1->text();
+            ++windowsSeen;
+            (w.isDone() ? w.CmdOK : w.CmdCancel)->click();
+        });
+        t->start();
+    }
+};
+
+std::vector<std::string> expectedWrites(const TParWaarden& p, const TSollWaarden& s)
+{
+    std::vector<std::string> out;
+    for (int n = 0; n <= 511; ++n)
+        out.push_back("wp " + std::to_string(n) + ' ' + std::to_string(p[n]));
+    for (int n = 1; n <= 80; ++n)
+        out.push_back("ws " + std::to_string(n) + ' ' + std::to_string(s[n]));
+    out.push_back("bp");
+    return out;
+}
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    TSXComm* m_port = nullptr;
+    TFormLeesParSoll* m_lees = nullptr;
+    TFormSchrijfParSoll* m_schrijf = nullptr;
+    Answerer m_answer;
+    int m_stops = 0;
+
+    sim::SimBus& bus() { return sim::defaultBus(); }
+
+    TParWaarden simPars()
+    {
+        TParWaarden p;
+        for (int n = 0; n <= 511; ++n)
+            p[n] = bus().parameter(0, n);
+        return p;
+    }
+    TSollWaarden simSoll()
+    {
+        TSollWaarden s;
+        for (int n = 1; n <= 80; ++n)
+            s[n] = bus().setpoint(0, n);
+        return s;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        app().ExeDir = qEnvironmentVariable("VX_DATA_DIR", QCoreApplication::applicationDirPath()) + u'/';
+        app().TaalIndex = 1;
+        QVERIFY(loadTaalFile());
+        app().StopPolling = [this] { ++m_stops; };
+        sim::installInProcessSimulator();
+        setPortDevicePath(1, "sim");
+
+        // One controller on a faster line keeps whole-controller runs short.
+        sim::resetDefaultBus();
+        bus().removeUnits();
+        sim::UnitConfig c;
+        c.frame = LineFrame{38400, 8, 'O', 1};
+        bus().addUnit(c);
+        for (int n = 1; n <= 80; ++n)
+            bus().setSetpoint(0, n, n * 1001 - 40000);
+
+        m_port = new TSXComm(this);
+        m_port->setBaudrate(TBaudrate::br38400);
+        m_port->setFrameParitybit(TParityBit::Odd);
+        app().SXComm1 = m_port;
+        m_port->Open();
+        QVERIFY(m_port->Active());
+        m_lees = new TFormLeesParSoll;
+        m_schrijf = new TFormSchrijfParSoll;
+        m_answer.watch(*m_lees);
+        m_answer.watch(*m_schrijf);
+    }
+
+    void cleanupTestCase()
+    {
+        delete m_lees;
+        delete m_schrijf;
+        m_port->Close();
+        app().SXComm1 = nullptr;
+    }
+
+    void init()
+    {
+        app().TaalGeladen = true;
+        app().OpenCloseDialoogPath = m_dir.path();
+        bus().clearFaults();
+        bus().clearLog();
+        m_stops = 0;
+        m_answer = Answerer{m_answer.lastPanel, 0};
+    }
+
+    void backupThenRestoreSendsWhatWasRead()
+    {
+        auto* ui = test::ScriptedUi::install();
+        resetValueStore();
+        ParWaarden[7] = 77;
+        const TParWaarden pars = simPars();
+        const TSollWaarden soll = simSoll();
+
+        const QString name = m_dir.filePath(QStringLiteral("unit0"));
+        ui->fileNames = {name};
+        QVERIFY(BackupMaken(nullptr, *m_lees));
+        QCOMPARE(m_stops, 1);
+        QCOMPARE(m_answer.lastPanel, QStringLiteral("Everything read."));
+
+        // The read: rp 0 ... rp 511, then rs 1 ... rs 80.
+        const auto reads = bus().requests();
+        QCOMPARE(reads.size(), size_t(592));
+        QCOMPARE(reads.front(), std::string("rp 0"));
+        QCOMPARE(reads[511], std::string("rp 511"));
+        QCOMPARE(reads[512], std::string("rs 1"));
+        QCOMPARE(reads.back(), std::string("rs 80"));
+
+        // The file: 16 020 bytes holding exactly what the controller had.
+        QFile f(name + QStringLiteral(".bak"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bytes.size(), 16020);
+        QVERIFY(bytes == files::backupFileBytes(pars, soll));
+        QCOMPARE(app().OpenCloseDialoogPath, m_dir.path());
+        // The value store is not part of it.
+        QCOMPARE(ParWaarden[7], 77);
+        QCOMPARE(ParStatus, 0);
+
+        // Change the controller, then restore the file.
+        for (int n = 1; n <= 80; ++n)
+            bus().setSetpoint(0, n, 0);
+        bus().setParameter(0, 12, pars[12] + 1);
+        bus().clearLog();
+        ui->fileNames = {name + QStringLiteral(".bak")};
+        ui->answers = {QMessageBox::Yes};
+        QVERIFY(RestoreUitvoeren(nullptr, *m_schrijf));
+        QCOMPARE(m_answer.lastPanel, QStringLiteral("Restore complete, parameters loaded."));
+        QCOMPARE(m_stops, 2);
+        QCOMPARE(ui->messages.size(), 1);
+        QCOMPARE(ui->messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(ui->messages[0].caption, QStringLiteral("Warning"));
+        QCOMPARE(ui->messages[0].text, QStringLiteral("Restore from file  ") + name + QStringLiteral(".bak\n\r")
+                                           + QStringLiteral("Every parameter and setpoint in the controller "
+                                                            "will be overwritten. Continue?"));
+        QCOMPARE(ui->messages[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QVERIFY(bus().requests() == expectedWrites(pars, soll));
+        QVERIFY(simPars() == pars);
+        QVERIFY(simSoll() == soll);
+        QCOMPARE(ParWaarden[7], 77);
+        QCOMPARE(ParStatus, 0);
+    }
+
+    void restoreAnsweredNoOrWithoutTextsSendsNothing_data()
+    {
+        QTest::addColumn<bool>("texts");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << true << int(QMessageBox::No);
+        QTest::newRow("Cancel") << true << int(QMessageBox::Cancel);
+        QTest::newRow("no language texts") << false << int(QMessageBox::Yes);
+    }
+
+    void restoreAnsweredNoOrWithoutTextsSendsNothing()
+    {
+        QFETCH(bool, texts);
+        QFETCH(int, answer);
+        const QString name = m_dir.filePath(QStringLiteral("plain.bak"));
+        QVERIFY(files::writeBackupFile(nullptr, name, simPars(), simSoll()));
+        auto* ui = test::ScriptedUi::install();
+        app().TaalGeladen = texts;
+        ui->fileNames = {name};
+        ui->answers = {QMessageBox::StandardButton(answer)};
+        QVERIFY(!RestoreUitvoeren(nullptr, *m_schrijf));
+        QCOMPARE(ui->messages.size(), texts ? 1 : 0);
+        QCOMPARE(m_answer.windowsSeen, 0);
+        QCOMPARE(bus().requestCount(), size_t(0));
+    }
+
+    void damagedBackupIsRejectedBeforeSending()
+    {
+        const QString name = m_dir.filePath(QStringLiteral("short.bak"));
+        QByteArray bytes = files::backupFileBytes(simPars(), simSoll());
+        bytes.chop(1);
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        auto* ui = test::ScriptedUi::install();
+        ui->fileNames = {name};
+        QVERIFY(!RestoreUitvoeren(nullptr, *m_schrijf));
+        QCOMPARE(ui->messages.size(), 1);
+        QCOMPARE(ui->messages[0].text, QStringLiteral("This is not a valid backup file; nothing is sent."));
+        QCOMPARE(bus().requestCount(), size_t(0));
+    }
+
+};
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
