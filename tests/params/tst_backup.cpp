@@ -259,6 +259,30 @@ private slots:
         QCOMPARE(bus().requestCount(), size_t(0));
     }
 
+    void restoreRefusedAtParameter100StopsThere()
+    {
+        const QString name = m_dir.filePath(QStringLiteral("refused.bak"));
+        QVERIFY(files::writeBackupFile(nullptr, name, simPars(), simSoll()));
+        auto* ui = test::ScriptedUi::install();
+        ui->fileNames = {name};
+        bus().addFault(sim::Fault::er7AtParameter(100));
+        QVERIFY(!RestoreUitvoeren(nullptr, *m_schrijf));
+        QCOMPARE(m_answer.lastPanel, QStringLiteral("(er 7) Value refused by the controller."));
+        const auto sent = bus().requests();
+        QCOMPARE(sent.size(), size_t(101));
+        QVERIFY(QString::fromStdString(sent.back()).startsWith(QLatin1String("wp 100 ")));
+    }
+
+    void failedReadMakesNoFile()
+    {
+        auto* ui = test::ScriptedUi::install();
+        bus().addFault(sim::Fault::noReply("rp 3"));
+        ui->fileNames = {m_dir.filePath(QStringLiteral("never"))};
+        QVERIFY(!BackupMaken(nullptr, *m_lees));
+        QCOMPARE(m_answer.lastPanel, QStringLiteral("No reply from the controller!"));
+        QVERIFY(ui->dialogCaptions.isEmpty());
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.bak"))));
+    }
 };
 
 QTEST_MAIN(TestBackup)
