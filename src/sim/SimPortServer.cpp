@@ -127,7 +127,16 @@ bool SimPortServer::openPty(const LineFrame& initial, std::string& slavePath, st
     fcntl(master, F_SETFD, FD_CLOEXEC);
     fcntl(slave, F_SETFD, FD_CLOEXEC);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    setTerminalFrame(slave, initial);
+    // A pty carries no parity or data bits (some kernels even refuse them).
+    LineFrame visible = initial;
+    visible.dataBits = 8;
+    visible.parity = 'N';
+    if (!setTerminalFrame(slave, visible)) {
+        error = std::string("cannot set up the pseudo-terminal: ") + std::strerror(errno);
+        ::close(master);
+        ::close(slave);
+        return false;
+    }
     fd_ = master;
     slave_ = slave;
     pty_ = true;
