@@ -1,5 +1,6 @@
 #include "sim/SimPortServer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -256,8 +257,10 @@ int SimPortServer::run(std::string& message)
                 std::chrono::duration<double>(charSeconds(view.frame)));
             // The bytes are already here, so they went over the line just now.
             const auto start = now - charTime * int64_t(n);
-            // A controller stops talking when the master starts a new request.
-            out.clear();
+            // A controller stops talking when the master starts a new request
+            // (a line feed after the CR of the last one is no new request).
+            if (std::any_of(buf, buf + n, [](uint8_t c) { return c != '\n'; }))
+                out.clear();
             const Delivery d = bus_.transmit(session, buf, size_t(n), view, start);
             for (const RxByte& b : d.bytes)
                 out.push_back(b);

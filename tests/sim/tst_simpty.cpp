@@ -42,7 +42,7 @@ struct Read {
 };
 
 // Reads until nothing more comes for gapMs (the first byte may take firstMs).
-Read readReply(int fd, int firstMs = 500, int gapMs = 80)
+Read readReply(int fd, int firstMs = 1000, int gapMs = 150)
 {
     Read r;
     for (int wait = firstMs;; wait = gapMs) {
