@@ -472,6 +472,44 @@ private slots:
         QCOMPARE(bus->requests(), std::vector<std::string>{"rt"});
     }
 
+    void defaultBusServesTwoControllers()
+    {
+        // A parameter file given to the default bus sets its limits and defaults.
+        QTemporaryDir dir;
+        QFile f(dir.filePath("Parameters.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[012]\r\nmin=1\r\nmax=9\r\ndefault=4\r\n");
+        f.close();
+        setDefaultBusParametersPath(dir.filePath("Parameters.txt").toStdString());
+        resetDefaultBus();
+        SimBus& bus = defaultBus();
+        QCOMPARE(bus.unitNumbers(), (std::vector<int>{0, 5}));
+        QCOMPARE(bus.selectedUnit(), 0);
+        bus.addFault(Fault::noReply());
+        bus.setLatencyMs(9);
+
+        SimLine own; // on the default bus
+        QVERIFY(own.open("sim"));
+        QVERIFY(own.setFrame(F9600O));
+        resetDefaultBus(); // faults and latency go, the open line stays usable
+        QCOMPARE(bus.latencyMs(), 2.0);
+        QCOMPARE(transact(own, "rp 12").bytes, std::string("rp 12 4\r\n"));
+        QCOMPARE(transact(own, "wp 12 10").bytes, std::string("er 7\r\n"));
+        QVERIFY(transact(own, "rt").bytes.starts_with("rt VX50"));
+        QVERIFY(own.setFrame(F38400E));
+        QCOMPARE(transact(own, "sc 5").bytes, std::string("sc 5\r\n"));
+        QVERIFY(transact(own, "rt").bytes.starts_with("rt VX51"));
+        // The demo cams drive outputs 1, 2, 3 and 5 only.
+        QCOMPARE(bus.parameter(5, 460), 1);
+        const std::string ru = transact(own, "ru").bytes;
+        QVERIFY(ru.starts_with("ru "));
+        QCOMPARE(std::stoi(ru.substr(3)) & ~0x17, 0);
+        QCOMPARE(bus.requestCount(), size_t(6));
+
+        setDefaultBusParametersPath({});
+        resetDefaultBus();
+    }
+
     void outputsFollowTheCams()
     {
         // Cycle of 360 units. Cam 1 on output 4 from 90 to 270; cam 2 on output 9
