@@ -321,7 +321,7 @@ private slots:
 
     void faults_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("faultText");
         QTest::addColumn<QString>("request");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<uint>("lineErrors");
@@ -340,19 +340,19 @@ private slots:
     }
     void faults()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, faultText);
         QFETCH(QString, request);
         QFETCH(QByteArray, reply);
         QFETCH(uint, lineErrors);
         Fault f;
         std::string error;
-        QVERIFY2(parseFault(spec.toStdString(), f, error), error.c_str());
+        QVERIFY2(parseFault(faultText.toStdString(), f, error), error.c_str());
         bus->addFault(f);
         const Reply r = transact(*line, request.toStdString());
         QCOMPARE(QByteArray::fromStdString(r.bytes), reply);
         QCOMPARE(r.lineErrors, lineErrors);
         QCOMPARE(bus->parameter(0, 12), 50); // a refused write changes nothing
-        QCOMPARE(bus->log().back().faults.empty(), spec.startsWith("no-reply:unit") || request == "rh"
+        QCOMPARE(bus->log().back().faults.empty(), faultText.startsWith("no-reply:unit") || request == "rh"
                                                        || request.startsWith("wp 120"));
     }
 
