@@ -218,17 +218,19 @@ int SimPortServer::run(std::string& message)
             message = "adapter unplugged";
             return 0;
         }
-        int timeoutMs = 200;
+        // Wake exactly when the next byte is due: at 38400 baud they are 0.29 ms apart.
+        auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::milliseconds(200));
         auto limit = [&](Clock::time_point t) {
-            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(t - now).count();
-            timeoutMs = int(std::clamp<int64_t>(ms, 0, timeoutMs));
+            wait = std::clamp(std::chrono::duration_cast<std::chrono::nanoseconds>(t - now),
+                              std::chrono::nanoseconds(0), wait);
         };
         if (!out.empty())
             limit(out.front().due);
         if (gone)
             limit(*gone);
+        const timespec ts{time_t(wait.count() / 1000000000), long(wait.count() % 1000000000)};
         pollfd fds[2] = {{fd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-        const int r = ::poll(fds, stopPipe_[0] >= 0 ? 2 : 1, timeoutMs);
+        const int r = ::ppoll(fds, stopPipe_[0] >= 0 ? 2 : 1, &ts, nullptr);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
