@@ -204,8 +204,15 @@ bool PosixSerialLine::setFrame(const LineFrame& frame)
     speed_t speed = standardSpeed(frame.baud);
     cfsetispeed(&tio, speed ? speed : B38400);
     cfsetospeed(&tio, speed ? speed : B38400);
-    if (tcsetattr(fd, TCSANOW, &tio) != 0)
-        return fail(errno);
+    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+        const int err = errno;
+        // glibc reports EINVAL when the driver dropped parity or data bits, as a
+        // pseudo-terminal does; the rest was applied, and the line works without them.
+        termios now{};
+        if (err != EINVAL || tcgetattr(fd, &now) != 0 || cfgetospeed(&now) != cfgetospeed(&tio)
+            || (now.c_cflag & CSTOPB) != (tio.c_cflag & CSTOPB))
+            return fail(err);
+    }
     if (!speed && !setCustomBaud(fd, frame.baud))
         return fail(errno);
     m_parity = parity;
