@@ -120,12 +120,12 @@ void TestExchange::firstByteTimeout()
 
 void TestExchange::replyEndsAtPause()
 {
-    // 20 ms between bytes keeps the reply together; 150 ms cuts it.
+    // 10 ms between bytes keeps the reply together; 200 ms cuts it.
     peer->setResponder([](const QByteArray& req, int) {
         if (req.startsWith("one"))
-            return std::vector<PtyPeer::Chunk>{{5, "ab"}, {20, "cd"}, {20, "ef\r"}};
+            return std::vector<PtyPeer::Chunk>{{5, "ab"}, {10, "cd"}, {10, "ef\r"}};
         if (req.startsWith("two"))
-            return std::vector<PtyPeer::Chunk>{{5, "gh"}, {150, "REST"}};
+            return std::vector<PtyPeer::Chunk>{{5, "gh"}, {200, "REST"}};
         return std::vector<PtyPeer::Chunk>{{5, "xy\r"}};
     });
     Recorder r(port.get());
@@ -139,7 +139,7 @@ void TestExchange::replyEndsAtPause()
     QCOMPARE(r.events[1].result, QByteArray("gh"));
 
     // The rest arrives while the port is idle and is purged before the next request.
-    QTest::qWait(250);
+    QTest::qWait(300);
     r.send("three");
     QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 3, 3000);
     QCOMPARE(r.events[2].result, QByteArray("xy\r"));
@@ -333,7 +333,7 @@ void TestExchange::destroyedComponentNeverServed()
     QTRY_COMPARE_WITH_TIMEOUT(c.events.size(), 1, 3000);
     QCOMPARE(c.events[0].result, QByteArray("cc\r"));
     QCOMPARE(peer->requests(), (std::vector<QByteArray>{"aa\r", "cc\r"}));
-    QCOMPARE(port->queuedRequests(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(port->queuedRequests(), 0, 1000);
 
     // Unbinding drops a waiting request the same way.
     Recorder d(port.get()), e(port.get());
