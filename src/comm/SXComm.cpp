@@ -74,6 +74,13 @@ std::string portDevicePath(int comNumber)
     return p.empty() ? defaultPath(comNumber) : p;
 }
 
+void setAllPortDevicePaths(const std::string& path)
+{
+    std::lock_guard lock(pathMutex());
+    for (auto& p : pathTable())
+        p = path;
+}
+
 void resetPortDevicePaths()
 {
     std::lock_guard lock(pathMutex());
@@ -95,8 +102,16 @@ TSXComm::~TSXComm()
     }
     while (!m_components.empty())
         m_components.back()->setSXComm(nullptr);
-    for (auto& t : m_retired)
-        waitForThread(t.get());
+    for (auto& t : m_retired) {
+        if (inHandOver(t.get())) {
+            // Deleted from inside one of this thread's own handlers: it can only end
+            // after we are gone. It is terminated and touches nothing of ours any more.
+            t->detach();
+            (void)t.release();
+        } else {
+            waitForThread(t.get());
+        }
+    }
     m_retired.clear();
 }
 
@@ -305,7 +320,7 @@ void TSXComm::Open()
 
 bool TSXComm::inHandOver(const TSXCommThread* thread) const
 {
-    return std::find(m_handOvers.begin(), m_handOvers.end(), thread) != m_handOvers.end();
+    return std::find(m_handOvers->begin(), m_handOvers->end(), thread) != m_handOvers->end();
 }
 
 void TSXComm::waitForThread(TSXCommThread* thread)

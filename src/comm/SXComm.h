@@ -50,6 +50,8 @@ QString portAddressText(TPortAddr a);        // "03F8h"
 void setPortDevicePath(int comNumber, const std::string& path);
 std::string portDevicePath(int comNumber);
 void resetPortDevicePaths();
+// Every port to one path, e.g. "sim" when the whole run is simulated.
+void setAllPortDevicePaths(const std::string& path);
 
 // Configuration failures of the port. what() is UTF-8.
 class EComm : public std::runtime_error {
@@ -281,7 +283,10 @@ private:
     std::unique_ptr<TSXCommThread> m_thread;
     std::vector<std::unique_ptr<TSXCommThread>> m_retired;
     bool m_reapScheduled = false;
-    std::vector<const TSXCommThread*> m_handOvers;  // threads whose hand-over runs now
+    // Threads whose hand-over runs now. Shared with the threads, so a port deleted from
+    // inside a handler leaves them something valid to step out of.
+    std::shared_ptr<std::vector<const TSXCommThread*>> m_handOvers =
+        std::make_shared<std::vector<const TSXCommThread*>>();
     std::vector<TSXComponent*> m_components;
     std::deque<TCommRequest*> m_queue;
 };

@@ -7,7 +7,7 @@
 namespace vx {
 
 TSXCommThread::TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line)
-    : m_port(port), m_line(std::move(line))
+    : m_port(port), m_handOvers(port->m_handOvers), m_line(std::move(line))
 {
     m_thread = std::thread([this] { Execute(); });
 }
@@ -22,6 +22,12 @@ void TSXCommThread::join()
 {
     if (m_thread.joinable())
         m_thread.join();
+}
+
+void TSXCommThread::detach()
+{
+    if (m_thread.joinable())
+        m_thread.detach();
 }
 
 void TSXCommThread::Terminate()
@@ -79,11 +85,12 @@ bool TSXCommThread::handOver(const std::function<void()>& fn)
             // A Close that ran meanwhile makes every later call a no-op.
             if (m_terminated)
                 return;
-            m_port->m_handOvers.push_back(this);
+            auto active = m_handOvers;
+            active->push_back(this);
             struct Pop {
-                TSXComm* port;
-                ~Pop() { port->m_handOvers.pop_back(); }
-            } pop{m_port};
+                std::vector<const TSXCommThread*>& list;
+                ~Pop() { list.pop_back(); }
+            } pop{*active};
             fn();
         },
         Qt::BlockingQueuedConnection);

@@ -72,6 +72,15 @@ public:
         return static_cast<int>(m_requests.size());
     }
     void send(const QByteArray& bytes) { writeAll(bytes); }
+    // Like pulling the adapter: the port's side sees a hang-up.
+    void unplug()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_master);
+        m_master = -1;
+    }
 
 private:
     void writeAll(const QByteArray& bytes)

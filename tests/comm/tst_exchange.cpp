@@ -81,6 +81,8 @@ private slots:
     void closeDuringExchangeReturnsPromptly();
     void closeFromHandler_data();
     void closeFromHandler();
+    void portDeletedFromHandler();
+    void unpluggedAdapter();
     void destroyedComponentNeverServed();
     void resendBeforeStartSentOnce();
 };
@@ -316,6 +318,35 @@ void TestExchange::closeFromHandler()
     QVERIFY(other.events.isEmpty());
     port->Close();
     QVERIFY(!port->Active());
+}
+
+void TestExchange::portDeletedFromHandler()
+{
+    peer->answerAlways("ok\r");
+    Recorder r(port.get());
+    int results = 0;
+    r.px->OnCommResult = [&](TSXProtocolComponent*, const QByteArray&) {
+        ++results;
+        port.reset();
+    };
+    r.send("x");
+    QTRY_COMPARE_WITH_TIMEOUT(results, 1, 3000);
+    QVERIFY(!r.px->SXComm());
+    QTest::qWait(100);
+    QCOMPARE(results, 1);
+}
+
+void TestExchange::unpluggedAdapter()
+{
+    Recorder r(port.get());
+    peer->unplug();
+    r.send("ap 1");
+    QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 1, 3000);
+    QVERIFY(r.events[0].error);
+    QCOMPARE(r.events[0].err.Code, uint32_t(CommSystemError));
+    QVERIFY(r.events[0].err.OSError != 0);
+    QVERIFY2(r.events[0].atMs < 1000, QByteArray::number(r.events[0].atMs));
+    port->Close();
 }
 
 void TestExchange::destroyedComponentNeverServed()

@@ -109,6 +109,9 @@ void TestSXComm::devicePathMap()
     TSXComm c;
     c.setPortName(TPort::COM3);
     QCOMPARE(c.devicePath(), std::string("/dev/ttyUSB0"));
+    setAllPortDevicePaths("sim");
+    QCOMPARE(c.devicePath(), std::string("sim"));
+    QCOMPARE(portDevicePath(16), std::string("sim"));
 }
 
 void TestSXComm::refusedWhileOpen_data()
