@@ -398,9 +398,19 @@ int TSXComm::QueueRequest(TCommRequest* request)
     }
     m_queue.push_back(request);
     const int index = static_cast<int>(m_queue.size()) - 1;
-    if (index == 0 && m_thread)
-        m_thread->StartRequest(request);
+    if (index == 0)
+        startHead();
     return index;
+}
+
+void TSXComm::startHead()
+{
+    if (!m_thread || m_queue.empty())
+        return;
+    // The stream starts empty for each exchange; see TSXProtocolComponent::Send.
+    if (TSXProtocolComponent* sender = m_queue.front()->Sender)
+        sender->m_result.clear();
+    m_thread->StartRequest(m_queue.front());
 }
 
 void TSXComm::RequestDone()
@@ -409,8 +419,8 @@ void TSXComm::RequestDone()
         m_queue.pop_front();
     while (!m_queue.empty() && m_queue.front() == nullptr)
         m_queue.pop_front();
-    if (m_active && m_thread && !m_queue.empty())
-        m_thread->StartRequest(m_queue.front());
+    if (m_active)
+        startHead();
 }
 
 void TSXComm::dropRequest(TCommRequest* request)
@@ -516,7 +526,10 @@ void TSXProtocolComponent::Send()
 {
     if (!portOpen())
         return;
-    m_result.clear();
+    // While our own exchange is running the stream is filling with its reply; clearing
+    // it now would cut that reply short. The next exchange clears it when it starts.
+    if (!SXComm()->requestInProgress(&m_request))
+        m_result.clear();
     m_request.Sender = this;
     m_request.Frame = m_frame;
     m_request.TimeoutTime = m_timeoutTime;

@@ -171,6 +171,7 @@ public:
     CommErrorEvent OnCommError;
 
 protected:
+    friend class TSXComm;
     void unboundFrom(TSXComm* port) override;
     bool portOpen() const;
 
@@ -244,6 +245,10 @@ public:
     int QueueRequest(TCommRequest* request);
     void RequestDone();
     int queuedRequests() const { return static_cast<int>(m_queue.size()); }
+    bool requestInProgress(const TCommRequest* request) const
+    {
+        return !m_queue.empty() && m_queue.front() == request;
+    }
 
     QString displayName() const { return portDisplayName(m_portName); }
     std::string devicePath() const;
@@ -256,6 +261,7 @@ private:
     friend class TSXCommThread;
 
     void refuseWhileActive(const char* reason) const;
+    void startHead();
     void applyFrame();
     void bind(TSXComponent* c);
     void unbind(TSXComponent* c);

@@ -389,6 +389,21 @@ void TestExchange::resendBeforeStartSentOnce()
     QCOMPARE(b.events.size(), 1);
     QCOMPARE(b.events[0].result, QByteArray("b2\r"));
     QCOMPARE(peer->requests(), (std::vector<QByteArray>{"aa\r", "b2\r"}));
+
+    // Sent again while its reply is coming in: that reply still arrives whole.
+    peer->setResponder([](const QByteArray&, int) {
+        return std::vector<PtyPeer::Chunk>{{5, "12"}, {35, "34"}, {35, "56\r"}};
+    });
+    a.send("aa");
+    QElapsedTimer t;
+    t.start();
+    while (a.px->resultStream().isEmpty() && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    QCOMPARE(a.px->resultStream().left(1), QByteArray("1"));
+    a.send("aa");
+    QTRY_COMPARE_WITH_TIMEOUT(a.events.size(), 3, 3000);
+    QCOMPARE(a.events[1].result, QByteArray("123456\r"));
+    QCOMPARE(a.events[2].result, QByteArray("123456\r"));
 }
 
 QTEST_MAIN(TestExchange)
