@@ -193,12 +193,9 @@ bool PosixSerialLine::setFrame(const LineFrame& frame)
     if (frame.stopBits == 2)
         tio.c_cflag |= CSTOPB;
     // Mark bad bytes in the input instead of dropping them silently; no flow control.
+    // INPCK also without parity: the line discipline marks framing errors only with it.
     tio.c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
-    tio.c_iflag |= PARMRK;
-    if (parity)
-        tio.c_iflag |= INPCK;
-    else
-        tio.c_iflag &= ~INPCK;
+    tio.c_iflag |= PARMRK | INPCK;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     speed_t speed = standardSpeed(frame.baud);
@@ -361,6 +358,9 @@ SerialLine::ReadResult PosixSerialLine::readByte(uint8_t& byte, int timeoutMs)
 
 void PosixSerialLine::readCounters(bool baselineOnly)
 {
+    // Asked once per opening; pseudo-terminals and many USB adapters keep no counters.
+    if (!baselineOnly && !m_haveCounters)
+        return;
     serial_icounter_struct ic{};
     m_haveCounters = ioctl(m_fd, TIOCGICOUNT, &ic) == 0;
     if (!m_haveCounters)

@@ -78,7 +78,6 @@ private slots:
     void sendOnClosedPortIsSilent();
     void repliesInSendOrder();
     void closeWithQueuedRequests();
-    void closeDuringExchangeReturnsPromptly();
     void closeFromHandler_data();
     void closeFromHandler();
     void portDeletedFromHandler();
@@ -110,14 +109,6 @@ void TestExchange::firstByteTimeout()
     QVERIFY2(r.events[0].atMs >= low && r.events[0].atMs <= high, QByteArray::number(r.events[0].atMs));
     QCOMPARE(peer->requests().at(0), QByteArray("ap 1\r"));
 
-    if (timeout == 0)
-        return;
-    // A first byte late but inside the long time-out still gives the whole reply.
-    peer->answerAlways("ap 1 5\r\n", 600);
-    r.send("ap 1");
-    QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 2, 5000);
-    QVERIFY(!r.events[1].error);
-    QCOMPARE(r.events[1].result, QByteArray("ap 1 5\r\n"));
 }
 
 void TestExchange::replyEndsAtPause()
@@ -227,10 +218,6 @@ void TestExchange::sendOnClosedPortIsSilent()
     QTest::qWait(200);
     QVERIFY(r.events.isEmpty());
     QCOMPARE(peer->requestCount(), 0);
-
-    TPX400Protocol unbound;
-    unbound.setASCIIProtocol("x");
-    unbound.Send();  // no port at all: nothing happens
 }
 
 void TestExchange::repliesInSendOrder()
@@ -252,31 +239,21 @@ void TestExchange::repliesInSendOrder()
 
 void TestExchange::closeWithQueuedRequests()
 {
-    peer->answerAlways("ok\r", 30);
-    Recorder a(port.get()), b(port.get());
+    // The first one waits for a reply that is never sent; two more wait behind it.
+    Recorder a(port.get()), b(port.get()), c(port.get());
+    a.px->setTimeoutTime(3000);
     a.send("aa");
     b.send("bb");
-    QTest::qWait(10);
-    port->Close();
-    QCOMPARE(port->queuedRequests(), 0);
-    QTest::qWait(150);
-    QVERIFY(a.events.isEmpty());
-    QVERIFY(b.events.isEmpty());
-    QCOMPARE(peer->requestCount(), 1);
-}
-
-void TestExchange::closeDuringExchangeReturnsPromptly()
-{
-    Recorder r(port.get());
-    r.px->setTimeoutTime(3000);
-    r.send("ap 1");
+    c.send("cc");
     QTRY_COMPARE_WITH_TIMEOUT(peer->requestCount(), 1, 2000);
     QElapsedTimer t;
     t.start();
     port->Close();
     QVERIFY2(t.elapsed() < 500, QByteArray::number(t.elapsed()));
-    QTest::qWait(100);
-    QVERIFY(r.events.isEmpty());
+    QCOMPARE(port->queuedRequests(), 0);
+    QTest::qWait(150);
+    QVERIFY(a.events.isEmpty() && b.events.isEmpty() && c.events.isEmpty());
+    QCOMPARE(peer->requestCount(), 1);
 }
 
 void TestExchange::closeFromHandler_data()
