@@ -2,6 +2,7 @@
 #include "comm/PX400Protocol.h"
 
 #include <QMetaObject>
+#include <QtGlobal>
 #include <chrono>
 
 namespace vx {
@@ -91,7 +92,12 @@ bool TSXCommThread::handOver(const std::function<void()>& fn)
                 std::vector<const TSXCommThread*>& list;
                 ~Pop() { list.pop_back(); }
             } pop{*active};
-            fn();
+            // An exception must not unwind through Qt's event dispatch.
+            try {
+                fn();
+            } catch (const std::exception& e) {
+                qWarning("Unhandled exception in a serial port handler: %s", e.what());
+            }
         },
         Qt::BlockingQueuedConnection);
     return !m_terminated;
