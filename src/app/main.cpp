@@ -1,9 +1,92 @@
+// Program entry: one instance per desktop, then the main window.
+#include "app/VX40Main.h"
+#include "app/WindowRegistry.h"
+#include "app/core/AppState.h"
+#include "comm/SXComm.h"
+#include "sim/SimInstall.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <cstdio>
+
+namespace {
+
+QString instanceKey()
+{
+    // The title identifies the program, as the single-instance check asks; a
+    // local socket name must not contain blanks or brackets.
+    QString key = QString::fromLatin1(vx::ApplicationTitle);
+    for (QChar& c : key)
+        if (!c.isLetterOrNumber()) c = u'_';
+    key += u'_' + qEnvironmentVariable("USER", QStringLiteral("user"));
+    // Lets tests run their own instances beside a technician's running tool.
+    if (qEnvironmentVariableIsSet("VX5X_INSTANCE_SUFFIX")) key += u'_' + qEnvironmentVariable("VX5X_INSTANCE_SUFFIX");
+    return key;
+}
+
+// Asks a running instance to come to the front; true when one answered.
+bool raiseRunningInstance(const QString& key)
+{
+    QLocalSocket socket;
+    socket.connectToServer(key);
+    if (!socket.waitForConnected(500)) return false;
+    socket.write("raise\n");
+    socket.waitForBytesWritten(500);
+    socket.disconnectFromServer();
+    return true;
+}
+
+void bringToFront(QWidget* w)
+{
+    if (w->isMinimized()) w->showNormal();
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLabel l("VX5x");
-    l.show();
-    return app.exec();
+    const bool hasDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    if (!hasDisplay) {
+        std::fprintf(stderr, "vx5x-tool: no display found. Run it under a virtual display, e.g.\n"
+                             "    xvfb-run -a %s %s\n", argv[0], argc > 1 ? argv[1] : "");
+        return 2;
+    }
+
+    QApplication application(argc, argv);
+    application.setApplicationName(QString::fromLatin1(vx::ApplicationTitle));
+
+    const QString key = instanceKey();
+    if (raiseRunningInstance(key)) return 0;
+
+    // Our own options are taken out before the program looks at its arguments.
+    QStringList args = application.arguments().mid(1);
+    const bool simulate = args.removeAll(QStringLiteral("--simulate")) > 0;
+    vx::app().Simulating = simulate;
+    if (simulate) {
+        vx::sim::installInProcessSimulator();
+        for (int n = 1; n <= 16; ++n) vx::setPortDevicePath(n, "sim");
+    }
+
+    vx::MainOptions options;
+    options.arguments = args;
+    vx::TFormMain mainWindow(options);
+    vx::createRegisteredWindows(mainWindow);
+
+    QLocalServer server;
+    QLocalServer::removeServer(key);  // a stale socket from a crashed run
+    server.listen(key);
+    QObject::connect(&server, &QLocalServer::newConnection, &mainWindow, [&] {
+        while (QLocalSocket* s = server.nextPendingConnection()) {
+            QObject::connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+            bringToFront(&mainWindow);
+        }
+    });
+
+    mainWindow.show();
+    return application.exec();
 }

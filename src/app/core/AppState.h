@@ -8,6 +8,9 @@ namespace vx {
 
 class IniFile;
 class TSXComm;
+}
+class QWidget;
+namespace vx {
 
 struct AppState {
     QString ExeDir;                 // program folder, ends in '/'
@@ -41,6 +44,16 @@ struct AppState {
     std::function<void()> LezenTeksten = [] {};
     std::function<void()> TekstFile_Lezen = [] {};
     std::function<void()> ParameterDef_lezen = [] {};
+    // Stops live and I/O polling (the menu handlers' first step).
+    std::function<void()> StopPolling = [] {};
+
+    // The single window instances other windows look at (for "is it the active
+    // window" tests and to open one another); null until created.
+    QWidget* FormMain = nullptr;
+    QWidget* FormApparaatZoeken = nullptr;
+    QWidget* FormLeesParSoll = nullptr;
+    QWidget* FormSchrijfParSoll = nullptr;
+    QWidget* FormGrafiek = nullptr;
 };
 
 inline constexpr const char* ProgrammaVersie = "2.04";

@@ -25,6 +25,11 @@ public:
     QStringList sectionNames() const;
     QStringList keys(const QString& section) const;
 
+    // The file decoding of load(): UTF-8, or Windows-1252 when not valid UTF-8.
+    static QString decodeText(const QByteArray& bytes);
+    // The integer rule of readInteger on a bare text; false leaves value untouched.
+    static bool parseInteger(QStringView text, int& value);
+
     struct Impl;
     ~IniFile();
 private:

@@ -1,0 +1,602 @@
+#include "app/VX40Main.h"
+
+#include "app/core/AppState.h"
+#include "app/core/IniFile.h"
+#include "app/core/SettingsFile.h"
+#include "app/core/Taal.h"
+#include "app/core/UiSeams.h"
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+#include "params/ParameterDefs.h"
+#include "params/ValueStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace vx {
+
+namespace {
+
+constexpr int kClientWidth = 699;
+constexpr int kClientHeight = 413;
+
+QLabel* makePanel(QWidget* parent, const char* name, const QRect& geometry, int pixelSize, bool bold)
+{
+    auto* panel = new QLabel(parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setGeometry(geometry);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    panel->setAutoFillBackground(true);
+    QFont f = panel->font();
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    panel->setFont(f);
+    return panel;
+}
+
+// A read-only state box: a numbered square that turns blue or white.
+QLabel* makeBox(QWidget* parent, const QString& name, const QString& number, int x, int y)
+{
+    auto* box = new QLabel(number, parent);
+    box->setObjectName(name);
+    box->setGeometry(x, y, 22, 20);
+    box->setFrameStyle(QFrame::Box | QFrame::Plain);
+    box->setAlignment(Qt::AlignCenter);
+    box->setAutoFillBackground(true);
+    return box;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+} // namespace
+
+QColor TFormMain::buttonFace()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+
+void TFormMain::setBoxColor(QWidget* box, const QColor& colour)
+{
+    QPalette p = box->palette();
+    p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::Base, colour);
+    // Keep the box number readable on blue.
+    p.setColor(QPalette::WindowText, colour.lightness() < 100 ? QColor(Qt::white) : QColor(Qt::black));
+    box->setPalette(p);
+}
+
+TFormMain::TFormMain(const MainOptions& options, QWidget* parent)
+    : QMainWindow(parent), m_options(options)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    app().FormMain = this;
+    m_port = new TSXComm(this);
+    m_port->setObjectName(QStringLiteral("SXComm1"));
+    // Design settings of the port; the settings file overrides them.
+    m_port->setFrameParitybit(TParityBit::Odd);
+    m_port->setHardware(THardware::PCLabPCL745);
+    m_port->setPortType(TPortType::RS485);
+    m_port->setTransmitDriver(TTransmitDriver::tdRegister7to1);
+    m_port->setReceiveDriver(TReceiveDriver::rdRegister7to2);
+    app().SXComm1 = m_port;
+    buildControls();
+    buildMenu();
+    buildComponents();
+    FormCreate();
+}
+
+TFormMain::~TFormMain()
+{
+    // Close before the components and the port go, so no hand-over reaches a half-destroyed window.
+    try {
+        m_port->Close();
+    } catch (const EComm&) {
+    }
+    m_port->OnActivate = nullptr;
+    m_port->OnDeactivate = nullptr;
+    if (app().FormMain == this) app().FormMain = nullptr;
+    if (app().SXComm1 == m_port) app().SXComm1 = nullptr;
+}
+
+void TFormMain::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(client);
+
+    PanelComInfo = new QLabel(client);
+    PanelComInfo->setObjectName(QStringLiteral("PanelComInfo"));
+    PanelComInfo->setGeometry(8, 10, 250, 26);
+    PanelComInfo->setWordWrap(true);
+    {
+        QPalette p = PanelComInfo->palette();
+        p.setColor(QPalette::WindowText, Qt::red);
+        PanelComInfo->setPalette(p);
+    }
+
+    GroupBoxUnit = new QGroupBox(client);
+    GroupBoxUnit->setObjectName(QStringLiteral("GroupBoxUnit"));
+    GroupBoxUnit->setGeometry(272, 2, 164, 42);
+    CmdSelectUnit = new QPushButton(QStringLiteral("Openen"), GroupBoxUnit);
+    CmdSelectUnit->setObjectName(QStringLiteral("CmdSelectUnit"));
+    CmdSelectUnit->setGeometry(8, 10, 86, 26);
+    SpinEditUnitSelect = new QSpinBox(GroupBoxUnit);
+    SpinEditUnitSelect->setObjectName(QStringLiteral("SpinEditUnitSelect"));
+    SpinEditUnitSelect->setGeometry(100, 10, 56, 26);
+    SpinEditUnitSelect->setRange(0, 31);
+    SpinEditUnitSelect->setToolTip(QStringLiteral("VX4x no:"));
+
+    PanelErrorNo = new QLabel(client);
+    PanelErrorNo->setObjectName(QStringLiteral("PanelErrorNo"));
+    PanelErrorNo->setGeometry(444, 10, 248, 26);
+    PanelErrorNo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    {
+        QFont f = PanelErrorNo->font();
+        f.setPixelSize(16);
+        f.setBold(true);
+        PanelErrorNo->setFont(f);
+        QPalette p = PanelErrorNo->palette();
+        p.setColor(QPalette::WindowText, Qt::red);
+        PanelErrorNo->setPalette(p);
+    }
+
+    // Inputs: eight inputs, then the two reference inputs.
+    GroupBoxIngangen = new QGroupBox(QStringLiteral("Ingangen"), client);
+    GroupBoxIngangen->setObjectName(QStringLiteral("GroupBoxIngangen"));
+    GroupBoxIngangen->setGeometry(8, 48, 196, 292);
+    for (int i = 0; i < 8; ++i) {
+        const QString name = (i < 5 ? QStringLiteral("Tb_in%1") : QStringLiteral("TB_in%1")).arg(i + 1);
+        const int y = 22 + i * 26;
+        TbIn[i] = makeBox(GroupBoxIngangen, name, QString::number(i + 1), 10, y);
+        LabelFunIn[i] = makeLabel(GroupBoxIngangen, QStringLiteral("LabelFun_in%1").arg(i + 1),
+                                  QStringLiteral("Ingang %1").arg(i + 1), QRect(40, y, 150, 20));
+    }
+    TB_K0_1 = makeBox(GroupBoxIngangen, QStringLiteral("TB_K0_1"), QString(), 10, 238);
+    TB_K0_1->setFixedWidth(40);
+    TB_K0_1->setText(QStringLiteral("K0-1"));
+    TB_K0_2 = makeBox(GroupBoxIngangen, QStringLiteral("TB_K0_2"), QString(), 10, 264);
+    TB_K0_2->setFixedWidth(40);
+    TB_K0_2->setText(QStringLiteral("K0-2"));
+    LabelFun_K0_1 = makeLabel(GroupBoxIngangen, QStringLiteral("LabelFun_K0_1"), QStringLiteral("Ref fijn"), QRect(58, 238, 132, 20));
+    LabelFun_K0_2 = makeLabel(GroupBoxIngangen, QStringLiteral("LabelFun_K0_2"), QStringLiteral("Ref fijn"), QRect(58, 264, 132, 20));
+
+    // Outputs in two columns of eight.
+    GroupBoxUitgangen = new QGroupBox(QStringLiteral("Uitgangen"), client);
+    GroupBoxUitgangen->setObjectName(QStringLiteral("GroupBoxUitgangen"));
+    GroupBoxUitgangen->setGeometry(210, 48, 250, 242);
+    for (int i = 0; i < 16; ++i) {
+        const int column = i / 8;
+        const int x = 8 + column * 122;
+        const int y = 22 + (i % 8) * 26;
+        TbUitgang[i] = makeBox(GroupBoxUitgangen, QStringLiteral("TbUitgang%1").arg(i + 1), QString::number(i + 1), x, y);
+        LabelFunUit[i] = makeLabel(GroupBoxUitgangen, QStringLiteral("LabelFun_uit%1").arg(i + 1),
+                                   QStringLiteral("Uitgang %1").arg(i + 1), QRect(x + 28, y, 92, 20));
+    }
+
+    // Live values.
+    GroupBoxActual = new QGroupBox(QStringLiteral("Actual"), client);
+    GroupBoxActual->setObjectName(QStringLiteral("GroupBoxActual"));
+    GroupBoxActual->setGeometry(466, 48, 226, 184);
+    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom1"), QStringLiteral("1"), QRect(100, 18, 56, 16))->setAlignment(Qt::AlignCenter);
+    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom2"), QStringLiteral("2"), QRect(162, 18, 56, 16))->setAlignment(Qt::AlignCenter);
+    LabelActualPositie = makeLabel(GroupBoxActual, QStringLiteral("LabelActualPositie"), QStringLiteral("Position"), QRect(8, 36, 90, 22));
+    LabelActualSnelheid = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSnelheid"), QStringLiteral("Velocity"), QRect(8, 64, 90, 22));
+    LabelPosVerschil = makeLabel(GroupBoxActual, QStringLiteral("LabelPosVerschil"), QStringLiteral("Pos verschil"), QRect(8, 92, 90, 22));
+    LabelActualSpanning = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSpanning"), QStringLiteral("Voltage"), QRect(8, 120, 90, 22));
+    LabelActualStroom = makeLabel(GroupBoxActual, QStringLiteral("LabelActualStroom"), QStringLiteral("Current"), QRect(8, 148, 90, 22));
+    PanelActPos1 = makePanel(GroupBoxActual, "PanelActPos1", QRect(100, 36, 58, 22), 13, true);
+    PanelActPos2 = makePanel(GroupBoxActual, "PanelActPos2", QRect(162, 36, 58, 22), 13, true);
+    PanelSnelheid1 = makePanel(GroupBoxActual, "PanelSnelheid1", QRect(100, 64, 58, 22), 13, true);
+    PanelSnelheid2 = makePanel(GroupBoxActual, "PanelSnelheid2", QRect(162, 64, 58, 22), 13, true);
+    PanelPosVerschil = makePanel(GroupBoxActual, "PanelPosVerschil", QRect(100, 92, 120, 22), 13, true);
+    PanelSpanning = makePanel(GroupBoxActual, "PanelSpanning", QRect(100, 120, 120, 22), 13, true);
+    PanelStroom = makePanel(GroupBoxActual, "PanelStroom", QRect(100, 148, 120, 22), 13, true);
+
+    // Polling switches and error reset.
+    CmdActual = new QPushButton(QStringLiteral("Actual - ON"), client);
+    CmdActual->setObjectName(QStringLiteral("CmdActual"));
+    CmdActual->setGeometry(210, 298, 80, 28);
+    CmdInUit = new QPushButton(QStringLiteral("I/O  ON"), client);
+    CmdInUit->setObjectName(QStringLiteral("CmdInUit"));
+    CmdInUit->setGeometry(295, 298, 80, 28);
+    CmdResetError = new QPushButton(QStringLiteral("RST SSI Err"), client);
+    CmdResetError->setObjectName(QStringLiteral("CmdResetError"));
+    CmdResetError->setGeometry(380, 298, 80, 28);
+    for (QPushButton* b : {CmdActual, CmdInUit, CmdResetError}) b->setEnabled(false);
+
+    // Terminal.
+    GroupBoxTerminal = new QGroupBox(QStringLiteral("Terminal"), client);
+    GroupBoxTerminal->setObjectName(QStringLiteral("GroupBoxTerminal"));
+    GroupBoxTerminal->setGeometry(466, 236, 226, 150);
+    EditZenden = new QLineEdit(GroupBoxTerminal);
+    EditZenden->setObjectName(QStringLiteral("EditZenden"));
+    EditZenden->setGeometry(8, 22, 132, 26);
+    CmdTerminalZenden = new QPushButton(QStringLiteral("Transmit"), GroupBoxTerminal);
+    CmdTerminalZenden->setObjectName(QStringLiteral("CmdTerminalZenden"));
+    CmdTerminalZenden->setGeometry(146, 22, 72, 26);
+    CmdTerminalZenden->setDefault(true);
+    CmdTerminalZenden->setEnabled(false);
+    MemoReceive = new QPlainTextEdit(GroupBoxTerminal);
+    MemoReceive->setObjectName(QStringLiteral("MemoReceive"));
+    MemoReceive->setGeometry(8, 54, 210, 88);
+    MemoReceive->setReadOnly(true);
+    MemoReceive->setEnabled(false);
+    {
+        QFont f = MemoReceive->font();
+        f.setBold(true);
+        MemoReceive->setFont(f);
+    }
+    // Enter in the terminal field sends, as the window's default button would.
+    connect(EditZenden, &QLineEdit::returnPressed, CmdTerminalZenden, [this] {
+        if (CmdTerminalZenden->isEnabled()) CmdTerminalZenden->click();
+    });
+
+    CmdCalibratie = new QPushButton(QStringLiteral("Calibratie"), client);
+    CmdCalibratie->setObjectName(QStringLiteral("CmdCalibratie"));
+    CmdCalibratie->setGeometry(8, 350, 90, 28);
+    CmdCalibratie->setVisible(false);
+    connect(CmdCalibratie, &QPushButton::clicked, this, &TFormMain::CmdCalibratieClick);
+
+    // Status bar: six fixed panels.
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    setStatusBar(bar);
+    const int widths[6] = {40, 80, 70, 80, 120, 80};
+    for (int i = 0; i < 6; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        // The design widths are minimums: identification texts must stay readable.
+        panel->setMinimumWidth(widths[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(panel);
+        m_status.push_back(panel);
+    }
+
+    SimIndicator = new QLabel(QStringLiteral(" SIMULATOR "), bar);
+    SimIndicator->setObjectName(QStringLiteral("SimIndicator"));
+    SimIndicator->setToolTip(QStringLiteral("Every COM port leads to the built-in simulated controller"));
+    SimIndicator->setStyleSheet(QStringLiteral("background:#ffd800; color:black; font-weight:bold;"));
+    SimIndicator->setVisible(false);
+    bar->addPermanentWidget(SimIndicator);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+
+    client->setFixedSize(kClientWidth, kClientHeight - 22);
+}
+
+QAction* TFormMain::addItem(QMenu* menu, const char* name, const QString& caption, void (TFormMain::*slot)())
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, slot);
+    m_items.back().push_back(action);
+    return action;
+}
+
+void TFormMain::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto addMenu = [&](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        m_menus.push_back(m);
+        m_items.emplace_back();
+        return m;
+    };
+    auto addSeparator = [&](QMenu* m) {
+        QAction* s = m->addSeparator();
+        m_items.back().push_back(s);
+    };
+
+    QMenu* m = addMenu("File1", QStringLiteral("&File"));
+    addItem(m, "Exit1", QStringLiteral("&Afsluiten"), &TFormMain::Exit1Click);
+
+    m = addMenu("Edit1", QStringLiteral("&Edit"));
+    addItem(m, "Par11", QStringLiteral("&Parameters"), &TFormMain::Par11Click);
+    addItem(m, "Par21", QStringLiteral("&Sollwerten"), &TFormMain::Par21Click);
+
+    m = addMenu("Extra1", QStringLiteral("&Extra"));
+    addItem(m, "Serial1", QStringLiteral("&Serieel"), &TFormMain::Serial1Click);
+    addItem(m, "ww1", QStringLiteral("&Opties"), &TFormMain::ww1Click);
+
+    m = addMenu("Communicatie1", QStringLiteral("Communicatie"));
+    addItem(m, "VX40ontvangen1", QStringLiteral("Parameters + Sollwerten ontvangen"), &TFormMain::VX40ontvangen1Click);
+    addSeparator(m);
+    addItem(m, "Backup1", QStringLiteral("Backup VX40..."), &TFormMain::Backup1Click);
+    addItem(m, "Restore1", QStringLiteral("Restore VX40..."), &TFormMain::Restore1Click);
+    addSeparator(m);
+    addItem(m, "VX40zoeken1", QStringLiteral("Apparaat zoeken..."), &TFormMain::VX40zoeken1Click);
+
+    m = addMenu("Venster1", QStringLiteral("&Venster"));
+    addItem(m, "displaynokken1", QStringLiteral("Nokken info"), &TFormMain::displaynokken1Click);
+    addItem(m, "Grafiek1", QStringLiteral("Grafiek"), &TFormMain::Grafiek1Click);
+
+    m = addMenu("Help1", QStringLiteral("&Help"));
+    addItem(m, "FormAbout", QStringLiteral("&Info"), &TFormMain::FormAboutClick);
+    addItem(m, "Errno1", QStringLiteral("Error nummers"), &TFormMain::Errno1Click);
+
+    // Items whose window is not attached yet stay visible but disabled.
+    for (auto& items : m_items)
+        for (QAction* a : items)
+            if (!a->isSeparator() && a->objectName() != QLatin1String("Exit1")) a->setEnabled(false);
+}
+
+void TFormMain::setWindowOpener(const QString& actionName, std::function<void()> opener)
+{
+    m_openers[actionName] = std::move(opener);
+    updateConnectionItems();
+}
+
+void TFormMain::runOpener(const QString& actionName)
+{
+    auto it = m_openers.find(actionName);
+    if (it != m_openers.end() && it->second) it->second();
+}
+
+void TFormMain::FormCreate()
+{
+    setWindowTitle(QLatin1String(ApplicationTitle));
+    AppState& s = app();
+    s.ExeDir = m_options.exeDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_options.exeDir;
+    if (!s.ExeDir.endsWith(u'/')) s.ExeDir += u'/';
+    s.unitNumber = [this] { return SpinEditUnitSelect->value(); };
+    s.LezenTeksten = [this] { LezenTeksten(); };
+    s.TekstFile_Lezen = [this] { TekstFile_Lezen(); };
+    s.ParameterDef_lezen = [this] { ParameterDef_lezen(); };
+    s.InputFunctieTeksten = [this] { InputFunctieTeksten(); };
+    s.StopPolling = [this] { StopPolling(); };
+    s.OutputFunctieTeksten = [this] { OutputFunctieTeksten(); };
+
+    Configfile_lezen();
+    TekstFile_Lezen();
+    ParameterDef_lezen();
+    ParamNo_lezen();
+    s.ActualAan = false;
+    Disable_checkboxen_status_klemmen();
+    m_status[1]->setText(QStringLiteral("Offline"));
+    LezenTeksten();
+    ParStatus = 0;
+    SollStatus = 0;
+
+    // Only the first argument is looked at, in any case.
+    const bool calibrate = !m_options.arguments.isEmpty()
+        && m_options.arguments.constFirst().toLower() == QLatin1String("calibrate");
+    CmdCalibratie->setVisible(calibrate);
+    SimIndicator->setVisible(s.Simulating);
+
+    Timer1->start();
+    adjustSize();
+    setFixedSize(sizeHint());
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect r = screen->availableGeometry();
+        move(r.center() - rect().center());
+    }
+}
+
+void TFormMain::TekstFile_Lezen()
+{
+    loadTaalFile();
+}
+
+void TFormMain::ParameterDef_lezen() { vx::ParameterDef_lezen(); }
+void TFormMain::ParamNo_lezen() { vx::ParamNo_lezen(); }
+
+void TFormMain::Disable_checkboxen_status_klemmen()
+{
+    const QColor face = buttonFace();
+    for (QLabel* b : TbIn) setBoxColor(b, face);
+    for (QLabel* b : TbUitgang) setBoxColor(b, face);
+    setBoxColor(TB_K0_1, face);
+    setBoxColor(TB_K0_2, face);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    m_closing = true;
+    Timer1->stop();
+    // The port is closed first, so no reply arrives while the files are released.
+    try {
+        m_port->Close();
+    } catch (const EComm& e) {
+        showError(this, QLatin1String(ApplicationTitle), e.text());
+    }
+    AppState& s = app();
+    s.ParameterDef.reset();
+    s.ParameterDefGeladen = false;
+    s.ParamNo.reset();
+    s.ParamNoGeladen = false;
+    s.TaalFile.reset();
+    s.TaalGeladen = false;
+    if (!ProgrammaInstellingen_opslaan()) {
+        showError(this, QLatin1String(ApplicationTitle),
+                  QStringLiteral("The settings could not be saved to\n%1\n\n%2")
+                      .arg(QDir::toNativeSeparators(s.ExeDir + QStringLiteral("application.ini")), m_saveError));
+    }
+    event->accept();
+}
+
+void TFormMain::Exit1Click() { close(); }
+
+void TFormMain::Par11Click()
+{
+    StopPolling();
+    runOpener(QStringLiteral("Par11"));
+}
+
+void TFormMain::Par21Click()
+{
+    StopPolling();
+    runOpener(QStringLiteral("Par21"));
+}
+
+void TFormMain::Serial1Click() { runOpener(QStringLiteral("Serial1")); }
+void TFormMain::ww1Click() { runOpener(QStringLiteral("ww1")); }
+void TFormMain::VX40ontvangen1Click() { runOpener(QStringLiteral("VX40ontvangen1")); }
+void TFormMain::Backup1Click() { runOpener(QStringLiteral("Backup1")); }
+void TFormMain::Restore1Click() { runOpener(QStringLiteral("Restore1")); }
+void TFormMain::VX40zoeken1Click() { runOpener(QStringLiteral("VX40zoeken1")); }
+void TFormMain::displaynokken1Click() { runOpener(QStringLiteral("displaynokken1")); }
+
+void TFormMain::Grafiek1Click()
+{
+    Timer1->stop();
+    runOpener(QStringLiteral("Grafiek1"));
+    Timer1->start();
+}
+
+void TFormMain::FormAboutClick() { runOpener(QStringLiteral("FormAbout")); }
+void TFormMain::Errno1Click() { runOpener(QStringLiteral("Errno1")); }
+void TFormMain::CmdCalibratieClick() { runOpener(QStringLiteral("CmdCalibratie")); }
+
+} // namespace vx
+
+namespace vx {
+
+bool TFormMain::portOpen() const
+{
+    return m_port && m_port->Active();
+}
+
+void TFormMain::updateConnectionItems()
+{
+    const bool open = portOpen();
+    for (auto& items : m_items) {
+        for (QAction* a : items) {
+            if (a->isSeparator()) continue;
+            const QString name = a->objectName();
+            if (name == QLatin1String("Exit1")) continue;
+            const bool attached = m_openers.count(name) > 0;
+            const bool needsPort = name == QLatin1String("VX40ontvangen1") || name == QLatin1String("Backup1")
+                || name == QLatin1String("Restore1");
+            a->setEnabled(attached && (!needsPort || open));
+        }
+    }
+}
+
+void TFormMain::LezenTeksten()
+{
+    AppState& s = app();
+    if (s.TaalGeladen) {
+        const QString S = QStringLiteral("Main");
+        GroupBoxIngangen->setTitle(taal(S, QStringLiteral("GroepIngangen"), QStringLiteral("Ingangen")));
+        GroupBoxUitgangen->setTitle(taal(S, QStringLiteral("GroepUitgangen"), QStringLiteral("Uitgangen")));
+        GroupBoxActual->setTitle(taal(S, QStringLiteral("GroepActual"), QStringLiteral("Actual")));
+        LabelActualPositie->setText(taal(S, QStringLiteral("LabelActualPositie"), QStringLiteral("Positie:")));
+        LabelActualSnelheid->setText(taal(S, QStringLiteral("LabelActualSnelheid"), QStringLiteral("Snelheid:")));
+        LabelActualSpanning->setText(taal(S, QStringLiteral("LabelActualSpanning"), QStringLiteral("Spanning:")));
+        LabelActualStroom->setText(taal(S, QStringLiteral("LabelActualStroom"), QStringLiteral("Stroom:")));
+        LabelPosVerschil->setText(taal(S, QStringLiteral("LabelPosVerschil"), QStringLiteral("Pos verschil:")));
+        TxtCmdIO_ON = taal(S, QStringLiteral("CmdIO_ON"), QStringLiteral("I/O ON"));
+        TxtCmdIO_OFF = taal(S, QStringLiteral("CmdIO_OFF"), QStringLiteral("I/O OFF"));
+        TxtCmdActual_ON = taal(S, QStringLiteral("CmdActual_ON"), QStringLiteral("Actual ON"));
+        TxtCmdActual_OFF = taal(S, QStringLiteral("CmdActual_OFF"), QStringLiteral("Actual OFF"));
+        TxtCmdComOpen = taal(S, QStringLiteral("CmdComOpen"), QStringLiteral("Open"));
+        TxtCmdComClose = taal(S, QStringLiteral("CmdComClose"), QStringLiteral("Close"));
+        CmdTerminalZenden->setText(taal(S, QStringLiteral("CmdTerminalZenden"), QStringLiteral("Zenden")));
+        CmdResetError->setText(taal(S, QStringLiteral("CmdResetError"), QStringLiteral("Res error")));
+        TxtPanelTekst0 = taal(S, QStringLiteral("PanelTekst0"), QStringLiteral("tekst 0"));
+        TxtPanelTekst1 = taal(S, QStringLiteral("PanelTekst1"), QStringLiteral("tekst 1"));
+
+        // Menu texts by position; the two separators of menu 4 stay separators.
+        auto setMenu = [&](int menu, const QString& text) { m_menus[menu]->setTitle(text); };
+        auto setItem = [&](int menu, int item, const QString& text) { m_items[menu][item]->setText(text); };
+        setMenu(0, taal(S, QStringLiteral("menuBestand"), QStringLiteral("Bestand")));
+        setItem(0, 0, taal(S, QStringLiteral("subAfsluiten"), QStringLiteral("Afsluiten")));
+        setMenu(1, taal(S, QStringLiteral("menuEdit"), QStringLiteral("Edit")));
+        setItem(1, 0, taal(S, QStringLiteral("subParameters"), QStringLiteral("Parameters")));
+        setItem(1, 1, taal(S, QStringLiteral("subSollwerten"), QStringLiteral("Sollwerten")));
+        setMenu(2, taal(S, QStringLiteral("menuInstellingen"), QStringLiteral("Instellingen")));
+        setItem(2, 0, taal(S, QStringLiteral("subInitCom"), QStringLiteral("Init serieel")));
+        setItem(2, 1, taal(S, QStringLiteral("subOpties"), QStringLiteral("Opties")));
+        setMenu(3, taal(S, QStringLiteral("menuCommunicatie"), QStringLiteral("Communicatie")));
+        setItem(3, 0, taal(S, QStringLiteral("subParSoll"), QStringLiteral("Parameters + Sollwerten ontvangen")));
+        setItem(3, 2, taal(S, QStringLiteral("subBackup"), QStringLiteral("Backup")));
+        setItem(3, 3, taal(S, QStringLiteral("subRestore"), QStringLiteral("Restore")));
+        setItem(3, 5, taal(S, QStringLiteral("subZoeken"), QStringLiteral("App... zoeken")));
+        m_items[3][1]->setSeparator(true);
+        m_items[3][4]->setSeparator(true);
+        setMenu(4, taal(S, QStringLiteral("menuVenster"), QStringLiteral("Venster")));
+        setItem(4, 0, taal(S, QStringLiteral("subNokkenInfo"), QStringLiteral("Nok info")));
+        setItem(4, 1, taal(S, QStringLiteral("subGrafiek"), QStringLiteral("Grafiek")));
+        setMenu(5, taal(S, QStringLiteral("menuHelp"), QStringLiteral("Help")));
+        setItem(5, 0, taal(S, QStringLiteral("subInfo"), QStringLiteral("Info")));
+        setItem(5, 1, taal(S, QStringLiteral("subErrorNummers"), QStringLiteral("Error nummers")));
+    }
+
+    InputFunctieTeksten();
+    OutputFunctieTeksten();
+
+    const bool open = portOpen();
+    CmdTerminalZenden->setEnabled(open);
+    CmdSelectUnit->setText(open ? TxtCmdComClose : TxtCmdComOpen);
+    CmdInUit->setText(s.InUitAan ? TxtCmdIO_OFF : TxtCmdIO_ON);
+    CmdActual->setText(s.ActualAan ? TxtCmdActual_OFF : TxtCmdActual_ON);
+    updateConnectionItems();
+}
+
+void TFormMain::InputFunctieTeksten()
+{
+    AppState& s = app();
+    if (s.ParameterDefGeladen) {
+        for (int i = 1; i <= 8; ++i) {
+            const QStringList items = parOpties(499 + i);
+            // Out of the list (also negative) shows the overflow mark, like the outputs.
+            if (!items.isEmpty()) LabelFunIn[i - 1]->setText(optionText(items, ParWaarden[499 + i]));
+        }
+    }
+    const QString S = QStringLiteral("Main");
+    QString refFijn, ssiJustage, inactief;
+    if (s.TaalGeladen) {
+        refFijn = taal(S, QStringLiteral("K0_RefFijn"), QStringLiteral("Ref fijn"));
+        ssiJustage = taal(S, QStringLiteral("K0_SSIJustage"), QStringLiteral("SSI Justage"));
+        inactief = taal(S, QStringLiteral("K0_Inactief"), QStringLiteral("Inactief"));
+    }
+    auto refText = [&](int mode, int fine, int ssi) {
+        if (ParWaarden[mode] == 0 && ParWaarden[fine] != 0) return refFijn;
+        const int v = ParWaarden[ssi];
+        if (ParWaarden[mode] == 1 && (v == 1 || v == 2 || v == 4)) return ssiJustage;
+        return inactief;
+    };
+    LabelFun_K0_1->setText(refText(200, 223, 229));
+    LabelFun_K0_2->setText(refText(201, 243, 249));
+}
+
+void TFormMain::OutputFunctieTeksten()
+{
+    if (!app().ParameterDefGeladen) return;
+    for (int i = 1; i <= 16; ++i) {
+        const QStringList items = parOpties(281 + i);
+        const qint32 v = ParWaarden[281 + i];
+        if (v >= items.size()) LabelFunUit[i - 1]->setText(QLatin1String(OverflowMark));
+        else if (!items.isEmpty()) LabelFunUit[i - 1]->setText(optionText(items, v));
+    }
+}
+
+} // namespace vx

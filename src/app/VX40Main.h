@@ -1,0 +1,176 @@
+#pragma once
+// The main window: connection, live monitor, terminal and the program's menu.
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace vx {
+
+class SettingsFile;
+class TPX400Protocol;
+class TSXComm;
+struct TCommError;
+
+struct MainOptions {
+    QString exeDir;          // folder of the program's files, ending in '/'; empty: the executable's
+    QStringList arguments;   // command-line arguments after the program name, our own options removed
+};
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(const MainOptions& options, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    TSXComm* SXComm1() const { return m_port; }
+
+    // Menu items a later window attaches to: the action stays disabled until a
+    // handler is attached, so nothing pretends to work.
+    void setWindowOpener(const QString& actionName, std::function<void()> opener);
+
+    void Configfile_lezen();
+    bool ProgrammaInstellingen_opslaan();
+    void TekstFile_Lezen();
+    void LezenTeksten();
+    void ParameterDef_lezen();
+    void ParamNo_lezen();
+    void Disable_checkboxen_status_klemmen();
+    void InputFunctieTeksten();
+    void OutputFunctieTeksten();
+
+    QLabel* statusPanel(int index) const { return m_status.at(index); }
+    QString settingsSaveError() const { return m_saveError; }
+
+    // Colours shared by the live monitor.
+    static QColor buttonFace();
+    static void setBoxColor(QWidget* box, const QColor& colour);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+public slots:
+    void FormCreate();
+    // Connection and live monitor.
+    void CmdSelectUnitClick();
+    void SXComm1Activate();
+    void SXComm1Deactivate();
+    void ActualActief();
+    void InUitActief();
+    void CmdResetErrorClick();
+    void CmdTerminalZendenClick();
+    void Timer1Timer();
+    void StopPolling();
+    void Exit1Click();
+    void Par11Click();
+    void Par21Click();
+    void Serial1Click();
+    void ww1Click();
+    void VX40ontvangen1Click();
+    void Backup1Click();
+    void Restore1Click();
+    void VX40zoeken1Click();
+    void displaynokken1Click();
+    void Grafiek1Click();
+    void FormAboutClick();
+    void Errno1Click();
+    void CmdCalibratieClick();
+
+private:
+    void buildControls();
+    void buildMenu();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption, void (TFormMain::*slot)());
+    void runOpener(const QString& actionName);
+    void updateConnectionItems();
+    bool portOpen() const;
+    void buildComponents();
+    void PX400UnitSelectComError(const TCommError& error);
+    void showLiveValue(QLabel* panel, const QByteArray& reply, int decimals, const char* unit);
+    void setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word);
+    void readPortSettings(const SettingsFile& ini);
+    void writePortSettings(SettingsFile& ini);
+
+    MainOptions m_options;
+    TSXComm* m_port = nullptr;  // owned
+    std::map<QString, std::function<void()>> m_openers;
+    QString m_saveError;
+    bool m_closing = false;
+
+public:
+    // Controls, named as in the design so tests and other windows find them.
+    QLabel* PanelComInfo = nullptr;
+    QGroupBox* GroupBoxUnit = nullptr;
+    QPushButton* CmdSelectUnit = nullptr;
+    QSpinBox* SpinEditUnitSelect = nullptr;
+    QLabel* PanelErrorNo = nullptr;
+    QGroupBox* GroupBoxIngangen = nullptr;
+    QLabel* TbIn[8] = {};            // Tb_in1..Tb_in5, TB_in6..TB_in8
+    QLabel* LabelFunIn[8] = {};      // LabelFun_in1..8
+    QLabel* TB_K0_1 = nullptr;
+    QLabel* TB_K0_2 = nullptr;
+    QLabel* LabelFun_K0_1 = nullptr;
+    QLabel* LabelFun_K0_2 = nullptr;
+    QGroupBox* GroupBoxUitgangen = nullptr;
+    QLabel* TbUitgang[16] = {};
+    QLabel* LabelFunUit[16] = {};
+    QGroupBox* GroupBoxActual = nullptr;
+    QLabel* LabelActualPositie = nullptr;
+    QLabel* LabelActualSnelheid = nullptr;
+    QLabel* LabelPosVerschil = nullptr;
+    QLabel* LabelActualSpanning = nullptr;
+    QLabel* LabelActualStroom = nullptr;
+    QLabel* PanelActPos1 = nullptr;
+    QLabel* PanelActPos2 = nullptr;
+    QLabel* PanelSnelheid1 = nullptr;
+    QLabel* PanelSnelheid2 = nullptr;
+    QLabel* PanelPosVerschil = nullptr;
+    QLabel* PanelSpanning = nullptr;
+    QLabel* PanelStroom = nullptr;
+    QPushButton* CmdActual = nullptr;
+    QPushButton* CmdInUit = nullptr;
+    QPushButton* CmdResetError = nullptr;
+    QGroupBox* GroupBoxTerminal = nullptr;
+    QLineEdit* EditZenden = nullptr;
+    QPushButton* CmdTerminalZenden = nullptr;
+    QPlainTextEdit* MemoReceive = nullptr;
+    QPushButton* CmdCalibratie = nullptr;
+    QTimer* Timer1 = nullptr;
+    std::vector<QLabel*> m_status;
+    std::vector<QMenu*> m_menus;                 // by position, for the language texts
+    std::vector<std::vector<QAction*>> m_items;  // items per menu, separators included
+
+    // State texts from the language file; empty until one is read.
+    QString TxtCmdComOpen, TxtCmdComClose, TxtCmdIO_ON, TxtCmdIO_OFF;
+    QString TxtCmdActual_ON, TxtCmdActual_OFF, TxtPanelTekst0, TxtPanelTekst1;
+    QString ErrorIndicator;
+    QLabel* SimIndicator = nullptr;
+
+    // The thirteen protocol components of the live monitor.
+    TPX400Protocol* PX400UnitSelect = nullptr;
+    TPX400Protocol* PX400TypeInfo = nullptr;
+    TPX400Protocol* PX400ActPos1 = nullptr;
+    TPX400Protocol* PX400ActPos2 = nullptr;
+    TPX400Protocol* PX400PosVerschil = nullptr;
+    TPX400Protocol* PX400Snelheid1 = nullptr;
+    TPX400Protocol* PX400Snelheid2 = nullptr;
+    TPX400Protocol* PX400Spanning = nullptr;
+    TPX400Protocol* PX400Stroom = nullptr;
+    TPX400Protocol* PX400_in = nullptr;
+    TPX400Protocol* PX400_uit = nullptr;
+    TPX400Protocol* PX400ReadError = nullptr;
+    TPX400Protocol* PX400ResetError = nullptr;
+    TPX400Protocol* PX400Protocol1 = nullptr;
+};
+
+} // namespace vx

@@ -1,0 +1,358 @@
+// The main window as live monitor: connection, identification, live values, I/O,
+// error number and the terminal.
+#include "app/VX40Main.h"
+
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "app/core/UiSeams.h"
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+#include "device/CommandSet.h"
+#include "params/FixedPoint.h"
+#include "params/ValueStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+
+namespace vx {
+
+namespace {
+
+const QColor kLightYellow(255, 255, 151);
+
+TPX400Protocol* makeComponent(QObject* owner, TSXComm* port, const char* name, int timeout = 0)
+{
+    auto* c = new TPX400Protocol(owner);
+    c->setObjectName(QLatin1String(name));
+    c->setSXComm(port);
+    c->setFiltered(false);
+    c->setProtocolFoot(TSequenceChar::scCR);
+    c->setTimeoutTime(timeout);
+    return c;
+}
+
+bool isTheActiveWindow(QWidget* w)
+{
+    return w && QApplication::activeWindow() == w;
+}
+
+QString lineSettingsText(const TSXComm& p)
+{
+    const char parity = p.FrameParitybit() == TParityBit::None ? 'N' : p.FrameParitybit() == TParityBit::Even ? 'E' : 'O';
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(baudrateValue(p.Baudrate()))
+        .arg(QLatin1Char(parity))
+        .arg(p.FrameDatabits() == TDataBit::db_7 ? 7 : 8)
+        .arg(p.FrameStopbits() == TStopBit::sb_1 ? 1 : 2);
+}
+
+} // namespace
+
+void TFormMain::buildComponents()
+{
+    TSXComm* p = m_port;
+    PX400UnitSelect = makeComponent(this, p, "PX400UnitSelect");
+    PX400TypeInfo = makeComponent(this, p, "PX400TypeInfo");
+    PX400ActPos1 = makeComponent(this, p, "PX400ActPos1");
+    PX400ActPos2 = makeComponent(this, p, "PX400ActPos2");
+    PX400PosVerschil = makeComponent(this, p, "PX400PosVerschil");
+    PX400Snelheid1 = makeComponent(this, p, "PX400Snelheid1");
+    PX400Snelheid2 = makeComponent(this, p, "PX400Snelheid2");
+    PX400Spanning = makeComponent(this, p, "PX400Spanning");
+    PX400Stroom = makeComponent(this, p, "PX400Stroom");
+    PX400_in = makeComponent(this, p, "PX400_in");
+    PX400_uit = makeComponent(this, p, "PX400_uit");
+    PX400ReadError = makeComponent(this, p, "PX400ReadError");
+    PX400ResetError = makeComponent(this, p, "PX400ResetError");
+    PX400Protocol1 = makeComponent(this, p, "PX400Protocol1", 1500);
+
+    p->OnActivate = [this](TSXComm*) { SXComm1Activate(); };
+    p->OnDeactivate = [this](TSXComm*) { SXComm1Deactivate(); };
+
+    auto sharedError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
+        PX400UnitSelectComError(e);
+    };
+    PX400UnitSelect->OnCommError = sharedError;
+    PX400_in->OnCommError = sharedError;
+    PX400Protocol1->OnCommError = sharedError;
+    PX400ReadError->OnCommError = sharedError;
+
+    PX400UnitSelect->OnCommResult = [this](TSXProtocolComponent*, const QByteArray&) {
+        PanelComInfo->clear();
+        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadType));
+        PX400TypeInfo->Send();
+    };
+
+    PX400TypeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+        AppState& s = app();
+        const QString value = cmd::replyValue(reply);
+        switch (s.TypeInfoStap) {
+        case 0: {
+            m_status[2]->setText(value);
+            s.ApparaatType = cmd::controllerType(value);
+            if (s.ApparaatType != QLatin1String("VX50") && s.ApparaatType != QLatin1String("VX51") && s.TaalGeladen) {
+                showWarning(this, taal(QStringLiteral("Main"), QStringLiteral("Msg_waarschuwingCaption"), QString()),
+                            taal(QStringLiteral("Main"), QStringLiteral("Msg_Melding_Geen_VX50"), QString()));
+            }
+            PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent2));
+            PX400TypeInfo->Send();
+            s.TypeInfoStap = 1;
+            break;
+        }
+        case 1:
+            m_status[3]->setText(value);
+            PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent3));
+            PX400TypeInfo->Send();
+            s.TypeInfoStap = 2;
+            break;
+        default:
+            m_status[4]->setText(value);
+            break;
+        }
+    };
+
+    // Live values: a reply counts only while polling is on; any error shows "?".
+    auto live = [this](TPX400Protocol* c, QLabel* panel, int decimals, const char* unit) {
+        c->OnCommResult = [this, panel, decimals, unit](TSXProtocolComponent*, const QByteArray& reply) {
+            if (app().ActualAan) showLiveValue(panel, reply, decimals, unit);
+        };
+        c->OnCommError = [panel](TSXProtocolComponent*, const TCommError&, const QByteArray&) {
+            panel->setText(QStringLiteral("?"));
+        };
+    };
+    live(PX400ActPos1, PanelActPos1, 9, "");
+    live(PX400ActPos2, PanelActPos2, 9, "");
+    live(PX400PosVerschil, PanelPosVerschil, 9, "");
+    live(PX400Snelheid1, PanelSnelheid1, 9, "");
+    live(PX400Snelheid2, PanelSnelheid2, 9, "");
+    live(PX400Spanning, PanelSpanning, 4, " V");
+    live(PX400Stroom, PanelStroom, 4, " mA");
+
+    PX400_in->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+        if (!app().InUitAan || reply.size() > cmd::IoReplyLimit) return;
+        const qint32 word = cmd::ioWord(reply);
+        QLabel* const refs[2] = {TB_K0_1, TB_K0_2};
+        setIoBoxes(refs, 2, 0, word);
+        setIoBoxes(TbIn, 8, 2, word);
+    };
+    PX400_uit->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+        if (!app().InUitAan || reply.size() > cmd::IoReplyLimit) return;
+        setIoBoxes(TbUitgang, 16, 0, cmd::ioWord(reply));
+    };
+
+    PX400ReadError->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+        PanelComInfo->clear();
+        const QString value = cmd::replyValue(reply);
+        if (cmd::isNoError(value)) {
+            PanelErrorNo->clear();
+            return;
+        }
+        PanelErrorNo->setText(QStringLiteral("VX50... Error: ") + value);
+        if (ErrorIndicator == QLatin1String(". . . . . . ")) ErrorIndicator.clear();
+        ErrorIndicator += QStringLiteral(". ");
+        m_status[5]->setText(ErrorIndicator);
+    };
+
+    PX400Protocol1->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+        PanelComInfo->clear();
+        MemoReceive->setPlainText(QString::fromLatin1(reply));
+    };
+
+    connect(CmdSelectUnit, &QPushButton::clicked, this, &TFormMain::CmdSelectUnitClick);
+    connect(CmdActual, &QPushButton::clicked, this, &TFormMain::ActualActief);
+    connect(CmdInUit, &QPushButton::clicked, this, &TFormMain::InUitActief);
+    connect(CmdResetError, &QPushButton::clicked, this, &TFormMain::CmdResetErrorClick);
+    connect(CmdTerminalZenden, &QPushButton::clicked, this, &TFormMain::CmdTerminalZendenClick);
+    connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+}
+
+void TFormMain::showLiveValue(QLabel* panel, const QByteArray& reply, int decimals, const char* unit)
+{
+    // A reply too long for the handler's buffer is as unreadable as a non-number.
+    const auto v = cmd::replyInteger(reply, cmd::ReplyLimit);
+    if (!v) {
+        panel->setText(QStringLiteral("????"));
+        return;
+    }
+    panel->setText(FixedToText(decimals, *v) + QLatin1String(unit));
+}
+
+void TFormMain::setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word)
+{
+    for (int i = 0; i < count; ++i)
+        setBoxColor(boxes[i], (word >> (firstBit + i)) & 1 ? QColor(Qt::blue) : QColor(Qt::white));
+}
+
+void TFormMain::CmdSelectUnitClick()
+{
+    if (!m_port->Active()) {
+        try {
+            m_port->Open();
+        } catch (const EComm& e) {
+            showError(this, QLatin1String(ApplicationTitle), e.text());
+        }
+        return;
+    }
+    try {
+        m_port->Close();
+    } catch (const EComm& e) {
+        showError(this, QLatin1String(ApplicationTitle), e.text());
+    }
+    AppState& s = app();
+    s.ActualAan = false;
+    // Keep the button's caption true to the flag just cleared.
+    CmdActual->setText(TxtCmdActual_ON);
+}
+
+void TFormMain::SXComm1Activate()
+{
+    PanelComInfo->clear();
+    CmdSelectUnit->setText(TxtCmdComClose);
+    for (QWidget* w : {static_cast<QWidget*>(CmdTerminalZenden), static_cast<QWidget*>(CmdResetError),
+                       static_cast<QWidget*>(CmdActual), static_cast<QWidget*>(CmdInUit)})
+        w->setEnabled(true);
+    m_status[0]->setText(m_port->displayName());
+    m_status[1]->setText(lineSettingsText(*m_port));
+    app().TypeInfoStap = 0;
+    if (!isTheActiveWindow(app().FormApparaatZoeken)) {
+        PX400UnitSelect->setASCIIProtocol(cmd::selectUnit(SpinEditUnitSelect->value()));
+        PX400UnitSelect->Send();
+    }
+    updateConnectionItems();
+}
+
+void TFormMain::SXComm1Deactivate()
+{
+    PanelErrorNo->clear();
+    PanelComInfo->clear();
+    CmdTerminalZenden->setEnabled(false);
+    CmdSelectUnit->setText(TxtCmdComOpen);
+    CmdResetError->setEnabled(false);
+    CmdActual->setEnabled(false);
+    CmdInUit->setEnabled(false);
+    m_status[0]->clear();
+    m_status[1]->setText(QStringLiteral("Offline"));
+    for (int i = 2; i <= 5; ++i) m_status[i]->clear();
+    const QColor face = buttonFace();
+    for (QLabel* panel : {PanelActPos1, PanelActPos2, PanelPosVerschil, PanelSnelheid1, PanelSnelheid2,
+                          PanelSpanning, PanelStroom}) {
+        panel->clear();
+        setBoxColor(panel, face);
+    }
+    Disable_checkboxen_status_klemmen();
+    updateConnectionItems();
+}
+
+void TFormMain::ActualActief()
+{
+    AppState& s = app();
+    const struct {
+        TPX400Protocol* c;
+        QLabel* panel;
+        const char* request;
+    } values[] = {
+        {PX400ActPos1, PanelActPos1, cmd::ActPos1},       {PX400ActPos2, PanelActPos2, cmd::ActPos2},
+        {PX400PosVerschil, PanelPosVerschil, cmd::PosDifference},
+        {PX400Snelheid1, PanelSnelheid1, cmd::Velocity1}, {PX400Snelheid2, PanelSnelheid2, cmd::Velocity2},
+    };
+    if (!s.ActualAan) {
+        for (const auto& v : values) {
+            v.c->setASCIIProtocol(QLatin1String(v.request));
+            v.c->setCyclic(true);
+            setBoxColor(v.panel, kLightYellow);
+        }
+        if (ParWaarden[280] == 1) {
+            PX400Spanning->setASCIIProtocol(QLatin1String(cmd::Voltage));
+            PX400Spanning->setCyclic(true);
+            setBoxColor(PanelSpanning, kLightYellow);
+        }
+        if (ParWaarden[280] == 2) {
+            PX400Stroom->setASCIIProtocol(QLatin1String(cmd::Current));
+            PX400Stroom->setCyclic(true);
+            setBoxColor(PanelStroom, kLightYellow);
+        }
+        CmdActual->setText(TxtCmdActual_OFF);
+        s.ActualAan = true;
+        return;
+    }
+    for (const auto& v : values) v.c->setCyclic(false);
+    PX400Spanning->setCyclic(false);
+    PX400Stroom->setCyclic(false);
+    const QColor face = buttonFace();
+    for (QLabel* panel : {PanelActPos1, PanelActPos2, PanelPosVerschil, PanelSnelheid1, PanelSnelheid2,
+                          PanelSpanning, PanelStroom}) {
+        setBoxColor(panel, face);
+        panel->clear();
+    }
+    CmdActual->setText(TxtCmdActual_ON);
+    s.ActualAan = false;
+}
+
+void TFormMain::InUitActief()
+{
+    AppState& s = app();
+    if (!s.InUitAan) {
+        PX400_in->setASCIIProtocol(QLatin1String(cmd::ReadInputs));
+        PX400_in->setCyclic(true);
+        PX400_uit->setASCIIProtocol(QLatin1String(cmd::ReadOutputs));
+        PX400_uit->setCyclic(true);
+        CmdInUit->setText(TxtCmdIO_OFF);
+        s.InUitAan = true;
+        return;
+    }
+    PX400_in->setCyclic(false);
+    PX400_uit->setCyclic(false);
+    CmdInUit->setText(TxtCmdIO_ON);
+    s.InUitAan = false;
+    Disable_checkboxen_status_klemmen();
+}
+
+void TFormMain::StopPolling()
+{
+    if (app().InUitAan) InUitActief();
+    if (app().ActualAan) ActualActief();
+}
+
+void TFormMain::CmdResetErrorClick()
+{
+    PX400ResetError->setASCIIProtocol(QLatin1String(cmd::ResetError));
+    PX400ResetError->Send();
+}
+
+void TFormMain::CmdTerminalZendenClick()
+{
+    MemoReceive->clear();
+    PX400Protocol1->setASCIIProtocol(EditZenden->text());
+    PX400Protocol1->Send();
+    EditZenden->selectAll();
+    EditZenden->setFocus();
+}
+
+void TFormMain::Timer1Timer()
+{
+    const AppState& s = app();
+    if (isTheActiveWindow(s.FormApparaatZoeken) || isTheActiveWindow(s.FormLeesParSoll)
+        || isTheActiveWindow(s.FormSchrijfParSoll) || !m_port->Active())
+        return;
+    PX400ReadError->setASCIIProtocol(QLatin1String(cmd::ReadError));
+    PX400ReadError->Send();
+}
+
+void TFormMain::PX400UnitSelectComError(const TCommError& error)
+{
+    PanelErrorNo->clear();
+    if (error.Code == CommTimeout) {
+        PanelComInfo->setText(TxtPanelTekst0);
+    } else if (error.OSError != 0 || error.LineErrors != 0) {
+        PanelComInfo->setText(TxtPanelTekst1 + QLatin1Char(' ') + QString::number(error.OSError) + QStringLiteral(", ")
+                              + QString::number(error.LineErrors));
+    }
+}
+
+} // namespace vx

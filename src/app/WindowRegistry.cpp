@@ -1,0 +1,25 @@
+#include "app/WindowRegistry.h"
+
+#include <map>
+
+namespace vx {
+
+namespace {
+std::multimap<int, std::function<void(TFormMain&)>>& registry()
+{
+    static std::multimap<int, std::function<void(TFormMain&)>> r;
+    return r;
+}
+} // namespace
+
+WindowRegistration::WindowRegistration(WindowOrder order, std::function<void(TFormMain&)> create)
+{
+    registry().emplace(int(order), std::move(create));
+}
+
+void createRegisteredWindows(TFormMain& main)
+{
+    for (auto& [order, create] : registry()) create(main);
+}
+
+} // namespace vx

@@ -1,0 +1,75 @@
+#include "app/core/UiSeams.h"
+
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace vx {
+
+namespace {
+std::unique_ptr<UiSeams>& current()
+{
+    static std::unique_ptr<UiSeams> seams = std::make_unique<UiSeams>();
+    return seams;
+}
+} // namespace
+
+QMessageBox::StandardButton UiSeams::message(QWidget* parent, QMessageBox::Icon icon,
+                                             const QString& caption, const QString& text,
+                                             QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, caption, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString UiSeams::openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                              const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString UiSeams::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                              const QString& filter, const QString& defaultSuffix)
+{
+    QFileDialog dlg(parent, caption, dir, filter);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDefaultSuffix(defaultSuffix);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+    return dlg.selectedFiles().constFirst();
+}
+
+bool UiSeams::print(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dlg(&printer, parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+UiSeams& ui() { return *current(); }
+
+void setUiSeams(std::unique_ptr<UiSeams> seams)
+{
+    current() = seams ? std::move(seams) : std::make_unique<UiSeams>();
+}
+
+void showError(QWidget* parent, const QString& caption, const QString& text)
+{
+    ui().message(parent, QMessageBox::Critical, caption, text, QMessageBox::Ok);
+}
+
+void showWarning(QWidget* parent, const QString& caption, const QString& text)
+{
+    ui().message(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok);
+}
+
+void showInfo(QWidget* parent, const QString& caption, const QString& text)
+{
+    ui().message(parent, QMessageBox::Information, caption, text, QMessageBox::Ok);
+}
+
+bool askYesNo(QWidget* parent, const QString& caption, const QString& text)
+{
+    return ui().message(parent, QMessageBox::Question, caption, text,
+                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+} // namespace vx

@@ -1,0 +1,60 @@
+#pragma once
+// SerialLine over a POSIX terminal device (real ports, USB adapters, pseudo-terminals).
+//
+// The device is opened non-blocking and exclusive (TIOCEXCL plus flock), in raw mode.
+// Line errors are seen two ways: PARMRK marks (0xFF 0x00 c) in the input, and the
+// driver's error counters (TIOCGICOUNT) where the driver keeps them; pseudo-terminals
+// keep none, so there only the marks count.
+#include "comm/SerialLine.h"
+
+#include <atomic>
+#include <shared_mutex>
+#include <vector>
+
+namespace vx {
+
+class PosixSerialLine : public SerialLine {
+public:
+    PosixSerialLine() = default;
+    ~PosixSerialLine() override;
+
+    bool open(const std::string& device) override;
+    void close() override;
+    bool isOpen() const override;
+    bool setFrame(const LineFrame& frame) override;
+    bool purge() override;
+    bool write(const uint8_t* data, size_t count) override;
+    bool flush() override;
+    ReadResult readByte(uint8_t& byte, int timeoutMs) override;
+    uint32_t takeLineErrors() override;
+    int lastError() const override { return m_error.load(); }
+
+private:
+    bool fail(int err);
+    // Takes one byte out of the input buffer, decoding PARMRK marks. Returns false
+    // when the buffer holds no complete byte.
+    bool takeBuffered(uint8_t& byte);
+    void readCounters(bool baselineOnly);
+
+    // Shared by every I/O call, exclusive for open/close, so close never pulls the
+    // descriptor from under a poll() or read().
+    mutable std::shared_mutex m_lock;
+    std::atomic<int> m_fd{-1};
+    std::atomic<bool> m_closing{false};
+    int m_wake[2]{-1, -1};
+    std::atomic<int> m_error{0};
+    std::atomic<uint32_t> m_marked{0};
+    std::atomic<bool> m_parity{false};
+
+    // Worker side only.
+    std::vector<uint8_t> m_in;
+    size_t m_inPos = 0;
+    bool m_haveCounters = false;
+    int m_cntFrame = 0, m_cntParity = 0, m_cntOverrun = 0, m_cntBufOverrun = 0, m_cntBreak = 0;
+};
+
+// Sets a baud rate termios has no constant for (28800), through termios2. Lives in
+// its own file because the kernel's termios2 header clashes with <termios.h>.
+bool setCustomBaud(int fd, int baud);
+
+} // namespace vx

@@ -1,0 +1,514 @@
+#include "comm/SXCommThread.h"
+#include "comm/PX400Protocol.h"
+
+#include <QMetaObject>
+#include <QtGlobal>
+#include <chrono>
+
+namespace vx {
+
+TSXCommThread::TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line)
+    : m_port(port), m_handOvers(port->m_handOvers), m_line(std::move(line))
+{
+    m_thread = std::thread([this] { Execute(); });
+}
+
+TSXCommThread::~TSXCommThread()
+{
+    Terminate();
+    join();
+}
+
+void TSXCommThread::join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void TSXCommThread::detach()
+{
+    if (m_thread.joinable())
+        m_thread.detach();
+}
+
+void TSXCommThread::Terminate()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_terminated = true;
+    }
+    m_wake.notify_all();
+}
+
+bool TSXCommThread::waitFinished(int ms)
+{
+    std::unique_lock lock(m_finishMutex);
+    return m_finishCv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_finished.load(); });
+}
+
+void TSXCommThread::forgetComponent(const TSXProtocolComponent* component)
+{
+    if (m_component == component)
+        m_component = nullptr;
+}
+
+void TSXCommThread::StartRequest(const TCommRequest* request)
+{
+    std::unique_lock lock(m_mutex);
+    m_pending = false;
+    if (!request) {
+        m_component = nullptr;
+        return;
+    }
+    m_component = request->Sender;
+    Job job;
+    job.kind = m_component ? m_component->protocolKind() : ProtocolKind::None;
+    if (auto* px = qobject_cast<TPX400Protocol*>(m_component)) {
+        job.startChar = static_cast<uint8_t>(px->ReceiveStart());
+        job.stopChar = static_cast<uint8_t>(px->ReceiveStop());
+        job.filtered = px->Filtered();
+    }
+    job.frame = request->Frame;
+    job.firstByteMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteMs;
+    m_next = job;
+    m_pending = true;
+    lock.unlock();
+    m_wake.notify_all();
+}
+
+bool TSXCommThread::handOver(const std::function<void()>& fn)
+{
+    if (m_terminated)
+        return false;
+    QMetaObject::invokeMethod(
+        m_port,
+        [this, &fn] {
+            // A Close that ran meanwhile makes every later call a no-op.
+            if (m_terminated)
+                return;
+            auto active = m_handOvers;
+            active->push_back(this);
+            struct Pop {
+                std::vector<const TSXCommThread*>& list;
+                ~Pop() { list.pop_back(); }
+            } pop{*active};
+            // An exception must not unwind through Qt's event dispatch.
+            try {
+                fn();
+            } catch (const std::exception& e) {
+                qWarning("Unhandled exception in a serial port handler: %s", e.what());
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    return !m_terminated;
+}
+
+bool TSXCommThread::deliver(const uint8_t* block, bool& restartFlag)
+{
+    bool flag = restartFlag;
+    const bool ok = handOver([&] {
+        if (m_component)
+            m_component->DataReceived(block, m_job.frame.data(), flag);
+    });
+    restartFlag = flag;
+    return ok;
+}
+
+void TSXCommThread::Execute()
+{
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_terminated || m_pending; });
+            if (m_terminated)
+                break;
+            job = m_next;
+            m_job = job;
+        }
+        TCommError error;
+        TFrame buffer{};
+        bool stop = false;
+        switch (job.kind) {
+        case ProtocolKind::ASCII: stop = exchangeAscii(job, error, buffer); break;
+        case ProtocolKind::SX2: stop = exchangeSX2(job, error, buffer); break;
+        case ProtocolKind::SSB: stop = exchangeSSB(job, error, buffer); break;
+        case ProtocolKind::None: break;
+        }
+        if (stop || m_terminated)
+            break;
+        {
+            std::lock_guard lock(m_mutex);
+            m_pending = false;
+        }
+        if (job.kind != ProtocolKind::None) {
+            if (!handOver([&] {
+                    if (m_component)
+                        m_component->Complete(error, buffer.data());
+                }))
+                break;
+        }
+        // Also after a dropped request, so the queue never stalls behind it.
+        if (!handOver([this] { m_port->RequestDone(); }))
+            break;
+    }
+    {
+        std::lock_guard lock(m_finishMutex);
+        m_finished = true;
+    }
+    m_finishCv.notify_all();
+}
+
+// ---------------------------------------------------------------------------
+// Primitives
+
+bool TSXCommThread::checkLine(TCommError& e)
+{
+    if (const uint32_t flags = m_line->takeLineErrors()) {
+        e.Code = CommLineError;
+        e.LineErrors = flags;
+        return false;
+    }
+    return true;
+}
+
+TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, TCommError& e)
+{
+    if (m_terminated)
+        return Step::Stop;
+    auto osFail = [&] {
+        if (m_terminated)
+            return Step::Stop;
+        e.Code = CommSystemError;
+        e.OSError = static_cast<uint32_t>(m_line->lastError());
+        return Step::Fail;
+    };
+    m_readTimeout = m_job.firstByteMs;
+    if (!m_line->purge())
+        return osFail();
+    // Errors of input that was just thrown away belong to nobody's reply.
+    m_line->takeLineErrors();
+    if (count > 0 && !m_line->write(data, count))
+        return osFail();
+    if (!checkLine(e))
+        return Step::Fail;
+    if (!m_line->flush())
+        return osFail();
+    if (!checkLine(e))
+        return Step::Fail;
+    return m_terminated ? Step::Stop : Step::Ok;
+}
+
+TSXCommThread::Step TSXCommThread::readByte(uint8_t& byte, TCommError& e)
+{
+    if (m_terminated)
+        return Step::Stop;
+    const auto r = m_line->readByte(byte, m_readTimeout);
+    if (m_terminated)
+        return Step::Stop;
+    switch (r) {
+    case SerialLine::ReadResult::Error:
+        e.Code = CommSystemError;
+        e.OSError = static_cast<uint32_t>(m_line->lastError());
+        return Step::Fail;
+    case SerialLine::ReadResult::Timeout:
+        e.Code = CommTimeout;
+        return Step::Fail;
+    case SerialLine::ReadResult::Byte:
+        break;
+    }
+    if (!checkLine(e))
+        return Step::Fail;
+    m_readTimeout = NextByteMs;
+    return Step::Ok;
+}
+
+void TSXCommThread::drain(TCommError& e)
+{
+    for (int i = 0; i < FrameSize && !m_terminated; ++i) {
+        uint8_t b;
+        TCommError ignored;
+        if (readByte(b, ignored) != Step::Ok)
+            break;
+    }
+    (void)e;  // the caller's record stays as it was
+}
+
+// ---------------------------------------------------------------------------
+// ASCII line exchange
+
+bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
+{
+    e = {};
+    buf.fill(0);
+    const int count = job.frame[0];
+    if (count == 0) {
+        e.Code = CommEmptyFrame;
+        return false;
+    }
+    m_restartFlag = false;
+    int attempts = 0;
+    for (;;) {
+        e = {};
+        Step st = transmit(job.frame.data() + 1, static_cast<size_t>(count - 1), e);
+        if (st == Step::Stop)
+            return true;
+        if (st == Step::Fail) {
+            if (++attempts <= 2)
+                continue;
+            return false;
+        }
+        bool first = true;
+        for (;;) {
+            uint8_t b = 0;
+            st = readByte(b, e);
+            if (st == Step::Stop)
+                return true;
+            if (st == Step::Fail) {
+                if (e.Code == CommTimeout && !first) {
+                    // A pause ends the reply.
+                    e = {};
+                    buf.fill(0);
+                    return false;
+                }
+                break;
+            }
+            buf[0] = 2;
+            buf[1] = b;
+            bool deliverIt = true;
+            if (first && job.startChar) {
+                if (b != job.startChar) {
+                    e.Code = CommStartChar;
+                    break;
+                }
+                if (job.filtered)
+                    deliverIt = false;
+            } else if (job.stopChar && b == job.stopChar) {
+                if (!job.filtered && !deliver(buf.data(), m_restartFlag))
+                    return true;
+                buf.fill(0);
+                return false;
+            }
+            first = false;
+            if (deliverIt && !deliver(buf.data(), m_restartFlag))
+                return true;
+            buf.fill(0);
+        }
+        // The attempt failed.
+        buf.fill(0);
+        if (e.Code != CommTimeout)
+            drain(e);
+        if (m_terminated)
+            return true;
+        m_restartFlag = true;
+        ++attempts;
+        if (e.Code == CommTimeout && first)
+            return false;
+        if (attempts > 2)
+            return false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Telegram with header 82h 96h
+
+bool TSXCommThread::exchangeSX2(const Job& job, TCommError& e, TFrame& buf)
+{
+    e = {};
+    buf.fill(0);
+    const int count = job.frame[0];
+    if (count == 0) {
+        e.Code = CommEmptyFrame;
+        return false;
+    }
+    std::vector<uint8_t> tx{0x82, 0x96};
+    uint8_t check = 0;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t b = job.frame[i];
+        check ^= b;
+        tx.push_back(b);
+        if (b == 0x82)
+            tx.push_back(b);
+    }
+    tx.push_back(check);
+    if (check == 0x82)
+        tx.push_back(check);
+
+    for (;;) {
+        e = {};
+        buf.fill(0);
+        Step st = transmit(tx.data(), tx.size(), e);
+        if (st == Step::Stop)
+            return true;
+        if (st == Step::Ok) {
+            // One reply: header, length, data with 82h doubled, check byte.
+            auto rd = [&](uint8_t& b) { return readByte(b, e); };
+            uint8_t h1 = 0, h2 = 0;
+            if ((st = rd(h1)) == Step::Ok && (st = rd(h2)) == Step::Ok && (h1 != 0x82 || h2 != 0x96)) {
+                e.Code = CommSX2Header;
+                st = Step::Fail;
+            }
+            uint8_t len = 0;
+            if (st == Step::Ok && (st = rd(len)) == Step::Ok) {
+                uint8_t chk = len;
+                buf[0] = len;
+                for (int pos = 1; pos <= len && st == Step::Ok; ++pos) {
+                    uint8_t b = 0;
+                    if ((st = rd(b)) != Step::Ok)
+                        break;
+                    if (b == 0x82) {
+                        uint8_t b2 = 0;
+                        if ((st = rd(b2)) != Step::Ok)
+                            break;
+                        if (b2 != 0x82) {
+                            e.Code = CommSX2Doubling;
+                            st = Step::Fail;
+                            break;
+                        }
+                    }
+                    chk ^= b;
+                    buf[pos] = b;
+                }
+                if (st == Step::Ok) {
+                    buf[len] = 0;  // the check byte is not part of the reply
+                    if (chk != 0) {
+                        e.Code = CommCheckError;
+                        st = Step::Fail;
+                    } else if (len > 1 && buf[1] == 0xFF) {
+                        e.Code = CommDeviceError;
+                        return false;
+                    }
+                }
+            }
+        }
+        if (st == Step::Stop)
+            return true;
+        if (st == Step::Fail) {
+            if (e.Code == CommPortClosed)
+                return false;
+            buf.fill(0);
+            if (e.Code != CommTimeout)
+                drain(e);
+            TCommError ignored;
+            static const uint8_t reset[] = {0x82, 0x00, 0x82, 0x00};
+            if (transmit(reset, sizeof reset, ignored) == Step::Stop)
+                return true;
+            return false;
+        }
+        m_restartFlag = false;
+        if (!deliver(buf.data(), m_restartFlag))
+            return true;
+        if (!m_restartFlag)
+            return false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Telegram with header DLE STX
+
+bool TSXCommThread::exchangeSSB(const Job& job, TCommError& e, TFrame& buf)
+{
+    constexpr uint8_t DLE = 0x10, STX = 0x02, ETX = 0x03;
+    e = {};
+    buf.fill(0);
+    const int count = job.frame[0];
+    if (count == 0) {
+        e.Code = CommEmptyFrame;
+        return false;
+    }
+    std::vector<uint8_t> tx{DLE, STX};
+    uint8_t check = 0;
+    for (int i = 1; i < count; ++i) {
+        const uint8_t b = job.frame[i];
+        check ^= b;
+        tx.push_back(b);
+        if (b == DLE)
+            tx.push_back(b);
+    }
+    tx.insert(tx.end(), {DLE, ETX, check});
+
+    int attempts = 0;
+    for (;;) {
+        e = {};
+        buf.fill(0);
+        Step st = transmit(tx.data(), tx.size(), e);
+        if (st == Step::Stop)
+            return true;
+        if (st == Step::Ok) {
+            auto rd = [&](uint8_t& b) { return readByte(b, e); };
+            uint8_t h1 = 0, h2 = 0;
+            if ((st = rd(h1)) == Step::Ok && (st = rd(h2)) == Step::Ok && (h1 != DLE || h2 != STX)) {
+                e.Code = CommSSBHeader;
+                st = Step::Fail;
+            }
+            int pos = 1;
+            uint8_t chk = 0;
+            while (st == Step::Ok) {
+                uint8_t b = 0;
+                if ((st = rd(b)) != Step::Ok)
+                    break;
+                if (b == DLE) {
+                    uint8_t b2 = 0;
+                    if ((st = rd(b2)) != Step::Ok)
+                        break;
+                    if (b2 == ETX)
+                        break;
+                    if (b2 != DLE) {
+                        e.Code = CommSSBDoubling;
+                        st = Step::Fail;
+                        break;
+                    }
+                }
+                if (pos >= 255) {
+                    // Byte 0 could not count more; a reply this long is garbage.
+                    e.Code = CommCheckError;
+                    st = Step::Fail;
+                    break;
+                }
+                chk ^= b;
+                buf[pos++] = b;
+            }
+            if (st == Step::Ok) {
+                uint8_t c = 0;
+                if ((st = rd(c)) == Step::Ok) {
+                    chk ^= c;
+                    if (chk != 0) {
+                        e.Code = CommCheckError;
+                        st = Step::Fail;
+                    } else {
+                        buf[0] = static_cast<uint8_t>(pos);
+                        if (pos > 1 && buf[1] == 0xFF) {
+                            e.Code = CommDeviceError;
+                            return false;
+                        }
+                    }
+                }
+            }
+        }
+        if (st == Step::Stop)
+            return true;
+        if (st == Step::Fail) {
+            if (e.Code == CommPortClosed)
+                return false;
+            buf.fill(0);
+            if (e.Code != CommTimeout)
+                drain(e);
+            TCommError ignored;
+            static const uint8_t reset[] = {DLE, 0x00, DLE, 0x00};
+            if (transmit(reset, sizeof reset, ignored) == Step::Stop)
+                return true;
+            ++attempts;
+            if (e.Code == CommTimeout || attempts > 2)
+                return false;
+            continue;
+        }
+        m_restartFlag = false;
+        if (!deliver(buf.data(), m_restartFlag))
+            return true;
+        if (!m_restartFlag)
+            return false;
+        attempts = 0;
+    }
+}
+
+} // namespace vx

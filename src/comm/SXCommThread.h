@@ -1,0 +1,84 @@
+#pragma once
+// The worker thread of one open TSXComm: runs one request at a time over the line
+// and hands every call into a component to the user-interface thread, blocking until
+// it has run there.
+#include "comm/SXComm.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace vx {
+
+class TSXCommThread {
+public:
+    TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line);
+    ~TSXCommThread();  // joins; call only once finished() or after Terminate()
+
+    // User-interface thread. nullptr clears the request without waking the worker.
+    void StartRequest(const TCommRequest* request);
+    void Terminate();
+    bool Terminated() const { return m_terminated.load(); }
+    bool finished() const { return m_finished.load(); }
+    // Waits up to ms for finished(); true when it is.
+    bool waitFinished(int ms);
+    void join();
+    // Lets the thread run out on its own; the object must then be left alive.
+    void detach();
+    // The component of the request in progress is gone: nothing may reach it.
+    void forgetComponent(const TSXProtocolComponent* component);
+
+    static constexpr int DefaultFirstByteMs = 100;
+    static constexpr int NextByteMs = 50;
+
+private:
+    struct Job {
+        ProtocolKind kind = ProtocolKind::None;
+        uint8_t startChar = 0;
+        uint8_t stopChar = 0;
+        bool filtered = false;
+        TFrame frame{};
+        int firstByteMs = DefaultFirstByteMs;
+    };
+    enum class Step { Ok, Fail, Stop };
+
+    void Execute();
+    // Runs fn on the user-interface thread and waits for it. False when terminated.
+    bool handOver(const std::function<void()>& fn);
+    bool deliver(const uint8_t* block, bool& restartFlag);
+
+    Step transmit(const uint8_t* data, size_t count, TCommError& e);
+    Step readByte(uint8_t& byte, TCommError& e);
+    bool checkLine(TCommError& e);
+    void drain(TCommError& e);
+
+    // Each returns true when the thread was asked to stop.
+    bool exchangeAscii(const Job& job, TCommError& e, TFrame& buf);
+    bool exchangeSX2(const Job& job, TCommError& e, TFrame& buf);
+    bool exchangeSSB(const Job& job, TCommError& e, TFrame& buf);
+
+    TSXComm* m_port;
+    std::shared_ptr<std::vector<const TSXCommThread*>> m_handOvers;
+    std::shared_ptr<SerialLine> m_line;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_pending = false;
+    Job m_next;
+    std::atomic<bool> m_terminated{false};
+    std::atomic<bool> m_finished{false};
+    std::mutex m_finishMutex;
+    std::condition_variable m_finishCv;
+
+    // User-interface thread only: whom the current request's calls go to.
+    TSXProtocolComponent* m_component = nullptr;
+
+    // Worker only.
+    Job m_job;
+    int m_readTimeout = DefaultFirstByteMs;
+    bool m_restartFlag = false;
+    std::thread m_thread;
+};
+
+} // namespace vx

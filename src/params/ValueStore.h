@@ -1,0 +1,84 @@
+#pragma once
+// The working copy of the controller's parameters and setpoints, shared by every
+// window for the whole run. Values are the controller's raw scaled integers.
+#include <QString>
+#include <QtGlobal>
+#include <array>
+
+namespace vx {
+
+// A fixed table indexed First..Last. An index outside that range is a caller's bug;
+// it asserts in debug builds and otherwise reads 0 and drops the write, so a bad
+// number from a data file cannot corrupt memory. value() reads without asserting.
+template <int First, int Last>
+class IndexedValues {
+public:
+    static constexpr int first = First;
+    static constexpr int last = Last;
+    static constexpr int count = Last - First + 1;
+
+    static constexpr bool contains(int i) { return i >= First && i <= Last; }
+
+    qint32& operator[](int i)
+    {
+        if (!contains(i)) {
+            Q_ASSERT_X(false, "IndexedValues", "index out of range");
+            scratch_ = 0;
+            return scratch_;
+        }
+        return v_[std::size_t(i - First)];
+    }
+    qint32 operator[](int i) const
+    {
+        Q_ASSERT_X(contains(i), "IndexedValues", "index out of range");
+        return value(i);
+    }
+    qint32 value(int i) const { return contains(i) ? v_[std::size_t(i - First)] : 0; }
+
+    void fill(qint32 x) { v_.fill(x); }
+    bool operator==(const IndexedValues& o) const { return v_ == o.v_; }
+
+private:
+    std::array<qint32, std::size_t(count)> v_{};
+    qint32 scratch_ = 0;
+};
+
+using TParWaarden = IndexedValues<0, 511>;     // index = parameter number
+using TSollWaarden = IndexedValues<1, 80>;     // index = setpoint number
+
+inline constexpr int ParCount = TParWaarden::count;
+inline constexpr int SollCount = TSollWaarden::count;
+// Parameter 203 holds the decimals of every setpoint and of every parameter with dec 9.
+inline constexpr int ParDecimalsParameter = 203;
+
+// The parameter in the editor's selected row; the service dialog reads it.
+struct TServicePar {
+    QString Nr;             // "%3.3d", also the section in ParameterDef; empty = no parameter
+    QString Naam;
+    QString Waarde;
+    qint32 Min = 0;
+    qint32 Max = 0;
+    QString MinTekst, MaxTekst, DefaultTekst;
+};
+
+// Origin of the current set: 0 none yet, 1 controller, 2 file, 3 defaults (parameters only).
+inline TParWaarden ParWaarden;
+inline TSollWaarden SollWaarden;
+inline int ParStatus = 0;
+inline int SollStatus = 0;
+// A single parameter went to the controller from the service dialog and "bp" has not run since.
+inline bool ParGezondenEnNietGeladen = false;
+inline TServicePar ServicePar;
+
+// Back to the start-of-run state (all zero); used at start-up and by tests.
+inline void resetValueStore()
+{
+    ParWaarden.fill(0);
+    SollWaarden.fill(0);
+    ParStatus = 0;
+    SollStatus = 0;
+    ParGezondenEnNietGeladen = false;
+    ServicePar = TServicePar{};
+}
+
+} // namespace vx

@@ -1,0 +1,412 @@
+// Checks the shipped data files (language files, parameter definitions, menu map and
+// trees) against each other and against the keys the program reads.
+#include <QtTest>
+#include <QDirIterator>
+#include <QRegularExpression>
+#include <QSet>
+
+#include "app/core/IniFile.h"
+#include "params/ParTree.h"
+#include "params/ParameterDefs.h"
+
+using namespace vx;
+
+namespace {
+
+// Keys read under names built at run time (numbered texts, menus set by position)
+// or by windows not written yet; the source scan below adds every literal
+// taal("Section", "Key" call on top of these.
+const struct { const char* section; const char* keys; } kKnownKeys[] = {
+    {"Main", "GroepIngangen GroepUitgangen GroepActual LabelActualPositie LabelActualSnelheid "
+             "LabelActualSpanning LabelActualStroom LabelPosVerschil CmdIO_ON CmdIO_OFF CmdActual_ON "
+             "CmdActual_OFF CmdComOpen CmdComClose CmdTerminalZenden CmdResetError PanelTekst0 PanelTekst1 "
+             "menuBestand subAfsluiten menuEdit subParameters subSollwerten menuInstellingen subInitCom "
+             "subOpties menuCommunicatie subParSoll subBackup subRestore subZoeken menuVenster "
+             "subNokkenInfo subGrafiek menuHelp subInfo subErrorNummers K0_RefFijn K0_SSIJustage "
+             "K0_Inactief Msg_waarschuwingCaption Msg_Melding_Geen_VX50"},
+    {"Opties", "Caption RegAlgemeen TaalLabel TaalItems CmdOK CmdCancel"},
+    {"About", "Caption Handelsmerk SoftwareVersie"},
+    {"HelpErrorNummers", "Caption"},
+    {"InitCom", "Caption RegInterface RegExtended CmdOK CmdCancel PortLabel PortItems IOLabel IOItems "
+                "BaudLabel BaudItems DatabitLabel DataBitItems ParityLabel ParityItems StopbitLabel "
+                "StopbitItems HardwareLabel HardwareItems PortTypeLabel PortTypeItems ReceiverLabel "
+                "ReceiverItems TransmitterLabel TransmitterItems"},
+    {"AparaatZoeken", "Caption CmdOK CmdVerder CmdStart CmdStop CmdCancel LabelStartenMet KolomTekst0-4 "
+                      "GroepParity GroepStopBits RadioAlsCom RadioAutoSelect PanelTekst0-3"},
+    {"LeesParSoll", "CaptionMode0-3 CmdOK CmdAgain CmdCancel PanelTekst0-7"},
+    {"SchrijfParSoll", "CaptionMode0-3 CmdOK CmdAgain CmdCancel PanelTekst0-11"},
+    {"EditParam", "Caption KolomTekst0-4 min max default CmdClear menuBestand subOpenen subOpslaanAls "
+                  "subLaadDefault subAfdrukken subAfsluiten menuZendenOntvangen subParOntvangen "
+                  "subParZenden subLoader menuVenster subNokkenInfo menuHelp subErrorNummers "
+                  "Msg_ErrorCaption msg_ErrorSetDefaultPar Msg_InfoCaption msg_DefaultParGeladen "
+                  "Msg_waarschuwingCaption ZendMsg_1-6 Msg_ParGezondenEnNietGeladen OpenCaption "
+                  "OpenFilter SaveCaption OpenMsg1-4"},
+    {"ParamService", "LabelMin LabelMax LabelDefault LabelParData CmdOK CmdDefault CmdZenden CmdCancel "
+                     "PanelTekst0-10"},
+    {"Loader", "Caption CmdOK PanelTekst0-6"},
+    {"BackupRestore", "SaveCaption OpenCaption OpenFilter OpenMsg2 Msg_ErrorCaption "
+                      "Msg_waarschuwingCaption Msg_waarschuwingRestore_1 Msg_waarschuwingRestore_2"},
+    {"EditSollwert", "Caption Kolomtekst_no Kolomtekst_waarde menuBestand subOpenen subOpslaanAls "
+                     "subAfdrukken subAfsluiten menuZendenOntvangen subParOntvangen subParZenden "
+                     "Msg_SollwertOngeldig Msg_waarschuwingCaption ZendMsg_10 ZendMsg_20 ZendMsg_30 "
+                     "ZendMsg_40 ZendMsg_50 SaveCaption OpenCaption OpenFilter Msg_ErrorCaption OpenMsg1-4"},
+    {"Afdrukken", "CaptionPar CaptionSoll LabelFirma LabelType LabelSn CmdOK CmdCancel TekstPagina "
+                  "NaamSoll Msg_waarschuwingCaption AfdrukMsg_1-6 AfdrukMsg_10 AfdrukMsg_20 "
+                  "AfdrukMsg_30 AfdrukMsg_40 AfdrukMsg_50"},
+    {"Grafiek", "CaptionGrafiek LabelBuffer LabelAutoscroll LabelHulplijnenXas LabelHulplijnenYas "
+                "CmdStartLog CmdStopLog GroepXas GroepYas LabelBron optiesBron PanelTekst0-4"},
+    {"DisplayNokken", "Caption RijTekst LabelNokNo LabelFuncte LabelBron LabelAanvang LabelEinde "
+                      "LAbelHysteresis LabelVervroeging"},
+};
+
+using KeyList = QList<QPair<QString, QString>>;
+
+// "PanelTekst0-7" stands for PanelTekst0 ... PanelTekst7.
+KeyList knownKeys()
+{
+    KeyList out;
+    static const QRegularExpression range(QStringLiteral("^(.*\\D)(\\d+)-(\\d+)$"));
+    for (const auto& e : kKnownKeys) {
+        for (const QString& k : QString::fromLatin1(e.keys).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const auto m = range.match(k);
+            if (!m.hasMatch()) {
+                out.append({QString::fromLatin1(e.section), k});
+                continue;
+            }
+            for (int i = m.captured(2).toInt(); i <= m.captured(3).toInt(); ++i)
+                out.append({QString::fromLatin1(e.section), m.captured(1) + QString::number(i)});
+        }
+    }
+    return out;
+}
+
+// Every taal(section, "Key" call in the sources. The section may be a literal or a
+// local name set from a literal earlier in the same file (const QString S = "Main").
+KeyList scannedKeys(const QString& srcDir)
+{
+    KeyList out;
+    static const QString lit = QStringLiteral(R"re((?:(?:QStringLiteral|QLatin1String|QString|u)\(?\s*)?"([^"]+)"\)?)re");
+    static const QRegularExpression call(QStringLiteral(R"re(\btaal\(\s*(?:%1|([A-Za-z_]\w*))\s*,\s*%1(?=\s*,))re").arg(lit));
+    static const QRegularExpression lineComment(QStringLiteral("//[^\\n]*"));
+    QDirIterator it(srcDir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile f(it.next());
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        // Line comments may show the call form as an example; they read no key.
+        const QString text = QString::fromUtf8(f.readAll()).remove(lineComment);
+        for (auto m = call.globalMatch(text); m.hasNext();) {
+            const auto hit = m.next();
+            QString section = hit.captured(1);
+            if (section.isEmpty()) {
+                const QRegularExpression decl(QStringLiteral(R"re(\b%1\s*(?:=|\{|\()\s*%2)re")
+                                                  .arg(QRegularExpression::escape(hit.captured(2)), lit));
+                for (auto d = decl.globalMatch(text.left(hit.capturedStart())); d.hasNext();)
+                    section = d.next().captured(1);
+            }
+            if (!section.isEmpty())
+                out.append({section, hit.captured(3)});
+        }
+    }
+    return out;
+}
+
+struct TreeMenu {
+    int number;
+    QString caption;
+};
+
+// Menu numbers of a tree file as the editor computes them; an empty list and a
+// message when the file breaks the depth rules or is not tab-indented (the printed
+// report only recognises tabs).
+QList<TreeMenu> treeMenus(const QString& path, QString* error)
+{
+    const ParTree tree = loadParTreeFile(path);
+    if (!tree.fileFound || !tree.error.isEmpty()) {
+        *error = tree.fileFound ? tree.error : QStringLiteral("cannot open ") + path;
+        return {};
+    }
+    QFile f(path);
+    f.open(QIODevice::ReadOnly | QIODevice::Text);
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        int depth = 0;
+        while (depth < line.size() && line[depth] == QLatin1Char('\t'))
+            ++depth;
+        if (depth < line.size() && line[depth] == QLatin1Char(' ')) {
+            *error = QStringLiteral("line %1 indented with blanks").arg(i + 1);
+            return {};
+        }
+    }
+    QList<TreeMenu> out;
+    for (int i = 0; i < tree.nodes.size(); ++i) {
+        const ParTreeNode& node = tree.nodes[i];
+        if (node.caption.trimmed().isEmpty() || (i > 0 && (node.depth < 1 || node.depth > 2))) {
+            *error = QStringLiteral("node %1 (%2) at depth %3").arg(i).arg(node.caption).arg(node.depth);
+            return {};
+        }
+        out.append({menuPosition(tree, i).number(), node.caption});
+    }
+    return out;
+}
+
+QString par(int n) { return QString::asprintf("%03d", n); }
+
+} // namespace
+
+class TstDataset : public QObject {
+    Q_OBJECT
+
+    QString m_dataDir;
+    QString m_srcDir;
+    std::shared_ptr<IniFile> m_def;
+    std::shared_ptr<IniFile> m_parNo;
+
+    bool isUsed(int n) const
+    {
+        return m_def->readString(par(n), QStringLiteral("naam1"), QString()) != QLatin1String("Reserve");
+    }
+
+    QStringList resolvedOptions(int n, int lang) const
+    {
+        return resolveOptionList(*m_def, par(n), lang);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_dataDir = qEnvironmentVariable("VX_DATA_DIR");
+        if (m_dataDir.isEmpty())
+            m_dataDir = QCoreApplication::applicationDirPath();
+        else
+            m_srcDir = QDir(m_dataDir).absoluteFilePath(QStringLiteral("../src"));
+        m_def = IniFile::load(m_dataDir + QStringLiteral("/Parameters.txt"));
+        m_parNo = IniFile::load(m_dataDir + QStringLiteral("/ParNo.txt"));
+        QVERIFY2(m_def, "Parameters.txt missing");
+        QVERIFY2(m_parNo, "ParNo.txt missing");
+    }
+
+    void languageFileHasEveryKey_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::newRow("Taal0 nl") << 0;
+        QTest::newRow("Taal1 en") << 1;
+        QTest::newRow("Taal2 de") << 2;
+    }
+    void languageFileHasEveryKey()
+    {
+        QFETCH(int, lang);
+        const auto taal = IniFile::load(m_dataDir + QStringLiteral("/Taal%1.ini").arg(lang));
+        QVERIFY(taal);
+        KeyList keys = knownKeys();
+        if (!m_srcDir.isEmpty()) {
+            const KeyList scanned = scannedKeys(m_srcDir);
+            if (lang == 0)
+                qInfo("%d language lookups found in the sources", int(scanned.size()));
+            keys += scanned;
+        }
+        QStringList missing;
+        for (const auto& [section, key] : keys)
+            if (!taal->hasKey(section, key))
+                missing << section + QLatin1Char('/') + key;
+        missing.removeDuplicates();
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
+
+        // Lists the windows fill controls from: the item count is what the control expects.
+        const struct { const char* section; const char* key; int count; } lists[] = {
+            {"Opties", "TaalItems", 3},        {"InitCom", "PortItems", 16},
+            {"InitCom", "IOItems", 4},         {"InitCom", "BaudItems", 6},
+            {"InitCom", "DataBitItems", 2},    {"InitCom", "ParityItems", 3},
+            {"InitCom", "StopbitItems", 2},    {"InitCom", "HardwareItems", 4},
+            {"InitCom", "PortTypeItems", 3},   {"InitCom", "ReceiverItems", 2},
+            {"InitCom", "TransmitterItems", 4}, {"Grafiek", "optiesBron", 7},
+        };
+        for (const auto& l : lists) {
+            const QStringList items = parseOptionList(taal->readString(l.section, l.key, QString()));
+            QVERIFY2(items.size() == l.count, l.key);
+        }
+        // The language list names the languages in the same order in every file.
+        const QStringList languages = parseOptionList(
+            taal->readString(QStringLiteral("Opties"), QStringLiteral("TaalItems"), QString()));
+        QCOMPARE(languages, QStringList({QStringLiteral("Nederlands"), QStringLiteral("English"),
+                                         QStringLiteral("Deutsch")}));
+    }
+
+    void everyParameterIsDefined()
+    {
+        const QStringList keys = {"naam0", "naam1", "naam2", "type", "opties0", "opties1", "opties2",
+                                  "dec", "min", "max", "default"};
+        for (int n = 0; n < 512; ++n)
+            for (const QString& k : keys)
+                QVERIFY2(m_def->hasKey(par(n), k), qPrintable(par(n) + QLatin1Char('/') + k));
+        QVERIFY(!m_def->hasSection(QStringLiteral("512")));
+    }
+
+    void limitsAndDefaults()
+    {
+        for (int n = 0; n < 512; ++n) {
+            const QString s = par(n);
+            const int mn = m_def->readInteger(s, QStringLiteral("min"), 1);
+            const int mx = m_def->readInteger(s, QStringLiteral("max"), 0);
+            const int def = m_def->readInteger(s, QStringLiteral("default"), mn - 1);
+            QVERIFY2(mn <= def && def <= mx, qPrintable(s));
+            // The service dialog refuses entries of more than eight digits.
+            QVERIFY2(qAbs(qint64(mn)) <= 99999999 && qAbs(qint64(mx)) <= 99999999, qPrintable(s));
+            const int dec = m_def->readInteger(s, QStringLiteral("dec"), -1);
+            QVERIFY2(dec >= 0 && (dec <= 4 || dec == 9), qPrintable(s));
+        }
+    }
+
+    void optionLists_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::newRow("nl") << 0;
+        QTest::newRow("en") << 1;
+        QTest::newRow("de") << 2;
+    }
+    void optionLists()
+    {
+        QFETCH(int, lang);
+        const QString key = QStringLiteral("opties%1").arg(lang);
+        for (int n = 0; n < 512; ++n) {
+            const QString s = par(n);
+            const QStringList items = parseOptionList(m_def->readString(s, key, QString()));
+            if (m_def->readInteger(s, QStringLiteral("type"), 0) != 1) {
+                QVERIFY2(items.isEmpty(), qPrintable(s));
+                continue;
+            }
+            if (items.size() == 1 && items[0].startsWith(QLatin1Char('#'))) {
+                const QString target = items[0].mid(1);
+                QVERIFY2(m_def->hasSection(target), qPrintable(s + QStringLiteral(" -> ") + target));
+                const QStringList targetItems = parseOptionList(m_def->readString(target, key, QString()));
+                // A redirect is followed once: the target must hold the items itself.
+                QVERIFY2(!targetItems.isEmpty() && !targetItems[0].startsWith(QLatin1Char('#')),
+                         qPrintable(s + QStringLiteral(" -> ") + target));
+            }
+            const QStringList resolved = resolvedOptions(n, lang);
+            // Every allowed value has its text, and no text is unreachable.
+            QVERIFY2(m_def->readInteger(s, QStringLiteral("min"), -1) == 0, qPrintable(s));
+            QVERIFY2(resolved.size() == m_def->readInteger(s, QStringLiteral("max"), -1) + 1, qPrintable(s));
+            for (const QString& item : resolved)
+                QVERIFY2(!item.trimmed().isEmpty(), qPrintable(s));
+        }
+    }
+
+    void fixedRoles()
+    {
+        auto dec = [&](int n) { return m_def->readInteger(par(n), QStringLiteral("dec"), -1); };
+        auto type = [&](int n) { return m_def->readInteger(par(n), QStringLiteral("type"), -1); };
+        for (int o = 20; o <= 35; ++o)
+            QCOMPARE(dec(o), 3);
+        for (int n = 80; n <= 199; ++n)
+            QCOMPARE(dec(n), 9);
+        QCOMPARE(m_def->readInteger(QStringLiteral("203"), QStringLiteral("min"), -1), 0);
+        QCOMPARE(m_def->readInteger(QStringLiteral("203"), QStringLiteral("max"), -1), 4);
+        QCOMPARE(resolvedOptions(280, 1).size(), 3);
+        for (int n : {200, 201, 223, 229, 243, 249})
+            QCOMPARE(type(n), 1);
+        // Reference labels: 229/249 values 1, 2 and 4 mean an input-triggered adjustment.
+        QVERIFY(resolvedOptions(229, 1).size() >= 5);
+        QCOMPARE(resolvedOptions(300, 1).size(), 4);
+        for (int c = 0; c < 40; ++c) {
+            QCOMPARE(resolvedOptions(380 + c, 1).size(), 81);
+            QCOMPARE(resolvedOptions(420 + c, 1).size(), 81);
+            QCOMPARE(m_def->readInteger(par(460 + c), QStringLiteral("min"), -1), 1);
+            QCOMPARE(m_def->readInteger(par(460 + c), QStringLiteral("max"), -1), 16);
+        }
+        for (int n = 282; n <= 297; ++n)
+            QCOMPARE(type(n), 1);
+        for (int n = 500; n <= 507; ++n)
+            QCOMPARE(type(n), 1);
+    }
+
+    void menus()
+    {
+        QList<TreeMenu> shape[3];
+        for (int lang = 0; lang < 3; ++lang) {
+            QString error;
+            shape[lang] = treeMenus(m_dataDir + QStringLiteral("/Tree%1.txt").arg(lang), &error);
+            QVERIFY2(!shape[lang].isEmpty(), qPrintable(QStringLiteral("Tree%1: ").arg(lang) + error));
+        }
+        // The three languages lay out the same menus.
+        for (int lang = 1; lang < 3; ++lang) {
+            QCOMPARE(shape[lang].size(), shape[0].size());
+            for (int i = 0; i < shape[0].size(); ++i)
+                QCOMPARE(shape[lang][i].number, shape[0][i].number);
+        }
+
+        QSet<int> treeNumbers;
+        QSet<int> listed;
+        for (const TreeMenu& m : shape[0]) {
+            treeNumbers.insert(m.number);
+            const QString section = QString::number(m.number);
+            QVERIFY2(m_parNo->hasSection(section), qPrintable(section));
+            for (int row = 1; row <= 40; ++row) {
+                const int p = m_parNo->readInteger(section, QStringLiteral("ParId%1").arg(row), -1);
+                if (p == -1)
+                    continue;
+                QVERIFY2(row <= 18, qPrintable(section));
+                QVERIFY2(p >= 0 && p < 512, qPrintable(section));
+                listed.insert(p);
+            }
+        }
+        // Every menu of the map is reachable from the tree, and each lists a parameter
+        // that exists.
+        for (const QString& section : m_parNo->sectionNames()) {
+            QVERIFY2(treeNumbers.contains(section.toInt()), qPrintable(section));
+            for (const QString& key : m_parNo->keys(section)) {
+                const int p = m_parNo->readInteger(section, key, -2);
+                QVERIFY2(p == -1 || m_def->hasSection(par(p)), qPrintable(section + QLatin1Char('/') + key));
+            }
+        }
+        for (int n = 0; n < 512; ++n)
+            QVERIFY2(!isUsed(n) || listed.contains(n), qPrintable(par(n) + QStringLiteral(" in no menu")));
+
+        // Group 8 holds the cams, one sub-menu per cam with the cam's own parameters.
+        for (int c = 1; c <= 40; ++c) {
+            const QString section = QString::number(800 + c);
+            QVERIFY2(treeNumbers.contains(800 + c), qPrintable(section));
+            QSet<int> rows;
+            for (int row = 1; row <= 18; ++row)
+                rows.insert(m_parNo->readInteger(section, QStringLiteral("ParId%1").arg(row), -1));
+            for (int base : {79, 119, 159, 299, 339, 379, 419, 459})
+                QVERIFY2(rows.contains(base + c), qPrintable(section));
+        }
+        QVERIFY(!treeNumbers.contains(841));
+    }
+
+    void errorHelpDocuments_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::newRow("nl") << 0;
+        QTest::newRow("en") << 1;
+        QTest::newRow("de") << 2;
+    }
+    void errorHelpDocuments()
+    {
+        QFETCH(int, lang);
+        QFile f(m_dataDir + QStringLiteral("/ErrorHelp%1.rtf").arg(lang));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray rtf = f.readAll();
+        QVERIFY(rtf.startsWith("{\\rtf1"));
+        QVERIFY(rtf.contains("{\\fonttbl"));
+        int depth = 0;
+        for (int i = 0; i < rtf.size(); ++i) {
+            if (rtf[i] == '\\') {
+                ++i;    // escaped brace or control word start
+                continue;
+            }
+            depth += rtf[i] == '{' ? 1 : rtf[i] == '}' ? -1 : 0;
+            QVERIFY(depth >= 0);
+            QVERIFY(uchar(rtf[i]) < 128);    // non-ASCII only as escapes
+        }
+        QCOMPARE(depth, 0);
+        for (int e = 1; e <= 20; ++e)
+            QVERIFY2(rtf.contains(QByteArray(" ") + QByteArray::number(e) + "\\tab "), qPrintable(QString::number(e)));
+    }
+};
+
+QTEST_MAIN(TstDataset)
+#include "tst_dataset.moc"
