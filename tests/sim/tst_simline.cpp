@@ -1,6 +1,7 @@
 // The simulated controller as the serial library sees it: requests written to a
 // SimLine, replies read byte by byte.
 #include "sim/SimBus.h"
+#include "sim/SimInstall.h"
 #include "sim/SimLine.h"
 #include "sim/SimOptions.h"
 
@@ -507,6 +508,20 @@ private slots:
         QCOMPARE(bus.requestCount(), size_t(6));
 
         setDefaultBusParametersPath({});
+        resetDefaultBus();
+    }
+
+    void installHooksTheSimDevicePath()
+    {
+        installInProcessSimulator();
+        QVERIFY(simLineAvailable());
+        resetDefaultBus();
+        auto sim = createSerialLine("sim");
+        QVERIFY(dynamic_cast<SimLine*>(sim.get()) != nullptr);
+        QVERIFY(sim->open("sim"));
+        QVERIFY(sim->setFrame(F9600O));
+        QCOMPARE(transact(*static_cast<SimLine*>(sim.get()), "sc 0").bytes, std::string("sc 0\r\n"));
+        QCOMPARE(defaultBus().requests(), std::vector<std::string>{"sc 0"});
         resetDefaultBus();
     }
 
