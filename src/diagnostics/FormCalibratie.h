@@ -78,9 +78,11 @@ public:
     QLabel* LabelOffset_I = nullptr;
     QLabel* LabelGain_I = nullptr;
 
+    // Asks before closing with written values not yet saved.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
-    void reject() override;
 
 private:
     struct Channel {
