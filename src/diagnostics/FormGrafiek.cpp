@@ -371,6 +371,9 @@ void TFormGrafiek::CmdStopLogClick()
 
 void TFormGrafiek::PX400LeesLogDataCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
+    // The reply to the request in flight when the log stopped is not a sample:
+    // the stopped log stays as the user saw it.
+    if (!logging()) return;
     if (LogIndex < graph::LastIndex) ++LogIndex;
     const std::size_t i = std::size_t(LogIndex);
     if (LogIndex == 0) {
@@ -379,8 +382,10 @@ void TFormGrafiek::PX400LeesLogDataCommResult(TSXProtocolComponent*, const QByte
     } else {
         LogTijd[i] = qint32(TickCount() - LogStartTijd);
     }
-    // Echo and blank in front, line end behind.
-    if (reply.size() <= cmd::GraphReplyLimit && reply.size() >= 6) {
+    // Echo and blank in front, line end behind. An error answer ("er 7") is no
+    // value of the source, so only a reply that echoes the request counts.
+    if (reply.size() <= cmd::GraphReplyLimit && reply.size() >= 6
+        && cmd::repliesTo(reply, m_request.toLatin1().constData())) {
         const QByteArray text = reply.mid(3, reply.size() - 5);
         if (const auto v = cmd::parseDecimal(QString::fromLatin1(text))) LogWaarde[i] = *v;
     }
