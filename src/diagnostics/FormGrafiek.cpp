@@ -94,47 +94,46 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { TekenGrafiek(); });
 
     const int cx = 724, cw = 170;
-    GroupBoxX = new QGroupBox(QStringLiteral("X-as"), this);
-    named(GroupBoxX, "GroupBoxX");
-    GroupBoxX->setGeometry(cx, 4, cw, 128);
-    ListBoxX = new QListWidget(GroupBoxX);
-    named(ListBoxX, "ListBoxX");
+    // Each scale's group holds its list and the switch for its guide lines.
+    auto scaleGroup = [this, named](QGroupBox*& box, QListWidget*& list, QCheckBox*& check, const char* boxName,
+                                    const char* listName, const char* checkName, const QString& title, int top) {
+        box = new QGroupBox(title, this);
+        named(box, boxName);
+        box->setGeometry(724, top, 170, 150);
+        list = new QListWidget(box);
+        named(list, listName);
+        check = new QCheckBox(QLatin1String(checkName), box);
+        named(check, checkName);
+        auto* l = new QVBoxLayout(box);
+        l->setContentsMargins(6, 2, 6, 4);
+        l->setSpacing(2);
+        l->addWidget(list);
+        l->addWidget(check);
+    };
+    scaleGroup(GroupBoxX, ListBoxX, CheckHulplijnenXas, "GroupBoxX", "ListBoxX", "CheckHulplijnenXas",
+               QStringLiteral("X-as"), 4);
+    scaleGroup(GroupBoxY, ListBoxY, CheckHulplijnenYas, "GroupBoxY", "ListBoxY", "CheckHulplijnenYas",
+               QStringLiteral("Y-as"), 158);
     ListBoxX->addItems(graph::xDivItems());
-    (new QVBoxLayout(GroupBoxX))->addWidget(ListBoxX);
-    connect(ListBoxX, &QListWidget::currentRowChanged, this, [this] { ListBoxXClick(); });
-
-    GroupBoxY = new QGroupBox(QStringLiteral("Y-as"), this);
-    named(GroupBoxY, "GroupBoxY");
-    GroupBoxY->setGeometry(cx, 136, cw, 128);
-    ListBoxY = new QListWidget(GroupBoxY);
-    named(ListBoxY, "ListBoxY");
     ListBoxY->addItems(graph::yDivItems());
-    (new QVBoxLayout(GroupBoxY))->addWidget(ListBoxY);
+    connect(ListBoxX, &QListWidget::currentRowChanged, this, [this] { ListBoxXClick(); });
     connect(ListBoxY, &QListWidget::currentRowChanged, this, [this] { ListBoxYClick(); });
+    connect(CheckHulplijnenXas, &QCheckBox::clicked, this, [this] { TekenGrafiek(); });
+    connect(CheckHulplijnenYas, &QCheckBox::clicked, this, [this] { TekenGrafiek(); });
 
     LabelBron = new QLabel(QStringLiteral("Bron"), this);
     named(LabelBron, "LabelBron");
-    LabelBron->setGeometry(cx, 270, cw, 18);
+    LabelBron->setGeometry(cx, 298, cw, 16);
     ComboBoxBron = new QComboBox(this);
     named(ComboBoxBron, "ComboBoxBron");
-    ComboBoxBron->setGeometry(cx, 288, cw, 24);
+    ComboBoxBron->setGeometry(cx, 314, cw, 24);
     ComboBoxBron->addItems({QStringLiteral("ActPos"), QStringLiteral("Act_V"), QStringLiteral("Act_U"),
                             QStringLiteral("Act_I")});
     connect(ComboBoxBron, &QComboBox::currentIndexChanged, this, [this] { ComboBoxBronChange(); });
 
     CheckBoxAutoScroll = new QCheckBox(QStringLiteral("CheckBoxAutoScroll"), this);
     named(CheckBoxAutoScroll, "CheckBoxAutoScroll");
-    CheckBoxAutoScroll->setGeometry(cx, 318, cw, 20);
-    CheckHulplijnenXas = new QCheckBox(QStringLiteral("CheckHulplijnenXas"), this);
-    named(CheckHulplijnenXas, "CheckHulplijnenXas");
-    CheckHulplijnenXas->setGeometry(cx, 340, cw / 2, 20);
-    CheckHulplijnenYas = new QCheckBox(QStringLiteral("CheckHulplijnenYas"), this);
-    named(CheckHulplijnenYas, "CheckHulplijnenYas");
-    CheckHulplijnenYas->setGeometry(cx + cw / 2, 340, cw / 2, 20);
-    CheckHulplijnenXas->setToolTip(QStringLiteral("X"));
-    CheckHulplijnenYas->setToolTip(QStringLiteral("Y"));
-    connect(CheckHulplijnenXas, &QCheckBox::clicked, this, [this] { TekenGrafiek(); });
-    connect(CheckHulplijnenYas, &QCheckBox::clicked, this, [this] { TekenGrafiek(); });
+    CheckBoxAutoScroll->setGeometry(cx, 342, cw, 20);
 
     CmdStartLog = new QPushButton(QStringLiteral("Start Log"), this);
     named(CmdStartLog, "CmdStartLog");
@@ -154,7 +153,7 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     LabelBufferCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Gauge1 = new QProgressBar(this);
     named(Gauge1, "Gauge1");
-    Gauge1->setGeometry(cx, 418, cw, 14);
+    Gauge1->setGeometry(cx, 417, cw, 14);
     Gauge1->setTextVisible(false);
     Gauge1->setRange(0, graph::LastIndex);
     QPalette gp = Gauge1->palette();
@@ -163,16 +162,18 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
 
     CmdSaveCsv = new QPushButton(QStringLiteral("CSV..."), this);
     named(CmdSaveCsv, "CmdSaveCsv");
-    CmdSaveCsv->setGeometry(cx, 438, cw / 2 - 2, 26);
+    CmdSaveCsv->setGeometry(cx, 437, cw / 2 - 2, 26);
     connect(CmdSaveCsv, &QPushButton::clicked, this, [this] { CmdSaveCsvClick(); });
     CmdSavePng = new QPushButton(QStringLiteral("PNG..."), this);
     named(CmdSavePng, "CmdSavePng");
-    CmdSavePng->setGeometry(cx + cw / 2 + 2, 438, cw / 2 - 2, 26);
+    CmdSavePng->setGeometry(cx + cw / 2 + 2, 437, cw / 2 - 2, 26);
     connect(CmdSavePng, &QPushButton::clicked, this, [this] { CmdSavePngClick(); });
 
     PanelCommError = new QLabel(this);
     named(PanelCommError, "PanelCommError");
     PanelCommError->setGeometry(4, 470, cx + cw - 4, 22);
+    CmdSaveCsv->setToolTip(QStringLiteral("CSV"));
+    CmdSavePng->setToolTip(QStringLiteral("PNG"));
     PanelCommError->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     QFont bold = PanelCommError->font();
     bold.setBold(true);
@@ -213,8 +214,8 @@ void TFormGrafiek::LezenTeksten()
     GroupBoxX->setTitle(taal("Grafiek", "GroepXas", "X"));
     GroupBoxY->setTitle(taal("Grafiek", "GroepYas", "Y"));
     LabelBron->setText(taal("Grafiek", "LabelBron", "Bron"));
-    CmdSaveCsv->setText(taal("Grafiek", "CmdSaveCsv", "Opslaan als CSV"));
-    CmdSavePng->setText(taal("Grafiek", "CmdSavePng", "Opslaan als PNG"));
+    CmdSaveCsv->setText(taal("Grafiek", "CmdSaveCsv", "CSV..."));
+    CmdSavePng->setText(taal("Grafiek", "CmdSavePng", "PNG..."));
     {
         const QSignalBlocker block(ComboBoxBron);
         ComboBoxBron->clear();

@@ -3,8 +3,11 @@
 #include "app/core/AppState.h"
 #include "diagnostics/CamOverview.h"
 #include "diagnostics/FormDisplayNokken.h"
+#include "params/FixedPoint.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
+#include "app/core/Taal.h"
+#include "sim/SimBus.h"
 
 #include <QLabel>
 #include <QTableWidget>
@@ -171,6 +174,34 @@ private slots:
         QCOMPARE(img.pixelColor(green * img.devicePixelRatio()), QColor(0, 255, 0));
         const QPoint plain = w.StringGrid1->visualItemRect(w.StringGrid1->item(3, 6)).center();
         QVERIFY(img.pixelColor(plain * img.devicePixelRatio()) != QColor(0, 255, 0));
+    }
+
+    // The simulator's demo cams with the shipped definitions and language file.
+    void simulatorCams()
+    {
+        app().ExeDir = qEnvironmentVariable("VX_DATA_DIR") + '/';
+        QVERIFY(ParameterDef_lezen());
+        QVERIFY(loadTaalFile());
+        sim::resetDefaultBus();
+        const sim::SimBus& bus = sim::defaultBus();
+        for (int p = 0; p < ParCount; ++p) ParWaarden[p] = bus.parameter(0, p);
+        for (int k = 1; k <= SollCount; ++k) SollWaarden[k] = bus.setpoint(0, k);
+        QVERIFY(ParWaarden[nokken::functionPar(2)] > 0);
+        const int output = ParWaarden[nokken::outputPar(2)];
+        const int startSel = ParWaarden[nokken::startSelectPar(2)];
+
+        TFormDisplayNokken w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.StringGrid1->item(1, 0)->text(), QString("Uitg-1"));
+        w.StringGrid1->setCurrentCell(output, 2);
+        QCOMPARE(w.PanelNokNummer->text(), QString("2"));
+        QCOMPARE(w.PanelSelectAanvang->text(), parOpties(nokken::startSelectPar(2)).value(startSel));
+        QCOMPARE(w.PanelAanvang->text(), FixedToText(9, startSel ? SollWaarden[startSel] : ParWaarden[nokken::ownStartPar(2)]));
+        QVERIFY(!w.PanelFunctie->text().isEmpty());
+        QVERIFY(!w.PanelBron->text().isEmpty());
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            w.grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/nokken.png");
     }
 };
 

@@ -98,6 +98,9 @@ private slots:
         QCOMPARE(form->LogIndex, last);     // stopped means no more samples
 
         if (qEnvironmentVariableIsSet("VX_SHOT_DIR")) {
+            form->ListBoxX->setCurrentRow(2);
+            form->ListBoxY->setCurrentRow(6);
+            form->CheckHulplijnenYas->setChecked(true);
             form->CmdStartLog->click();
             QTRY_VERIFY_WITH_TIMEOUT(form->LogIndex >= 80, 20000);
             form->CmdStopLog->click();
