@@ -8,6 +8,7 @@
 #include "diagnostics/SpinEdit.h"
 
 #include <QApplication>
+#include <QShowEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -233,7 +234,8 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
 void TFormCalibratie::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormActivate();
+    // Restoring a minimised window is no new opening.
+    if (!event->spontaneous()) FormActivate();
 }
 
 // Every opening starts over: nothing carries over from an earlier one.

@@ -5,6 +5,7 @@
 #include "diagnostics/CamOverview.h"
 
 #include <QApplication>
+#include <QShowEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -155,7 +156,8 @@ TFormDisplayNokken::TFormDisplayNokken(QWidget* parent) : QDialog(parent)
 void TFormDisplayNokken::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormActivate();
+    // Restoring a minimised window is no new opening.
+    if (!event->spontaneous()) FormActivate();
 }
 
 void TFormDisplayNokken::FormActivate()

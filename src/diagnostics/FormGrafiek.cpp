@@ -10,6 +10,7 @@
 #include "params/ParameterDefs.h"
 
 #include <QApplication>
+#include <QShowEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -172,8 +173,7 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     PanelCommError = new QLabel(this);
     named(PanelCommError, "PanelCommError");
     PanelCommError->setGeometry(4, 470, cx + cw - 4, 22);
-    CmdSaveCsv->setToolTip(QStringLiteral("CSV"));
-    CmdSavePng->setToolTip(QStringLiteral("PNG"));
+    // "CSV..." and "PNG..." read the same in every language.
     PanelCommError->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     QFont bold = PanelCommError->font();
     bold.setBold(true);
@@ -186,7 +186,8 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
 void TFormGrafiek::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormActivate();
+    // Restoring a minimised window is no new opening.
+    if (!event->spontaneous()) FormActivate();
 }
 
 void TFormGrafiek::done(int result)
@@ -198,6 +199,7 @@ void TFormGrafiek::done(int result)
     s.GrafiekXHulplijn = CheckHulplijnenXas->isChecked();
     s.GrafiekYHulplijn = CheckHulplijnenYas->isChecked();
     PX400LeesLogData->setCyclic(false);
+    CmdStopLog->setEnabled(false);      // a reply still on its way is no sample
     QDialog::done(result);
 }
 
@@ -214,8 +216,6 @@ void TFormGrafiek::LezenTeksten()
     GroupBoxX->setTitle(taal("Grafiek", "GroepXas", "X"));
     GroupBoxY->setTitle(taal("Grafiek", "GroepYas", "Y"));
     LabelBron->setText(taal("Grafiek", "LabelBron", "Bron"));
-    CmdSaveCsv->setText(taal("Grafiek", "CmdSaveCsv", "CSV..."));
-    CmdSavePng->setText(taal("Grafiek", "CmdSavePng", "PNG..."));
     {
         const QSignalBlocker block(ComboBoxBron);
         ComboBoxBron->clear();
