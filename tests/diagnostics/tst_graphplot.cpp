@@ -59,39 +59,7 @@ private slots:
         QFETCH(qint32, scale);
         QFETCH(qint64, y);
         QCOMPARE(sampleY(value, scale), y);
-    }
-
-    void timeProductsDoNotOverflow()
-    {
         QCOMPARE(sampleX(INT32_MAX, INT32_MIN, 200), (qint64(INT32_MAX) - INT32_MIN) * 60 / 200);
-        QCOMPARE(sampleX(2500, 0, 1000), qint64(150));
-    }
-
-    void firstShownSample_data()
-    {
-        QTest::addColumn<bool>("autoScroll");
-        QTest::addColumn<bool>("logging");
-        QTest::addColumn<int>("logIndex");
-        QTest::addColumn<int>("scroll");
-        QTest::addColumn<int>("xDiv");
-        QTest::addColumn<int>("first");
-        QTest::newRow("auto-scroll 200 ms") << true << true << 100 << 7 << 200 << 75;
-        QTest::newRow("auto-scroll 1 s") << true << true << 1000 << 7 << 1000 << 875;
-        QTest::newRow("auto-scroll early in the log") << true << true << 10 << 7 << 1000 << 0;
-        QTest::newRow("auto-scroll only while logging") << true << false << 100 << 7 << 200 << 7;
-        QTest::newRow("scroll position") << false << true << 100 << 40 << 200 << 40;
-        QTest::newRow("scroll past the newest") << false << false << 10 << 40 << 200 << 10;
-        QTest::newRow("empty after a start") << false << true << -1 << 0 << 200 << 0;
-    }
-    void firstShownSample()
-    {
-        QFETCH(bool, autoScroll);
-        QFETCH(bool, logging);
-        QFETCH(int, logIndex);
-        QFETCH(int, scroll);
-        QFETCH(int, xDiv);
-        QFETCH(int, first);
-        QCOMPARE(firstSample(autoScroll, logging, logIndex, scroll, xDiv), first);
     }
 
     void curvePixels()
@@ -115,16 +83,6 @@ private slots:
         QCOMPARE(plot.pixelColor(0, 100), Black);      // frame
         QCOMPARE(plot.pixelColor(600, 100), Black);
         QCOMPARE(plot.pixelColor(300, 408), Black);
-    }
-
-    void singleSampleDrawsNoCurve()
-    {
-        Buffer b;
-        b.waarde[0] = 1000;
-        QImage plot = plotImage();
-        QImage strip = timeStrip();
-        drawGraph(plot, strip, b.view(0, 0, 1000, 1000), style());
-        for (int x = 1; x < 600; ++x) QVERIFY(plot.pixelColor(x, 164) != Blue);
     }
 
     void extremeValuesStayInThePlot()
@@ -231,20 +189,6 @@ private slots:
         QCOMPARE(unitText(source), unit);
     }
 
-    void valueStripTicks()
-    {
-        QImage strip(ValueStripWidth, ValueStripHeight, QImage::Format_RGB32);
-        drawValueAxis(strip, 0, 1000, style());
-        for (int r = 0; r < PlotHeight; r += 40) {
-            QCOMPARE(strip.pixelColor(70, r + 10), Black);
-            QCOMPARE(strip.pixelColor(79, r + 10), Black);
-            QCOMPARE(strip.pixelColor(75, r + 11), style().face);
-        }
-        // Labels end 12 pixels before the edge.
-        for (int y = 0; y < ValueStripHeight; ++y)
-            for (int x = 69; x < 80; ++x)
-                if (strip.pixelColor(x, y) == Black) QVERIFY2((y - 10) % 40 == 0, qPrintable(QString::number(y)));
-    }
 };
 
 QTEST_MAIN(TestGraphPlot)
