@@ -311,7 +311,9 @@ void TFormCalibratie::PX400LeesKalibratieWaardenCommResult(TSXProtocolComponent*
     const cmd::ReplyParts parts = cmd::splitReply(reply);
     setPanel(parts.text, windowText());
     TSpinEdit* field = fieldOf(LeesNummer);
-    if (!field) return;
+    // An error answer ("er 3") carries no calibration value: the read-out stops
+    // there, as after a failed exchange, with the reply in the panel.
+    if (!field || parts.command != QLatin1String("kr")) return;
     const auto v = cmd::parseDecimal(parts.value);
     if (!v) {
         showError(this, QStringLiteral("Calibratie"),

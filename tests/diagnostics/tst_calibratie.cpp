@@ -8,6 +8,7 @@
 #include "sim/SimInstall.h"
 #include "support/ScriptedUi.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -121,6 +122,18 @@ private slots:
         form->SpinEdit_Gain_U->setValue(40);    // no calibration mode: nothing sent
         QTest::qWait(200);
         QVERIFY(requests().isEmpty());
+    }
+
+    void errorAnswerStopsTheReadOut()
+    {
+        form->SpinEdit_Gain_U->setValue(77);
+        sim::defaultBus().addFault(sim::Fault::wrongEcho("kr 2042"));
+        form->show();
+        QTRY_COMPARE_WITH_TIMEOUT(form->Panel1->text(), QString("lr 2042 12"), Wait);
+        QTest::qWait(200);
+        QCOMPARE(requests(), QStringList({"kr 2041", "kr 2042"}));
+        QCOMPARE(form->SpinEdit_Offset_U->value(), -15);
+        QCOMPARE(form->SpinEdit_Gain_U->value(), 77);
     }
 
     void closedPortSendsNothing()
@@ -252,6 +265,7 @@ private slots:
         click(form->CmdSet_U_actief, "kf 1");
         QTRY_VERIFY_WITH_TIMEOUT(form->SpinEdit_Offset_U->isEnabled(), Wait);
         sim::defaultBus().clearLog();
+        QApplication::setActiveWindow(form.get());
         form->SpinEdit_Offset_U->setFocus();
         form->SpinEdit_Offset_U->selectAll();
         QStringList expected;
@@ -262,6 +276,17 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(form->Panel1->text(), expected.last(), Wait);
         }
         QCOMPARE(sim::defaultBus().calibration(0)[0], 123);
+
+        // While typing the gain is not limited; leaving the field applies its range.
+        form->SpinEdit_Gain_U->setFocus();
+        form->SpinEdit_Gain_U->selectAll();
+        QTest::keyClicks(form->SpinEdit_Gain_U, "2000");
+        QCOMPARE(form->SpinEdit_Gain_U->value(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(requests().last(), QString("kw 2042 2000"), Wait);
+        form->SpinEdit_Offset_U->setFocus();
+        QCOMPARE(form->SpinEdit_Gain_U->text(), QString("1000"));
+        QTRY_COMPARE_WITH_TIMEOUT(requests().last(), QString("kw 2042 1000"), Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(sim::defaultBus().calibration(0)[1], 1000, Wait);
     }
 
     void wrapping_data()
