@@ -124,37 +124,37 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
 
     LabelBron = new QLabel(QStringLiteral("Bron"), this);
     named(LabelBron, "LabelBron");
-    LabelBron->setGeometry(cx, 298, cw, 16);
+    LabelBron->setGeometry(cx, 310, cw, 16);
     ComboBoxBron = new QComboBox(this);
     named(ComboBoxBron, "ComboBoxBron");
-    ComboBoxBron->setGeometry(cx, 314, cw, 24);
+    ComboBoxBron->setGeometry(cx, 326, cw, 24);
     ComboBoxBron->addItems({QStringLiteral("ActPos"), QStringLiteral("Act_V"), QStringLiteral("Act_U"),
                             QStringLiteral("Act_I")});
     connect(ComboBoxBron, &QComboBox::currentIndexChanged, this, [this] { ComboBoxBronChange(); });
 
     CheckBoxAutoScroll = new QCheckBox(QStringLiteral("CheckBoxAutoScroll"), this);
     named(CheckBoxAutoScroll, "CheckBoxAutoScroll");
-    CheckBoxAutoScroll->setGeometry(cx, 342, cw, 20);
+    CheckBoxAutoScroll->setGeometry(cx, 352, cw, 20);
 
     CmdStartLog = new QPushButton(QStringLiteral("Start Log"), this);
     named(CmdStartLog, "CmdStartLog");
-    CmdStartLog->setGeometry(cx, 366, cw / 2 - 2, 28);
+    CmdStartLog->setGeometry(cx, 374, cw / 2 - 2, 28);
     connect(CmdStartLog, &QPushButton::clicked, this, [this] { CmdStartLogClick(); });
     CmdStopLog = new QPushButton(QStringLiteral("Stop Log"), this);
     named(CmdStopLog, "CmdStopLog");
-    CmdStopLog->setGeometry(cx + cw / 2 + 2, 366, cw / 2 - 2, 28);
+    CmdStopLog->setGeometry(cx + cw / 2 + 2, 374, cw / 2 - 2, 28);
     connect(CmdStopLog, &QPushButton::clicked, this, [this] { CmdStopLogClick(); });
 
     LabelBuffer = new QLabel(QStringLiteral("Buffer:"), this);
     named(LabelBuffer, "LabelBuffer");
-    LabelBuffer->setGeometry(cx, 398, 60, 18);
+    LabelBuffer->setGeometry(cx, 404, 60, 18);
     LabelBufferCount = new QLabel(QStringLiteral("0,0 sec"), this);
     named(LabelBufferCount, "LabelBufferCount");
-    LabelBufferCount->setGeometry(cx + 60, 398, cw - 60, 18);
+    LabelBufferCount->setGeometry(cx + 60, 404, cw - 60, 18);
     LabelBufferCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Gauge1 = new QProgressBar(this);
     named(Gauge1, "Gauge1");
-    Gauge1->setGeometry(cx, 417, cw, 14);
+    Gauge1->setGeometry(cx, 422, cw, 14);
     Gauge1->setTextVisible(false);
     Gauge1->setRange(0, graph::LastIndex);
     QPalette gp = Gauge1->palette();
@@ -163,11 +163,11 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
 
     CmdSaveCsv = new QPushButton(QStringLiteral("CSV..."), this);
     named(CmdSaveCsv, "CmdSaveCsv");
-    CmdSaveCsv->setGeometry(cx, 437, cw / 2 - 2, 26);
+    CmdSaveCsv->setGeometry(cx, 440, cw / 2 - 2, 26);
     connect(CmdSaveCsv, &QPushButton::clicked, this, [this] { CmdSaveCsvClick(); });
     CmdSavePng = new QPushButton(QStringLiteral("PNG..."), this);
     named(CmdSavePng, "CmdSavePng");
-    CmdSavePng->setGeometry(cx + cw / 2 + 2, 437, cw / 2 - 2, 26);
+    CmdSavePng->setGeometry(cx + cw / 2 + 2, 440, cw / 2 - 2, 26);
     connect(CmdSavePng, &QPushButton::clicked, this, [this] { CmdSavePngClick(); });
 
     PanelCommError = new QLabel(this);
