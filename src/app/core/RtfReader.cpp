@@ -447,7 +447,10 @@ void Parser::finish()
         m_curUsed = false;
     }
     if (!m_cellParas.isEmpty() || !m_rowCells.isEmpty()) {
-        if (!m_cellParas.isEmpty()) m_rowCells.append(m_cellParas);
+        if (!m_cellParas.isEmpty()) {
+            if (m_rowCells.size() >= rtf::MaxCellsPerRow) m_rowCells.last().append(m_cellParas);
+            else m_rowCells.append(m_cellParas);
+        }
         m_cellParas.clear();
         Block b;
         b.isRow = true;
