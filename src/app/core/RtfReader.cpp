@@ -111,6 +111,7 @@ private:
     bool m_ignorableNext = false;
     bool m_done = false;
     int m_defaultFont = 0;
+    int m_defaultTab = 48;  // 720 twips, the word processors' default
 
     QMap<int, QString> m_fonts;
     int m_fontEntry = -1;
@@ -301,6 +302,7 @@ void Parser::word(const QByteArray& w, bool hasParam, qint64 param)
     else if (w == "cf") ch.colour = std::max(0, p);
     else if (w == "plain") ch = CharState();
     else if (w == "deff") m_defaultFont = p;
+    else if (w == "deftab") m_defaultTab = std::clamp(twipsToPx(param), 8, 400);
     else if (w == "uc") g.uc = std::clamp(p, 0, 10);
     // Paragraph formatting.
     else if (w == "pard") g.para = ParaState();
@@ -493,6 +495,10 @@ QTextCharFormat charFormat(const CharState& c, const QMap<int, QString>& fonts, 
 void Parser::render(QTextDocument* doc) const
 {
     doc->clear();
+    // Past the last tab stop of a paragraph the default stops apply, as in the word processors.
+    QTextOption option = doc->defaultTextOption();
+    option.setTabStopDistance(m_defaultTab);
+    doc->setDefaultTextOption(option);
     QTextCursor cur(doc);
     bool first = true;
     auto putPara = [&](QTextCursor& c, const Para& p, bool newBlock) {
