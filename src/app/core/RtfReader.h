@@ -6,7 +6,8 @@
 //
 // The input is untrusted: nesting depth, token lengths, numbers, table sizes and the
 // file size are bounded. A malformed document gives an error (ok false) and the part
-// read before the fault, never a crash or an endless loop.
+// read before the fault, never a crash or an endless loop. \'hh characters and 8-bit
+// text are read in code page 1252, the one our documents use.
 #include <QByteArray>
 #include <QString>
 
