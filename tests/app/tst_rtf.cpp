@@ -70,7 +70,7 @@ private slots:
             "\\pard\\qc\\fs40 Big\\par"
             "\\pard plain {\\b bold} {\\i italic} {\\ul under}\\ulnone  {\\f1 mono} {\\cf1 red}\\par"
             "\\pard\\li900\\fi-900\\tx900 Cause:\\tab text\\par"
-            "\\uc1 A\\u8364?B \\u-4064?C \\'93q\\'94 \\'e9 \\~x\\emdash\\line y\\par}";
+            "\\uc1 A\\u8364?B \\u-4064?C \\u65?\\u66? \\'93q\\'94 \\'e9 \\~x\\emdash\\line y\\par}";
         QTextDocument doc;
         const RtfResult r = rtfToDocument(rtf, &doc);
         QVERIFY2(r.ok, qPrintable(r.message));
@@ -79,6 +79,7 @@ private slots:
         QVERIFY(!text.contains(QLatin1String("Secret")));
         QVERIFY(text.contains(QStringLiteral("A\u20acB")));        // \u with its fallback dropped
         QVERIFY(text.contains(QStringLiteral("\uf020C")));          // negative = above 32767
+        QVERIFY(text.contains(QStringLiteral("C AB ")));
         QVERIFY2(doc.toRawText().contains(QStringLiteral("\u201cq\u201d \u00e9 \u00a0x\u2014")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("Cause:\ttext")));
         QCOMPARE(doc.firstBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);

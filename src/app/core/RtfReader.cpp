@@ -337,6 +337,7 @@ void Parser::word(const QByteArray& w, bool hasParam, qint64 param)
         // Signed 16-bit in the file; larger values are not characters.
         qint64 code = param < 0 ? param + 65536 : param;
         if (code < 0 || code > 0xFFFF) code = 0xFFFD;
+        m_skipChars = 0;  // a \uN is never the fallback of the one before
         addChar(QChar(char16_t(code)));
         m_skipChars = g.uc;
         return;
