@@ -2,12 +2,25 @@
 #include "comm/PX400Protocol.h"
 
 #include <QMetaObject>
+#include <QtGlobal>
 #include <chrono>
+
+// Qt's blocking hand-over synchronises inside the (uninstrumented) Qt library, so a
+// ThreadSanitizer build is told about that ordering here.
+#if defined(__SANITIZE_THREAD__)
+extern "C" void __tsan_acquire(void* addr);
+extern "C" void __tsan_release(void* addr);
+#define VX_TSAN_ACQUIRE(p) __tsan_acquire(p)
+#define VX_TSAN_RELEASE(p) __tsan_release(p)
+#else
+#define VX_TSAN_ACQUIRE(p) ((void)(p))
+#define VX_TSAN_RELEASE(p) ((void)(p))
+#endif
 
 namespace vx {
 
 TSXCommThread::TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line)
-    : m_port(port), m_line(std::move(line))
+    : m_port(port), m_handOvers(port->m_handOvers), m_line(std::move(line))
 {
     m_thread = std::thread([this] { Execute(); });
 }
@@ -22,6 +35,12 @@ void TSXCommThread::join()
 {
     if (m_thread.joinable())
         m_thread.join();
+}
+
+void TSXCommThread::detach()
+{
+    if (m_thread.joinable())
+        m_thread.detach();
 }
 
 void TSXCommThread::Terminate()
@@ -73,20 +92,33 @@ bool TSXCommThread::handOver(const std::function<void()>& fn)
 {
     if (m_terminated)
         return false;
+    VX_TSAN_RELEASE(this);
     QMetaObject::invokeMethod(
         m_port,
         [this, &fn] {
+            VX_TSAN_ACQUIRE(this);
+            struct Release {
+                void* p;
+                ~Release() { VX_TSAN_RELEASE(p); }
+            } release{this};
             // A Close that ran meanwhile makes every later call a no-op.
             if (m_terminated)
                 return;
-            m_port->m_handOvers.push_back(this);
+            auto active = m_handOvers;
+            active->push_back(this);
             struct Pop {
-                TSXComm* port;
-                ~Pop() { port->m_handOvers.pop_back(); }
-            } pop{m_port};
-            fn();
+                std::vector<const TSXCommThread*>& list;
+                ~Pop() { list.pop_back(); }
+            } pop{*active};
+            // An exception must not unwind through Qt's event dispatch.
+            try {
+                fn();
+            } catch (const std::exception& e) {
+                qWarning("Unhandled exception in a serial port handler: %s", e.what());
+            }
         },
         Qt::BlockingQueuedConnection);
+    VX_TSAN_ACQUIRE(this);
     return !m_terminated;
 }
 
