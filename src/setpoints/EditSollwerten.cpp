@@ -84,7 +84,10 @@ protected:
     {
         const QModelIndex at = indexAt(e->position().toPoint());
         if (at.isValid() && !m_form->StringGrid1SelectCell(at.column(), at.row())) {
-            setFocus(Qt::MouseFocusReason);
+            if (QLineEdit* editor = m_form->inplaceEditor())
+                editor->setFocus(Qt::MouseFocusReason);
+            else
+                setFocus(Qt::MouseFocusReason);
             e->accept();
             return;
         }
@@ -174,6 +177,9 @@ protected:
                 event->accept();
                 return true;
             }
+        } else if (event->type() == QEvent::FocusOut) {
+            // The cell stays in edit until Enter or Escape; a click elsewhere is refused.
+            return false;
         }
         return QStyledItemDelegate::eventFilter(object, event);
     }
@@ -249,7 +255,7 @@ TFormEditSollwerten::TFormEditSollwerten(QWidget* parent) : QDialog(parent)
     layout->setMenuBar(SollMenu1);
 
     // The focus colours of the grid follow the keyboard focus, the editor's included.
-    connect(qApp, &QApplication::focusChanged, this, [this] { StringGrid1->viewport()->update(); });
+    connect(qApp, &QApplication::focusChanged, StringGrid1, [grid = StringGrid1] { grid->viewport()->update(); });
 }
 
 void TFormEditSollwerten::buildMenu()
