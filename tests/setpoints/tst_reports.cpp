@@ -8,7 +8,10 @@
 #include "setpoints/Reports.h"
 #include "support/ScriptedUi.h"
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPdfWriter>
 #include <QLineEdit>
 #include <QPaintEngine>
 #include <QPainter>
@@ -333,6 +336,98 @@ private slots:
                  QStringLiteral("Menu     Nr    Naam                                       Waarde   Optie             "));
         // Longer texts are not cut.
         QCOMPARE(sollwertHeaderLine("Nummer1", "W"), QStringLiteral("Nummer1              W          Nummer1              W"));
+    }
+
+    // The shipped definitions, tree and language: every printed menu of the tree gets
+    // its heading; with VX_SHOT_DIR set the pages are also written as PNG and PDF.
+    void shippedDataReports()
+    {
+        const QString data = QString::fromLocal8Bit(qgetenv("VX_DATA_DIR"));
+        QVERIFY(!data.isEmpty());
+        app().ExeDir = data + u'/';
+        app().TaalFile = IniFile::load(app().ExeDir + QStringLiteral("Taal0.ini"));
+        app().TaalGeladen = app().TaalFile != nullptr;
+        QVERIFY(ParameterDef_lezen());
+        QVERIFY(ParamNo_lezen());
+        for (int p = 0; p < ParCount; ++p)
+            ParWaarden[p] = parDefault(p);
+        ParWaarden[ParDecimalsParameter] = 2;
+        for (int k = 1; k <= SollCount; ++k)
+            SollWaarden[k] = (k % 7 == 0) ? -k * 125 : k * 1000 + k;
+        app().AfdrukFirma = QStringLiteral("Machinebouw De Vries B.V.");
+        app().AfdrukType = QStringLiteral("VX51");
+        app().AfdrukSn = QStringLiteral("51-00417");
+
+        TFormAfdrukkenPar par;
+        par.FormActivate();
+        const QStringList tree = par.leesTreeRegels();
+        QVERIFY(tree.size() > 1);
+        TFormAfdrukkenSoll soll;
+        soll.FormActivate();
+
+        const QString shots = QString::fromLocal8Bit(qgetenv("VX_SHOT_DIR"));
+        int pages = 0;
+        QStringList texts;
+        auto render = [&](const QString& name, auto draw) {
+            constexpr int dpi = 300;
+            QImage img(QSize(int(21.0 / 2.54 * dpi), int(29.7 / 2.54 * dpi)), QImage::Format_RGB32);
+            img.setDotsPerMeterX(int(dpi / 0.0254));
+            img.setDotsPerMeterY(int(dpi / 0.0254));
+            img.fill(Qt::white);
+            int page = 1;
+            QPainter p(&img);
+            auto save = [&] {
+                if (!shots.isEmpty())
+                    img.save(QDir(shots).filePath(QStringLiteral("report-%1-page%2.png").arg(name).arg(page)));
+            };
+            draw(p, img.size(), [&] {
+                save();
+                img.fill(Qt::white);
+                ++page;
+            });
+            p.end();
+            save();
+            return page;
+        };
+        pages = render(QStringLiteral("parameters"), [&](QPainter& p, QSize size, NewPageFn next) {
+            drawParameterReport(p, size, par.reportHeader(), vx::InitParameterHeader(), tree, next);
+        });
+        QVERIFY(pages > 1);
+        QCOMPARE(render(QStringLiteral("setpoints"), [&](QPainter& p, QSize size, NewPageFn next) {
+                     drawSollwertReport(p, size, soll.reportHeader(), vx::InitSollwertHeader(), soll.SollTitel, next);
+                 }), 1);
+
+        // Every group or sub-menu of the tree with parameters is printed.
+        RecordingDevice dev(A4, Dpi);
+        {
+            QPainter p(&dev);
+            drawParameterReport(p, A4, par.reportHeader(), vx::InitParameterHeader(), tree,
+                                [&] { ++dev.engine.page; });
+        }
+        int group = 0, sub = 0, printed = 0;
+        for (const QString& l : tree.mid(1)) {
+            if (l.startsWith(QStringLiteral("\t\t"))) ++sub;
+            else if (l.startsWith(u'\t')) { group += 100; sub = 0; }
+            else continue;
+            if (parameterReportRows(group + sub) > 0)
+                ++printed;
+        }
+        QVERIFY(printed > 5);
+        QCOMPARE(dev.engine.allTexts().count(vx::InitParameterHeader()), printed);
+
+        if (!shots.isEmpty()) {
+            for (int which = 0; which < 2; ++which) {
+                QPdfWriter pdf(QDir(shots).filePath(which ? QStringLiteral("report-setpoints.pdf") : QStringLiteral("report-parameters.pdf")));
+                pdf.setPageSize(QPageSize(QPageSize::A4));
+                pdf.setResolution(600);
+                QPainter p(&pdf);
+                const QSize size(pdf.width(), pdf.height());
+                if (which)
+                    drawSollwertReport(p, size, soll.reportHeader(), vx::InitSollwertHeader(), soll.SollTitel);
+                else
+                    drawParameterReport(p, size, par.reportHeader(), vx::InitParameterHeader(), tree);
+            }
+        }
     }
 
     // The whole dialog: header fields kept, print dialog, a PDF written.
