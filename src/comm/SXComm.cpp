@@ -166,10 +166,12 @@ void TSXComm::setFrameStopbits(TStopBit value)
 void TSXComm::setPortName(TPort value)
 {
     refuseWhileActive("Cannot change port");
+    const TPort old = m_portName;
     m_portName = clampEnum(static_cast<int>(value), 16, TPort::COM1);
     const int i = static_cast<int>(m_portName);
-    // Only the first four ports have a classic address; the others keep theirs.
-    if (i < 4)
+    // Only a new port name moves the address (a stored address survives the settings
+    // file naming the same port); only the first four ports have a classic address.
+    if (m_portName != old && i < 4)
         setPortAddress(static_cast<TPortAddr>(i));
 }
 
