@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,10 +36,17 @@ bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
 QFont gridFont()
 {
+    // "Courier" 15 pixels high counts the whole character cell. Scalable faces give
+    // their em size instead, so take the largest one whose cell fits the 16-pixel
+    // row below the 2-pixel top margin: a clipped comma would read as a point.
     QFont f(QStringLiteral("Courier"));
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
-    f.setPixelSize(15);
+    for (int px = 15; px >= 9; --px) {
+        f.setPixelSize(px);
+        if (QFontMetrics(f).height() <= RowHeight - 2)
+            break;
+    }
     return f;
 }
 

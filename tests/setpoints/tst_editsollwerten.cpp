@@ -251,6 +251,25 @@ private slots:
         QCOMPARE(colourAt(3, 1), grid()->palette().color(QPalette::Base));
     }
 
+    // For a look at the window: VX_SHOT_DIR=... under a virtual display (xcb).
+    void screenshotWhileEditing()
+    {
+        const QString shots = QString::fromLocal8Bit(qgetenv("VX_SHOT_DIR"));
+        if (shots.isEmpty())
+            QSKIP("VX_SHOT_DIR not set");
+        loadLanguage();
+        for (int k = 1; k <= SollCount; ++k)
+            SollWaarden[k] = k % 5 == 0 ? -k * 37 : k * 1250;
+        start(2);
+        type(QStringLiteral("12.5"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("1,234"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("-7.2"));
+        QTest::qWait(200);
+        QVERIFY(form->grab().save(shots + QStringLiteral("/setpoint-editor-editing.png")));
+    }
+
     void printAsksWhenNeverLoaded_data()
     {
         QTest::addColumn<bool>("language");
