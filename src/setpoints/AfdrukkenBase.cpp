@@ -61,6 +61,11 @@ void TFormAfdrukken::showEvent(QShowEvent* event)
 void TFormAfdrukken::FormActivate()
 {
     const AppState& s = app();
+    // The fields always show the kept values: OK takes them over, and empty fields
+    // would wipe the header saved in the settings file.
+    EditFirma->setText(s.AfdrukFirma);
+    EditType->setText(s.AfdrukType);
+    EditSn->setText(s.AfdrukSn);
     if (!s.TaalGeladen)
         return;
     LabelFirma->setText(taal("Afdrukken", "LabelFirma", QStringLiteral("Firma")));
@@ -68,9 +73,6 @@ void TFormAfdrukken::FormActivate()
     LabelSn->setText(taal("Afdrukken", "LabelSn", QStringLiteral("Serie nr")));
     CmdOK->setText(taal("Afdrukken", "CmdOK", QStringLiteral("OK")));
     CmdCancel->setText(taal("Afdrukken", "CmdCancel", QStringLiteral("Annuleren")));
-    EditFirma->setText(s.AfdrukFirma);
-    EditType->setText(s.AfdrukType);
-    EditSn->setText(s.AfdrukSn);
     PaginaTekst = taal("Afdrukken", "TekstPagina", QStringLiteral("P"));
 }
 

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPdfWriter>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPaintEngine>
 #include <QPainter>
@@ -426,12 +427,15 @@ private slots:
     void printDialogWritesPdf_data()
     {
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("printed") << true;
-        QTest::newRow("print dialog cancelled") << false;
+        QTest::addColumn<bool>("language");
+        QTest::newRow("printed") << true << true;
+        QTest::newRow("print dialog cancelled") << false << true;
+        QTest::newRow("printed without language file") << true << false;
     }
     void printDialogWritesPdf()
     {
         QFETCH(bool, accepted);
+        QFETCH(bool, language);
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("soll.pdf"));
         struct PdfUi : test::ScriptedUi {
@@ -453,16 +457,19 @@ private slots:
 
         const QByteArray dataDir = qgetenv("VX_DATA_DIR");
         app().TaalFile = IniFile::load(QString::fromLocal8Bit(dataDir) + QStringLiteral("/Taal0.ini"));
-        app().TaalGeladen = true;
+        app().TaalGeladen = language;
         app().AfdrukFirma = QStringLiteral("Oud");
+        app().AfdrukSn = QStringLiteral("SN 9");
         TFormAfdrukkenSoll dlg;
         dlg.show();
         QCOMPARE(dlg.EditFirma->text(), QStringLiteral("Oud"));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Sollwerten afdrukken"));
+        QCOMPARE(dlg.windowTitle(), language ? QStringLiteral("Sollwerten afdrukken") : QStringLiteral("FormAfdrukkenSoll"));
+        QCOMPARE(dlg.LabelSn->text(), language ? QStringLiteral("Serienummer:") : QStringLiteral("Serie nummer:"));
         dlg.EditFirma->setText(QStringLiteral("Nieuw"));
         dlg.CmdOK->click();
         QCOMPARE(ui->printCalls, 1);
         QCOMPARE(app().AfdrukFirma, QStringLiteral("Nieuw"));
+        QCOMPARE(app().AfdrukSn, QStringLiteral("SN 9"));
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), accepted ? int(QDialog::Accepted) : int(QDialog::Rejected));
         QCOMPARE(QFile::exists(pdf), accepted);
