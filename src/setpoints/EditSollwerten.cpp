@@ -3,7 +3,11 @@
 #include "app/core/AppState.h"
 #include "app/core/Taal.h"
 #include "app/core/UiSeams.h"
+#include "comm/SXComm.h"
 #include "params/FixedPoint.h"
+#include "params/LeesParSoll.h"
+#include "params/ParFiles.h"
+#include "params/SchrijfParSoll.h"
 #include "params/ValueStore.h"
 #include "setpoints/AfdrukkenSoll.h"
 
@@ -289,13 +293,12 @@ void TFormEditSollwerten::buildMenu()
     Sollwertenontvangen1 = add(ZendenOntvangen1, "Sollwertenontvangen1", QStringLiteral("Sollwerten ontvangen"));
     Sollwertenzenden1 = add(ZendenOntvangen1, "Sollwertenzenden1", QStringLiteral("Sollwerten zenden"));
 
+    connect(Openen1, &QAction::triggered, this, &TFormEditSollwerten::Openen1Click);
+    connect(Opslaanals1, &QAction::triggered, this, &TFormEditSollwerten::Opslaanals1Click);
     connect(Afdrukken, &QAction::triggered, this, &TFormEditSollwerten::AfdrukkenClick);
     connect(Afsluiten1, &QAction::triggered, this, &TFormEditSollwerten::Afsluiten1Click);
-    // Files and transfers arrive with the transfer windows and setpoint files.
-    Openen1->setEnabled(false);
-    Opslaanals1->setEnabled(false);
-    Sollwertenontvangen1->setEnabled(false);
-    Sollwertenzenden1->setEnabled(false);
+    connect(Sollwertenontvangen1, &QAction::triggered, this, &TFormEditSollwerten::Sollwertenontvangen1Click);
+    connect(Sollwertenzenden1, &QAction::triggered, this, &TFormEditSollwerten::Sollwertenzenden1Click);
 }
 
 int TFormEditSollwerten::sollNr(int col, int row)
@@ -343,10 +346,9 @@ void TFormEditSollwerten::setMenuTexts()
 
 void TFormEditSollwerten::enableItems()
 {
-    // Receiving and sending need the transfer windows; until they are part of the
-    // program both items stay off whatever the port does.
-    Sollwertenontvangen1->setEnabled(false);
-    Sollwertenzenden1->setEnabled(false);
+    const bool open = app().SXComm1 && app().SXComm1->Active();
+    Sollwertenontvangen1->setEnabled(open && FormLeesParSoll());
+    Sollwertenzenden1->setEnabled(open && FormSchrijfParSoll());
 }
 
 void TFormEditSollwerten::FormActivate()
@@ -567,5 +569,57 @@ void TFormEditSollwerten::AfdrukkenClick()
 }
 
 void TFormEditSollwerten::Afsluiten1Click() { reject(); }
+
+void TFormEditSollwerten::Sollwertenontvangen1Click()
+{
+    TFormLeesParSoll* lees = FormLeesParSoll();
+    if (!lees)
+        return;
+    if (lees->run(1) == QDialog::Accepted) {
+        for (int k = 1; k <= SollCount; ++k)
+            SollWaarden[k] = lees->SollwBuffer[k];
+        SollStatus = 1;
+    }
+    InitSollwertStringgrid();
+    FormActivate();
+}
+
+void TFormEditSollwerten::Sollwertenzenden1Click()
+{
+    TFormSchrijfParSoll* schrijf = FormSchrijfParSoll();
+    if (!schrijf)
+        return;
+    bool send = SollStatus != 0;
+    bool modal = false;
+    if (!send && app().TaalGeladen) {
+        modal = true;
+        send = askWarning(taal("EditSollwert", "Msg_waarschuwingCaption", QString()),
+                          {taal("EditSollwert", "ZendMsg_10", QString()), taal("EditSollwert", "ZendMsg_20", QString()),
+                           taal("EditSollwert", "ZendMsg_30", QString()), taal("EditSollwert", "ZendMsg_40", QString()),
+                           taal("EditSollwert", "ZendMsg_50", QString())});
+    }
+    if (send) {
+        modal = true;
+        for (int k = 1; k <= SollCount; ++k)
+            schrijf->SollwBuffer[k] = SollWaarden[k];
+        schrijf->run(1);
+    }
+    InitSollwertStringgrid();
+    if (modal)
+        FormActivate();
+}
+
+void TFormEditSollwerten::Openen1Click()
+{
+    if (files::openSetpointFile(this))
+        InitSollwertStringgrid();
+    FormActivate();
+}
+
+void TFormEditSollwerten::Opslaanals1Click()
+{
+    files::saveSetpointFile(this);
+    FormActivate();
+}
 
 } // namespace vx

@@ -66,8 +66,12 @@ public:
     QChar StringGrid1KeyPress(QChar c, const QString& remaining) const;
     void StringGrid1DrawCell(QPainter* painter, int col, int row, const QRect& rect) const;
 
+    void Openen1Click();
+    void Opslaanals1Click();
     void AfdrukkenClick();
     void Afsluiten1Click();
+    void Sollwertenontvangen1Click();
+    void Sollwertenzenden1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;

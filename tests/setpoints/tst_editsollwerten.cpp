@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(grid()->item(0, 0)->text(), QStringLiteral("Nr"));
         QCOMPARE(grid()->item(0, 4)->text(), QStringLiteral("Waarde"));
         QCOMPARE(form->InvalidText, QStringLiteral("Invoer ongeldig!"));
-        // Transfers and files are not part of this window yet: off, not pretending.
+        // No open port: nothing to receive from or send to.
         QVERIFY(!form->Sollwertenontvangen1->isEnabled());
         QVERIFY(!form->Sollwertenzenden1->isEnabled());
     }
