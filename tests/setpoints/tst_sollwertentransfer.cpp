@@ -7,12 +7,20 @@
 #include "params/ParFiles.h"
 #include "params/SchrijfParSoll.h"
 #include "params/ValueStore.h"
+#include "params/ParameterDefs.h"
+#include "setpoints/AfdrukkenPar.h"
+#include "setpoints/AfdrukkenSoll.h"
 #include "setpoints/EditSollwerten.h"
+#include "setpoints/Reports.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
 #include "support/ScriptedUi.h"
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -163,6 +171,75 @@ private slots:
             QCOMPARE(bus.requestCount(), size_t(0));
         }
         QCOMPARE(SollStatus, status);
+    }
+
+    // For a look at the reports of the simulated controller's values: with VX_SHOT_DIR
+    // set, both reports are printed to PDF through their dialogs and page 1 of each
+    // is written as PNG.
+    void reportsOfSimulatedController()
+    {
+        const QString shots = qEnvironmentVariable("VX_SHOT_DIR");
+        if (shots.isEmpty())
+            QSKIP("VX_SHOT_DIR not set");
+        QVERIFY(ParameterDef_lezen());
+        QVERIFY(ParamNo_lezen());
+        finishTransfer(lees.get(), true);
+        QCOMPARE(lees->run(0), int(QDialog::Accepted));
+        for (int n = 0; n < ParCount; ++n)
+            ParWaarden[n] = lees->ParBuffer[n];
+        ParStatus = 1;
+        finishTransfer(lees.get(), true);
+        form->Sollwertenontvangen1Click();
+        QCOMPARE(SollStatus, 1);
+        app().AfdrukFirma = QStringLiteral("Simulator");
+        app().AfdrukType = QStringLiteral("VX5x");
+        app().AfdrukSn = QStringLiteral("unit 0");
+
+        struct PdfUi : test::ScriptedUi {
+            QString file;
+            bool print(QWidget*, QPrinter& printer) override
+            {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(file);
+                return true;
+            }
+        };
+        auto seams = std::make_unique<PdfUi>();
+        PdfUi* ui = seams.get();
+        setUiSeams(std::move(seams));
+        TFormAfdrukkenPar par;
+        TFormAfdrukkenSoll soll;
+        for (TFormAfdrukken* dlg : {static_cast<TFormAfdrukken*>(&par), static_cast<TFormAfdrukken*>(&soll)}) {
+            ui->file = QDir(shots).filePath(QStringLiteral("report-sim-%1.pdf").arg(dlg->objectName()));
+            dlg->show();
+            dlg->CmdOKClick();
+            QVERIFY(QFile::exists(ui->file));
+        }
+
+        // Each page as its own PNG.
+        auto png = [&](const QString& name, const std::function<void(QPainter&, QSize, NewPageFn)>& draw) {
+            constexpr int dpi = 300;
+            QImage img(QSize(2480, 3508), QImage::Format_RGB32);
+            img.setDotsPerMeterX(int(dpi / 0.0254));
+            img.setDotsPerMeterY(int(dpi / 0.0254));
+            img.fill(Qt::white);
+            int page = 1;
+            auto save = [&] { QVERIFY(img.save(QDir(shots).filePath(QStringLiteral("%1-page%2.png").arg(name).arg(page)))); };
+            QPainter p(&img);
+            draw(p, img.size(), [&] {
+                save();
+                img.fill(Qt::white);
+                ++page;
+            });
+            p.end();
+            save();
+        };
+        png(QStringLiteral("report-sim-parameters"), [&](QPainter& p, QSize size, NewPageFn next) {
+            drawParameterReport(p, size, par.reportHeader(), InitParameterHeader(), par.leesTreeRegels(), next);
+        });
+        png(QStringLiteral("report-sim-setpoints"), [&](QPainter& p, QSize size, NewPageFn next) {
+            drawSollwertReport(p, size, soll.reportHeader(), InitSollwertHeader(), soll.SollTitel, next);
+        });
     }
 
     void openAndSaveFiles()
