@@ -18,7 +18,10 @@ QMessageBox::StandardButton UiSeams::message(QWidget* parent, QMessageBox::Icon 
                                              const QString& caption, const QString& text,
                                              QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, caption, text, buttons, parent);
+    // Messages joined from several texts use LF CR; shown as is, Qt would add a blank line.
+    QString shown = text;
+    shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    QMessageBox box(icon, caption, shown, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
