@@ -306,6 +306,12 @@ QWidget* TFormEditParam::findProgramWindow(const char* objectName)
     return app().FormMain->findChild<QWidget*>(QLatin1String(objectName));
 }
 
+void TFormEditParam::setLoader(TFormParLoader* dialog)
+{
+    m_loader = dialog;
+    Loader1->setEnabled(poortOpen() && m_loader);
+}
+
 bool TFormEditParam::poortOpen() const
 {
     return app().SXComm1 && app().SXComm1->Active();

@@ -31,7 +31,7 @@ public:
 
     // The dialogs this window opens; either may be left unset.
     void setServiceDialog(TFormParamService* dialog) { m_service = dialog; }
-    void setLoader(TFormParLoader* dialog) { m_loader = dialog; }
+    void setLoader(TFormParLoader* dialog);
 
     // Windows of other parts, looked up by object name among the main window's
     // children when used; their menu items stay disabled while they are absent.

@@ -41,7 +41,7 @@ QString wrapText(const QString& text, int maxCol)
         }
         ++i;
         const int col = i - lineStart;
-        if (quote.isNull() && col > maxCol && breakAfter > lineStart) {
+        if (quote.isNull() && col >= maxCol && i < n && breakAfter > lineStart) {
             out += text.mid(lineStart, breakAfter - lineStart + 1);
             int next = breakAfter + 1;
             while (next < n && (text[next] == u' ' || text[next] == u'\t'))
