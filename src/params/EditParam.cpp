@@ -34,7 +34,8 @@ namespace vx {
 
 namespace {
 
-constexpr int kColWidths[TFormEditParam::GridCols] = {60, 44, 210, 78, 219};
+// The value column holds ten characters of the 15-pixel fixed font (-999999,99).
+constexpr int kColWidths[TFormEditParam::GridCols] = {60, 44, 210, 96, 219};
 constexpr int kRowHeight = 16;
 constexpr int kValueCol = 3;
 constexpr int kCamGroup = 8;
@@ -82,25 +83,43 @@ QIcon treeIcon()
 }
 
 // The selection shows only while the grid has the focus; without it every cell is
-// drawn on the grid's own background.
+// drawn on the grid's own background. Texts sit 2 pixels in from the left, values
+// 4 pixels in from the right.
 class GridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->state &= ~QStyle::State_HasFocus;
-        const auto* view = qobject_cast<const QWidget*>(option->widget);
-        if (view && !view->hasFocus())
-            option->state &= ~QStyle::State_Selected;
-        if (index.column() == kValueCol) {
-            option->displayAlignment = Qt::AlignRight | Qt::AlignTop;
-            option->rect.adjust(0, 2, -4, 0);
-        } else {
-            option->rect.adjust(2, 0, 0, 0);
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        o.state &= ~QStyle::State_HasFocus;
+        const auto* view = qobject_cast<const QAbstractItemView*>(o.widget);
+        if (view && !view->hasFocus() && (o.state & QStyle::State_Selected)) {
+            // The view has already painted the row as selected.
+            o.state &= ~QStyle::State_Selected;
+            painter->fillRect(o.rect, o.palette.brush(QPalette::Active, QPalette::Base));
         }
+        const QString text = o.text;
+        o.text.clear();
+        QStyle* style = o.widget ? o.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &o, painter, o.widget);
+
+        painter->save();
+        painter->setFont(o.font);
+        painter->setPen(o.palette.color(QPalette::Active, (o.state & QStyle::State_Selected) ? QPalette::HighlightedText
+                                                                                           : QPalette::Text));
+        if (index.column() == kValueCol) {
+            painter->drawText(o.rect.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+        } else {
+            // A name too long for its column ends in an ellipsis instead of running
+            // into the value beside it.
+            const QRect r = o.rect.adjusted(2, 0, 0, 0);
+            painter->setClipRect(o.rect);
+            painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter,
+                              QFontMetrics(o.font).elidedText(text, Qt::ElideRight, r.width()));
+        }
+        painter->restore();
     }
 };
 
@@ -191,7 +210,7 @@ void TFormEditParam::buildControls()
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setIconSize(QSize(16, 16));
-    TreeView1->setFixedWidth(210);
+    TreeView1->setFixedWidth(240);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this] { TreeView1Change(); });
 
     StringGrid1 = new QTableWidget(GridRows, GridCols, this);
