@@ -29,9 +29,14 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
-bench: build
-	@if [ -x $(BUILD)/bin/bench_exchange ]; then for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done; \
-	 else echo "No benchmarks built yet."; fi
+# Benchmarks measure an optimised build without sanitizers, in a folder of their own.
+BENCH_BUILD ?= build-bench
+bench: deps
+	@[ -f $(BENCH_BUILD)/CMakeCache.txt ] || cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVX_SANITIZE=OFF
+	@flock $(LOCK) cmake --build $(BENCH_BUILD) -j$(JOBS)
+	@found=; for b in $(BENCH_BUILD)/bin/bench_*; do [ -x "$$b" ] || continue; found=1; echo "== $$b"; \
+	  (cd $(BENCH_BUILD)/bin && QT_QPA_PLATFORM=offscreen ./$$(basename $$b)); done; \
+	 [ -n "$$found" ] || echo "No benchmarks built yet."
 
 clean:
 	rm -rf $(BUILD)

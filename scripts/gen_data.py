@@ -1009,13 +1009,13 @@ def gen_help():
              "\\pard\\fs20 %s\\par" % rtf_text(h["intro"]),
              "\\par"]
         for num, title, cause, remedy in ERRORS:
-            o.append("\\pard\\tx900\\fs24\\b %s %d\\tab %s\\b0\\par" % (rtf_text(h["err"]), num, rtf_text(title[lang])))
-            o.append("\\pard\\li900\\fi-900\\tx900\\fs20\\i %s\\i0\\tab %s\\par" % (rtf_text(h["cause"]), rtf_text(cause[lang])))
-            o.append("\\pard\\li900\\fi-900\\tx900\\fs20\\i %s\\i0\\tab %s\\par" % (rtf_text(h["remedy"]), rtf_text(remedy[lang])))
+            o.append("\\pard\\tx1400\\fs24\\b %s %d\\tab %s\\b0\\par" % (rtf_text(h["err"]), num, rtf_text(title[lang])))
+            o.append("\\pard\\tx1400\\fs20\\i %s\\i0\\tab %s\\par" % (rtf_text(h["cause"]), rtf_text(cause[lang])))
+            o.append("\\pard\\tx1400\\fs20\\i %s\\i0\\tab %s\\par" % (rtf_text(h["remedy"]), rtf_text(remedy[lang])))
             o.append("\\pard\\fs20\\par")
         o.append("\\pard\\fs24\\b %s\\b0\\par" % rtf_text(h["notes"]))
-        o.append("\\pard\\fs20\\b er 7\\b0\\tab %s\\par" % rtf_text(h["er7"]))
-        o.append("\\pard\\fs20\\b bp\\b0\\tab %s\\par" % rtf_text(h["bp"]))
+        o.append("\\pard\\tx1400\\fs20\\b er 7\\b0\\tab %s\\par" % rtf_text(h["er7"]))
+        o.append("\\pard\\tx1400\\fs20\\b bp\\b0\\tab %s\\par" % rtf_text(h["bp"]))
         o.append("}")
         with open(os.path.join(OUT, "ErrorHelp%d.rtf" % lang), "w", encoding="ascii", newline="\r\n") as f:
             f.write("\n".join(o) + "\n")

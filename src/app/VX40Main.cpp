@@ -79,6 +79,8 @@ void TFormMain::setBoxColor(QWidget* box, const QColor& colour)
     QPalette p = box->palette();
     p.setColor(QPalette::Window, colour);
     p.setColor(QPalette::Base, colour);
+    // Keep the box number readable on blue.
+    p.setColor(QPalette::WindowText, colour.lightness() < 100 ? QColor(Qt::white) : QColor(Qt::black));
     box->setPalette(p);
 }
 
@@ -263,7 +265,8 @@ void TFormMain::buildControls()
     for (int i = 0; i < 6; ++i) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setFixedWidth(widths[i]);
+        // The design widths are minimums: identification texts must stay readable.
+        panel->setMinimumWidth(widths[i]);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         bar->addWidget(panel);
         m_status.push_back(panel);

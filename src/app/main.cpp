@@ -2,6 +2,8 @@
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
 #include "app/core/AppState.h"
+#include "comm/SXComm.h"
+#include "sim/SimInstall.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -17,7 +19,10 @@ QString instanceKey()
     QString key = QString::fromLatin1(vx::ApplicationTitle);
     for (QChar& c : key)
         if (!c.isLetterOrNumber()) c = u'_';
-    return key + u'_' + qEnvironmentVariable("USER", QStringLiteral("user"));
+    key += u'_' + qEnvironmentVariable("USER", QStringLiteral("user"));
+    // Lets tests run their own instances beside a technician's running tool.
+    if (qEnvironmentVariableIsSet("VX5X_INSTANCE_SUFFIX")) key += u'_' + qEnvironmentVariable("VX5X_INSTANCE_SUFFIX");
+    return key;
 }
 
 // Asks a running instance to come to the front; true when one answered.
@@ -62,6 +67,10 @@ int main(int argc, char** argv)
     QStringList args = application.arguments().mid(1);
     const bool simulate = args.removeAll(QStringLiteral("--simulate")) > 0;
     vx::app().Simulating = simulate;
+    if (simulate) {
+        vx::sim::installInProcessSimulator();
+        for (int n = 1; n <= 16; ++n) vx::setPortDevicePath(n, "sim");
+    }
 
     vx::MainOptions options;
     options.arguments = args;

@@ -74,6 +74,13 @@ std::string portDevicePath(int comNumber)
     return p.empty() ? defaultPath(comNumber) : p;
 }
 
+void setAllPortDevicePaths(const std::string& path)
+{
+    std::lock_guard lock(pathMutex());
+    for (auto& p : pathTable())
+        p = path;
+}
+
 void resetPortDevicePaths()
 {
     std::lock_guard lock(pathMutex());
@@ -95,8 +102,16 @@ TSXComm::~TSXComm()
     }
     while (!m_components.empty())
         m_components.back()->setSXComm(nullptr);
-    for (auto& t : m_retired)
-        waitForThread(t.get());
+    for (auto& t : m_retired) {
+        if (inHandOver(t.get())) {
+            // Deleted from inside one of this thread's own handlers: it can only end
+            // after we are gone. It is terminated and touches nothing of ours any more.
+            t->detach();
+            (void)t.release();
+        } else {
+            waitForThread(t.get());
+        }
+    }
     m_retired.clear();
 }
 
@@ -166,10 +181,12 @@ void TSXComm::setFrameStopbits(TStopBit value)
 void TSXComm::setPortName(TPort value)
 {
     refuseWhileActive("Cannot change port");
+    const TPort old = m_portName;
     m_portName = clampEnum(static_cast<int>(value), 16, TPort::COM1);
     const int i = static_cast<int>(m_portName);
-    // Only the first four ports have a classic address; the others keep theirs.
-    if (i < 4)
+    // Only a new port name moves the address (a stored address survives the settings
+    // file naming the same port); only the first four ports have a classic address.
+    if (m_portName != old && i < 4)
         setPortAddress(static_cast<TPortAddr>(i));
 }
 
@@ -305,7 +322,7 @@ void TSXComm::Open()
 
 bool TSXComm::inHandOver(const TSXCommThread* thread) const
 {
-    return std::find(m_handOvers.begin(), m_handOvers.end(), thread) != m_handOvers.end();
+    return std::find(m_handOvers->begin(), m_handOvers->end(), thread) != m_handOvers->end();
 }
 
 void TSXComm::waitForThread(TSXCommThread* thread)
@@ -383,9 +400,19 @@ int TSXComm::QueueRequest(TCommRequest* request)
     }
     m_queue.push_back(request);
     const int index = static_cast<int>(m_queue.size()) - 1;
-    if (index == 0 && m_thread)
-        m_thread->StartRequest(request);
+    if (index == 0)
+        startHead();
     return index;
+}
+
+void TSXComm::startHead()
+{
+    if (!m_thread || m_queue.empty())
+        return;
+    // The stream starts empty for each exchange; see TSXProtocolComponent::Send.
+    if (TSXProtocolComponent* sender = m_queue.front()->Sender)
+        sender->m_result.clear();
+    m_thread->StartRequest(m_queue.front());
 }
 
 void TSXComm::RequestDone()
@@ -394,8 +421,8 @@ void TSXComm::RequestDone()
         m_queue.pop_front();
     while (!m_queue.empty() && m_queue.front() == nullptr)
         m_queue.pop_front();
-    if (m_active && m_thread && !m_queue.empty())
-        m_thread->StartRequest(m_queue.front());
+    if (m_active)
+        startHead();
 }
 
 void TSXComm::dropRequest(TCommRequest* request)
@@ -501,7 +528,10 @@ void TSXProtocolComponent::Send()
 {
     if (!portOpen())
         return;
-    m_result.clear();
+    // While our own exchange is running the stream is filling with its reply; clearing
+    // it now would cut that reply short. The next exchange clears it when it starts.
+    if (!SXComm()->requestInProgress(&m_request))
+        m_result.clear();
     m_request.Sender = this;
     m_request.Frame = m_frame;
     m_request.TimeoutTime = m_timeoutTime;

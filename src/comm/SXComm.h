@@ -50,6 +50,8 @@ QString portAddressText(TPortAddr a);        // "03F8h"
 void setPortDevicePath(int comNumber, const std::string& path);
 std::string portDevicePath(int comNumber);
 void resetPortDevicePaths();
+// Every port to one path, e.g. "sim" when the whole run is simulated.
+void setAllPortDevicePaths(const std::string& path);
 
 // Configuration failures of the port. what() is UTF-8.
 class EComm : public std::runtime_error {
@@ -169,6 +171,7 @@ public:
     CommErrorEvent OnCommError;
 
 protected:
+    friend class TSXComm;
     void unboundFrom(TSXComm* port) override;
     bool portOpen() const;
 
@@ -242,6 +245,10 @@ public:
     int QueueRequest(TCommRequest* request);
     void RequestDone();
     int queuedRequests() const { return static_cast<int>(m_queue.size()); }
+    bool requestInProgress(const TCommRequest* request) const
+    {
+        return !m_queue.empty() && m_queue.front() == request;
+    }
 
     QString displayName() const { return portDisplayName(m_portName); }
     std::string devicePath() const;
@@ -254,6 +261,7 @@ private:
     friend class TSXCommThread;
 
     void refuseWhileActive(const char* reason) const;
+    void startHead();
     void applyFrame();
     void bind(TSXComponent* c);
     void unbind(TSXComponent* c);
@@ -281,7 +289,10 @@ private:
     std::unique_ptr<TSXCommThread> m_thread;
     std::vector<std::unique_ptr<TSXCommThread>> m_retired;
     bool m_reapScheduled = false;
-    std::vector<const TSXCommThread*> m_handOvers;  // threads whose hand-over runs now
+    // Threads whose hand-over runs now. Shared with the threads, so a port deleted from
+    // inside a handler leaves them something valid to step out of.
+    std::shared_ptr<std::vector<const TSXCommThread*>> m_handOvers =
+        std::make_shared<std::vector<const TSXCommThread*>>();
     std::vector<TSXComponent*> m_components;
     std::deque<TCommRequest*> m_queue;
 };

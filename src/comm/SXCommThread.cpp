@@ -2,12 +2,13 @@
 #include "comm/PX400Protocol.h"
 
 #include <QMetaObject>
+#include <QtGlobal>
 #include <chrono>
 
 namespace vx {
 
 TSXCommThread::TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line)
-    : m_port(port), m_line(std::move(line))
+    : m_port(port), m_handOvers(port->m_handOvers), m_line(std::move(line))
 {
     m_thread = std::thread([this] { Execute(); });
 }
@@ -22,6 +23,12 @@ void TSXCommThread::join()
 {
     if (m_thread.joinable())
         m_thread.join();
+}
+
+void TSXCommThread::detach()
+{
+    if (m_thread.joinable())
+        m_thread.detach();
 }
 
 void TSXCommThread::Terminate()
@@ -79,12 +86,18 @@ bool TSXCommThread::handOver(const std::function<void()>& fn)
             // A Close that ran meanwhile makes every later call a no-op.
             if (m_terminated)
                 return;
-            m_port->m_handOvers.push_back(this);
+            auto active = m_handOvers;
+            active->push_back(this);
             struct Pop {
-                TSXComm* port;
-                ~Pop() { port->m_handOvers.pop_back(); }
-            } pop{m_port};
-            fn();
+                std::vector<const TSXCommThread*>& list;
+                ~Pop() { list.pop_back(); }
+            } pop{*active};
+            // An exception must not unwind through Qt's event dispatch.
+            try {
+                fn();
+            } catch (const std::exception& e) {
+                qWarning("Unhandled exception in a serial port handler: %s", e.what());
+            }
         },
         Qt::BlockingQueuedConnection);
     return !m_terminated;

@@ -24,6 +24,8 @@ public:
     // Waits up to ms for finished(); true when it is.
     bool waitFinished(int ms);
     void join();
+    // Lets the thread run out on its own; the object must then be left alive.
+    void detach();
     // The component of the request in progress is gone: nothing may reach it.
     void forgetComponent(const TSXProtocolComponent* component);
 
@@ -57,6 +59,7 @@ private:
     bool exchangeSSB(const Job& job, TCommError& e, TFrame& buf);
 
     TSXComm* m_port;
+    std::shared_ptr<std::vector<const TSXCommThread*>> m_handOvers;
     std::shared_ptr<SerialLine> m_line;
 
     std::mutex m_mutex;

@@ -193,19 +193,23 @@ bool PosixSerialLine::setFrame(const LineFrame& frame)
     if (frame.stopBits == 2)
         tio.c_cflag |= CSTOPB;
     // Mark bad bytes in the input instead of dropping them silently; no flow control.
+    // INPCK also without parity: the line discipline marks framing errors only with it.
     tio.c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
-    tio.c_iflag |= PARMRK;
-    if (parity)
-        tio.c_iflag |= INPCK;
-    else
-        tio.c_iflag &= ~INPCK;
+    tio.c_iflag |= PARMRK | INPCK;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     speed_t speed = standardSpeed(frame.baud);
     cfsetispeed(&tio, speed ? speed : B38400);
     cfsetospeed(&tio, speed ? speed : B38400);
-    if (tcsetattr(fd, TCSANOW, &tio) != 0)
-        return fail(errno);
+    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+        const int err = errno;
+        // glibc reports EINVAL when the driver dropped parity or data bits, as a
+        // pseudo-terminal does; the rest was applied, and the line works without them.
+        termios now{};
+        if (err != EINVAL || tcgetattr(fd, &now) != 0 || cfgetospeed(&now) != cfgetospeed(&tio)
+            || (now.c_cflag & CSTOPB) != (tio.c_cflag & CSTOPB))
+            return fail(err);
+    }
     if (!speed && !setCustomBaud(fd, frame.baud))
         return fail(errno);
     m_parity = parity;
@@ -354,6 +358,9 @@ SerialLine::ReadResult PosixSerialLine::readByte(uint8_t& byte, int timeoutMs)
 
 void PosixSerialLine::readCounters(bool baselineOnly)
 {
+    // Asked once per opening; pseudo-terminals and many USB adapters keep no counters.
+    if (!baselineOnly && !m_haveCounters)
+        return;
     serial_icounter_struct ic{};
     m_haveCounters = ioctl(m_fd, TIOCGICOUNT, &ic) == 0;
     if (!m_haveCounters)

@@ -2,6 +2,7 @@
 #include "app/VX40Main.h"
 #include "app/core/AppState.h"
 #include "app/core/SettingsFile.h"
+#include "comm/SXComm.h"
 #include "support/ScriptedUi.h"
 
 #include <QLabel>
@@ -108,6 +109,72 @@ private slots:
         QVERIFY(out.contains("Y_hulplijn=0\r\n"));
         QVERIFY(out.contains("unit_no=7\r\n"));
         QVERIFY(out.contains("[Afdrukken]\r\nFirma=ACME b.v.\r\nType=\r\nSn=\r\n"));
+    }
+
+    // The two sets of starting values, and the port setters applied in file order.
+    void portStartingValues_data()
+    {
+        QTest::addColumn<QByteArray>("file");  // empty: no file at all
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("parity");
+        QTest::addColumn<int>("hardware");
+        QTest::addColumn<int>("portType");
+        QTest::addColumn<int>("transmit");
+        QTest::addColumn<int>("receive");
+        QTest::addColumn<int>("address");
+        QTest::newRow("no file: design settings") << QByteArray() << int(TBaudrate::br9600) << int(TParityBit::Odd)
+            << int(THardware::PCLabPCL745) << int(TPortType::RS485) << int(TTransmitDriver::tdRegister7to1)
+            << int(TReceiveDriver::rdRegister7to2) << int(TPortAddr::pa_03F8);
+        QTest::newRow("empty section: table defaults") << QByteArray("[Serieel]\n") << int(TBaudrate::br38400)
+            << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+        QTest::newRow("only Taal: table defaults") << QByteArray("[Opties]\nTaal=1\n") << int(TBaudrate::br38400)
+            << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+        QTest::newRow("hex baud") << QByteArray("[Serieel]\nbaudrate=0x8\n") << int(TBaudrate::br115200)
+            << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+        QTest::newRow("bad baud gives default") << QByteArray("[Serieel]\nbaudrate=abc\n") << int(TBaudrate::br38400)
+            << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+        QTest::newRow("out of range clamps") << QByteArray("[Serieel]\nbaudrate=20\nparity=0x102\n")
+            << int(TBaudrate::br9600) << int(TParityBit::Odd) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+        // PCL745 forces RS485 and its drivers; the later port type RS232C then makes it user defined,
+        // and the port name COM3 set before the port type moved the address.
+        QTest::newRow("setter order") << QByteArray("[Serieel]\nhardware=1\nportname=2\nporttype=0\nreceivedrv=1\ntransmitdrv=1\n")
+            << int(TBaudrate::br38400) << int(TParityBit::Even) << int(THardware::UserDefined) << int(TPortType::RS232C)
+            << int(TTransmitDriver::tdRegister7to1) << int(TReceiveDriver::rdRegister7to2) << int(TPortAddr::pa_03E8);
+    }
+    void portStartingValues()
+    {
+        QFETCH(QByteArray, file);
+        QTemporaryDir dir;
+        if (!file.isEmpty()) writeFile(dir.filePath("application.ini"), file);
+        MainOptions o;
+        o.exeDir = dir.path() + "/";
+        TFormMain w(o);
+        const TSXComm& p = *w.SXComm1();
+        QTEST(int(p.Baudrate()), "baud");
+        QTEST(int(p.FrameParitybit()), "parity");
+        QTEST(int(p.Hardware()), "hardware");
+        QTEST(int(p.PortType()), "portType");
+        QTEST(int(p.TransmitDriver()), "transmit");
+        QTEST(int(p.ReceiveDriver()), "receive");
+        QTEST(int(p.PortAddress()), "address");
+    }
+
+    void devicePathsFromPoorten()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("application.ini"), "[Poorten]\nCOM2=/dev/ttyUSB0\n");
+        resetPortDevicePaths();
+        MainOptions o;
+        o.exeDir = dir.path() + "/";
+        TFormMain w(o);
+        QCOMPARE(portDevicePath(2), std::string("/dev/ttyUSB0"));
+        QCOMPARE(portDevicePath(1), std::string("/dev/ttyS0"));
+        resetPortDevicePaths();
     }
 
     void missingFileIsCreatedAtShutDown()

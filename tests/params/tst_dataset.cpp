@@ -6,6 +6,8 @@
 #include <QSet>
 
 #include "app/core/IniFile.h"
+#include "params/ParTree.h"
+#include "params/ParameterDefs.h"
 
 using namespace vx;
 
@@ -78,11 +80,14 @@ KeyList knownKeys()
     return out;
 }
 
+// Every taal(section, "Key" call in the sources. The section may be a literal or a
+// local name set from a literal earlier in the same file (const QString S = "Main").
 KeyList scannedKeys(const QString& srcDir)
 {
     KeyList out;
-    static const QRegularExpression call(
-        QStringLiteral("\\btaal\\(\\s*\"([^\"]+)\"\\s*,\\s*\"([^\"]+)\""));
+    static const QString lit = QStringLiteral(R"re((?:(?:QStringLiteral|QLatin1String|QString|u)\(?\s*)?"([^"]+)"\)?)re");
+    static const QRegularExpression call(QStringLiteral(R"re(\btaal\(\s*(?:%1|([A-Za-z_]\w*))\s*,\s*%1(?=\s*,))re").arg(lit));
+    static const QRegularExpression lineComment(QStringLiteral("//[^\\n]*"));
     QDirIterator it(srcDir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -90,54 +95,21 @@ KeyList scannedKeys(const QString& srcDir)
         if (!f.open(QIODevice::ReadOnly))
             continue;
         // Line comments may show the call form as an example; they read no key.
-        static const QRegularExpression lineComment(QStringLiteral("//[^\n]*"));
         const QString text = QString::fromUtf8(f.readAll()).remove(lineComment);
         for (auto m = call.globalMatch(text); m.hasNext();) {
             const auto hit = m.next();
-            out.append({hit.captured(1), hit.captured(2)});
+            QString section = hit.captured(1);
+            if (section.isEmpty()) {
+                const QRegularExpression decl(QStringLiteral(R"re(\b%1\s*(?:=|\{|\()\s*%2)re")
+                                                  .arg(QRegularExpression::escape(hit.captured(2)), lit));
+                for (auto d = decl.globalMatch(text.left(hit.capturedStart())); d.hasNext();)
+                    section = d.next().captured(1);
+            }
+            if (!section.isEmpty())
+                out.append({section, hit.captured(3)});
         }
     }
     return out;
-}
-
-// Option-list syntax of the definition files: items separated by commas or blanks,
-// double-quoted items may hold blanks and commas, a doubled quote is one quote.
-// Returns false for an unterminated quote.
-bool parseList(const QString& s, QStringList* items)
-{
-    items->clear();
-    int i = 0;
-    const int n = s.size();
-    while (true) {
-        while (i < n && (s[i] <= QLatin1Char(' ') || s[i] == QLatin1Char(',')))
-            ++i;
-        if (i >= n)
-            return true;
-        QString item;
-        if (s[i] == QLatin1Char('"')) {
-            ++i;
-            bool closed = false;
-            while (i < n) {
-                if (s[i] == QLatin1Char('"')) {
-                    if (i + 1 < n && s[i + 1] == QLatin1Char('"')) {
-                        item += QLatin1Char('"');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
-                    break;
-                }
-                item += s[i++];
-            }
-            if (!closed)
-                return false;
-        } else {
-            while (i < n && s[i] > QLatin1Char(' ') && s[i] != QLatin1Char(','))
-                item += s[i++];
-        }
-        items->append(item);
-    }
 }
 
 struct TreeMenu {
@@ -146,17 +118,18 @@ struct TreeMenu {
 };
 
 // Menu numbers of a tree file as the editor computes them; an empty list and a
-// message when the file breaks the depth rules or is not tab-indented.
+// message when the file breaks the depth rules or is not tab-indented (the printed
+// report only recognises tabs).
 QList<TreeMenu> treeMenus(const QString& path, QString* error)
 {
-    QList<TreeMenu> out;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *error = QStringLiteral("cannot open ") + path;
+    const ParTree tree = loadParTreeFile(path);
+    if (!tree.fileFound || !tree.error.isEmpty()) {
+        *error = tree.fileFound ? tree.error : QStringLiteral("cannot open ") + path;
         return {};
     }
+    QFile f(path);
+    f.open(QIODevice::ReadOnly | QIODevice::Text);
     const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    int group = 0, sub = 0, prev = 0;
     for (int i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
         int depth = 0;
@@ -166,27 +139,15 @@ QList<TreeMenu> treeMenus(const QString& path, QString* error)
             *error = QStringLiteral("line %1 indented with blanks").arg(i + 1);
             return {};
         }
-        const QString caption = line.mid(depth).trimmed();
-        if (caption.isEmpty()) {
-            *error = QStringLiteral("line %1 has no caption").arg(i + 1);
+    }
+    QList<TreeMenu> out;
+    for (int i = 0; i < tree.nodes.size(); ++i) {
+        const ParTreeNode& node = tree.nodes[i];
+        if (node.caption.trimmed().isEmpty() || (i > 0 && (node.depth < 1 || node.depth > 2))) {
+            *error = QStringLiteral("node %1 (%2) at depth %3").arg(i).arg(node.caption).arg(node.depth);
             return {};
         }
-        if (i == 0) {
-            out.append({0, caption});
-            continue;
-        }
-        if (depth > prev + 1 || depth < 1 || depth > 2) {
-            *error = QStringLiteral("line %1 at depth %2").arg(i + 1).arg(depth);
-            return {};
-        }
-        prev = depth;
-        if (depth == 1) {
-            ++group;
-            sub = 0;
-        } else {
-            ++sub;
-        }
-        out.append({100 * group + sub, caption});
+        out.append({menuPosition(tree, i).number(), node.caption});
     }
     return out;
 }
@@ -210,14 +171,7 @@ class TstDataset : public QObject {
 
     QStringList resolvedOptions(int n, int lang) const
     {
-        const QString key = QStringLiteral("opties%1").arg(lang);
-        QStringList items;
-        parseList(m_def->readString(par(n), key, QString()), &items);
-        if (items.size() == 1 && items[0].startsWith(QLatin1Char('#'))) {
-            const QString target = items[0].mid(1);
-            parseList(m_def->readString(target, key, QString()), &items);
-        }
-        return items;
+        return resolveOptionList(*m_def, par(n), lang);
     }
 
 private slots:
@@ -247,8 +201,12 @@ private slots:
         const auto taal = IniFile::load(m_dataDir + QStringLiteral("/Taal%1.ini").arg(lang));
         QVERIFY(taal);
         KeyList keys = knownKeys();
-        if (!m_srcDir.isEmpty())
-            keys += scannedKeys(m_srcDir);
+        if (!m_srcDir.isEmpty()) {
+            const KeyList scanned = scannedKeys(m_srcDir);
+            if (lang == 0)
+                qInfo("%d language lookups found in the sources", int(scanned.size()));
+            keys += scanned;
+        }
         QStringList missing;
         for (const auto& [section, key] : keys)
             if (!taal->hasKey(section, key))
@@ -266,13 +224,12 @@ private slots:
             {"InitCom", "TransmitterItems", 4}, {"Grafiek", "optiesBron", 7},
         };
         for (const auto& l : lists) {
-            QStringList items;
-            QVERIFY2(parseList(taal->readString(l.section, l.key, QString()), &items), l.key);
+            const QStringList items = parseOptionList(taal->readString(l.section, l.key, QString()));
             QVERIFY2(items.size() == l.count, l.key);
         }
         // The language list names the languages in the same order in every file.
-        QStringList languages;
-        parseList(taal->readString(QStringLiteral("Opties"), QStringLiteral("TaalItems"), QString()), &languages);
+        const QStringList languages = parseOptionList(
+            taal->readString(QStringLiteral("Opties"), QStringLiteral("TaalItems"), QString()));
         QCOMPARE(languages, QStringList({QStringLiteral("Nederlands"), QStringLiteral("English"),
                                          QStringLiteral("Deutsch")}));
     }
@@ -315,8 +272,7 @@ private slots:
         const QString key = QStringLiteral("opties%1").arg(lang);
         for (int n = 0; n < 512; ++n) {
             const QString s = par(n);
-            QStringList items;
-            QVERIFY2(parseList(m_def->readString(s, key, QString()), &items), qPrintable(s));
+            const QStringList items = parseOptionList(m_def->readString(s, key, QString()));
             if (m_def->readInteger(s, QStringLiteral("type"), 0) != 1) {
                 QVERIFY2(items.isEmpty(), qPrintable(s));
                 continue;
@@ -324,8 +280,7 @@ private slots:
             if (items.size() == 1 && items[0].startsWith(QLatin1Char('#'))) {
                 const QString target = items[0].mid(1);
                 QVERIFY2(m_def->hasSection(target), qPrintable(s + QStringLiteral(" -> ") + target));
-                QStringList targetItems;
-                parseList(m_def->readString(target, key, QString()), &targetItems);
+                const QStringList targetItems = parseOptionList(m_def->readString(target, key, QString()));
                 // A redirect is followed once: the target must hold the items itself.
                 QVERIFY2(!targetItems.isEmpty() && !targetItems[0].startsWith(QLatin1Char('#')),
                          qPrintable(s + QStringLiteral(" -> ") + target));

@@ -1,0 +1,73 @@
+// 592 "rp"/"rs" exchanges against vx5x-sim over a pseudo-terminal at 38400 8O1:
+// time per exchange against the floor the line and the end-of-reply pause allow,
+// and how busy the UI thread is meanwhile.
+#include "BenchSim.h"
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+using namespace vx;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    bench::SimProcess sim;
+    if (!sim.start({"--unit", "0:VX50:38400:8O1", "--no-demo"})) {
+        std::fprintf(stderr, "could not start vx5x-sim\n");
+        return 1;
+    }
+    setPortDevicePath(1, sim.ptyPath.toStdString());
+    TSXComm port;
+    port.setBaudrate(TBaudrate::br38400);
+    port.setFrameParitybit(TParityBit::Odd);
+    port.Open();
+
+    TPX400Protocol c;
+    c.setSXComm(&port);
+    c.setProtocolFoot(TSequenceChar::scCR);
+
+    const double ch = bench::charSeconds(38400, 8, true, 1);
+    const double latency = 0.002, endPause = 0.050;
+    QStringList requests{"sc 0"};
+    for (int p = 0; p < 512; ++p) requests << QStringLiteral("rp %1").arg(p);
+    for (int s = 1; s <= 80; ++s) requests << QStringLiteral("rs %1").arg(s);
+
+    int next = 0, failures = 0;
+    double floor = 0;
+    QElapsedTimer timer;
+    auto sendNext = [&] {
+        c.setASCIIProtocol(requests[next]);
+        c.Send();
+    };
+    c.OnCommResult = [&](TSXProtocolComponent*, const QByteArray& reply) {
+        if (next > 0) floor += (requests[next].size() + 1 + reply.size()) * ch + latency + endPause;
+        if (++next == requests.size()) app.quit();
+        else sendNext();
+    };
+    c.OnCommError = [&](TSXProtocolComponent*, const TCommError&, const QByteArray&) {
+        ++failures;
+        if (++next == requests.size()) app.quit();
+        else sendNext();
+    };
+    sendNext();
+    // The first exchange selects the unit; time the 592 after it.
+    while (next < 1) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double cpu0 = bench::threadCpuSeconds();
+    timer.start();
+    app.exec();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double uiCpu = bench::threadCpuSeconds() - cpu0;
+    port.Close();
+
+    const int n = requests.size() - 1;
+    std::printf("exchanges:            %d (%d failed)\n", n, failures);
+    std::printf("measured per exchange: %.2f ms\n", seconds * 1000 / n);
+    std::printf("floor per exchange:    %.2f ms (characters + %.0f ms latency + %.0f ms end-of-reply pause)\n",
+                floor * 1000 / n, latency * 1000, endPause * 1000);
+    std::printf("ratio:                 %.3f (goal <= 1.05)\n", seconds / floor);
+    std::printf("UI thread busy:        %.1f %% of a core (goal < 5 %%)\n", 100 * uiCpu / seconds);
+    return failures ? 2 : 0;
+}

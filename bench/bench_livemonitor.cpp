@@ -1,0 +1,76 @@
+// The main window polling all seven live values and the I/O words against vx5x-sim
+// over a pseudo-terminal at 38400 baud: updates per second per panel against the
+// line's floor, the tool's CPU use and its resident memory.
+#include "BenchSim.h"
+#include "app/VX40Main.h"
+#include "app/core/AppState.h"
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+#include "params/ValueStore.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <map>
+
+using namespace vx;
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    bench::SimProcess sim;
+    if (!sim.start({"--unit", "0:VX50:38400:8O1"})) {
+        std::fprintf(stderr, "could not start vx5x-sim\n");
+        return 1;
+    }
+    setPortDevicePath(1, sim.ptyPath.toStdString());
+
+    QTemporaryDir dir;
+    MainOptions o;
+    o.exeDir = dir.path() + "/";
+    TFormMain w(o);
+    w.SXComm1()->setBaudrate(TBaudrate::br38400);
+    ParWaarden[280] = 1;  // voltage too: all seven values
+
+    std::map<QString, int> updates;
+    for (TPX400Protocol* c : {w.PX400ActPos1, w.PX400ActPos2, w.PX400PosVerschil, w.PX400Snelheid1,
+                              w.PX400Snelheid2, w.PX400Spanning, w.PX400_in, w.PX400_uit}) {
+        auto original = c->OnCommResult;
+        c->OnCommResult = [&updates, original](TSXProtocolComponent* s, const QByteArray& r) {
+            ++updates[s->objectName()];
+            if (original) original(s, r);
+        };
+    }
+    w.CmdSelectUnit->click();
+    QElapsedTimer wait;
+    wait.start();
+    while (wait.elapsed() < 1500) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    w.CmdActual->click();
+    w.CmdInUit->click();
+    updates.clear();
+
+    const double seconds = 10;
+    const double cpu0 = bench::processCpuSeconds();
+    QElapsedTimer timer;
+    timer.start();
+    QTimer::singleShot(int(seconds * 1000), &application, &QApplication::quit);
+    application.exec();
+    const double elapsed = timer.nsecsElapsed() / 1e9;
+    const double cpu = bench::processCpuSeconds() - cpu0;
+
+    // Eight components take turns; each exchange is about 3 request + ~10 reply
+    // characters, 2 ms latency and the 50 ms end-of-reply pause (plus rf once a second).
+    const double ch = bench::charSeconds(38400, 8, true, 1);
+    const double exchange = 13 * ch + 0.002 + 0.050;
+    const double floorPerPanel = 1.0 / (8 * exchange);
+    std::printf("%-18s %10s %10s\n", "component", "updates/s", "floor/s");
+    for (auto& [name, n] : updates)
+        std::printf("%-18s %10.2f %10.2f\n", qPrintable(name), n / elapsed, floorPerPanel);
+    std::printf("tool CPU:          %.1f %% of one core (goal < 5 %%; includes the worker thread)\n", 100 * cpu / elapsed);
+    std::printf("resident memory:   %.1f MB (goal < 80 MB)\n", bench::residentKiB() / 1024.0);
+    w.close();
+    return 0;
+}

@@ -1,0 +1,764 @@
+#include "sim/SimBus.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
+
+namespace vx::sim {
+
+// ---- faults -------------------------------------------------------------
+
+Fault Fault::noReply(const std::string& command, int nth)
+{
+    Fault f;
+    f.kind = Kind::NoReply;
+    f.command = command;
+    f.nth = nth;
+    return f;
+}
+
+Fault Fault::wrongEcho(const std::string& command, Echo how)
+{
+    Fault f;
+    f.kind = Kind::WrongEcho;
+    f.command = command;
+    f.echo = how;
+    return f;
+}
+
+Fault Fault::er7AtParameter(int number)
+{
+    Fault f;
+    f.kind = Kind::Er7;
+    f.command = "wp " + std::to_string(number);
+    return f;
+}
+
+Fault Fault::er7AtSetpoint(int number)
+{
+    Fault f;
+    f.kind = Kind::Er7;
+    f.command = "ws " + std::to_string(number);
+    return f;
+}
+
+Fault Fault::pause(const std::string& command, int ms, int atByte)
+{
+    Fault f;
+    f.kind = Kind::Pause;
+    f.command = command;
+    f.pauseMs = ms;
+    f.atByte = atByte;
+    return f;
+}
+
+Fault Fault::garbageBefore(const std::string& command, const std::string& bytes)
+{
+    Fault f;
+    f.kind = Kind::Garbage;
+    f.command = command;
+    if (!bytes.empty())
+        f.garbage = bytes;
+    return f;
+}
+
+Fault Fault::lineError(const std::string& command, uint32_t flags, int atByte)
+{
+    Fault f;
+    f.kind = Kind::LineError;
+    f.command = command;
+    f.lineErrors = flags;
+    f.atByte = atByte;
+    return f;
+}
+
+Fault Fault::unplugAfter(int requests)
+{
+    Fault f;
+    f.kind = Kind::Unplug;
+    f.nth = requests;
+    return f;
+}
+
+const char* faultName(Fault::Kind kind)
+{
+    switch (kind) {
+    case Fault::Kind::NoReply: return "no-reply";
+    case Fault::Kind::WrongEcho: return "wrong-echo";
+    case Fault::Kind::Er7: return "er7";
+    case Fault::Kind::Pause: return "pause";
+    case Fault::Kind::Garbage: return "garbage";
+    case Fault::Kind::LineError: return "line-error";
+    case Fault::Kind::Unplug: return "unplug";
+    }
+    return "?";
+}
+
+// ---- helpers ------------------------------------------------------------
+
+namespace {
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+bool commandMatches(const std::string& filter, const std::string& request)
+{
+    if (filter.empty())
+        return true;
+    if (request.size() < filter.size() || request.compare(0, filter.size(), filter) != 0)
+        return false;
+    return request.size() == filter.size() || request[filter.size()] == ' ';
+}
+
+// The controller's own line editing: drops line feeds, honours backspace.
+std::string editLine(const std::string& bytes)
+{
+    std::string out;
+    for (char c : bytes) {
+        if (c == '\n' || c == '\r')
+            continue;
+        if (c == '\b' || c == '\x7f') {
+            if (!out.empty())
+                out.pop_back();
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+// What a unit makes of a request line sent at `port`: the text, or nothing when
+// the characters arrived damaged.
+std::optional<std::string> decodeAtUnit(const std::string& raw, const LineFrame& port, const SimUnit& unit)
+{
+    if (port == unit.frame)
+        return unit.frame.dataBits == 7 ? [&] {
+            std::string s = raw;
+            for (char& c : s)
+                c = char(c & 0x7f);
+            return s;
+        }() : raw;
+    const std::vector<RxChar> rx = receive({backToBack(raw, port, 0)}, unit.frame);
+    std::string s;
+    for (const RxChar& c : rx) {
+        if (c.flags != 0)
+            return std::nullopt;
+        const bool printable = c.value >= 0x20 && c.value < 0x7f;
+        if (!printable && c.value != '\r' && c.value != '\n' && c.value != '\b' && c.value != 0x7f)
+            return std::nullopt;
+        s += char(c.value);
+    }
+    if (s.empty() || s.back() != '\r' || s.find('\r') != s.size() - 1)
+        return std::nullopt;
+    return s;
+}
+
+LineFrame effectivePortFrame(const PortView& view, const SimUnit& unit)
+{
+    if (view.exact)
+        return view.frame;
+    LineFrame f = unit.frame;
+    f.baud = view.frame.baud;
+    f.stopBits = view.frame.stopBits;
+    return f;
+}
+
+std::optional<int64_t> selectTarget(const std::string& text)
+{
+    // "sc u" with one decimal argument
+    if (text.size() < 4 || text.compare(0, 3, "sc ") != 0)
+        return std::nullopt;
+    const size_t b = text.find_first_not_of(' ', 3);
+    if (b == std::string::npos)
+        return std::nullopt;
+    const size_t e = text.find_last_not_of(' ');
+    const std::string num = text.substr(b, e - b + 1);
+    int64_t v;
+    if (num.find(' ') != std::string::npos || !parseIniInteger(num, v) || num[0] == '$'
+        || num.find_first_of("xX") != std::string::npos)
+        return std::nullopt;
+    return v;
+}
+
+std::string spoilEcho(const std::string& reply, Fault::Echo how)
+{
+    if (reply.size() < 2)
+        return reply + "?";
+    std::string r = reply;
+    switch (how) {
+    case Fault::Echo::LeadingZero:
+        if (r.size() > 3 && r[2] == ' ') {
+            r.insert(3, "0");
+            return r;
+        }
+        break;
+    case Fault::Echo::TrailingBlank:
+        return r + " ";
+    case Fault::Echo::OtherLetters:
+        break;
+    }
+    r[0] = r[0] == 'z' ? 'a' : char(r[0] + 1);
+    return r;
+}
+
+} // namespace
+
+// ---- bus ----------------------------------------------------------------
+
+SimBus::SimBus() : epoch_(Clock::now()) {}
+
+void SimBus::setParamTable(const ParamTable& table)
+{
+    std::lock_guard lock(mutex_);
+    table_ = table;
+}
+
+ParamTable SimBus::paramTable() const
+{
+    std::lock_guard lock(mutex_);
+    return table_;
+}
+
+bool SimBus::loadParameters(const std::string& path)
+{
+    ParamTable t = loadParamTable(path);
+    const bool ok = t.loaded;
+    setParamTable(t);
+    return ok;
+}
+
+void SimBus::addUnit(const UnitConfig& config)
+{
+    std::lock_guard lock(mutex_);
+    auto u = std::make_unique<SimUnit>(config, table_);
+    u->selected = units_.empty();
+    units_.push_back(std::move(u));
+}
+
+void SimBus::removeUnits()
+{
+    std::lock_guard lock(mutex_);
+    units_.clear();
+}
+
+std::vector<int> SimBus::unitNumbers() const
+{
+    std::lock_guard lock(mutex_);
+    std::vector<int> v;
+    for (const auto& u : units_)
+        v.push_back(u->number);
+    return v;
+}
+
+SimUnit* SimBus::findUnit(int number)
+{
+    for (auto& u : units_)
+        if (u->number == number)
+            return u.get();
+    return nullptr;
+}
+
+const SimUnit* SimBus::findUnit(int number) const
+{
+    for (const auto& u : units_)
+        if (u->number == number)
+            return u.get();
+    return nullptr;
+}
+
+bool SimBus::hasUnit(int number) const
+{
+    std::lock_guard lock(mutex_);
+    return findUnit(number) != nullptr;
+}
+
+bool SimBus::withUnit(int number, const std::function<void(SimUnit&)>& f)
+{
+    std::lock_guard lock(mutex_);
+    SimUnit* u = findUnit(number);
+    if (u)
+        f(*u);
+    return u != nullptr;
+}
+
+int32_t SimBus::parameter(int unit, int number) const
+{
+    std::lock_guard lock(mutex_);
+    const SimUnit* u = findUnit(unit);
+    return u && number >= 0 && number < SimUnit::ParameterCount ? u->parameters[size_t(number)] : 0;
+}
+
+void SimBus::setParameter(int unit, int number, int32_t value)
+{
+    std::lock_guard lock(mutex_);
+    if (SimUnit* u = findUnit(unit); u && number >= 0 && number < SimUnit::ParameterCount)
+        u->parameters[size_t(number)] = value;
+}
+
+int32_t SimBus::setpoint(int unit, int number) const
+{
+    std::lock_guard lock(mutex_);
+    const SimUnit* u = findUnit(unit);
+    return u && number >= 1 && number <= SimUnit::SetpointCount ? u->setpoints[size_t(number)] : 0;
+}
+
+void SimBus::setSetpoint(int unit, int number, int32_t value)
+{
+    std::lock_guard lock(mutex_);
+    if (SimUnit* u = findUnit(unit); u && number >= 1 && number <= SimUnit::SetpointCount)
+        u->setpoints[size_t(number)] = value;
+}
+
+void SimBus::raiseError(int unit, int error)
+{
+    std::lock_guard lock(mutex_);
+    if (SimUnit* u = findUnit(unit))
+        u->errorNumber = error;
+}
+
+int SimBus::errorNumber(int unit) const
+{
+    std::lock_guard lock(mutex_);
+    const SimUnit* u = findUnit(unit);
+    return u ? u->errorNumber : -1;
+}
+
+std::array<int32_t, 4> SimBus::calibration(int unit) const
+{
+    std::lock_guard lock(mutex_);
+    const SimUnit* u = findUnit(unit);
+    return u ? u->calibration : std::array<int32_t, 4>{};
+}
+
+std::array<int32_t, 4> SimBus::calibrationEeprom(int unit) const
+{
+    std::lock_guard lock(mutex_);
+    const SimUnit* u = findUnit(unit);
+    return u ? u->calibrationEeprom : std::array<int32_t, 4>{};
+}
+
+int SimBus::selectedUnit() const
+{
+    std::lock_guard lock(mutex_);
+    int found = -1;
+    for (const auto& u : units_) {
+        if (!u->selected)
+            continue;
+        if (found >= 0)
+            return -1;
+        found = u->number;
+    }
+    return found;
+}
+
+void SimBus::setLatencyMs(double ms)
+{
+    std::lock_guard lock(mutex_);
+    latencyMs_ = std::max(0.0, ms);
+}
+
+double SimBus::latencyMs() const
+{
+    std::lock_guard lock(mutex_);
+    return latencyMs_;
+}
+
+int SimBus::addFault(const Fault& fault)
+{
+    std::lock_guard lock(mutex_);
+    faults_.push_back({nextFaultId_, fault});
+    return nextFaultId_++;
+}
+
+void SimBus::removeFault(int id)
+{
+    std::lock_guard lock(mutex_);
+    std::erase_if(faults_, [id](const FaultSlot& s) { return s.id == id; });
+}
+
+void SimBus::clearFaults()
+{
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+void SimBus::unplug()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!goneAt_ || *goneAt_ > Clock::now())
+            goneAt_ = Clock::now();
+    }
+    wakeAll();
+}
+
+void SimBus::replug()
+{
+    std::lock_guard lock(mutex_);
+    if (goneAt_) {
+        goneAt_.reset();
+        ++plugGeneration_;
+    }
+}
+
+std::optional<Clock::time_point> SimBus::goneAt() const
+{
+    std::lock_guard lock(mutex_);
+    return goneAt_;
+}
+
+uint64_t SimBus::plugGeneration() const
+{
+    std::lock_guard lock(mutex_);
+    return plugGeneration_;
+}
+
+std::vector<LogEntry> SimBus::log() const
+{
+    std::lock_guard lock(mutex_);
+    return log_;
+}
+
+std::vector<std::string> SimBus::requests() const
+{
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> v;
+    for (const LogEntry& e : log_)
+        v.push_back(e.request);
+    return v;
+}
+
+size_t SimBus::requestCount() const
+{
+    std::lock_guard lock(mutex_);
+    return log_.size();
+}
+
+void SimBus::clearLog()
+{
+    std::lock_guard lock(mutex_);
+    log_.clear();
+}
+
+bool SimBus::waitForRequests(size_t count, int timeoutMs) const
+{
+    std::unique_lock lock(mutex_);
+    return logChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return log_.size() >= count; });
+}
+
+void SimBus::setLogObserver(std::function<void(const LogEntry&)> observer)
+{
+    std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
+}
+
+void SimBus::reset()
+{
+    {
+        std::lock_guard lock(mutex_);
+        units_.clear();
+        faults_.clear();
+        log_.clear();
+        requestCount_ = 0;
+        latencyMs_ = 2.0;
+        observer_ = nullptr;
+        if (goneAt_) {
+            goneAt_.reset();
+            ++plugGeneration_;
+        }
+    }
+}
+
+void SimBus::addWaker(void* owner, std::function<void()> wake)
+{
+    std::lock_guard lock(wakersMutex_);
+    wakers_.emplace_back(owner, std::move(wake));
+}
+
+void SimBus::removeWaker(void* owner)
+{
+    std::lock_guard lock(wakersMutex_);
+    std::erase_if(wakers_, [owner](const auto& w) { return w.first == owner; });
+}
+
+void SimBus::wakeAll()
+{
+    std::lock_guard lock(wakersMutex_);
+    for (auto& w : wakers_)
+        w.second();
+}
+
+std::vector<Fault> SimBus::matchFaults(const std::string& request, int replyingUnit, bool)
+{
+    std::vector<Fault> fired;
+    for (FaultSlot& s : faults_) {
+        const Fault& f = s.fault;
+        if (!commandMatches(f.command, request))
+            continue;
+        if (f.unit >= 0 && f.unit != replyingUnit)
+            continue;
+        ++s.seen;
+        const bool fire = f.nth > 0 ? s.seen == f.nth : (f.times < 0 || s.fired < f.times);
+        if (fire) {
+            ++s.fired;
+            fired.push_back(f);
+        }
+    }
+    return fired;
+}
+
+Delivery SimBus::transmit(PortSession& session, const uint8_t* data, size_t count, const PortView& view,
+                          Clock::time_point start)
+{
+    Delivery out;
+    std::vector<LogEntry> logged;
+    std::function<void(const LogEntry&)> observer;
+    {
+        std::lock_guard lock(mutex_);
+        const auto charTime = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(charSeconds(view.frame)));
+        for (size_t i = 0; i < count; ++i) {
+            const auto charStart = start + charTime * int64_t(i);
+            if (session.pending.empty())
+                session.lineStart = charStart;
+            session.pending += char(data[i]);
+            if (data[i] == '\r') {
+                processLine(session.pending, session.lineStart, charStart + charTime, view, out, logged);
+                session.pending.clear();
+            } else if (session.pending.size() > 1024) {
+                // Nobody types that much without Enter; keep the tail only.
+                session.pending.erase(0, session.pending.size() - 256);
+            }
+        }
+        observer = observer_;
+    }
+    if (!logged.empty()) {
+        logChanged_.notify_all();
+        if (observer)
+            for (const LogEntry& e : logged)
+                observer(e);
+    }
+    return out;
+}
+
+void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Clock::time_point lineEnd,
+                         const PortView& view, Delivery& out, std::vector<LogEntry>& logged)
+{
+    LogEntry entry;
+    entry.started = lineStart;
+    entry.sent = lineEnd;
+    entry.ms = seconds(lineEnd - epoch_) * 1000.0;
+    entry.request = raw.substr(0, raw.size() - 1);
+    entry.request.erase(0, entry.request.find_first_not_of('\n') == std::string::npos
+                               ? entry.request.size()
+                               : entry.request.find_first_not_of('\n'));
+    entry.frame = view.frame;
+    ++requestCount_;
+
+    const double t = seconds(lineEnd - epoch_);
+
+    // What every unit understood of the line.
+    struct Heard {
+        SimUnit* unit;
+        std::string text;
+        LineFrame port;
+    };
+    std::vector<Heard> heard;
+    for (auto& u : units_) {
+        const LineFrame port = effectivePortFrame(view, *u);
+        if (auto s = decodeAtUnit(raw, port, *u))
+            heard.push_back({u.get(), editLine(*s), port});
+    }
+    std::vector<Heard*> responders;
+    for (Heard& h : heard) {
+        const auto target = selectTarget(h.text);
+        if (target ? *target == h.unit->number : h.unit->selected)
+            responders.push_back(&h);
+    }
+    const int addressed = responders.empty() ? -1 : responders.front()->unit->number;
+    const std::vector<Fault> fired = matchFaults(entry.request, addressed, true);
+    auto firedKind = [&](Fault::Kind k) -> const Fault* {
+        for (const Fault& f : fired)
+            if (f.kind == k)
+                return &f;
+        return nullptr;
+    };
+    for (const Fault& f : fired)
+        entry.faults.push_back(faultName(f.kind));
+
+    const bool lost = firedKind(Fault::Kind::NoReply) != nullptr;
+    struct Answer {
+        SimUnit* unit;
+        std::string text;
+        LineFrame port;
+    };
+    std::vector<Answer> answers;
+    if (!lost) {
+        // "sc u" selects u and deselects every other unit that heard it.
+        for (Heard& h : heard)
+            if (const auto target = selectTarget(h.text))
+                h.unit->selected = *target == h.unit->number;
+        for (Heard* h : responders) {
+            std::optional<std::string> r;
+            if (firedKind(Fault::Kind::Er7))
+                r = "er " + std::to_string(ErrRefused);
+            else
+                r = h->unit->execute(h->text, t);
+            if (!r)
+                continue;
+            if (const Fault* f = firedKind(Fault::Kind::WrongEcho))
+                *r = spoilEcho(*r, f->echo);
+            answers.push_back({h->unit, *r, h->port});
+        }
+    }
+
+    const double lineEndS = t;
+    double replyStart = lineEndS + latencyMs_ / 1000.0;
+    LineFrame portFrame = view.frame;
+    if (!view.exact && !answers.empty())
+        portFrame = answers.front().port;
+
+    std::vector<RxChar> rx;
+    if (const Fault* g = firedKind(Fault::Kind::Garbage)) {
+        const double ct = charSeconds(portFrame);
+        for (size_t i = 0; i < g->garbage.size(); ++i)
+            rx.push_back({uint8_t(g->garbage[i]), 0, replyStart + ct * double(i + 1)});
+        replyStart += ct * double(g->garbage.size());
+    }
+    const size_t replyFrom = rx.size();
+    if (!answers.empty()) {
+        std::vector<TxStream> streams;
+        const Fault* pause = firedKind(Fault::Kind::Pause);
+        for (const Answer& a : answers) {
+            TxStream s = backToBack(a.text + "\r\n", a.unit->frame, replyStart);
+            if (pause)
+                for (size_t i = size_t(std::max(0, pause->atByte)); i < s.chars.size(); ++i)
+                    s.chars[i].start += pause->pauseMs / 1000.0;
+            streams.push_back(std::move(s));
+        }
+        const std::vector<RxChar> got = receive(streams, portFrame);
+        rx.insert(rx.end(), got.begin(), got.end());
+        // A unit on other line settings never produces a clean echo, even where the
+        // bit patterns happen to survive (one stop bit read as two, say).
+        bool mismatch = false;
+        for (const Answer& a : answers)
+            mismatch = mismatch || a.unit->frame != a.port;
+        if (mismatch && rx.size() > replyFrom) {
+            std::string clean = answers.front().text + "\r\n";
+            std::string seen;
+            uint32_t flags = 0;
+            for (size_t i = replyFrom; i < rx.size(); ++i) {
+                seen += char(rx[i].value);
+                flags |= rx[i].flags;
+            }
+            if (flags == 0 && seen == clean) {
+                rx[replyFrom].value ^= 0x20;
+                rx[replyFrom].flags |= CE_FRAME;
+            }
+        }
+        entry.unit = answers.front().unit->number;
+    }
+    if (const Fault* le = firedKind(Fault::Kind::LineError); le && rx.size() > replyFrom) {
+        const size_t i = std::min(replyFrom + size_t(std::max(0, le->atByte)), rx.size() - 1);
+        rx[i].flags |= le->lineErrors;
+    }
+
+    for (const RxChar& c : rx) {
+        RxByte b;
+        b.value = c.value;
+        b.flags = c.flags;
+        b.due = epoch_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(c.ready));
+        if (!out.bytes.empty() && b.due < out.bytes.back().due)
+            b.due = out.bytes.back().due;
+        out.bytes.push_back(b);
+        entry.reply += char(c.value);
+    }
+    if (firedKind(Fault::Kind::Unplug)) {
+        const auto last = out.bytes.empty()
+            ? lineEnd + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(latencyMs_ / 1000.0))
+            : out.bytes.back().due;
+        const auto when = last + std::chrono::milliseconds(1);
+        if (!goneAt_ || *goneAt_ > when)
+            goneAt_ = when;
+    }
+    log_.push_back(entry);
+    logged.push_back(std::move(entry));
+}
+
+// ---- the default bus -----------------------------------------------------
+
+std::string defaultParametersPath()
+{
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string dir;
+    if (n > 0) {
+        dir.assign(buf, size_t(n));
+        dir = dir.substr(0, dir.find_last_of('/') + 1);
+    }
+    const std::string beside = dir + "Parameters.txt";
+    if (std::ifstream(beside).good())
+        return beside;
+    if (const char* env = std::getenv("VX_DATA_DIR"); env && *env) {
+        const std::string p = std::string(env) + "/Parameters.txt";
+        if (std::ifstream(p).good())
+            return p;
+    }
+    return beside;
+}
+
+namespace {
+std::mutex defaultPathMutex;
+std::string defaultPath;
+} // namespace
+
+void setDefaultBusParametersPath(const std::string& path)
+{
+    std::lock_guard lock(defaultPathMutex);
+    defaultPath = path;
+}
+
+void addDefaultUnits(SimBus& bus)
+{
+    std::string path;
+    {
+        std::lock_guard lock(defaultPathMutex);
+        path = defaultPath;
+    }
+    bus.loadParameters(path.empty() ? defaultParametersPath() : path);
+    UnitConfig a;
+    a.number = 0;
+    a.frame = {9600, 8, 'O', 1};
+    a.type = "VX50";
+    UnitConfig b;
+    b.number = 5;
+    b.frame = {38400, 8, 'E', 1};
+    b.type = "VX51";
+    bus.addUnit(a);
+    bus.addUnit(b);
+    for (int n : {0, 5})
+        bus.withUnit(n, [](SimUnit& u) { u.loadDemoSetup(); });
+}
+
+SimBus& defaultBus()
+{
+    // Never destroyed: lines on worker threads may outlive static destruction.
+    static SimBus* bus = [] {
+        auto* b = new SimBus;
+        addDefaultUnits(*b);
+        return b;
+    }();
+    return *bus;
+}
+
+void resetDefaultBus()
+{
+    SimBus& bus = defaultBus();
+    bus.reset();
+    addDefaultUnits(bus);
+}
+
+} // namespace vx::sim

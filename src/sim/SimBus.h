@@ -1,0 +1,215 @@
+#pragma once
+// The simulated RS485 bus: the controllers on it, the faults to inject, and the
+// log of every request that went over it. Thread-safe; lines call transmit() from
+// their worker threads while tests change units and faults.
+#include "comm/SerialLine.h"
+#include "sim/SimParams.h"
+#include "sim/SimUnit.h"
+#include "sim/SimWire.h"
+
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vx::sim {
+
+using Clock = std::chrono::steady_clock;
+
+struct Fault {
+    enum class Kind {
+        NoReply,   // the request is lost; no unit sees it
+        WrongEcho, // the reply repeats the request wrongly
+        Er7,       // the selected unit refuses with "er 7" and changes nothing
+        Pause,     // the reply stops for pauseMs before byte atByte
+        Garbage,   // garbage bytes come before the reply
+        LineError, // reply byte atByte arrives with lineErrors
+        Unplug,    // after the reply the adapter is gone
+    };
+    enum class Echo { OtherLetters, LeadingZero, TrailingBlank };
+
+    Kind kind = Kind::NoReply;
+    // Which requests: the text equals `command` or starts with it and a blank
+    // ("rp" matches "rp 12", "wp 12" matches "wp 12 500" but not "wp 120 5");
+    // empty matches every request. unit >= 0 limits it to replies of that unit.
+    std::string command;
+    int unit = -1;
+    // Fires on the nth matching request after the fault was added (1 = the next
+    // one), once; 0 fires on every matching request, at most `times` times (-1: always).
+    int nth = 0;
+    int times = -1;
+
+    Echo echo = Echo::OtherLetters;
+    int atByte = 3;
+    int pauseMs = 120;
+    std::string garbage = std::string("\xfe\x13?\x80", 4);
+    uint32_t lineErrors = CE_RXPARITY;
+
+    static Fault noReply(const std::string& command = {}, int nth = 0);
+    static Fault wrongEcho(const std::string& command = {}, Echo how = Echo::OtherLetters);
+    static Fault er7AtParameter(int number);
+    static Fault er7AtSetpoint(int number);
+    static Fault pause(const std::string& command = {}, int ms = 120, int atByte = 3);
+    static Fault garbageBefore(const std::string& command = {}, const std::string& bytes = {});
+    static Fault lineError(const std::string& command = {}, uint32_t flags = CE_RXPARITY, int atByte = 3);
+    static Fault unplugAfter(int requests);
+};
+
+const char* faultName(Fault::Kind kind);
+
+struct LogEntry {
+    Clock::time_point started; // first byte of the request began
+    Clock::time_point sent;    // its last byte (CR) was on the line
+    double ms = 0;             // `sent` in milliseconds since the bus started
+    std::string request;       // as the port sent it, without CR
+    LineFrame frame;           // the port's line settings
+    int unit = -1;             // the unit that answered, -1: none
+    std::string reply;         // the bytes the port receives, line end included
+    std::vector<std::string> faults; // names of the faults applied
+};
+
+// One received byte, due at the port at `due`.
+struct RxByte {
+    uint8_t value = 0;
+    uint32_t flags = 0;
+    Clock::time_point due;
+};
+
+// What a port sees: exact settings (in-process line, real device), or only the
+// baud rate and stop bits (a pseudo-terminal); then a unit's data bits and parity
+// are taken as matching.
+struct PortView {
+    LineFrame frame;
+    bool exact = true;
+};
+
+// A port's half-sent request line.
+struct PortSession {
+    std::string pending;
+    Clock::time_point lineStart;
+};
+
+struct Delivery {
+    std::vector<RxByte> bytes;
+};
+
+class SimBus {
+public:
+    SimBus();
+    SimBus(const SimBus&) = delete;
+    SimBus& operator=(const SimBus&) = delete;
+
+    // Parameter limits and defaults for units added from now on.
+    void setParamTable(const ParamTable& table);
+    ParamTable paramTable() const;
+    // Reads the table from a file; a missing file gives an empty table.
+    bool loadParameters(const std::string& path);
+
+    // Adds a unit; the first unit added is selected, as after power-up.
+    void addUnit(const UnitConfig& config);
+    void removeUnits();
+    std::vector<int> unitNumbers() const;
+    bool hasUnit(int number) const;
+    // Runs f on unit `number` under the bus lock. False when there is no such unit.
+    bool withUnit(int number, const std::function<void(SimUnit&)>& f);
+    // Shortcuts for tests; an unknown unit reads as 0 and ignores writes.
+    int32_t parameter(int unit, int number) const;
+    void setParameter(int unit, int number, int32_t value);
+    int32_t setpoint(int unit, int number) const;
+    void setSetpoint(int unit, int number, int32_t value);
+    void raiseError(int unit, int error);
+    int errorNumber(int unit) const;
+    std::array<int32_t, 4> calibration(int unit) const;
+    std::array<int32_t, 4> calibrationEeprom(int unit) const;
+    int selectedUnit() const; // -1: none (or more than one)
+
+    void setLatencyMs(double ms);
+    double latencyMs() const;
+
+    int addFault(const Fault& fault); // returns an id for removeFault
+    void removeFault(int id);
+    void clearFaults();
+
+    // The adapter vanishes now / is plugged in again.
+    void unplug();
+    void replug();
+    // Time at which the adapter vanished or will vanish.
+    std::optional<Clock::time_point> goneAt() const;
+    uint64_t plugGeneration() const;
+
+    std::vector<LogEntry> log() const;
+    std::vector<std::string> requests() const;
+    size_t requestCount() const;
+    void clearLog();
+    // Waits until the log holds at least `count` entries.
+    bool waitForRequests(size_t count, int timeoutMs) const;
+    // Called for every log entry, on the transmitting thread (outside the bus lock).
+    void setLogObserver(std::function<void(const LogEntry&)> observer);
+
+    // Removes every unit, fault and log entry and plugs the adapter back in.
+    void reset();
+
+    Clock::time_point epoch() const { return epoch_; }
+
+    // A port puts bytes on the line, the first starting at `start`. Returns the
+    // reply bytes the port will receive.
+    Delivery transmit(PortSession& session, const uint8_t* data, size_t count,
+                      const PortView& view, Clock::time_point start);
+
+    // For lines: register to be woken when the adapter is unplugged.
+    void addWaker(void* owner, std::function<void()> wake);
+    void removeWaker(void* owner);
+
+private:
+    struct FaultSlot {
+        int id;
+        Fault fault;
+        int seen = 0;
+        int fired = 0;
+    };
+    SimUnit* findUnit(int number);
+    const SimUnit* findUnit(int number) const;
+    void processLine(const std::string& raw, Clock::time_point lineStart, Clock::time_point lineEnd,
+                     const PortView& view, Delivery& out, std::vector<LogEntry>& logged);
+    std::vector<Fault> matchFaults(const std::string& request, int replyingUnit, bool unitKnown);
+    void wakeAll();
+
+    const Clock::time_point epoch_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable logChanged_;
+    ParamTable table_;
+    std::vector<std::unique_ptr<SimUnit>> units_;
+    double latencyMs_ = 2.0;
+    std::vector<FaultSlot> faults_;
+    int nextFaultId_ = 1;
+    std::vector<LogEntry> log_;
+    size_t requestCount_ = 0;
+    std::optional<Clock::time_point> goneAt_;
+    uint64_t plugGeneration_ = 0;
+    std::function<void(const LogEntry&)> observer_;
+
+    std::mutex wakersMutex_;
+    std::vector<std::pair<void*, std::function<void()>>> wakers_;
+};
+
+// Where the simulator looks for the parameter definition file by default: the
+// executable's folder, else $VX_DATA_DIR.
+std::string defaultParametersPath();
+
+// The process-wide bus behind the "sim" device path: a VX50 at unit 0 on
+// 9600 8O1 and a VX51 at unit 5 on 38400 8E1, with demo cams.
+SimBus& defaultBus();
+// Back to that state: units, parameters, faults, log, plugged in.
+void resetDefaultBus();
+// The parameter file the default bus reads (on its next reset); empty: the default path.
+void setDefaultBusParametersPath(const std::string& path);
+// Fills a bus with the default units.
+void addDefaultUnits(SimBus& bus);
+
+} // namespace vx::sim

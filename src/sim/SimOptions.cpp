@@ -1,0 +1,222 @@
+#include "sim/SimOptions.h"
+
+#include <cctype>
+#include <sstream>
+#include <vector>
+
+namespace vx::sim {
+
+namespace {
+
+std::vector<std::string> split(const std::string& s, char sep)
+{
+    std::vector<std::string> parts;
+    std::string cur;
+    std::istringstream in(s);
+    while (std::getline(in, cur, sep))
+        parts.push_back(cur);
+    if (!s.empty() && s.back() == sep)
+        parts.emplace_back();
+    return parts;
+}
+
+bool toInt(const std::string& s, int& v)
+{
+    int64_t x;
+    if (s.empty() || !parseIniInteger(s, x) || x < -2147483647 || x > 2147483647)
+        return false;
+    v = int(x);
+    return true;
+}
+
+} // namespace
+
+bool parseFrame(const std::string& text, LineFrame& frame)
+{
+    const auto parts = split(text, ':');
+    if (parts.empty() || parts.size() > 2)
+        return false;
+    LineFrame f;
+    f.parity = 'N';
+    if (!toInt(parts[0], f.baud))
+        return false;
+    if (parts.size() == 2) {
+        const std::string& p = parts[1];
+        if (p.size() != 3)
+            return false;
+        f.dataBits = p[0] - '0';
+        f.parity = char(std::toupper(static_cast<unsigned char>(p[1])));
+        f.stopBits = p[2] - '0';
+    }
+    if (!validFrame(f))
+        return false;
+    frame = f;
+    return true;
+}
+
+bool parseUnit(const std::string& text, UnitConfig& unit, std::string& error)
+{
+    const auto parts = split(text, ':');
+    UnitConfig u;
+    if (parts.empty() || !toInt(parts[0], u.number) || u.number < 0) {
+        error = "bad unit number in '" + text + "'";
+        return false;
+    }
+    if (parts.size() > 1 && !parts[1].empty()) {
+        std::string t = parts[1];
+        for (char& c : t)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        if (t != "VX50" && t != "VX51") {
+            error = "unit type must be VX50 or VX51: '" + parts[1] + "'";
+            return false;
+        }
+        u.type = t;
+    }
+    if (parts.size() > 2) {
+        std::string f = parts[2];
+        if (parts.size() > 3)
+            f += ":" + parts[3];
+        if (!parseFrame(f, u.frame) || parts.size() > 4) {
+            error = "bad line settings in '" + text + "'";
+            return false;
+        }
+        if (parts.size() == 3) {
+            u.frame.dataBits = 8;
+            u.frame.parity = 'O';
+            u.frame.stopBits = 1;
+        }
+    }
+    unit = u;
+    return true;
+}
+
+bool parseFault(const std::string& text, Fault& fault, std::string& error)
+{
+    const size_t colon = text.find(':');
+    const std::string kind = text.substr(0, colon);
+    Fault f;
+    if (kind == "no-reply")
+        f.kind = Fault::Kind::NoReply;
+    else if (kind == "wrong-echo")
+        f.kind = Fault::Kind::WrongEcho;
+    else if (kind == "er7")
+        f.kind = Fault::Kind::Er7;
+    else if (kind == "pause")
+        f.kind = Fault::Kind::Pause;
+    else if (kind == "garbage")
+        f.kind = Fault::Kind::Garbage;
+    else if (kind == "line-error")
+        f.kind = Fault::Kind::LineError;
+    else if (kind == "unplug")
+        f.kind = Fault::Kind::Unplug;
+    else {
+        error = "unknown fault '" + kind + "'";
+        return false;
+    }
+    if (colon != std::string::npos) {
+        for (const std::string& kv : split(text.substr(colon + 1), ',')) {
+            const size_t eq = kv.find('=');
+            if (eq == std::string::npos) {
+                error = "expected key=value in '" + kv + "'";
+                return false;
+            }
+            const std::string key = kv.substr(0, eq);
+            std::string value = kv.substr(eq + 1);
+            int n = 0;
+            const bool isInt = toInt(value, n);
+            auto needInt = [&] {
+                if (!isInt)
+                    error = "'" + key + "' needs a number";
+                return isInt;
+            };
+            if (key == "cmd") {
+                for (char& c : value)
+                    if (c == '_' || c == '+')
+                        c = ' ';
+                f.command = value;
+            } else if (key == "nth" || key == "after") {
+                if (!needInt() || n < 1) {
+                    error = "'" + key + "' needs a number of at least 1";
+                    return false;
+                }
+                f.nth = n;
+            } else if (key == "times") {
+                if (!needInt())
+                    return false;
+                f.times = n;
+            } else if (key == "unit") {
+                if (!needInt())
+                    return false;
+                f.unit = n;
+            } else if (key == "p" || key == "s") {
+                if (!needInt())
+                    return false;
+                f.command = (key == "p" ? "wp " : "ws ") + std::to_string(n);
+            } else if (key == "ms") {
+                if (!needInt() || n < 0)
+                    return false;
+                f.pauseMs = n;
+            } else if (key == "at") {
+                if (!needInt() || n < 0)
+                    return false;
+                f.atByte = n;
+            } else if (key == "bytes") {
+                if (value.empty() || value.size() % 2 != 0) {
+                    error = "bytes must be pairs of hex digits";
+                    return false;
+                }
+                std::string bytes;
+                for (size_t i = 0; i < value.size(); i += 2) {
+                    int64_t b;
+                    if (!parseIniInteger("$" + value.substr(i, 2), b)) {
+                        error = "bytes must be pairs of hex digits";
+                        return false;
+                    }
+                    bytes += char(b);
+                }
+                f.garbage = bytes;
+            } else if (key == "flags") {
+                uint32_t flags = 0;
+                for (const std::string& name : split(value, '|')) {
+                    if (name == "parity")
+                        flags |= CE_RXPARITY;
+                    else if (name == "frame")
+                        flags |= CE_FRAME;
+                    else if (name == "overrun")
+                        flags |= CE_OVERRUN;
+                    else if (name == "break")
+                        flags |= CE_BREAK;
+                    else if (name == "rxover")
+                        flags |= CE_RXOVER;
+                    else {
+                        error = "unknown line error '" + name + "'";
+                        return false;
+                    }
+                }
+                f.lineErrors = flags;
+            } else if (key == "echo") {
+                if (value == "letters")
+                    f.echo = Fault::Echo::OtherLetters;
+                else if (value == "zero")
+                    f.echo = Fault::Echo::LeadingZero;
+                else if (value == "blank")
+                    f.echo = Fault::Echo::TrailingBlank;
+                else {
+                    error = "echo must be letters, zero or blank";
+                    return false;
+                }
+            } else {
+                error = "unknown key '" + key + "'";
+                return false;
+            }
+        }
+    }
+    if (f.kind == Fault::Kind::Unplug && f.nth < 1) {
+        error = "unplug needs after=N";
+        return false;
+    }
+    fault = f;
+    return true;
+}
+
+} // namespace vx::sim

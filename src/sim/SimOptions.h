@@ -1,0 +1,28 @@
+#pragma once
+// Text forms of units, line settings and faults, as given to vx5x-sim.
+#include "sim/SimBus.h"
+
+#include <string>
+
+namespace vx::sim {
+
+// "9600:8O1", "38400:8E2", "19200" (8N1). False for anything else.
+bool parseFrame(const std::string& text, LineFrame& frame);
+
+// "N[:TYPE[:BAUD[:FRAME]]]", e.g. "5:VX51:38400:8E1"; TYPE is VX50 or VX51
+// (default VX50), BAUD 9600 and FRAME 8O1 by default.
+bool parseUnit(const std::string& text, UnitConfig& unit, std::string& error);
+
+// "KIND[:key=value,...]" with KIND one of no-reply, wrong-echo, er7, pause,
+// garbage, line-error, unplug and the keys
+//   cmd=TEXT  nth=N  times=N  unit=N          which requests
+//   p=N / s=N                                  er7 at parameter / setpoint N
+//   ms=N  at=N                                 pause length and position
+//   bytes=HEX                                  garbage, e.g. bytes=fe13
+//   flags=parity|frame|overrun|break|rxover    line errors
+//   echo=letters|zero|blank                    kind of wrong echo
+//   after=N                                    unplug after N requests
+// A command text with blanks is written with '_' or '+' for each blank: cmd=rp_12.
+bool parseFault(const std::string& text, Fault& fault, std::string& error);
+
+} // namespace vx::sim

@@ -1,0 +1,259 @@
+#include "sim/SimPortServer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vx::sim {
+
+namespace {
+
+// The kernel's termios2 (arbitrary baud rates); its header clashes with <termios.h>.
+struct KernelTermios2 {
+    tcflag_t c_iflag, c_oflag, c_cflag, c_lflag;
+    cc_t c_line;
+    cc_t c_cc[19];
+    speed_t c_ispeed, c_ospeed;
+};
+constexpr unsigned long GetTermios2 = _IOR('T', 0x2A, KernelTermios2);
+constexpr unsigned long SetTermios2 = _IOW('T', 0x2B, KernelTermios2);
+constexpr tcflag_t KernelCbaud = 0010017;
+constexpr tcflag_t KernelBother = 0010000;
+
+struct SpeedCode {
+    speed_t code;
+    int baud;
+};
+constexpr SpeedCode Speeds[] = {
+    {B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200},
+    {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+};
+
+} // namespace
+
+bool readTerminalFrame(int fd, LineFrame& frame)
+{
+    termios t{};
+    if (tcgetattr(fd, &t) != 0)
+        return false;
+    LineFrame f;
+    f.baud = 0;
+    KernelTermios2 t2{};
+    if (ioctl(fd, GetTermios2, &t2) == 0 && t2.c_ospeed > 0)
+        f.baud = int(t2.c_ospeed);
+    if (f.baud == 0) {
+        const speed_t s = cfgetospeed(&t);
+        for (const SpeedCode& c : Speeds)
+            if (c.code == s)
+                f.baud = c.baud;
+    }
+    f.dataBits = (t.c_cflag & CSIZE) == CS7 ? 7 : 8;
+    f.parity = (t.c_cflag & PARENB) ? ((t.c_cflag & PARODD) ? 'O' : 'E') : 'N';
+    f.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+    frame = f;
+    return f.baud > 0;
+}
+
+bool setTerminalFrame(int fd, const LineFrame& frame)
+{
+    termios t{};
+    if (tcgetattr(fd, &t) != 0)
+        return false;
+    cfmakeraw(&t);
+    t.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    t.c_cflag |= (frame.dataBits == 7 ? CS7 : CS8) | CLOCAL | CREAD;
+    if (frame.parity != 'N')
+        t.c_cflag |= PARENB | (frame.parity == 'O' ? PARODD : 0);
+    if (frame.stopBits == 2)
+        t.c_cflag |= CSTOPB;
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    speed_t code = 0;
+    for (const SpeedCode& c : Speeds)
+        if (c.baud == frame.baud)
+            code = c.code;
+    if (code != 0) {
+        cfsetispeed(&t, code);
+        cfsetospeed(&t, code);
+        return tcsetattr(fd, TCSANOW, &t) == 0;
+    }
+    if (tcsetattr(fd, TCSANOW, &t) != 0)
+        return false;
+    KernelTermios2 t2{};
+    if (ioctl(fd, GetTermios2, &t2) != 0)
+        return false;
+    t2.c_cflag = (t2.c_cflag & ~KernelCbaud) | KernelBother;
+    t2.c_ispeed = t2.c_ospeed = speed_t(frame.baud);
+    return ioctl(fd, SetTermios2, &t2) == 0;
+}
+
+SimPortServer::SimPortServer(SimBus& bus) : bus_(bus)
+{
+    if (pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0)
+        stopPipe_[0] = stopPipe_[1] = -1;
+}
+
+SimPortServer::~SimPortServer()
+{
+    closeAll();
+    for (int fd : stopPipe_)
+        if (fd >= 0)
+            ::close(fd);
+}
+
+void SimPortServer::closeAll()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (slave_ >= 0)
+        ::close(slave_);
+    fd_ = slave_ = -1;
+}
+
+bool SimPortServer::openPty(const LineFrame& initial, std::string& slavePath, std::string& error)
+{
+    char name[256] = {};
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        error = std::string("openpty: ") + std::strerror(errno);
+        return false;
+    }
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(slave, F_SETFD, FD_CLOEXEC);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    setTerminalFrame(slave, initial);
+    fd_ = master;
+    slave_ = slave;
+    pty_ = true;
+    slavePath = name;
+    return true;
+}
+
+bool SimPortServer::openDevice(const std::string& path, const LineFrame& frame, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!setTerminalFrame(fd, frame)) {
+        error = path + ": cannot set " + frameText(frame) + ": " + std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    pty_ = false;
+    deviceFrame_ = frame;
+    return true;
+}
+
+void SimPortServer::stop()
+{
+    if (stopPipe_[1] >= 0) {
+        const char c = 'x';
+        [[maybe_unused]] ssize_t n = ::write(stopPipe_[1], &c, 1);
+    }
+}
+
+PortView SimPortServer::currentView()
+{
+    if (!pty_)
+        return {deviceFrame_, true};
+    LineFrame f;
+    if (!readTerminalFrame(slave_, f))
+        f = {9600, 8, 'N', 1};
+    // The controller does not echo; a slave left in cooked mode would send our
+    // replies straight back to us.
+    termios t{};
+    if (tcgetattr(slave_, &t) == 0 && (t.c_lflag & ECHO)) {
+        t.c_lflag &= ~tcflag_t(ECHO | ECHONL);
+        tcsetattr(slave_, TCSANOW, &t);
+    }
+    return {f, false};
+}
+
+int SimPortServer::run(std::string& message)
+{
+    if (fd_ < 0) {
+        message = "nothing to serve";
+        return 1;
+    }
+    PortSession session;
+    std::deque<RxByte> out;
+    for (;;) {
+        auto now = Clock::now();
+        const auto gone = bus_.goneAt();
+        // Send what is due; bytes due after the adapter vanished never leave.
+        while (!out.empty() && out.front().due <= now && (!gone || out.front().due < *gone)) {
+            uint8_t b = out.front().value;
+            // A pty cannot carry parity or framing errors; a damaged byte arrives wrong instead.
+            if (out.front().flags != 0)
+                b ^= 0x01;
+            const ssize_t n = ::write(fd_, &b, 1);
+            if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                message = std::string("write: ") + std::strerror(errno);
+                closeAll();
+                return 1;
+            }
+            out.pop_front();
+        }
+        if (gone && now >= *gone && (out.empty() || out.front().due >= *gone)) {
+            closeAll();
+            message = "adapter unplugged";
+            return 0;
+        }
+        int timeoutMs = 200;
+        auto limit = [&](Clock::time_point t) {
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(t - now).count();
+            timeoutMs = int(std::clamp<int64_t>(ms, 0, timeoutMs));
+        };
+        if (!out.empty())
+            limit(out.front().due);
+        if (gone)
+            limit(*gone);
+        pollfd fds[2] = {{fd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
+        const int r = ::poll(fds, stopPipe_[0] >= 0 ? 2 : 1, timeoutMs);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            message = std::string("poll: ") + std::strerror(errno);
+            closeAll();
+            return 1;
+        }
+        if (r > 0 && stopPipe_[0] >= 0 && (fds[1].revents & POLLIN)) {
+            closeAll();
+            message = "stopped";
+            return 0;
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            uint8_t buf[512];
+            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            if (n <= 0) {
+                message = n == 0 ? "end of input" : std::string("read: ") + std::strerror(errno);
+                closeAll();
+                return n == 0 ? 0 : 1;
+            }
+            now = Clock::now();
+            const PortView view = currentView();
+            const auto charTime = std::chrono::duration_cast<Clock::duration>(
+                std::chrono::duration<double>(charSeconds(view.frame)));
+            // The bytes are already here, so they went over the line just now.
+            const auto start = now - charTime * int64_t(n);
+            // A controller stops talking when the master starts a new request.
+            out.clear();
+            const Delivery d = bus_.transmit(session, buf, size_t(n), view, start);
+            for (const RxByte& b : d.bytes)
+                out.push_back(b);
+        }
+    }
+}
+
+} // namespace vx::sim

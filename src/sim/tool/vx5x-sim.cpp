@@ -1,0 +1,213 @@
+// vx5x-sim: a simulated VX5x bus on a pseudo-terminal or a serial device.
+#include "sim/SimBus.h"
+#include "sim/SimOptions.h"
+#include "sim/SimPortServer.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+vx::sim::SimPortServer* server = nullptr;
+
+void onSignal(int)
+{
+    if (server)
+        server->stop();
+}
+
+void usage(std::FILE* to)
+{
+    std::fputs(
+        "usage: vx5x-sim [options]\n"
+        "Simulates VX5x controllers on an RS485 bus. Without --device it creates a\n"
+        "pseudo-terminal and prints its path on the first line of standard output.\n"
+        "\n"
+        "  --device PATH        serve this serial device instead of a pseudo-terminal\n"
+        "  --frame BAUD[:8O1]   line settings of --device (default: those of the first unit);\n"
+        "                       for a pseudo-terminal, its initial settings\n"
+        "  --unit N[:TYPE[:BAUD[:8O1]]]\n"
+        "                       a controller (repeatable); TYPE VX50 or VX51. Without any,\n"
+        "                       a VX50 at unit 0 on 9600 8O1 and a VX51 at unit 5 on 38400 8E1\n"
+        "  --params PATH        parameter definition file (default: Parameters.txt next to\n"
+        "                       this program)\n"
+        "  --latency MS         time from the end of a request to the reply (default 2)\n"
+        "  --error N:E          unit N starts with error number E\n"
+        "  --no-demo            do not set up the demo cams and setpoints\n"
+        "  --fault SPEC         inject a fault (repeatable); SPEC is KIND[:key=value,...]\n"
+        "                       KIND: no-reply, wrong-echo, er7, pause, garbage, line-error, unplug\n"
+        "                       keys: cmd=TEXT (blank as _), nth=N, times=N, unit=N, p=N, s=N,\n"
+        "                             ms=N, at=N, bytes=HEX, flags=parity|frame|overrun|break,\n"
+        "                             echo=letters|zero|blank, after=N\n"
+        "                       e.g. --fault no-reply:cmd=rt  --fault er7:p=12\n"
+        "                            --fault pause:cmd=rp,ms=150,at=4  --fault unplug:after=20\n"
+        "  --log                print every request and reply on standard error\n"
+        "  --help               this text\n",
+        to);
+}
+
+std::string printable(const std::string& s)
+{
+    std::string r;
+    for (unsigned char c : s) {
+        if (c == '\r')
+            r += "\\r";
+        else if (c == '\n')
+            r += "\\n";
+        else if (c < 0x20 || c >= 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            r += buf;
+        } else
+            r += char(c);
+    }
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace vx::sim;
+    std::string device, paramsPath;
+    std::vector<UnitConfig> units;
+    std::vector<Fault> faults;
+    std::vector<std::pair<int, int>> errors;
+    vx::LineFrame frame;
+    bool frameGiven = false, logRequests = false, demo = true;
+    double latency = 2.0;
+
+    auto need = [&](int& i) -> const char* {
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "vx5x-sim: %s needs a value\n", argv[i]);
+            std::exit(2);
+        }
+        return argv[++i];
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        std::string error;
+        if (a == "--help" || a == "-h") {
+            usage(stdout);
+            return 0;
+        } else if (a == "--device") {
+            device = need(i);
+        } else if (a == "--frame") {
+            if (!parseFrame(need(i), frame)) {
+                std::fprintf(stderr, "vx5x-sim: bad line settings '%s'\n", argv[i]);
+                return 2;
+            }
+            frameGiven = true;
+        } else if (a == "--unit") {
+            UnitConfig u;
+            if (!parseUnit(need(i), u, error)) {
+                std::fprintf(stderr, "vx5x-sim: %s\n", error.c_str());
+                return 2;
+            }
+            units.push_back(u);
+        } else if (a == "--params") {
+            paramsPath = need(i);
+        } else if (a == "--latency") {
+            const char* v = need(i);
+            char* end = nullptr;
+            latency = std::strtod(v, &end);
+            if (!end || *end || latency < 0) {
+                std::fprintf(stderr, "vx5x-sim: bad latency '%s'\n", v);
+                return 2;
+            }
+        } else if (a == "--error") {
+            int n = 0, e = 0;
+            if (std::sscanf(need(i), "%d:%d", &n, &e) != 2) {
+                std::fprintf(stderr, "vx5x-sim: --error needs N:E\n");
+                return 2;
+            }
+            errors.emplace_back(n, e);
+        } else if (a == "--fault") {
+            Fault f;
+            if (!parseFault(need(i), f, error)) {
+                std::fprintf(stderr, "vx5x-sim: fault '%s': %s\n", argv[i], error.empty() ? "bad value" : error.c_str());
+                return 2;
+            }
+            faults.push_back(f);
+        } else if (a == "--log") {
+            logRequests = true;
+        } else if (a == "--no-demo") {
+            demo = false;
+        } else {
+            std::fprintf(stderr, "vx5x-sim: unknown option '%s'\n", a.c_str());
+            usage(stderr);
+            return 2;
+        }
+    }
+
+    SimBus bus;
+    if (paramsPath.empty())
+        paramsPath = defaultParametersPath();
+    if (!bus.loadParameters(paramsPath))
+        std::fprintf(stderr, "vx5x-sim: no parameter definitions at %s; limits unchecked\n", paramsPath.c_str());
+    if (units.empty()) {
+        UnitConfig a, b;
+        a.number = 0;
+        a.frame = {9600, 8, 'O', 1};
+        b.number = 5;
+        b.type = "VX51";
+        b.frame = {38400, 8, 'E', 1};
+        units = {a, b};
+    }
+    for (const UnitConfig& u : units)
+        bus.addUnit(u);
+    for (const UnitConfig& u : units)
+        bus.withUnit(u.number, [&](SimUnit& s) {
+            if (demo)
+                s.loadDemoSetup();
+        });
+    for (auto [n, e] : errors)
+        bus.raiseError(n, e);
+    bus.setLatencyMs(latency);
+    for (const Fault& f : faults)
+        bus.addFault(f);
+    if (logRequests)
+        bus.setLogObserver([](const LogEntry& e) {
+            std::fprintf(stderr, "%10.1f ms  %-8s  > %-20s < %s\n", e.ms, frameText(e.frame).c_str(),
+                         printable(e.request).c_str(), printable(e.reply).c_str());
+        });
+
+    if (!frameGiven)
+        frame = units.front().frame;
+    SimPortServer srv(bus);
+    std::string error, path;
+    if (device.empty()) {
+        if (!srv.openPty(frame, path, error)) {
+            std::fprintf(stderr, "vx5x-sim: %s\n", error.c_str());
+            return 1;
+        }
+    } else {
+        if (!srv.openDevice(device, frame, error)) {
+            std::fprintf(stderr, "vx5x-sim: %s\n", error.c_str());
+            return 1;
+        }
+        path = device;
+    }
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+
+    server = &srv;
+    struct sigaction sa{};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::string message;
+    const int rc = srv.run(message);
+    server = nullptr;
+    if (!message.empty() && message != "stopped")
+        std::fprintf(stderr, "vx5x-sim: %s\n", message.c_str());
+    return rc;
+}
