@@ -451,8 +451,12 @@ void TFormEditParam::FormActivate()
         TreeView1->blockSignals(true);
         TreeView1->setCurrentItem(first);
         TreeView1->blockSignals(false);
+        TreeView1Change();
+    } else {
+        // No tree, no menu: the grid stays empty.
+        m_groep = m_sub = 0;
+        CmdClear->setEnabled(false);
     }
-    TreeView1Change();
     TreeView1->setFocus();
 
     updateMenuItems();

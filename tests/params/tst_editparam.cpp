@@ -160,6 +160,27 @@ private slots:
         ed->setLoader(nullptr);
     }
 
+    void treeFileMissingOrBroken()
+    {
+        app().TaalIndex = 2;        // no Tree2.txt, and no falling back to Tree0.txt
+        ed->hide();
+        ed->show();
+        app().TaalIndex = 0;
+        QCOMPARE(ed->TreeView1->topLevelItemCount(), 0);
+        QCOMPARE(ed->cel(1, 1), QString());
+        QVERIFY(sui->messages.isEmpty());
+
+        writeFile(dir.filePath("Tree0.txt"), "Parameters\n\tAlgemeen\n\t\t\tTe diep\n\tAs 1\n");
+        ed->hide();
+        ed->show();
+        writeFile(dir.filePath("Tree0.txt"), kTree);
+        QCOMPARE(sui->messages.size(), 1);
+        QCOMPARE(sui->messages[0].icon, QMessageBox::Critical);
+        QVERIFY(sui->messages[0].text.contains(" error raised, with message : "));
+        QCOMPARE(ed->TreeView1->topLevelItem(0)->childCount(), 1);
+        QCOMPARE(ed->cel(1, 1), QString("005"));
+    }
+
     void menuRows_data()
     {
         QTest::addColumn<int>("group");
