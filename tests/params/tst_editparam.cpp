@@ -457,6 +457,38 @@ private slots:
         QVERIFY(!ed->ErrorNummers1->isEnabled());
     }
 
+    void reactivatedAfterAnotherNonModalWindow()
+    {
+        QWidget help;
+        auto* edit = new QLineEdit(&help);
+        help.show();
+        ed->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(ed));
+        QTest::qWait(20);       // the activation of the editor itself
+        ParGezondenEnNietGeladen = true;
+        help.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        edit->setFocus();
+        QVERIFY(ParGezondenEnNietGeladen);
+        ed->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(ed));
+        QVERIFY(!ParGezondenEnNietGeladen);
+
+        // a modal dialog opened from here does not count
+        help.hide();
+        QDialog modal(ed);
+        auto* field = new QLineEdit(&modal);
+        modal.setModal(true);
+        modal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&modal));
+        field->setFocus();
+        ParGezondenEnNietGeladen = true;
+        modal.hide();
+        ed->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(ed));
+        QVERIFY(ParGezondenEnNietGeladen);
+    }
+
     void wrapAtColumn42_data()
     {
         QTest::addColumn<QString>("text");
