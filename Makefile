@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS  ?= 2
 LOCK  := /tmp/vx5x-build.lock
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test tsan bench clean
 
 all: build
 
@@ -28,6 +28,16 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+	@$(MAKE) --no-print-directory tsan
+
+# The threaded part (serial library and simulator) once more under ThreadSanitizer.
+TSAN_BUILD ?= build-tsan
+tsan: deps
+	@[ -f $(TSAN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=OFF -DVX_TSAN=ON >/dev/null
+	@targets=$$(cd $(TSAN_BUILD) && cmake --build . --target help | sed -n 's/^\.\.\. \(\(comm\|sim\)_tst_[a-z_0-9]*\).*/\1/p'); \
+	  flock $(LOCK) cmake --build $(TSAN_BUILD) -j$(JOBS) --target $$targets vx5x-sim
+	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan/suppressions.txt" \
+	  ctest --output-on-failure -j$(JOBS) -R '^(comm|sim)_'
 
 # Benchmarks measure an optimised build without sanitizers, in a folder of their own.
 BENCH_BUILD ?= build-bench
@@ -39,4 +49,4 @@ bench: deps
 	 [ -n "$$found" ] || echo "No benchmarks built yet."
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(TSAN_BUILD) $(BENCH_BUILD)

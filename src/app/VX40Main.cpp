@@ -122,6 +122,13 @@ void TFormMain::buildControls()
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
     setCentralWidget(client);
+    // The layout is laid out in pixels for an 11-pixel UI font; a larger desktop
+    // font would cut the translated labels.
+    {
+        QFont f = client->font();
+        f.setPixelSize(11);
+        client->setFont(f);
+    }
 
     PanelComInfo = new QLabel(client);
     PanelComInfo->setObjectName(QStringLiteral("PanelComInfo"));

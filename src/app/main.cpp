@@ -19,7 +19,12 @@ QString instanceKey()
     QString key = QString::fromLatin1(vx::ApplicationTitle);
     for (QChar& c : key)
         if (!c.isLetterOrNumber()) c = u'_';
+    // One instance per desktop: the user and the display it runs on.
     key += u'_' + qEnvironmentVariable("USER", QStringLiteral("user"));
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY"));
+    for (QChar& c : display)
+        if (!c.isLetterOrNumber()) c = u'_';
+    key += u'_' + display;
     // Lets tests run their own instances beside a technician's running tool.
     if (qEnvironmentVariableIsSet("VX5X_INSTANCE_SUFFIX")) key += u'_' + qEnvironmentVariable("VX5X_INSTANCE_SUFFIX");
     return key;

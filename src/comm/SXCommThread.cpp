@@ -5,6 +5,18 @@
 #include <QtGlobal>
 #include <chrono>
 
+// Qt's blocking hand-over synchronises inside the (uninstrumented) Qt library, so a
+// ThreadSanitizer build is told about that ordering here.
+#if defined(__SANITIZE_THREAD__)
+extern "C" void __tsan_acquire(void* addr);
+extern "C" void __tsan_release(void* addr);
+#define VX_TSAN_ACQUIRE(p) __tsan_acquire(p)
+#define VX_TSAN_RELEASE(p) __tsan_release(p)
+#else
+#define VX_TSAN_ACQUIRE(p) ((void)(p))
+#define VX_TSAN_RELEASE(p) ((void)(p))
+#endif
+
 namespace vx {
 
 TSXCommThread::TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line)
@@ -80,9 +92,15 @@ bool TSXCommThread::handOver(const std::function<void()>& fn)
 {
     if (m_terminated)
         return false;
+    VX_TSAN_RELEASE(this);
     QMetaObject::invokeMethod(
         m_port,
         [this, &fn] {
+            VX_TSAN_ACQUIRE(this);
+            struct Release {
+                void* p;
+                ~Release() { VX_TSAN_RELEASE(p); }
+            } release{this};
             // A Close that ran meanwhile makes every later call a no-op.
             if (m_terminated)
                 return;
@@ -100,6 +118,7 @@ bool TSXCommThread::handOver(const std::function<void()>& fn)
             }
         },
         Qt::BlockingQueuedConnection);
+    VX_TSAN_ACQUIRE(this);
     return !m_terminated;
 }
 

@@ -434,19 +434,28 @@ std::vector<std::string> SimBus::requests() const
 size_t SimBus::requestCount() const
 {
     std::lock_guard lock(mutex_);
-    return log_.size();
+    return logged_;
 }
 
 void SimBus::clearLog()
 {
     std::lock_guard lock(mutex_);
     log_.clear();
+    logged_ = 0;
+}
+
+void SimBus::setLogLimit(size_t entries)
+{
+    std::lock_guard lock(mutex_);
+    logLimit_ = std::max<size_t>(1, entries);
+    if (log_.size() > logLimit_)
+        log_.erase(log_.begin(), log_.end() - ptrdiff_t(logLimit_));
 }
 
 bool SimBus::waitForRequests(size_t count, int timeoutMs) const
 {
     std::unique_lock lock(mutex_);
-    return logChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return log_.size() >= count; });
+    return logChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return logged_ >= count; });
 }
 
 void SimBus::setLogObserver(std::function<void(const LogEntry&)> observer)
@@ -462,7 +471,7 @@ void SimBus::reset()
         units_.clear();
         faults_.clear();
         log_.clear();
-        requestCount_ = 0;
+        logged_ = 0;
         latencyMs_ = 2.0;
         observer_ = nullptr;
         if (goneAt_) {
@@ -491,7 +500,7 @@ void SimBus::wakeAll()
         w.second();
 }
 
-std::vector<Fault> SimBus::matchFaults(const std::string& request, int replyingUnit, bool)
+std::vector<Fault> SimBus::matchFaults(const std::string& request, int replyingUnit)
 {
     std::vector<Fault> fired;
     for (FaultSlot& s : faults_) {
@@ -551,12 +560,10 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
     entry.started = lineStart;
     entry.sent = lineEnd;
     entry.ms = seconds(lineEnd - epoch_) * 1000.0;
+    // Without the CR, and without the LF a terminal may send after the previous CR.
     entry.request = raw.substr(0, raw.size() - 1);
-    entry.request.erase(0, entry.request.find_first_not_of('\n') == std::string::npos
-                               ? entry.request.size()
-                               : entry.request.find_first_not_of('\n'));
+    entry.request.erase(0, std::min(entry.request.size(), entry.request.find_first_not_of('\n')));
     entry.frame = view.frame;
-    ++requestCount_;
 
     const double t = seconds(lineEnd - epoch_);
 
@@ -579,7 +586,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
             responders.push_back(&h);
     }
     const int addressed = responders.empty() ? -1 : responders.front()->unit->number;
-    const std::vector<Fault> fired = matchFaults(entry.request, addressed, true);
+    const std::vector<Fault> fired = matchFaults(entry.request, addressed);
     auto firedKind = [&](Fault::Kind k) -> const Fault* {
         for (const Fault& f : fired)
             if (f.kind == k)
@@ -684,7 +691,10 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         if (!goneAt_ || *goneAt_ > when)
             goneAt_ = when;
     }
+    if (log_.size() >= logLimit_)
+        log_.erase(log_.begin(), log_.begin() + ptrdiff_t(std::max<size_t>(1, logLimit_ / 10)));
     log_.push_back(entry);
+    ++logged_;
     logged.push_back(std::move(entry));
 }
 

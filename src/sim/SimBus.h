@@ -143,10 +143,14 @@ public:
     std::optional<Clock::time_point> goneAt() const;
     uint64_t plugGeneration() const;
 
+    // The log keeps the newest `logLimit` entries (default 100000), so a long
+    // interactive run does not grow without end.
     std::vector<LogEntry> log() const;
     std::vector<std::string> requests() const;
+    // Requests since the last clearLog, including any dropped from the log.
     size_t requestCount() const;
     void clearLog();
+    void setLogLimit(size_t entries);
     // Waits until the log holds at least `count` entries.
     bool waitForRequests(size_t count, int timeoutMs) const;
     // Called for every log entry, on the transmitting thread (outside the bus lock).
@@ -177,7 +181,7 @@ private:
     const SimUnit* findUnit(int number) const;
     void processLine(const std::string& raw, Clock::time_point lineStart, Clock::time_point lineEnd,
                      const PortView& view, Delivery& out, std::vector<LogEntry>& logged);
-    std::vector<Fault> matchFaults(const std::string& request, int replyingUnit, bool unitKnown);
+    std::vector<Fault> matchFaults(const std::string& request, int replyingUnit);
     void wakeAll();
 
     const Clock::time_point epoch_;
@@ -189,7 +193,8 @@ private:
     std::vector<FaultSlot> faults_;
     int nextFaultId_ = 1;
     std::vector<LogEntry> log_;
-    size_t requestCount_ = 0;
+    size_t logged_ = 0;
+    size_t logLimit_ = 100000;
     std::optional<Clock::time_point> goneAt_;
     uint64_t plugGeneration_ = 0;
     std::function<void(const LogEntry&)> observer_;

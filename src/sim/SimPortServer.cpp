@@ -1,5 +1,6 @@
 #include "sim/SimPortServer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -127,7 +128,16 @@ bool SimPortServer::openPty(const LineFrame& initial, std::string& slavePath, st
     fcntl(master, F_SETFD, FD_CLOEXEC);
     fcntl(slave, F_SETFD, FD_CLOEXEC);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    setTerminalFrame(slave, initial);
+    // A pty carries no parity or data bits (some kernels even refuse them).
+    LineFrame visible = initial;
+    visible.dataBits = 8;
+    visible.parity = 'N';
+    if (!setTerminalFrame(slave, visible)) {
+        error = std::string("cannot set up the pseudo-terminal: ") + std::strerror(errno);
+        ::close(master);
+        ::close(slave);
+        return false;
+    }
     fd_ = master;
     slave_ = slave;
     pty_ = true;
@@ -208,17 +218,19 @@ int SimPortServer::run(std::string& message)
             message = "adapter unplugged";
             return 0;
         }
-        int timeoutMs = 200;
+        // Wake exactly when the next byte is due: at 38400 baud they are 0.29 ms apart.
+        auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::milliseconds(200));
         auto limit = [&](Clock::time_point t) {
-            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(t - now).count();
-            timeoutMs = int(std::clamp<int64_t>(ms, 0, timeoutMs));
+            wait = std::clamp(std::chrono::duration_cast<std::chrono::nanoseconds>(t - now),
+                              std::chrono::nanoseconds(0), wait);
         };
         if (!out.empty())
             limit(out.front().due);
         if (gone)
             limit(*gone);
+        const timespec ts{time_t(wait.count() / 1000000000), long(wait.count() % 1000000000)};
         pollfd fds[2] = {{fd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-        const int r = ::poll(fds, stopPipe_[0] >= 0 ? 2 : 1, timeoutMs);
+        const int r = ::ppoll(fds, stopPipe_[0] >= 0 ? 2 : 1, &ts, nullptr);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -247,8 +259,10 @@ int SimPortServer::run(std::string& message)
                 std::chrono::duration<double>(charSeconds(view.frame)));
             // The bytes are already here, so they went over the line just now.
             const auto start = now - charTime * int64_t(n);
-            // A controller stops talking when the master starts a new request.
-            out.clear();
+            // A controller stops talking when the master starts a new request
+            // (a line feed after the CR of the last one is no new request).
+            if (std::any_of(buf, buf + n, [](uint8_t c) { return c != '\n'; }))
+                out.clear();
             const Delivery d = bus_.transmit(session, buf, size_t(n), view, start);
             for (const RxByte& b : d.bytes)
                 out.push_back(b);

@@ -1,0 +1,276 @@
+#include "app/InitSerial.h"
+
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "app/core/UiSeams.h"
+#include "comm/SXComm.h"
+#include "params/ParameterDefs.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <optional>
+
+namespace vx {
+
+namespace {
+
+QComboBox* makeList(QWidget* parent, const char* name)
+{
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(name));
+    c->setMinimumWidth(170);
+    return c;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+void fillList(QComboBox* list, const QString& text)
+{
+    list->clear();
+    list->addItems(parseOptionList(text));
+}
+
+// The selection as an ordinal of an enumeration with count values; none when the
+// list has no selection or more items than the enumeration has values.
+std::optional<int> selection(const QComboBox* list, int count, int offset = 0)
+{
+    const int i = list->currentIndex();
+    if (i < 0 || i + offset >= count) return std::nullopt;
+    return i + offset;
+}
+
+} // namespace
+
+TFormInitSerial::TFormInitSerial(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FormInitSerial"));
+    setWindowTitle(QStringLiteral("Seriele poort"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    auto* top = new QVBoxLayout(this);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("Interface"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("Extended"));
+    top->addWidget(PageControl1);
+
+    auto* f1 = new QFormLayout(TabSheet1);
+    LabelPoort = makeLabel(TabSheet1, "LabelPoort", QStringLiteral("Poort"));
+    ComboPoort = makeList(TabSheet1, "ComboPoort");
+    LabelDevicePath = makeLabel(TabSheet1, "LabelDevicePath", QString());
+    LabelDevicePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(ComboPoort);
+    portRow->addWidget(LabelDevicePath, 1);
+    f1->addRow(LabelPoort, portRow);
+    Label_IO = makeLabel(TabSheet1, "Label_IO", QStringLiteral("IO"));
+    Combo_IO = makeList(TabSheet1, "Combo_IO");
+    Combo_IO->setEnabled(false);
+    f1->addRow(Label_IO, Combo_IO);
+    LabelBaud = makeLabel(TabSheet1, "LabelBaud", QStringLiteral("Baud"));
+    ComboBaud = makeList(TabSheet1, "ComboBaud");
+    f1->addRow(LabelBaud, ComboBaud);
+    LabelDataBits = makeLabel(TabSheet1, "LabelDataBits", QStringLiteral("Bits"));
+    ComboDataBits = makeList(TabSheet1, "ComboDataBits");
+    f1->addRow(LabelDataBits, ComboDataBits);
+    LabelParity = makeLabel(TabSheet1, "LabelParity", QStringLiteral("Parity"));
+    ComboParity = makeList(TabSheet1, "ComboParity");
+    f1->addRow(LabelParity, ComboParity);
+    LabelStopBits = makeLabel(TabSheet1, "LabelStopBits", QStringLiteral("stopbits"));
+    ComboStopBits = makeList(TabSheet1, "ComboStopBits");
+    f1->addRow(LabelStopBits, ComboStopBits);
+
+    auto* f2 = new QFormLayout(TabSheet2);
+    LabelHardware = makeLabel(TabSheet2, "LabelHardware", QStringLiteral("hardware"));
+    ComboHardware = makeList(TabSheet2, "ComboHardware");
+    f2->addRow(LabelHardware, ComboHardware);
+    LabelPortType = makeLabel(TabSheet2, "LabelPortType", QStringLiteral("Poorttype"));
+    ComboPortType = makeList(TabSheet2, "ComboPortType");
+    f2->addRow(LabelPortType, ComboPortType);
+    LabelReceiver = makeLabel(TabSheet2, "LabelReceiver", QStringLiteral("Receiver"));
+    ComboReceiver = makeList(TabSheet2, "ComboReceiver");
+    f2->addRow(LabelReceiver, ComboReceiver);
+    LabelTransmitter = makeLabel(TabSheet2, "LabelTransmitter", QStringLiteral("Transmitter"));
+    ComboTransmitter = makeList(TabSheet2, "ComboTransmitter");
+    f2->addRow(LabelTransmitter, ComboTransmitter);
+    // The interface hardware is shown, not chosen here.
+    for (QComboBox* c : {ComboHardware, ComboPortType, ComboReceiver, ComboTransmitter}) c->setEnabled(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    CmdOK = new QPushButton(QStringLiteral("OK"), this);
+    CmdOK->setObjectName(QStringLiteral("CmdOK"));
+    CmdOK->setDefault(true);
+    CmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
+    buttons->addWidget(CmdOK);
+    buttons->addWidget(CmdCancel);
+    top->addLayout(buttons);
+
+    connect(ComboPoort, &QComboBox::activated, this, &TFormInitSerial::ComboPoortClick);
+    connect(ComboPoort, &QComboBox::currentIndexChanged, this, &TFormInitSerial::showDevicePath);
+    connect(ComboHardware, &QComboBox::activated, this, &TFormInitSerial::ComboHardwareClick);
+    for (QComboBox* c : {ComboPortType, ComboReceiver, ComboTransmitter})
+        connect(c, &QComboBox::activated, this, &TFormInitSerial::UserDefinedClick);
+    connect(CmdOK, &QPushButton::clicked, this, &TFormInitSerial::CmdOKClick);
+    connect(CmdCancel, &QPushButton::clicked, this, &TFormInitSerial::CmdCancelClick);
+}
+
+void TFormInitSerial::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TFormInitSerial::LeesTeksten()
+{
+    setWindowTitle(taal("InitCom", "Caption", "Seriele poort"));
+    PageControl1->setTabText(0, taal("InitCom", "RegInterface", "Interface"));
+    PageControl1->setTabText(1, taal("InitCom", "RegExtended", "Extended"));
+    CmdOK->setText(taal("InitCom", "CmdOK", "OK"));
+    CmdCancel->setText(taal("InitCom", "CmdCancel", "Cancel"));
+    LabelPoort->setText(taal("InitCom", "PortLabel", "Poort"));
+    fillList(ComboPoort, taal("InitCom", "PortItems", ""));
+    Label_IO->setText(taal("InitCom", "IOLabel", "IO"));
+    fillList(Combo_IO, taal("InitCom", "IOItems", ""));
+    LabelBaud->setText(taal("InitCom", "BaudLabel", "Baud"));
+    fillList(ComboBaud, taal("InitCom", "BaudItems", ""));
+    LabelDataBits->setText(taal("InitCom", "DatabitLabel", "Bits"));
+    fillList(ComboDataBits, taal("InitCom", "DataBitItems", ""));
+    LabelParity->setText(taal("InitCom", "ParityLabel", "Parity"));
+    fillList(ComboParity, taal("InitCom", "ParityItems", ""));
+    LabelStopBits->setText(taal("InitCom", "StopbitLabel", "stopbits"));
+    fillList(ComboStopBits, taal("InitCom", "StopbitItems", ""));
+    LabelHardware->setText(taal("InitCom", "HardwareLabel", "hardware"));
+    fillList(ComboHardware, taal("InitCom", "HardwareItems", ""));
+    LabelPortType->setText(taal("InitCom", "PortTypeLabel", "Poorttype"));
+    fillList(ComboPortType, taal("InitCom", "PortTypeItems", ""));
+    LabelReceiver->setText(taal("InitCom", "ReceiverLabel", "Receiver"));
+    fillList(ComboReceiver, taal("InitCom", "ReceiverItems", ""));
+    LabelTransmitter->setText(taal("InitCom", "TransmitterLabel", "Transmitter"));
+    fillList(ComboTransmitter, taal("InitCom", "TransmitterItems", ""));
+}
+
+void TFormInitSerial::FormActivate()
+{
+    TSXComm* port = app().SXComm1;
+    if (port) {
+        try {
+            port->Close();
+        } catch (const EComm& e) {
+            showError(this, QLatin1String(ApplicationTitle), e.text());
+        }
+    }
+    if (app().TaalGeladen) LeesTeksten();
+    if (port) {
+        // An index past the end of a list leaves it without a selection.
+        auto select = [](QComboBox* list, int i) { list->setCurrentIndex(i < list->count() ? i : -1); };
+        select(ComboPoort, int(port->PortName()));
+        select(Combo_IO, int(port->PortAddress()));
+        select(ComboBaud, int(port->Baudrate()) - 3);
+        select(ComboDataBits, int(port->FrameDatabits()));
+        select(ComboParity, int(port->FrameParitybit()));
+        select(ComboStopBits, int(port->FrameStopbits()));
+        select(ComboHardware, int(port->Hardware()));
+        select(ComboPortType, int(port->PortType()));
+        select(ComboReceiver, int(port->ReceiveDriver()));
+        select(ComboTransmitter, int(port->TransmitDriver()));
+    }
+    showDevicePath();
+    PageControl1->setCurrentIndex(0);
+}
+
+void TFormInitSerial::showDevicePath()
+{
+    // COM names are the design's; on this system each leads to a device path.
+    for (int i = 0; i < ComboPoort->count() && i < 16; ++i)
+        ComboPoort->setItemData(i, QString::fromStdString(portDevicePath(i + 1)), Qt::ToolTipRole);
+    const int i = ComboPoort->currentIndex();
+    if (i < 0 || i >= 16) {
+        LabelDevicePath->clear();
+        return;
+    }
+    const std::string path = portDevicePath(i + 1);
+    LabelDevicePath->setText(path == "sim" ? QStringLiteral("\u2192 simulator")
+                                           : QStringLiteral("\u2192 ") + QString::fromStdString(path));
+}
+
+void TFormInitSerial::ComboPoortClick()
+{
+    const int i = ComboPoort->currentIndex();
+    Combo_IO->setCurrentIndex(i < Combo_IO->count() ? i : -1);
+}
+
+void TFormInitSerial::ComboHardwareClick()
+{
+    auto set = [](QComboBox* list, int i) { list->setCurrentIndex(i < list->count() ? i : -1); };
+    switch (ComboHardware->currentIndex()) {
+    case 0:
+    case 3:
+        set(ComboPortType, 0);
+        set(ComboReceiver, 0);
+        set(ComboTransmitter, 0);
+        break;
+    case 1:
+        set(ComboPortType, 2);
+        set(ComboReceiver, 1);
+        set(ComboTransmitter, 1);
+        break;
+    case 2:
+        set(ComboPortType, 0);
+        set(ComboReceiver, 0);
+        set(ComboTransmitter, 3);
+        break;
+    default: break;
+    }
+}
+
+void TFormInitSerial::UserDefinedClick()
+{
+    ComboHardware->setCurrentIndex(3 < ComboHardware->count() ? 3 : -1);
+}
+
+void TFormInitSerial::CmdOKClick()
+{
+    TSXComm* port = app().SXComm1;
+    if (!port) {
+        accept();
+        return;
+    }
+    try {
+        // A list without a selection keeps the port's value.
+        if (auto v = selection(ComboPoort, 16)) port->setPortName(TPort(*v));
+        if (auto v = selection(Combo_IO, 4)) port->setPortAddress(TPortAddr(*v));
+        if (auto v = selection(ComboBaud, 9, 3)) port->setBaudrate(TBaudrate(*v));
+        if (auto v = selection(ComboDataBits, 2)) port->setFrameDatabits(TDataBit(*v));
+        if (auto v = selection(ComboParity, 3)) port->setFrameParitybit(TParityBit(*v));
+        if (auto v = selection(ComboStopBits, 2)) port->setFrameStopbits(TStopBit(*v));
+        if (auto v = selection(ComboHardware, 4)) port->setHardware(THardware(*v));
+        if (auto v = selection(ComboPortType, 3)) port->setPortType(TPortType(*v));
+        if (auto v = selection(ComboReceiver, 2)) port->setReceiveDriver(TReceiveDriver(*v));
+        if (auto v = selection(ComboTransmitter, 4)) port->setTransmitDriver(TTransmitDriver(*v));
+        port->Open();
+    } catch (const EComm& e) {
+        showError(this, QLatin1String(ApplicationTitle), e.text());
+        return;
+    }
+    accept();
+}
+
+void TFormInitSerial::CmdCancelClick() { reject(); }
+
+} // namespace vx

@@ -1,0 +1,62 @@
+#pragma once
+// The application's serial settings dialog: port, baud rate, data bits, parity and stop
+// bits are chosen; I/O range and interface hardware follow from them and are shown.
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+
+namespace vx {
+
+class TFormInitSerial : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormInitSerial(QWidget* parent = nullptr);
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QLabel* LabelPoort = nullptr;
+    QLabel* LabelDevicePath = nullptr;  // where the chosen COM name leads on this system
+    QLabel* Label_IO = nullptr;
+    QLabel* LabelBaud = nullptr;
+    QLabel* LabelDataBits = nullptr;
+    QLabel* LabelParity = nullptr;
+    QLabel* LabelStopBits = nullptr;
+    QComboBox* ComboPoort = nullptr;
+    QComboBox* Combo_IO = nullptr;
+    QComboBox* ComboBaud = nullptr;
+    QComboBox* ComboDataBits = nullptr;
+    QComboBox* ComboParity = nullptr;
+    QComboBox* ComboStopBits = nullptr;
+    QLabel* LabelHardware = nullptr;
+    QLabel* LabelPortType = nullptr;
+    QLabel* LabelReceiver = nullptr;
+    QLabel* LabelTransmitter = nullptr;
+    QComboBox* ComboHardware = nullptr;
+    QComboBox* ComboPortType = nullptr;
+    QComboBox* ComboReceiver = nullptr;
+    QComboBox* ComboTransmitter = nullptr;
+    QPushButton* CmdOK = nullptr;
+    QPushButton* CmdCancel = nullptr;
+
+public slots:
+    void FormActivate();
+    void ComboPoortClick();
+    void ComboHardwareClick();
+    void UserDefinedClick();
+    void CmdOKClick();
+    void CmdCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void LeesTeksten();
+    void showDevicePath();
+};
+
+} // namespace vx

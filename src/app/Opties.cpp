@@ -1,0 +1,97 @@
+#include "app/Opties.h"
+
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "params/ParameterDefs.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace vx {
+
+TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FormOpties"));
+    setWindowTitle(QStringLiteral("FormOpties"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(384, 312);
+
+    auto* top = new QVBoxLayout(this);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("TabSheet1"));
+    top->addWidget(PageControl1);
+
+    auto* page = new QVBoxLayout(TabSheet1);
+    GroupBox1 = new QGroupBox(TabSheet1);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* row = new QHBoxLayout(GroupBox1);
+    LabelTaal = new QLabel(QStringLiteral("Taal:"), GroupBox1);
+    LabelTaal->setObjectName(QStringLiteral("LabelTaal"));
+    ComboTaal = new QComboBox(GroupBox1);
+    ComboTaal->setObjectName(QStringLiteral("ComboTaal"));
+    ComboTaal->addItems({QStringLiteral("NE"), QStringLiteral("EN"), QStringLiteral("D")});
+    ComboTaal->setMinimumWidth(160);
+    LabelTaal->setBuddy(ComboTaal);
+    row->addWidget(LabelTaal);
+    row->addWidget(ComboTaal, 1);
+    page->addWidget(GroupBox1);
+    page->addStretch();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    CmdOK = new QPushButton(QStringLiteral("OK"), this);
+    CmdOK->setObjectName(QStringLiteral("CmdOK"));
+    CmdOK->setDefault(true);
+    CmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
+    buttons->addWidget(CmdOK);
+    buttons->addWidget(CmdCancel);
+    top->addLayout(buttons);
+
+    connect(CmdOK, &QPushButton::clicked, this, &TFormOpties::CmdOKClick);
+    connect(CmdCancel, &QPushButton::clicked, this, &TFormOpties::CmdCancelClick);
+}
+
+void TFormOpties::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TFormOpties::FormActivate()
+{
+    if (app().TaalGeladen) {
+        setWindowTitle(taal("Opties", "Caption", "Instellingem"));
+        PageControl1->setTabText(0, taal("Opties", "RegAlgemeen", "Algemeen"));
+        LabelTaal->setText(taal("Opties", "TaalLabel", "Error"));
+        ComboTaal->clear();
+        ComboTaal->addItems(parseOptionList(taal("Opties", "TaalItems", "\"NE\",\"EN\",\"D\"")));
+        CmdOK->setText(taal("Opties", "CmdOK", "OK"));
+        CmdCancel->setText(taal("Opties", "CmdCancel", "Cancel"));
+    }
+    const int i = app().TaalIndex;
+    ComboTaal->setCurrentIndex(i >= 0 && i < ComboTaal->count() ? i : -1);
+    m_oldTaalIndex = i;
+}
+
+void TFormOpties::CmdOKClick()
+{
+    AppState& s = app();
+    s.TaalIndex = ComboTaal->currentIndex();
+    if (s.TaalIndex != m_oldTaalIndex) s.TekstFile_Lezen();
+    s.LezenTeksten();
+    s.ParameterDef_lezen();
+    accept();
+}
+
+void TFormOpties::CmdCancelClick() { reject(); }
+
+} // namespace vx

@@ -1,0 +1,38 @@
+#pragma once
+// The options dialog: the language of the program.
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+
+namespace vx {
+
+class TFormOpties : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormOpties(QWidget* parent = nullptr);
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* LabelTaal = nullptr;
+    QComboBox* ComboTaal = nullptr;
+    QPushButton* CmdOK = nullptr;
+    QPushButton* CmdCancel = nullptr;
+
+public slots:
+    void FormActivate();
+    void CmdOKClick();
+    void CmdCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    int m_oldTaalIndex = 0;
+};
+
+} // namespace vx

@@ -1,0 +1,31 @@
+// The diagnostics windows: cam overview, calibration and logging graph.
+#include "app/VX40Main.h"
+#include "app/WindowRegistry.h"
+#include "app/core/AppState.h"
+#include "diagnostics/FormCalibratie.h"
+#include "diagnostics/FormDisplayNokken.h"
+#include "diagnostics/FormGrafiek.h"
+
+namespace vx {
+
+namespace {
+
+const WindowRegistration displayNokken(WindowOrder::DisplayNokken, [](TFormMain& main) {
+    auto* w = new TFormDisplayNokken(&main);
+    main.setWindowOpener(QStringLiteral("displaynokken1"), [w] { w->exec(); });
+});
+
+const WindowRegistration calibratie(WindowOrder::Calibratie, [](TFormMain& main) {
+    auto* w = new TFormCalibratie(&main);
+    main.setWindowOpener(QStringLiteral("CmdCalibratie"), [w] { w->exec(); });
+});
+
+const WindowRegistration grafiek(WindowOrder::Grafiek, [](TFormMain& main) {
+    auto* w = new TFormGrafiek(&main);
+    app().FormGrafiek = w;
+    main.setWindowOpener(QStringLiteral("Grafiek1"), [w] { w->exec(); });
+});
+
+} // namespace
+
+} // namespace vx

@@ -1,0 +1,606 @@
+#include "device/ApparaatZoeken.h"
+
+#include "app/VX40Main.h"
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "app/core/UiSeams.h"
+#include "comm/PX400Protocol.h"
+#include "device/CommandSet.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+
+const QColor kLightYellow(255, 255, 151);
+constexpr int kLastUnit = 31;
+constexpr int kColumnWidths[5] = {34, 305, 66, 48, 74};
+
+QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
+
+void setPanelColour(QLabel* panel, const QColor& colour)
+{
+    QPalette p = panel->palette();
+    p.setColor(QPalette::Window, colour);
+    panel->setPalette(p);
+}
+
+QLabel* makeIndicator(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* panel = new QLabel(caption, parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setAutoFillBackground(true);
+    panel->setFixedSize(24, 22);
+    return panel;
+}
+
+QLabel* makeStatusPanel(QWidget* parent, const char* name, int minWidth)
+{
+    auto* panel = new QLabel(parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setMinimumWidth(minWidth);
+    panel->setMinimumHeight(22);
+    return panel;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+TPX400Protocol* makeComponent(QObject* owner, const char* name)
+{
+    auto* c = new TPX400Protocol(owner);
+    c->setObjectName(QLatin1String(name));
+    c->setSXComm(app().SXComm1);
+    c->setProtocolFoot(TSequenceChar::scCR);
+    c->setTimeoutTime(0);
+    return c;
+}
+
+QString parityText(TParityBit p)
+{
+    switch (p) {
+    case TParityBit::None: return QStringLiteral("None");
+    case TParityBit::Even: return QStringLiteral("Even");
+    case TParityBit::Odd: return QStringLiteral("Odd");
+    }
+    return {};
+}
+
+} // namespace
+
+TBaudrate nextSearchBaud(TBaudrate b)
+{
+    switch (b) {
+    case TBaudrate::br9600: return TBaudrate::br19200;
+    case TBaudrate::br19200: return TBaudrate::br28800;
+    case TBaudrate::br28800: return TBaudrate::br38400;
+    case TBaudrate::br38400: return TBaudrate::br57600;
+    default: return TBaudrate::br9600;
+    }
+}
+
+ZoekStand firstProbe(const ZoekKeuze& keuze)
+{
+    ZoekStand s;
+    s.unit = 0;
+    const int b = static_cast<int>(keuze.start);
+    // Only the five rates of the cycle can start a search; anything else would never come round again.
+    s.baud = b >= int(TBaudrate::br9600) && b <= int(TBaudrate::br57600) ? keuze.start : TBaudrate::br9600;
+    s.parity = keuze.parityAuto ? TParityBit::None : keuze.comParity;
+    s.stop = keuze.stopAuto ? TStopBit::sb_1 : keuze.comStop;
+    return s;
+}
+
+std::optional<ZoekStand> nextProbe(const ZoekStand& s, const ZoekKeuze& keuze)
+{
+    ZoekStand n = s;
+    if (keuze.parityAuto && s.parity != TParityBit::Even) {
+        n.parity = s.parity == TParityBit::None ? TParityBit::Odd : TParityBit::Even;
+        return n;
+    }
+    if (keuze.stopAuto && s.stop != TStopBit::sb_2) {
+        n.stop = TStopBit::sb_2;
+        if (keuze.parityAuto) n.parity = TParityBit::None;
+        return n;
+    }
+    if (keuze.parityAuto) n.parity = TParityBit::None;
+    if (keuze.stopAuto) n.stop = TStopBit::sb_1;
+    if (s.unit < kLastUnit) {
+        n.unit = s.unit + 1;
+        return n;
+    }
+    n.baud = nextSearchBaud(s.baud);
+    const TBaudrate start = firstProbe(keuze).baud;
+    if (n.baud == start) return std::nullopt;
+    n.unit = 0;
+    return n;
+}
+
+TFormApparaatZoeken::TFormApparaatZoeken(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FormApparaatZoeken"));
+    // No close box: the window ends through OK or Cancel only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowTitle(QStringLiteral("Zoeken..."));
+    buildControls();
+
+    m_probe = makeComponent(this, "PX400ApparaatZoeken");
+    m_typeInfo = makeComponent(this, "ASCIILeesTypeInfo");
+    m_probe->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) { PX400ApparaatZoekenCommResult(r); };
+    m_typeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) { ASCIILeesTypeInfoCommResult(r); };
+    auto onError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
+        PX400ApparaatZoekenCommError(e);
+    };
+    m_probe->OnCommError = onError;
+    m_typeInfo->OnCommError = onError;
+    if (!app().FormApparaatZoeken) app().FormApparaatZoeken = this;
+}
+
+TFormApparaatZoeken::~TFormApparaatZoeken()
+{
+    if (app().FormApparaatZoeken == this) app().FormApparaatZoeken = nullptr;
+}
+
+void TFormApparaatZoeken::buildControls()
+{
+    auto* top = new QVBoxLayout(this);
+
+    StringGrid1 = new QTableWidget(DataRows, 5, this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
+    int width = 0;
+    for (int c = 0; c < 5; ++c) {
+        StringGrid1->setColumnWidth(c, kColumnWidths[c]);
+        width += kColumnWidths[c];
+    }
+    StringGrid1->horizontalHeader()->setStretchLastSection(true);
+    StringGrid1->setHorizontalHeaderLabels({QStringLiteral("tekst 0"), QStringLiteral("tekst 1"),
+                                            QStringLiteral("tekst 2"), QStringLiteral("tekst 3"),
+                                            QStringLiteral("tekst 4")});
+    StringGrid1->setMinimumSize(width + StringGrid1->verticalScrollBar()->sizeHint().width() + 4, 230);
+    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, [this] { CmdOKClick(); });
+    top->addWidget(StringGrid1);
+
+    auto* settings = new QHBoxLayout;
+    auto* startBox = new QVBoxLayout;
+    LabelStartenMet = new QLabel(QStringLiteral("Start met:"), this);
+    LabelStartenMet->setObjectName(QStringLiteral("LabelStartenMet"));
+    ComboBaudRate = new QComboBox(this);
+    ComboBaudRate->setObjectName(QStringLiteral("ComboBaudRate"));
+    ComboBaudRate->addItems({QStringLiteral("9600 b/s"), QStringLiteral("19200 b/s"), QStringLiteral("28800 b/s"),
+                             QStringLiteral("38400 b/s"), QStringLiteral("57600 b/s")});
+    startBox->addWidget(LabelStartenMet);
+    startBox->addWidget(ComboBaudRate);
+    startBox->addStretch();
+    settings->addLayout(startBox);
+
+    auto makeGroup = [this](const char* name, const QString& title, QRadioButton*& com, const char* comName,
+                            QRadioButton*& autoRb, const char* autoName, std::initializer_list<QLabel*> panels) {
+        auto* g = new QGroupBox(title, this);
+        g->setObjectName(QLatin1String(name));
+        auto* grid = new QGridLayout(g);
+        com = new QRadioButton(QStringLiteral("als COM"), g);
+        com->setObjectName(QLatin1String(comName));
+        com->setChecked(true);
+        autoRb = new QRadioButton(QStringLiteral("auto wisselen"), g);
+        autoRb->setObjectName(QLatin1String(autoName));
+        grid->addWidget(com, 0, 0);
+        grid->addWidget(autoRb, 1, 0);
+        auto* row = new QHBoxLayout;
+        for (QLabel* p : panels) {
+            p->setParent(g);
+            row->addWidget(p);
+        }
+        row->addStretch();
+        grid->addLayout(row, 0, 1, 2, 1);
+        return g;
+    };
+    Panel_parity_N = makeIndicator(this, "Panel_parity_N", QStringLiteral("N"));
+    Panel_parity_O = makeIndicator(this, "Panel_parity_O", QStringLiteral("O"));
+    Panel_parity_E = makeIndicator(this, "Panel_parity_E", QStringLiteral("E"));
+    Panel_stopbits_1 = makeIndicator(this, "Panel_stopbits_1", QStringLiteral("1"));
+    Panel_stopbits_2 = makeIndicator(this, "Panel_stopbits_2", QStringLiteral("2"));
+    GroupBoxParity = makeGroup("GroupBoxParity", QStringLiteral("Parity"), RB_parity_com, "RB_parity_com",
+                               RB_parity_auto, "RB_parity_auto", {Panel_parity_N, Panel_parity_O, Panel_parity_E});
+    GroupBoxStopBits = makeGroup("GroupBoxStopBits", QStringLiteral("Stopbits"), RB_stopbits_com, "RB_stopbits_com",
+                                 RB_stopbits_auto, "RB_stopbits_auto", {Panel_stopbits_1, Panel_stopbits_2});
+    settings->addWidget(GroupBoxParity);
+    settings->addWidget(GroupBoxStopBits);
+    top->addLayout(settings);
+
+    auto* status = new QHBoxLayout;
+    PanelZoekTekst = makeStatusPanel(this, "PanelZoekTekst", 200);
+    PanelBaudRate = makeStatusPanel(this, "PanelBaudRate", 90);
+    PanelApparaatNo = makeStatusPanel(this, "PanelApparaatNo", 40);
+    PanelApparaatNo->setAlignment(Qt::AlignCenter);
+    Gauge1 = new QProgressBar(this);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->setRange(0, kLastUnit);
+    Gauge1->setValue(0);
+    status->addWidget(PanelZoekTekst, 3);
+    status->addWidget(PanelBaudRate, 1);
+    status->addWidget(PanelApparaatNo);
+    status->addWidget(Gauge1, 2);
+    top->addLayout(status);
+
+    auto* buttons = new QHBoxLayout;
+    CmdOK = makeButton(this, "CmdOK", QStringLiteral("OK"));
+    CmdStartZoeken = makeButton(this, "CmdStartZoeken", QStringLiteral("Start"));
+    CmdStop = makeButton(this, "CmdStop", QStringLiteral("Stop"));
+    CmdVerder = makeButton(this, "CmdVerder", QStringLiteral("Verder"));
+    CmdCancel = makeButton(this, "CmdCancel", QStringLiteral("Cancel"));
+    for (QPushButton* b : {CmdOK, CmdStartZoeken, CmdStop, CmdVerder, CmdCancel}) buttons->addWidget(b);
+    top->addLayout(buttons);
+
+    connect(CmdOK, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdOKClick);
+    connect(CmdStartZoeken, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdStartZoekenClick);
+    connect(CmdStop, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdStopClick);
+    connect(CmdVerder, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdVerderClick);
+    connect(CmdCancel, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdCancelClick);
+}
+
+void TFormApparaatZoeken::LeesTeksten()
+{
+    for (QString& t : PanelTekst) t.clear();
+    if (!app().TaalGeladen) return;
+    setWindowTitle(taal("AparaatZoeken", "Caption", "Zoeken..."));
+    CmdOK->setText(taal("AparaatZoeken", "CmdOK", "OK"));
+    CmdVerder->setText(taal("AparaatZoeken", "CmdVerder", "Verder"));
+    CmdStartZoeken->setText(taal("AparaatZoeken", "CmdStart", "Start"));
+    CmdStop->setText(taal("AparaatZoeken", "CmdStop", "Stop"));
+    CmdCancel->setText(taal("AparaatZoeken", "CmdCancel", "Cancel"));
+    LabelStartenMet->setText(taal("AparaatZoeken", "LabelStartenMet", "Start met:"));
+    StringGrid1->setHorizontalHeaderLabels({
+        taal("AparaatZoeken", "KolomTekst0", "tekst 0"),
+        taal("AparaatZoeken", "KolomTekst1", "tekst 1"),
+        taal("AparaatZoeken", "KolomTekst2", "tekst 2"),
+        taal("AparaatZoeken", "KolomTekst3", "tekst 3"),
+        taal("AparaatZoeken", "KolomTekst4", "tekst 4"),
+    });
+    GroupBoxParity->setTitle(taal("AparaatZoeken", "GroepParity", "Parity"));
+    GroupBoxStopBits->setTitle(taal("AparaatZoeken", "GroepStopBits", "Stopbits"));
+    const QString alsCom = taal("AparaatZoeken", "RadioAlsCom", "COM");
+    RB_parity_com->setText(alsCom);
+    RB_stopbits_com->setText(alsCom);
+    const QString autoSelect = taal("AparaatZoeken", "RadioAutoSelect", "auto");
+    RB_parity_auto->setText(autoSelect);
+    RB_stopbits_auto->setText(autoSelect);
+    PanelTekst[0] = taal("AparaatZoeken", "PanelTekst0", "Zoeken..");
+    PanelTekst[1] = taal("AparaatZoeken", "PanelTekst1", "Gestopt!");
+    PanelTekst[2] = taal("AparaatZoeken", "PanelTekst2", "beeindigd!");
+    PanelTekst[3] = taal("AparaatZoeken", "PanelTekst3", "Apparaat gevonden!");
+}
+
+void TFormApparaatZoeken::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TFormApparaatZoeken::FormActivate()
+{
+    LeesTeksten();
+    if (TSXComm* port = app().SXComm1) {
+        m_savedBaud = port->Baudrate();
+        m_savedParity = port->FrameParitybit();
+        m_savedStop = port->FrameStopbits();
+    }
+    CmdOK->setEnabled(false);
+    ComboBaudRate->setEnabled(true);
+    ComboBaudRate->setCurrentIndex(0);
+    for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto}) rb->setEnabled(true);
+    CmdStartZoeken->setEnabled(true);
+    CmdStop->setEnabled(false);
+    CmdVerder->setEnabled(false);
+    StartFlag = false;
+    StopFlag = false;
+    m_finished = false;
+    clearGrid();
+    PanelZoekTekst->clear();
+    PanelBaudRate->clear();
+    PanelApparaatNo->clear();
+    Gauge1->setValue(0);
+    for (QLabel* p : {Panel_parity_N, Panel_parity_O, Panel_parity_E, Panel_stopbits_1, Panel_stopbits_2})
+        setPanelColour(p, buttonFace());
+}
+
+void TFormApparaatZoeken::clearGrid()
+{
+    // A grid that grew during the last search goes back to its design size.
+    StringGrid1->setRowCount(DataRows);
+    StringGrid1->clearContents();
+    m_gridRow = 1;
+}
+
+int TFormApparaatZoeken::gridRows() const { return StringGrid1->rowCount(); }
+
+QString TFormApparaatZoeken::cell(int row, int col) const
+{
+    if (row < 1 || row > StringGrid1->rowCount()) return {};
+    const QTableWidgetItem* item = StringGrid1->item(row - 1, col);
+    return item ? item->text() : QString();
+}
+
+void TFormApparaatZoeken::setCell(int row, int col, const QString& text)
+{
+    if (row < 1 || col < 0 || col >= StringGrid1->columnCount()) return;
+    // A hit beyond the last row gets a new row rather than being lost.
+    if (row > StringGrid1->rowCount()) StringGrid1->setRowCount(row);
+    StringGrid1->setItem(row - 1, col, new QTableWidgetItem(text));
+}
+
+void TFormApparaatZoeken::CmdStartZoekenClick()
+{
+    clearGrid();
+    StartFlag = true;
+    CmdStop->setEnabled(true);
+    ApparaatZoekenStap();
+}
+
+void TFormApparaatZoeken::CmdStopClick() { StopFlag = true; }
+
+void TFormApparaatZoeken::CmdVerderClick()
+{
+    CmdVerder->setEnabled(false);
+    ComboBaudRate->setEnabled(false);
+    for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto}) rb->setEnabled(false);
+    CmdStartZoeken->setEnabled(false);
+    StopFlag = false;
+    ApparaatZoekenStap();
+}
+
+void TFormApparaatZoeken::applyToPort(const ZoekStand& s)
+{
+    TSXComm* port = app().SXComm1;
+    if (!port) return;
+    port->setBaudrate(s.baud);
+    port->setFrameParitybit(s.parity);
+    port->setFrameStopbits(s.stop);
+}
+
+// A port that cannot be opened or set ends the search; the user sees why.
+bool TFormApparaatZoeken::portFailure(const EComm& e)
+{
+    showError(this, QStringLiteral("Comm Error"), e.text());
+    PanelZoekTekst->setText(PanelTekst[1]);
+    setIdleControls(false);
+    return false;
+}
+
+void TFormApparaatZoeken::ApparaatZoekenStap()
+{
+    PanelZoekTekst->setText(PanelTekst[0]);
+    TSXComm* port = app().SXComm1;
+    if (StartFlag) {
+        StartFlag = false;
+        StopFlag = false;
+        m_finished = false;
+        CmdStartZoeken->setEnabled(false);
+        ComboBaudRate->setEnabled(false);
+        for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto})
+            rb->setEnabled(false);
+        m_gridRow = 1;
+        Gauge1->setRange(0, kLastUnit);
+        m_keuze.start = static_cast<TBaudrate>(qBound(0, ComboBaudRate->currentIndex(), 4) + 3);
+        m_keuze.parityAuto = RB_parity_auto->isChecked();
+        m_keuze.stopAuto = RB_stopbits_auto->isChecked();
+        m_keuze.comParity = m_savedParity;
+        m_keuze.comStop = m_savedStop;
+        m_stand = firstProbe(m_keuze);
+        try {
+            applyToPort(m_stand);
+            if (port && !port->Active()) port->Open();
+        } catch (const EComm& e) {
+            portFailure(e);
+            return;
+        }
+    } else {
+        // The automatic choices may have been changed while the search rested.
+        m_keuze.parityAuto = RB_parity_auto->isChecked();
+        m_keuze.stopAuto = RB_stopbits_auto->isChecked();
+        const auto next = nextProbe(m_stand, m_keuze);
+        if (!next) {
+            m_finished = true;
+            PanelZoekTekst->setText(PanelTekst[2]);
+            ComboBaudRate->setEnabled(true);
+            for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto})
+                rb->setEnabled(true);
+            CmdStartZoeken->setEnabled(true);
+            CmdStop->setEnabled(false);
+            CmdVerder->setEnabled(false);
+            return;
+        }
+        m_stand = *next;
+        try {
+            applyToPort(m_stand);
+        } catch (const EComm& e) {
+            portFailure(e);
+            return;
+        }
+    }
+    probe();
+}
+
+void TFormApparaatZoeken::probe()
+{
+    PanelBaudRate->setText(QStringLiteral("%1 bit/s").arg(baudrateValue(m_stand.baud)));
+    PanelApparaatNo->setText(QString::number(m_stand.unit));
+    Gauge1->setValue(m_stand.unit);
+    auto mark = [](QLabel* panel, bool on) { setPanelColour(panel, on ? kLightYellow : buttonFace()); };
+    mark(Panel_parity_N, m_stand.parity == TParityBit::None);
+    mark(Panel_parity_O, m_stand.parity == TParityBit::Odd);
+    mark(Panel_parity_E, m_stand.parity == TParityBit::Even);
+    mark(Panel_stopbits_1, m_stand.stop == TStopBit::sb_1);
+    mark(Panel_stopbits_2, m_stand.stop == TStopBit::sb_2);
+    m_probe->setASCIIProtocol(cmd::selectUnit(m_stand.unit));
+    m_probe->Send();
+}
+
+void TFormApparaatZoeken::setIdleControls(bool verder)
+{
+    ComboBaudRate->setEnabled(true);
+    for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto}) rb->setEnabled(true);
+    CmdStartZoeken->setEnabled(true);
+    CmdVerder->setEnabled(verder);
+}
+
+void TFormApparaatZoeken::stopZoeken()
+{
+    PanelZoekTekst->setText(PanelTekst[1]);
+    setIdleControls(true);
+}
+
+void TFormApparaatZoeken::PX400ApparaatZoekenCommResult(const QByteArray& reply)
+{
+    if (cmd::isProbeHit(reply, m_stand.unit)) {
+        TypeStep = 0;
+        m_typeText.clear();
+        m_typeInfo->setASCIIProtocol(QLatin1String(cmd::ReadType));
+        m_typeInfo->Send();
+        return;
+    }
+    if (StopFlag) {
+        stopZoeken();
+        return;
+    }
+    ApparaatZoekenStap();
+}
+
+void TFormApparaatZoeken::PX400ApparaatZoekenCommError(const TCommError& error)
+{
+    // The port itself failed (an adapter pulled out, a device gone): probing on would
+    // only race through every combination and report a search without a controller.
+    if (error.Code == CommSystemError && error.OSError != 0) {
+        showError(this, QStringLiteral("Comm Error"), QStringLiteral("Windows Comm error! "));
+        PanelZoekTekst->setText(PanelTekst[1]);
+        setIdleControls(true);
+        return;
+    }
+    if (StopFlag) {
+        stopZoeken();
+        return;
+    }
+    ApparaatZoekenStap();
+}
+
+void TFormApparaatZoeken::ASCIILeesTypeInfoCommResult(const QByteArray& reply)
+{
+    const QString value = cmd::replyValue(reply);
+    switch (TypeStep) {
+    case 0:
+        m_typeText = value;
+        m_typeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent2));
+        TypeStep = 1;
+        m_typeInfo->Send();
+        break;
+    case 1:
+        m_typeText += QStringLiteral("   ") + value;
+        if (StopFlag) {
+            stopZoeken();
+            return;
+        }
+        m_typeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent3));
+        TypeStep = 2;
+        m_typeInfo->Send();
+        break;
+    default: {
+        m_typeText += QStringLiteral("   ") + value;
+        const int row = m_gridRow;
+        setCell(row, 0, QString::asprintf("%2.2d", m_stand.unit));
+        setCell(row, 1, m_typeText);
+        setCell(row, 2, QString::number(baudrateValue(m_stand.baud)));
+        setCell(row, 3, parityText(m_stand.parity));
+        setCell(row, 4, m_stand.stop == TStopBit::sb_2 ? QStringLiteral("2") : QStringLiteral("1"));
+        ++m_gridRow;
+        PanelZoekTekst->setText(PanelTekst[3]);
+        CmdOK->setEnabled(true);
+        setIdleControls(true);
+        break;
+    }
+    }
+}
+
+void TFormApparaatZoeken::CmdOKClick()
+{
+    const int row = StringGrid1->currentRow() + 1;
+    if (row < 1 || cell(row, 1).isEmpty()) return;
+    TSXComm* port = app().SXComm1;
+    if (port) {
+        try {
+            port->Close();
+        } catch (const EComm& e) {
+            showError(this, QStringLiteral("Comm Error"), e.text());
+        }
+    }
+    if (auto* main = qobject_cast<TFormMain*>(app().FormMain); main && main->SpinEditUnitSelect)
+        main->SpinEditUnitSelect->setValue(cell(row, 0).trimmed().toInt());
+    if (port) {
+        static const struct {
+            const char* text;
+            TBaudrate baud;
+        } rates[] = {{"9600", TBaudrate::br9600},
+                     {"19200", TBaudrate::br19200},
+                     {"28800", TBaudrate::br28800},
+                     {"38400", TBaudrate::br38400},
+                     {"57600", TBaudrate::br57600}};
+        const QString baud = cell(row, 2);
+        for (const auto& r : rates)
+            if (baud == QLatin1String(r.text)) port->setBaudrate(r.baud);
+        const QString parity = cell(row, 3);
+        if (parity == QLatin1String("None")) port->setFrameParitybit(TParityBit::None);
+        else if (parity == QLatin1String("Odd")) port->setFrameParitybit(TParityBit::Odd);
+        else if (parity == QLatin1String("Even")) port->setFrameParitybit(TParityBit::Even);
+        const QString stop = cell(row, 4);
+        if (stop == QLatin1String("1")) port->setFrameStopbits(TStopBit::sb_1);
+        else if (stop == QLatin1String("2")) port->setFrameStopbits(TStopBit::sb_2);
+    }
+    accept();
+}
+
+void TFormApparaatZoeken::CmdCancelClick()
+{
+    if (TSXComm* port = app().SXComm1) {
+        try {
+            port->Close();
+        } catch (const EComm& e) {
+            showError(this, QStringLiteral("Comm Error"), e.text());
+        }
+        port->setBaudrate(m_savedBaud);
+        port->setFrameParitybit(m_savedParity);
+        port->setFrameStopbits(m_savedStop);
+    }
+    QDialog::reject();
+}
+
+// Escape means Cancel: the saved line settings come back.
+void TFormApparaatZoeken::reject() { CmdCancelClick(); }
+
+} // namespace vx

@@ -1,0 +1,107 @@
+#pragma once
+// Calibration of the controller's analogue channel: calibration mode, channel
+// choice, set points, offset and gain, and storing them in the EEPROM. Each
+// control is enabled only after the controller has confirmed the step before it.
+#include <QDialog>
+#include <QString>
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace vx {
+
+class TPX400Protocol;
+class TSXProtocolComponent;
+class TSpinEdit;
+struct TCommError;
+
+// Breaks text into lines of at most maxCol characters after a blank, tab, '-'
+// or '.', joined with CR LF; a word longer than a line stays whole.
+QString wrapText(const QString& text, int maxCol);
+
+class TFormCalibratie : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormCalibratie(QWidget* parent = nullptr);
+
+    static QString closeQuestion();
+
+    void FormActivate();
+    void PX400LeesKalibratieWaardenCommResult(TSXProtocolComponent* sender, const QByteArray& reply);
+    void PX400KalibratieCommResult(TSXProtocolComponent* sender, const QByteArray& reply);
+    void PX400KalibratieCommError(TSXProtocolComponent* sender, const TCommError& error);
+
+    void EnableSpanning();
+    void DisableSpanning();
+    void EnableStroom();
+    void DisableStroom();
+
+    bool KalibratieModeAan = false;
+    int LeesNummer = 2041;
+    std::array<qint32, 4> EepromWaarde{};   // offset U, gain U, offset I, gain I
+    bool GezondenNietGesaved = false;
+
+    TPX400Protocol* PX400LeesKalibratieWaarden = nullptr;
+    TPX400Protocol* PX400Kalibratie = nullptr;
+
+    QGroupBox* GroupBox1 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QGroupBox* GroupBox4 = nullptr;
+    TSpinEdit* SpinEdit1 = nullptr;
+    TSpinEdit* SpinEdit2 = nullptr;
+    TSpinEdit* SpinEdit3 = nullptr;
+    TSpinEdit* SpinEdit6 = nullptr;
+    TSpinEdit* SpinEdit7 = nullptr;
+    TSpinEdit* SpinEdit8 = nullptr;
+    TSpinEdit* SpinEdit_Offset_U = nullptr;
+    TSpinEdit* SpinEdit_Gain_U = nullptr;
+    TSpinEdit* SpinEdit_Offset_I = nullptr;
+    TSpinEdit* SpinEdit_Gain_I = nullptr;
+    QPushButton* CmdSetUmin = nullptr;
+    QPushButton* CmdSetUnul = nullptr;
+    QPushButton* CmdSetUmax = nullptr;
+    QPushButton* CmdSetImin = nullptr;
+    QPushButton* CmdSetInul = nullptr;
+    QPushButton* CmdSetImax = nullptr;
+    QPushButton* CmdSetKalibtatieMode = nullptr;
+    QPushButton* CmdResCalibtatieMode = nullptr;
+    QPushButton* CmdSet_U_actief = nullptr;
+    QPushButton* CmdSet_I_actief = nullptr;
+    QPushButton* CmdSet_I_InActief = nullptr;
+    QPushButton* CmdSaveToEEPROM = nullptr;
+    QLabel* Panel1 = nullptr;
+    QLabel* LabelOffset_U = nullptr;
+    QLabel* LabelGain_U = nullptr;
+    QLabel* LabelOffset_I = nullptr;
+    QLabel* LabelGain_I = nullptr;
+
+    // Asks before closing with written values not yet saved.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct Channel {
+        QGroupBox* box;
+        std::array<TSpinEdit*, 3> setPoints;
+        std::array<QPushButton*, 3> setButtons;
+        TSpinEdit* offset;
+        TSpinEdit* gain;
+        std::array<QLabel*, 7> labels;   // offset, gain, three units, two notes
+    };
+    void buildChannel(Channel& ch, const QString& caption, const QString& unit, qint32 setPointRange);
+    void setChannel(Channel& ch, bool on);
+    void sendCommand(const QString& text);
+    void setPanel(const QString& text, const QColor& colour);
+    void fieldChanged(int constant, TSpinEdit* field);
+    TSpinEdit* fieldOf(int constant) const;
+
+    Channel m_u{};
+    Channel m_i{};
+};
+
+} // namespace vx

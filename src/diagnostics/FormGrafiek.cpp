@@ -1,0 +1,457 @@
+#include "diagnostics/FormGrafiek.h"
+
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "app/core/UiSeams.h"
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+#include "device/CommandSet.h"
+#include "params/FixedPoint.h"
+#include "params/ParameterDefs.h"
+
+#include <QApplication>
+#include <QShowEvent>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace vx {
+
+namespace {
+
+quint32 systemTickCount()
+{
+    static QElapsedTimer timer;
+    if (!timer.isValid()) timer.start();
+    return quint32(timer.elapsed());
+}
+
+QColor faceColour() { return QApplication::palette().color(QPalette::Button); }
+
+void setPlainRow(QListWidget* list, int row)
+{
+    const QSignalBlocker block(list);
+    list->setCurrentRow(std::clamp(row, 0, list->count() - 1));
+}
+
+} // namespace
+
+TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FormGrafiek"));
+    setWindowTitle(QStringLiteral("FormGrafiek"));
+    setModal(true);
+    TickCount = systemTickCount;
+
+    m_plot = QImage(graph::PlotWidth, graph::PlotHeight, QImage::Format_RGB32);
+    m_timeStrip = QImage(graph::TimeStripWidth, graph::TimeStripHeight, QImage::Format_RGB32);
+    m_valueStrip = QImage(graph::ValueStripWidth, graph::ValueStripHeight, QImage::Format_RGB32);
+    m_plot.fill(Qt::white);
+    m_timeStrip.fill(faceColour());
+    m_valueStrip.fill(faceColour());
+
+    PX400LeesLogData = new TPX400Protocol(this);
+    PX400LeesLogData->setObjectName(QStringLiteral("PX400LeesLogData"));
+    PX400LeesLogData->setSXComm(app().SXComm1);
+    PX400LeesLogData->setFiltered(false);
+    PX400LeesLogData->setProtocolFoot(TSequenceChar::scCR);
+    PX400LeesLogData->setTimeoutTime(300);
+    PX400LeesLogData->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) {
+        PX400LeesLogDataCommResult(s, r);
+    };
+    PX400LeesLogData->OnCommError = [this](TSXProtocolComponent* s, const TCommError& e, const QByteArray&) {
+        PX400LeesLogDataCommError(s, e);
+    };
+
+    auto named = [](QWidget* w, const char* name) { w->setObjectName(QLatin1String(name)); };
+    Image1 = new QLabel(this);
+    named(Image1, "Image1");
+    Image1->setGeometry(80, 12, graph::PlotWidth, graph::PlotHeight);
+    ImageX = new QLabel(this);
+    named(ImageX, "ImageX");
+    ImageX->setGeometry(60, 421, graph::TimeStripWidth, graph::TimeStripHeight);
+    ImageY = new QLabel(this);
+    named(ImageY, "ImageY");
+    ImageY->setGeometry(0, 6, graph::ValueStripWidth, graph::ValueStripHeight);
+
+    ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
+    named(ScrollBar1, "ScrollBar1");
+    ScrollBar1->setGeometry(80, 448, graph::PlotWidth, 17);
+    ScrollBar1->setPageStep(22);
+    ScrollBar1->setSingleStep(20);
+    ScrollBar1->setRange(0, 0);
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { TekenGrafiek(); });
+
+    const int cx = 724, cw = 170;
+    // Each scale's group holds its list and the switch for its guide lines.
+    auto scaleGroup = [this, named](QGroupBox*& box, QListWidget*& list, QCheckBox*& check, const char* boxName,
+                                    const char* listName, const char* checkName, const QString& title, int top) {
+        box = new QGroupBox(title, this);
+        named(box, boxName);
+        box->setGeometry(724, top, 170, 150);
+        list = new QListWidget(box);
+        named(list, listName);
+        check = new QCheckBox(QLatin1String(checkName), box);
+        named(check, checkName);
+        auto* l = new QVBoxLayout(box);
+        l->setContentsMargins(6, 2, 6, 4);
+        l->setSpacing(2);
+        l->addWidget(list);
+        l->addWidget(check);
+    };
+    scaleGroup(GroupBoxX, ListBoxX, CheckHulplijnenXas, "GroupBoxX", "ListBoxX", "CheckHulplijnenXas",
+               QStringLiteral("X-as"), 4);
+    scaleGroup(GroupBoxY, ListBoxY, CheckHulplijnenYas, "GroupBoxY", "ListBoxY", "CheckHulplijnenYas",
+               QStringLiteral("Y-as"), 158);
+    ListBoxX->addItems(graph::xDivItems());
+    ListBoxY->addItems(graph::yDivItems());
+    connect(ListBoxX, &QListWidget::currentRowChanged, this, [this] { ListBoxXClick(); });
+    connect(ListBoxY, &QListWidget::currentRowChanged, this, [this] { ListBoxYClick(); });
+    connect(CheckHulplijnenXas, &QCheckBox::clicked, this, [this] { TekenGrafiek(); });
+    connect(CheckHulplijnenYas, &QCheckBox::clicked, this, [this] { TekenGrafiek(); });
+
+    LabelBron = new QLabel(QStringLiteral("Bron"), this);
+    named(LabelBron, "LabelBron");
+    LabelBron->setGeometry(cx, 310, cw, 16);
+    ComboBoxBron = new QComboBox(this);
+    named(ComboBoxBron, "ComboBoxBron");
+    ComboBoxBron->setGeometry(cx, 326, cw, 24);
+    ComboBoxBron->addItems({QStringLiteral("ActPos"), QStringLiteral("Act_V"), QStringLiteral("Act_U"),
+                            QStringLiteral("Act_I")});
+    connect(ComboBoxBron, &QComboBox::currentIndexChanged, this, [this] { ComboBoxBronChange(); });
+
+    CheckBoxAutoScroll = new QCheckBox(QStringLiteral("CheckBoxAutoScroll"), this);
+    named(CheckBoxAutoScroll, "CheckBoxAutoScroll");
+    CheckBoxAutoScroll->setGeometry(cx, 352, cw, 20);
+
+    CmdStartLog = new QPushButton(QStringLiteral("Start Log"), this);
+    named(CmdStartLog, "CmdStartLog");
+    CmdStartLog->setGeometry(cx, 374, cw / 2 - 2, 28);
+    connect(CmdStartLog, &QPushButton::clicked, this, [this] { CmdStartLogClick(); });
+    CmdStopLog = new QPushButton(QStringLiteral("Stop Log"), this);
+    named(CmdStopLog, "CmdStopLog");
+    CmdStopLog->setGeometry(cx + cw / 2 + 2, 374, cw / 2 - 2, 28);
+    connect(CmdStopLog, &QPushButton::clicked, this, [this] { CmdStopLogClick(); });
+
+    LabelBuffer = new QLabel(QStringLiteral("Buffer:"), this);
+    named(LabelBuffer, "LabelBuffer");
+    LabelBuffer->setGeometry(cx, 404, 60, 18);
+    LabelBufferCount = new QLabel(QStringLiteral("0,0 sec"), this);
+    named(LabelBufferCount, "LabelBufferCount");
+    LabelBufferCount->setGeometry(cx + 60, 404, cw - 60, 18);
+    LabelBufferCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Gauge1 = new QProgressBar(this);
+    named(Gauge1, "Gauge1");
+    Gauge1->setGeometry(cx, 422, cw, 14);
+    Gauge1->setTextVisible(false);
+    Gauge1->setRange(0, graph::LastIndex);
+    QPalette gp = Gauge1->palette();
+    gp.setColor(QPalette::Highlight, Qt::blue);
+    Gauge1->setPalette(gp);
+
+    CmdSaveCsv = new QPushButton(QStringLiteral("CSV..."), this);
+    named(CmdSaveCsv, "CmdSaveCsv");
+    CmdSaveCsv->setGeometry(cx, 440, cw / 2 - 2, 26);
+    connect(CmdSaveCsv, &QPushButton::clicked, this, [this] { CmdSaveCsvClick(); });
+    CmdSavePng = new QPushButton(QStringLiteral("PNG..."), this);
+    named(CmdSavePng, "CmdSavePng");
+    CmdSavePng->setGeometry(cx + cw / 2 + 2, 440, cw / 2 - 2, 26);
+    connect(CmdSavePng, &QPushButton::clicked, this, [this] { CmdSavePngClick(); });
+
+    PanelCommError = new QLabel(this);
+    named(PanelCommError, "PanelCommError");
+    PanelCommError->setGeometry(4, 470, cx + cw - 4, 22);
+    // "CSV..." and "PNG..." read the same in every language.
+    PanelCommError->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QFont bold = PanelCommError->font();
+    bold.setBold(true);
+    PanelCommError->setFont(bold);
+
+    setFixedSize(cx + cw + 6, 498);
+    showImages();
+}
+
+void TFormGrafiek::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Restoring a minimised window is no new opening.
+    if (!event->spontaneous()) FormActivate();
+}
+
+void TFormGrafiek::done(int result)
+{
+    AppState& s = app();
+    s.GrafiekXDiv = ListBoxX->currentRow();
+    s.GrafiekYDiv = ListBoxY->currentRow();
+    s.GrafiekBronItem = ComboBoxBron->currentIndex();
+    s.GrafiekXHulplijn = CheckHulplijnenXas->isChecked();
+    s.GrafiekYHulplijn = CheckHulplijnenYas->isChecked();
+    PX400LeesLogData->setCyclic(false);
+    CmdStopLog->setEnabled(false);      // a reply still on its way is no sample
+    QDialog::done(result);
+}
+
+void TFormGrafiek::LezenTeksten()
+{
+    if (!app().TaalGeladen) return;
+    setWindowTitle(taal("Grafiek", "CaptionGrafiek", "Istwerten"));
+    LabelBuffer->setText(taal("Grafiek", "LabelBuffer", "Buffer"));
+    CheckBoxAutoScroll->setText(taal("Grafiek", "LabelAutoscroll", "Autoscroll"));
+    CheckHulplijnenXas->setText(taal("Grafiek", "LabelHulplijnenXas", "Hulplijn"));
+    CheckHulplijnenYas->setText(taal("Grafiek", "LabelHulplijnenYas", "Hulplijn"));
+    CmdStartLog->setText(taal("Grafiek", "CmdStartLog", "Start"));
+    CmdStopLog->setText(taal("Grafiek", "CmdStopLog", "Stop"));
+    GroupBoxX->setTitle(taal("Grafiek", "GroepXas", "X"));
+    GroupBoxY->setTitle(taal("Grafiek", "GroepYas", "Y"));
+    LabelBron->setText(taal("Grafiek", "LabelBron", "Bron"));
+    {
+        const QSignalBlocker block(ComboBoxBron);
+        ComboBoxBron->clear();
+        ComboBoxBron->addItems(parseOptionList(taal("Grafiek", "optiesBron", "")));
+    }
+    PanelTekst[0] = taal("Grafiek", "PanelTekst0", "tekst 0");
+    PanelTekst[1] = taal("Grafiek", "PanelTekst1", "tekst 1");
+    PanelTekst[2] = taal("Grafiek", "PanelTekst2", "tekst 2");
+    PanelTekst[3] = taal("Grafiek", "PanelTekst3", "tekst 3");
+    PanelTekst[4] = taal("Grafiek", "PanelTekst4", "tekst 4");
+}
+
+bool TFormGrafiek::logging() const { return CmdStopLog->isEnabled(); }
+
+void TFormGrafiek::setIdle()
+{
+    CmdStartLog->setEnabled(app().SXComm1 && app().SXComm1->Active());
+    CmdStopLog->setEnabled(false);
+    ComboBoxBron->setEnabled(true);
+}
+
+void TFormGrafiek::setStatus(const QString& text, const QColor& colour)
+{
+    PanelCommError->setText(text);
+    QPalette p = PanelCommError->palette();
+    p.setColor(QPalette::WindowText, colour);
+    PanelCommError->setPalette(p);
+}
+
+int TFormGrafiek::currentSource() const { return ComboBoxBron->currentIndex(); }
+
+int TFormGrafiek::xDivMs() const
+{
+    return graph::XDivMs[std::size_t(std::clamp(ListBoxX->currentRow(), 0, int(graph::XDivMs.size()) - 1))];
+}
+
+qint32 TFormGrafiek::yDiv() const
+{
+    return graph::YDivValues[std::size_t(std::clamp(ListBoxY->currentRow(), 0, int(graph::YDivValues.size()) - 1))];
+}
+
+int TFormGrafiek::firstShownSample() const
+{
+    return graph::firstSample(CheckBoxAutoScroll->isChecked(), logging(), LogIndex, ScrollBar1->value(), xDivMs());
+}
+
+graph::View TFormGrafiek::view() const
+{
+    graph::View v;
+    v.waarde = LogWaarde.data();
+    v.tijd = LogTijd.data();
+    v.logIndex = LogIndex;
+    v.first = firstShownSample();
+    v.xDivMs = xDivMs();
+    v.yDiv = yDiv();
+    v.xHulplijn = CheckHulplijnenXas->isChecked();
+    v.yHulplijn = CheckHulplijnenYas->isChecked();
+    return v;
+}
+
+graph::Style TFormGrafiek::style() const
+{
+    QFont f = font();
+    f.setPixelSize(11);
+    return {faceColour(), f};
+}
+
+void TFormGrafiek::showImages()
+{
+    Image1->setPixmap(QPixmap::fromImage(m_plot));
+    ImageX->setPixmap(QPixmap::fromImage(m_timeStrip));
+    ImageY->setPixmap(QPixmap::fromImage(m_valueStrip));
+}
+
+void TFormGrafiek::FormActivate()
+{
+    LezenTeksten();
+    setIdle();
+    const AppState& s = app();
+    setPlainRow(ListBoxX, s.GrafiekXDiv);
+    setPlainRow(ListBoxY, s.GrafiekYDiv);
+    {
+        const QSignalBlocker block(ComboBoxBron);
+        const int item = s.GrafiekBronItem;
+        ComboBoxBron->setCurrentIndex(item >= 0 && item < ComboBoxBron->count() ? item : -1);
+    }
+    CheckHulplijnenXas->setChecked(s.GrafiekXHulplijn);
+    CheckHulplijnenYas->setChecked(s.GrafiekYHulplijn);
+    ComboBoxBronChange();
+    Gauge1->setValue(0);
+    m_plot.fill(Qt::white);
+    graph::View v = view();
+    graph::drawEmpty(m_plot, m_timeStrip, v, style());
+    showImages();
+}
+
+void TFormGrafiek::ComboBoxBronChange()
+{
+    const int source = currentSource();
+    if (source == graph::VoltageSource || source == graph::CurrentSource) {
+        setPlainRow(ListBoxY, source == graph::VoltageSource ? graph::VoltageYItem : graph::CurrentYItem);
+        ListBoxY->setEnabled(false);
+    } else {
+        ListBoxY->setEnabled(true);
+    }
+    TekenYasVerdeling();
+}
+
+void TFormGrafiek::ListBoxXClick() { TekenGrafiek(); }
+
+void TFormGrafiek::ListBoxYClick()
+{
+    TekenYasVerdeling();
+    TekenGrafiek();
+}
+
+void TFormGrafiek::TekenYasVerdeling()
+{
+    graph::drawValueAxis(m_valueStrip, currentSource(), yDiv(), style());
+    ImageY->setPixmap(QPixmap::fromImage(m_valueStrip));
+}
+
+void TFormGrafiek::TekenGrafiek()
+{
+    {
+        const QSignalBlocker block(ScrollBar1);
+        ScrollBar1->setRange(0, std::max(LogIndex, 0));
+    }
+    graph::drawGraph(m_plot, m_timeStrip, view(), style());
+    showImages();
+}
+
+void TFormGrafiek::CmdStartLogClick()
+{
+    LogIndex = -1;
+    Gauge1->reset();
+    const QString request = cmd::liveValueRequest(currentSource());
+    if (!request.isEmpty()) m_request = request;
+    PX400LeesLogData->setASCIIProtocol(m_request);
+    CmdStartLog->setEnabled(false);
+    CmdStopLog->setEnabled(true);
+    ComboBoxBron->setEnabled(false);
+    PX400LeesLogData->setCyclic(true);
+    setStatus(PanelTekst[2], Qt::black);
+}
+
+void TFormGrafiek::CmdStopLogClick()
+{
+    PX400LeesLogData->setCyclic(false);
+    setIdle();
+    ListBoxY->setEnabled(true);
+    setStatus(PanelTekst[3], Qt::black);
+}
+
+void TFormGrafiek::PX400LeesLogDataCommResult(TSXProtocolComponent*, const QByteArray& reply)
+{
+    // The reply to the request in flight when the log stopped is not a sample:
+    // the stopped log stays as the user saw it.
+    if (!logging()) return;
+    if (LogIndex < graph::LastIndex) ++LogIndex;
+    const std::size_t i = std::size_t(LogIndex);
+    if (LogIndex == 0) {
+        LogStartTijd = TickCount();
+        LogTijd[0] = 0;
+    } else {
+        LogTijd[i] = qint32(TickCount() - LogStartTijd);
+    }
+    // Echo and blank in front, line end behind. An error answer ("er 7") is no
+    // value of the source, so only a reply that echoes the request counts.
+    if (reply.size() <= cmd::GraphReplyLimit && reply.size() >= 6
+        && cmd::repliesTo(reply, m_request.toLatin1().constData())) {
+        const QByteArray text = reply.mid(3, reply.size() - 5);
+        if (const auto v = cmd::parseDecimal(QString::fromLatin1(text))) LogWaarde[i] = *v;
+    }
+    Gauge1->setValue(LogIndex);
+    if (LogIndex >= graph::LastIndex) {
+        PX400LeesLogData->setCyclic(false);
+        setIdle();
+        ListBoxY->setEnabled(true);
+        setStatus(PanelTekst[4], Qt::black);
+    }
+    TekenGrafiek();
+    LabelBufferCount->setText(FixedToText(1, LogTijd[i] / 100) + QStringLiteral(" sec"));
+}
+
+void TFormGrafiek::PX400LeesLogDataCommError(TSXProtocolComponent*, const TCommError& error)
+{
+    PX400LeesLogData->setCyclic(false);
+    if (error.Code == CommTimeout)
+        setStatus(PanelTekst[0], Qt::red);
+    else if (error.Code != 0 && (error.OSError != 0 || error.LineErrors != 0))
+        setStatus(PanelTekst[1], Qt::red);
+    setIdle();
+    ListBoxY->setEnabled(true);
+}
+
+QImage TFormGrafiek::composedImage() const
+{
+    QImage out(size(), QImage::Format_RGB32);
+    out.fill(faceColour());
+    QPainter p(&out);
+    p.drawImage(ImageY->pos(), m_valueStrip);
+    p.drawImage(ImageX->pos(), m_timeStrip);
+    p.drawImage(Image1->pos(), m_plot);
+    p.end();
+    return out.copy(0, 0, ImageX->geometry().right() + 1, ImageX->geometry().bottom() + 1);
+}
+
+bool TFormGrafiek::CmdSaveCsvClick()
+{
+    const QString name = ui().saveFileName(this, CmdSaveCsv->text(), app().OpenCloseDialoogPath,
+                                           QStringLiteral("CSV (*.csv)"), QStringLiteral("csv"));
+    if (name.isEmpty()) return false;
+    QSaveFile f(name);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        QByteArray out("time_ms,value\n");
+        for (int i = 0; i <= std::min(LogIndex, graph::LastIndex); ++i)
+            out += QByteArray::number(LogTijd[std::size_t(i)]) + ',' + QByteArray::number(LogWaarde[std::size_t(i)]) + '\n';
+        f.write(out);
+        if (f.commit()) return true;
+    }
+    showError(this, windowTitle(), QDir::toNativeSeparators(name) + QStringLiteral("\n") + f.errorString());
+    return false;
+}
+
+bool TFormGrafiek::CmdSavePngClick()
+{
+    const QString name = ui().saveFileName(this, CmdSavePng->text(), app().OpenCloseDialoogPath,
+                                           QStringLiteral("PNG (*.png)"), QStringLiteral("png"));
+    if (name.isEmpty()) return false;
+    QSaveFile f(name);
+    if (f.open(QIODevice::WriteOnly) && composedImage().save(&f, "PNG") && f.commit()) return true;
+    const QString why = f.errorString().isEmpty() ? QStringLiteral("PNG") : f.errorString();
+    f.cancelWriting();
+    showError(this, windowTitle(), QDir::toNativeSeparators(name) + QStringLiteral("\n") + why);
+    return false;
+}
+
+} // namespace vx

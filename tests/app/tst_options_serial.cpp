@@ -1,0 +1,234 @@
+// The serial settings dialog: what it shows, the linked lists, OK and Cancel.
+#include "app/InitSerial.h"
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "comm/SXComm.h"
+#include "sim/SimBus.h"
+#include "sim/SimInstall.h"
+#include "support/ScriptedUi.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vx;
+
+class TstOptionsSerial : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TSXComm> m_port;
+    test::ScriptedUi* m_ui = nullptr;
+
+    void useLanguageFile(const QString& dir)
+    {
+        app().ExeDir = dir;
+        app().TaalIndex = 1;
+        QVERIFY(loadTaalFile());
+    }
+
+private slots:
+    void initTestCase() { sim::installInProcessSimulator(); }
+    void init()
+    {
+        app() = AppState();
+        sim::resetDefaultBus();
+        resetPortDevicePaths();
+        m_port = std::make_unique<TSXComm>();
+        app().SXComm1 = m_port.get();
+        m_ui = test::ScriptedUi::install();
+        useLanguageFile(qEnvironmentVariable("VX_DATA_DIR", QCoreApplication::applicationDirPath()) + u'/');
+    }
+    void cleanup()
+    {
+        m_port.reset();
+        app().SXComm1 = nullptr;
+        setUiSeams(nullptr);
+        resetPortDevicePaths();
+    }
+
+    void showsThePortSettings()
+    {
+        m_port->setPortName(TPort::COM2);
+        m_port->setBaudrate(TBaudrate::br38400);
+        m_port->setFrameDatabits(TDataBit::db_7);
+        m_port->setFrameParitybit(TParityBit::Odd);
+        m_port->setFrameStopbits(TStopBit::sb_2);
+        m_port->setHardware(THardware::PCLabPCL745);
+        m_port->setPortType(TPortType::RS485);
+        m_port->setTransmitDriver(TTransmitDriver::tdRegister7to1);
+        m_port->setReceiveDriver(TReceiveDriver::rdRegister7to2);
+        TFormInitSerial w;
+        w.PageControl1->setCurrentIndex(1);
+        w.FormActivate();
+        QCOMPARE(w.ComboPoort->currentText(), QStringLiteral("COM 2"));
+        QCOMPARE(w.Combo_IO->currentText(), QStringLiteral("02F8 - 02FF"));
+        QCOMPARE(w.ComboBaud->currentText(), QStringLiteral("38400"));
+        QCOMPARE(w.ComboParity->currentText(), QStringLiteral("Odd"));
+        QCOMPARE(w.ComboHardware->currentText(), QStringLiteral("PCLab Card PCL 745"));
+        QCOMPARE(w.ComboPortType->currentText(), QStringLiteral("RS 485"));
+        QCOMPARE(w.ComboTransmitter->currentText(), QStringLiteral("Register 7 = 1"));
+        QCOMPARE(w.PageControl1->currentIndex(), 0);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Serial port"));
+        for (QComboBox* c : {w.Combo_IO, w.ComboHardware, w.ComboPortType, w.ComboReceiver, w.ComboTransmitter})
+            QVERIFY(!c->isEnabled());
+    }
+
+    void showsWhereTheComNameLeads()
+    {
+        setPortDevicePath(1, "/dev/ttyUSB0");
+        TFormInitSerial w;
+        w.FormActivate();
+        QCOMPARE(w.LabelDevicePath->text(), QStringLiteral("\u2192 /dev/ttyUSB0"));
+        w.ComboPoort->setCurrentIndex(2);
+        QCOMPARE(w.LabelDevicePath->text(), QStringLiteral("\u2192 /dev/ttyS2"));
+        QCOMPARE(w.ComboPoort->itemData(0, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
+    }
+
+    void portChoosesTheIoRange_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("range");
+        QTest::newRow("COM 1") << 0 << 0;
+        QTest::newRow("COM 3") << 2 << 2;
+        QTest::newRow("COM 9 has no range") << 8 << -1;
+    }
+    void portChoosesTheIoRange()
+    {
+        QFETCH(int, port);
+        QFETCH(int, range);
+        TFormInitSerial w;
+        w.FormActivate();
+        w.ComboPoort->setCurrentIndex(port);
+        w.ComboPoortClick();
+        QCOMPARE(w.Combo_IO->currentIndex(), range);
+    }
+
+    void hardwareRules_data()
+    {
+        QTest::addColumn<int>("hardware");
+        QTest::addColumn<int>("portType");
+        QTest::addColumn<int>("receiver");
+        QTest::addColumn<int>("transmitter");
+        QTest::newRow("standard") << 0 << 0 << 0 << 0;
+        QTest::newRow("PCLab") << 1 << 2 << 1 << 1;
+        QTest::newRow("Phoenix") << 2 << 0 << 0 << 3;
+        QTest::newRow("user defined") << 3 << 0 << 0 << 0;
+    }
+    void hardwareRules()
+    {
+        QFETCH(int, hardware);
+        QFETCH(int, portType);
+        QFETCH(int, receiver);
+        QFETCH(int, transmitter);
+        TFormInitSerial w;
+        w.FormActivate();
+        w.ComboHardware->setCurrentIndex(hardware);
+        w.ComboHardwareClick();
+        QCOMPARE(w.ComboPortType->currentIndex(), portType);
+        QCOMPARE(w.ComboReceiver->currentIndex(), receiver);
+        QCOMPARE(w.ComboTransmitter->currentIndex(), transmitter);
+        w.ComboTransmitter->setCurrentIndex(2);
+        w.UserDefinedClick();
+        QCOMPARE(w.ComboHardware->currentIndex(), 3);
+    }
+
+    void activationClosesThePortAndCancelLeavesItClosed()
+    {
+        setPortDevicePath(1, "sim");
+        m_port->Open();
+        TFormInitSerial w;
+        w.FormActivate();
+        QVERIFY(!m_port->Active());
+        w.CmdCancelClick();
+        QVERIFY(!m_port->Active());
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+    }
+
+    void okOpensWithTheNewSettings()
+    {
+        setPortDevicePath(2, "sim");
+        TFormInitSerial w;
+        w.FormActivate();
+        w.ComboPoort->setCurrentIndex(1);
+        w.ComboPoortClick();
+        w.ComboBaud->setCurrentIndex(3);
+        w.ComboParity->setCurrentIndex(1);
+        w.ComboStopBits->setCurrentIndex(0);
+        w.CmdOKClick();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(m_port->Active());
+        QCOMPARE(m_port->PortName(), TPort::COM2);
+        QCOMPARE(m_port->PortAddress(), TPortAddr::pa_02F8);
+        QCOMPARE(m_port->Baudrate(), TBaudrate::br38400);
+        QCOMPARE(m_port->FrameParitybit(), TParityBit::Even);
+        QCOMPARE(m_port->FrameStopbits(), TStopBit::sb_1);
+        QVERIFY(m_ui->messages.isEmpty());
+        m_port->Close();
+    }
+
+    void openingFailureKeepsTheDialogOpen()
+    {
+        setPortDevicePath(3, "/nonexistent/ttyVX");
+        TFormInitSerial w;
+        w.show();
+        w.ComboPoort->setCurrentIndex(2);
+        w.CmdOKClick();
+        QCOMPARE(m_ui->messages.size(), 1);
+        QCOMPARE(m_ui->messages[0].icon, QMessageBox::Critical);
+        QVERIFY(w.isVisible());
+        QVERIFY(!m_port->Active());
+        QCOMPARE(m_port->PortName(), TPort::COM3);  // kept for the next try
+    }
+
+    // Lists come from the language file only: a list without a selection, or an item
+    // the port does not have, leaves the port's value alone.
+    void noSelectionKeepsThePortValue_data()
+    {
+        QTest::addColumn<QByteArray>("initCom");
+        QTest::addColumn<int>("portItem");
+        QTest::addColumn<int>("baudItem");
+        QTest::newRow("no language file") << QByteArray() << -1 << -1;
+        QTest::newRow("empty lists") << QByteArray("[InitCom]\nCaption=x\n") << -1 << -1;
+        QTest::newRow("more items than ports and rates")
+            << QByteArray("[InitCom]\nPortItems=1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n"
+                          "BaudItems=9600,19200,28800,38400,57600,115200,230400,460800\n")
+            << 18 << 7;
+    }
+    void noSelectionKeepsThePortValue()
+    {
+        QFETCH(QByteArray, initCom);
+        QFETCH(int, portItem);
+        QFETCH(int, baudItem);
+        QTemporaryDir dir;
+        app() = AppState();
+        app().SXComm1 = m_port.get();
+        if (!initCom.isEmpty()) {
+            QFile f(dir.filePath("Taal1.ini"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(initCom);
+            f.close();
+            useLanguageFile(dir.path() + u'/');
+        }
+        setPortDevicePath(5, "sim");
+        m_port->setPortName(TPort::COM5);
+        m_port->setBaudrate(TBaudrate::br57600);
+        m_port->setFrameParitybit(TParityBit::None);
+        TFormInitSerial w;
+        w.FormActivate();
+        QCOMPARE(w.CmdCancel->text(), QStringLiteral("Cancel"));
+        w.ComboPoort->setCurrentIndex(portItem);
+        w.ComboBaud->setCurrentIndex(baudItem);
+        w.CmdOKClick();
+        QCOMPARE(m_port->PortName(), TPort::COM5);
+        QCOMPARE(m_port->Baudrate(), TBaudrate::br57600);
+        QCOMPARE(m_port->FrameParitybit(), TParityBit::None);
+        QVERIFY(m_port->Active());
+        m_port->Close();
+    }
+};
+
+QTEST_MAIN(TstOptionsSerial)
+#include "tst_options_serial.moc"

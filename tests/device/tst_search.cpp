@@ -1,0 +1,332 @@
+// Device search against the simulated bus: the order of the probes, hits and their
+// identification, Stop and Verder, taking a row over, Cancel, a port that fails.
+#include "app/VX40Main.h"
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "comm/SXComm.h"
+#include "device/ApparaatZoeken.h"
+#include "sim/SimBus.h"
+#include "sim/SimInstall.h"
+#include "support/ScriptedUi.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vx;
+
+namespace {
+
+sim::SimBus& bus() { return sim::defaultBus(); }
+
+void addUnit(int number, LineFrame frame, const char* type = "VX50")
+{
+    sim::UnitConfig u;
+    u.number = number;
+    u.frame = frame;
+    u.type = type;
+    bus().addUnit(u);
+}
+
+QString describe(const ZoekStand& s)
+{
+    const char p = s.parity == TParityBit::None ? 'N' : s.parity == TParityBit::Odd ? 'O' : 'E';
+    return QStringLiteral("%1/%2%3%4").arg(s.unit).arg(baudrateValue(s.baud)).arg(QLatin1Char(p))
+        .arg(s.stop == TStopBit::sb_1 ? 1 : 2);
+}
+
+QStringList allProbes(const ZoekKeuze& k)
+{
+    QStringList out;
+    std::optional<ZoekStand> s = firstProbe(k);
+    while (s && out.size() < 5000) {
+        out << describe(*s);
+        s = nextProbe(*s, k);
+    }
+    return out;
+}
+
+} // namespace
+
+class TstSearch : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TSXComm> m_port;
+    test::ScriptedUi* m_ui = nullptr;
+
+    std::unique_ptr<TFormApparaatZoeken> makeWindow()
+    {
+        auto w = std::make_unique<TFormApparaatZoeken>();
+        w->FormActivate();
+        return w;
+    }
+
+private slots:
+    void initTestCase() { sim::installInProcessSimulator(); }
+    void init()
+    {
+        app() = AppState();
+        // The data files also sit beside the test programs.
+        app().ExeDir = qEnvironmentVariable("VX_DATA_DIR", QCoreApplication::applicationDirPath()) + QLatin1Char('/');
+        app().TaalIndex = 1;
+        loadTaalFile();
+        sim::resetDefaultBus();
+        bus().removeUnits();
+        resetPortDevicePaths();
+        setPortDevicePath(1, "sim");
+        m_port = std::make_unique<TSXComm>();
+        m_port->setFrameParitybit(TParityBit::Even);
+        app().SXComm1 = m_port.get();
+        m_ui = test::ScriptedUi::install();
+    }
+    void cleanup()
+    {
+        m_port.reset();
+        app().SXComm1 = nullptr;
+        setUiSeams(nullptr);
+        sim::resetDefaultBus();
+    }
+
+    void probeOrder_data()
+    {
+        QTest::addColumn<int>("start");  // combo index
+        QTest::addColumn<bool>("parityAuto");
+        QTest::addColumn<bool>("stopAuto");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("head");
+        QTest::addColumn<QStringList>("rates");  // first probe of each rate, in order
+
+        QTest::newRow("both as COM") << 0 << false << false << 160
+                                     << QStringList{"0/9600O2", "1/9600O2", "2/9600O2"}
+                                     << QStringList{"0/9600O2", "0/19200O2", "0/28800O2", "0/38400O2", "0/57600O2"};
+        QTest::newRow("both automatic: six per unit") << 0 << true << true << 960
+            << QStringList{"0/9600N1", "0/9600O1", "0/9600E1", "0/9600N2", "0/9600O2", "0/9600E2", "1/9600N1"}
+            << QStringList{"0/9600N1", "0/19200N1", "0/28800N1", "0/38400N1", "0/57600N1"};
+        QTest::newRow("stop bits automatic") << 0 << false << true << 320
+            << QStringList{"0/9600O1", "0/9600O2", "1/9600O1"}
+            << QStringList{"0/9600O1", "0/19200O1", "0/28800O1", "0/38400O1", "0/57600O1"};
+        QTest::newRow("start 38400 wraps round") << 3 << false << false << 160 << QStringList{"0/38400O2"}
+            << QStringList{"0/38400O2", "0/57600O2", "0/9600O2", "0/19200O2", "0/28800O2"};
+    }
+    void probeOrder()
+    {
+        QFETCH(int, start);
+        QFETCH(bool, parityAuto);
+        QFETCH(bool, stopAuto);
+        QFETCH(int, count);
+        QFETCH(QStringList, head);
+        QFETCH(QStringList, rates);
+        ZoekKeuze k;
+        k.start = TBaudrate(start + 3);
+        k.parityAuto = parityAuto;
+        k.stopAuto = stopAuto;
+        k.comParity = TParityBit::Odd;
+        k.comStop = TStopBit::sb_2;
+        const QStringList probes = allProbes(k);
+        QCOMPARE(probes.size(), count);
+        QCOMPARE(probes.mid(0, head.size()), head);
+        QStringList firsts;  // each rate takes an equal share of the probes
+        for (int i = 0; i < 5; ++i) firsts << probes.value(i * count / 5);
+        QCOMPARE(firsts, rates);
+        QCOMPARE(probes.last().section(u'/', 0, 0), QStringLiteral("31"));
+        QCOMPARE(QSet<QString>(probes.begin(), probes.end()).size(), probes.size());  // nothing probed twice
+    }
+
+    // The whole sweep over the line: every request, with the line settings it used.
+    void sweepOverTheLine()
+    {
+        m_port->setFrameStopbits(TStopBit::sb_2);
+        auto w = makeWindow();
+        w->CmdStartZoekenClick();
+        QVERIFY(!w->CmdStartZoeken->isEnabled());
+        QVERIFY(!w->ComboBaudRate->isEnabled());
+        QVERIFY(w->CmdStop->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 120000);
+        const auto log = bus().log();
+        QCOMPARE(int(log.size()), 160);
+        int i = 0;
+        for (int baud : {9600, 19200, 28800, 38400, 57600})
+            for (int unit = 0; unit <= 31; ++unit, ++i) {
+                QCOMPARE(log[size_t(i)].request, "sc " + std::to_string(unit));
+                QVERIFY(log[size_t(i)].frame == (LineFrame{baud, 8, 'E', 2}));
+            }
+        QCOMPARE(w->PanelZoekTekst->text(), QStringLiteral("Finished: all combinations tried."));
+        QVERIFY(w->CmdStartZoeken->isEnabled());
+        QVERIFY(!w->CmdStop->isEnabled());
+        QVERIFY(!w->CmdVerder->isEnabled());
+        QVERIFY(!w->CmdOK->isEnabled());
+    }
+
+    void hitIsIdentifiedAndListed()
+    {
+        addUnit(2, {19200, 8, 'O', 2}, "VX51");
+        auto w = makeWindow();
+        w->RB_parity_auto->setChecked(true);
+        w->RB_stopbits_auto->setChecked(true);
+        w->ComboBaudRate->setCurrentIndex(1);
+        w->CmdStartZoekenClick();
+        QTRY_VERIFY_WITH_TIMEOUT(w->CmdOK->isEnabled(), 30000);
+        QCOMPARE(w->cell(1, 0), QStringLiteral("02"));
+        QVERIFY2(w->cell(1, 1).startsWith(QLatin1String("VX51")), qPrintable(w->cell(1, 1)));
+        QCOMPARE(w->cell(1, 1).split(QStringLiteral("   ")).size(), 3);
+        QCOMPARE(w->cell(1, 2), QStringLiteral("19200"));
+        QCOMPARE(w->cell(1, 3), QStringLiteral("Odd"));
+        QCOMPARE(w->cell(1, 4), QStringLiteral("2"));
+        QCOMPARE(w->PanelZoekTekst->text(), QStringLiteral("Controller found!"));
+        QCOMPARE(w->PanelBaudRate->text(), QStringLiteral("19200 bit/s"));
+        QCOMPARE(w->Panel_parity_O->palette().color(QPalette::Window), QColor(255, 255, 151));
+        QCOMPARE(w->Panel_stopbits_2->palette().color(QPalette::Window), QColor(255, 255, 151));
+        QVERIFY(w->CmdVerder->isEnabled());
+        // Probes of unit 0 and 1 (six each), the five of unit 2 up to the hit, then the identification.
+        auto log = bus().requests();
+        QCOMPARE(int(log.size()), 6 + 6 + 5 + 3);
+        QCOMPARE(log.back(), std::string("rx"));
+        // The search rests at the hit until Verder, which goes on with the next parity.
+        QTest::qWait(200);
+        QCOMPARE(bus().requestCount(), log.size());
+        w->CmdVerderClick();
+        QVERIFY(!w->CmdVerder->isEnabled());
+        w->CmdStopClick();
+        QTRY_VERIFY_WITH_TIMEOUT(w->CmdVerder->isEnabled(), 5000);
+        const auto next = bus().log().at(log.size());
+        QCOMPARE(next.request, std::string("sc 2"));
+        QVERIFY(next.frame == (LineFrame{19200, 8, 'E', 2}));
+        QCOMPARE(w->PanelZoekTekst->text(), QStringLiteral("Stopped!"));
+    }
+
+    // Only the exact echo of the probe is a controller.
+    void notAHit_data()
+    {
+        QTest::addColumn<int>("echo");
+        QTest::newRow("leading zero") << int(sim::Fault::Echo::LeadingZero);
+        QTest::newRow("trailing blank") << int(sim::Fault::Echo::TrailingBlank);
+    }
+    void notAHit()
+    {
+        QFETCH(int, echo);
+        addUnit(5, {9600, 8, 'E', 1});
+        bus().addFault(sim::Fault::wrongEcho("sc", sim::Fault::Echo(echo)));
+        auto w = makeWindow();
+        w->CmdStartZoekenClick();
+        QTRY_VERIFY_WITH_TIMEOUT(bus().requestCount() >= 7, 10000);
+        w->CmdCancelClick();
+        QCOMPARE(w->cell(1, 1), QString());
+        const auto log = bus().log();
+        QCOMPARE(log.at(5).unit, 5);  // it did answer
+        for (const auto& r : log) QVERIFY(r.request.rfind("sc ", 0) == 0);
+    }
+
+    // Stop pressed while a probe waits for its time-out is honoured when that probe ends.
+    void stopDuringASilentProbe()
+    {
+        auto w = makeWindow();
+        w->CmdStartZoekenClick();
+        w->CmdStopClick();
+        QTRY_VERIFY_WITH_TIMEOUT(w->CmdVerder->isEnabled(), 5000);
+        QCOMPARE(w->PanelZoekTekst->text(), QStringLiteral("Stopped!"));
+        QTest::qWait(300);
+        QCOMPARE(bus().requests(), std::vector<std::string>{"sc 0"});
+        w->CmdVerderClick();
+        w->CmdStopClick();
+        QTRY_VERIFY_WITH_TIMEOUT(w->CmdVerder->isEnabled(), 5000);
+        QCOMPARE(bus().requests(), (std::vector<std::string>{"sc 0", "sc 1"}));
+    }
+
+    void fullGridGrowsForMoreHits()
+    {
+        for (int u = 0; u <= 31; ++u) addUnit(u, {9600, 8, 'E', 1});
+        auto w = makeWindow();
+        w->CmdStartZoekenClick();
+        for (int hit = 1; hit <= 32; ++hit) {
+            QTRY_COMPARE_WITH_TIMEOUT(w->cell(hit, 0), QString::asprintf("%02d", hit - 1), 10000);
+            w->CmdVerderClick();
+        }
+        QCOMPARE(w->gridRows(), 32);
+        QCOMPARE(w->cell(32, 2), QStringLiteral("9600"));
+        w->CmdStopClick();
+        QTRY_VERIFY_WITH_TIMEOUT(w->CmdStartZoeken->isEnabled(), 10000);
+        // A new activation gives the design grid back.
+        w->FormActivate();
+        QCOMPARE(w->gridRows(), TFormApparaatZoeken::DataRows);
+        QCOMPARE(w->cell(1, 0), QString());
+    }
+
+    void okTakesTheRowOver()
+    {
+        QTemporaryDir dir;
+        MainOptions options;
+        options.exeDir = dir.path() + QLatin1Char('/');
+        TFormMain main(options);
+        TSXComm* port = main.SXComm1();
+        port->setPortNameIndex(0);
+        port->setBaudrate(TBaudrate::br9600);
+        port->setFrameParitybit(TParityBit::Even);
+        port->setFrameStopbits(TStopBit::sb_1);
+        addUnit(2, {28800, 8, 'N', 2});
+        TFormApparaatZoeken w(&main);
+        w.FormActivate();
+
+        // OK on an empty row changes nothing and leaves the window as it is.
+        w.StringGrid1->setCurrentCell(0, 0);
+        w.CmdOKClick();
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+
+        w.RB_parity_auto->setChecked(true);
+        w.RB_stopbits_auto->setChecked(true);
+        w.ComboBaudRate->setCurrentIndex(2);
+        w.CmdStartZoekenClick();
+        QTRY_VERIFY_WITH_TIMEOUT(w.CmdOK->isEnabled(), 30000);
+        w.StringGrid1->setCurrentCell(0, 1);
+        w.CmdOKClick();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(!port->Active());
+        QCOMPARE(main.SpinEditUnitSelect->value(), 2);
+        QCOMPARE(port->Baudrate(), TBaudrate::br28800);
+        QCOMPARE(port->FrameParitybit(), TParityBit::None);
+        QCOMPARE(port->FrameStopbits(), TStopBit::sb_2);
+    }
+
+    void cancelRestoresTheSettings()
+    {
+        m_port->setBaudrate(TBaudrate::br38400);
+        m_port->setFrameParitybit(TParityBit::Odd);
+        m_port->setFrameStopbits(TStopBit::sb_2);
+        auto w = makeWindow();
+        w->RB_parity_auto->setChecked(true);
+        w->RB_stopbits_auto->setChecked(true);
+        w->CmdStartZoekenClick();
+        QTRY_VERIFY_WITH_TIMEOUT(bus().requestCount() >= 3, 10000);
+        w->CmdCancelClick();
+        QVERIFY(!m_port->Active());
+        QCOMPARE(m_port->Baudrate(), TBaudrate::br38400);
+        QCOMPARE(m_port->FrameParitybit(), TParityBit::Odd);
+        QCOMPARE(m_port->FrameStopbits(), TStopBit::sb_2);
+        // Nothing goes out after the window closed.
+        const size_t n = bus().requestCount();
+        QTest::qWait(300);
+        QCOMPARE(bus().requestCount(), n);
+    }
+
+    // An adapter pulled out during the search ends it with a message, not with a
+    // quick run through every remaining combination.
+    void pulledAdapterEndsTheSearch()
+    {
+        bus().addFault(sim::Fault::unplugAfter(2));
+        auto w = makeWindow();
+        w->CmdStartZoekenClick();
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->messages.size(), 1, 10000);
+        QCOMPARE(m_ui->messages[0].caption, QStringLiteral("Comm Error"));
+        QCOMPARE(m_ui->messages[0].text, QStringLiteral("Windows Comm error! "));
+        QVERIFY(!w->finished());
+        QVERIFY(w->CmdStartZoeken->isEnabled());
+        QVERIFY(w->PanelApparaatNo->text().toInt() < 5);
+    }
+};
+
+QTEST_MAIN(TstSearch)
+#include "tst_search.moc"

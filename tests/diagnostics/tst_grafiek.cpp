@@ -1,0 +1,274 @@
+// Logging graph window: logging against the simulated controller, stopping,
+// auto-scroll, scales, settings and the saved files.
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+#include "diagnostics/FormGrafiek.h"
+#include "params/ValueStore.h"
+#include "sim/SimBus.h"
+#include "sim/SimInstall.h"
+#include "support/ScriptedUi.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace vx;
+
+namespace {
+
+constexpr int Wait = 5000;
+
+QByteArray reply(const QByteArray& value) { return "r0 " + value + "\r\n"; }
+
+QColor textColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
+
+} // namespace
+
+class TestGrafiek : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TSXComm> port;
+    std::unique_ptr<TFormGrafiek> form;
+
+    void feed(int count, const QByteArray& value = "5")
+    {
+        for (int i = 0; i < count; ++i) form->PX400LeesLogDataCommResult(nullptr, reply(value));
+    }
+
+private slots:
+    void initTestCase() { sim::installInProcessSimulator(); }
+
+    void init()
+    {
+        app() = AppState();
+        resetValueStore();
+        app().ExeDir = qEnvironmentVariable("VX_DATA_DIR") + '/';
+        QVERIFY(loadTaalFile());
+        sim::resetDefaultBus();
+        setPortDevicePath(1, "sim");
+        port = std::make_unique<TSXComm>();
+        port->setBaudrate(TBaudrate::br9600);
+        port->setFrameDatabits(TDataBit::db_8);
+        port->setFrameParitybit(TParityBit::Odd);
+        port->setFrameStopbits(TStopBit::sb_1);
+        app().SXComm1 = port.get();
+        port->Open();
+        form = std::make_unique<TFormGrafiek>();
+    }
+
+    void cleanup()
+    {
+        form.reset();
+        port->Close();
+        app().SXComm1 = nullptr;
+        port.reset();
+        setUiSeams(nullptr);
+    }
+
+    void logsTheSimulatedAxis()
+    {
+        app().GrafiekXDiv = 1;      // 500 ms
+        app().GrafiekYDiv = 13;     // 1000000
+        form->show();
+        QVERIFY(form->CmdStartLog->isEnabled());
+        QVERIFY(!form->CmdStopLog->isEnabled());
+        form->CmdStartLog->click();
+        QVERIFY(!form->CmdStartLog->isEnabled());
+        QVERIFY(!form->ComboBoxBron->isEnabled());
+        QVERIFY(form->ListBoxY->isEnabled());
+        QCOMPARE(form->PanelCommError->text(), form->PanelTekst[2]);
+        QTRY_VERIFY_WITH_TIMEOUT(form->LogIndex >= 10, Wait);
+        form->CmdStopLog->click();
+        QCOMPARE(form->PanelCommError->text(), form->PanelTekst[3]);
+        QVERIFY(form->CmdStartLog->isEnabled());
+        const int last = form->LogIndex;
+        for (int i = 1; i <= last; ++i) QVERIFY(form->LogTijd[std::size_t(i)] >= form->LogTijd[std::size_t(i - 1)]);
+        QVERIFY(form->LogTijd[std::size_t(last)] > 0);
+        QVERIFY(form->LogWaarde[std::size_t(last)] != form->LogWaarde[0]);    // the axis moves
+        for (const std::string& r : sim::defaultBus().requests()) QCOMPARE(QString::fromStdString(r), QString("r0"));
+        QTest::qWait(200);
+        QCOMPARE(form->LogIndex, last);     // stopped means no more samples
+
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR")) {
+            form->ListBoxX->setCurrentRow(2);
+            form->ListBoxY->setCurrentRow(6);
+            form->CheckHulplijnenYas->setChecked(true);
+            form->CmdStartLog->click();
+            QTRY_VERIFY_WITH_TIMEOUT(form->LogIndex >= 80, 20000);
+            form->CmdStopLog->click();
+            form->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/grafiek.png");
+        }
+    }
+
+    void fullBufferStopsTheLog()
+    {
+        form->show();
+        form->CmdStartLog->click();
+        feed(3995);     // the rest come from the controller
+        QTRY_COMPARE_WITH_TIMEOUT(form->LogIndex, 4000, Wait);
+        QCOMPARE(form->PanelCommError->text(), form->PanelTekst[4]);
+        QVERIFY(!form->PanelTekst[4].isEmpty());
+        QCOMPARE(form->Gauge1->value(), 4000);
+        QVERIFY(form->CmdStartLog->isEnabled());
+        QVERIFY(!form->CmdStopLog->isEnabled());
+        QVERIFY(!form->PX400LeesLogData->Cyclic());
+        const size_t sent = sim::defaultBus().requestCount();
+        QTest::qWait(200);
+        QCOMPARE(sim::defaultBus().requestCount(), sent);
+    }
+
+    void timeoutStopsTheLog()
+    {
+        sim::defaultBus().addFault(sim::Fault::noReply("r0", 3));
+        form->show();
+        form->CmdStartLog->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->CmdStartLog->isEnabled(), Wait);
+        QCOMPARE(form->LogIndex, 1);
+        QCOMPARE(form->PanelCommError->text(), form->PanelTekst[0]);
+        QCOMPARE(textColour(form->PanelCommError), QColor(Qt::red));
+        QVERIFY(!form->CmdStopLog->isEnabled());
+        QVERIFY(form->ComboBoxBron->isEnabled());
+        QVERIFY(!form->PX400LeesLogData->Cyclic());
+    }
+
+    void samplesAndTimes()
+    {
+        quint32 now = 1000;
+        form->TickCount = [&] { return now; };
+        form->LogWaarde[1] = 99;
+        form->show();
+        form->CmdStartLog->click();
+        QCOMPARE(form->LogIndex, -1);
+        form->PX400LeesLogDataCommResult(nullptr, reply("-1234"));
+        now = 1500;
+        form->PX400LeesLogDataCommResult(nullptr, "er 7\r\n");     // no number: keeps the old value
+        now = 13345;
+        form->PX400LeesLogDataCommResult(nullptr, "r0 +7\r\n");
+        now = 13400;
+        form->PX400LeesLogDataCommResult(nullptr, "r0\r\n");       // too short
+        QCOMPARE(form->LogIndex, 3);
+        QCOMPARE(form->LogWaarde[0], -1234);
+        QCOMPARE(form->LogWaarde[1], 99);       // kept: not 7 from the error answer
+        QCOMPARE(form->LogWaarde[2], 7);
+        QCOMPARE(form->LogTijd[1], 500);
+        QCOMPARE(form->LogTijd[2], 12345);
+        QCOMPARE(form->LabelBufferCount->text(), QString("12,4 sec"));
+        form->CmdStopLogClick();
+        form->PX400LeesLogDataCommResult(nullptr, reply("55"));   // in flight at the stop
+        QCOMPARE(form->LogIndex, 3);
+        form->CmdStartLogClick();       // a new log overwrites from index 0
+        form->PX400LeesLogDataCommResult(nullptr, reply("55"));
+        QCOMPARE(form->LogWaarde[0], 55);
+        QCOMPARE(form->LogWaarde[1], 99);
+        form->CmdStopLogClick();
+    }
+
+    void autoScrollFollowsTheNewest()
+    {
+        app().GrafiekXDiv = 0;      // 200 ms
+        form->show();
+        form->CheckBoxAutoScroll->setChecked(true);
+        form->CmdStartLog->click();
+        feed(101);
+        QCOMPARE(form->firstShownSample(), form->LogIndex - 25);
+        form->CmdStopLogClick();
+        form->ScrollBar1->setValue(10);
+        QCOMPARE(form->firstShownSample(), 10);
+    }
+
+    void currentFixesTheValueScale()
+    {
+        ParWaarden[203] = 0;
+        form->show();
+        QCOMPARE(form->ComboBoxBron->count(), 7);
+        form->ComboBoxBron->setCurrentIndex(6);
+        QCOMPARE(form->ListBoxY->currentRow(), 8);
+        QCOMPARE(form->yDiv(), 40000);
+        QVERIFY(!form->ListBoxY->isEnabled());
+        form->ComboBoxBron->setCurrentIndex(5);
+        QCOMPARE(form->yDiv(), 20000);
+        form->ComboBoxBron->setCurrentIndex(1);
+        QVERIFY(form->ListBoxY->isEnabled());
+    }
+
+    void settingsSurviveReopening()
+    {
+        AppState& s = app();
+        s.GrafiekXDiv = 3;
+        s.GrafiekYDiv = 12;
+        s.GrafiekBronItem = 4;
+        s.GrafiekXHulplijn = true;
+        s.GrafiekYHulplijn = false;
+        form->show();
+        QCOMPARE(form->xDivMs(), 2000);
+        QCOMPARE(form->yDiv(), 500000);
+        QCOMPARE(form->ComboBoxBron->currentIndex(), 4);
+        QVERIFY(form->CheckHulplijnenXas->isChecked());
+        form->ListBoxX->setCurrentRow(5);
+        form->ListBoxY->setCurrentRow(0);
+        form->ComboBoxBron->setCurrentIndex(2);
+        form->CheckHulplijnenYas->setChecked(true);
+        form->close();
+        QCOMPARE(s.GrafiekXDiv, 5);
+        QCOMPARE(s.GrafiekYDiv, 0);
+        QCOMPARE(s.GrafiekBronItem, 2);
+        QVERIFY(s.GrafiekYHulplijn);
+        form->show();
+        QCOMPARE(form->xDivMs(), 10000);
+        QCOMPARE(form->yDiv(), 100);
+        QCOMPARE(form->ComboBoxBron->currentIndex(), 2);
+        QVERIFY(form->CheckHulplijnenYas->isChecked());
+        form->close();
+
+        // Indices from a hand-edited application.ini that name no item.
+        s.GrafiekXDiv = 99;
+        s.GrafiekYDiv = -4;
+        s.GrafiekBronItem = 12;
+        form->show();
+        QCOMPARE(form->xDivMs(), 10000);
+        QCOMPARE(form->yDiv(), 100);
+        form->CmdStartLog->click();     // no source: nothing to send yet
+        QCOMPARE(form->PX400LeesLogData->ASCIIProtocol(), QString());
+        form->CmdStopLogClick();
+    }
+
+    void savesCsvAndPng()
+    {
+        auto* ui = test::ScriptedUi::install();
+        QTemporaryDir dir;
+        quint32 now = 0;
+        form->TickCount = [&] { return now; };
+        form->show();
+        form->CmdStartLog->click();
+        for (int v : {10, -20, 30}) {
+            form->PX400LeesLogDataCommResult(nullptr, reply(QByteArray::number(v)));
+            now += 250;
+        }
+        form->CmdStopLogClick();
+        ui->fileNames = {dir.filePath("log.csv"), dir.filePath("plot.png"), dir.filePath("missing/x.csv")};
+        QVERIFY(form->CmdSaveCsvClick());
+        QFile csv(dir.filePath("log.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll(), QByteArray("time_ms,value\n0,10\n250,-20\n500,30\n"));
+        QVERIFY(form->CmdSavePngClick());
+        const QImage png(dir.filePath("plot.png"));
+        QCOMPARE(png.size(), form->composedImage().size());
+        QCOMPARE(png.pixelColor(80 + 75, 12 + 212), QColor(0, 0, 255));   // -20 at 250 ms
+        QVERIFY(!form->CmdSaveCsvClick());      // folder does not exist
+        QCOMPARE(ui->messages.size(), 1);
+        QCOMPARE(ui->messages.first().icon, QMessageBox::Critical);
+        QVERIFY(!form->CmdSaveCsvClick());      // cancelled: nothing shown
+        QCOMPARE(ui->messages.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestGrafiek)
+#include "tst_grafiek.moc"

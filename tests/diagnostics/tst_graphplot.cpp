@@ -1,0 +1,195 @@
+// Logging graph drawing: pixel positions of curve, axes and labels.
+#include "diagnostics/GraphPlot.h"
+#include "params/ValueStore.h"
+
+#include <QtTest>
+#include <array>
+
+using namespace vx;
+using namespace vx::graph;
+
+namespace {
+
+const QColor Blue(0, 0, 255);
+const QColor Black(0, 0, 0);
+
+struct Buffer {
+    std::array<qint32, BufferSize> waarde{};
+    std::array<qint32, BufferSize> tijd{};
+    View view(int logIndex, int first, int xDiv, qint32 yDiv) const
+    {
+        View v;
+        v.waarde = waarde.data();
+        v.tijd = tijd.data();
+        v.logIndex = logIndex;
+        v.first = first;
+        v.xDivMs = xDiv;
+        v.yDiv = yDiv;
+        return v;
+    }
+};
+
+Style style() { return {QColor(240, 240, 240), QFont()}; }
+
+QImage plotImage() { return QImage(PlotWidth, PlotHeight, QImage::Format_RGB32); }
+QImage timeStrip() { return QImage(TimeStripWidth, TimeStripHeight, QImage::Format_RGB32); }
+
+} // namespace
+
+class TestGraphPlot : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetValueStore(); }
+
+    void samplePositions_data()
+    {
+        QTest::addColumn<qint32>("value");
+        QTest::addColumn<qint32>("scale");
+        QTest::addColumn<qint64>("y");
+        QTest::newRow("one division up") << 1000 << 1000 << qint64(164);
+        QTest::newRow("two and a half down") << -2500 << 1000 << qint64(304);
+        QTest::newRow("truncates toward zero") << -10 << 1000 << qint64(204);
+        QTest::newRow("largest value, smallest scale") << INT32_MAX << 100 << qint64(204) - qint64(INT32_MAX) * 40 / 100;
+        QTest::newRow("smallest value, smallest scale") << INT32_MIN << 100 << qint64(204) - qint64(INT32_MIN) * 40 / 100;
+        QTest::newRow("largest scale") << 200000000 << 200000000 << qint64(164);
+    }
+    void samplePositions()
+    {
+        QFETCH(qint32, value);
+        QFETCH(qint32, scale);
+        QFETCH(qint64, y);
+        QCOMPARE(sampleY(value, scale), y);
+        QCOMPARE(sampleX(INT32_MAX, INT32_MIN, 200), (qint64(INT32_MAX) - INT32_MIN) * 60 / 200);
+    }
+
+    void curvePixels()
+    {
+        Buffer b;
+        b.waarde = {};
+        b.waarde[0] = 1000;
+        b.waarde[1] = 1000;
+        b.waarde[2] = -2500;
+        b.tijd[0] = 0;
+        b.tijd[1] = 500;      // x 30 at 1 s per division
+        b.tijd[2] = 1000;     // x 60
+        QImage plot = plotImage();
+        QImage strip = timeStrip();
+        drawGraph(plot, strip, b.view(2, 0, 1000, 1000), style());
+        QCOMPARE(plot.pixelColor(15, 164), Blue);
+        QCOMPARE(plot.pixelColor(30, 164), Blue);
+        QCOMPARE(plot.pixelColor(60, 304), Blue);
+        QCOMPARE(plot.pixelColor(15, 165), QColor(Qt::white));
+        QCOMPARE(plot.pixelColor(100, 204), Black);    // middle line
+        QCOMPARE(plot.pixelColor(0, 100), Black);      // frame
+        QCOMPARE(plot.pixelColor(600, 100), Black);
+        QCOMPARE(plot.pixelColor(300, 408), Black);
+    }
+
+    void extremeValuesStayInThePlot()
+    {
+        Buffer b;
+        for (int i = 0; i < BufferSize; ++i) {
+            b.waarde[std::size_t(i)] = i % 2 ? INT32_MAX : INT32_MIN;
+            b.tijd[std::size_t(i)] = i;
+        }
+        QImage plot = plotImage();
+        QImage strip = timeStrip();
+        drawGraph(plot, strip, b.view(BufferSize - 1, 0, 200, 100), style());
+        // Steep lines through the whole height at the start of the plot.
+        QCOMPARE(plot.pixelColor(1, 100), Blue);
+        QCOMPARE(plot.pixelColor(1, 300), Blue);
+    }
+
+    void curveStopsRightOfThePlot()
+    {
+        Buffer b;
+        for (int i = 0; i < BufferSize; ++i) {
+            b.waarde[std::size_t(i)] = 1000;
+            b.tijd[std::size_t(i)] = i * 100;
+        }
+        b.waarde[200] = -1000;    // x 1200, far right: never drawn
+        QImage plot = plotImage();
+        QImage strip = timeStrip();
+        drawGraph(plot, strip, b.view(BufferSize - 1, 0, 1000, 1000), style());
+        QCOMPARE(plot.pixelColor(599, 164), Blue);
+        for (int x = 1; x < 600; ++x) QVERIFY(plot.pixelColor(x, 244) != Blue);
+    }
+
+    void timeTicks_data()
+    {
+        QTest::addColumn<qint32>("t0");
+        QTest::addColumn<int>("xDiv");
+        QTest::addColumn<int>("firstX");
+        QTest::addColumn<QString>("firstLabel");
+        QTest::addColumn<int>("count");
+        QTest::newRow("from zero") << 0 << 1000 << 0 << "0,0" << 11;
+        QTest::newRow("from 2500 ms at 1 s") << 2500 << 1000 << 30 << "3,0" << 10;
+        QTest::newRow("on a division") << 2000 << 1000 << 60 << "3,0" << 10;
+        QTest::newRow("200 ms") << 130 << 200 << 21 << "0,2" << 10;
+        QTest::newRow("10 s late in a long log") << 2000000000 << 10000 << 60 << "2000010,0" << 10;
+    }
+    void timeTicks()
+    {
+        QFETCH(qint32, t0);
+        QFETCH(int, xDiv);
+        QFETCH(int, firstX);
+        QFETCH(QString, firstLabel);
+        QFETCH(int, count);
+        const QList<Tick> ticks = graph::timeTicks(t0, xDiv);
+        QCOMPARE(ticks.size(), count);
+        QCOMPARE(ticks.first().x, firstX);
+        QCOMPARE(ticks.first().label, firstLabel);
+        QCOMPARE(ticks.at(1).x, firstX + 60);
+    }
+
+    void timeStripTickPixels()
+    {
+        Buffer b;
+        b.tijd[3] = 2500;
+        QImage plot = plotImage();
+        QImage strip = timeStrip();
+        View v = b.view(5, 3, 1000, 1000);
+        v.xHulplijn = true;
+        drawGraph(plot, strip, v, style());
+        QCOMPARE(strip.pixelColor(50, 0), Black);      // tick at plot x 30
+        QCOMPARE(strip.pixelColor(50, 9), Black);
+        QCOMPARE(strip.pixelColor(51, 5), style().face);
+        QCOMPARE(plot.pixelColor(30, 1), Black);       // dotted guide starts at the top
+        QCOMPARE(plot.pixelColor(31, 1), QColor(Qt::white));
+    }
+
+    void valueAxisLabels_data()
+    {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<qint32>("scale");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("current") << 6 << 40000 << 0
+                                 << QStringList{"20", "16", "12", "8", "4", "0", "-4", "-8", "-12", "-16", "-20"} << "(mA)";
+        QTest::newRow("voltage") << 5 << 20000 << 0
+                                 << QStringList{"10", "8", "6", "4", "2", "0", "-2", "-4", "-6", "-8", "-10"} << "(V)";
+        QTest::newRow("position with decimals") << 0 << 1000 << 2
+            << QStringList{"50,00", "40,00", "30,00", "20,00", "10,00", "0", "-10,00", "-20,00", "-30,00", "-40,00", "-50,00"}
+            << "(AWE)";
+        QTest::newRow("position 2 plain") << 2 << 200000000 << 2
+            << QStringList{"1000000000", "800000000", "600000000", "400000000", "200000000", "0", "-200000000",
+                           "-400000000", "-600000000", "-800000000", "-1000000000"}
+            << "(AWE)";
+    }
+    void valueAxisLabels()
+    {
+        QFETCH(int, source);
+        QFETCH(qint32, scale);
+        QFETCH(int, decimals);
+        QFETCH(QStringList, labels);
+        QFETCH(QString, unit);
+        ParWaarden[203] = decimals;
+        QCOMPARE(graph::valueAxisLabels(source, scale), labels);
+        QCOMPARE(unitText(source), unit);
+    }
+
+};
+
+QTEST_MAIN(TestGraphPlot)
+#include "tst_graphplot.moc"

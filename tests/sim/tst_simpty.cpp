@@ -1,0 +1,178 @@
+// vx5x-sim end to end: the program serves a pseudo-terminal and the test talks to
+// it through plain termios, as the real serial line layer does.
+#include <QtTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+speed_t speedCode(int baud)
+{
+    switch (baud) {
+    case 19200: return B19200;
+    case 38400: return B38400;
+    default: return B9600;
+    }
+}
+
+bool configure(int fd, int baud, bool twoStopBits = false)
+{
+    termios t{};
+    if (tcgetattr(fd, &t) != 0)
+        return false;
+    cfmakeraw(&t);
+    // Parity is invisible on a pty (and refused by some kernels); the unit's own is assumed.
+    t.c_cflag |= CLOCAL | CREAD;
+    if (twoStopBits)
+        t.c_cflag |= CSTOPB;
+    else
+        t.c_cflag &= ~tcflag_t(CSTOPB);
+    cfsetispeed(&t, speedCode(baud));
+    cfsetospeed(&t, speedCode(baud));
+    return tcsetattr(fd, TCSANOW, &t) == 0;
+}
+
+struct Read {
+    QByteArray bytes;
+    bool hangup = false;
+};
+
+// Reads until nothing more comes for gapMs (the first byte may take firstMs).
+Read readReply(int fd, int firstMs = 1000, int gapMs = 150)
+{
+    Read r;
+    for (int wait = firstMs;; wait = gapMs) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, wait) <= 0)
+            break;
+        char buf[256];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0) {
+            r.hangup = n == 0 || errno == EIO;
+            break;
+        }
+        r.bytes.append(buf, int(n));
+    }
+    return r;
+}
+
+Read ask(int fd, const QByteArray& request)
+{
+    tcflush(fd, TCIOFLUSH);
+    const QByteArray out = request + "\r";
+    if (::write(fd, out.constData(), size_t(out.size())) != out.size())
+        return {{}, true};
+    return readReply(fd);
+}
+
+} // namespace
+
+class TestSimPty : public QObject {
+    Q_OBJECT
+
+    QProcess sim;
+    int fd = -1;
+
+    bool start(const QStringList& args)
+    {
+        const QString program = QCoreApplication::applicationDirPath() + "/vx5x-sim";
+        if (!QFileInfo::exists(program))
+            return false;
+        sim.setProgram(program);
+        sim.setArguments(args);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ASAN_OPTIONS", "detect_leaks=0");
+        sim.setProcessEnvironment(env);
+        sim.start();
+        if (!sim.waitForStarted(5000))
+            return false;
+        QByteArray line;
+        QElapsedTimer timer;
+        timer.start();
+        while (!line.contains('\n') && timer.elapsed() < 10000) {
+            sim.waitForReadyRead(200);
+            line += sim.readAllStandardOutput();
+        }
+        const QByteArray path = line.trimmed();
+        fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        return fd >= 0 && configure(fd, 9600);
+    }
+
+private slots:
+    void cleanup()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        if (sim.state() != QProcess::NotRunning) {
+            sim.terminate();
+            if (!sim.waitForFinished(3000))
+                sim.kill();
+            sim.waitForFinished(1000);
+        }
+    }
+
+    void talksOverThePseudoTerminal()
+    {
+        QVERIFY(start({}));
+        // Out of the box unit 0 is selected, so a typed "rt" answers at once,
+        // one key at a time as a terminal program sends it.
+        tcflush(fd, TCIOFLUSH);
+        for (char c : {'r', 't', '\r'}) {
+            QCOMPARE(::write(fd, &c, 1), ssize_t(1));
+            QTest::qWait(30);
+        }
+        QVERIFY(readReply(fd).bytes.startsWith("rt VX50"));
+
+        QCOMPARE(ask(fd, "sc 0").bytes, QByteArray("sc 0\r\n"));
+        QCOMPARE(ask(fd, "rp 460").bytes.left(7), QByteArray("rp 460 "));
+        // Unit 5 listens at 38400 baud only.
+        QCOMPARE(ask(fd, "sc 5").bytes, QByteArray());
+        QVERIFY(configure(fd, 38400));
+        QCOMPARE(ask(fd, "sc 5").bytes, QByteArray("sc 5\r\n"));
+        QVERIFY(ask(fd, "rt").bytes.startsWith("rt VX51"));
+        // A pty shows the stop bits: unit 5 uses one.
+        QVERIFY(configure(fd, 38400, true));
+        QVERIFY(ask(fd, "sc 5").bytes != QByteArray("sc 5\r\n"));
+        QVERIFY(configure(fd, 19200));
+        QVERIFY(ask(fd, "sc 5").bytes != QByteArray("sc 5\r\n"));
+    }
+
+    void faultsFromTheCommandLine()
+    {
+        QVERIFY(start({"--fault", "no-reply:cmd=rh", "--fault", "er7:p=12", "--fault", "unplug:after=4",
+                       "--latency", "1"}));
+        QCOMPARE(ask(fd, "rh").bytes, QByteArray());
+        QCOMPARE(ask(fd, "wp 12 5").bytes, QByteArray("er 7\r\n"));
+        QCOMPARE(ask(fd, "rf").bytes, QByteArray("rf -1\r\n"));
+        QCOMPARE(ask(fd, "rf").bytes, QByteArray("rf -1\r\n"));
+        // After the fourth request the adapter is gone: the master side closes.
+        const Read r = ask(fd, "rf");
+        QVERIFY(r.hangup || r.bytes.isEmpty());
+        QVERIFY(sim.waitForFinished(3000));
+        QCOMPARE(sim.exitCode(), 0);
+        pollfd p{fd, POLLIN, 0};
+        QCOMPARE(poll(&p, 1, 100), 1);
+        QVERIFY(p.revents & (POLLHUP | POLLERR));
+        char c = 'x';
+        QCOMPARE(::write(fd, &c, 1), ssize_t(-1));
+        QCOMPARE(errno, EIO);
+    }
+
+    void rejectsBadOptions()
+    {
+        const QString program = QCoreApplication::applicationDirPath() + "/vx5x-sim";
+        QProcess p;
+        p.start(program, {"--fault", "explode"});
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("unknown fault"));
+    }
+};
+
+QTEST_MAIN(TestSimPty)
+#include "tst_simpty.moc"
