@@ -643,7 +643,7 @@ bool TFormEditParam::FormCloseQuery()
 {
     bool sluiten = true;
     if (ParGezondenEnNietGeladen && app().TaalGeladen) {
-        const QString text = wrapText(taal("EditParam", "Msg_ParGezondenEnNietGeladen", ""), 42);
+        const QString text = wrapMessage(taal("EditParam", "Msg_ParGezondenEnNietGeladen", ""), 42);
         sluiten = ui().message(this, QMessageBox::Warning, taal("EditParam", "Msg_waarschuwingCaption", ""), text,
                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
             == QMessageBox::Yes;

@@ -9,7 +9,7 @@ bool isBreakChar(QChar c)
 }
 } // namespace
 
-QString wrapText(const QString& text, int maxCol)
+QString wrapMessage(const QString& text, int maxCol)
 {
     const QString lineEnd = QStringLiteral("\r\n");
     QString out;

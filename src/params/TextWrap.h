@@ -8,6 +8,6 @@ namespace vx {
 // after its last tab, blank, "-" or "." before the limit, the blanks after a break are
 // dropped and CR LF is put in. Text in single or double quotes is never broken; a
 // word longer than a line stays whole. Line breaks already in the text are kept.
-QString wrapText(const QString& text, int maxCol = 42);
+QString wrapMessage(const QString& text, int maxCol = 42);
 
 } // namespace vx

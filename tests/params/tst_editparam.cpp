@@ -389,7 +389,7 @@ private slots:
         QCOMPARE(sui->messages[0].icon, QMessageBox::Warning);
         QCOMPARE(sui->messages[0].caption, QString("Let op"));
         QCOMPARE(sui->messages[0].text,
-                 wrapText("Parameters zijn gezonden maar nog niet geladen ('Laad par'). Toch sluiten?", 42));
+                 wrapMessage("Parameters zijn gezonden maar nog niet geladen ('Laad par'). Toch sluiten?", 42));
         QVERIFY(sui->messages[0].text.contains("\r\n"));
 
         // "bp" from the service dialog
@@ -510,7 +510,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, wrapped);
-        QCOMPARE(wrapText(text, 42), wrapped);
+        QCOMPARE(wrapMessage(text, 42), wrapped);
     }
 };
 

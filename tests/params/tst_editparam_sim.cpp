@@ -80,6 +80,8 @@ private slots:
         whenModal([&] {
             QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(ed));
             QVERIFY(ed->Loader1->isEnabled());
+            QVERIFY(ed->NokkenInfo1->isEnabled());     // the other parts' windows are there
+            QVERIFY(ed->ErrorNummers1->isEnabled());
             // group 2, third sub-menu, first row: a position (decimals of parameter 203)
             ed->TreeView1->setCurrentItem(ed->TreeView1->topLevelItem(0)->child(1)->child(2));
             ed->StringGrid1->setFocus();
