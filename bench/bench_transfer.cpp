@@ -1,0 +1,143 @@
+// Whole-controller read and write (mode 3) against vx5x-sim over a pseudo-terminal at
+// 38400 baud: the time taken against the floor of the line, which is every character
+// at its character time, the controller's latency and the 50 ms pause that ends each
+// reply.
+#include "app/core/AppState.h"
+#include "comm/SXComm.h"
+#include "params/LeesParSoll.h"
+#include "params/SchrijfParSoll.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProcess>
+#include <QTimer>
+#include <cstdio>
+
+using namespace vx;
+
+namespace {
+
+constexpr int Baud = 38400;
+constexpr double BitsPerChar = 11.0;     // start, 8 data, parity, stop
+constexpr double LatencyMs = 2.0;        // vx5x-sim's default
+constexpr double ReplyEndMs = 50.0;      // the pause that ends a reply
+
+double charMs() { return BitsPerChar * 1000.0 / Baud; }
+
+// One exchange: request + CR out, reply + two line-end bytes back.
+double exchangeFloorMs(const QString& request, const QString& reply)
+{
+    return double(request.size() + 1 + reply.size() + 2) * charMs() + LatencyMs + ReplyEndMs;
+}
+
+double readFloorMs(const TParWaarden& p, const TSollWaarden& s)
+{
+    double ms = 0;
+    for (int n = 0; n <= 511; ++n)
+        ms += exchangeFloorMs(QStringLiteral("rp %1").arg(n), QStringLiteral("rp %1 %2").arg(n).arg(p[n]));
+    for (int n = 1; n <= 80; ++n)
+        ms += exchangeFloorMs(QStringLiteral("rs %1").arg(n), QStringLiteral("rs %1 %2").arg(n).arg(s[n]));
+    return ms;
+}
+
+double writeFloorMs(const TParWaarden& p, const TSollWaarden& s)
+{
+    double ms = 0;
+    for (int n = 0; n <= 511; ++n) {
+        const QString r = QStringLiteral("wp %1 %2").arg(n).arg(p[n]);
+        ms += exchangeFloorMs(r, r);
+    }
+    for (int n = 1; n <= 80; ++n) {
+        const QString r = QStringLiteral("ws %1 %2").arg(n).arg(s[n]);
+        ms += exchangeFloorMs(r, r);
+    }
+    return ms + exchangeFloorMs(QStringLiteral("bp"), QStringLiteral("bp -1"));
+}
+
+// Runs the transfer without a modal loop; seconds until it is complete, or -1.
+double timeTransfer(TTransferForm& w)
+{
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (w.isDone() || w.failed())
+            loop.quit();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    poll.start();
+    w.start(3);
+    loop.exec();
+    const double s = double(clock.nsecsElapsed()) / 1e9;
+    if (w.failed()) {
+        std::fprintf(stderr, "transfer failed: %s\n", qPrintable(w.Panel1->text()));
+        return -1;
+    }
+    return s;
+}
+
+void report(const char* what, double seconds, double floorMs)
+{
+    const double floor = floorMs / 1000.0;
+    std::printf("%-22s %8.2f s   floor %8.2f s   ratio %.3f %s\n", what, seconds, floor, seconds / floor,
+                seconds / floor <= 1.05 ? "(goal met)" : "(over the 1.05 goal)");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vx5x-sim"),
+              {QStringLiteral("--unit"), QStringLiteral("0:VX50:%1:8O1").arg(Baud), QStringLiteral("--no-demo")});
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "vx5x-sim did not start next to this program\n");
+        return 1;
+    }
+    const QByteArray ptyPath = sim.readLine().trimmed();
+    setPortDevicePath(1, ptyPath.toStdString());
+
+    TSXComm port;
+    port.setBaudrate(TBaudrate::br38400);
+    port.setFrameParitybit(TParityBit::Odd);
+    app().SXComm1 = &port;
+    port.Open();
+    if (!port.Active()) {
+        std::fprintf(stderr, "cannot open %s\n", ptyPath.constData());
+        return 1;
+    }
+
+    int rc = 0;
+    {
+        TFormLeesParSoll lees;
+        TFormSchrijfParSoll schrijf;
+        const double read = timeTransfer(lees);
+        if (read < 0) {
+            rc = 1;
+        } else {
+            schrijf.ParBuffer = lees.ParBuffer;
+            schrijf.SollwBuffer = lees.SollwBuffer;
+            const double write = timeTransfer(schrijf);
+            std::printf("whole controller over %s at %d baud, %d requests each way\n", ptyPath.constData(), Baud,
+                        512 + 80);
+            report("read (mode 3)", read, readFloorMs(lees.ParBuffer, lees.SollwBuffer));
+            if (write < 0)
+                rc = 1;
+            else
+                report("write + bp (mode 3)", write, writeFloorMs(schrijf.ParBuffer, schrijf.SollwBuffer));
+        }
+    }
+    port.Close();
+    app().SXComm1 = nullptr;
+    sim.terminate();
+    sim.waitForFinished(3000);
+    return rc;
+}

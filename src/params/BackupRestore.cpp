@@ -1,0 +1,70 @@
+#include "params/BackupRestore.h"
+
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "app/core/UiSeams.h"
+#include "params/LeesParSoll.h"
+#include "params/ParFiles.h"
+#include "params/SchrijfParSoll.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace vx {
+
+bool ParSollOntvangen(TFormLeesParSoll& lees)
+{
+    app().StopPolling();
+    if (lees.run(2) != QDialog::Accepted)
+        return false;
+    for (int n = 0; n <= 511; ++n)
+        ParWaarden[n] = lees.ParBuffer[n];
+    ParStatus = 1;
+    for (int n = 1; n <= 80; ++n)
+        SollWaarden[n] = lees.SollwBuffer[n];
+    SollStatus = 1;
+    app().InputFunctieTeksten();
+    app().OutputFunctieTeksten();
+    return true;
+}
+
+bool BackupMaken(QWidget* parent, TFormLeesParSoll& lees)
+{
+    app().StopPolling();
+    if (lees.run(3) != QDialog::Accepted)
+        return false;
+    const QString name = files::chooseSaveFile(parent, files::FileKind::Backup);
+    if (name.isEmpty())
+        return false;
+    return files::writeBackupFile(parent, name, lees.ParBuffer, lees.SollwBuffer);
+}
+
+bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf)
+{
+    app().StopPolling();
+    const QString name = files::chooseOpenFile(parent, files::FileKind::Backup);
+    if (name.isEmpty())
+        return false;
+    // Checked in full before anything goes into the write window.
+    TParWaarden par;
+    TSollWaarden soll;
+    if (!files::readBackupFile(parent, name, par, soll))
+        return false;
+    schrijf.ParBuffer = par;
+    schrijf.SollwBuffer = soll;
+
+    // Without language texts there is no confirmation, and so no restore.
+    if (!app().TaalGeladen)
+        return false;
+    const QString text = taal("BackupRestore", "Msg_waarschuwingRestore_1", "") + QStringLiteral("  ")
+                         + QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()) + QStringLiteral("\n\r")
+                         + taal("BackupRestore", "Msg_waarschuwingRestore_2", "");
+    const auto answer = ui().message(parent, QMessageBox::Warning,
+                                     taal("BackupRestore", "Msg_waarschuwingCaption", ""), text,
+                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer != QMessageBox::Yes)
+        return false;
+    return schrijf.run(3) == QDialog::Accepted;
+}
+
+} // namespace vx

@@ -1,0 +1,39 @@
+#pragma once
+// The write window: all parameters and/or setpoints from its own buffers to the
+// controller, request by request, then the computation of derived parameters ("bp").
+#include "params/TransferForm.h"
+
+namespace vx {
+
+class TFormSchrijfParSoll : public TTransferForm {
+    Q_OBJECT
+public:
+    explicit TFormSchrijfParSoll(QWidget* parent = nullptr);
+
+    TPX400Protocol* PX400SchrijfParSoll = nullptr;       // "wp", "ws"; 100 ms
+    TPX400Protocol* PX400BerekenParameters = nullptr;    // "bp"; 2000 ms
+
+    void PX400SchrijfParSollCommResult(const QByteArray& reply);
+    void PX400BerekenParametersCommResult(const QByteArray& reply);
+    // Shared by both components.
+    void PX400SchrijfParSollCommError(const TCommError& error);
+
+    // Fixed text while the controller computes.
+    static constexpr const char* ComputingText = "Bereken parameters";
+
+protected:
+    void LezenTeksten() override;
+    void Start() override;
+    QList<TPX400Protocol*> components() const override { return {PX400SchrijfParSoll, PX400BerekenParameters}; }
+
+private:
+    void writeParameter(int nr);
+    void writeSetpoint(int nr);
+    void compute();
+    QString finishText() const;
+};
+
+// The program's write window (created at start-up), or null.
+TFormSchrijfParSoll* FormSchrijfParSoll();
+
+} // namespace vx

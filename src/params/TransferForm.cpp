@@ -1,0 +1,271 @@
+#include "params/TransferForm.h"
+
+#include "app/core/AppState.h"
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace vx {
+
+TTransferForm::TTransferForm(const QString& designCaption, QWidget* parent)
+    : QDialog(parent), m_designCaption(designCaption)
+{
+    // No close box: the window ends only through its buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowTitle(designCaption);
+    setModal(true);
+
+    Panel1 = new QLabel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setMinimumHeight(28);
+    Panel1->setAutoFillBackground(true);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setRange(0, 511);
+    ProgressBar1->setValue(0);
+
+    CmdOK = new QPushButton(QStringLiteral("OK"), this);
+    CmdOK->setObjectName(QStringLiteral("CmdOK"));
+    CmdAgain = new QPushButton(QStringLiteral("Again"), this);
+    CmdAgain->setObjectName(QStringLiteral("CmdAgain"));
+    CmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
+    connect(CmdOK, &QPushButton::clicked, this, &TTransferForm::CmdOKClick);
+    connect(CmdAgain, &QPushButton::clicked, this, &TTransferForm::CmdAgainClick);
+    connect(CmdCancel, &QPushButton::clicked, this, &TTransferForm::CmdCancelClick);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(CmdOK);
+    buttons->addWidget(CmdAgain);
+    buttons->addWidget(CmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Panel1);
+    layout->addWidget(ProgressBar1);
+    layout->addLayout(buttons);
+    setFixedSize(380, 130);
+}
+
+int TTransferForm::run(int mode)
+{
+    Mode = mode;
+    return exec();
+}
+
+void TTransferForm::start(int mode)
+{
+    Mode = mode;
+    if (isVisible())
+        FormActivate();
+    else
+        show();
+}
+
+TPX400Protocol* TTransferForm::makeComponent(const char* name, int timeout)
+{
+    auto* c = new TPX400Protocol(this);
+    c->setObjectName(QLatin1String(name));
+    c->setFiltered(false);
+    c->setProtocolHead(TSequenceChar::scNone);
+    c->setProtocolFoot(TSequenceChar::scCR);
+    c->setReceiveStart(TSequenceChar::scNone);
+    c->setReceiveStop(TSequenceChar::scNone);
+    c->setTimeoutTime(timeout);
+    return c;
+}
+
+void TTransferForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Restoring a minimised window is no new transfer.
+    if (!event->spontaneous())
+        FormActivate();
+}
+
+void TTransferForm::FormActivate()
+{
+    LezenTeksten();
+    for (TPX400Protocol* c : components())
+        if (c->SXComm() != app().SXComm1)
+            c->setSXComm(app().SXComm1);
+    Start();
+}
+
+bool TTransferForm::portOpen() const
+{
+    return app().SXComm1 && app().SXComm1->Active();
+}
+
+void TTransferForm::resetForStart()
+{
+    m_retried = false;
+    m_failed = false;
+    m_done = false;
+    m_cancelRequested = false;
+    m_waiting = false;
+    CmdOK->setEnabled(false);
+    CmdAgain->setEnabled(false);
+    CmdCancel->setEnabled(true);
+    CmdCancel->setFocus();
+    showStatus(QString());
+    ProgressBar1->setValue(0);
+}
+
+void TTransferForm::send(TPX400Protocol* c, const QString& text)
+{
+    c->setASCIIProtocol(text);
+    resend(c);
+}
+
+void TTransferForm::resend(TPX400Protocol* c)
+{
+    m_waiting = true;
+    transmit(c);
+}
+
+void TTransferForm::transmit(TPX400Protocol* c)
+{
+    if (!portOpen()) {
+        // Without an open port no reply or error would ever come; stop here instead
+        // of waiting for ever.
+        TCommError e;
+        e.Code = CommPortClosed;
+        CommError(e);
+        return;
+    }
+    c->Send();
+}
+
+bool TTransferForm::takeReply()
+{
+    if (!m_waiting)
+        return false;
+    m_waiting = false;
+    return true;
+}
+
+void TTransferForm::showStatus(const QString& text, bool red)
+{
+    QPalette p = Panel1->palette();
+    p.setColor(QPalette::WindowText, red ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::WindowText));
+    Panel1->setPalette(p);
+    Panel1->setText(text);
+}
+
+void TTransferForm::showProgress(const QString& tekst, int number)
+{
+    showStatus(tekst + u' ' + QString::number(number));
+}
+
+void TTransferForm::setProgressMaximum(int max)
+{
+    ProgressBar1->setRange(0, max);
+}
+
+void TTransferForm::setProgressPosition(int position)
+{
+    ProgressBar1->setValue(qBound(ProgressBar1->minimum(), position, ProgressBar1->maximum()));
+}
+
+void TTransferForm::fail(const QString& text)
+{
+    m_failed = true;
+    showStatus(text, true);
+    CmdAgain->setEnabled(true);
+    CmdCancel->setFocus();
+}
+
+void TTransferForm::finish(const QString& text, bool red)
+{
+    m_done = true;
+    showStatus(text, red);
+    CmdOK->setEnabled(true);
+    CmdAgain->setEnabled(true);
+    CmdOK->setDefault(true);
+    CmdOK->setFocus();
+}
+
+void TTransferForm::unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter)
+{
+    if (!m_retried) {
+        m_retried = true;
+        resend(c);
+        return;
+    }
+    // The first four characters of what came, without line-end or other control bytes.
+    QString head = QString::fromLatin1(reply.left(4));
+    head.removeIf([](QChar ch) { return ch.unicode() < 0x20; });
+    fail(PanelTekst[7] + u' ' + head + QStringLiteral("   ") + QLatin1Char(phaseLetter) + u'['
+         + QString::number(m_counter).rightJustified(3, u'0') + u']');
+}
+
+bool TTransferForm::closeIfCancelRequested()
+{
+    if (!m_cancelRequested)
+        return false;
+    done(QDialog::Rejected);
+    return true;
+}
+
+void TTransferForm::CommError(const TCommError& error)
+{
+    if (!takeReply())
+        return;
+    if (closeIfCancelRequested())
+        return;
+    // Every failure stops the transfer, so Cancel closes and Again restarts; a code
+    // without system or line error flags is shown like any other communication error.
+    if (error.Code == CommTimeout)
+        fail(PanelTekst[0]);
+    else
+        fail(PanelTekst[1]);
+}
+
+void TTransferForm::CmdOKClick()
+{
+    if (m_done)
+        done(QDialog::Accepted);
+}
+
+void TTransferForm::CmdAgainClick()
+{
+    if (m_failed || m_done)
+        Start();
+}
+
+void TTransferForm::CmdCancelClick()
+{
+    // With the port gone no reply will come to close on.
+    if (m_failed || m_done || !m_waiting || !portOpen()) {
+        m_waiting = false;
+        done(QDialog::Rejected);
+        return;
+    }
+    m_cancelRequested = true;
+}
+
+void TTransferForm::reject()
+{
+    // Escape follows the Cancel button's rule.
+    CmdCancelClick();
+}
+
+void TTransferForm::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    CmdCancelClick();
+}
+
+} // namespace vx

@@ -1,0 +1,105 @@
+#pragma once
+// What the read and write windows share: the buttons, progress bar and status panel,
+// the state flags, the communication-error handling and the rules for closing.
+#include "params/ValueStore.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace vx {
+
+class TPX400Protocol;
+class TSXProtocolComponent;
+struct TCommError;
+
+class TTransferForm : public QDialog {
+    Q_OBJECT
+public:
+    // Mode 0 parameters, 1 setpoints, 2 parameters then setpoints, 3 whole controller.
+    int Mode = 0;
+    // Values read, or to be written. Callers fill them before a write and take them
+    // after a read that ended with OK.
+    TParWaarden ParBuffer;
+    TSollWaarden SollwBuffer;
+
+    // Sets the mode and shows the window modally; QDialog::Accepted only through OK.
+    int run(int mode);
+    // Without a modal loop (tests, or a caller that waits for finished()): sets the
+    // mode and shows the window, which starts the transfer.
+    void start(int mode);
+
+    enum class Phase { Parameters, Setpoints, Computing };
+    int counter() const { return m_counter; }
+    Phase phase() const { return m_phase; }
+    bool failed() const { return m_failed; }
+    bool isDone() const { return m_done; }
+    bool cancelRequested() const { return m_cancelRequested; }
+
+    QLabel* Panel1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* CmdOK = nullptr;
+    QPushButton* CmdAgain = nullptr;
+    QPushButton* CmdCancel = nullptr;
+
+public slots:
+    // Loads the texts, binds the components to the main window's port and starts.
+    void FormActivate();
+    void CmdOKClick();
+    void CmdAgainClick();
+    void CmdCancelClick();
+
+protected:
+    TTransferForm(const QString& designCaption, QWidget* parent);
+
+    // The window's own texts (all twelve status texts; unused ones stay empty).
+    virtual void LezenTeksten() = 0;
+    // Runs the first request of the mode.
+    virtual void Start() = 0;
+    virtual QList<TPX400Protocol*> components() const = 0;
+
+    TPX400Protocol* makeComponent(const char* name, int timeout);
+    void resetForStart();
+    // Sends text through c; when the port is not open the failure shows at once.
+    void send(TPX400Protocol* c, const QString& text);
+    void resend(TPX400Protocol* c);
+    // The reply belongs to the request in progress (false for a late reply after
+    // the window stopped waiting).
+    bool takeReply();
+    void showStatus(const QString& text, bool red = false);
+    // "text number", the running count.
+    void showProgress(const QString& tekst, int number);
+    void fail(const QString& text);
+    void finish(const QString& text, bool red = false);
+    // An unexpected reply: repeat once, then the red failure text.
+    void unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter);
+    void CommError(const TCommError& error);
+    // Cancel was pressed while a request was out: close now (true) or go on.
+    bool closeIfCancelRequested();
+    void setProgressMaximum(int max);
+    void setProgressPosition(int position);
+
+    // The line: puts the component's request on it, and whether a reply can still
+    // come. Tests replace both to script the replies.
+    virtual void transmit(TPX400Protocol* c);
+    virtual bool portOpen() const;
+
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+    QString m_designCaption;
+    QString PanelTekst[12];
+    int m_counter = 0;
+    Phase m_phase = Phase::Parameters;
+    bool m_retried = false;
+    bool m_failed = false;
+    bool m_done = false;
+    bool m_cancelRequested = false;
+    bool m_waiting = false;
+};
+
+} // namespace vx

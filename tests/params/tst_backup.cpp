@@ -1,0 +1,289 @@
+// Backup and restore against the simulated controller, from the main window's menu
+// through the modal windows and the file dialogs: what goes over the line, the file, and what stays untouched.
+#include <QtTest>
+#include <QTemporaryDir>
+
+#include "app/VX40Main.h"
+#include "app/WindowRegistry.h"
+#include "app/core/AppState.h"
+#include "app/core/Taal.h"
+#include "comm/SXComm.h"
+#include "params/BackupRestore.h"
+#include "params/LeesParSoll.h"
+#include "params/ParFiles.h"
+#include "params/SchrijfParSoll.h"
+#include "sim/SimBus.h"
+#include "sim/SimInstall.h"
+#include "support/ScriptedUi.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace vx;
+
+namespace {
+
+// Answers a modal transfer window: OK when it is done, Cancel when it failed, after
+// noting what the status panel said.
+struct Answerer {
+    QString lastPanel;
+    int windowsSeen = 0;
+
+    void watch(TTransferForm& w)
+    {
+        auto* t = new QTimer(&w);
+        t->setInterval(20);
+        QObject::connect(t, &QTimer::timeout, &w, [this, &w] {
+            if (!w.isVisible() || !(w.isDone() || w.failed()))
+                return;
+            lastPanel = w.Panel1->text();
+            ++windowsSeen;
+            (w.isDone() ? w.CmdOK : w.CmdCancel)->click();
+        });
+        t->start();
+    }
+};
+
+std::vector<std::string> expectedWrites(const TParWaarden& p, const TSollWaarden& s)
+{
+    std::vector<std::string> out;
+    for (int n = 0; n <= 511; ++n)
+        out.push_back("wp " + std::to_string(n) + ' ' + std::to_string(p[n]));
+    for (int n = 1; n <= 80; ++n)
+        out.push_back("ws " + std::to_string(n) + ' ' + std::to_string(s[n]));
+    out.push_back("bp");
+    return out;
+}
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QTemporaryDir m_program;
+    std::unique_ptr<TFormMain> m_main;
+    TFormLeesParSoll* m_lees = nullptr;
+    TFormSchrijfParSoll* m_schrijf = nullptr;
+    Answerer m_answer;
+
+    sim::SimBus& bus() { return sim::defaultBus(); }
+
+    TParWaarden simPars()
+    {
+        TParWaarden p;
+        for (int n = 0; n <= 511; ++n)
+            p[n] = bus().parameter(0, n);
+        return p;
+    }
+    TSollWaarden simSoll()
+    {
+        TSollWaarden s;
+        for (int n = 1; n <= 80; ++n)
+            s[n] = bus().setpoint(0, n);
+        return s;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // The program folder: the shipped data files and English texts.
+        const QString data = qEnvironmentVariable("VX_DATA_DIR", QCoreApplication::applicationDirPath());
+        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal1.ini"})
+            QVERIFY(QFile::copy(data + u'/' + QLatin1String(f), m_program.filePath(QLatin1String(f))));
+        QFile ini(m_program.filePath(QStringLiteral("application.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Opties]\r\nTaal=1\r\n");
+        ini.close();
+        test::ScriptedUi::install();
+        sim::installInProcessSimulator();
+        setPortDevicePath(1, "sim");
+
+        // One controller on a faster line keeps whole-controller runs short.
+        sim::resetDefaultBus();
+        bus().removeUnits();
+        sim::UnitConfig c;
+        c.frame = LineFrame{38400, 8, 'O', 1};
+        bus().addUnit(c);
+        for (int n = 1; n <= 80; ++n)
+            bus().setSetpoint(0, n, n * 1001 - 40000);
+
+        MainOptions o;
+        o.exeDir = m_program.path();
+        m_main = std::make_unique<TFormMain>(o);
+        createRegisteredWindows(*m_main);
+        m_main->Timer1->stop();
+        QVERIFY(app().TaalGeladen);
+        m_main->SXComm1()->setBaudrate(TBaudrate::br38400);
+        m_main->SXComm1()->setFrameParitybit(TParityBit::Odd);
+        m_main->CmdSelectUnit->click();
+        QVERIFY(m_main->SXComm1()->Active());
+        m_lees = FormLeesParSoll();
+        m_schrijf = FormSchrijfParSoll();
+        QVERIFY(m_lees && m_schrijf);
+        QCOMPARE(m_lees->parentWidget(), m_main.get());
+        m_answer.watch(*m_lees);
+        m_answer.watch(*m_schrijf);
+    }
+
+    void cleanupTestCase()
+    {
+        m_main->SXComm1()->Close();
+        m_main.reset();
+        QVERIFY(!app().FormLeesParSoll);
+    }
+
+    void init()
+    {
+        app().TaalGeladen = true;
+        app().OpenCloseDialoogPath = m_dir.path();
+        // Identification and polling replies must not mix into the request log.
+        QTest::qWait(300);
+        bus().clearFaults();
+        bus().clearLog();
+        m_answer = Answerer{m_answer.lastPanel, 0};
+    }
+
+    QAction* action(const char* name) { return m_main->findChild<QAction*>(QLatin1String(name)); }
+
+    void backupThenRestoreSendsWhatWasRead()
+    {
+        auto* ui = test::ScriptedUi::install();
+        resetValueStore();
+        ParWaarden[7] = 77;
+        const TParWaarden pars = simPars();
+        const TSollWaarden soll = simSoll();
+
+        // Live values running: the backup stops them first.
+        m_main->CmdActual->click();
+        QVERIFY(app().ActualAan);
+        QTest::qWait(200);
+        bus().clearLog();
+
+        const QString name = m_dir.filePath(QStringLiteral("unit0"));
+        ui->fileNames = {name};
+        QVERIFY(action("Backup1")->isEnabled());
+        action("Backup1")->trigger();
+        QVERIFY(!app().ActualAan);
+        QTest::qWait(200);
+        QCOMPARE(m_answer.lastPanel, QStringLiteral("Everything read."));
+
+        // The read: rp 0 ... rp 511, then rs 1 ... rs 80.
+        // The last live request may still have been on its way; the read's own are these.
+        std::vector<std::string> reads;
+        for (const auto& r : bus().requests())
+            if (r.rfind("rp ", 0) == 0 || r.rfind("rs ", 0) == 0)
+                reads.push_back(r);
+        QCOMPARE(reads.size(), size_t(592));
+        QCOMPARE(reads.front(), std::string("rp 0"));
+        QCOMPARE(reads[511], std::string("rp 511"));
+        QCOMPARE(reads[512], std::string("rs 1"));
+        QCOMPARE(reads.back(), std::string("rs 80"));
+
+        // The file: 16 020 bytes holding exactly what the controller had.
+        QFile f(name + QStringLiteral(".bak"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bytes.size(), 16020);
+        QVERIFY(bytes == files::backupFileBytes(pars, soll));
+        QCOMPARE(app().OpenCloseDialoogPath, m_dir.path());
+        // The value store is not part of it.
+        QCOMPARE(ParWaarden[7], 77);
+        QCOMPARE(ParStatus, 0);
+
+        // Change the controller, then restore the file.
+        for (int n = 1; n <= 80; ++n)
+            bus().setSetpoint(0, n, 0);
+        bus().setParameter(0, 12, pars[12] + 1);
+        bus().clearLog();
+        ui->fileNames = {name + QStringLiteral(".bak")};
+        ui->answers = {QMessageBox::Yes};
+        action("Restore1")->trigger();
+        QCOMPARE(m_answer.windowsSeen, 2);
+        QCOMPARE(m_answer.lastPanel, QStringLiteral("Restore complete, parameters loaded."));
+        QCOMPARE(ui->messages.size(), 1);
+        QCOMPARE(ui->messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(ui->messages[0].caption, QStringLiteral("Warning"));
+        QCOMPARE(ui->messages[0].text, QStringLiteral("Restore from file  ") + name + QStringLiteral(".bak\n\r")
+                                           + QStringLiteral("Every parameter and setpoint in the controller "
+                                                            "will be overwritten. Continue?"));
+        QCOMPARE(ui->messages[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QVERIFY(bus().requests() == expectedWrites(pars, soll));
+        QVERIFY(simPars() == pars);
+        QVERIFY(simSoll() == soll);
+        QCOMPARE(ParWaarden[7], 77);
+        QCOMPARE(ParStatus, 0);
+    }
+
+    void restoreAnsweredNoOrWithoutTextsSendsNothing_data()
+    {
+        QTest::addColumn<bool>("texts");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << true << int(QMessageBox::No);
+        QTest::newRow("Cancel") << true << int(QMessageBox::Cancel);
+        QTest::newRow("no language texts") << false << int(QMessageBox::Yes);
+    }
+
+    void restoreAnsweredNoOrWithoutTextsSendsNothing()
+    {
+        QFETCH(bool, texts);
+        QFETCH(int, answer);
+        const QString name = m_dir.filePath(QStringLiteral("plain.bak"));
+        QVERIFY(files::writeBackupFile(nullptr, name, simPars(), simSoll()));
+        auto* ui = test::ScriptedUi::install();
+        app().TaalGeladen = texts;
+        ui->fileNames = {name};
+        ui->answers = {QMessageBox::StandardButton(answer)};
+        QVERIFY(!RestoreUitvoeren(nullptr, *m_schrijf));
+        QCOMPARE(ui->messages.size(), texts ? 1 : 0);
+        QCOMPARE(m_answer.windowsSeen, 0);
+        QCOMPARE(bus().requestCount(), size_t(0));
+    }
+
+    void damagedBackupIsRejectedBeforeSending()
+    {
+        const QString name = m_dir.filePath(QStringLiteral("short.bak"));
+        QByteArray bytes = files::backupFileBytes(simPars(), simSoll());
+        bytes.chop(1);
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        auto* ui = test::ScriptedUi::install();
+        ui->fileNames = {name};
+        QVERIFY(!RestoreUitvoeren(nullptr, *m_schrijf));
+        QCOMPARE(ui->messages.size(), 1);
+        QCOMPARE(ui->messages[0].text, QStringLiteral("This is not a valid backup file; nothing is sent."));
+        QCOMPARE(bus().requestCount(), size_t(0));
+    }
+
+    void restoreRefusedAtParameter100StopsThere()
+    {
+        const QString name = m_dir.filePath(QStringLiteral("refused.bak"));
+        QVERIFY(files::writeBackupFile(nullptr, name, simPars(), simSoll()));
+        auto* ui = test::ScriptedUi::install();
+        ui->fileNames = {name};
+        bus().addFault(sim::Fault::er7AtParameter(100));
+        QVERIFY(!RestoreUitvoeren(nullptr, *m_schrijf));
+        QCOMPARE(m_answer.lastPanel, QStringLiteral("(er 7) Value refused by the controller."));
+        const auto sent = bus().requests();
+        QCOMPARE(sent.size(), size_t(101));
+        QVERIFY(QString::fromStdString(sent.back()).startsWith(QLatin1String("wp 100 ")));
+    }
+
+    void failedReadMakesNoFile()
+    {
+        auto* ui = test::ScriptedUi::install();
+        bus().addFault(sim::Fault::noReply("rp 3"));
+        ui->fileNames = {m_dir.filePath(QStringLiteral("never"))};
+        QVERIFY(!BackupMaken(nullptr, *m_lees));
+        QCOMPARE(m_answer.lastPanel, QStringLiteral("No reply from the controller!"));
+        QVERIFY(ui->dialogCaptions.isEmpty());
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.bak"))));
+    }
+};
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
