@@ -5,10 +5,13 @@
 #include "app/core/UiSeams.h"
 #include "comm/SXComm.h"
 #include "params/FixedPoint.h"
+#include "params/LeesParSoll.h"
+#include "params/ParFiles.h"
 #include "params/ParLoader.h"
 #include "params/ParTreeWidget.h"
 #include "params/ParamService.h"
 #include "params/ParameterDefs.h"
+#include "params/SchrijfParSoll.h"
 #include "params/TextWrap.h"
 #include "params/ValueStore.h"
 
@@ -190,15 +193,16 @@ void TFormEditParam::buildMenu()
     menuHelp->setObjectName(QStringLiteral("menuHelp"));
     ErrorNummers1 = item(menuHelp, "ErrorNummers1", QStringLiteral("Info error no"));
 
+    connect(Openen1, &QAction::triggered, this, &TFormEditParam::OpenenClick);
+    connect(OpslaanAls1, &QAction::triggered, this, &TFormEditParam::OpslaanAlsClick);
+    connect(ParOntvangen1, &QAction::triggered, this, &TFormEditParam::ParOntvangenClick);
+    connect(ParZenden1, &QAction::triggered, this, &TFormEditParam::ParZendenClick);
     connect(LaadDefault1, &QAction::triggered, this, &TFormEditParam::LaadDefaultClick);
     connect(Afdrukken1, &QAction::triggered, this, &TFormEditParam::AfdrukkenClick);
     connect(Afsluiten1, &QAction::triggered, this, &QWidget::close);
     connect(Loader1, &QAction::triggered, this, &TFormEditParam::LoaderClick);
     connect(NokkenInfo1, &QAction::triggered, this, &TFormEditParam::NokkenInfoClick);
     connect(ErrorNummers1, &QAction::triggered, this, &TFormEditParam::ErrorNummersClick);
-    // Files and transfers come with the transfer windows and the file functions.
-    for (QAction* a : {Openen1, OpslaanAls1, ParOntvangen1, ParZenden1})
-        a->setEnabled(false);
 }
 
 void TFormEditParam::buildControls()
@@ -421,6 +425,8 @@ void TFormEditParam::LezenTeksten()
 void TFormEditParam::updateMenuItems()
 {
     const bool open = poortOpen();
+    ParOntvangen1->setEnabled(open && qobject_cast<TFormLeesParSoll*>(app().FormLeesParSoll));
+    ParZenden1->setEnabled(open && qobject_cast<TFormSchrijfParSoll*>(app().FormSchrijfParSoll));
     Loader1->setEnabled(open && m_loader);
     Afdrukken1->setEnabled(findProgramWindow("FormAfdrukkenPar") != nullptr);
     NokkenInfo1->setEnabled(findProgramWindow("FormDisplayNokken") != nullptr);
@@ -545,6 +551,42 @@ void TFormEditParam::CmdClearClick()
             ParWaarden[p] = 0;
     }
     VulGrid();
+}
+
+void TFormEditParam::OpenenClick()
+{
+    if (!files::openParameterFile(this))
+        return;
+    VulGrid();
+    verversFunctieTeksten();
+}
+
+void TFormEditParam::OpslaanAlsClick()
+{
+    files::saveParameterFile(this);
+}
+
+void TFormEditParam::ParOntvangenClick()
+{
+    auto* lees = qobject_cast<TFormLeesParSoll*>(app().FormLeesParSoll);
+    if (!lees || lees->run(0) != QDialog::Accepted)
+        return;
+    for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
+        ParWaarden[i] = lees->ParBuffer[i];
+    ParStatus = 1;
+    VulGrid();
+    verversFunctieTeksten();
+}
+
+void TFormEditParam::ParZendenClick()
+{
+    auto* schrijf = qobject_cast<TFormSchrijfParSoll*>(app().FormSchrijfParSoll);
+    if (!schrijf || !ZendenToegestaan())
+        return;
+    for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
+        schrijf->ParBuffer[i] = ParWaarden[i];
+    if (schrijf->run(0) == QDialog::Accepted)
+        ParGezondenEnNietGeladen = false;
 }
 
 void TFormEditParam::LaadDefaultClick()

@@ -72,6 +72,10 @@ public slots:
     void StringGrid1SelectCell(int row);
     void StringGrid1DblClick();
     void CmdClearClick();
+    void OpenenClick();
+    void OpslaanAlsClick();
+    void ParOntvangenClick();
+    void ParZendenClick();
     void LaadDefaultClick();
     void AfdrukkenClick();
     void LoaderClick();

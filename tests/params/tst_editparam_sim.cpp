@@ -7,6 +7,8 @@
 #include "app/core/Taal.h"
 #include "comm/SXComm.h"
 #include "params/EditParam.h"
+#include "params/LeesParSoll.h"
+#include "params/SchrijfParSoll.h"
 #include "params/ParLoader.h"
 #include "params/ParamService.h"
 #include "params/ValueStore.h"
@@ -130,6 +132,95 @@ private slots:
 
         const auto requests = sim::defaultBus().requests();
         QVERIFY(std::find(requests.begin(), requests.end(), "bp") != requests.end());
+        w.CmdSelectUnit->click();
+        setUiSeams(nullptr);
+    }
+
+    void transfersAndFiles()
+    {
+        auto* sui = test::ScriptedUi::install();
+        resetValueStore();
+        // One controller on a faster line keeps the whole-set transfers short.
+        sim::resetDefaultBus();
+        sim::defaultBus().removeUnits();
+        sim::UnitConfig c;
+        c.frame = LineFrame{38400, 8, 'O', 1};
+        sim::defaultBus().addUnit(c);
+        MainOptions o;
+        o.exeDir = dir.path();
+        TFormMain w(o);
+        w.Timer1->stop();
+        createRegisteredWindows(w);
+        w.SXComm1()->setBaudrate(TBaudrate::br38400);
+        w.SXComm1()->setFrameParitybit(TParityBit::Odd);
+        w.CmdSelectUnit->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.statusPanel(4)->text().isEmpty(), 5000);
+        auto* ed = w.findChild<TFormEditParam*>();
+        auto* lees = w.findChild<TFormLeesParSoll*>();
+        auto* schrijf = w.findChild<TFormSchrijfParSoll*>();
+        QVERIFY(ed && lees && schrijf);
+        const QString file = dir.filePath("set.app");
+
+        bool done = false;
+        whenModal([&] {
+            QVERIFY(ed->ParOntvangen1->isEnabled());
+            QVERIFY(ed->ParZenden1->isEnabled());
+            const QString before = ed->cel(1, 3);
+
+            // Cancelled receive: nothing changes
+            whenModal([&] { lees->CmdCancel->click(); });
+            ed->ParOntvangen1->trigger();
+            QCOMPARE(ParStatus, 0);
+            QCOMPARE(ed->cel(1, 3), before);
+            QCOMPARE(ParWaarden[0], 0);
+
+            // Sending a set never loaded asks first; No sends nothing
+            sim::defaultBus().clearLog();
+            sui->answers = {QMessageBox::No};
+            ed->ParZenden1->trigger();
+            QCOMPARE(sui->messages.size(), 1);
+            QCOMPARE(sim::defaultBus().requestCount(), size_t(0));
+
+            // Receive to the end
+            sim::defaultBus().setParameter(0, 0, 7);
+            // A timer rather than a waiting loop: the line hands every byte over to
+            // this thread, which must not sleep meanwhile.
+            QTimer ok;
+            connect(&ok, &QTimer::timeout, [&] {
+                if (lees->isVisible() && lees->isDone())
+                    lees->CmdOK->click();
+                if (schrijf->isVisible() && schrijf->isDone())
+                    schrijf->CmdOK->click();
+            });
+            ok.start(20);
+            ed->ParOntvangen1->trigger();
+            QCOMPARE(ParStatus, 1);
+            QCOMPARE(ParWaarden[0], 7);
+            QCOMPARE(ed->cel(1, 3), QString("7"));
+
+            // Save, change, open again
+            sui->fileNames = {file};
+            ed->OpslaanAls1->trigger();
+            QVERIFY(QFile::exists(file));
+            ParWaarden[0] = 9;
+            sui->fileNames = {file};
+            ed->Openen1->trigger();
+            QCOMPARE(ParStatus, 2);
+            QCOMPARE(ParWaarden[0], 7);
+
+            // Send the whole set: clears the single-write mark
+            ParWaarden[0] = 3;
+            ParGezondenEnNietGeladen = true;
+            const int asked = sui->messages.size();
+            ed->ParZenden1->trigger();
+            QCOMPARE(sui->messages.size(), asked);
+            QCOMPARE(sim::defaultBus().parameter(0, 0), 3);
+            QVERIFY(!ParGezondenEnNietGeladen);
+            ed->Afsluiten1->trigger();
+            done = true;
+        });
+        w.Par11Click();
+        QVERIFY(done);
         w.CmdSelectUnit->click();
         setUiSeams(nullptr);
     }
