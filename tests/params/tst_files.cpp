@@ -418,7 +418,8 @@ private slots:
                  QStringList{QStringLiteral("keep.bak")});     // no temporary left behind
         QCOMPARE(m_ui->messages.size(), 1);
         QCOMPARE(m_ui->messages[0].icon, QMessageBox::Critical);
-        QVERIFY(m_ui->messages[0].text.startsWith(QStringLiteral("The file could not be saved.\n")));
+        QVERIFY(m_ui->messages[0].text.startsWith(QStringLiteral("The file could not be saved.")));
+        QVERIFY(m_ui->messages[0].text.contains(u'\n'));  // followed by the system's reason
 
         // A folder that does not exist: nothing is created, the failure is shown.
         ParWaarden = samplePars();

@@ -1,0 +1,83 @@
+#include "setpoints/AfdrukkenPar.h"
+
+#include "app/core/AppState.h"
+#include "app/core/IniFile.h"
+#include "app/core/Taal.h"
+#include "app/core/UiSeams.h"
+#include "params/ParTree.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QRegularExpression>
+
+namespace vx {
+
+namespace {
+TFormAfdrukkenPar* g_instance = nullptr;
+}
+
+TFormAfdrukkenPar::TFormAfdrukkenPar(QWidget* parent) : TFormAfdrukken(parent)
+{
+    setObjectName(QStringLiteral("FormAfdrukkenPar"));
+    setWindowTitle(QStringLiteral("FormAfdrukkenPar"));
+    if (!g_instance)
+        g_instance = this;
+}
+
+TFormAfdrukkenPar::~TFormAfdrukkenPar()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+TFormAfdrukkenPar* TFormAfdrukkenPar::instance() { return g_instance; }
+
+void TFormAfdrukkenPar::FormActivate()
+{
+    TFormAfdrukken::FormActivate();
+    if (app().TaalGeladen)
+        setWindowTitle(taal("Afdrukken", "CaptionPar", QStringLiteral("Afdrukken param")));
+}
+
+void TFormAfdrukkenPar::InitParameterHeader() { KolomKop = vx::InitParameterHeader(); }
+
+QStringList TFormAfdrukkenPar::leesTreeRegels()
+{
+    const QString path = app().ExeDir + treeFileName(app().TaalIndex);
+    if (!QFileInfo::exists(path))
+        return {};
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        showError(this, QString(),
+                  QStringLiteral("EFOpenError error raised, with message : Cannot open file \"%1\". %2")
+                      .arg(path, f.errorString()));
+        return {};
+    }
+    QString text = IniFile::decodeText(f.readAll());
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(lineEnd);
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void TFormAfdrukkenPar::PrintParameters()
+{
+    InitParameterHeader();
+    runPrintJob([this](QPainter& painter, QSize page) {
+        drawParameterReport(painter, page, reportHeader(), KolomKop, leesTreeRegels());
+    });
+}
+
+void printParameterReport(QWidget* parent)
+{
+    if (TFormAfdrukkenPar* w = TFormAfdrukkenPar::instance()) {
+        w->exec();
+        return;
+    }
+    TFormAfdrukkenPar w(parent);
+    w.exec();
+}
+
+} // namespace vx

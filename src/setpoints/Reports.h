@@ -1,0 +1,92 @@
+#pragma once
+// The printed parameter and setpoint reports. Drawing needs only a painter and the
+// page size in device pixels, so the same code prints, writes a PDF or fills an image.
+// Everything is in device pixels with y growing downward; text columns line up
+// because every line is one monospaced text padded with blanks.
+#include <QFont>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QPainter;
+
+namespace vx {
+
+// What the page header prints.
+struct ReportHeader {
+    QString labelFirma, labelType, labelSn;   // the print dialog's label captions
+    QString firma, type, sn;                  // AfdrukFirma, AfdrukType, AfdrukSn
+    QString paginaTekst;                      // page word in front of the page number
+    QString datum;                            // date text, right-aligned on line 1
+};
+
+// Starts a new page on the device. Empty: the painter's device when it is a paged
+// device (printer, PDF writer); otherwise page breaks only reset the position.
+using NewPageFn = std::function<void()>;
+
+// The "Courier New" report font (a monospaced fall-back where it is not installed).
+QFont reportFont(int pointSize, bool bold);
+
+// Page geometry and running position of one print job.
+class ReportWriter {
+public:
+    ReportWriter(QPainter& painter, QSize pageSize, ReportHeader header, NewPageFn newPage = {});
+
+    double PixPerCm = 0;
+    int LinksX = 0;
+    int BovenY = 0;
+    int OnderY = 0;
+    int RegelHoogte = 0;
+    int HuidigY = 0;
+    int PaginaNr = 1;
+
+    int pageWidth() const { return m_page.width(); }
+    int pageHeight() const { return m_page.height(); }
+
+    void PrintPaginaHeader();
+    // Before a body line of height h: a new page when it would end below OnderY.
+    void pageBreak(int h);
+    void setFont(int pointSize, bool bold);
+    int textHeight() const;             // height of "A" in the current font
+    void textOut(int x, int y, const QString& text);
+    // One body line at (LinksX, HuidigY) in the current font, with the page break first.
+    void bodyLine(const QString& text, int advance);
+
+private:
+    QPainter& m_p;
+    QSize m_page;
+    ReportHeader m_header;
+    NewPageFn m_newPage;
+};
+
+// Column texts, padded as the reports lay them out.
+QString padRight(const QString& s, int n);
+QString padLeft(const QString& s, int n);
+QString parameterHeaderLine(const QStringList& kolomTeksten);       // five column titles
+QString sollwertHeaderLine(const QString& kolomNo, const QString& kolomWaarde);
+QString sollwertLine(int k);                                        // setpoints k and k + 40
+
+// Column headers from the language texts (blank titles while none are loaded).
+QString InitParameterHeader();
+QString InitSollwertHeader();
+
+// The page text: the page word, a blank and the number right-aligned in three places.
+QString paginaText(const QString& paginaTekst, int paginaNr);
+
+// Parameter report: the tree file's lines (line 0 is the title), walked menu by menu,
+// each menu's parameters from the menu map with values from ParWaarden.
+void drawParameterReport(QPainter& painter, QSize pageSize, const ReportHeader& header,
+                         const QString& kolomKop, const QStringList& treeLines, NewPageFn newPage = {});
+// Setpoint report: the title, the column header and 40 lines of two setpoints each.
+void drawSollwertReport(QPainter& painter, QSize pageSize, const ReportHeader& header,
+                        const QString& kolomKop, const QString& sollTitel, NewPageFn newPage = {});
+
+// One line of a menu's block; missing entries give empty columns.
+QString parameterReportLine(int menuNumber, int k);
+// Number of rows of a menu the report prints (keys ParId1..ParId40 not -1), or 0 when
+// the menu is not printed at all (definitions or menu map missing, ParId1 missing or -1).
+int parameterReportRows(int menuNumber);
+bool menuPrinted(int menuNumber);
+
+} // namespace vx

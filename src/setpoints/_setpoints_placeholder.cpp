@@ -1,1 +1,0 @@
-// placeholder so the library target exists until its first unit lands
