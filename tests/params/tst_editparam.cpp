@@ -60,11 +60,24 @@ const QByteArray kTaal =
     "Msg_InfoCaption=Info\nmsg_DefaultParGeladen=Geladen\nMsg_ErrorCaption=Fout\nmsg_ErrorSetDefaultPar=Geen\n"
     "Msg_ParGezondenEnNietGeladen=Parameters zijn gezonden maar nog niet geladen ('Laad par'). Toch sluiten?\n"
     "[ParamService]\nPanelTekst4=T4\nPanelTekst10=T10\n"
-    "[Loader]\nPanelTekst4=L4\n";
+    "[Loader]\nPanelTekst4=L4\n"
+    "[Afdrukken]\nMsg_waarschuwingCaption=Afdruk\nAfdrukMsg_1=A1\nAfdrukMsg_6=A6\n";
 
 // Counts openings instead of showing the dialog.
 class CountingService : public TFormParamService {
 public:
+    int opened = 0;
+    int exec() override
+    {
+        ++opened;
+        return QDialog::Rejected;
+    }
+};
+
+// Stands in for the print dialog of the reports.
+class CountingDialog : public QDialog {
+public:
+    using QDialog::QDialog;
     int opened = 0;
     int exec() override
     {
@@ -487,6 +500,35 @@ private slots:
         ed->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(ed));
         QVERIFY(ParGezondenEnNietGeladen);
+    }
+
+    void printAsksWhenNothingLoaded()
+    {
+        QWidget main;
+        CountingDialog print(&main);
+        print.setObjectName("FormAfdrukkenPar");
+        app().FormMain = &main;
+        ed->hide();
+        ed->show();
+        QVERIFY(ed->Afdrukken1->isEnabled());
+        ParStatus = 0;
+        sui->answers = {QMessageBox::Cancel, QMessageBox::Yes};
+        ed->Afdrukken1->trigger();
+        QCOMPARE(print.opened, 0);
+        ed->Afdrukken1->trigger();
+        QCOMPARE(print.opened, 1);
+        QCOMPARE(sui->messages.size(), 2);
+        QCOMPARE(sui->messages[0].caption, QString("Afdruk"));
+        QCOMPARE(sui->messages[0].text, QString("A1\n\r\n\r\n\r\n\r\n\rA6"));
+        app().TaalGeladen = false;
+        ed->Afdrukken1->trigger();      // no texts, no question, no printing
+        app().TaalGeladen = true;
+        QCOMPARE(print.opened, 1);
+        ParStatus = 3;
+        ed->Afdrukken1->trigger();
+        QCOMPARE(print.opened, 2);
+        QCOMPARE(sui->messages.size(), 2);
+        app().FormMain = nullptr;
     }
 
     void wrapAtColumn42_data()
