@@ -1,0 +1,116 @@
+#pragma once
+// The parameter editor: the menu tree on the left, the parameters of the selected
+// menu on the right, and the commands on the whole set (defaults, files, transfers,
+// the loader, the service dialog for one parameter).
+#include "params/ParTree.h"
+
+#include <QDialog>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QTableWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace vx {
+
+class TFormParamService;
+class TFormParLoader;
+
+class TFormEditParam : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormEditParam(QWidget* parent = nullptr);
+
+    static constexpr int GridRows = 18;     // data rows; row r of the menu is table row r - 1
+    static constexpr int GridCols = 5;
+
+    // The dialogs this window opens; either may be left unset.
+    void setServiceDialog(TFormParamService* dialog) { m_service = dialog; }
+    void setLoader(TFormParLoader* dialog);
+
+    // Windows of other parts, looked up by object name among the main window's
+    // children when used; their menu items stay disabled while they are absent.
+    static QWidget* findProgramWindow(const char* objectName);
+
+    // Text of a grid cell; row 1..18 as in the menu, 0 the header.
+    QString cel(int row, int col) const;
+    int groep() const { return m_groep; }
+    int sub() const { return m_sub; }
+    int geselecteerdeDec() const { return m_selDec; }
+    QLabel* statusPanel(int index) const { return m_panels[index]; }
+
+    QMenuBar* ParamMenu1 = nullptr;
+    QMenu* menuBestand = nullptr;
+    QMenu* menuZendenOntvangen = nullptr;
+    QMenu* menuVenster = nullptr;
+    QMenu* menuHelp = nullptr;
+    QAction* Openen1 = nullptr;
+    QAction* OpslaanAls1 = nullptr;
+    QAction* LaadDefault1 = nullptr;
+    QAction* Afdrukken1 = nullptr;
+    QAction* Afsluiten1 = nullptr;
+    QAction* ParOntvangen1 = nullptr;
+    QAction* ParZenden1 = nullptr;
+    QAction* Loader1 = nullptr;
+    QAction* NokkenInfo1 = nullptr;
+    QAction* ErrorNummers1 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QTableWidget* StringGrid1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QPushButton* CmdClear = nullptr;
+
+public slots:
+    void FormActivate();
+    void LezenTeksten();
+    void TreeView1Change();
+    void VulGrid();
+    void StringGrid1SelectCell(int row);
+    void StringGrid1DblClick();
+    void CmdClearClick();
+    void OpenenClick();
+    void OpslaanAlsClick();
+    void ParOntvangenClick();
+    void ParZendenClick();
+    void LaadDefaultClick();
+    void AfdrukkenClick();
+    void LoaderClick();
+    void NokkenInfoClick();
+    void ErrorNummersClick();
+    // Confirmation before sending a set that was never loaded; true to go on.
+    bool ZendenToegestaan();
+    // The closing question after single writes without "bp"; true to close.
+    bool FormCloseQuery();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+    void reject() override;
+
+private:
+    void buildMenu();
+    void buildControls();
+    void clearGrid();
+    void setCel(int row, int col, const QString& text);
+    void legeStatusPanelen();
+    void verversFunctieTeksten();
+    void updateMenuItems();
+    bool poortOpen() const;
+
+    TFormParamService* m_service = nullptr;
+    TFormParLoader* m_loader = nullptr;
+    QLabel* m_panels[7] = {};
+    int m_groep = 0;
+    int m_sub = 0;
+    int m_selDec = 0;
+    bool m_anderVensterGebruikt = false;
+};
+
+} // namespace vx

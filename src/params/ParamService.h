@@ -1,0 +1,85 @@
+#pragma once
+// The service dialog: edits the parameter selected in the editor (ServicePar), stores
+// it in ParWaarden and can write it to the controller ("wp") and have the controller
+// compute its derived parameters ("bp").
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace vx {
+
+class TPX400Protocol;
+class TSXProtocolComponent;
+struct TCommError;
+
+class TFormParamService : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormParamService(QWidget* parent = nullptr);
+
+    QLabel* LabelMin = nullptr;
+    QLabel* LabelMax = nullptr;
+    QLabel* LabelDefault = nullptr;
+    QLabel* LabelParData = nullptr;
+    QLabel* PanelMin = nullptr;
+    QLabel* PanelMax = nullptr;
+    QLabel* PanelDefault = nullptr;
+    QLineEdit* MaskEditParData = nullptr;
+    QComboBox* ComboParData = nullptr;
+    QLabel* PanelService = nullptr;
+    QPushButton* CmdDefault = nullptr;
+    QPushButton* CmdOK = nullptr;
+    QPushButton* CmdBerPar = nullptr;
+    QPushButton* CmdZenden = nullptr;
+    QPushButton* CmdCancel = nullptr;
+    TPX400Protocol* PX400ZendServiceParameter = nullptr;
+    TPX400Protocol* PX400ServiceBerPar = nullptr;
+
+    // Dialog state, set on activation.
+    int nummer() const { return m_nummer; }
+    bool isOptie() const { return m_optie; }
+    int decimalen() const { return m_decimalen; }
+    int integerCijfers() const { return m_integerCijfers; }
+    // Whether a "wp" or "bp" is out and the buttons are disabled.
+    bool wachten() const { return m_wachten; }
+    // Whether the status panel shows an error (red).
+    bool panelFout() const { return m_panelFout; }
+
+public slots:
+    void FormActivate();
+    void CmdOKClick();
+    void CmdZendenClick();
+    void CmdBerParClick();
+    void CmdDefaultClick();
+    void CmdCancelClick();
+    // Runs the input test and stores the value; false when an error is shown.
+    bool InvoerTest();
+
+    void PX400ZendServiceParameterCommResult(TSXProtocolComponent* sender, const QByteArray& reply);
+    void PX400ServiceBerParCommResult(TSXProtocolComponent* sender, const QByteArray& reply);
+    void PX400CommError(TSXProtocolComponent* sender, const TCommError& error, const QByteArray& reply);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void LezenTeksten();
+    void toonStatus(const QString& text, bool fout);
+    void setWachten(bool on);
+    bool poortOpen() const;
+    bool MaskEditKeyPress(QChar key);
+
+    int m_nummer = 0;
+    bool m_optie = false;
+    int m_decimalen = 0;
+    int m_integerCijfers = 0;
+    bool m_wachten = false;
+    bool m_panelFout = false;
+    QString m_panelTekst[11];
+};
+
+} // namespace vx
