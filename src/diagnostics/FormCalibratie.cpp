@@ -1,4 +1,5 @@
 #include "diagnostics/FormCalibratie.h"
+#include "params/TextWrap.h"
 
 #include "app/core/AppState.h"
 #include "app/core/UiSeams.h"
@@ -43,34 +44,11 @@ TPX400Protocol* makeComponent(QObject* owner, const char* name)
     return c;
 }
 
-bool isBreakChar(QChar c) { return c == u' ' || c == u'\t' || c == u'-' || c == u'.'; }
-
 } // namespace
-
-QString wrapText(const QString& text, int maxCol)
-{
-    QStringList lines;
-    int start = 0;
-    while (text.size() - start > maxCol) {
-        // The last break that keeps the line within maxCol; none: the first one after.
-        int cut = -1;
-        for (int i = start; i < start + maxCol; ++i)
-            if (isBreakChar(text.at(i))) cut = i + 1;
-        if (cut < 0) {
-            for (int i = start + maxCol; i < text.size(); ++i)
-                if (isBreakChar(text.at(i))) { cut = i + 1; break; }
-            if (cut < 0 || cut >= text.size()) break;
-        }
-        lines << text.mid(start, cut - start);
-        start = cut;
-    }
-    lines << text.mid(start);
-    return lines.join(QStringLiteral("\r\n"));
-}
 
 QString TFormCalibratie::closeQuestion()
 {
-    return wrapText(QStringLiteral("Er zijn calibratie waarden naar de VX4x...gezonden maar nog niet gesaved in "
+    return wrapMessage(QStringLiteral("Er zijn calibratie waarden naar de VX4x...gezonden maar nog niet gesaved in "
                                    "EEPROM. Wilt U toch afsluiten?"),
                     42);
 }

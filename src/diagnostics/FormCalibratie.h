@@ -17,9 +17,6 @@ class TSXProtocolComponent;
 class TSpinEdit;
 struct TCommError;
 
-// Breaks text into lines of at most maxCol characters after a blank, tab, '-'
-// or '.', joined with CR LF; a word longer than a line stays whole.
-QString wrapText(const QString& text, int maxCol);
 
 class TFormCalibratie : public QDialog {
     Q_OBJECT

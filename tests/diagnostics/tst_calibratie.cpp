@@ -3,6 +3,7 @@
 #include "app/core/AppState.h"
 #include "comm/SXComm.h"
 #include "diagnostics/FormCalibratie.h"
+#include "params/TextWrap.h"
 #include "diagnostics/SpinEdit.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -306,7 +307,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, width);
         QFETCH(QString, wrapped);
-        QCOMPARE(wrapText(text, width), wrapped);
+        QCOMPARE(wrapMessage(text, width), wrapped);
     }
 };
 
