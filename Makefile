@@ -43,7 +43,8 @@ tsan: deps
 BENCH_BUILD ?= build-bench
 bench: deps
 	@[ -f $(BENCH_BUILD)/CMakeCache.txt ] || cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVX_SANITIZE=OFF
-	@flock $(LOCK) cmake --build $(BENCH_BUILD) -j$(JOBS)
+	@targets=$$(cd $(BENCH_BUILD) && cmake --build . --target help | sed -n 's/^\.\.\. \(bench_[a-z_0-9]*\).*/\1/p'); \
+	  flock $(LOCK) cmake --build $(BENCH_BUILD) -j$(JOBS) --target $$targets vx5x-sim vx_data
 	@found=; for b in $(BENCH_BUILD)/bin/bench_*; do [ -x "$$b" ] || continue; found=1; echo "== $$b"; \
 	  (cd $(BENCH_BUILD)/bin && QT_QPA_PLATFORM=offscreen ./$$(basename $$b)); done; \
 	 [ -n "$$found" ] || echo "No benchmarks built yet."
