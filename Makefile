@@ -33,7 +33,7 @@ test: build
 # The threaded part (serial library and simulator) once more under ThreadSanitizer.
 TSAN_BUILD ?= build-tsan
 tsan: deps
-	@[ -f $(TSAN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=OFF -DVX_TSAN=ON >/dev/null
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=OFF -DVX_TSAN=ON >/dev/null
 	@targets=$$(cd $(TSAN_BUILD) && cmake --build . --target help | sed -n 's/^\.\.\. \(\(comm\|sim\)_tst_[a-z_0-9]*\).*/\1/p'); \
 	  flock $(LOCK) cmake --build $(TSAN_BUILD) -j$(JOBS) --target $$targets vx5x-sim
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan/suppressions.txt" \
@@ -42,7 +42,7 @@ tsan: deps
 # Benchmarks measure an optimised build without sanitizers, in a folder of their own.
 BENCH_BUILD ?= build-bench
 bench: deps
-	@[ -f $(BENCH_BUILD)/CMakeCache.txt ] || cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVX_SANITIZE=OFF
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVX_SANITIZE=OFF >/dev/null
 	@targets=$$(cd $(BENCH_BUILD) && cmake --build . --target help | sed -n 's/^\.\.\. \(bench_[a-z_0-9]*\).*/\1/p'); \
 	  flock $(LOCK) cmake --build $(BENCH_BUILD) -j$(JOBS) --target $$targets vx5x-sim vx_data
 	@found=; for b in $(BENCH_BUILD)/bin/bench_*; do [ -x "$$b" ] || continue; found=1; echo "== $$b"; \
