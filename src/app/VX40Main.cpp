@@ -113,7 +113,20 @@ TFormMain::~TFormMain()
     }
     m_port->OnActivate = nullptr;
     m_port->OnDeactivate = nullptr;
-    if (app().FormMain == this) app().FormMain = nullptr;
+    // The hooks point at this window; other windows may outlive it (tests make many).
+    if (app().FormMain == this) {
+        const AppState defaults;
+        AppState& s = app();
+        s.FormMain = nullptr;
+        s.unitNumber = defaults.unitNumber;
+        s.setUnitNumber = defaults.setUnitNumber;
+        s.LezenTeksten = defaults.LezenTeksten;
+        s.TekstFile_Lezen = defaults.TekstFile_Lezen;
+        s.ParameterDef_lezen = defaults.ParameterDef_lezen;
+        s.InputFunctieTeksten = defaults.InputFunctieTeksten;
+        s.OutputFunctieTeksten = defaults.OutputFunctieTeksten;
+        s.StopPolling = defaults.StopPolling;
+    }
     if (app().SXComm1 == m_port) app().SXComm1 = nullptr;
 }
 
@@ -370,6 +383,7 @@ void TFormMain::FormCreate()
     s.ExeDir = m_options.exeDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_options.exeDir;
     if (!s.ExeDir.endsWith(u'/')) s.ExeDir += u'/';
     s.unitNumber = [this] { return SpinEditUnitSelect->value(); };
+    s.setUnitNumber = [this](int unit) { SpinEditUnitSelect->setValue(unit); };
     s.LezenTeksten = [this] { LezenTeksten(); };
     s.TekstFile_Lezen = [this] { TekstFile_Lezen(); };
     s.ParameterDef_lezen = [this] { ParameterDef_lezen(); };

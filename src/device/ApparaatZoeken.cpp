@@ -1,6 +1,5 @@
 #include "device/ApparaatZoeken.h"
 
-#include "app/VX40Main.h"
 #include "app/core/AppState.h"
 #include "app/core/Taal.h"
 #include "app/core/UiSeams.h"
@@ -560,8 +559,7 @@ void TFormApparaatZoeken::CmdOKClick()
             showError(this, QStringLiteral("Comm Error"), e.text());
         }
     }
-    if (auto* main = qobject_cast<TFormMain*>(app().FormMain); main && main->SpinEditUnitSelect)
-        main->SpinEditUnitSelect->setValue(cell(row, 0).trimmed().toInt());
+    app().setUnitNumber(cell(row, 0).trimmed().toInt());
     if (port) {
         static const struct {
             const char* text;

@@ -37,6 +37,7 @@ struct AppState {
     // The main window's port and unit number, reachable by every window.
     TSXComm* SXComm1 = nullptr;
     std::function<int()> unitNumber = [] { return 0; };
+    std::function<void(int)> setUnitNumber = [](int) {};
     // Main window hooks other windows call (refresh of function labels, texts,
     // stopping the live polling before a modal job).
     std::function<void()> InputFunctieTeksten = [] {};
