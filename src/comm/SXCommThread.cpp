@@ -405,12 +405,8 @@ bool TSXCommThread::exchangeSX2(const Job& job, TCommError& e, TFrame& buf)
         if (st == Step::Fail) {
             if (e.Code == CommPortClosed)
                 return false;
-            buf.fill(0);
-            if (e.Code != CommTimeout)
-                drain(e);
-            TCommError ignored;
             static const uint8_t reset[] = {0x82, 0x00, 0x82, 0x00};
-            if (transmit(reset, sizeof reset, ignored) == Step::Stop)
+            if (abandonTelegram(e, buf, reset, sizeof reset) == Step::Stop)
                 return true;
             return false;
         }
@@ -420,6 +416,17 @@ bool TSXCommThread::exchangeSX2(const Job& job, TCommError& e, TFrame& buf)
         if (!m_restartFlag)
             return false;
     }
+}
+
+// A failed telegram hands over no partial bytes; the line is drained (unless it just
+// stayed silent) and the peer is told to reset before anything else is sent.
+TSXCommThread::Step TSXCommThread::abandonTelegram(TCommError& e, TFrame& buf, const uint8_t* reset, size_t count)
+{
+    buf.fill(0);
+    if (e.Code != CommTimeout)
+        drain(e);
+    TCommError ignored;
+    return transmit(reset, count, ignored);
 }
 
 // ---------------------------------------------------------------------------
@@ -509,12 +516,8 @@ bool TSXCommThread::exchangeSSB(const Job& job, TCommError& e, TFrame& buf)
         if (st == Step::Fail) {
             if (e.Code == CommPortClosed)
                 return false;
-            buf.fill(0);
-            if (e.Code != CommTimeout)
-                drain(e);
-            TCommError ignored;
             static const uint8_t reset[] = {DLE, 0x00, DLE, 0x00};
-            if (transmit(reset, sizeof reset, ignored) == Step::Stop)
+            if (abandonTelegram(e, buf, reset, sizeof reset) == Step::Stop)
                 return true;
             ++attempts;
             if (e.Code == CommTimeout || attempts > 2)

@@ -52,6 +52,7 @@ private:
     Step readByte(uint8_t& byte, TCommError& e);
     bool checkLine(TCommError& e);
     void drain(TCommError& e);
+    Step abandonTelegram(TCommError& e, TFrame& buf, const uint8_t* reset, size_t count);
 
     // Each returns true when the thread was asked to stop.
     bool exchangeAscii(const Job& job, TCommError& e, TFrame& buf);
