@@ -43,6 +43,15 @@ Fault Fault::er7AtSetpoint(int number)
     return f;
 }
 
+Fault Fault::errorReply(const std::string& command, int number)
+{
+    Fault f;
+    f.kind = Kind::Er7;
+    f.command = command;
+    f.errorNumber = number;
+    return f;
+}
+
 Fault Fault::pause(const std::string& command, int ms, int atByte)
 {
     Fault f;
@@ -81,6 +90,23 @@ Fault Fault::unplugAfter(int requests)
     return f;
 }
 
+Fault Fault::noLineEnd(const std::string& command)
+{
+    Fault f;
+    f.kind = Kind::NoLineEnd;
+    f.command = command;
+    return f;
+}
+
+Fault Fault::babble(const std::string& command, int ms)
+{
+    Fault f;
+    f.kind = Kind::Babble;
+    f.command = command;
+    f.babbleMs = ms;
+    return f;
+}
+
 const char* faultName(Fault::Kind kind)
 {
     switch (kind) {
@@ -91,8 +117,17 @@ const char* faultName(Fault::Kind kind)
     case Fault::Kind::Garbage: return "garbage";
     case Fault::Kind::LineError: return "line-error";
     case Fault::Kind::Unplug: return "unplug";
+    case Fault::Kind::NoLineEnd: return "no-line-end";
+    case Fault::Kind::Babble: return "babble";
     }
     return "?";
+}
+
+std::string faultName(const Fault& fault)
+{
+    if (fault.kind == Fault::Kind::Er7 && fault.errorNumber != ErrRefused)
+        return "er" + std::to_string(fault.errorNumber);
+    return faultName(fault.kind);
 }
 
 // ---- helpers ------------------------------------------------------------
@@ -197,6 +232,30 @@ std::string spoilEcho(const std::string& reply, Fault::Echo how)
         break;
     case Fault::Echo::TrailingBlank:
         return r + " ";
+    case Fault::Echo::OtherArguments:
+        // The first all-digit argument (a sign allowed) goes up by one, digit by
+        // digit, so no value is too long for it.
+        for (size_t b = r.find(' '); b != std::string::npos; b = r.find(' ', b)) {
+            b = r.find_first_not_of(' ', b);
+            if (b == std::string::npos)
+                break;
+            const size_t e = std::min(r.find(' ', b), r.size());
+            const size_t d = b + (r[b] == '-' || r[b] == '+' ? 1 : 0);
+            if (d == e || !std::all_of(r.begin() + ptrdiff_t(d), r.begin() + ptrdiff_t(e),
+                                       [](char c) { return c >= '0' && c <= '9'; })) {
+                b = e;
+                continue;
+            }
+            size_t i = e;
+            for (; i > d && r[i - 1] == '9'; --i)
+                r[i - 1] = '0';
+            if (i == d)
+                r.insert(d, "1");
+            else
+                ++r[i - 1];
+            return r;
+        }
+        break;
     case Fault::Echo::OtherLetters:
         break;
     }
@@ -556,6 +615,9 @@ Delivery SimBus::transmit(PortSession& session, const uint8_t* data, size_t coun
 void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Clock::time_point lineEnd,
                          const PortView& view, Delivery& out, std::vector<LogEntry>& logged)
 {
+    // The master talking again silences a babbling unit.
+    std::erase_if(out.bytes, [&](const RxByte& b) { return b.babble && b.due > lineStart; });
+
     LogEntry entry;
     entry.started = lineStart;
     entry.sent = lineEnd;
@@ -594,7 +656,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         return nullptr;
     };
     for (const Fault& f : fired)
-        entry.faults.push_back(faultName(f.kind));
+        entry.faults.push_back(faultName(f));
 
     const bool lost = firedKind(Fault::Kind::NoReply) != nullptr;
     struct Answer {
@@ -603,15 +665,18 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         LineFrame port;
     };
     std::vector<Answer> answers;
+    const Fault* refused = firedKind(Fault::Kind::Er7);
     if (!lost) {
-        // "sc u" selects u and deselects every other unit that heard it.
-        for (Heard& h : heard)
-            if (const auto target = selectTarget(h.text))
-                h.unit->selected = *target == h.unit->number;
+        // "sc u" selects u and deselects every other unit that heard it; a
+        // refused "sc" changes nothing, like any other refused request.
+        if (!refused)
+            for (Heard& h : heard)
+                if (const auto target = selectTarget(h.text))
+                    h.unit->selected = *target == h.unit->number;
         for (Heard* h : responders) {
             std::optional<std::string> r;
-            if (firedKind(Fault::Kind::Er7))
-                r = "er " + std::to_string(ErrRefused);
+            if (refused)
+                r = "er " + std::to_string(refused->errorNumber);
             else
                 r = h->unit->execute(h->text, t);
             if (!r)
@@ -636,11 +701,12 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         replyStart += ct * double(g->garbage.size());
     }
     const size_t replyFrom = rx.size();
+    const std::string ending = firedKind(Fault::Kind::NoLineEnd) ? "" : "\r\n";
     if (!answers.empty()) {
         std::vector<TxStream> streams;
         const Fault* pause = firedKind(Fault::Kind::Pause);
         for (const Answer& a : answers) {
-            TxStream s = backToBack(a.text + "\r\n", a.unit->frame, replyStart);
+            TxStream s = backToBack(a.text + ending, a.unit->frame, replyStart);
             if (pause)
                 for (size_t i = size_t(std::max(0, pause->atByte)); i < s.chars.size(); ++i)
                     s.chars[i].start += pause->pauseMs / 1000.0;
@@ -654,7 +720,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         for (const Answer& a : answers)
             mismatch = mismatch || a.unit->frame != a.port;
         if (mismatch && rx.size() > replyFrom) {
-            std::string clean = answers.front().text + "\r\n";
+            const std::string clean = answers.front().text + ending;
             std::string seen;
             uint32_t flags = 0;
             for (size_t i = replyFrom; i < rx.size(); ++i) {
@@ -690,6 +756,32 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         const auto when = last + std::chrono::milliseconds(1);
         if (!goneAt_ || *goneAt_ > when)
             goneAt_ = when;
+    }
+    if (const Fault* b = firedKind(Fault::Kind::Babble)) {
+        // Clean bytes at the port's own rate: running thousands of them through
+        // the bit-level model would hold the bus lock for too long.
+        std::string pattern;
+        for (size_t i = replyFrom; i < rx.size(); ++i)
+            pattern += char(rx[i].value);
+        if (pattern.empty())
+            pattern = "rf 0\r\n";
+        const double ct = charSeconds(portFrame);
+        const double from = rx.size() > replyFrom ? rx.back().ready : replyStart;
+        const size_t count = ct > 0 && b->babbleMs > 0
+            ? size_t(std::min(double(Fault::BabbleLimit), b->babbleMs / 1000.0 / ct))
+            : 0;
+        const auto ready = [&](size_t i) {
+            return epoch_ + std::chrono::duration_cast<Clock::duration>(
+                std::chrono::duration<double>(from + ct * double(i + 1)));
+        };
+        out.bytes.reserve(out.bytes.size() + count);
+        for (size_t i = 0; i < count; ++i) {
+            RxByte x;
+            x.value = uint8_t(pattern[i % pattern.size()]);
+            x.due = std::max(ready(i), out.bytes.empty() ? Clock::time_point{} : out.bytes.back().due);
+            x.babble = true;
+            out.bytes.push_back(x);
+        }
     }
     if (log_.size() >= logLimit_)
         log_.erase(log_.begin(), log_.begin() + ptrdiff_t(std::max<size_t>(1, logLimit_ / 10)));

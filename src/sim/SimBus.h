@@ -26,13 +26,17 @@ struct Fault {
     enum class Kind {
         NoReply,   // the request is lost; no unit sees it
         WrongEcho, // the reply repeats the request wrongly
-        Er7,       // the selected unit refuses with "er 7" and changes nothing
+        Er7,       // the selected unit answers "er errorNumber" and changes nothing
         Pause,     // the reply stops for pauseMs before byte atByte
         Garbage,   // garbage bytes come before the reply
         LineError, // reply byte atByte arrives with lineErrors
         Unplug,    // after the reply the adapter is gone
+        NoLineEnd, // the reply comes without its CR LF
+        Babble,    // after the reply the line keeps sending for babbleMs
     };
-    enum class Echo { OtherLetters, LeadingZero, TrailingBlank };
+    // OtherArguments: the first number in the reply is one higher ("rp 12 50" ->
+    // "rp 13 50"); a reply without one gets other letters.
+    enum class Echo { OtherLetters, LeadingZero, TrailingBlank, OtherArguments };
 
     Kind kind = Kind::NoReply;
     // Which requests: the text equals `command` or starts with it and a blank
@@ -50,18 +54,30 @@ struct Fault {
     int pauseMs = 120;
     std::string garbage = std::string("\xfe\x13?\x80", 4);
     uint32_t lineErrors = CE_RXPARITY;
+    int errorNumber = ErrRefused;
+    // The babble repeats the reply (without one, "rf 0" CR LF) back to back at the
+    // port's character rate. It stops early at the port's next request or purge,
+    // and never runs past BabbleLimit bytes.
+    int babbleMs = 10000;
+    static constexpr size_t BabbleLimit = size_t(1) << 20;
 
     static Fault noReply(const std::string& command = {}, int nth = 0);
     static Fault wrongEcho(const std::string& command = {}, Echo how = Echo::OtherLetters);
     static Fault er7AtParameter(int number);
     static Fault er7AtSetpoint(int number);
+    static Fault errorReply(const std::string& command = {}, int number = ErrRefused);
     static Fault pause(const std::string& command = {}, int ms = 120, int atByte = 3);
     static Fault garbageBefore(const std::string& command = {}, const std::string& bytes = {});
     static Fault lineError(const std::string& command = {}, uint32_t flags = CE_RXPARITY, int atByte = 3);
     static Fault unplugAfter(int requests);
+    static Fault noLineEnd(const std::string& command = {});
+    static Fault babble(const std::string& command = {}, int ms = 10000);
 };
 
 const char* faultName(Fault::Kind kind);
+// As faultName(kind), but an error reply other than "er 7" is named after its
+// number ("er3"), so the log tells them apart.
+std::string faultName(const Fault& fault);
 
 struct LogEntry {
     Clock::time_point started; // first byte of the request began
@@ -70,15 +86,18 @@ struct LogEntry {
     std::string request;       // as the port sent it, without CR
     LineFrame frame;           // the port's line settings
     int unit = -1;             // the unit that answered, -1: none
-    std::string reply;         // the bytes the port receives, line end included
+    std::string reply;         // the bytes the port receives, line end included;
+                               // a babble after the reply is left out
     std::vector<std::string> faults; // names of the faults applied
 };
 
-// One received byte, due at the port at `due`.
+// One received byte, due at the port at `due`. Babble stops when the port
+// starts its next request.
 struct RxByte {
     uint8_t value = 0;
     uint32_t flags = 0;
     Clock::time_point due;
+    bool babble = false;
 };
 
 // What a port sees: exact settings (in-process line, real device), or only the

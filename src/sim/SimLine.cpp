@@ -118,6 +118,9 @@ bool SimLine::write(const uint8_t* data, size_t count)
     const auto charTime = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(charSeconds(frame_)));
     txBusyUntil_ = start + charTime * int64_t(count);
+    // A babbling unit falls silent when we talk; this also keeps a caller that
+    // never purges from piling up babble.
+    std::erase_if(rx_, [&](const RxByte& b) { return b.babble && b.due > start; });
     Delivery d = bus_.transmit(session_, data, count, PortView{frame_, true}, start);
     for (const RxByte& b : d.bytes) {
         RxByte x = b;

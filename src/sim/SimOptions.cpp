@@ -99,7 +99,7 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
         f.kind = Fault::Kind::NoReply;
     else if (kind == "wrong-echo")
         f.kind = Fault::Kind::WrongEcho;
-    else if (kind == "er7")
+    else if (kind == "er7" || kind == "er")
         f.kind = Fault::Kind::Er7;
     else if (kind == "pause")
         f.kind = Fault::Kind::Pause;
@@ -109,6 +109,10 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
         f.kind = Fault::Kind::LineError;
     else if (kind == "unplug")
         f.kind = Fault::Kind::Unplug;
+    else if (kind == "no-line-end")
+        f.kind = Fault::Kind::NoLineEnd;
+    else if (kind == "babble")
+        f.kind = Fault::Kind::Babble;
     else {
         error = "unknown fault '" + kind + "'";
         return false;
@@ -152,14 +156,19 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
                 if (!needInt())
                     return false;
                 f.command = (key == "p" ? "wp " : "ws ") + std::to_string(n);
-            } else if (key == "ms") {
-                if (!needInt() || n < 0)
+            } else if (key == "ms" || key == "at" || key == "n") {
+                if (!isInt || n < 0) {
+                    error = "'" + key + "' needs a number of at least 0";
                     return false;
-                f.pauseMs = n;
-            } else if (key == "at") {
-                if (!needInt() || n < 0)
-                    return false;
-                f.atByte = n;
+                }
+                if (key == "n")
+                    f.errorNumber = n;
+                else if (key == "at")
+                    f.atByte = n;
+                else if (f.kind == Fault::Kind::Babble)
+                    f.babbleMs = n;
+                else
+                    f.pauseMs = n;
             } else if (key == "bytes") {
                 if (value.empty() || value.size() % 2 != 0) {
                     error = "bytes must be pairs of hex digits";
@@ -201,8 +210,10 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
                     f.echo = Fault::Echo::LeadingZero;
                 else if (value == "blank")
                     f.echo = Fault::Echo::TrailingBlank;
+                else if (value == "args")
+                    f.echo = Fault::Echo::OtherArguments;
                 else {
-                    error = "echo must be letters, zero or blank";
+                    error = "echo must be letters, zero, blank or args";
                     return false;
                 }
             } else {

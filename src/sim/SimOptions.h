@@ -13,14 +13,15 @@ bool parseFrame(const std::string& text, LineFrame& frame);
 // (default VX50), BAUD 9600 and FRAME 8O1 by default.
 bool parseUnit(const std::string& text, UnitConfig& unit, std::string& error);
 
-// "KIND[:key=value,...]" with KIND one of no-reply, wrong-echo, er7, pause,
-// garbage, line-error, unplug and the keys
+// "KIND[:key=value,...]" with KIND one of no-reply, wrong-echo, er7 (or er),
+// pause, garbage, line-error, unplug, no-line-end, babble and the keys
 //   cmd=TEXT  nth=N  times=N  unit=N          which requests
 //   p=N / s=N                                  er7 at parameter / setpoint N
-//   ms=N  at=N                                 pause length and position
+//   n=N                                        error number of er (default 7)
+//   ms=N  at=N                                 pause length and position; babble length
 //   bytes=HEX                                  garbage, e.g. bytes=fe13
 //   flags=parity|frame|overrun|break|rxover    line errors
-//   echo=letters|zero|blank                    kind of wrong echo
+//   echo=letters|zero|blank|args               kind of wrong echo
 //   after=N                                    unplug after N requests
 // A command text with blanks is written with '_' or '+' for each blank: cmd=rp_12.
 bool parseFault(const std::string& text, Fault& fault, std::string& error);

@@ -138,6 +138,15 @@ bool SimPortServer::openPty(const LineFrame& initial, std::string& slavePath, st
         ::close(slave);
         return false;
     }
+    // Packet mode tells us when the client purges its input, so we can drop what
+    // is still queued for it, as a purge on a real port does.
+    int packet = 1;
+    if (ioctl(master, TIOCPKT, &packet) != 0) {
+        error = std::string("cannot set up the pseudo-terminal: ") + std::strerror(errno);
+        ::close(master);
+        ::close(slave);
+        return false;
+    }
     fd_ = master;
     slave_ = slave;
     pty_ = true;
@@ -244,14 +253,26 @@ int SimPortServer::run(std::string& message)
             return 0;
         }
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            uint8_t buf[512];
-            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            uint8_t raw[513];
+            ssize_t n = ::read(fd_, raw, sizeof raw);
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 continue;
             if (n <= 0) {
                 message = n == 0 ? "end of input" : std::string("read: ") + std::strerror(errno);
                 closeAll();
                 return n == 0 ? 0 : 1;
+            }
+            const uint8_t* buf = raw;
+            if (pty_) {
+                // A status byte leads; only TIOCPKT_DATA has data after it.
+                if (raw[0] != TIOCPKT_DATA) {
+                    if (raw[0] & TIOCPKT_FLUSHREAD)
+                        out.clear();
+                    continue;
+                }
+                ++buf;
+                if (--n == 0)
+                    continue;
             }
             now = Clock::now();
             const PortView view = currentView();

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <limits>
 #include <thread>
 
 using namespace vx;
@@ -338,6 +339,12 @@ private slots:
         QTest::newRow("line error") << "line-error:cmd=rf,flags=frame|overrun,at=1" << "rf" << QByteArray("rf -1\r\n")
                                     << uint(CE_FRAME | CE_OVERRUN);
         QTest::newRow("unit filter") << "no-reply:unit=5" << "rf" << QByteArray("rf -1\r\n") << 0u;
+        QTest::newRow("no line end") << "no-line-end:cmd=rp" << "rp 12" << QByteArray("rp 12 50") << 0u;
+        QTest::newRow("echo of another argument") << "wrong-echo:echo=args" << "rp 12" << QByteArray("rp 13 50\r\n") << 0u;
+        QTest::newRow("echo of another argument, carry") << "wrong-echo:echo=args" << "rs 9" << QByteArray("rs 10 0\r\n") << 0u;
+        QTest::newRow("echo of another argument, none") << "wrong-echo:echo=args" << "wf" << QByteArray("xf\r\n") << 0u;
+        QTest::newRow("er n") << "er:n=3,cmd=rp" << "rp 12" << QByteArray("er 3\r\n") << 0u;
+        QTest::newRow("er n at a write") << "er:n=3" << "wp 12 60" << QByteArray("er 3\r\n") << 0u;
     }
     void faults()
     {
@@ -369,6 +376,76 @@ private slots:
         bus->addFault(Fault::noReply("wp", 1));
         QCOMPARE(ask("wp 12 1"), std::string());
         QCOMPARE(bus->parameter(0, 12), 50);
+    }
+
+    void refusedSelectChangesNothing()
+    {
+        QCOMPARE(ask("sc 9"), std::string()); // nobody is selected now
+        const int id = bus->addFault(Fault::errorReply("sc", 3));
+        QCOMPARE(ask("sc 0"), std::string("er 3\r\n"));
+        QCOMPARE(bus->selectedUnit(), -1);
+        QCOMPARE(bus->log().back().faults, std::vector<std::string>{"er3"});
+        bus->removeFault(id);
+        QCOMPARE(ask("sc 0"), std::string("sc 0\r\n"));
+        QCOMPARE(bus->selectedUnit(), 0);
+    }
+
+    void babbleRunsUntilPurgedOrInterrupted()
+    {
+        bus->setParameter(0, 12, -3500);
+        bus->addFault(Fault::babble("rp", 10000));
+        bus->addFault(Fault::babble("sc", 100));
+        bus->addFault(Fault::babble("rt", std::numeric_limits<int>::max()));
+        auto deliver = [&](const std::string& request, const LineFrame& frame = F9600O) {
+            PortSession session;
+            const std::string out = request + "\r";
+            return bus->transmit(session, reinterpret_cast<const uint8_t*>(out.data()), out.size(),
+                                 PortView{frame, true}, Clock::now());
+        };
+        // Back to back for ten seconds: one character time apart.
+        const Delivery d = deliver("rp 12");
+        QVERIFY(d.bytes.size() > 8000);
+        std::string head;
+        for (size_t i = 0; i < 26; ++i)
+            head += char(d.bytes[i].value);
+        QCOMPARE(head, std::string("rp 12 -3500\r\nrp 12 -3500\r\n"));
+        QVERIFY(d.bytes.back().due - d.bytes.front().due > 9s);
+        for (size_t i = 1; i < d.bytes.size(); ++i)
+            QVERIFY(d.bytes[i].due - d.bytes[i - 1].due < 2ms);
+        QCOMPARE(bus->log().back().reply, std::string("rp 12 -3500\r\n"));
+        QCOMPARE(bus->log().back().faults, std::vector<std::string>{"babble"});
+        // Without a reply there is still babble; a huge length stays bounded.
+        const Delivery unanswered = deliver("sc 0", LineFrame{19200, 8, 'O', 1});
+        QCOMPARE(bus->log().back().unit, -1);
+        QVERIFY(!unanswered.bytes.empty());
+        QCOMPARE(unanswered.bytes.front().value, uint8_t('r'));
+        QCOMPARE(deliver("rt").bytes.size(), Fault::BabbleLimit + std::string("rt VX50 V2.04\r\n").size());
+
+        // On the line the bytes come one by one, far more than a reply holds.
+        QVERIFY(line->purge());
+        QVERIFY(line->write(reinterpret_cast<const uint8_t*>("rp 12\r"), 6));
+        std::string got;
+        uint8_t b;
+        while (got.size() < 300 && line->readByte(b, got.empty() ? 300 : 20) == SerialLine::ReadResult::Byte)
+            got += char(b);
+        QCOMPARE(got.size(), size_t(300));
+        // A purge drops the rest; so does a new request, whose reply then follows.
+        QVERIFY(line->purge());
+        QCOMPARE(line->readByte(b, 100), SerialLine::ReadResult::Timeout);
+        QVERIFY(line->write(reinterpret_cast<const uint8_t*>("rp 12\r"), 6));
+        QCOMPARE(line->readByte(b, 300), SerialLine::ReadResult::Byte);
+        QVERIFY(line->write(reinterpret_cast<const uint8_t*>("rf\r"), 3));
+        got.clear();
+        while (got.size() < 2000 && line->readByte(b, 50) == SerialLine::ReadResult::Byte)
+            got += char(b);
+        QVERIFY2(got.ends_with("rf -1\r\n") && got.size() < 40, (std::to_string(got.size()) + " bytes").c_str());
+        // Closing with babble queued leaves nothing behind.
+        QVERIFY(line->write(reinterpret_cast<const uint8_t*>("rp 12\r"), 6));
+        QCOMPARE(line->readByte(b, 300), SerialLine::ReadResult::Byte);
+        line->close();
+        QCOMPARE(line->readByte(b, 10), SerialLine::ReadResult::Error);
+        QVERIFY(line->open("sim"));
+        QCOMPARE(line->readByte(b, 100), SerialLine::ReadResult::Timeout);
     }
 
     void pauseInsideReplyCutsIt()

@@ -10,6 +10,28 @@
 using namespace vx;
 using namespace vx::sim;
 
+namespace {
+
+// What a fault text set, in a form a table row can spell out.
+QString describe(const Fault& f)
+{
+    const char* echoes[] = {"letters", "zero", "blank", "args"};
+    QString s = QString::fromStdString(faultName(f));
+    if (!f.command.empty())
+        s += " cmd='" + QString::fromStdString(f.command) + "'";
+    if (f.nth > 0)
+        s += QString(" nth=%1").arg(f.nth);
+    if (f.kind == Fault::Kind::Pause)
+        s += QString(" ms=%1 at=%2").arg(f.pauseMs).arg(f.atByte);
+    if (f.kind == Fault::Kind::Babble)
+        s += QString(" ms=%1").arg(f.babbleMs);
+    if (f.kind == Fault::Kind::WrongEcho)
+        s += QString(" echo=") + echoes[int(f.echo)];
+    return s;
+}
+
+} // namespace
+
 class TestSimModel : public QObject {
     Q_OBJECT
 
@@ -87,31 +109,41 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("ok");
-        QTest::newRow("no reply nth") << "no-reply:nth=3" << true;
-        QTest::newRow("command with blank") << "no-reply:cmd=rp_12" << true;
-        QTest::newRow("pause") << "pause:cmd=rp,ms=150,at=4" << true;
-        QTest::newRow("unplug") << "unplug:after=20" << true;
-        QTest::newRow("unplug without count") << "unplug" << false;
-        QTest::newRow("unknown kind") << "explode" << false;
-        QTest::newRow("unknown key") << "pause:len=3" << false;
-        QTest::newRow("odd hex") << "garbage:bytes=abc" << false;
-        QTest::newRow("bad flag") << "line-error:flags=smoke" << false;
-        QTest::newRow("no value") << "pause:ms" << false;
-        QTest::newRow("negative ms") << "pause:ms=-5" << false;
+        QTest::addColumn<QString>("parsed");
+        QTest::newRow("no reply nth") << "no-reply:nth=3" << true << "no-reply nth=3";
+        QTest::newRow("command with blank") << "no-reply:cmd=rp_12" << true << "no-reply cmd='rp 12'";
+        QTest::newRow("pause") << "pause:cmd=rp,ms=150,at=4" << true << "pause cmd='rp' ms=150 at=4";
+        QTest::newRow("unplug") << "unplug:after=20" << true << "unplug nth=20";
+        QTest::newRow("er7 at parameter") << "er7:p=12" << true << "er7 cmd='wp 12'";
+        QTest::newRow("er n") << "er:n=3,cmd=rp" << true << "er3 cmd='rp'";
+        QTest::newRow("no line end") << "no-line-end:cmd=rf" << true << "no-line-end cmd='rf'";
+        QTest::newRow("echo of other arguments") << "wrong-echo:echo=args" << true << "wrong-echo echo=args";
+        QTest::newRow("babble") << "babble:ms=10000,cmd=rp" << true << "babble cmd='rp' ms=10000";
+        QTest::newRow("babble, default length") << "babble:cmd=rp" << true << "babble cmd='rp' ms=10000";
+        QTest::newRow("unplug without count") << "unplug" << false << "";
+        QTest::newRow("unknown kind") << "explode" << false << "";
+        QTest::newRow("unknown key") << "pause:len=3" << false << "";
+        QTest::newRow("odd hex") << "garbage:bytes=abc" << false << "";
+        QTest::newRow("bad flag") << "line-error:flags=smoke" << false << "";
+        QTest::newRow("no value") << "pause:ms" << false << "";
+        QTest::newRow("negative ms") << "pause:ms=-5" << false << "";
+        QTest::newRow("negative babble") << "babble:ms=-1" << false << "";
+        QTest::newRow("error number not a number") << "er:n=x" << false << "";
+        QTest::newRow("negative error number") << "er:n=-3" << false << "";
+        QTest::newRow("unknown echo") << "wrong-echo:echo=digits" << false << "";
     }
     void faultTexts()
     {
         QFETCH(QString, text);
         QFETCH(bool, ok);
+        QFETCH(QString, parsed);
         Fault f;
         std::string error;
         QCOMPARE(parseFault(text.toStdString(), f, error), ok);
-        if (text == "no-reply:cmd=rp_12")
-            QCOMPARE(f.command, std::string("rp 12"));
-        if (text.startsWith("pause")  && ok)
-            QVERIFY(f.pauseMs == 150 && f.atByte == 4 && f.command == "rp");
-        if (text.startsWith("unplug") && ok)
-            QVERIFY(f.kind == Fault::Kind::Unplug && f.nth == 20);
+        if (ok)
+            QCOMPARE(describe(f), parsed);
+        else
+            QVERIFY2(!error.empty(), "a refusal says why");
     }
 
     void wireModel()

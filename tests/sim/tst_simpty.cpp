@@ -60,6 +60,25 @@ Read readReply(int fd, int firstMs = 1000, int gapMs = 150)
     return r;
 }
 
+// Everything that arrives within ms.
+QByteArray readFor(int fd, int ms)
+{
+    QByteArray got;
+    QElapsedTimer timer;
+    timer.start();
+    for (qint64 left = ms; left > 0; left = ms - timer.elapsed()) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, int(left)) <= 0)
+            continue;
+        char buf[4096];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        got.append(buf, int(n));
+    }
+    return got;
+}
+
 Read ask(int fd, const QByteArray& request)
 {
     tcflush(fd, TCIOFLUSH);
@@ -161,6 +180,26 @@ private slots:
         char c = 'x';
         QCOMPARE(::write(fd, &c, 1), ssize_t(-1));
         QCOMPARE(errno, EIO);
+    }
+
+    void babbleStopsAtPurgeOrNextRequest()
+    {
+        QVERIFY(start({"--fault", "babble:cmd=rh,ms=10000"}));
+        tcflush(fd, TCIOFLUSH);
+        QCOMPARE(::write(fd, "rh\r", 3), ssize_t(3));
+        // About 480 bytes in half a second at 9600 baud, no gaps.
+        const QByteArray babble = readFor(fd, 500);
+        QVERIFY2(babble.size() > 300, QByteArray::number(babble.size()));
+        QVERIFY(babble.startsWith("rh HW VX50-3 rev C\r\nrh HW VX50-3 rev C\r\n"));
+        // Our purge reaches the simulator; only what was already on its way comes.
+        tcflush(fd, TCIOFLUSH);
+        QVERIFY(readFor(fd, 300).size() < 10);
+
+        QCOMPARE(::write(fd, "rh\r", 3), ssize_t(3));
+        QVERIFY(readFor(fd, 200).size() > 100);
+        QCOMPARE(::write(fd, "rf\r", 3), ssize_t(3));
+        const Read r = readReply(fd);
+        QVERIFY2(r.bytes.endsWith("rf -1\r\n") && r.bytes.size() < 64, r.bytes.right(40).constData());
     }
 
     void rejectsBadOptions()

@@ -39,12 +39,16 @@ void usage(std::FILE* to)
         "  --error N:E          unit N starts with error number E\n"
         "  --no-demo            do not set up the demo cams and setpoints\n"
         "  --fault SPEC         inject a fault (repeatable); SPEC is KIND[:key=value,...]\n"
-        "                       KIND: no-reply, wrong-echo, er7, pause, garbage, line-error, unplug\n"
+        "                       KIND: no-reply, wrong-echo, er7, er, pause, garbage, line-error,\n"
+        "                             unplug, no-line-end, babble\n"
         "                       keys: cmd=TEXT (blank as _), nth=N, times=N, unit=N, p=N, s=N,\n"
-        "                             ms=N, at=N, bytes=HEX, flags=parity|frame|overrun|break,\n"
-        "                             echo=letters|zero|blank, after=N\n"
-        "                       e.g. --fault no-reply:cmd=rt  --fault er7:p=12\n"
+        "                             n=N (er: error number), ms=N (pause, babble), at=N,\n"
+        "                             bytes=HEX, flags=parity|frame|overrun|break,\n"
+        "                             echo=letters|zero|blank|args, after=N\n"
+        "                       e.g. --fault no-reply:cmd=rt  --fault er7:p=12  --fault er:n=3,cmd=rp\n"
         "                            --fault pause:cmd=rp,ms=150,at=4  --fault unplug:after=20\n"
+        "                            --fault wrong-echo:echo=args  --fault no-line-end:cmd=rf\n"
+        "                            --fault babble:ms=10000,cmd=rp (ends early at a purge or request)\n"
         "  --log                print every request and reply on standard error\n"
         "  --help               this text\n",
         to);
@@ -172,8 +176,14 @@ int main(int argc, char** argv)
         bus.addFault(f);
     if (logRequests)
         bus.setLogObserver([](const LogEntry& e) {
-            std::fprintf(stderr, "%10.1f ms  %-8s  > %-20s < %s\n", e.ms, frameText(e.frame).c_str(),
-                         printable(e.request).c_str(), printable(e.reply).c_str());
+            // The faults show what the reply alone does not, a babble for one.
+            std::string faults;
+            for (const std::string& f : e.faults)
+                faults += (faults.empty() ? "  [" : ", ") + f;
+            if (!faults.empty())
+                faults += "]";
+            std::fprintf(stderr, "%10.1f ms  %-8s  > %-20s < %s%s\n", e.ms, frameText(e.frame).c_str(),
+                         printable(e.request).c_str(), printable(e.reply).c_str(), faults.c_str());
         });
 
     if (!frameGiven)
