@@ -96,7 +96,8 @@ private:
     bool portOpen() const;
     void buildComponents();
     void PX400UnitSelectComError(const TCommError& error);
-    void showLiveValue(QLabel* panel, const QByteArray& reply, int decimals, const char* unit);
+    void showLiveValue(const QString& request, QLabel* panel, const QByteArray& reply, int decimals,
+                       const char* unit);
     void setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word);
     void readPortSettings(const SettingsFile& ini);
     void writePortSettings(SettingsFile& ini);

@@ -91,12 +91,14 @@ void TFormMain::buildComponents()
 
     PX400TypeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
         AppState& s = app();
-        const QString value = cmd::replyValue(reply);
+        // A cut or foreign identification is shown as unreadable, never as a type.
+        const cmd::CheckedReply checked = cmd::checkReply(PX400TypeInfo->ASCIIProtocol(), reply);
+        const QString value = checked.ok() ? checked.value : QStringLiteral("????");
         switch (s.TypeInfoStap) {
         case 0: {
             m_status[2]->setText(value);
-            s.ApparaatType = cmd::controllerType(value);
-            if (s.ApparaatType != QLatin1String("VX50") && s.ApparaatType != QLatin1String("VX51") && s.TaalGeladen) {
+            s.ApparaatType = checked.ok() ? cmd::controllerType(value) : QString();
+            if (checked.ok() && s.ApparaatType != QLatin1String("VX50") && s.ApparaatType != QLatin1String("VX51") && s.TaalGeladen) {
                 showWarning(this, taal(QStringLiteral("Main"), QStringLiteral("Msg_waarschuwingCaption"), QString()),
                             taal(QStringLiteral("Main"), QStringLiteral("Msg_Melding_Geen_VX50"), QString()));
             }
@@ -118,37 +120,46 @@ void TFormMain::buildComponents()
     };
 
     // Live values: a reply counts only while polling is on; any error shows "?".
-    auto live = [this](TPX400Protocol* c, QLabel* panel, int decimals, const char* unit) {
-        c->OnCommResult = [this, panel, decimals, unit](TSXProtocolComponent*, const QByteArray& reply) {
-            if (app().ActualAan) showLiveValue(panel, reply, decimals, unit);
+    auto live = [this](TPX400Protocol* c, const char* request, QLabel* panel, int decimals, const char* unit) {
+        c->OnCommResult = [this, request, panel, decimals, unit](TSXProtocolComponent*, const QByteArray& reply) {
+            if (app().ActualAan) showLiveValue(QLatin1String(request), panel, reply, decimals, unit);
         };
         c->OnCommError = [panel](TSXProtocolComponent*, const TCommError&, const QByteArray&) {
             panel->setText(QStringLiteral("?"));
         };
     };
-    live(PX400ActPos1, PanelActPos1, 9, "");
-    live(PX400ActPos2, PanelActPos2, 9, "");
-    live(PX400PosVerschil, PanelPosVerschil, 9, "");
-    live(PX400Snelheid1, PanelSnelheid1, 9, "");
-    live(PX400Snelheid2, PanelSnelheid2, 9, "");
-    live(PX400Spanning, PanelSpanning, 4, " V");
-    live(PX400Stroom, PanelStroom, 4, " mA");
+    live(PX400ActPos1, cmd::ActPos1, PanelActPos1, 9, "");
+    live(PX400ActPos2, cmd::ActPos2, PanelActPos2, 9, "");
+    live(PX400PosVerschil, cmd::PosDifference, PanelPosVerschil, 9, "");
+    live(PX400Snelheid1, cmd::Velocity1, PanelSnelheid1, 9, "");
+    live(PX400Snelheid2, cmd::Velocity2, PanelSnelheid2, 9, "");
+    live(PX400Spanning, cmd::Voltage, PanelSpanning, 4, " V");
+    live(PX400Stroom, cmd::Current, PanelStroom, 4, " mA");
 
-    PX400_in->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
-        if (!app().InUitAan || reply.size() > cmd::IoReplyLimit) return;
-        const qint32 word = cmd::ioWord(reply);
-        QLabel* const refs[2] = {TB_K0_1, TB_K0_2};
-        setIoBoxes(refs, 2, 0, word);
-        setIoBoxes(TbIn, 8, 2, word);
+    // An unreadable word leaves the boxes as they were: all white would claim every
+    // input and output off.
+    auto ioWord = [](const char* request, const QByteArray& reply) {
+        return cmd::checkReply(QString::fromLatin1(request), reply, cmd::IoReplyLimit).number;
     };
-    PX400_uit->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
-        if (!app().InUitAan || reply.size() > cmd::IoReplyLimit) return;
-        setIoBoxes(TbUitgang, 16, 0, cmd::ioWord(reply));
+    PX400_in->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
+        const auto word = ioWord(cmd::ReadInputs, reply);
+        if (!app().InUitAan || !word) return;
+        QLabel* const refs[2] = {TB_K0_1, TB_K0_2};
+        setIoBoxes(refs, 2, 0, *word);
+        setIoBoxes(TbIn, 8, 2, *word);
+    };
+    PX400_uit->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
+        const auto word = ioWord(cmd::ReadOutputs, reply);
+        if (!app().InUitAan || !word) return;
+        setIoBoxes(TbUitgang, 16, 0, *word);
     };
 
     PX400ReadError->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
         PanelComInfo->clear();
-        const QString value = cmd::replyValue(reply);
+        // An unreadable error number neither clears nor raises the error shown.
+        const cmd::CheckedReply checked = cmd::checkReply(QString::fromLatin1(cmd::ReadError), reply);
+        if (!checked.ok()) return;
+        const QString& value = checked.value;
         if (cmd::isNoError(value)) {
             PanelErrorNo->clear();
             return;
@@ -172,10 +183,11 @@ void TFormMain::buildComponents()
     connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
 }
 
-void TFormMain::showLiveValue(QLabel* panel, const QByteArray& reply, int decimals, const char* unit)
+void TFormMain::showLiveValue(const QString& request, QLabel* panel, const QByteArray& reply, int decimals,
+                              const char* unit)
 {
-    // A reply too long for the handler's buffer is as unreadable as a non-number.
-    const auto v = cmd::replyInteger(reply, cmd::ReplyLimit);
+    // Too long, cut, another command's or no number: all equally unreadable.
+    const auto v = cmd::checkReply(request, reply).number;
     if (!v) {
         panel->setText(QStringLiteral("????"));
         return;

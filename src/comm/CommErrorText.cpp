@@ -108,6 +108,9 @@ QString commErrorText(const TCommError& error, bool german)
     case CommSSBHeader: return row(47, german);
     case CommSSBDoubling: return row(48, german);
     case CommStartChar: return row(49, german);
+    case CommBabbling:
+        return german ? QStringLiteral("Die Leitung sendet ohne Ende (Antwort über 256 Bytes oder 2 s)!")
+                      : QStringLiteral("Line babbling: the reply went on past 256 bytes or 2 s!");
     default: return row(2, german);
     }
 }

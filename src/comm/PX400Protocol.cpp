@@ -39,6 +39,21 @@ void TPX400Protocol::Send()
     TSXProtocolComponent::Send();
 }
 
+QString TPX400Protocol::AnsweredText() const
+{
+    if (!hasExchanged())
+        return m_text;
+    const TFrame& f = exchangeFrame();
+    int from = 1;
+    int to = f[0];
+    // Head and foot are control characters, never part of the text.
+    while (from < to && f[size_t(from)] <= 0x20)
+        ++from;
+    while (to > from && f[size_t(to - 1)] <= 0x20)
+        --to;
+    return QString::fromLatin1(reinterpret_cast<const char*>(f.data() + from), to - from);
+}
+
 void TPX400Protocol::DataReceived(const uint8_t* block, const uint8_t* requestFrame, bool& restartFlag)
 {
     // A failed attempt left part of a reply; the retry starts it afresh.

@@ -35,6 +35,9 @@ public:
     // Trims ASCIIProtocol (the property keeps the trimmed text), builds the frame and
     // queues it. A text too long for the frame is cut at the end.
     void Send() override;
+    // The text of the request whose reply is (or was last) being received: what a
+    // reply must answer. Before any exchange, the request text.
+    QString AnsweredText() const;
     void DataReceived(const uint8_t* block, const uint8_t* requestFrame, bool& restartFlag) override;
     ProtocolKind protocolKind() const override { return ProtocolKind::ASCII; }
 

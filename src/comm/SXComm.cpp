@@ -410,8 +410,11 @@ void TSXComm::startHead()
     if (!m_thread || m_queue.empty())
         return;
     // The stream starts empty for each exchange; see TSXProtocolComponent::Send.
-    if (TSXProtocolComponent* sender = m_queue.front()->Sender)
+    if (TSXProtocolComponent* sender = m_queue.front()->Sender) {
         sender->m_result.clear();
+        sender->m_exchangeFrame = m_queue.front()->Frame;
+        sender->m_exchanged = true;
+    }
     m_thread->StartRequest(m_queue.front());
 }
 

@@ -90,6 +90,9 @@ enum : uint32_t {
     CommSSBHeader = 0x1074,
     CommSSBDoubling = 0x1075,
     CommStartChar = 0x1076,
+    // The line kept sending past the reply limits (see TSXCommThread): a babbling
+    // unit, a bus fault or noise. Not one of the library's original codes.
+    CommBabbling = 0x1077,
 };
 
 // Further line-error flags that only appear in texts.
@@ -162,6 +165,10 @@ public:
     virtual ProtocolKind protocolKind() const { return ProtocolKind::None; }
 
     const QByteArray& resultStream() const { return m_result; }
+    // The frame of the exchange now running, or that ran last: the request the
+    // result stream answers (the slot's frame may already hold the next one).
+    const TFrame& exchangeFrame() const { return m_exchangeFrame; }
+    bool hasExchanged() const { return m_exchanged; }
     const TCommError& lastReportedError() const { return m_lastReported; }
     TCommRequest* request() { return &m_request; }
 
@@ -179,6 +186,8 @@ protected:
     QByteArray m_result;
 
 private:
+    TFrame m_exchangeFrame{};
+    bool m_exchanged = false;
     bool m_cyclic = false;
     int m_timeoutTime = 0;
     TCommError m_current;

@@ -278,11 +278,30 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             return false;
         }
         bool first = true;
+        int received = 0;
+        // Time spent waiting on the line since the first byte; the hand-overs are left
+        // out, so a user-interface thread that is busy for a while is no babbling line.
+        std::chrono::steady_clock::duration lineTime{};
         for (;;) {
             uint8_t b = 0;
+            const auto readStart = std::chrono::steady_clock::now();
             st = readByte(b, e);
             if (st == Step::Stop)
                 return true;
+            if (received > 0)
+                lineTime += std::chrono::steady_clock::now() - readStart;
+            if (st == Step::Ok) {
+                ++received;
+                if (received > MaxReplyBytes || lineTime > std::chrono::milliseconds(MaxReplyMs)) {
+                    // Retrying would only babble on as long again.
+                    e = {};
+                    e.Code = CommBabbling;
+                    buf.fill(0);
+                    m_line->purge();
+                    m_line->takeLineErrors();
+                    return m_terminated.load();
+                }
+            }
             if (st == Step::Fail) {
                 if (e.Code == CommTimeout && !first) {
                     // A pause ends the reply.

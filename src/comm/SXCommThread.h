@@ -31,6 +31,10 @@ public:
 
     static constexpr int DefaultFirstByteMs = 100;
     static constexpr int NextByteMs = 50;
+    // A reply longer than this, or still coming this long after its first byte, is
+    // no reply: the exchange fails with CommBabbling and the input is purged.
+    static constexpr int MaxReplyBytes = 256;
+    static constexpr int MaxReplyMs = 2000;
 
 private:
     struct Job {

@@ -512,7 +512,8 @@ void TFormApparaatZoeken::PX400ApparaatZoekenCommError(const TCommError& error)
 
 void TFormApparaatZoeken::ASCIILeesTypeInfoCommResult(const QByteArray& reply)
 {
-    const QString value = cmd::replyValue(reply);
+    const cmd::CheckedReply checked = cmd::checkReply(m_typeInfo->ASCIIProtocol(), reply);
+    const QString value = checked.ok() ? checked.value : QStringLiteral("????");
     switch (TypeStep) {
     case 0:
         m_typeText = value;

@@ -44,21 +44,151 @@ QString calibrationMode(bool on) { return request("km", {on ? 1 : 0}); }
 QString analogueOutput(int kind) { return request("kf", {kind}); }
 QString outputTestValue(qint32 value) { return request("ka", {value}); }
 
-QString replyText(const QByteArray& reply, int limit)
+namespace {
+
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+bool isPrintable(QStringView s)
 {
-    if (reply.size() > limit || reply.size() <= 2)
-        return QString();
-    return text(reply.left(reply.size() - 2));
+    for (QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            return false;
+    }
+    return true;
 }
 
-QString replyValue(const QByteArray& reply, int limit)
+struct ShapeRow {
+    const char* letters;
+    const char* otherLetters;
+    bool echoesArguments;
+    ReplyValue value;
+};
+
+// The replies the tool reads. A request not listed here (the terminal's) is answered
+// by its own letters with any text.
+constexpr ShapeRow Shapes[] = {
+    {"sc", "", true, ReplyValue::None},
+    {"rt", "", false, ReplyValue::Text},
+    {"rh", "", false, ReplyValue::Text},
+    {"rx", "", false, ReplyValue::Text},
+    {"rf", "", false, ReplyValue::ErrorNumber},
+    {"wf", "", false, ReplyValue::None},
+    {"r0", "", false, ReplyValue::Integer},
+    {"r1", "", false, ReplyValue::Integer},
+    {"r2", "", false, ReplyValue::Integer},
+    {"r3", "", false, ReplyValue::Integer},
+    {"r4", "", false, ReplyValue::Integer},
+    {"r5", "", false, ReplyValue::Integer},
+    {"r6", "", false, ReplyValue::Integer},
+    {"ri", "", false, ReplyValue::Integer},
+    {"ru", "", false, ReplyValue::Integer},
+    {"rp", "", true, ReplyValue::Integer},
+    {"rs", "", true, ReplyValue::Integer},
+    {"wp", "", true, ReplyValue::None},
+    {"ws", "", true, ReplyValue::None},
+    {"bp", "", false, ReplyValue::Text},
+    {"kr", "", true, ReplyValue::Integer},
+    {"kw", "", true, ReplyValue::None},
+    {"km", "", false, ReplyValue::None},
+    {"kf", "ki", false, ReplyValue::None},
+    {"ka", "", false, ReplyValue::None},
+    {"ks", "", false, ReplyValue::None},
+};
+
+CheckedReply refused(CheckedReply r, Refusal why)
 {
-    if (reply.size() > limit || reply.size() <= 5)
-        return QString();
-    return text(reply.mid(3, reply.size() - 5));
+    r.refusal = why;
+    r.number.reset();
+    return r;
 }
 
-QString replyCommand(const QByteArray& reply) { return text(reply.left(2)); }
+} // namespace
+
+ReplyShape replyShape(QStringView request)
+{
+    const QStringView letters = request.left(2);
+    for (const ShapeRow& row : Shapes) {
+        if (letters == QLatin1String(row.letters))
+            return {QLatin1String(row.letters), QLatin1String(row.otherLetters), row.echoesArguments, row.value};
+    }
+    return {letters.toString(), QString(), false, ReplyValue::Text};
+}
+
+CheckedReply checkReply(QStringView request, const QByteArray& reply, int limit)
+{
+    CheckedReply r;
+    const qsizetype size = reply.size();
+    if (size > limit)
+        return refused(r, Refusal::TooLong);
+    // The line end is the only proof that the controller finished: a pause inside
+    // the digits also ends the reading, one byte or many short.
+    if (size < 2 || !isLineEnd(reply[size - 1]) || !isLineEnd(reply[size - 2]))
+        return refused(r, Refusal::Cut);
+    r.text = text(reply.left(size - 2));
+
+    const ReplyShape shape = replyShape(request);
+    if (shape.letters != QLatin1String("er") && r.text.startsWith(QLatin1String("er "))) {
+        if (const auto n = parseDecimal(QStringView(r.text).mid(3)); n && r.text[3] != u'+') {
+            r.errorNumber = *n;
+            return refused(r, Refusal::ControllerError);
+        }
+    }
+
+    r.letters = r.text.left(2);
+    QStringView rest = QStringView(r.text).mid(2);
+    const bool own = r.letters == shape.letters;
+    if ((!own && (shape.otherLetters.isEmpty() || r.letters != shape.otherLetters))
+        || (!rest.isEmpty() && rest[0] != u' '))
+        return refused(r, Refusal::ForeignLetters);
+
+    if (own && shape.echoesArguments) {
+        // "rp 12" is answered by "rp 12 ...", never by "rp 120 ..." or "rp 13 ...".
+        const QStringView arguments = request.mid(2);
+        if (!rest.startsWith(arguments))
+            return refused(r, Refusal::ForeignArguments);
+        rest = rest.mid(arguments.size());
+        if (!rest.isEmpty() && rest[0] != u' ')
+            return refused(r, Refusal::ForeignArguments);
+    }
+    r.value = rest.isEmpty() ? QString() : rest.mid(1).toString();
+
+    switch (shape.value) {
+    case ReplyValue::None:
+        break;
+    case ReplyValue::ErrorNumber:
+        if (r.value.isEmpty())
+            break;
+        [[fallthrough]];
+    case ReplyValue::Integer:
+        // The controller writes no plus sign; one here is not its own number.
+        if (!r.value.startsWith(u'+'))
+            r.number = parseDecimal(r.value);
+        if (!r.number)
+            return refused(r, Refusal::NotANumber);
+        break;
+    case ReplyValue::Text:
+        if (!isPrintable(r.value))
+            return refused(r, Refusal::Unprintable);
+        break;
+    }
+    return r;
+}
+
+QString refusalText(const CheckedReply& reply)
+{
+    switch (reply.refusal) {
+    case Refusal::None: return QString();
+    case Refusal::TooLong: return QStringLiteral("reply too long");
+    case Refusal::Cut: return QStringLiteral("reply cut (no line end)");
+    case Refusal::ForeignLetters: return QStringLiteral("reply to another command");
+    case Refusal::ForeignArguments: return QStringLiteral("reply for another number");
+    case Refusal::NotANumber: return QStringLiteral("value is no whole number");
+    case Refusal::Unprintable: return QStringLiteral("reply not readable text");
+    case Refusal::ControllerError: return QStringLiteral("er %1").arg(reply.errorNumber);
+    }
+    return QString();
+}
 
 std::optional<qint32> parseDecimal(QStringView s)
 {
@@ -86,16 +216,6 @@ std::optional<qint32> parseDecimal(QStringView s)
     return qint32(acc);
 }
 
-std::optional<qint32> replyInteger(const QByteArray& reply, int limit)
-{
-    return parseDecimal(replyValue(reply, limit));
-}
-
-qint32 ioWord(const QByteArray& reply)
-{
-    return replyInteger(reply, IoReplyLimit).value_or(0);
-}
-
 bool isNoError(const QString& errorValue)
 {
     return errorValue.isEmpty() || errorValue.startsWith(QLatin1String("-1"));
@@ -103,54 +223,23 @@ bool isNoError(const QString& errorValue)
 
 QString controllerType(const QString& typeValue) { return typeValue.left(4); }
 
-std::optional<qint32> transferValue(const QByteArray& reply)
-{
-    const QString value = replyValue(reply, ReplyLimit);
-    const qsizetype blank = value.indexOf(u' ');
-    // Without a blank the text is only the echoed number; that is no value.
-    if (blank < 0)
-        return std::nullopt;
-    return parseDecimal(QStringView(value).mid(blank + 1));
-}
-
-bool isRefused(const QByteArray& reply)
-{
-    if (!reply.startsWith("er 7"))
-        return false;
-    return reply.size() == 4 || !std::isdigit(static_cast<unsigned char>(reply[4]));
-}
-
-bool repliesTo(const QByteArray& reply, const char* letters)
-{
-    return reply.startsWith(letters);
-}
-
 BpResult bpResult(const QByteArray& reply)
 {
-    const QString t = replyText(reply, ReplyLimit);
-    if (t == QLatin1String("bp -1"))
-        return {true, QString()};
-    return {false, t.mid(3)};
+    const CheckedReply r = checkReply(u"bp", reply);
+    if (r.refusal == Refusal::ControllerError)
+        return {true, false, r.text};
+    if (!r.ok())
+        return {};
+    if (r.text == QLatin1String("bp -1"))
+        return {true, true, QString()};
+    return {true, false, r.text.mid(3)};
 }
 
 bool isProbeHit(const QByteArray& reply, int unit)
 {
-    const QString t = replyText(reply, ReplyLimit);
-    return !t.isEmpty() && t == selectUnit(unit);
-}
-
-ReplyParts splitReply(const QByteArray& reply, int limit)
-{
-    ReplyParts p;
-    p.text = replyText(reply, limit);
-    p.command = p.text.left(2);
-    p.rest = p.text.mid(3);
-    if (!p.rest.isEmpty()) {
-        const qsizetype blank = p.rest.indexOf(u' ');
-        p.argument = blank < 0 ? p.rest : p.rest.left(blank);
-        p.value = blank < 0 ? p.rest : p.rest.mid(blank + 1);
-    }
-    return p;
+    const QString probe = selectUnit(unit);
+    const CheckedReply r = checkReply(probe, reply);
+    return r.ok() && r.text == probe;
 }
 
 } // namespace vx::cmd

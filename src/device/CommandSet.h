@@ -1,6 +1,6 @@
 #pragma once
-// The controller's command set: every request text the tool sends and every way a
-// reply is cut. Requests are two lower-case letters and decimal arguments separated
+// The controller's command set: every request text the tool sends and the one check
+// every reply passes. Requests are two lower-case letters and decimal arguments separated
 // by one blank (the protocol component adds the CR). A reply repeats the command
 // letters and a blank, then the arguments and the value, then two line-end bytes.
 #include <QByteArray>
@@ -47,26 +47,61 @@ QString analogueOutput(int kind);               // "kf 0" none, "kf 1" voltage, 
 QString outputTestValue(qint32 value);          // "ka 100000"
 
 // --- replies ------------------------------------------------------------------------
-// The reply without its last two bytes (the line end); "" for a reply of two bytes
-// or fewer, or of more than limit bytes.
-QString replyText(const QByteArray& reply, int limit = ReplyLimit);
+// Every reply goes through checkReply() before a window uses it: a reply cut by a
+// pause, one that answers another request, or one that is no number where a number
+// is read never becomes a value.
 
-// The value part: bytes 4 .. L-2 (after command letters and blank, before the line
-// end); "" for a reply of five bytes or fewer, or of more than limit bytes.
-QString replyValue(const QByteArray& reply, int limit = ReplyLimit);
+// How a request's reply carries its value.
+enum class ReplyValue {
+    None,         // a confirmation: "wp 12 5", "ks", "km 1"
+    Integer,      // a whole decimal number: "r0 -1234", "rp 12 -350"
+    ErrorNumber,  // "rf": a number, or nothing at all for "no error"
+    Text,         // printable text: "rt VX50 ...", "bp -1"
+};
 
-// The first two bytes of the reply (the echoed command letters).
-QString replyCommand(const QByteArray& reply);
+enum class Refusal {
+    None,
+    TooLong,          // more bytes than the window reads
+    Cut,              // the last two bytes are not both line-end bytes
+    ForeignLetters,   // it answers another command
+    ForeignArguments, // it answers the command for another number
+    NotANumber,       // the value is not a whole decimal number within 32 bits
+    Unprintable,      // text with control bytes in it
+    ControllerError,  // "er n"
+};
 
-// Strict decimal integer: optional sign and digits only, within 32 bits.
-// Anything else (empty, blanks, hex, trailing text, overflow) gives none.
+struct CheckedReply {
+    Refusal refusal = Refusal::None;
+    QString text;      // the reply without its line end
+    QString letters;   // the letters it answered with ("ki" for "kf 2")
+    QString value;     // what follows the letters and the echoed arguments
+    std::optional<qint32> number;  // the value as a number (Integer, ErrorNumber)
+    int errorNumber = 0;           // n of "er n"
+
+    bool ok() const { return refusal == Refusal::None; }
+    // "er 7": the controller refused the value of a write.
+    bool refusedValue() const { return refusal == Refusal::ControllerError && errorNumber == 7; }
+};
+
+// How the reply to a request is read: which letters may answer it, whether the
+// reply repeats the request's arguments, and what kind of value follows.
+struct ReplyShape {
+    QString letters;       // the request's own letters
+    QString otherLetters;  // another reply that also answers it ("ki" for "kf"), or ""
+    bool echoesArguments = false;
+    ReplyValue value = ReplyValue::None;
+};
+ReplyShape replyShape(QStringView request);
+
+// Whether reply answers request, whole, and with a value of its kind.
+CheckedReply checkReply(QStringView request, const QByteArray& reply, int limit = ReplyLimit);
+
+// Short English reason for logs and status texts ("reply cut", ...).
+QString refusalText(const CheckedReply& reply);
+
+// Decimal integer: optional sign and digits only, within 32 bits. Anything else
+// (empty, blanks, hex, trailing text, overflow) gives none. Replies allow no "+".
 std::optional<qint32> parseDecimal(QStringView text);
-
-// The value of a live-value reply as an integer, or none when it is not one.
-std::optional<qint32> replyInteger(const QByteArray& reply, int limit = ReplyLimit);
-
-// Input or output word (limit 20 bytes); a value that is not an integer counts as 0.
-qint32 ioWord(const QByteArray& reply);
 
 // "rf": no error when the value is empty or starts with "-1".
 bool isNoError(const QString& errorValue);
@@ -74,37 +109,17 @@ bool isNoError(const QString& errorValue);
 // The controller type: the first four characters of the "rt" value.
 QString controllerType(const QString& typeValue);
 
-// Value of an "rp n v" / "rs n v" reply: the value part after its first blank, read as
-// a decimal integer. None when the reply is too long or short, has no blank after the
-// number, or the value is not an integer.
-std::optional<qint32> transferValue(const QByteArray& reply);
-
-// A reply to "wp"/"ws" that the controller refused: it starts with "er 7" and error 7
-// is the whole number (so "er 70" is an unexpected reply, not a refusal).
-bool isRefused(const QByteArray& reply);
-
-// Whether the reply starts with the given command letters ("rp", "wp", ...).
-bool repliesTo(const QByteArray& reply, const char* letters);
-
-// Reply to "bp": accepted when the reply text is exactly "bp -1"; otherwise the detail
-// is the reply text after its first three characters.
+// Reply to "bp": accepted when it is exactly "bp -1"; a whole reply otherwise is a
+// refusal whose detail is the reply text after its first three characters ("er n"
+// included). A cut or foreign reply is unreadable: nobody knows what was computed.
 struct BpResult {
+    bool readable = false;
     bool accepted = false;
     QString detail;
 };
 BpResult bpResult(const QByteArray& reply);
 
-// Device search: the reply text must equal the probe text exactly.
+// Device search: a whole reply whose text equals the probe text exactly.
 bool isProbeHit(const QByteArray& reply, int unit);
-
-// Calibration replies: command letters, argument and value.
-struct ReplyParts {
-    QString text;       // reply without line end ("" when over the limit)
-    QString command;    // first two characters
-    QString rest;       // text after the first three characters
-    QString argument;   // rest up to its first blank, or the whole rest
-    QString value;      // rest after its first blank, or the whole rest
-};
-ReplyParts splitReply(const QByteArray& reply, int limit = ReplyLimit);
 
 } // namespace vx::cmd

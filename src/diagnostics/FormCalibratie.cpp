@@ -258,7 +258,10 @@ TSpinEdit* TFormCalibratie::fieldOf(int constant) const
 
 void TFormCalibratie::fieldChanged(int constant, TSpinEdit* field)
 {
-    if (KalibratieModeAan) sendCommand(cmd::writeCalibration(constant, field->value()));
+    // An empty field or a lone "-" is a number still being typed, not a value to
+    // put on a running output.
+    const auto v = cmd::parseDecimal(field->text());
+    if (KalibratieModeAan && v) sendCommand(cmd::writeCalibration(constant, *v));
 }
 
 void TFormCalibratie::setPanel(const QString& text, const QColor& colour)
@@ -285,20 +288,18 @@ void TFormCalibratie::DisableStroom() { setChannel(m_i, false); }
 
 void TFormCalibratie::PX400LeesKalibratieWaardenCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
-    if (reply.size() > cmd::ReplyLimit) return;
-    const cmd::ReplyParts parts = cmd::splitReply(reply);
-    setPanel(parts.text, windowText());
+    const cmd::CheckedReply checked =
+        cmd::checkReply(PX400LeesKalibratieWaarden->ASCIIProtocol(), reply);
     TSpinEdit* field = fieldOf(LeesNummer);
-    // An error answer ("er 3") carries no calibration value: the read-out stops
-    // there, as after a failed exchange, with the reply in the panel.
-    if (!field || parts.command != QLatin1String("kr")) return;
-    const auto v = cmd::parseDecimal(parts.value);
-    if (!v) {
-        showError(this, QStringLiteral("Calibratie"),
-                  QStringLiteral("'%1' is geen geldige integer waarde").arg(parts.value));
+    // A cut, foreign or error answer carries no calibration value: the read-out stops
+    // there with the error text, and neither the field nor the EEPROM value changes.
+    if (!checked.ok()) {
+        setPanel(QStringLiteral("Communicatie error: ") + cmd::refusalText(checked), Qt::red);
         return;
     }
-    field->setValue(*v);
+    setPanel(checked.text, windowText());
+    if (!field) return;
+    field->setValue(*checked.number);
     EepromWaarde[std::size_t(LeesNummer - OffsetU)] = field->value();
     if (LeesNummer < GainI) {
         ++LeesNummer;
@@ -309,11 +310,17 @@ void TFormCalibratie::PX400LeesKalibratieWaardenCommResult(TSXProtocolComponent*
 
 void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
-    if (reply.size() > cmd::ReplyLimit) return;
-    const cmd::ReplyParts parts = cmd::splitReply(reply);
-    setPanel(parts.text, windowText());
-    const QString& c = parts.command;
-    const QString& arg = parts.argument;
+    // Checked against the request this reply answers: typing sends "kw" after "kw",
+    // and each confirmation belongs to the value it repeats.
+    const cmd::CheckedReply checked = cmd::checkReply(PX400Kalibratie->AnsweredText(), reply);
+    if (!checked.ok()) {
+        setPanel(checked.text.isEmpty() ? cmd::refusalText(checked) : checked.text, Qt::red);
+        return;
+    }
+    setPanel(checked.text, windowText());
+    const QString& c = checked.letters;
+    // The first argument: "kw 2041 5" gives "2041", "km 1" gives "1".
+    const QString arg = checked.text.mid(3).section(u' ', 0, 0);
     if (c == QLatin1String("ks")) {
         EepromWaarde = {SpinEdit_Offset_U->value(), SpinEdit_Gain_U->value(), SpinEdit_Offset_I->value(),
                         SpinEdit_Gain_I->value()};
@@ -322,7 +329,7 @@ void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QBy
     } else if (c == QLatin1String("kw")) {
         bool ok = false;
         const int nr = arg.toInt(&ok);
-        if (TSpinEdit* field = ok && arg == QString::number(nr) ? fieldOf(nr) : nullptr)
+        if (TSpinEdit* field = ok ? fieldOf(nr) : nullptr)
             if (field->value() != EepromWaarde[std::size_t(nr - OffsetU)]) GezondenNietGesaved = true;
         if (GezondenNietGesaved) CmdSaveToEEPROM->setEnabled(true);
     } else if (c == QLatin1String("kf")) {

@@ -221,6 +221,7 @@ void TFormGrafiek::LezenTeksten()
         ComboBoxBron->clear();
         ComboBoxBron->addItems(parseOptionList(taal("Grafiek", "optiesBron", "")));
     }
+    m_gatenTekst = taal("Grafiek", "Gaten", "gaps");
     PanelTekst[0] = taal("Grafiek", "PanelTekst0", "tekst 0");
     PanelTekst[1] = taal("Grafiek", "PanelTekst1", "tekst 1");
     PanelTekst[2] = taal("Grafiek", "PanelTekst2", "tekst 2");
@@ -351,6 +352,7 @@ void TFormGrafiek::TekenGrafiek()
 void TFormGrafiek::CmdStartLogClick()
 {
     LogIndex = -1;
+    LogGaten = 0;
     Gauge1->reset();
     const QString request = cmd::liveValueRequest(currentSource());
     if (!request.isEmpty()) m_request = request;
@@ -375,6 +377,14 @@ void TFormGrafiek::PX400LeesLogDataCommResult(TSXProtocolComponent*, const QByte
     // The reply to the request in flight when the log stopped is not a sample:
     // the stopped log stays as the user saw it.
     if (!logging()) return;
+    // A cut or foreign reply, or one with no number ("er 7"), is no value of the
+    // source: no sample is taken, and the gap is counted where the user sees it.
+    const auto value = cmd::checkReply(m_request, reply, cmd::GraphReplyLimit).number;
+    if (!value) {
+        ++LogGaten;
+        showBufferCount();
+        return;
+    }
     if (LogIndex < graph::LastIndex) ++LogIndex;
     const std::size_t i = std::size_t(LogIndex);
     if (LogIndex == 0) {
@@ -383,13 +393,7 @@ void TFormGrafiek::PX400LeesLogDataCommResult(TSXProtocolComponent*, const QByte
     } else {
         LogTijd[i] = qint32(TickCount() - LogStartTijd);
     }
-    // Echo and blank in front, line end behind. An error answer ("er 7") is no
-    // value of the source, so only a reply that echoes the request counts.
-    if (reply.size() <= cmd::GraphReplyLimit && reply.size() >= 6
-        && cmd::repliesTo(reply, m_request.toLatin1().constData())) {
-        const QByteArray text = reply.mid(3, reply.size() - 5);
-        if (const auto v = cmd::parseDecimal(QString::fromLatin1(text))) LogWaarde[i] = *v;
-    }
+    LogWaarde[i] = *value;
     Gauge1->setValue(LogIndex);
     if (LogIndex >= graph::LastIndex) {
         PX400LeesLogData->setCyclic(false);
@@ -398,7 +402,16 @@ void TFormGrafiek::PX400LeesLogDataCommResult(TSXProtocolComponent*, const QByte
         setStatus(PanelTekst[4], Qt::black);
     }
     TekenGrafiek();
-    LabelBufferCount->setText(FixedToText(1, LogTijd[i] / 100) + QStringLiteral(" sec"));
+    showBufferCount();
+}
+
+void TFormGrafiek::showBufferCount()
+{
+    const qint32 ms = LogIndex >= 0 ? LogTijd[std::size_t(LogIndex)] : 0;
+    QString text = FixedToText(1, ms / 100) + QStringLiteral(" sec");
+    if (LogGaten > 0)
+        text += QStringLiteral(", %1 %2").arg(LogGaten).arg(m_gatenTekst);
+    LabelBufferCount->setText(text);
 }
 
 void TFormGrafiek::PX400LeesLogDataCommError(TSXProtocolComponent*, const TCommError& error)

@@ -55,6 +55,8 @@ public:
     std::array<qint32, graph::BufferSize> LogWaarde{};
     std::array<qint32, graph::BufferSize> LogTijd{};
     int LogIndex = 0;
+    // Replies of this log that could not be read (cut, foreign, no number): no sample.
+    int LogGaten = 0;
     quint32 LogStartTijd = 0;
     QString PanelTekst[5];
     // The system millisecond tick count; tests may replace it.
@@ -91,6 +93,7 @@ private:
     void LezenTeksten();
     void setIdle();
     void setStatus(const QString& text, const QColor& colour);
+    void showBufferCount();
     graph::View view() const;
     graph::Style style() const;
     void showImages();
@@ -100,6 +103,7 @@ private:
     QImage m_timeStrip;
     QImage m_valueStrip;
     QString m_request;      // request text of the last start
+    QString m_gatenTekst = QStringLiteral("gaps");  // the word after the gap count
 };
 
 } // namespace vx

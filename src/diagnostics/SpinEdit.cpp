@@ -13,7 +13,8 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     lineEdit()->setText(QStringLiteral("0"));
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
-        if (OnChange) OnChange();
+        if (const auto v = cmd::parseDecimal(lineEdit()->text())) m_lastValid = *v;
+        if (OnChange && !m_quiet) OnChange();
     });
 }
 
@@ -44,7 +45,18 @@ QString TSpinEdit::text() const { return lineEdit()->text(); }
 
 void TSpinEdit::setText(const QString& text) { lineEdit()->setText(text); }
 
-void TSpinEdit::applyRange() { setValue(value()); }
+void TSpinEdit::applyRange()
+{
+    if (cmd::parseDecimal(lineEdit()->text())) {
+        setValue(value());
+        return;
+    }
+    // An empty field or a lone "-" gets back the last number it held, quietly: the
+    // lower limit it would read as was never typed and must not go anywhere.
+    m_quiet = true;
+    setValue(m_lastValid);
+    m_quiet = false;
+}
 
 void TSpinEdit::stepBy(int steps) { setValue(qint64(value()) + steps); }
 

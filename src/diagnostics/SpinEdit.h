@@ -2,7 +2,8 @@
 // A spin field that behaves like the calibration window expects: its value is
 // its text as a decimal integer (anything else counts as the lower limit), the
 // range applies when the program sets a value and when the field loses focus,
-// and every change of the text is reported, typed or not.
+// and every change of the text is reported, typed or not (except an empty field
+// getting its last number back when it loses focus).
 #include <QAbstractSpinBox>
 #include <functional>
 
@@ -39,6 +40,8 @@ private:
     qint64 limited(qint64 v) const;
     qint32 m_min = 0;
     qint32 m_max = 0;
+    qint64 m_lastValid = 0;  // the last text that was a number
+    bool m_quiet = false;    // a change OnChange is not told of
 };
 
 } // namespace vx

@@ -87,22 +87,23 @@ void TFormLeesParSoll::Start()
 
 void TFormLeesParSoll::PX400LeesParSollCommResult(const QByteArray& reply)
 {
-    if (!takeReply())
+    if (!takeReply(PX400LeesParSoll))
         return;
     if (closeIfCancelRequested())
         return;
     const bool parameters = m_phase == Phase::Parameters;
-    // Right command letters and a whole-number value, or it is an unexpected reply:
-    // nothing else may reach the buffers.
-    const auto value = cmd::transferValue(reply);
-    if (!cmd::repliesTo(reply, parameters ? "rp" : "rs") || !value) {
-        unexpectedReply(PX400LeesParSoll, reply, parameters ? 'P' : 'S');
+    // Whole, for this very number and a whole-number value, or it is an unexpected
+    // reply: nothing else may reach the buffers.
+    const cmd::CheckedReply checked = cmd::checkReply(PX400LeesParSoll->ASCIIProtocol(), reply);
+    if (!checked.ok()) {
+        unexpectedReply(PX400LeesParSoll, reply, parameters ? 'P' : 'S', cmd::refusalText(checked));
         return;
     }
+    const qint32 value = *checked.number;
     m_retried = false;
 
     if (parameters) {
-        ParBuffer[m_counter] = *value;
+        ParBuffer[m_counter] = value;
         if (m_counter >= 511 && (Mode == 2 || Mode == 3)) {
             setProgressMaximum(80);
             readSetpoint(1);
@@ -112,7 +113,7 @@ void TFormLeesParSoll::PX400LeesParSollCommResult(const QByteArray& reply)
             readParameter(m_counter + 1);
         }
     } else {
-        SollwBuffer[m_counter] = *value;
+        SollwBuffer[m_counter] = value;
         if (m_counter >= 80)
             finish(Mode == 1 ? PanelTekst[5] : PanelTekst[6]);
         else

@@ -19,6 +19,7 @@ protected:
     void LezenTeksten() override;
     void Start() override;
     QList<TPX400Protocol*> components() const override { return {PX400LeesParSoll}; }
+    TPX400Protocol* waitingComponent() const override { return PX400LeesParSoll; }
 
 private:
     void readParameter(int nr);

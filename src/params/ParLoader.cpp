@@ -38,7 +38,8 @@ TFormParLoader::TFormParLoader(QWidget* parent)
     PX400ParLoader = new TPX400Protocol(this);
     PX400ParLoader->setObjectName(QStringLiteral("PX400ParLoader"));
     PX400ParLoader->setProtocolFoot(TSequenceChar::scCR);
-    PX400ParLoader->setTimeoutTime(0);
+    // Computing takes as long here as after any other write.
+    PX400ParLoader->setTimeoutTime(2000);
     PX400ParLoader->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) {
         PX400ParLoaderCommResult(s, r);
     };
@@ -96,8 +97,13 @@ void TFormParLoader::toonStatus(const QString& text, bool fout)
 
 void TFormParLoader::PX400ParLoaderCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
-    ParGezondenEnNietGeladen = false;
     const cmd::BpResult r = cmd::bpResult(reply);
+    if (!r.readable) {
+        // A cut or foreign reply confirms nothing: the single-write mark stays.
+        toonStatus(m_panelTekst[2], true);
+        return;
+    }
+    ParGezondenEnNietGeladen = false;
     if (r.accepted)
         toonStatus(m_panelTekst[4], false);
     else

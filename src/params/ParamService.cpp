@@ -192,9 +192,16 @@ void TFormParamService::FormActivate()
         ComboParData->clear();
         const QStringList items = parOpties(sp.Nr);
         for (int i = 0; i < items.size(); ++i)
-            ComboParData->addItem(QString::number(i) + QStringLiteral(" - ") + items[i]);
+            ComboParData->addItem(QString::number(i) + QStringLiteral(" - ") + items[i], i);
         const qint32 v = ParWaarden.value(m_nummer);
-        ComboParData->setCurrentIndex(v >= 0 && v < items.size() ? int(v) : -1);
+        if (v >= 0 && v < items.size()) {
+            ComboParData->setCurrentIndex(int(v));
+        } else {
+            // A value outside the list (another firmware, a file) is shown as it is, so
+            // OK without a choice keeps it instead of storing and sending -1.
+            ComboParData->addItem(QString::number(v) + QStringLiteral(" - ?"), v);
+            ComboParData->setCurrentIndex(ComboParData->count() - 1);
+        }
         ComboParData->setFocus();
     } else {
         LabelParData->move(kLabelXNumeriek, LabelParData->y());
@@ -240,7 +247,9 @@ bool TFormParamService::InvoerTest()
     toonStatus(QString(), false);
     qint32 waarde = 0;
     if (m_optie) {
-        waarde = ComboParData->currentIndex();
+        // No item chosen: the stored value stays as it was.
+        const QVariant item = ComboParData->currentData();
+        waarde = item.isValid() ? item.toInt() : ParWaarden.value(m_nummer);
     } else {
         const ServiceInputResult r =
             serviceInputValue(MaskEditParData->text(), m_decimalen, ServicePar.Min, ServicePar.Max);
@@ -308,13 +317,15 @@ void TFormParamService::CmdCancelClick()
 
 void TFormParamService::PX400ZendServiceParameterCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
-    if (cmd::isRefused(reply)) {
+    const cmd::CheckedReply checked = cmd::checkReply(PX400ZendServiceParameter->ASCIIProtocol(), reply);
+    if (checked.refusedValue()) {
         toonStatus(QStringLiteral("(er 7) ") + m_panelTekst[6], true);
-    } else if (cmd::repliesTo(reply, "wp")) {
+    } else if (checked.ok()) {
         ParGezondenEnNietGeladen = true;
         toonStatus(m_panelTekst[4], false);
     } else {
-        // Any other answer (another error number, noise) is no confirmation.
+        // Any other answer (a cut one, another number's, another error) is no
+        // confirmation: the value is unconfirmed.
         toonStatus(m_panelTekst[5], true);
     }
     setWachten(false);
@@ -322,8 +333,14 @@ void TFormParamService::PX400ZendServiceParameterCommResult(TSXProtocolComponent
 
 void TFormParamService::PX400ServiceBerParCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
-    ParGezondenEnNietGeladen = false;
     const cmd::BpResult r = cmd::bpResult(reply);
+    if (!r.readable) {
+        // Nobody knows whether the controller computed: the mark stays.
+        toonStatus(m_panelTekst[5], true);
+        setWachten(false);
+        return;
+    }
+    ParGezondenEnNietGeladen = false;
     if (r.accepted)
         toonStatus(m_panelTekst[10], false);
     else

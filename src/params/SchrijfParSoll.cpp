@@ -2,6 +2,7 @@
 
 #include "app/core/AppState.h"
 #include "app/core/Taal.h"
+#include "app/core/UiSeams.h"
 #include "comm/PX400Protocol.h"
 #include "device/CommandSet.h"
 
@@ -93,6 +94,8 @@ void TFormSchrijfParSoll::compute()
 void TFormSchrijfParSoll::Start()
 {
     resetForStart();
+    m_refused = false;
+    m_reported = false;
     if (Mode == 1) {
         setProgressMaximum(80);
         writeSetpoint(1);
@@ -114,17 +117,19 @@ QString TFormSchrijfParSoll::finishText() const
 
 void TFormSchrijfParSoll::PX400SchrijfParSollCommResult(const QByteArray& reply)
 {
-    if (!takeReply() || m_phase == Phase::Computing)
+    if (m_phase == Phase::Computing || !takeReply(PX400SchrijfParSoll))
         return;
     if (closeIfCancelRequested())
         return;
-    if (cmd::isRefused(reply)) {
+    const bool parameters = m_phase == Phase::Parameters;
+    const cmd::CheckedReply checked = cmd::checkReply(PX400SchrijfParSoll->ASCIIProtocol(), reply);
+    if (checked.refusedValue()) {
+        m_refused = true;
         fail(QStringLiteral("(er 7) ") + PanelTekst[9]);
         return;
     }
-    const bool parameters = m_phase == Phase::Parameters;
-    if (!cmd::repliesTo(reply, parameters ? "wp" : "ws") || reply.size() > cmd::ReplyLimit) {
-        unexpectedReply(PX400SchrijfParSoll, reply, parameters ? 'P' : 'S');
+    if (!checked.ok()) {
+        unexpectedReply(PX400SchrijfParSoll, reply, parameters ? 'P' : 'S', cmd::refusalText(checked));
         return;
     }
     m_retried = false;
@@ -152,12 +157,17 @@ void TFormSchrijfParSoll::PX400SchrijfParSollCommResult(const QByteArray& reply)
 
 void TFormSchrijfParSoll::PX400BerekenParametersCommResult(const QByteArray& reply)
 {
-    if (!takeReply() || m_phase != Phase::Computing)
+    if (m_phase != Phase::Computing || !takeReply(PX400BerekenParameters))
         return;
     if (closeIfCancelRequested())
         return;
-    // A reply over the read limit is not read; it counts as a refusal with no detail.
     const cmd::BpResult r = cmd::bpResult(reply);
+    if (!r.readable) {
+        // A cut or foreign reply says nothing about what was computed.
+        unexpectedReply(PX400BerekenParameters, reply, 'B',
+                        cmd::refusalText(cmd::checkReply(u"bp", reply)));
+        return;
+    }
     if (r.accepted)
         finish(finishText());
     else
@@ -167,6 +177,69 @@ void TFormSchrijfParSoll::PX400BerekenParametersCommResult(const QByteArray& rep
 void TFormSchrijfParSoll::PX400SchrijfParSollCommError(const TCommError& error)
 {
     CommError(error);
+}
+
+TPX400Protocol* TFormSchrijfParSoll::waitingComponent() const
+{
+    return m_phase == Phase::Computing ? PX400BerekenParameters : PX400SchrijfParSoll;
+}
+
+void TFormSchrijfParSoll::interrupted()
+{
+    if (m_reported)
+        return;
+    m_reported = true;
+    showWarning(this, taal("SchrijfParSoll", "StopCaption", "Write interrupted"), interruptedText());
+}
+
+QString TFormSchrijfParSoll::interruptedText() const
+{
+    // Confirmed: every value before the one in flight; all parameters once the
+    // setpoints (of a mode that writes both) or the computation are under way.
+    const bool bothSets = Mode == 2 || Mode == 3;
+    int parLast = -1;
+    int sollLast = 0;
+    switch (m_phase) {
+    case Phase::Parameters: parLast = m_counter - 1; break;
+    case Phase::Setpoints:
+        parLast = bothSets ? 511 : -1;
+        sollLast = m_counter - 1;
+        break;
+    case Phase::Computing:
+        parLast = Mode == 1 ? -1 : 511;
+        sollLast = Mode == 0 ? 0 : 80;
+        break;
+    }
+    const int count = (parLast + 1) + sollLast;
+    QStringList ranges;
+    if (parLast >= 0)
+        ranges << taal("SchrijfParSoll", "StopParameters", "parameters %1 to %2").arg(0).arg(parLast);
+    if (sollLast >= 1)
+        ranges << taal("SchrijfParSoll", "StopSetpoints", "setpoints %1 to %2").arg(1).arg(sollLast);
+    const QString none = taal("SchrijfParSoll", "StopNone", "none");
+    const QString conjunction = taal("SchrijfParSoll", "StopAnd", "and");
+
+    QStringList lines;
+    lines << taal("SchrijfParSoll", "StopConfirmed", "The controller confirmed %1 values: %2.")
+                 .arg(count)
+                 .arg(ranges.isEmpty() ? none : ranges.join(u' ' + conjunction + u' '));
+    if (m_phase == Phase::Computing) {
+        lines << taal("SchrijfParSoll", "StopBpUnconfirmed",
+                      "\"bp\" was sent but is unconfirmed: the derived parameters may not be computed.");
+        return lines.join(QStringLiteral("\n\r"));
+    }
+    const QString item = m_phase == Phase::Parameters
+        ? taal("SchrijfParSoll", "StopParameter", "Parameter %1").arg(m_counter)
+        : taal("SchrijfParSoll", "StopSetpoint", "Setpoint %1").arg(m_counter);
+    if (m_refused)
+        lines << taal("SchrijfParSoll", "StopRefused", "%1 was refused by the controller.").arg(item);
+    else
+        lines << taal("SchrijfParSoll", "StopUnconfirmed", "%1 was sent but is unconfirmed.").arg(item);
+    if (count > 0 || !m_refused)
+        lines << taal("SchrijfParSoll", "StopMixed", "The controller now holds a mixed set of old and new values.");
+    if (Mode != 1)
+        lines << taal("SchrijfParSoll", "StopNoBp", "\"bp\" was not sent: the controller did not load the new parameters.");
+    return lines.join(QStringLiteral("\n\r"));
 }
 
 } // namespace vx

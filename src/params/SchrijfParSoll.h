@@ -25,12 +25,19 @@ protected:
     void LezenTeksten() override;
     void Start() override;
     QList<TPX400Protocol*> components() const override { return {PX400SchrijfParSoll, PX400BerekenParameters}; }
+    TPX400Protocol* waitingComponent() const override;
+    void interrupted() override;
 
 private:
     void writeParameter(int nr);
     void writeSetpoint(int nr);
     void compute();
     QString finishText() const;
+    // What the controller holds after a write that stopped early, for the message box.
+    QString interruptedText() const;
+
+    bool m_refused = false;   // the value in flight was answered with "er 7"
+    bool m_reported = false;  // the interruption was told once this run
 };
 
 // The program's write window (created at start-up), or null.

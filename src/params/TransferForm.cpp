@@ -3,6 +3,7 @@
 #include "app/core/AppState.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "comm/SXCommThread.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,7 +12,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vx {
 
@@ -45,6 +48,17 @@ TTransferForm::TTransferForm(const QString& designCaption, QWidget* parent)
     connect(CmdOK, &QPushButton::clicked, this, &TTransferForm::CmdOKClick);
     connect(CmdAgain, &QPushButton::clicked, this, &TTransferForm::CmdAgainClick);
     connect(CmdCancel, &QPushButton::clicked, this, &TTransferForm::CmdCancelClick);
+
+    m_cancelTimer = new QTimer(this);
+    m_cancelTimer->setSingleShot(true);
+    connect(m_cancelTimer, &QTimer::timeout, this, [this] {
+        // Whatever the line is doing, Cancel does not wait longer than this.
+        if (!m_cancelRequested || !m_waiting)
+            return;
+        m_waiting = false;
+        interrupted();
+        done(QDialog::Rejected);
+    });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -115,6 +129,7 @@ void TTransferForm::resetForStart()
     m_done = false;
     m_cancelRequested = false;
     m_waiting = false;
+    m_cancelTimer->stop();
     CmdOK->setEnabled(false);
     CmdAgain->setEnabled(false);
     CmdCancel->setEnabled(true);
@@ -148,9 +163,11 @@ void TTransferForm::transmit(TPX400Protocol* c)
     c->Send();
 }
 
-bool TTransferForm::takeReply()
+bool TTransferForm::takeReply(const TPX400Protocol* c)
 {
     if (!m_waiting)
+        return false;
+    if (c && c->hasExchanged() && c->AnsweredText() != c->ASCIIProtocol())
         return false;
     m_waiting = false;
     return true;
@@ -162,6 +179,7 @@ void TTransferForm::showStatus(const QString& text, bool red)
     p.setColor(QPalette::WindowText, red ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::WindowText));
     Panel1->setPalette(p);
     Panel1->setText(text);
+    Panel1->setToolTip(text);
 }
 
 void TTransferForm::showProgress(const QString& tekst, int number)
@@ -182,9 +200,11 @@ void TTransferForm::setProgressPosition(int position)
 void TTransferForm::fail(const QString& text)
 {
     m_failed = true;
+    m_cancelTimer->stop();
     showStatus(text, true);
     CmdAgain->setEnabled(true);
     CmdCancel->setFocus();
+    interrupted();
 }
 
 void TTransferForm::finish(const QString& text, bool red)
@@ -197,7 +217,8 @@ void TTransferForm::finish(const QString& text, bool red)
     CmdOK->setFocus();
 }
 
-void TTransferForm::unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter)
+void TTransferForm::unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter,
+                                    const QString& reason)
 {
     if (!m_retried) {
         m_retried = true;
@@ -207,24 +228,36 @@ void TTransferForm::unexpectedReply(TPX400Protocol* c, const QByteArray& reply, 
     // The first four characters of what came, without line-end or other control bytes.
     QString head = QString::fromLatin1(reply.left(4));
     head.removeIf([](QChar ch) { return ch.unicode() < 0x20; });
-    fail(PanelTekst[7] + u' ' + head + QStringLiteral("   ") + QLatin1Char(phaseLetter) + u'['
-         + QString::number(m_counter).rightJustified(3, u'0') + u']');
+    QString text = PanelTekst[7] + u' ' + head + QStringLiteral("   ") + QLatin1Char(phaseLetter) + u'['
+                   + QString::number(m_counter).rightJustified(3, u'0') + u']';
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n(") + reason + u')';
+    fail(text);
 }
 
 bool TTransferForm::closeIfCancelRequested()
 {
     if (!m_cancelRequested)
         return false;
+    m_cancelTimer->stop();
+    interrupted();
     done(QDialog::Rejected);
     return true;
 }
 
 void TTransferForm::CommError(const TCommError& error)
 {
-    if (!takeReply())
+    if (!takeReply(waitingComponent()))
         return;
     if (closeIfCancelRequested())
         return;
+    // One lost reply does not end a transfer of hundreds of values: the request is
+    // repeated once, as after an unexpected reply.
+    if (error.Code == CommTimeout && !m_retried && portOpen()) {
+        m_retried = true;
+        resend(waitingComponent());
+        return;
+    }
     // Every failure stops the transfer, so Cancel closes and Again restarts; a code
     // without system or line error flags is shown like any other communication error.
     if (error.Code == CommTimeout)
@@ -249,11 +282,15 @@ void TTransferForm::CmdCancelClick()
 {
     // With the port gone no reply will come to close on.
     if (m_failed || m_done || !m_waiting || !portOpen()) {
+        if (m_waiting && !m_failed && !m_done)
+            interrupted();
         m_waiting = false;
         done(QDialog::Rejected);
         return;
     }
     m_cancelRequested = true;
+    if (TPX400Protocol* c = waitingComponent())
+        m_cancelTimer->start(std::max(c->TimeoutTime(), 100) + TSXCommThread::NextByteMs);
 }
 
 void TTransferForm::reject()

@@ -9,6 +9,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace vx {
 
@@ -66,16 +67,23 @@ protected:
     // Sends text through c; when the port is not open the failure shows at once.
     void send(TPX400Protocol* c, const QString& text);
     void resend(TPX400Protocol* c);
-    // The reply belongs to the request in progress (false for a late reply after
-    // the window stopped waiting).
-    bool takeReply();
+    // The reply or error belongs to the request in progress: false for a late one
+    // after the window stopped waiting, and for the end of an earlier exchange of c
+    // (a run cancelled mid-request and started again).
+    bool takeReply(const TPX400Protocol* c);
     void showStatus(const QString& text, bool red = false);
     // "text number", the running count.
     void showProgress(const QString& tekst, int number);
     void fail(const QString& text);
     void finish(const QString& text, bool red = false);
-    // An unexpected reply: repeat once, then the red failure text.
-    void unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter);
+    // An unexpected reply: repeat once, then the red failure text naming the value
+    // and, below it, why the reply was not taken.
+    void unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter,
+                         const QString& reason = QString());
+    // The component whose reply the window waits for (a time-out repeats its request).
+    virtual TPX400Protocol* waitingComponent() const = 0;
+    // The transfer stopped before its end (failure, or Cancel while a request was out).
+    virtual void interrupted() {}
     void CommError(const TCommError& error);
     // Cancel was pressed while a request was out: close now (true) or go on.
     bool closeIfCancelRequested();
@@ -100,6 +108,8 @@ protected:
     bool m_done = false;
     bool m_cancelRequested = false;
     bool m_waiting = false;
+    // Closes after Cancel when no reply or error comes in one exchange's time.
+    QTimer* m_cancelTimer = nullptr;
 };
 
 } // namespace vx

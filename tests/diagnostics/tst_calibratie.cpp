@@ -130,7 +130,8 @@ private slots:
         form->SpinEdit_Gain_U->setValue(77);
         sim::defaultBus().addFault(sim::Fault::wrongEcho("kr 2042"));
         form->show();
-        QTRY_COMPARE_WITH_TIMEOUT(form->Panel1->text(), QString("lr 2042 12"), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(form->Panel1->text().startsWith("Communicatie error"), Wait);
+        QCOMPARE(form->Panel1->palette().color(QPalette::WindowText), QColor(Qt::red));
         QTest::qWait(200);
         QCOMPARE(requests(), QStringList({"kr 2041", "kr 2042"}));
         QCOMPARE(form->SpinEdit_Offset_U->value(), -15);

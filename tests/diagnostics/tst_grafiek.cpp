@@ -139,7 +139,9 @@ private slots:
         QVERIFY(!form->PX400LeesLogData->Cyclic());
     }
 
-    void samplesAndTimes()
+    // Only a whole reply to the request with a whole number is a sample; every other
+    // reply is a counted gap, and the time axis carries on from the real tick times.
+    void samplesAndGaps()
     {
         quint32 now = 1000;
         form->TickCount = [&] { return now; };
@@ -149,25 +151,27 @@ private slots:
         QCOMPARE(form->LogIndex, -1);
         form->PX400LeesLogDataCommResult(nullptr, reply("-1234"));
         now = 1500;
-        form->PX400LeesLogDataCommResult(nullptr, "er 7\r\n");     // no number: keeps the old value
+        const QByteArray unreadable[] = {"er 7\r\n", "r0 +7\r\n", "r0\r\n", "r0 -35", "r0 -35\r",
+                                         "r4 7\r\n", "r0 " + QByteArray(46, '1') + "\r\n"};
+        for (const QByteArray& r : unreadable) form->PX400LeesLogDataCommResult(nullptr, r);
+        QCOMPARE(form->LogIndex, 0);
+        QCOMPARE(form->LogGaten, 7);
+        QCOMPARE(form->LogWaarde[1], 99);
         now = 13345;
-        form->PX400LeesLogDataCommResult(nullptr, "r0 +7\r\n");
-        now = 13400;
-        form->PX400LeesLogDataCommResult(nullptr, "r0\r\n");       // too short
-        QCOMPARE(form->LogIndex, 3);
+        form->PX400LeesLogDataCommResult(nullptr, reply("7"));
+        QCOMPARE(form->LogIndex, 1);
         QCOMPARE(form->LogWaarde[0], -1234);
-        QCOMPARE(form->LogWaarde[1], 99);       // kept: not 7 from the error answer
-        QCOMPARE(form->LogWaarde[2], 7);
-        QCOMPARE(form->LogTijd[1], 500);
-        QCOMPARE(form->LogTijd[2], 12345);
-        QCOMPARE(form->LabelBufferCount->text(), QString("12,4 sec"));
+        QCOMPARE(form->LogWaarde[1], 7);
+        QCOMPARE(form->LogTijd[1], 12345);
+        QCOMPARE(form->LabelBufferCount->text(), QString("12,3 sec, 7 ") + taal("Grafiek", "Gaten", "gaps"));
         form->CmdStopLogClick();
         form->PX400LeesLogDataCommResult(nullptr, reply("55"));   // in flight at the stop
-        QCOMPARE(form->LogIndex, 3);
-        form->CmdStartLogClick();       // a new log overwrites from index 0
+        QCOMPARE(form->LogIndex, 1);
+        form->CmdStartLogClick();       // a new log overwrites from index 0, gaps from 0
         form->PX400LeesLogDataCommResult(nullptr, reply("55"));
         QCOMPARE(form->LogWaarde[0], 55);
-        QCOMPARE(form->LogWaarde[1], 99);
+        QCOMPARE(form->LogGaten, 0);
+        QCOMPARE(form->LabelBufferCount->text(), QString("0,0 sec"));
         form->CmdStopLogClick();
     }
 

@@ -327,13 +327,21 @@ private slots:
         QCOMPARE(ParWaarden[14], 1);
     }
 
-    void optionValueOutsideListStoresMinusOne()
+    // A value nobody touched must not change: OK keeps one outside the list as it is,
+    // and choosing a listed item still stores that item.
+    void optionValueOutsideListIsKept()
     {
-        ParWaarden[14] = 7;
+        for (const qint32 stored : {7, -1}) {
+            ParWaarden[14] = stored;
+            open(14);
+            QCOMPARE(dlg->ComboParData->currentText(), QString::number(stored) + " - ?");
+            QTest::mouseClick(dlg->CmdOK, Qt::LeftButton);
+            QCOMPARE(ParWaarden[14], stored);
+        }
         open(14);
-        QCOMPARE(dlg->ComboParData->currentIndex(), -1);
+        dlg->ComboParData->setCurrentIndex(1);
         QTest::mouseClick(dlg->CmdOK, Qt::LeftButton);
-        QCOMPARE(ParWaarden[14], -1);
+        QCOMPARE(ParWaarden[14], 1);
     }
 
     void optionDefaultWithDecimalsSelectsNothing()
