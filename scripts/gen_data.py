@@ -591,6 +591,17 @@ TEXTS = [
          "\"bp\" was sent but is unconfirmed: the derived parameters may not be computed.",
          "\"bp\" wurde gesendet, ist aber unbestätigt: abgeleitete Parameter sind womöglich nicht berechnet."),
     ]),
+    ("Antwoord", [
+        ("TooLong", "antwoord te lang", "reply too long", "Antwort zu lang"),
+        ("Cut", "antwoord afgebroken (geen regeleinde)", "reply cut (no line end)",
+         "Antwort abgebrochen (kein Zeilenende)"),
+        ("ForeignLetters", "antwoord op een ander commando", "reply to another command",
+         "Antwort auf einen anderen Befehl"),
+        ("ForeignArguments", "antwoord voor een ander nummer", "reply for another number",
+         "Antwort für eine andere Nummer"),
+        ("NotANumber", "waarde is geen geheel getal", "value is no whole number", "Wert ist keine ganze Zahl"),
+        ("Unprintable", "antwoord onleesbaar", "reply not readable text", "Antwort unlesbar"),
+    ]),
     ("EditParam", [
         ("Caption", "Parameters bewerken", "Edit parameters", "Parameter bearbeiten"),
         ("KolomTekst0", "Menu", "Menu", "Menü"),

@@ -96,7 +96,7 @@ void TFormLeesParSoll::PX400LeesParSollCommResult(const QByteArray& reply)
     // reply: nothing else may reach the buffers.
     const cmd::CheckedReply checked = cmd::checkReply(PX400LeesParSoll->ASCIIProtocol(), reply);
     if (!checked.ok()) {
-        unexpectedReply(PX400LeesParSoll, reply, parameters ? 'P' : 'S', cmd::refusalText(checked));
+        unexpectedReply(PX400LeesParSoll, reply, parameters ? 'P' : 'S', reasonText(checked));
         return;
     }
     const qint32 value = *checked.number;

@@ -129,7 +129,7 @@ void TFormSchrijfParSoll::PX400SchrijfParSollCommResult(const QByteArray& reply)
         return;
     }
     if (!checked.ok()) {
-        unexpectedReply(PX400SchrijfParSoll, reply, parameters ? 'P' : 'S', cmd::refusalText(checked));
+        unexpectedReply(PX400SchrijfParSoll, reply, parameters ? 'P' : 'S', reasonText(checked));
         return;
     }
     m_retried = false;
@@ -165,7 +165,7 @@ void TFormSchrijfParSoll::PX400BerekenParametersCommResult(const QByteArray& rep
     if (!r.readable) {
         // A cut or foreign reply says nothing about what was computed.
         unexpectedReply(PX400BerekenParameters, reply, 'B',
-                        cmd::refusalText(cmd::checkReply(u"bp", reply)));
+                        reasonText(cmd::checkReply(u"bp", reply)));
         return;
     }
     if (r.accepted)

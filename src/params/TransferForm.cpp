@@ -1,6 +1,7 @@
 #include "params/TransferForm.h"
 
 #include "app/core/AppState.h"
+#include "app/core/Taal.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "comm/SXCommThread.h"
@@ -233,6 +234,23 @@ void TTransferForm::unexpectedReply(TPX400Protocol* c, const QByteArray& reply, 
     if (!reason.isEmpty())
         text += QStringLiteral("\n(") + reason + u')';
     fail(text);
+}
+
+QString TTransferForm::reasonText(const cmd::CheckedReply& reply)
+{
+    using R = cmd::Refusal;
+    const QString english = cmd::refusalText(reply);
+    switch (reply.refusal) {
+    case R::TooLong: return taal("Antwoord", "TooLong", english);
+    case R::Cut: return taal("Antwoord", "Cut", english);
+    case R::ForeignLetters: return taal("Antwoord", "ForeignLetters", english);
+    case R::ForeignArguments: return taal("Antwoord", "ForeignArguments", english);
+    case R::NotANumber: return taal("Antwoord", "NotANumber", english);
+    case R::Unprintable: return taal("Antwoord", "Unprintable", english);
+    case R::None:
+    case R::ControllerError: break;
+    }
+    return english;  // "er n" reads the same in every language
 }
 
 bool TTransferForm::closeIfCancelRequested()

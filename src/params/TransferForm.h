@@ -1,6 +1,7 @@
 #pragma once
 // What the read and write windows share: the buttons, progress bar and status panel,
 // the state flags, the communication-error handling and the rules for closing.
+#include "device/CommandSet.h"
 #include "params/ValueStore.h"
 
 #include <QDialog>
@@ -80,6 +81,8 @@ protected:
     // and, below it, why the reply was not taken.
     void unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter,
                          const QString& reason = QString());
+    // Why a reply was not taken, in the user's language.
+    static QString reasonText(const cmd::CheckedReply& reply);
     // The component whose reply the window waits for (a time-out repeats its request).
     virtual TPX400Protocol* waitingComponent() const = 0;
     // The transfer stopped before its end (failure, or Cancel while a request was out).

@@ -69,6 +69,12 @@ class TestReplyFaults : public QObject {
 
     template <class W> W* window() const { return m_main->findChild<W*>(); }
 
+    static void shot(QWidget* w, const QString& name)
+    {
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            w->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + '/' + name + ".png");
+    }
+
 private slots:
     void initTestCase()
     {
@@ -132,6 +138,7 @@ private slots:
             QCOMPARE(w->SollwBuffer[6], 12351);
             QCOMPARE(w->SollwBuffer[7], 0);
             QVERIFY(!w->CmdOK->isEnabled());                  // nothing can be taken over
+            shot(w, "read-" + QString(QTest::currentDataTag()).replace(' ', '-').remove(','));
             w->CmdCancel->click();
             QVERIFY(!w->isVisible());
         } else if (which == "write") {
@@ -192,6 +199,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(w->LogGaten >= 3, Wait);
             QCOMPARE(w->LogIndex, -1);                       // not one sample from them
             QVERIFY(w->LabelBufferCount->text().contains(QString::number(w->LogGaten)));
+            shot(w, "graph-gaps");
             w->CmdStopLog->click();
             w->hide();
         } else {

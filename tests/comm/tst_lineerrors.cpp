@@ -2,6 +2,7 @@
 // through a scripted line installed in place of the simulator.
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "comm/SXCommThread.h"
 
 #include <QtTest>
 #include <cerrno>
@@ -116,6 +117,9 @@ void TestLineErrors::failures_data()
     QTest::newRow("parity error then good") << 1 << uint32_t(CE_RXPARITY) << 0 << true << 2;
     QTest::newRow("read failure then good") << 2 << uint32_t(0) << EIO << true << 3;
     QTest::newRow("read failure, three tries") << 5 << uint32_t(0) << EIO << false << 3;
+    // Neither flags nor a failure: the line sends without end. No retry, which
+    // would only babble on as long again; the next request gets its reply.
+    QTest::newRow("babbling line") << 1 << uint32_t(0) << 0 << false << 1;
 }
 
 void TestLineErrors::failures()
@@ -130,6 +134,8 @@ void TestLineErrors::failures()
     script->onWrite = [=](int attempt) {
         if (attempt >= failingAttempts)
             return text("ap 1 42\r");
+        if (!flags && !readErrno)
+            return std::vector<In>(TSXCommThread::MaxReplyBytes + 50, In{'x', 0, 0});
         // Part of a reply, then the fault, then more bytes the drain must eat.
         std::vector<In> v = text("ap");
         v.push_back({'!', flags, readErrno});
@@ -166,7 +172,12 @@ void TestLineErrors::failures()
         QCOMPARE(results.value(0), QByteArray("ap 1 42\r"));
     } else {
         const TCommError e = errors.value(0);
-        if (flags) {
+        if (!flags && !readErrno) {
+            QCOMPARE(e.Code, uint32_t(CommBabbling));
+            QVERIFY(!commErrorText(e).isEmpty());
+            px.Send();
+            QTRY_COMPARE_WITH_TIMEOUT(results.value(0), QByteArray("ap 1 42\r"), 3000);
+        } else if (flags) {
             QCOMPARE(e.Code, uint32_t(CommLineError));
             QCOMPARE(e.LineErrors, flags);
             QCOMPARE(e.OSError, 0u);

@@ -289,6 +289,20 @@ private slots:
         QCOMPARE(form->SpinEdit_Gain_U->text(), QString("1000"));
         QTRY_COMPARE_WITH_TIMEOUT(requests().last(), QString("kw 2042 1000"), Wait);
         QTRY_COMPARE_WITH_TIMEOUT(sim::defaultBus().calibration(0)[1], 1000, Wait);
+
+        // Cleared, or only a minus typed: nothing goes to the running output, and
+        // leaving the field brings back its number instead of sending the lower limit.
+        form->SpinEdit_Gain_U->setFocus();
+        form->SpinEdit_Gain_U->selectAll();
+        sim::defaultBus().clearLog();
+        QTest::keyClick(form->SpinEdit_Gain_U, Qt::Key_Delete);
+        QTest::keyClick(form->SpinEdit_Gain_U, '-');
+        QCOMPARE(form->SpinEdit_Gain_U->text(), QString("-"));
+        form->SpinEdit_Offset_U->setFocus();
+        QCOMPARE(form->SpinEdit_Gain_U->text(), QString("1000"));
+        QTest::qWait(300);
+        QCOMPARE(requests(), QStringList());
+        QCOMPARE(sim::defaultBus().calibration(0)[1], 1000);
     }
 
     void wrapping_data()

@@ -335,6 +335,8 @@ private slots:
             ParWaarden[14] = stored;
             open(14);
             QCOMPARE(dlg->ComboParData->currentText(), QString::number(stored) + " - ?");
+            if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+                dlg->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/service-outside-list.png");
             QTest::mouseClick(dlg->CmdOK, Qt::LeftButton);
             QCOMPARE(ParWaarden[14], stored);
         }
