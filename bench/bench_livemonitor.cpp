@@ -3,7 +3,7 @@
 // line's floor, the tool's CPU use and its resident memory.
 #include "BenchSim.h"
 #include "app/VX40Main.h"
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "params/ValueStore.h"

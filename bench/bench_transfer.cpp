@@ -2,7 +2,7 @@
 // 38400 baud: the time taken against the floor of the line, which is every character
 // at its character time, the controller's latency and the 50 ms pause that ends each
 // reply.
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "comm/SXComm.h"
 #include "params/LeesParSoll.h"
 #include "params/SchrijfParSoll.h"

@@ -1,9 +1,9 @@
 #include "app/InfoErrorNummers.h"
 
-#include "app/core/AppState.h"
-#include "app/core/RtfReader.h"
-#include "app/core/Taal.h"
-#include "app/core/UiSeams.h"
+#include "core/AppState.h"
+#include "core/RtfReader.h"
+#include "core/Taal.h"
+#include "core/UiSeams.h"
 
 #include <QEvent>
 #include <QFileInfo>

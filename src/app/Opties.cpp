@@ -1,7 +1,7 @@
 #include "app/Opties.h"
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "params/ParameterDefs.h"
 
 #include <QComboBox>

@@ -2,9 +2,9 @@
 // error number and the terminal.
 #include "app/VX40Main.h"
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
-#include "app/core/UiSeams.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
+#include "core/UiSeams.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "device/CommandSet.h"

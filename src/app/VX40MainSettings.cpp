@@ -1,8 +1,8 @@
 // Reading and writing application.ini for the main window.
 #include "app/VX40Main.h"
 
-#include "app/core/AppState.h"
-#include "app/core/SettingsFile.h"
+#include "core/AppState.h"
+#include "core/SettingsFile.h"
 #include "comm/SXComm.h"
 
 #include <QSpinBox>

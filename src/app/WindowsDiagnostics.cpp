@@ -1,7 +1,7 @@
 // The diagnostics windows: cam overview, calibration and logging graph.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "diagnostics/FormCalibratie.h"
 #include "diagnostics/FormDisplayNokken.h"
 #include "diagnostics/FormGrafiek.h"

@@ -1,7 +1,7 @@
 // The transfer windows and the main window's whole-controller commands.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "params/BackupRestore.h"
 #include "params/LeesParSoll.h"
 #include "params/SchrijfParSoll.h"

@@ -1,7 +1,7 @@
 // Program entry: one instance per desktop, then the main window.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "comm/SXComm.h"
 #include "sim/SimInstall.h"
 

@@ -1,8 +1,8 @@
 #include "diagnostics/FormCalibratie.h"
 #include "params/TextWrap.h"
 
-#include "app/core/AppState.h"
-#include "app/core/UiSeams.h"
+#include "core/AppState.h"
+#include "core/UiSeams.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "device/CommandSet.h"

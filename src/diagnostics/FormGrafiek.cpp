@@ -1,8 +1,8 @@
 #include "diagnostics/FormGrafiek.h"
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
-#include "app/core/UiSeams.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
+#include "core/UiSeams.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "device/CommandSet.h"

@@ -1,7 +1,7 @@
 #include "params/ParLoader.h"
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/PX400Protocol.h"
 #include "device/CommandSet.h"
 #include "params/ValueStore.h"

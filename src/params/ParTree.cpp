@@ -1,7 +1,7 @@
 #include "params/ParTree.h"
 
-#include "app/core/AppState.h"
-#include "app/core/IniFile.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "params/ParameterDefs.h"
 
-#include "app/core/AppState.h"
-#include "app/core/IniFile.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
 #include "params/ValueStore.h"
 
 #include <QFileInfo>

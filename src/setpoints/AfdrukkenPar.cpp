@@ -1,9 +1,9 @@
 #include "setpoints/AfdrukkenPar.h"
 
-#include "app/core/AppState.h"
-#include "app/core/IniFile.h"
-#include "app/core/Taal.h"
-#include "app/core/UiSeams.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Taal.h"
+#include "core/UiSeams.h"
 #include "params/ParTree.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "setpoints/AfdrukkenSoll.h"
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 #include "setpoints/EditSollwerten.h"
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
-#include "app/core/UiSeams.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
+#include "core/UiSeams.h"
 #include "comm/SXComm.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"

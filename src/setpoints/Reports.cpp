@@ -1,8 +1,8 @@
 #include "setpoints/Reports.h"
 
-#include "app/core/AppState.h"
-#include "app/core/IniFile.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Taal.h"
 #include "params/FixedPoint.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"

@@ -1,7 +1,7 @@
 // The main window against the simulated controller: connect and identify, live
 // values, I/O, the error number, the terminal and a pulled adapter.
 #include "app/VX40Main.h"
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "params/ValueStore.h"

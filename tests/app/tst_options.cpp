@@ -2,8 +2,8 @@
 #include "app/About.h"
 #include "app/InfoErrorNummers.h"
 #include "app/Opties.h"
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "support/ScriptedUi.h"
 
 #include <QComboBox>

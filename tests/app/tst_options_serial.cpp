@@ -1,7 +1,7 @@
 // The serial settings dialog: what it shows, the linked lists, OK and Cancel.
 #include "app/InitSerial.h"
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/SXComm.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"

@@ -5,8 +5,8 @@
 // line never holds a window open. (A stall that a retry heals is in tst_transfer.)
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/SXComm.h"
 #include "diagnostics/FormCalibratie.h"
 #include "diagnostics/FormGrafiek.h"

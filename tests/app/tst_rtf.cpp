@@ -1,5 +1,5 @@
 // The RTF reader: the shipped help documents, formatting, tables, and hostile input.
-#include "app/core/RtfReader.h"
+#include "core/RtfReader.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 // application.ini: defaults, number forms, lines kept in place, atomic save.
 #include "app/VX40Main.h"
-#include "app/core/AppState.h"
-#include "app/core/SettingsFile.h"
+#include "core/AppState.h"
+#include "core/SettingsFile.h"
 #include "comm/SXComm.h"
 #include "support/ScriptedUi.h"
 

@@ -1,6 +1,6 @@
-#include "app/core/AppState.h"
-#include "app/core/IniFile.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Taal.h"
 
 #include <QFile>
 #include <QTemporaryDir>

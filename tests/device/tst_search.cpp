@@ -1,8 +1,8 @@
 // Device search against the simulated bus: the order of the probes, hits and their
 // identification, Stop and Verder, taking a row over, Cancel, a port that fails.
 #include "app/VX40Main.h"
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/SXComm.h"
 #include "device/ApparaatZoeken.h"
 #include "sim/SimBus.h"

@@ -1,6 +1,6 @@
 // Calibration window against the simulated controller: read-out, the enabling
 // chain, the commands sent and the closing question.
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "comm/SXComm.h"
 #include "diagnostics/FormCalibratie.h"
 #include "params/TextWrap.h"

@@ -1,12 +1,12 @@
 // Cam overview: grid colours and the details of the selected cam, from the value
 // store and a small definition file.
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "diagnostics/CamOverview.h"
 #include "diagnostics/FormDisplayNokken.h"
 #include "params/FixedPoint.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
-#include "app/core/Taal.h"
+#include "core/Taal.h"
 #include "sim/SimBus.h"
 
 #include <QLabel>

@@ -2,7 +2,7 @@
 // graph's settings reach application.ini.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "diagnostics/FormCalibratie.h"
 #include "diagnostics/FormDisplayNokken.h"
 #include "diagnostics/FormGrafiek.h"

@@ -1,7 +1,7 @@
 // Logging graph window: logging against the simulated controller, stopping,
 // auto-scroll, scales, settings and the saved files.
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "diagnostics/FormGrafiek.h"

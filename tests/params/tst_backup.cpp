@@ -5,8 +5,8 @@
 
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/SXComm.h"
 #include "params/BackupRestore.h"
 #include "params/LeesParSoll.h"

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include "app/core/IniFile.h"
+#include "core/IniFile.h"
 #include "params/ParTree.h"
 #include "params/ParameterDefs.h"
 

@@ -1,7 +1,7 @@
 // Parameter editor: tree and grid, limit panels, keyboard, defaults, Clear, the send
 // confirmation and the closing question after single writes.
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "params/EditParam.h"
 #include "params/ParLoader.h"
 #include "params/ParamService.h"

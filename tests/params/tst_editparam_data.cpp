@@ -1,8 +1,8 @@
 // The editor on the shipped data set in each language: every menu fits the grid
 // (values and option texts within their columns). With VX_SHOTS_DIR set it also
 // saves pictures of the editor and the service dialog there.
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "params/EditParam.h"
 #include "params/ParamService.h"
 #include "params/ParameterDefs.h"

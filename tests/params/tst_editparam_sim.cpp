@@ -3,8 +3,8 @@
 // has it computed, and closing after a single write asks first.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/SXComm.h"
 #include "params/EditParam.h"
 #include "params/LeesParSoll.h"

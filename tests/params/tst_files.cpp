@@ -3,8 +3,8 @@
 #include <QtTest>
 #include <QTemporaryDir>
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "params/ParFiles.h"
 #include "params/ValueStore.h"
 #include "support/ScriptedUi.h"

@@ -1,4 +1,4 @@
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "params/ParTree.h"
 #include "params/ParTreeWidget.h"
 #include "params/ParameterDefs.h"

@@ -1,7 +1,7 @@
 // Service dialog: the live input filter and the input test as pure functions, typing
 // into the field, option lists, and the "wp"/"bp" exchanges over a scripted line.
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "params/FixedPoint.h"
 #include "params/ParamInput.h"
 #include "params/ParamService.h"

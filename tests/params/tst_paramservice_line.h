@@ -1,7 +1,7 @@
 #pragma once
 // A controller stand-in on the serial line for dialog tests: answers each request
 // with a scripted reply (or stays silent) and records what was sent.
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 #include "comm/SXComm.h"
 #include "comm/SerialLine.h"
 

@@ -1,6 +1,6 @@
 // The loader: "bp" on every activation and the three outcomes.
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "params/ParLoader.h"
 #include "params/ValueStore.h"
 #include "tst_paramservice_line.h"

@@ -3,8 +3,8 @@
 // the replies directly; the rest run against the simulated controller.
 #include <QtTest>
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "params/LeesParSoll.h"

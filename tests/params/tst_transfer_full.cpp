@@ -2,8 +2,8 @@
 // the simulated controller.
 #include <QtTest>
 
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/SXComm.h"
 #include "params/BackupRestore.h"
 #include "params/LeesParSoll.h"

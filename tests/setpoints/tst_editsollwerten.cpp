@@ -1,5 +1,5 @@
-#include "app/core/AppState.h"
-#include "app/core/IniFile.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
 #include "params/ValueStore.h"
 #include "setpoints/AfdrukkenSoll.h"
 #include "setpoints/EditSollwerten.h"

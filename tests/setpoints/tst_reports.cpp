@@ -1,5 +1,5 @@
-#include "app/core/AppState.h"
-#include "app/core/IniFile.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
 #include "params/ParameterDefs.h"
 #include "params/ParTree.h"
 #include "params/ValueStore.h"

@@ -1,7 +1,7 @@
 // The setpoint editor's receive, send and file commands against the simulated
 // controller and the transfer windows.
-#include "app/core/AppState.h"
-#include "app/core/Taal.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "comm/SXComm.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Test stand-in for the message boxes and file/print dialogs: records what the
 // user would have seen and answers from a script.
-#include "app/core/UiSeams.h"
+#include "core/UiSeams.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "app/core/RtfReader.h"
+#include "core/RtfReader.h"
 
 #include <QColor>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/core/AppState.h"
+#include "core/AppState.h"
 
 namespace vx {
 

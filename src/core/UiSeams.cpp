@@ -1,4 +1,4 @@
-#include "app/core/UiSeams.h"
+#include "core/UiSeams.h"
 
 #include <QFileDialog>
 #include <QPrintDialog>

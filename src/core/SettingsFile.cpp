@@ -1,4 +1,4 @@
-#include "app/core/SettingsFile.h"
+#include "core/SettingsFile.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
-#include "app/core/Taal.h"
+#include "core/Taal.h"
 
-#include "app/core/AppState.h"
-#include "app/core/IniFile.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
 
 #include <QFileInfo>
 

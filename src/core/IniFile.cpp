@@ -1,4 +1,4 @@
-#include "app/core/IniFile.h"
+#include "core/IniFile.h"
 
 #include <QFile>
 #include <QHash>
