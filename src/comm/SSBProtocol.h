@@ -1,6 +1,7 @@
 #pragma once
-// Raw telegrams framed DLE STX ... DLE ETX, DLE doubled, XOR check byte. The request
-// frame is filled with setFrameByte (byte 0 = count including itself) before Send.
+// Raw telegrams framed DLE STX ... DLE ETX, DLE doubled, XOR check byte (SSBCodec has
+// the layout). The request frame is filled with setFrameByte (byte 0 = count
+// including itself) before Send.
 #include "comm/SXComm.h"
 
 namespace vx {

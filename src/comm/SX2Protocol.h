@@ -1,6 +1,7 @@
 #pragma once
-// Raw telegrams with the header 82h 96h, 82h doubled, XOR check byte. The request
-// frame is filled with setFrameByte (byte 0 = count including itself) before Send.
+// Raw telegrams with the header 82h 96h, 82h doubled, XOR check byte (SX2Codec has
+// the layout). The request frame is filled with setFrameByte (byte 0 = count
+// including itself) before Send.
 #include "comm/SXComm.h"
 
 namespace vx {

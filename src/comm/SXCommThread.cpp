@@ -1,5 +1,7 @@
 #include "comm/SXCommThread.h"
 #include "comm/PX400Protocol.h"
+#include "comm/SSBCodec.h"
+#include "comm/SX2Codec.h"
 
 #include <QMetaObject>
 #include <QtGlobal>
@@ -18,6 +20,11 @@ extern "C" void __tsan_release(void* addr);
 #endif
 
 namespace vx {
+
+// The codecs repeat these codes to stay free of Qt.
+static_assert(codec::DeviceError == CommDeviceError && codec::CheckError == CommCheckError
+              && codec::SX2Header == CommSX2Header && codec::SX2Doubling == CommSX2Doubling
+              && codec::SSBHeader == CommSSBHeader && codec::SSBDoubling == CommSSBDoubling);
 
 TSXCommThread::TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line)
     : m_port(port), m_handOvers(port->m_handOvers), m_line(std::move(line))
@@ -150,8 +157,17 @@ void TSXCommThread::Execute()
         bool stop = false;
         switch (job.kind) {
         case ProtocolKind::ASCII: stop = exchangeAscii(job, error, buffer); break;
-        case ProtocolKind::SX2: stop = exchangeSX2(job, error, buffer); break;
-        case ProtocolKind::SSB: stop = exchangeSSB(job, error, buffer); break;
+        case ProtocolKind::SX2: {
+            // A failed SX2 telegram is not sent again; an SSB one up to twice more.
+            SX2Codec codec;
+            stop = exchangeFramed(job, codec, 0, error, buffer);
+            break;
+        }
+        case ProtocolKind::SSB: {
+            SSBCodec codec;
+            stop = exchangeFramed(job, codec, 2, error, buffer);
+            break;
+        }
         case ProtocolKind::None: break;
         }
         if (stop || m_terminated)
@@ -348,30 +364,19 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
 }
 
 // ---------------------------------------------------------------------------
-// Telegram with header 82h 96h
+// Framed telegrams (SX2, SSB)
 
-bool TSXCommThread::exchangeSX2(const Job& job, TCommError& e, TFrame& buf)
+bool TSXCommThread::exchangeFramed(const Job& job, FrameCodec& codec, int retries, TCommError& e, TFrame& buf)
 {
     e = {};
     buf.fill(0);
-    const int count = job.frame[0];
-    if (count == 0) {
+    if (job.frame[0] == 0) {
         e.Code = CommEmptyFrame;
         return false;
     }
-    std::vector<uint8_t> tx{0x82, 0x96};
-    uint8_t check = 0;
-    for (int i = 0; i < count; ++i) {
-        const uint8_t b = job.frame[i];
-        check ^= b;
-        tx.push_back(b);
-        if (b == 0x82)
-            tx.push_back(b);
-    }
-    tx.push_back(check);
-    if (check == 0x82)
-        tx.push_back(check);
+    const std::vector<uint8_t> tx = codec.encode(job.frame);
 
+    int attempts = 0;
     for (;;) {
         e = {};
         buf.fill(0);
@@ -379,43 +384,23 @@ bool TSXCommThread::exchangeSX2(const Job& job, TCommError& e, TFrame& buf)
         if (st == Step::Stop)
             return true;
         if (st == Step::Ok) {
-            // One reply: header, length, data with 82h doubled, check byte.
-            auto rd = [&](uint8_t& b) { return readByte(b, e); };
-            uint8_t h1 = 0, h2 = 0;
-            if ((st = rd(h1)) == Step::Ok && (st = rd(h2)) == Step::Ok && (h1 != 0x82 || h2 != 0x96)) {
-                e.Code = CommSX2Header;
-                st = Step::Fail;
+            codec.reset();
+            auto status = FrameCodec::Status::NeedMore;
+            while (status == FrameCodec::Status::NeedMore) {
+                uint8_t b = 0;
+                if ((st = readByte(b, e)) != Step::Ok)
+                    break;
+                status = codec.feed(b);
             }
-            uint8_t len = 0;
-            if (st == Step::Ok && (st = rd(len)) == Step::Ok) {
-                uint8_t chk = len;
-                buf[0] = len;
-                for (int pos = 1; pos <= len && st == Step::Ok; ++pos) {
-                    uint8_t b = 0;
-                    if ((st = rd(b)) != Step::Ok)
-                        break;
-                    if (b == 0x82) {
-                        uint8_t b2 = 0;
-                        if ((st = rd(b2)) != Step::Ok)
-                            break;
-                        if (b2 != 0x82) {
-                            e.Code = CommSX2Doubling;
-                            st = Step::Fail;
-                            break;
-                        }
-                    }
-                    chk ^= b;
-                    buf[pos] = b;
-                }
-                if (st == Step::Ok) {
-                    buf[len] = 0;  // the check byte is not part of the reply
-                    if (chk != 0) {
-                        e.Code = CommCheckError;
-                        st = Step::Fail;
-                    } else if (len > 1 && buf[1] == 0xFF) {
-                        e.Code = CommDeviceError;
-                        return false;
-                    }
+            if (status == FrameCodec::Status::Error) {
+                e.Code = codec.error();
+                st = Step::Fail;
+            } else if (status == FrameCodec::Status::Done) {
+                buf = codec.reply();
+                if (codec.error() != 0) {
+                    // The unit understood and refused: its telegram is the answer.
+                    e.Code = codec.error();
+                    return false;
                 }
             }
         }
@@ -424,16 +409,21 @@ bool TSXCommThread::exchangeSX2(const Job& job, TCommError& e, TFrame& buf)
         if (st == Step::Fail) {
             if (e.Code == CommPortClosed)
                 return false;
-            static const uint8_t reset[] = {0x82, 0x00, 0x82, 0x00};
-            if (abandonTelegram(e, buf, reset, sizeof reset) == Step::Stop)
+            const auto reset = codec.resetTelegram();
+            if (abandonTelegram(e, buf, reset.data(), reset.size()) == Step::Stop)
                 return true;
-            return false;
+            ++attempts;
+            // Silence is not repeated: the unit would only stay silent once more.
+            if (e.Code == CommTimeout || attempts > retries)
+                return false;
+            continue;
         }
         m_restartFlag = false;
         if (!deliver(buf.data(), m_restartFlag))
             return true;
         if (!m_restartFlag)
             return false;
+        attempts = 0;
     }
 }
 
@@ -446,110 +436,6 @@ TSXCommThread::Step TSXCommThread::abandonTelegram(TCommError& e, TFrame& buf, c
         drain(e);
     TCommError ignored;
     return transmit(reset, count, ignored);
-}
-
-// ---------------------------------------------------------------------------
-// Telegram with header DLE STX
-
-bool TSXCommThread::exchangeSSB(const Job& job, TCommError& e, TFrame& buf)
-{
-    constexpr uint8_t DLE = 0x10, STX = 0x02, ETX = 0x03;
-    e = {};
-    buf.fill(0);
-    const int count = job.frame[0];
-    if (count == 0) {
-        e.Code = CommEmptyFrame;
-        return false;
-    }
-    std::vector<uint8_t> tx{DLE, STX};
-    uint8_t check = 0;
-    for (int i = 1; i < count; ++i) {
-        const uint8_t b = job.frame[i];
-        check ^= b;
-        tx.push_back(b);
-        if (b == DLE)
-            tx.push_back(b);
-    }
-    tx.insert(tx.end(), {DLE, ETX, check});
-
-    int attempts = 0;
-    for (;;) {
-        e = {};
-        buf.fill(0);
-        Step st = transmit(tx.data(), tx.size(), e);
-        if (st == Step::Stop)
-            return true;
-        if (st == Step::Ok) {
-            auto rd = [&](uint8_t& b) { return readByte(b, e); };
-            uint8_t h1 = 0, h2 = 0;
-            if ((st = rd(h1)) == Step::Ok && (st = rd(h2)) == Step::Ok && (h1 != DLE || h2 != STX)) {
-                e.Code = CommSSBHeader;
-                st = Step::Fail;
-            }
-            int pos = 1;
-            uint8_t chk = 0;
-            while (st == Step::Ok) {
-                uint8_t b = 0;
-                if ((st = rd(b)) != Step::Ok)
-                    break;
-                if (b == DLE) {
-                    uint8_t b2 = 0;
-                    if ((st = rd(b2)) != Step::Ok)
-                        break;
-                    if (b2 == ETX)
-                        break;
-                    if (b2 != DLE) {
-                        e.Code = CommSSBDoubling;
-                        st = Step::Fail;
-                        break;
-                    }
-                }
-                if (pos >= 255) {
-                    // Byte 0 could not count more; a reply this long is garbage.
-                    e.Code = CommCheckError;
-                    st = Step::Fail;
-                    break;
-                }
-                chk ^= b;
-                buf[pos++] = b;
-            }
-            if (st == Step::Ok) {
-                uint8_t c = 0;
-                if ((st = rd(c)) == Step::Ok) {
-                    chk ^= c;
-                    if (chk != 0) {
-                        e.Code = CommCheckError;
-                        st = Step::Fail;
-                    } else {
-                        buf[0] = static_cast<uint8_t>(pos);
-                        if (pos > 1 && buf[1] == 0xFF) {
-                            e.Code = CommDeviceError;
-                            return false;
-                        }
-                    }
-                }
-            }
-        }
-        if (st == Step::Stop)
-            return true;
-        if (st == Step::Fail) {
-            if (e.Code == CommPortClosed)
-                return false;
-            static const uint8_t reset[] = {DLE, 0x00, DLE, 0x00};
-            if (abandonTelegram(e, buf, reset, sizeof reset) == Step::Stop)
-                return true;
-            ++attempts;
-            if (e.Code == CommTimeout || attempts > 2)
-                return false;
-            continue;
-        }
-        m_restartFlag = false;
-        if (!deliver(buf.data(), m_restartFlag))
-            return true;
-        if (!m_restartFlag)
-            return false;
-        attempts = 0;
-    }
 }
 
 } // namespace vx

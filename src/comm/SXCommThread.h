@@ -11,6 +11,8 @@
 
 namespace vx {
 
+class FrameCodec;
+
 class TSXCommThread {
 public:
     TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line);
@@ -60,8 +62,9 @@ private:
 
     // Each returns true when the thread was asked to stop.
     bool exchangeAscii(const Job& job, TCommError& e, TFrame& buf);
-    bool exchangeSX2(const Job& job, TCommError& e, TFrame& buf);
-    bool exchangeSSB(const Job& job, TCommError& e, TFrame& buf);
+    // A framed telegram: the codec knows the bytes, this the line. A failed telegram
+    // is sent again up to `retries` times, unless the unit stayed silent.
+    bool exchangeFramed(const Job& job, FrameCodec& codec, int retries, TCommError& e, TFrame& buf);
 
     TSXComm* m_port;
     std::shared_ptr<std::vector<const TSXCommThread*>> m_handOvers;
