@@ -1,11 +1,12 @@
 # make run   - install what is missing, build, start the tool against the simulated controller
 # make test  - install what is missing, build, run every test
 # make bench - build and run the benchmarks
+# make lint  - clang-format check and clang-tidy (LINT=--changed: changed files only)
 BUILD ?= build
 JOBS  ?= 2
 LOCK  := /tmp/vx5x-build.lock
 
-.PHONY: all deps configure build run test tsan bench clean
+.PHONY: all deps configure build run test tsan bench lint format clean
 
 all: build
 
@@ -27,6 +28,7 @@ run: build
 	cd $(BUILD)/bin && ASAN_OPTIONS=detect_leaks=0 ./vx5x-tool --simulate
 
 test: build
+	@bash scripts/lint.sh --format
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 	@$(MAKE) --no-print-directory tsan
 
@@ -48,6 +50,14 @@ bench: deps
 	@found=; for b in $(BENCH_BUILD)/bin/bench_*; do [ -x "$$b" ] || continue; found=1; echo "== $$b"; \
 	  (cd $(BENCH_BUILD)/bin && QT_QPA_PLATFORM=offscreen ./$$(basename $$b)); done; \
 	 [ -n "$$found" ] || echo "No benchmarks built yet."
+
+LINT ?=
+lint: build
+	@bash scripts/lint.sh $(LINT)
+
+# Formats every source file in place.
+format:
+	@git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(TSAN_BUILD) $(BENCH_BUILD)
