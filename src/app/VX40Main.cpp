@@ -1,4 +1,5 @@
 #include "app/VX40Main.h"
+#include "core/Widgets.h"
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
@@ -68,11 +69,6 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 }
 
 } // namespace
-
-QColor TFormMain::buttonFace()
-{
-    return QApplication::palette().color(QPalette::Button);
-}
 
 void TFormMain::setBoxColor(QWidget* box, const QColor& colour)
 {
@@ -587,9 +583,9 @@ void TFormMain::InputFunctieTeksten()
     AppState& s = app();
     if (s.ParameterDefGeladen) {
         for (int i = 1; i <= 8; ++i) {
-            const QStringList items = parOpties(499 + i);
+            const QStringList items = parOpties(ParInputFunction1 + i - 1);
             // Out of the list (also negative) shows the overflow mark, like the outputs.
-            if (!items.isEmpty()) LabelFunIn[i - 1]->setText(optionText(items, ParWaarden[499 + i]));
+            if (!items.isEmpty()) LabelFunIn[i - 1]->setText(optionText(items, ParWaarden[ParInputFunction1 + i - 1]));
         }
     }
     const QString S = QStringLiteral("Main");
@@ -599,22 +595,22 @@ void TFormMain::InputFunctieTeksten()
         ssiJustage = taal(S, QStringLiteral("K0_SSIJustage"), QStringLiteral("SSI Justage"));
         inactief = taal(S, QStringLiteral("K0_Inactief"), QStringLiteral("Inactief"));
     }
-    auto refText = [&](int mode, int fine, int ssi) {
-        if (ParWaarden[mode] == 0 && ParWaarden[fine] != 0) return refFijn;
-        const int v = ParWaarden[ssi];
-        if (ParWaarden[mode] == 1 && (v == 1 || v == 2 || v == 4)) return ssiJustage;
+    auto refText = [&](const ReferenceInput& r) {
+        if (ParWaarden[r.mode] == 0 && ParWaarden[r.fine] != 0) return refFijn;
+        const int v = ParWaarden[r.ssi];
+        if (ParWaarden[r.mode] == 1 && (v == 1 || v == 2 || v == 4)) return ssiJustage;
         return inactief;
     };
-    LabelFun_K0_1->setText(refText(200, 223, 229));
-    LabelFun_K0_2->setText(refText(201, 243, 249));
+    LabelFun_K0_1->setText(refText(ParReference1));
+    LabelFun_K0_2->setText(refText(ParReference2));
 }
 
 void TFormMain::OutputFunctieTeksten()
 {
     if (!app().ParameterDefGeladen) return;
     for (int i = 1; i <= 16; ++i) {
-        const QStringList items = parOpties(281 + i);
-        const qint32 v = ParWaarden[281 + i];
+        const QStringList items = parOpties(ParOutputFunction1 + i - 1);
+        const qint32 v = ParWaarden[ParOutputFunction1 + i - 1];
         if (v >= items.size()) LabelFunUit[i - 1]->setText(QLatin1String(OverflowMark));
         else if (!items.isEmpty()) LabelFunUit[i - 1]->setText(optionText(items, v));
     }

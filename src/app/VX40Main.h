@@ -53,8 +53,6 @@ public:
     QLabel* statusPanel(int index) const { return m_status.at(index); }
     QString settingsSaveError() const { return m_saveError; }
 
-    // Colours shared by the live monitor.
-    static QColor buttonFace();
     static void setBoxColor(QWidget* box, const QColor& colour);
 
 protected:

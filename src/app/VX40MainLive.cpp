@@ -1,6 +1,8 @@
 // The main window as live monitor: connection, identification, live values, I/O,
 // error number and the terminal.
 #include "app/VX40Main.h"
+#include "core/Widgets.h"
+#include "device/ControllerLine.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -26,17 +28,6 @@ namespace {
 
 const QColor kLightYellow(255, 255, 151);
 
-TPX400Protocol* makeComponent(QObject* owner, TSXComm* port, const char* name, int timeout = 0)
-{
-    auto* c = new TPX400Protocol(owner);
-    c->setObjectName(QLatin1String(name));
-    c->setSXComm(port);
-    c->setFiltered(false);
-    c->setProtocolFoot(TSequenceChar::scCR);
-    c->setTimeoutTime(timeout);
-    return c;
-}
-
 bool isTheActiveWindow(QWidget* w)
 {
     return w && QApplication::activeWindow() == w;
@@ -57,20 +48,20 @@ QString lineSettingsText(const TSXComm& p)
 void TFormMain::buildComponents()
 {
     TSXComm* p = m_port;
-    PX400UnitSelect = makeComponent(this, p, "PX400UnitSelect");
-    PX400TypeInfo = makeComponent(this, p, "PX400TypeInfo");
-    PX400ActPos1 = makeComponent(this, p, "PX400ActPos1");
-    PX400ActPos2 = makeComponent(this, p, "PX400ActPos2");
-    PX400PosVerschil = makeComponent(this, p, "PX400PosVerschil");
-    PX400Snelheid1 = makeComponent(this, p, "PX400Snelheid1");
-    PX400Snelheid2 = makeComponent(this, p, "PX400Snelheid2");
-    PX400Spanning = makeComponent(this, p, "PX400Spanning");
-    PX400Stroom = makeComponent(this, p, "PX400Stroom");
-    PX400_in = makeComponent(this, p, "PX400_in");
-    PX400_uit = makeComponent(this, p, "PX400_uit");
-    PX400ReadError = makeComponent(this, p, "PX400ReadError");
-    PX400ResetError = makeComponent(this, p, "PX400ResetError");
-    PX400Protocol1 = makeComponent(this, p, "PX400Protocol1", 1500);
+    PX400UnitSelect = makeControllerComponent(this, "PX400UnitSelect", 0, p);
+    PX400TypeInfo = makeControllerComponent(this, "PX400TypeInfo", 0, p);
+    PX400ActPos1 = makeControllerComponent(this, "PX400ActPos1", 0, p);
+    PX400ActPos2 = makeControllerComponent(this, "PX400ActPos2", 0, p);
+    PX400PosVerschil = makeControllerComponent(this, "PX400PosVerschil", 0, p);
+    PX400Snelheid1 = makeControllerComponent(this, "PX400Snelheid1", 0, p);
+    PX400Snelheid2 = makeControllerComponent(this, "PX400Snelheid2", 0, p);
+    PX400Spanning = makeControllerComponent(this, "PX400Spanning", 0, p);
+    PX400Stroom = makeControllerComponent(this, "PX400Stroom", 0, p);
+    PX400_in = makeControllerComponent(this, "PX400_in", 0, p);
+    PX400_uit = makeControllerComponent(this, "PX400_uit", 0, p);
+    PX400ReadError = makeControllerComponent(this, "PX400ReadError", 0, p);
+    PX400ResetError = makeControllerComponent(this, "PX400ResetError", 0, p);
+    PX400Protocol1 = makeControllerComponent(this, "PX400Protocol1", 1500, p);
 
     p->OnActivate = [this](TSXComm*) { SXComm1Activate(); };
     p->OnDeactivate = [this](TSXComm*) { SXComm1Deactivate(); };
@@ -279,12 +270,12 @@ void TFormMain::ActualActief()
             v.c->setCyclic(true);
             setBoxColor(v.panel, kLightYellow);
         }
-        if (ParWaarden[280] == 1) {
+        if (ParWaarden[ParAnalogueChannel] == 1) {
             PX400Spanning->setASCIIProtocol(QLatin1String(cmd::Voltage));
             PX400Spanning->setCyclic(true);
             setBoxColor(PanelSpanning, kLightYellow);
         }
-        if (ParWaarden[280] == 2) {
+        if (ParWaarden[ParAnalogueChannel] == 2) {
             PX400Stroom->setASCIIProtocol(QLatin1String(cmd::Current));
             PX400Stroom->setCyclic(true);
             setBoxColor(PanelStroom, kLightYellow);

@@ -1,5 +1,7 @@
 #include "app/WindowRegistry.h"
 
+#include <QWidget>
+
 #include <map>
 
 namespace vx {
@@ -20,6 +22,14 @@ WindowRegistration::WindowRegistration(WindowOrder order, std::function<void(TFo
 void createRegisteredWindows(TFormMain& main)
 {
     for (auto& [order, create] : registry()) create(main);
+}
+
+void keepInSlot(QWidget*& slot, QWidget* w)
+{
+    slot = w;
+    QObject::connect(w, &QObject::destroyed, [&slot, w] {
+        if (slot == w) slot = nullptr;
+    });
 }
 
 } // namespace vx

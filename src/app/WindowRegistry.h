@@ -9,6 +9,8 @@
 //     });
 #include <functional>
 
+class QWidget;
+
 namespace vx {
 
 class TFormMain;
@@ -25,5 +27,8 @@ struct WindowRegistration {
 };
 
 void createRegisteredWindows(TFormMain& main);
+
+// Makes w the window that `slot` (a member of AppState) names while it lives.
+void keepInSlot(QWidget*& slot, QWidget* w);
 
 } // namespace vx

@@ -12,6 +12,7 @@ namespace {
 
 const WindowRegistration displayNokken(WindowOrder::DisplayNokken, [](TFormMain& main) {
     auto* w = new TFormDisplayNokken(&main);
+    keepInSlot(app().FormDisplayNokken, w);
     main.setWindowOpener(QStringLiteral("displaynokken1"), [w] { w->exec(); });
 });
 
@@ -22,7 +23,7 @@ const WindowRegistration calibratie(WindowOrder::Calibratie, [](TFormMain& main)
 
 const WindowRegistration grafiek(WindowOrder::Grafiek, [](TFormMain& main) {
     auto* w = new TFormGrafiek(&main);
-    app().FormGrafiek = w;
+    keepInSlot(app().FormGrafiek, w);
     main.setWindowOpener(QStringLiteral("Grafiek1"), [w] { w->exec(); });
 });
 

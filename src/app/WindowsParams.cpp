@@ -12,20 +12,14 @@ namespace {
 
 const WindowRegistration leesParSoll(WindowOrder::LeesParSoll, [](TFormMain& main) {
     auto* lees = new TFormLeesParSoll(&main);
-    app().FormLeesParSoll = lees;
-    QObject::connect(lees, &QObject::destroyed, [lees] {
-        if (app().FormLeesParSoll == lees) app().FormLeesParSoll = nullptr;
-    });
+    keepInSlot(app().FormLeesParSoll, lees);
     main.setWindowOpener(QStringLiteral("VX40ontvangen1"), [lees] { ParSollOntvangen(*lees); });
     main.setWindowOpener(QStringLiteral("Backup1"), [lees, &main] { BackupMaken(&main, *lees); });
 });
 
 const WindowRegistration schrijfParSoll(WindowOrder::SchrijfParSoll, [](TFormMain& main) {
     auto* schrijf = new TFormSchrijfParSoll(&main);
-    app().FormSchrijfParSoll = schrijf;
-    QObject::connect(schrijf, &QObject::destroyed, [schrijf] {
-        if (app().FormSchrijfParSoll == schrijf) app().FormSchrijfParSoll = nullptr;
-    });
+    keepInSlot(app().FormSchrijfParSoll, schrijf);
     main.setWindowOpener(QStringLiteral("Restore1"), [schrijf, &main] { RestoreUitvoeren(&main, *schrijf); });
 });
 

@@ -1,6 +1,7 @@
 // The setpoint editor and the two print dialogs, created once at start-up.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
+#include "core/AppState.h"
 #include "setpoints/AfdrukkenPar.h"
 #include "setpoints/AfdrukkenSoll.h"
 #include "setpoints/EditSollwerten.h"
@@ -15,10 +16,10 @@ const WindowRegistration editSollwerten(WindowOrder::EditSollwerten, [](TFormMai
 });
 
 const WindowRegistration afdrukkenPar(WindowOrder::AfdrukkenPar,
-                                      [](TFormMain& main) { new TFormAfdrukkenPar(&main); });
+                                      [](TFormMain& main) { keepInSlot(app().FormAfdrukkenPar, new TFormAfdrukkenPar(&main)); });
 
 const WindowRegistration afdrukkenSoll(WindowOrder::AfdrukkenSoll,
-                                       [](TFormMain& main) { new TFormAfdrukkenSoll(&main); });
+                                       [](TFormMain& main) { keepInSlot(app().FormAfdrukkenSoll, new TFormAfdrukkenSoll(&main)); });
 
 } // namespace
 

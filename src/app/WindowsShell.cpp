@@ -49,7 +49,7 @@ const WindowRegistration initSerial(WindowOrder::InitSerial, [](TFormMain& main)
 
 const WindowRegistration apparaatZoeken(WindowOrder::ApparaatZoeken, [](TFormMain& main) {
     auto* w = new TFormApparaatZoeken(&main);
-    app().FormApparaatZoeken = w;
+    keepInSlot(app().FormApparaatZoeken, w);
     main.setWindowOpener(QStringLiteral("VX40zoeken1"), [w, &main] {
         closePort(&main);
         w->exec();
@@ -64,6 +64,7 @@ const WindowRegistration apparaatZoeken(WindowOrder::ApparaatZoeken, [](TFormMai
 
 const WindowRegistration infoErrorNummers(WindowOrder::InfoErrorNummers, [](TFormMain& main) {
     auto* w = new TFormInfoErrorNummers(&main);
+    keepInSlot(app().FormInfoErrorNummers, w);
     main.setWindowOpener(QStringLiteral("Errno1"), [w] {
         w->show();
         w->raise();

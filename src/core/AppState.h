@@ -48,13 +48,18 @@ struct AppState {
     // Stops live and I/O polling (the menu handlers' first step).
     std::function<void()> StopPolling = [] {};
 
-    // The single window instances other windows look at (for "is it the active
-    // window" tests and to open one another); null until created.
+    // The single window instances, the one way a window finds another (for "is it
+    // the active window" tests and to open one another); null until created. The
+    // window registry sets them at start-up and clears them when a window goes.
     QWidget* FormMain = nullptr;
     QWidget* FormApparaatZoeken = nullptr;
     QWidget* FormLeesParSoll = nullptr;
     QWidget* FormSchrijfParSoll = nullptr;
     QWidget* FormGrafiek = nullptr;
+    QWidget* FormAfdrukkenPar = nullptr;
+    QWidget* FormAfdrukkenSoll = nullptr;
+    QWidget* FormDisplayNokken = nullptr;
+    QWidget* FormInfoErrorNummers = nullptr;
 };
 
 inline constexpr const char* ProgrammaVersie = "2.04";

@@ -1,5 +1,7 @@
 #include "core/IniFile.h"
 
+#include "core/Cp1252.h"
+
 #include <QFile>
 #include <QHash>
 #include <QStringDecoder>
@@ -9,26 +11,6 @@
 namespace vx {
 
 namespace {
-
-// Bytes 0x80..0x9F of Windows-1252; the five unassigned ones map to the C1 control of
-// the same number, as Windows itself does.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString decodeCp1252(const QByteArray& bytes)
-{
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar* dst = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        dst[i] = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(char16_t(b));
-    }
-    return out;
-}
 
 // Names compare without regard to case.
 inline QString fold(const QString& s) { return s.toCaseFolded(); }

@@ -1,5 +1,7 @@
 #include "core/RtfReader.h"
 
+#include "core/Cp1252.h"
+
 #include <QColor>
 #include <QFile>
 #include <QFileInfo>
@@ -17,18 +19,6 @@
 namespace vx {
 
 namespace {
-
-// Windows-1252 characters 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-QChar fromCp1252(uint8_t b)
-{
-    if (b >= 0x80 && b < 0xA0) return QChar(kCp1252High[b - 0x80]);
-    return QChar(char16_t(b));
-}
 
 constexpr int kDefaultHalfPoints = 24;
 
@@ -177,7 +167,7 @@ RtfResult Parser::run()
         } else {
             ++m_pos;
             if (m_stack.isEmpty()) continue;
-            addChar(fromCp1252(uint8_t(c)));
+            addChar(cp1252Char(uint8_t(c)));
         }
     }
     if (m_result.ok && !m_done) fail(QStringLiteral("Unexpected end of document"));
@@ -246,7 +236,7 @@ bool Parser::controlSymbol(char c)
         const int hi = hex(m_data[m_pos]), lo = hex(m_data[m_pos + 1]);
         if (hi < 0 || lo < 0) return fail(QStringLiteral("Invalid hexadecimal character"));
         m_pos += 2;
-        addChar(fromCp1252(uint8_t(hi * 16 + lo)));
+        addChar(cp1252Char(uint8_t(hi * 16 + lo)));
         break;
     }
     default: break;

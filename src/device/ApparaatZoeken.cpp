@@ -1,4 +1,6 @@
 #include "device/ApparaatZoeken.h"
+#include "core/Widgets.h"
+#include "device/ControllerLine.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -29,7 +31,6 @@ const QColor kLightYellow(255, 255, 151);
 constexpr int kLastUnit = 31;
 constexpr int kColumnWidths[5] = {34, 305, 66, 48, 74};
 
-QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
 
 void setPanelColour(QLabel* panel, const QColor& colour)
 {
@@ -65,16 +66,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
-}
-
-TPX400Protocol* makeComponent(QObject* owner, const char* name)
-{
-    auto* c = new TPX400Protocol(owner);
-    c->setObjectName(QLatin1String(name));
-    c->setSXComm(app().SXComm1);
-    c->setProtocolFoot(TSequenceChar::scCR);
-    c->setTimeoutTime(0);
-    return c;
 }
 
 QString parityText(TParityBit p)
@@ -145,8 +136,8 @@ TFormApparaatZoeken::TFormApparaatZoeken(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Zoeken..."));
     buildControls();
 
-    m_probe = makeComponent(this, "PX400ApparaatZoeken");
-    m_typeInfo = makeComponent(this, "ASCIILeesTypeInfo");
+    m_probe = makeControllerComponent(this, "PX400ApparaatZoeken");
+    m_typeInfo = makeControllerComponent(this, "ASCIILeesTypeInfo");
     m_probe->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) { PX400ApparaatZoekenCommResult(r); };
     m_typeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) { ASCIILeesTypeInfoCommResult(r); };
     auto onError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
@@ -154,13 +145,9 @@ TFormApparaatZoeken::TFormApparaatZoeken(QWidget* parent) : QDialog(parent)
     };
     m_probe->OnCommError = onError;
     m_typeInfo->OnCommError = onError;
-    if (!app().FormApparaatZoeken) app().FormApparaatZoeken = this;
 }
 
-TFormApparaatZoeken::~TFormApparaatZoeken()
-{
-    if (app().FormApparaatZoeken == this) app().FormApparaatZoeken = nullptr;
-}
+TFormApparaatZoeken::~TFormApparaatZoeken() = default;
 
 void TFormApparaatZoeken::buildControls()
 {

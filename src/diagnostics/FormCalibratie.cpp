@@ -1,4 +1,5 @@
 #include "diagnostics/FormCalibratie.h"
+#include "device/ControllerLine.h"
 #include "params/TextWrap.h"
 
 #include "core/AppState.h"
@@ -31,17 +32,6 @@ void setTextColour(QWidget* w, const QColor& c)
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, c);
     w->setPalette(p);
-}
-
-TPX400Protocol* makeComponent(QObject* owner, const char* name)
-{
-    auto* c = new TPX400Protocol(owner);
-    c->setObjectName(QLatin1String(name));
-    c->setSXComm(app().SXComm1);
-    c->setFiltered(false);
-    c->setProtocolFoot(TSequenceChar::scCR);
-    c->setTimeoutTime(0);
-    return c;
 }
 
 } // namespace
@@ -88,8 +78,8 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Calibratie"));
     setModal(true);
 
-    PX400LeesKalibratieWaarden = makeComponent(this, "PX400LeesKalibratieWaarden");
-    PX400Kalibratie = makeComponent(this, "PX400Kalibratie");
+    PX400LeesKalibratieWaarden = makeControllerComponent(this, "PX400LeesKalibratieWaarden");
+    PX400Kalibratie = makeControllerComponent(this, "PX400Kalibratie");
     PX400LeesKalibratieWaarden->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) {
         PX400LeesKalibratieWaardenCommResult(s, r);
     };

@@ -1,4 +1,5 @@
 #include "diagnostics/FormDisplayNokken.h"
+#include "core/Widgets.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -21,7 +22,6 @@ namespace {
 constexpr int Columns = nokken::CamCount + 1;
 constexpr int Rows = nokken::OutputCount + 1;
 
-QColor faceColour() { return QApplication::palette().color(QPalette::Button); }
 
 // Fixed cells in the face colour, cam cells in their function's colour.
 class CellDelegate : public QStyledItemDelegate {
@@ -32,7 +32,7 @@ public:
         const int col = index.column();
         const int row = index.row();
         if (col == 0 || row == 0) {
-            p->fillRect(option.rect, faceColour());
+            p->fillRect(option.rect, buttonFace());
             p->setPen(option.palette.color(QPalette::WindowText));
             p->setFont(option.font);
             const QString text = index.data().toString();

@@ -1,4 +1,6 @@
 #include "diagnostics/FormGrafiek.h"
+#include "core/Widgets.h"
+#include "device/ControllerLine.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -38,7 +40,6 @@ quint32 systemTickCount()
     return quint32(timer.elapsed());
 }
 
-QColor faceColour() { return QApplication::palette().color(QPalette::Button); }
 
 void setPlainRow(QListWidget* list, int row)
 {
@@ -59,15 +60,10 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     m_timeStrip = QImage(graph::TimeStripWidth, graph::TimeStripHeight, QImage::Format_RGB32);
     m_valueStrip = QImage(graph::ValueStripWidth, graph::ValueStripHeight, QImage::Format_RGB32);
     m_plot.fill(Qt::white);
-    m_timeStrip.fill(faceColour());
-    m_valueStrip.fill(faceColour());
+    m_timeStrip.fill(buttonFace());
+    m_valueStrip.fill(buttonFace());
 
-    PX400LeesLogData = new TPX400Protocol(this);
-    PX400LeesLogData->setObjectName(QStringLiteral("PX400LeesLogData"));
-    PX400LeesLogData->setSXComm(app().SXComm1);
-    PX400LeesLogData->setFiltered(false);
-    PX400LeesLogData->setProtocolFoot(TSequenceChar::scCR);
-    PX400LeesLogData->setTimeoutTime(300);
+    PX400LeesLogData = makeControllerComponent(this, "PX400LeesLogData", 300);
     PX400LeesLogData->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) {
         PX400LeesLogDataCommResult(s, r);
     };
@@ -281,7 +277,7 @@ graph::Style TFormGrafiek::style() const
 {
     QFont f = font();
     f.setPixelSize(11);
-    return {faceColour(), f};
+    return {buttonFace(), f};
 }
 
 void TFormGrafiek::showImages()
@@ -428,7 +424,7 @@ void TFormGrafiek::PX400LeesLogDataCommError(TSXProtocolComponent*, const TCommE
 QImage TFormGrafiek::composedImage() const
 {
     QImage out(size(), QImage::Format_RGB32);
-    out.fill(faceColour());
+    out.fill(buttonFace());
     QPainter p(&out);
     p.drawImage(ImageY->pos(), m_valueStrip);
     p.drawImage(ImageX->pos(), m_timeStrip);

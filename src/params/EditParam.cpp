@@ -322,25 +322,18 @@ void TFormEditParam::buildControls()
     top->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QWidget* TFormEditParam::findProgramWindow(const char* objectName)
-{
-    if (!app().FormMain)
-        return nullptr;
-    return app().FormMain->findChild<QWidget*>(QLatin1String(objectName));
-}
-
 void TFormEditParam::setLoader(TFormParLoader* dialog)
 {
     m_loader = dialog;
-    Loader1->setEnabled(poortOpen() && m_loader);
+    Loader1->setEnabled(portOpen() && m_loader);
 }
 
-bool TFormEditParam::poortOpen() const
+bool TFormEditParam::portOpen() const
 {
     return app().SXComm1 && app().SXComm1->Active();
 }
 
-QString TFormEditParam::cel(int row, int col) const
+QString TFormEditParam::cell(int row, int col) const
 {
     if (row == 0) {
         const QTableWidgetItem* h = StringGrid1->horizontalHeaderItem(col);
@@ -424,13 +417,13 @@ void TFormEditParam::LezenTeksten()
 
 void TFormEditParam::updateMenuItems()
 {
-    const bool open = poortOpen();
+    const bool open = portOpen();
     ParOntvangen1->setEnabled(open && qobject_cast<TFormLeesParSoll*>(app().FormLeesParSoll));
     ParZenden1->setEnabled(open && qobject_cast<TFormSchrijfParSoll*>(app().FormSchrijfParSoll));
     Loader1->setEnabled(open && m_loader);
-    Afdrukken1->setEnabled(findProgramWindow("FormAfdrukkenPar") != nullptr);
-    NokkenInfo1->setEnabled(findProgramWindow("FormDisplayNokken") != nullptr);
-    ErrorNummers1->setEnabled(findProgramWindow("FormInfoErrorNummers") != nullptr);
+    Afdrukken1->setEnabled(app().FormAfdrukkenPar != nullptr);
+    NokkenInfo1->setEnabled(app().FormDisplayNokken != nullptr);
+    ErrorNummers1->setEnabled(app().FormInfoErrorNummers != nullptr);
 }
 
 void TFormEditParam::FormActivate()
@@ -508,8 +501,8 @@ void TFormEditParam::StringGrid1SelectCell(int row)
 {
     if (row < 1 || row > GridRows)
         return;
-    ServicePar.Nr = cel(row, 1);
-    ServicePar.Naam = cel(row, 2);
+    ServicePar.Nr = cell(row, 1);
+    ServicePar.Naam = cell(row, 2);
     if (ServicePar.Nr.isEmpty()) {
         legeStatusPanelen();
         return;
@@ -533,7 +526,7 @@ void TFormEditParam::StringGrid1DblClick()
     if (row < 1)
         return;
     StringGrid1SelectCell(row);
-    if (cel(row, 1).isEmpty() || !m_service)
+    if (cell(row, 1).isEmpty() || !m_service)
         return;
     m_service->exec();
     VulGrid();
@@ -543,7 +536,7 @@ void TFormEditParam::StringGrid1DblClick()
 void TFormEditParam::CmdClearClick()
 {
     for (int r = 1; r <= GridRows; ++r) {
-        const QString nr = cel(r, 1);
+        const QString nr = cell(r, 1);
         if (nr.isEmpty())
             continue;
         const int p = nr.toInt();
@@ -631,7 +624,7 @@ bool TFormEditParam::ZendenToegestaan()
 
 void TFormEditParam::AfdrukkenClick()
 {
-    auto* dialog = qobject_cast<QDialog*>(findProgramWindow("FormAfdrukkenPar"));
+    auto* dialog = qobject_cast<QDialog*>(app().FormAfdrukkenPar);
     if (!dialog)
         return;
     if (ParStatus == 0) {
@@ -658,7 +651,7 @@ void TFormEditParam::LoaderClick()
 
 void TFormEditParam::NokkenInfoClick()
 {
-    QWidget* w = findProgramWindow("FormDisplayNokken");
+    QWidget* w = app().FormDisplayNokken;
     if (auto* dialog = qobject_cast<QDialog*>(w)) {
         dialog->exec();
     } else if (w) {
@@ -669,7 +662,7 @@ void TFormEditParam::NokkenInfoClick()
 
 void TFormEditParam::ErrorNummersClick()
 {
-    QWidget* w = findProgramWindow("FormInfoErrorNummers");
+    QWidget* w = app().FormInfoErrorNummers;
     if (!w)
         return;
     // The help stays usable beside this modal window: make it a transient of ours.

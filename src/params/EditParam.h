@@ -33,12 +33,9 @@ public:
     void setServiceDialog(TFormParamService* dialog) { m_service = dialog; }
     void setLoader(TFormParLoader* dialog);
 
-    // Windows of other parts, looked up by object name among the main window's
-    // children when used; their menu items stay disabled while they are absent.
-    static QWidget* findProgramWindow(const char* objectName);
 
     // Text of a grid cell; row 1..18 as in the menu, 0 the header.
-    QString cel(int row, int col) const;
+    QString cell(int row, int col) const;
     int groep() const { return m_groep; }
     int sub() const { return m_sub; }
     int geselecteerdeDec() const { return m_selDec; }
@@ -102,7 +99,7 @@ private:
     void legeStatusPanelen();
     void verversFunctieTeksten();
     void updateMenuItems();
-    bool poortOpen() const;
+    bool portOpen() const;
 
     TFormParamService* m_service = nullptr;
     TFormParLoader* m_loader = nullptr;

@@ -1,4 +1,5 @@
 #include "params/LeesParSoll.h"
+#include "device/ControllerLine.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -18,7 +19,7 @@ TFormLeesParSoll::TFormLeesParSoll(QWidget* parent)
     : TTransferForm(QStringLiteral("FormLeesParSoll"), parent)
 {
     setObjectName(QStringLiteral("FormLeesParSoll"));
-    PX400LeesParSoll = makeComponent("PX400LeesParSoll", 1000);
+    PX400LeesParSoll = makeControllerComponent(this, "PX400LeesParSoll", 1000);
     PX400LeesParSoll->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) {
         PX400LeesParSollCommResult(r);
     };
@@ -27,35 +28,9 @@ TFormLeesParSoll::TFormLeesParSoll(QWidget* parent)
     };
 }
 
-void TFormLeesParSoll::LezenTeksten()
-{
-    for (QString& t : PanelTekst)
-        t.clear();
-    if (!app().TaalGeladen) {
-        setWindowTitle(m_designCaption);
-        CmdOK->setText(QStringLiteral("OK"));
-        CmdAgain->setText(QStringLiteral("Again"));
-        CmdCancel->setText(QStringLiteral("Cancel"));
-        return;
-    }
-    switch (Mode) {
-    case 0: setWindowTitle(taal("LeesParSoll", "CaptionMode0", "Lees Param")); break;
-    case 1: setWindowTitle(taal("LeesParSoll", "CaptionMode1", "Lees Sollw")); break;
-    case 2: setWindowTitle(taal("LeesParSoll", "CaptionMode2", "Lees Param en sollw")); break;
-    default: setWindowTitle(taal("LeesParSoll", "CaptionMode3", "Lees Apparaat")); break;
-    }
-    CmdOK->setText(taal("LeesParSoll", "CmdOK", "OK"));
-    CmdAgain->setText(taal("LeesParSoll", "CmdAgain", "Again"));
-    CmdCancel->setText(taal("LeesParSoll", "CmdCancel", "Cancel"));
-    PanelTekst[0] = taal("LeesParSoll", "PanelTekst0", "tekst 0");
-    PanelTekst[1] = taal("LeesParSoll", "PanelTekst1", "tekst 1");
-    PanelTekst[2] = taal("LeesParSoll", "PanelTekst2", "tekst 2");
-    PanelTekst[3] = taal("LeesParSoll", "PanelTekst3", "tekst 3");
-    PanelTekst[4] = taal("LeesParSoll", "PanelTekst4", "tekst 4");
-    PanelTekst[5] = taal("LeesParSoll", "PanelTekst5", "tekst 5");
-    PanelTekst[6] = taal("LeesParSoll", "PanelTekst6", "tekst 6");
-    PanelTekst[7] = taal("LeesParSoll", "PanelTekst7", "tekst 7");
-}
+const TTransferForm::Texts TFormLeesParSoll::LanguageTexts = {"LeesParSoll", {"Lees Param", "Lees Sollw", "Lees Param en sollw", "Lees Apparaat"}, 8};
+
+const TTransferForm::Texts& TFormLeesParSoll::texts() const { return LanguageTexts; }
 
 void TFormLeesParSoll::readParameter(int nr)
 {

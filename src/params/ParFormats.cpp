@@ -9,12 +9,7 @@
 
 namespace vx::files {
 
-
 namespace {
-
-// A text file larger than this is not a parameter or setpoint file; reading it whole
-// would only tie up memory.
-constexpr qint64 MaxTextFileSize = 16 * 1024 * 1024;
 
 QByteArray textFile(const char* header, int unit, char letter, int first, int last,
                     const std::function<qint32(int)>& valueOf)

@@ -15,6 +15,9 @@ inline constexpr const char* SetpointHeader = "ASCII Sollwerten VX5x-XXX";
 inline constexpr int HeaderLength = 25;
 inline constexpr int ParameterLines = 512;   // P000 ... P511
 inline constexpr int SetpointLines = 81;     // S000 ... S080; S000 carries no setpoint
+// A text file larger than this is not a parameter or setpoint file; reading it whole
+// would only tie up memory.
+inline constexpr qint64 MaxTextFileSize = 16 * 1024 * 1024;
 
 // Why a text file was not taken over; the number is the OpenMsg key it shows.
 enum class TextFileError {

@@ -1,4 +1,5 @@
 #include "params/ParLoader.h"
+#include "device/ControllerLine.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -35,11 +36,8 @@ TFormParLoader::TFormParLoader(QWidget* parent)
     CmdOK->setDefault(true);
     connect(CmdOK, &QPushButton::clicked, this, &TFormParLoader::CmdOKClick);
 
-    PX400ParLoader = new TPX400Protocol(this);
-    PX400ParLoader->setObjectName(QStringLiteral("PX400ParLoader"));
-    PX400ParLoader->setProtocolFoot(TSequenceChar::scCR);
     // Computing takes as long here as after any other write.
-    PX400ParLoader->setTimeoutTime(2000);
+    PX400ParLoader = makeControllerComponent(this, "PX400ParLoader", 2000);
     PX400ParLoader->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) {
         PX400ParLoaderCommResult(s, r);
     };

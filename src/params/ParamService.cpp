@@ -1,4 +1,5 @@
 #include "params/ParamService.h"
+#include "device/ControllerLine.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -60,15 +61,6 @@ QFont entryFont(const QFont& base)
     return f;
 }
 
-TPX400Protocol* makeProtocol(QObject* owner, const char* name, int timeout)
-{
-    auto* p = new TPX400Protocol(owner);
-    p->setObjectName(QLatin1String(name));
-    p->setProtocolFoot(TSequenceChar::scCR);
-    p->setTimeoutTime(timeout);
-    return p;
-}
-
 } // namespace
 
 TFormParamService::TFormParamService(QWidget* parent)
@@ -123,8 +115,8 @@ TFormParamService::TFormParamService(QWidget* parent)
     connect(CmdZenden, &QPushButton::clicked, this, &TFormParamService::CmdZendenClick);
     connect(CmdCancel, &QPushButton::clicked, this, &TFormParamService::CmdCancelClick);
 
-    PX400ZendServiceParameter = makeProtocol(this, "PX400ZendServiceParameter", kWpTimeout);
-    PX400ServiceBerPar = makeProtocol(this, "PX400ServiceBerPar", kBpTimeout);
+    PX400ZendServiceParameter = makeControllerComponent(this, "PX400ZendServiceParameter", kWpTimeout);
+    PX400ServiceBerPar = makeControllerComponent(this, "PX400ServiceBerPar", kBpTimeout);
     PX400ZendServiceParameter->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) {
         PX400ZendServiceParameterCommResult(s, r);
     };
@@ -218,7 +210,7 @@ void TFormParamService::FormActivate()
     setWachten(false);
 }
 
-bool TFormParamService::poortOpen() const
+bool TFormParamService::portOpen() const
 {
     return app().SXComm1 && app().SXComm1->Active();
 }
@@ -229,8 +221,8 @@ void TFormParamService::setWachten(bool on)
     CmdDefault->setEnabled(!on);
     CmdOK->setEnabled(!on);
     CmdCancel->setEnabled(!on);
-    CmdBerPar->setEnabled(!on && poortOpen());
-    CmdZenden->setEnabled(!on && poortOpen());
+    CmdBerPar->setEnabled(!on && portOpen());
+    CmdZenden->setEnabled(!on && portOpen());
 }
 
 void TFormParamService::toonStatus(const QString& text, bool fout)
@@ -275,7 +267,7 @@ void TFormParamService::CmdZendenClick()
 {
     if (!InvoerTest())
         return;
-    if (!poortOpen()) {
+    if (!portOpen()) {
         // Nothing would ever answer; say so instead of waiting for good.
         toonStatus(m_panelTekst[5], true);
         return;
@@ -288,7 +280,7 @@ void TFormParamService::CmdZendenClick()
 
 void TFormParamService::CmdBerParClick()
 {
-    if (!poortOpen()) {
+    if (!portOpen()) {
         toonStatus(m_panelTekst[5], true);
         return;
     }

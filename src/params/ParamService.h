@@ -70,7 +70,7 @@ private:
     void LezenTeksten();
     void toonStatus(const QString& text, bool fout);
     void setWachten(bool on);
-    bool poortOpen() const;
+    bool portOpen() const;
     bool MaskEditKeyPress(QChar key);
 
     int m_nummer = 0;

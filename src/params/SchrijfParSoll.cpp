@@ -1,4 +1,5 @@
 #include "params/SchrijfParSoll.h"
+#include "device/ControllerLine.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -19,8 +20,8 @@ TFormSchrijfParSoll::TFormSchrijfParSoll(QWidget* parent)
     : TTransferForm(QStringLiteral("FormSchrijfParSoll"), parent)
 {
     setObjectName(QStringLiteral("FormSchrijfParSoll"));
-    PX400SchrijfParSoll = makeComponent("PX400SchrijfParSoll", 0);
-    PX400BerekenParameters = makeComponent("PX400BerekenParameters", 2000);
+    PX400SchrijfParSoll = makeControllerComponent(this, "PX400SchrijfParSoll", 0);
+    PX400BerekenParameters = makeControllerComponent(this, "PX400BerekenParameters", 2000);
     PX400SchrijfParSoll->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) {
         PX400SchrijfParSollCommResult(r);
     };
@@ -34,39 +35,9 @@ TFormSchrijfParSoll::TFormSchrijfParSoll(QWidget* parent)
     PX400BerekenParameters->OnCommError = onError;
 }
 
-void TFormSchrijfParSoll::LezenTeksten()
-{
-    for (QString& t : PanelTekst)
-        t.clear();
-    if (!app().TaalGeladen) {
-        setWindowTitle(m_designCaption);
-        CmdOK->setText(QStringLiteral("OK"));
-        CmdAgain->setText(QStringLiteral("Again"));
-        CmdCancel->setText(QStringLiteral("Cancel"));
-        return;
-    }
-    switch (Mode) {
-    case 0: setWindowTitle(taal("SchrijfParSoll", "CaptionMode0", "Schrijf Param")); break;
-    case 1: setWindowTitle(taal("SchrijfParSoll", "CaptionMode1", "Schrijf Sollw")); break;
-    case 2: setWindowTitle(taal("SchrijfParSoll", "CaptionMode2", "Schrijf Param en sollw")); break;
-    default: setWindowTitle(taal("SchrijfParSoll", "CaptionMode3", "Schrijf Apparaat")); break;
-    }
-    CmdOK->setText(taal("SchrijfParSoll", "CmdOK", "OK"));
-    CmdAgain->setText(taal("SchrijfParSoll", "CmdAgain", "Again"));
-    CmdCancel->setText(taal("SchrijfParSoll", "CmdCancel", "Cancel"));
-    PanelTekst[0] = taal("SchrijfParSoll", "PanelTekst0", "tekst 0");
-    PanelTekst[1] = taal("SchrijfParSoll", "PanelTekst1", "tekst 1");
-    PanelTekst[2] = taal("SchrijfParSoll", "PanelTekst2", "tekst 2");
-    PanelTekst[3] = taal("SchrijfParSoll", "PanelTekst3", "tekst 3");
-    PanelTekst[4] = taal("SchrijfParSoll", "PanelTekst4", "tekst 4");
-    PanelTekst[5] = taal("SchrijfParSoll", "PanelTekst5", "tekst 5");
-    PanelTekst[6] = taal("SchrijfParSoll", "PanelTekst6", "tekst 6");
-    PanelTekst[7] = taal("SchrijfParSoll", "PanelTekst7", "tekst 7");
-    PanelTekst[8] = taal("SchrijfParSoll", "PanelTekst8", "tekst 8");
-    PanelTekst[9] = taal("SchrijfParSoll", "PanelTekst9", "tekst 9");
-    PanelTekst[10] = taal("SchrijfParSoll", "PanelTekst10", "tekst 10");
-    PanelTekst[11] = taal("SchrijfParSoll", "PanelTekst11", "tekst 11");
-}
+const TTransferForm::Texts TFormSchrijfParSoll::LanguageTexts = {"SchrijfParSoll", {"Schrijf Param", "Schrijf Sollw", "Schrijf Param en sollw", "Schrijf Apparaat"}, 12};
+
+const TTransferForm::Texts& TFormSchrijfParSoll::texts() const { return LanguageTexts; }
 
 void TFormSchrijfParSoll::writeParameter(int nr)
 {

@@ -1,4 +1,5 @@
 #include "params/TransferForm.h"
+#include "device/ControllerLine.h"
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -88,25 +89,44 @@ void TTransferForm::start(int mode)
         show();
 }
 
-TPX400Protocol* TTransferForm::makeComponent(const char* name, int timeout)
-{
-    auto* c = new TPX400Protocol(this);
-    c->setObjectName(QLatin1String(name));
-    c->setFiltered(false);
-    c->setProtocolHead(TSequenceChar::scNone);
-    c->setProtocolFoot(TSequenceChar::scCR);
-    c->setReceiveStart(TSequenceChar::scNone);
-    c->setReceiveStop(TSequenceChar::scNone);
-    c->setTimeoutTime(timeout);
-    return c;
-}
-
 void TTransferForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Restoring a minimised window is no new transfer.
     if (!event->spontaneous())
         FormActivate();
+}
+
+QList<QPair<QString, QString>> TTransferForm::languageKeys(const Texts& texts)
+{
+    const QString section = QLatin1String(texts.section);
+    QList<QPair<QString, QString>> keys;
+    for (int m = 0; m < 4; ++m) keys.append({section, QStringLiteral("CaptionMode%1").arg(m)});
+    for (const char* k : {"CmdOK", "CmdAgain", "CmdCancel"}) keys.append({section, QLatin1String(k)});
+    for (int i = 0; i < texts.panelTexts; ++i) keys.append({section, QStringLiteral("PanelTekst%1").arg(i)});
+    return keys;
+}
+
+void TTransferForm::LezenTeksten()
+{
+    for (QString& t : PanelTekst)
+        t.clear();
+    if (!app().TaalGeladen) {
+        setWindowTitle(m_designCaption);
+        CmdOK->setText(QStringLiteral("OK"));
+        CmdAgain->setText(QStringLiteral("Again"));
+        CmdCancel->setText(QStringLiteral("Cancel"));
+        return;
+    }
+    const Texts& t = texts();
+    const QString section = QLatin1String(t.section);
+    const int mode = std::clamp(Mode, 0, 3);
+    setWindowTitle(taal(section, QStringLiteral("CaptionMode%1").arg(mode), QLatin1String(t.captions[mode])));
+    CmdOK->setText(taal(section, QStringLiteral("CmdOK"), QStringLiteral("OK")));
+    CmdAgain->setText(taal(section, QStringLiteral("CmdAgain"), QStringLiteral("Again")));
+    CmdCancel->setText(taal(section, QStringLiteral("CmdCancel"), QStringLiteral("Cancel")));
+    for (int i = 0; i < t.panelTexts && i < int(std::size(PanelTekst)); ++i)
+        PanelTekst[i] = taal(section, QStringLiteral("PanelTekst%1").arg(i), QStringLiteral("tekst %1").arg(i));
 }
 
 void TTransferForm::FormActivate()

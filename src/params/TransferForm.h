@@ -34,6 +34,17 @@ public:
     // mode and shows the window, which starts the transfer.
     void start(int mode);
 
+    // The window's language texts: its section, the captions of modes 0 ... 3 and
+    // how many status texts it reads (PanelTekst0 ...).
+    struct Texts {
+        const char* section;
+        const char* captions[4];
+        int panelTexts;
+    };
+    // Every (section, key) a window with these texts reads; the data-set test checks
+    // that the language files have them.
+    static QList<QPair<QString, QString>> languageKeys(const Texts& texts);
+
     enum class Phase { Parameters, Setpoints, Computing };
     int counter() const { return m_counter; }
     Phase phase() const { return m_phase; }
@@ -58,12 +69,12 @@ protected:
     TTransferForm(const QString& designCaption, QWidget* parent);
 
     // The window's own texts (all twelve status texts; unused ones stay empty).
-    virtual void LezenTeksten() = 0;
+    void LezenTeksten();
+    virtual const Texts& texts() const = 0;
     // Runs the first request of the mode.
     virtual void Start() = 0;
     virtual QList<TPX400Protocol*> components() const = 0;
 
-    TPX400Protocol* makeComponent(const char* name, int timeout);
     void resetForStart();
     // Sends text through c; when the port is not open the failure shows at once.
     void send(TPX400Protocol* c, const QString& text);

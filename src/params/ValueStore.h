@@ -23,24 +23,24 @@ public:
     {
         if (!contains(i)) {
             Q_ASSERT_X(false, "IndexedValues", "index out of range");
-            scratch_ = 0;
-            return scratch_;
+            m_scratch = 0;
+            return m_scratch;
         }
-        return v_[std::size_t(i - First)];
+        return m_v[std::size_t(i - First)];
     }
     qint32 operator[](int i) const
     {
         Q_ASSERT_X(contains(i), "IndexedValues", "index out of range");
         return value(i);
     }
-    qint32 value(int i) const { return contains(i) ? v_[std::size_t(i - First)] : 0; }
+    qint32 value(int i) const { return contains(i) ? m_v[std::size_t(i - First)] : 0; }
 
-    void fill(qint32 x) { v_.fill(x); }
-    bool operator==(const IndexedValues& o) const { return v_ == o.v_; }
+    void fill(qint32 x) { m_v.fill(x); }
+    bool operator==(const IndexedValues& o) const { return m_v == o.m_v; }
 
 private:
-    std::array<qint32, std::size_t(count)> v_{};
-    qint32 scratch_ = 0;
+    std::array<qint32, std::size_t(count)> m_v{};
+    qint32 m_scratch = 0;
 };
 
 using TParWaarden = IndexedValues<0, 511>;     // index = parameter number
@@ -50,6 +50,18 @@ inline constexpr int ParCount = TParWaarden::count;
 inline constexpr int SollCount = TSollWaarden::count;
 // Parameter 203 holds the decimals of every setpoint and of every parameter with dec 9.
 inline constexpr int ParDecimalsParameter = 203;
+
+// Parameters the main window reads to label its inputs and outputs.
+inline constexpr int ParInputFunction1 = 500;     // 500 ... 507: function of inputs 1 ... 8
+inline constexpr int ParOutputFunction1 = 282;    // 282 ... 297: function of outputs 1 ... 16
+inline constexpr int ParAnalogueChannel = 280;    // 0 none, 1 voltage, 2 current
+struct ReferenceInput {
+    int mode;     // 0 fine reference, 1 SSI
+    int fine;     // fine reference on when not 0
+    int ssi;      // SSI adjustment mode (1, 2, 4: adjusting)
+};
+inline constexpr ReferenceInput ParReference1{200, 223, 229};  // K0-1
+inline constexpr ReferenceInput ParReference2{201, 243, 249};  // K0-2
 
 // The parameter in the editor's selected row; the service dialog reads it.
 struct TServicePar {

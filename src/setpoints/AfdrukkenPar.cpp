@@ -13,25 +13,13 @@
 
 namespace vx {
 
-namespace {
-TFormAfdrukkenPar* g_instance = nullptr;
-}
-
 TFormAfdrukkenPar::TFormAfdrukkenPar(QWidget* parent) : TFormAfdrukken(parent)
 {
     setObjectName(QStringLiteral("FormAfdrukkenPar"));
     setWindowTitle(QStringLiteral("FormAfdrukkenPar"));
-    if (!g_instance)
-        g_instance = this;
 }
 
-TFormAfdrukkenPar::~TFormAfdrukkenPar()
-{
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-TFormAfdrukkenPar* TFormAfdrukkenPar::instance() { return g_instance; }
+TFormAfdrukkenPar::~TFormAfdrukkenPar() = default;
 
 void TFormAfdrukkenPar::FormActivate()
 {
@@ -72,7 +60,7 @@ void TFormAfdrukkenPar::PrintParameters()
 
 void printParameterReport(QWidget* parent)
 {
-    if (TFormAfdrukkenPar* w = TFormAfdrukkenPar::instance()) {
+    if (auto* w = qobject_cast<TFormAfdrukkenPar*>(app().FormAfdrukkenPar)) {
         w->exec();
         return;
     }

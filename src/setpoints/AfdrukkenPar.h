@@ -12,8 +12,6 @@ public:
     explicit TFormAfdrukkenPar(QWidget* parent = nullptr);
     ~TFormAfdrukkenPar() override;
 
-    // The instance created at start-up, or null.
-    static TFormAfdrukkenPar* instance();
 
     void FormActivate() override;
     void InitParameterHeader();

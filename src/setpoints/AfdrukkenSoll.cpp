@@ -7,25 +7,13 @@
 
 namespace vx {
 
-namespace {
-TFormAfdrukkenSoll* g_instance = nullptr;
-}
-
 TFormAfdrukkenSoll::TFormAfdrukkenSoll(QWidget* parent) : TFormAfdrukken(parent)
 {
     setObjectName(QStringLiteral("FormAfdrukkenSoll"));
     setWindowTitle(QStringLiteral("FormAfdrukkenSoll"));
-    if (!g_instance)
-        g_instance = this;
 }
 
-TFormAfdrukkenSoll::~TFormAfdrukkenSoll()
-{
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-TFormAfdrukkenSoll* TFormAfdrukkenSoll::instance() { return g_instance; }
+TFormAfdrukkenSoll::~TFormAfdrukkenSoll() = default;
 
 void TFormAfdrukkenSoll::FormActivate()
 {

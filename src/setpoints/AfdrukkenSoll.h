@@ -10,8 +10,6 @@ public:
     explicit TFormAfdrukkenSoll(QWidget* parent = nullptr);
     ~TFormAfdrukkenSoll() override;
 
-    // The instance created at start-up, or null.
-    static TFormAfdrukkenSoll* instance();
 
     QString SollTitel;
 

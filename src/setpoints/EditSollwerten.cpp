@@ -556,7 +556,7 @@ void TFormEditSollwerten::AfdrukkenClick()
     }
     if (open) {
         modal = true;
-        if (TFormAfdrukkenSoll* dlg = TFormAfdrukkenSoll::instance()) {
+        if (auto* dlg = qobject_cast<TFormAfdrukkenSoll*>(app().FormAfdrukkenSoll)) {
             dlg->exec();
         } else {
             TFormAfdrukkenSoll temporary(this);

@@ -7,129 +7,6 @@
 
 namespace vx::sim {
 
-// ---- faults -------------------------------------------------------------
-
-Fault Fault::noReply(const std::string& command, int nth)
-{
-    Fault f;
-    f.kind = Kind::NoReply;
-    f.command = command;
-    f.nth = nth;
-    return f;
-}
-
-Fault Fault::wrongEcho(const std::string& command, Echo how)
-{
-    Fault f;
-    f.kind = Kind::WrongEcho;
-    f.command = command;
-    f.echo = how;
-    return f;
-}
-
-Fault Fault::er7AtParameter(int number)
-{
-    Fault f;
-    f.kind = Kind::Er7;
-    f.command = "wp " + std::to_string(number);
-    return f;
-}
-
-Fault Fault::er7AtSetpoint(int number)
-{
-    Fault f;
-    f.kind = Kind::Er7;
-    f.command = "ws " + std::to_string(number);
-    return f;
-}
-
-Fault Fault::errorReply(const std::string& command, int number)
-{
-    Fault f;
-    f.kind = Kind::Er7;
-    f.command = command;
-    f.errorNumber = number;
-    return f;
-}
-
-Fault Fault::pause(const std::string& command, int ms, int atByte)
-{
-    Fault f;
-    f.kind = Kind::Pause;
-    f.command = command;
-    f.pauseMs = ms;
-    f.atByte = atByte;
-    return f;
-}
-
-Fault Fault::garbageBefore(const std::string& command, const std::string& bytes)
-{
-    Fault f;
-    f.kind = Kind::Garbage;
-    f.command = command;
-    if (!bytes.empty())
-        f.garbage = bytes;
-    return f;
-}
-
-Fault Fault::lineError(const std::string& command, uint32_t flags, int atByte)
-{
-    Fault f;
-    f.kind = Kind::LineError;
-    f.command = command;
-    f.lineErrors = flags;
-    f.atByte = atByte;
-    return f;
-}
-
-Fault Fault::unplugAfter(int requests)
-{
-    Fault f;
-    f.kind = Kind::Unplug;
-    f.nth = requests;
-    return f;
-}
-
-Fault Fault::noLineEnd(const std::string& command)
-{
-    Fault f;
-    f.kind = Kind::NoLineEnd;
-    f.command = command;
-    return f;
-}
-
-Fault Fault::babble(const std::string& command, int ms)
-{
-    Fault f;
-    f.kind = Kind::Babble;
-    f.command = command;
-    f.babbleMs = ms;
-    return f;
-}
-
-const char* faultName(Fault::Kind kind)
-{
-    switch (kind) {
-    case Fault::Kind::NoReply: return "no-reply";
-    case Fault::Kind::WrongEcho: return "wrong-echo";
-    case Fault::Kind::Er7: return "er7";
-    case Fault::Kind::Pause: return "pause";
-    case Fault::Kind::Garbage: return "garbage";
-    case Fault::Kind::LineError: return "line-error";
-    case Fault::Kind::Unplug: return "unplug";
-    case Fault::Kind::NoLineEnd: return "no-line-end";
-    case Fault::Kind::Babble: return "babble";
-    }
-    return "?";
-}
-
-std::string faultName(const Fault& fault)
-{
-    if (fault.kind == Fault::Kind::Er7 && fault.errorNumber != ErrRefused)
-        return "er" + std::to_string(fault.errorNumber);
-    return faultName(fault.kind);
-}
-
 // ---- helpers ------------------------------------------------------------
 
 namespace {
@@ -267,18 +144,18 @@ std::string spoilEcho(const std::string& reply, Fault::Echo how)
 
 // ---- bus ----------------------------------------------------------------
 
-SimBus::SimBus() : epoch_(Clock::now()) {}
+SimBus::SimBus() : m_epoch(Clock::now()) {}
 
 void SimBus::setParamTable(const ParamTable& table)
 {
-    std::lock_guard lock(mutex_);
-    table_ = table;
+    std::lock_guard lock(m_mutex);
+    m_table = table;
 }
 
 ParamTable SimBus::paramTable() const
 {
-    std::lock_guard lock(mutex_);
-    return table_;
+    std::lock_guard lock(m_mutex);
+    return m_table;
 }
 
 bool SimBus::loadParameters(const std::string& path)
@@ -291,30 +168,30 @@ bool SimBus::loadParameters(const std::string& path)
 
 void SimBus::addUnit(const UnitConfig& config)
 {
-    std::lock_guard lock(mutex_);
-    auto u = std::make_unique<SimUnit>(config, table_);
-    u->selected = units_.empty();
-    units_.push_back(std::move(u));
+    std::lock_guard lock(m_mutex);
+    auto u = std::make_unique<SimUnit>(config, m_table);
+    u->selected = m_units.empty();
+    m_units.push_back(std::move(u));
 }
 
 void SimBus::removeUnits()
 {
-    std::lock_guard lock(mutex_);
-    units_.clear();
+    std::lock_guard lock(m_mutex);
+    m_units.clear();
 }
 
 std::vector<int> SimBus::unitNumbers() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     std::vector<int> v;
-    for (const auto& u : units_)
+    for (const auto& u : m_units)
         v.push_back(u->number);
     return v;
 }
 
 SimUnit* SimBus::findUnit(int number)
 {
-    for (auto& u : units_)
+    for (auto& u : m_units)
         if (u->number == number)
             return u.get();
     return nullptr;
@@ -322,7 +199,7 @@ SimUnit* SimBus::findUnit(int number)
 
 const SimUnit* SimBus::findUnit(int number) const
 {
-    for (const auto& u : units_)
+    for (const auto& u : m_units)
         if (u->number == number)
             return u.get();
     return nullptr;
@@ -330,13 +207,13 @@ const SimUnit* SimBus::findUnit(int number) const
 
 bool SimBus::hasUnit(int number) const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     return findUnit(number) != nullptr;
 }
 
 bool SimBus::withUnit(int number, const std::function<void(SimUnit&)>& f)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     SimUnit* u = findUnit(number);
     if (u)
         f(*u);
@@ -345,65 +222,65 @@ bool SimBus::withUnit(int number, const std::function<void(SimUnit&)>& f)
 
 int32_t SimBus::parameter(int unit, int number) const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     const SimUnit* u = findUnit(unit);
     return u && number >= 0 && number < SimUnit::ParameterCount ? u->parameters[size_t(number)] : 0;
 }
 
 void SimBus::setParameter(int unit, int number, int32_t value)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (SimUnit* u = findUnit(unit); u && number >= 0 && number < SimUnit::ParameterCount)
         u->parameters[size_t(number)] = value;
 }
 
 int32_t SimBus::setpoint(int unit, int number) const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     const SimUnit* u = findUnit(unit);
     return u && number >= 1 && number <= SimUnit::SetpointCount ? u->setpoints[size_t(number)] : 0;
 }
 
 void SimBus::setSetpoint(int unit, int number, int32_t value)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (SimUnit* u = findUnit(unit); u && number >= 1 && number <= SimUnit::SetpointCount)
         u->setpoints[size_t(number)] = value;
 }
 
 void SimBus::raiseError(int unit, int error)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (SimUnit* u = findUnit(unit))
         u->errorNumber = error;
 }
 
 int SimBus::errorNumber(int unit) const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     const SimUnit* u = findUnit(unit);
     return u ? u->errorNumber : -1;
 }
 
 std::array<int32_t, 4> SimBus::calibration(int unit) const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     const SimUnit* u = findUnit(unit);
     return u ? u->calibration : std::array<int32_t, 4>{};
 }
 
 std::array<int32_t, 4> SimBus::calibrationEeprom(int unit) const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     const SimUnit* u = findUnit(unit);
     return u ? u->calibrationEeprom : std::array<int32_t, 4>{};
 }
 
 int SimBus::selectedUnit() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     int found = -1;
-    for (const auto& u : units_) {
+    for (const auto& u : m_units) {
         if (!u->selected)
             continue;
         if (found >= 0)
@@ -415,154 +292,154 @@ int SimBus::selectedUnit() const
 
 void SimBus::setLatencyMs(double ms)
 {
-    std::lock_guard lock(mutex_);
-    latencyMs_ = std::max(0.0, ms);
+    std::lock_guard lock(m_mutex);
+    m_latencyMs = std::max(0.0, ms);
 }
 
 double SimBus::latencyMs() const
 {
-    std::lock_guard lock(mutex_);
-    return latencyMs_;
+    std::lock_guard lock(m_mutex);
+    return m_latencyMs;
 }
 
 int SimBus::addFault(const Fault& fault)
 {
-    std::lock_guard lock(mutex_);
-    faults_.push_back({nextFaultId_, fault});
-    return nextFaultId_++;
+    std::lock_guard lock(m_mutex);
+    m_faults.push_back({m_nextFaultId, fault});
+    return m_nextFaultId++;
 }
 
 void SimBus::removeFault(int id)
 {
-    std::lock_guard lock(mutex_);
-    std::erase_if(faults_, [id](const FaultSlot& s) { return s.id == id; });
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_faults, [id](const FaultSlot& s) { return s.id == id; });
 }
 
 void SimBus::clearFaults()
 {
-    std::lock_guard lock(mutex_);
-    faults_.clear();
+    std::lock_guard lock(m_mutex);
+    m_faults.clear();
 }
 
 void SimBus::unplug()
 {
     {
-        std::lock_guard lock(mutex_);
-        if (!goneAt_ || *goneAt_ > Clock::now())
-            goneAt_ = Clock::now();
+        std::lock_guard lock(m_mutex);
+        if (!m_goneAt || *m_goneAt > Clock::now())
+            m_goneAt = Clock::now();
     }
     wakeAll();
 }
 
 void SimBus::replug()
 {
-    std::lock_guard lock(mutex_);
-    if (goneAt_) {
-        goneAt_.reset();
-        ++plugGeneration_;
+    std::lock_guard lock(m_mutex);
+    if (m_goneAt) {
+        m_goneAt.reset();
+        ++m_plugGeneration;
     }
 }
 
 std::optional<Clock::time_point> SimBus::goneAt() const
 {
-    std::lock_guard lock(mutex_);
-    return goneAt_;
+    std::lock_guard lock(m_mutex);
+    return m_goneAt;
 }
 
 uint64_t SimBus::plugGeneration() const
 {
-    std::lock_guard lock(mutex_);
-    return plugGeneration_;
+    std::lock_guard lock(m_mutex);
+    return m_plugGeneration;
 }
 
 std::vector<LogEntry> SimBus::log() const
 {
-    std::lock_guard lock(mutex_);
-    return log_;
+    std::lock_guard lock(m_mutex);
+    return m_log;
 }
 
 std::vector<std::string> SimBus::requests() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     std::vector<std::string> v;
-    for (const LogEntry& e : log_)
+    for (const LogEntry& e : m_log)
         v.push_back(e.request);
     return v;
 }
 
 size_t SimBus::requestCount() const
 {
-    std::lock_guard lock(mutex_);
-    return logged_;
+    std::lock_guard lock(m_mutex);
+    return m_logged;
 }
 
 void SimBus::clearLog()
 {
-    std::lock_guard lock(mutex_);
-    log_.clear();
-    logged_ = 0;
+    std::lock_guard lock(m_mutex);
+    m_log.clear();
+    m_logged = 0;
 }
 
 void SimBus::setLogLimit(size_t entries)
 {
-    std::lock_guard lock(mutex_);
-    logLimit_ = std::max<size_t>(1, entries);
-    if (log_.size() > logLimit_)
-        log_.erase(log_.begin(), log_.end() - ptrdiff_t(logLimit_));
+    std::lock_guard lock(m_mutex);
+    m_logLimit = std::max<size_t>(1, entries);
+    if (m_log.size() > m_logLimit)
+        m_log.erase(m_log.begin(), m_log.end() - ptrdiff_t(m_logLimit));
 }
 
 bool SimBus::waitForRequests(size_t count, int timeoutMs) const
 {
-    std::unique_lock lock(mutex_);
-    return logChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return logged_ >= count; });
+    std::unique_lock lock(m_mutex);
+    return m_logChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_logged >= count; });
 }
 
 void SimBus::setLogObserver(std::function<void(const LogEntry&)> observer)
 {
-    std::lock_guard lock(mutex_);
-    observer_ = std::move(observer);
+    std::lock_guard lock(m_mutex);
+    m_observer = std::move(observer);
 }
 
 void SimBus::reset()
 {
     {
-        std::lock_guard lock(mutex_);
-        units_.clear();
-        faults_.clear();
-        log_.clear();
-        logged_ = 0;
-        latencyMs_ = 2.0;
-        observer_ = nullptr;
-        if (goneAt_) {
-            goneAt_.reset();
-            ++plugGeneration_;
+        std::lock_guard lock(m_mutex);
+        m_units.clear();
+        m_faults.clear();
+        m_log.clear();
+        m_logged = 0;
+        m_latencyMs = 2.0;
+        m_observer = nullptr;
+        if (m_goneAt) {
+            m_goneAt.reset();
+            ++m_plugGeneration;
         }
     }
 }
 
 void SimBus::addWaker(void* owner, std::function<void()> wake)
 {
-    std::lock_guard lock(wakersMutex_);
-    wakers_.emplace_back(owner, std::move(wake));
+    std::lock_guard lock(m_wakersMutex);
+    m_wakers.emplace_back(owner, std::move(wake));
 }
 
 void SimBus::removeWaker(void* owner)
 {
-    std::lock_guard lock(wakersMutex_);
-    std::erase_if(wakers_, [owner](const auto& w) { return w.first == owner; });
+    std::lock_guard lock(m_wakersMutex);
+    std::erase_if(m_wakers, [owner](const auto& w) { return w.first == owner; });
 }
 
 void SimBus::wakeAll()
 {
-    std::lock_guard lock(wakersMutex_);
-    for (auto& w : wakers_)
+    std::lock_guard lock(m_wakersMutex);
+    for (auto& w : m_wakers)
         w.second();
 }
 
 std::vector<Fault> SimBus::matchFaults(const std::string& request, int replyingUnit)
 {
     std::vector<Fault> fired;
-    for (FaultSlot& s : faults_) {
+    for (FaultSlot& s : m_faults) {
         const Fault& f = s.fault;
         if (!commandMatches(f.command, request))
             continue;
@@ -585,7 +462,7 @@ Delivery SimBus::transmit(PortSession& session, const uint8_t* data, size_t coun
     std::vector<LogEntry> logged;
     std::function<void(const LogEntry&)> observer;
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(m_mutex);
         const auto charTime = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(charSeconds(view.frame)));
         for (size_t i = 0; i < count; ++i) {
@@ -601,10 +478,10 @@ Delivery SimBus::transmit(PortSession& session, const uint8_t* data, size_t coun
                 session.pending.erase(0, session.pending.size() - 256);
             }
         }
-        observer = observer_;
+        observer = m_observer;
     }
     if (!logged.empty()) {
-        logChanged_.notify_all();
+        m_logChanged.notify_all();
         if (observer)
             for (const LogEntry& e : logged)
                 observer(e);
@@ -621,13 +498,13 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
     LogEntry entry;
     entry.started = lineStart;
     entry.sent = lineEnd;
-    entry.ms = seconds(lineEnd - epoch_) * 1000.0;
+    entry.ms = seconds(lineEnd - m_epoch) * 1000.0;
     // Without the CR, and without the LF a terminal may send after the previous CR.
     entry.request = raw.substr(0, raw.size() - 1);
     entry.request.erase(0, std::min(entry.request.size(), entry.request.find_first_not_of('\n')));
     entry.frame = view.frame;
 
-    const double t = seconds(lineEnd - epoch_);
+    const double t = seconds(lineEnd - m_epoch);
 
     // What every unit understood of the line.
     struct Heard {
@@ -636,7 +513,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         LineFrame port;
     };
     std::vector<Heard> heard;
-    for (auto& u : units_) {
+    for (auto& u : m_units) {
         const LineFrame port = effectivePortFrame(view, *u);
         if (auto s = decodeAtUnit(raw, port, *u))
             heard.push_back({u.get(), editLine(*s), port});
@@ -688,7 +565,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
     }
 
     const double lineEndS = t;
-    double replyStart = lineEndS + latencyMs_ / 1000.0;
+    double replyStart = lineEndS + m_latencyMs / 1000.0;
     LineFrame portFrame = view.frame;
     if (!view.exact && !answers.empty())
         portFrame = answers.front().port;
@@ -743,7 +620,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         RxByte b;
         b.value = c.value;
         b.flags = c.flags;
-        b.due = epoch_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(c.ready));
+        b.due = m_epoch + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(c.ready));
         if (!out.bytes.empty() && b.due < out.bytes.back().due)
             b.due = out.bytes.back().due;
         out.bytes.push_back(b);
@@ -751,11 +628,11 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
     }
     if (firedKind(Fault::Kind::Unplug)) {
         const auto last = out.bytes.empty()
-            ? lineEnd + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(latencyMs_ / 1000.0))
+            ? lineEnd + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_latencyMs / 1000.0))
             : out.bytes.back().due;
         const auto when = last + std::chrono::milliseconds(1);
-        if (!goneAt_ || *goneAt_ > when)
-            goneAt_ = when;
+        if (!m_goneAt || *m_goneAt > when)
+            m_goneAt = when;
     }
     if (const Fault* b = firedKind(Fault::Kind::Babble)) {
         // Clean bytes at the port's own rate: running thousands of them through
@@ -771,7 +648,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
             ? size_t(std::min(double(Fault::BabbleLimit), b->babbleMs / 1000.0 / ct))
             : 0;
         const auto ready = [&](size_t i) {
-            return epoch_ + std::chrono::duration_cast<Clock::duration>(
+            return m_epoch + std::chrono::duration_cast<Clock::duration>(
                 std::chrono::duration<double>(from + ct * double(i + 1)));
         };
         out.bytes.reserve(out.bytes.size() + count);
@@ -783,10 +660,10 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
             out.bytes.push_back(x);
         }
     }
-    if (log_.size() >= logLimit_)
-        log_.erase(log_.begin(), log_.begin() + ptrdiff_t(std::max<size_t>(1, logLimit_ / 10)));
-    log_.push_back(entry);
-    ++logged_;
+    if (m_log.size() >= m_logLimit)
+        m_log.erase(m_log.begin(), m_log.begin() + ptrdiff_t(std::max<size_t>(1, m_logLimit / 10)));
+    m_log.push_back(entry);
+    ++m_logged;
     logged.push_back(std::move(entry));
 }
 

@@ -178,7 +178,7 @@ public:
     // Removes every unit, fault and log entry and plugs the adapter back in.
     void reset();
 
-    Clock::time_point epoch() const { return epoch_; }
+    Clock::time_point epoch() const { return m_epoch; }
 
     // A port puts bytes on the line, the first starting at `start`. Returns the
     // reply bytes the port will receive.
@@ -203,23 +203,23 @@ private:
     std::vector<Fault> matchFaults(const std::string& request, int replyingUnit);
     void wakeAll();
 
-    const Clock::time_point epoch_;
-    mutable std::mutex mutex_;
-    mutable std::condition_variable logChanged_;
-    ParamTable table_;
-    std::vector<std::unique_ptr<SimUnit>> units_;
-    double latencyMs_ = 2.0;
-    std::vector<FaultSlot> faults_;
-    int nextFaultId_ = 1;
-    std::vector<LogEntry> log_;
-    size_t logged_ = 0;
-    size_t logLimit_ = 100000;
-    std::optional<Clock::time_point> goneAt_;
-    uint64_t plugGeneration_ = 0;
-    std::function<void(const LogEntry&)> observer_;
+    const Clock::time_point m_epoch;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_logChanged;
+    ParamTable m_table;
+    std::vector<std::unique_ptr<SimUnit>> m_units;
+    double m_latencyMs = 2.0;
+    std::vector<FaultSlot> m_faults;
+    int m_nextFaultId = 1;
+    std::vector<LogEntry> m_log;
+    size_t m_logged = 0;
+    size_t m_logLimit = 100000;
+    std::optional<Clock::time_point> m_goneAt;
+    uint64_t m_plugGeneration = 0;
+    std::function<void(const LogEntry&)> m_observer;
 
-    std::mutex wakersMutex_;
-    std::vector<std::pair<void*, std::function<void()>>> wakers_;
+    std::mutex m_wakersMutex;
+    std::vector<std::pair<void*, std::function<void()>>> m_wakers;
 };
 
 // Where the simulator looks for the parameter definition file by default: the

@@ -4,11 +4,11 @@
 
 namespace vx::sim {
 
-SimLine::SimLine(SimBus& bus) : bus_(bus)
+SimLine::SimLine(SimBus& bus) : m_bus(bus)
 {
-    bus_.addWaker(this, [this] {
-        std::lock_guard lock(mutex_);
-        cv_.notify_all();
+    m_bus.addWaker(this, [this] {
+        std::lock_guard lock(m_mutex);
+        m_cv.notify_all();
     });
 }
 
@@ -16,130 +16,130 @@ SimLine::SimLine() : SimLine(defaultBus()) {}
 
 SimLine::~SimLine()
 {
-    bus_.removeWaker(this);
+    m_bus.removeWaker(this);
 }
 
 bool SimLine::fail(int error)
 {
-    lastError_ = error;
+    m_lastError = error;
     return false;
 }
 
 bool SimLine::goneLocked(Clock::time_point now) const
 {
-    if (bus_.plugGeneration() != generation_)
+    if (m_bus.plugGeneration() != m_generation)
         return true;
-    const auto gone = bus_.goneAt();
+    const auto gone = m_bus.goneAt();
     return gone && now >= *gone;
 }
 
 bool SimLine::open(const std::string&)
 {
-    std::lock_guard lock(mutex_);
-    if (open_)
+    std::lock_guard lock(m_mutex);
+    if (m_open)
         return fail(EBUSY);
-    const auto gone = bus_.goneAt();
+    const auto gone = m_bus.goneAt();
     if (gone && Clock::now() >= *gone)
         return fail(ENOENT);
-    generation_ = bus_.plugGeneration();
-    open_ = true;
-    rx_.clear();
-    lineErrors_ = 0;
-    session_ = {};
-    txBusyUntil_ = {};
-    lastError_ = 0;
+    m_generation = m_bus.plugGeneration();
+    m_open = true;
+    m_rx.clear();
+    m_lineErrors = 0;
+    m_session = {};
+    m_txBusyUntil = {};
+    m_lastError = 0;
     return true;
 }
 
 void SimLine::close()
 {
-    std::lock_guard lock(mutex_);
-    open_ = false;
-    rx_.clear();
-    cv_.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_open = false;
+    m_rx.clear();
+    m_cv.notify_all();
 }
 
 bool SimLine::isOpen() const
 {
-    std::lock_guard lock(mutex_);
-    return open_;
+    std::lock_guard lock(m_mutex);
+    return m_open;
 }
 
 bool SimLine::setFrame(const LineFrame& frame)
 {
     if (!validFrame(frame))
         return fail(EINVAL);
-    std::lock_guard lock(mutex_);
-    if (open_ && goneLocked(Clock::now()))
+    std::lock_guard lock(m_mutex);
+    if (m_open && goneLocked(Clock::now()))
         return fail(EIO);
-    frame_ = frame;
+    m_frame = frame;
     return true;
 }
 
 LineFrame SimLine::frame() const
 {
-    std::lock_guard lock(mutex_);
-    return frame_;
+    std::lock_guard lock(m_mutex);
+    return m_frame;
 }
 
 void SimLine::collectDueFlags(Clock::time_point now)
 {
-    for (RxByte& b : rx_) {
+    for (RxByte& b : m_rx) {
         if (b.due > now)
             break;
-        lineErrors_ |= b.flags;
+        m_lineErrors |= b.flags;
         b.flags = 0;
     }
 }
 
 bool SimLine::purge()
 {
-    std::lock_guard lock(mutex_);
-    if (!open_)
+    std::lock_guard lock(m_mutex);
+    if (!m_open)
         return fail(EBADF);
     const auto now = Clock::now();
     if (goneLocked(now))
         return fail(EIO);
     // Errors of bytes that already arrived stay until they are taken.
     collectDueFlags(now);
-    rx_.clear();
+    m_rx.clear();
     return true;
 }
 
 bool SimLine::write(const uint8_t* data, size_t count)
 {
-    std::lock_guard lock(mutex_);
-    if (!open_)
+    std::lock_guard lock(m_mutex);
+    if (!m_open)
         return fail(EBADF);
     const auto now = Clock::now();
     if (goneLocked(now))
         return fail(EIO);
-    const auto start = std::max(now, txBusyUntil_);
+    const auto start = std::max(now, m_txBusyUntil);
     const auto charTime = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(charSeconds(frame_)));
-    txBusyUntil_ = start + charTime * int64_t(count);
+        std::chrono::duration<double>(charSeconds(m_frame)));
+    m_txBusyUntil = start + charTime * int64_t(count);
     // A babbling unit falls silent when we talk; this also keeps a caller that
     // never purges from piling up babble.
-    std::erase_if(rx_, [&](const RxByte& b) { return b.babble && b.due > start; });
-    Delivery d = bus_.transmit(session_, data, count, PortView{frame_, true}, start);
+    std::erase_if(m_rx, [&](const RxByte& b) { return b.babble && b.due > start; });
+    Delivery d = m_bus.transmit(m_session, data, count, PortView{m_frame, true}, start);
     for (const RxByte& b : d.bytes) {
         RxByte x = b;
-        if (!rx_.empty() && x.due < rx_.back().due)
-            x.due = rx_.back().due;
-        rx_.push_back(x);
+        if (!m_rx.empty() && x.due < m_rx.back().due)
+            x.due = m_rx.back().due;
+        m_rx.push_back(x);
     }
-    cv_.notify_all();
+    m_cv.notify_all();
     return true;
 }
 
 bool SimLine::flush()
 {
-    std::unique_lock lock(mutex_);
-    if (!open_)
+    std::unique_lock lock(m_mutex);
+    if (!m_open)
         return fail(EBADF);
-    while (open_ && Clock::now() < txBusyUntil_)
-        cv_.wait_until(lock, txBusyUntil_);
-    if (!open_)
+    while (m_open && Clock::now() < m_txBusyUntil)
+        m_cv.wait_until(lock, m_txBusyUntil);
+    if (!m_open)
         return fail(EBADF);
     if (goneLocked(Clock::now()))
         return fail(EIO);
@@ -148,50 +148,50 @@ bool SimLine::flush()
 
 SerialLine::ReadResult SimLine::readByte(uint8_t& byte, int timeoutMs)
 {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
     for (;;) {
-        if (!open_) {
-            lastError_ = EBADF;
+        if (!m_open) {
+            m_lastError = EBADF;
             return ReadResult::Error;
         }
         const auto now = Clock::now();
-        const auto gone = bus_.goneAt();
-        const bool replugged = bus_.plugGeneration() != generation_;
+        const auto gone = m_bus.goneAt();
+        const bool replugged = m_bus.plugGeneration() != m_generation;
         // Bytes that arrived before the adapter vanished can still be read.
-        if (!rx_.empty() && rx_.front().due <= now && (!gone || rx_.front().due < *gone) && !replugged) {
-            byte = rx_.front().value;
-            lineErrors_ |= rx_.front().flags;
-            rx_.pop_front();
+        if (!m_rx.empty() && m_rx.front().due <= now && (!gone || m_rx.front().due < *gone) && !replugged) {
+            byte = m_rx.front().value;
+            m_lineErrors |= m_rx.front().flags;
+            m_rx.pop_front();
             return ReadResult::Byte;
         }
         if (replugged || (gone && now >= *gone)) {
-            lastError_ = EIO;
+            m_lastError = EIO;
             return ReadResult::Error;
         }
         if (now >= deadline)
             return ReadResult::Timeout;
         auto wake = deadline;
-        if (!rx_.empty() && rx_.front().due < wake)
-            wake = rx_.front().due;
+        if (!m_rx.empty() && m_rx.front().due < wake)
+            wake = m_rx.front().due;
         if (gone && *gone < wake)
             wake = *gone;
-        cv_.wait_until(lock, wake);
+        m_cv.wait_until(lock, wake);
     }
 }
 
 uint32_t SimLine::takeLineErrors()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     collectDueFlags(Clock::now());
-    const uint32_t e = lineErrors_;
-    lineErrors_ = 0;
+    const uint32_t e = m_lineErrors;
+    m_lineErrors = 0;
     return e;
 }
 
 int SimLine::lastError() const
 {
-    return lastError_;
+    return m_lastError;
 }
 
 } // namespace vx::sim

@@ -30,24 +30,24 @@ public:
     int lastError() const override;
 
     LineFrame frame() const;
-    SimBus& bus() { return bus_; }
+    SimBus& bus() { return m_bus; }
 
 private:
     bool goneLocked(Clock::time_point now) const;
     bool fail(int error);
     void collectDueFlags(Clock::time_point now);
 
-    SimBus& bus_;
-    mutable std::mutex mutex_;
-    std::condition_variable cv_;
-    bool open_ = false;
-    uint64_t generation_ = 0;
-    LineFrame frame_;
-    std::deque<RxByte> rx_;
-    uint32_t lineErrors_ = 0;
-    Clock::time_point txBusyUntil_{};
-    PortSession session_;
-    std::atomic<int> lastError_{0};
+    SimBus& m_bus;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_open = false;
+    uint64_t m_generation = 0;
+    LineFrame m_frame;
+    std::deque<RxByte> m_rx;
+    uint32_t m_lineErrors = 0;
+    Clock::time_point m_txBusyUntil{};
+    PortSession m_session;
+    std::atomic<int> m_lastError{0};
 };
 
 } // namespace vx::sim

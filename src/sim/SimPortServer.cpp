@@ -94,27 +94,27 @@ bool setTerminalFrame(int fd, const LineFrame& frame)
     return ioctl(fd, SetTermios2, &t2) == 0;
 }
 
-SimPortServer::SimPortServer(SimBus& bus) : bus_(bus)
+SimPortServer::SimPortServer(SimBus& bus) : m_bus(bus)
 {
-    if (pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0)
-        stopPipe_[0] = stopPipe_[1] = -1;
+    if (pipe2(m_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        m_stopPipe[0] = m_stopPipe[1] = -1;
 }
 
 SimPortServer::~SimPortServer()
 {
     closeAll();
-    for (int fd : stopPipe_)
+    for (int fd : m_stopPipe)
         if (fd >= 0)
             ::close(fd);
 }
 
 void SimPortServer::closeAll()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (slave_ >= 0)
-        ::close(slave_);
-    fd_ = slave_ = -1;
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_fd = m_slave = -1;
 }
 
 bool SimPortServer::openPty(const LineFrame& initial, std::string& slavePath, std::string& error)
@@ -147,9 +147,9 @@ bool SimPortServer::openPty(const LineFrame& initial, std::string& slavePath, st
         ::close(slave);
         return false;
     }
-    fd_ = master;
-    slave_ = slave;
-    pty_ = true;
+    m_fd = master;
+    m_slave = slave;
+    m_pty = true;
     slavePath = name;
     return true;
 }
@@ -166,40 +166,40 @@ bool SimPortServer::openDevice(const std::string& path, const LineFrame& frame, 
         ::close(fd);
         return false;
     }
-    fd_ = fd;
-    pty_ = false;
-    deviceFrame_ = frame;
+    m_fd = fd;
+    m_pty = false;
+    m_deviceFrame = frame;
     return true;
 }
 
 void SimPortServer::stop()
 {
-    if (stopPipe_[1] >= 0) {
+    if (m_stopPipe[1] >= 0) {
         const char c = 'x';
-        [[maybe_unused]] ssize_t n = ::write(stopPipe_[1], &c, 1);
+        [[maybe_unused]] ssize_t n = ::write(m_stopPipe[1], &c, 1);
     }
 }
 
 PortView SimPortServer::currentView()
 {
-    if (!pty_)
-        return {deviceFrame_, true};
+    if (!m_pty)
+        return {m_deviceFrame, true};
     LineFrame f;
-    if (!readTerminalFrame(slave_, f))
+    if (!readTerminalFrame(m_slave, f))
         f = {9600, 8, 'N', 1};
     // The controller does not echo; a slave left in cooked mode would send our
     // replies straight back to us.
     termios t{};
-    if (tcgetattr(slave_, &t) == 0 && (t.c_lflag & ECHO)) {
+    if (tcgetattr(m_slave, &t) == 0 && (t.c_lflag & ECHO)) {
         t.c_lflag &= ~tcflag_t(ECHO | ECHONL);
-        tcsetattr(slave_, TCSANOW, &t);
+        tcsetattr(m_slave, TCSANOW, &t);
     }
     return {f, false};
 }
 
 int SimPortServer::run(std::string& message)
 {
-    if (fd_ < 0) {
+    if (m_fd < 0) {
         message = "nothing to serve";
         return 1;
     }
@@ -207,14 +207,14 @@ int SimPortServer::run(std::string& message)
     std::deque<RxByte> out;
     for (;;) {
         auto now = Clock::now();
-        const auto gone = bus_.goneAt();
+        const auto gone = m_bus.goneAt();
         // Send what is due; bytes due after the adapter vanished never leave.
         while (!out.empty() && out.front().due <= now && (!gone || out.front().due < *gone)) {
             uint8_t b = out.front().value;
             // A pty cannot carry parity or framing errors; a damaged byte arrives wrong instead.
             if (out.front().flags != 0)
                 b ^= 0x01;
-            const ssize_t n = ::write(fd_, &b, 1);
+            const ssize_t n = ::write(m_fd, &b, 1);
             if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 message = std::string("write: ") + std::strerror(errno);
                 closeAll();
@@ -238,8 +238,8 @@ int SimPortServer::run(std::string& message)
         if (gone)
             limit(*gone);
         const timespec ts{time_t(wait.count() / 1000000000), long(wait.count() % 1000000000)};
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-        const int r = ::ppoll(fds, stopPipe_[0] >= 0 ? 2 : 1, &ts, nullptr);
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
+        const int r = ::ppoll(fds, m_stopPipe[0] >= 0 ? 2 : 1, &ts, nullptr);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -247,14 +247,14 @@ int SimPortServer::run(std::string& message)
             closeAll();
             return 1;
         }
-        if (r > 0 && stopPipe_[0] >= 0 && (fds[1].revents & POLLIN)) {
+        if (r > 0 && m_stopPipe[0] >= 0 && (fds[1].revents & POLLIN)) {
             closeAll();
             message = "stopped";
             return 0;
         }
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
             uint8_t raw[513];
-            ssize_t n = ::read(fd_, raw, sizeof raw);
+            ssize_t n = ::read(m_fd, raw, sizeof raw);
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 continue;
             if (n <= 0) {
@@ -263,7 +263,7 @@ int SimPortServer::run(std::string& message)
                 return n == 0 ? 0 : 1;
             }
             const uint8_t* buf = raw;
-            if (pty_) {
+            if (m_pty) {
                 // A status byte leads; only TIOCPKT_DATA has data after it.
                 if (raw[0] != TIOCPKT_DATA) {
                     if (raw[0] & TIOCPKT_FLUSHREAD)
@@ -284,7 +284,7 @@ int SimPortServer::run(std::string& message)
             // (a line feed after the CR of the last one is no new request).
             if (std::any_of(buf, buf + n, [](uint8_t c) { return c != '\n'; }))
                 out.clear();
-            const Delivery d = bus_.transmit(session, buf, size_t(n), view, start);
+            const Delivery d = m_bus.transmit(session, buf, size_t(n), view, start);
             for (const RxByte& b : d.bytes)
                 out.push_back(b);
         }

@@ -30,12 +30,12 @@ private:
     PortView currentView();
     void closeAll();
 
-    SimBus& bus_;
-    int fd_ = -1;      // pty master or device
-    int slave_ = -1;   // held open so the pty survives clients coming and going
-    bool pty_ = false;
-    LineFrame deviceFrame_;
-    int stopPipe_[2] = {-1, -1};
+    SimBus& m_bus;
+    int m_fd = -1;      // pty master or device
+    int m_slave = -1;   // held open so the pty survives clients coming and going
+    bool m_pty = false;
+    LineFrame m_deviceFrame;
+    int m_stopPipe[2] = {-1, -1};
 };
 
 // Line settings of a terminal as far as the kernel keeps them (any baud rate).

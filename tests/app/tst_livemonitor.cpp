@@ -2,6 +2,7 @@
 // values, I/O, the error number, the terminal and a pulled adapter.
 #include "app/VX40Main.h"
 #include "core/AppState.h"
+#include "core/Widgets.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "params/ValueStore.h"
@@ -168,7 +169,7 @@ private slots:
         if (channel == 0) {
             QVERIFY(w->PanelSpanning->text().isEmpty());
             QVERIFY(w->PanelStroom->text().isEmpty());
-            QCOMPARE(boxColour(w->PanelSpanning), TFormMain::buttonFace());
+            QCOMPARE(boxColour(w->PanelSpanning), buttonFace());
         } else {
             QVERIFY(analogue->text().endsWith(channel == 1 ? " V" : " mA"));
         }
@@ -177,7 +178,7 @@ private slots:
         QVERIFY(!app().ActualAan);
         QTest::qWait(200);
         QVERIFY(w->PanelActPos1->text().isEmpty());
-        QCOMPARE(boxColour(w->PanelActPos1), TFormMain::buttonFace());
+        QCOMPARE(boxColour(w->PanelActPos1), buttonFace());
     }
 
     // Reply handling, fed straight to the components' events.

@@ -1,4 +1,5 @@
 #include "core/AppState.h"
+#include "core/Cp1252.h"
 #include "core/IniFile.h"
 #include "core/Taal.h"
 
@@ -175,6 +176,14 @@ private slots:
         QVERIFY(!ini->hasKey("b", "y"));
         QVERIFY(ini->hasSection("a"));
         QVERIFY(!ini->hasSection("c"));
+    }
+
+    // The one code-page table both readers use: the five unassigned bytes come
+    // through as the C1 controls Windows gives them, never as a lost character.
+    void windows1252()
+    {
+        QCOMPARE(decodeCp1252(QByteArray("\x80\x81\x8d\x8f\x90\x9d\x9f\xe9", 8)),
+                 QString::fromUtf16(u"\u20ac\u0081\u008d\u008f\u0090\u009d\u0178\u00e9"));
     }
 };
 

@@ -269,6 +269,8 @@ private slots:
         port->setFrameStopbits(TStopBit::sb_1);
         addUnit(2, {28800, 8, 'N', 2});
         TFormApparaatZoeken w(&main);
+        app().FormApparaatZoeken = &w;     // as the window registry does
+        const auto forget = qScopeGuard([] { app().FormApparaatZoeken = nullptr; });
         w.FormActivate();
 
         // OK on an empty row changes nothing and leaves the window as it is.

@@ -6,8 +6,10 @@
 #include <QSet>
 
 #include "core/IniFile.h"
+#include "params/LeesParSoll.h"
 #include "params/ParTree.h"
 #include "params/ParameterDefs.h"
+#include "params/SchrijfParSoll.h"
 
 using namespace vx;
 
@@ -33,8 +35,6 @@ const struct { const char* section; const char* keys; } kKnownKeys[] = {
                 "ReceiverItems TransmitterLabel TransmitterItems"},
     {"AparaatZoeken", "Caption CmdOK CmdVerder CmdStart CmdStop CmdCancel LabelStartenMet KolomTekst0-4 "
                       "GroepParity GroepStopBits RadioAlsCom RadioAutoSelect PanelTekst0-3"},
-    {"LeesParSoll", "CaptionMode0-3 CmdOK CmdAgain CmdCancel PanelTekst0-7"},
-    {"SchrijfParSoll", "CaptionMode0-3 CmdOK CmdAgain CmdCancel PanelTekst0-11"},
     {"EditParam", "Caption KolomTekst0-4 min max default CmdClear menuBestand subOpenen subOpslaanAls "
                   "subLaadDefault subAfdrukken subAfsluiten menuZendenOntvangen subParOntvangen "
                   "subParZenden subLoader menuVenster subNokkenInfo menuHelp subErrorNummers "
@@ -77,6 +77,9 @@ KeyList knownKeys()
                 out.append({QString::fromLatin1(e.section), m.captured(1) + QString::number(i)});
         }
     }
+    // Windows that keep their keys as data say so themselves.
+    out += TTransferForm::languageKeys(TFormLeesParSoll::LanguageTexts);
+    out += TTransferForm::languageKeys(TFormSchrijfParSoll::LanguageTexts);
     return out;
 }
 

@@ -159,12 +159,12 @@ private slots:
     void activation()
     {
         QCOMPARE(ed->windowTitle(), QString("Parameters bewerken"));
-        QCOMPARE(ed->cel(0, 3), QString("Waarde"));
+        QCOMPARE(ed->cell(0, 3), QString("Waarde"));
         QCOMPARE(ed->TreeView1->topLevelItemCount(), 1);
         QVERIFY(ed->TreeView1->topLevelItem(0)->isExpanded());
         QCOMPARE(ed->TreeView1->currentItem(), ed->TreeView1->topLevelItem(0));
-        QCOMPARE(ed->cel(1, 0), QString("0.0.1"));
-        QCOMPARE(ed->cel(1, 1), QString("005"));
+        QCOMPARE(ed->cell(1, 0), QString("0.0.1"));
+        QCOMPARE(ed->cell(1, 1), QString("005"));
         QVERIFY(!node(3)->icon(0).isNull());
         QVERIFY(!ed->Loader1->isEnabled());     // port open, but no loader
         TFormParLoader loader;
@@ -180,7 +180,7 @@ private slots:
         ed->show();
         app().TaalIndex = 0;
         QCOMPARE(ed->TreeView1->topLevelItemCount(), 0);
-        QCOMPARE(ed->cel(1, 1), QString());
+        QCOMPARE(ed->cell(1, 1), QString());
         QVERIFY(sui->messages.isEmpty());
 
         writeFile(dir.filePath("Tree0.txt"), "Parameters\n\tAlgemeen\n\t\t\tTe diep\n\tAs 1\n");
@@ -191,7 +191,7 @@ private slots:
         QCOMPARE(sui->messages[0].icon, QMessageBox::Critical);
         QVERIFY(sui->messages[0].text.contains(" error raised, with message : "));
         QCOMPARE(ed->TreeView1->topLevelItem(0)->childCount(), 1);
-        QCOMPARE(ed->cel(1, 1), QString("005"));
+        QCOMPARE(ed->cell(1, 1), QString("005"));
     }
 
     void menuRows_data()
@@ -212,7 +212,7 @@ private slots:
         QFETCH(QStringList, row1);
         selectNode(group, sub);
         for (int c = 0; c < TFormEditParam::GridCols; ++c)
-            QCOMPARE(ed->cel(1, c), row1[c]);
+            QCOMPARE(ed->cell(1, c), row1[c]);
     }
 
     void gridValues()
@@ -221,21 +221,21 @@ private slots:
         ParWaarden[21] = 1;
         ParWaarden[22] = 77;
         selectNode(3, 2);
-        QCOMPARE(ed->cel(1, 3), QString("-12,34"));
-        QCOMPARE(ed->cel(2, 0), QString("3.2.2"));
-        QCOMPARE(ed->cel(2, 4), QString("Aan"));
+        QCOMPARE(ed->cell(1, 3), QString("-12,34"));
+        QCOMPARE(ed->cell(2, 0), QString("3.2.2"));
+        QCOMPARE(ed->cell(2, 4), QString("Aan"));
         // ParId3=-1 leaves the row empty
-        QCOMPARE(ed->cel(3, 0), QString());
-        QCOMPARE(ed->cel(3, 1), QString());
+        QCOMPARE(ed->cell(3, 0), QString());
+        QCOMPARE(ed->cell(3, 1), QString());
         // a number without definition: position, number and the plain value only
-        QCOMPARE(ed->cel(4, 0), QString("3.2.4"));
-        QCOMPARE(ed->cel(4, 1), QString("022"));
-        QCOMPARE(ed->cel(4, 2), QString());
-        QCOMPARE(ed->cel(4, 3), QString("77"));
+        QCOMPARE(ed->cell(4, 0), QString("3.2.4"));
+        QCOMPARE(ed->cell(4, 1), QString("022"));
+        QCOMPARE(ed->cell(4, 2), QString());
+        QCOMPARE(ed->cell(4, 3), QString("77"));
         QVERIFY(ed->StringGrid1->item(0, 3)->textAlignment() & Qt::AlignRight);
         ParWaarden[21] = 5;
         ed->VulGrid();
-        QCOMPARE(ed->cel(2, 4), QString(OverflowMark));
+        QCOMPARE(ed->cell(2, 4), QString(OverflowMark));
     }
 
     void noParNoLeavesGridEmpty()
@@ -244,10 +244,10 @@ private slots:
         ed->hide();
         ed->show();
         selectNode(3, 2);
-        QCOMPARE(ed->cel(1, 1), QString());
+        QCOMPARE(ed->cell(1, 1), QString());
         selectNode(8, 1);
         QVERIFY(ed->CmdClear->isEnabled());
-        QCOMPARE(ed->cel(1, 1), QString());
+        QCOMPARE(ed->cell(1, 1), QString());
         app().ParamNoGeladen = true;
     }
 
@@ -265,7 +265,7 @@ private slots:
         QCOMPARE(ParWaarden[30], 0);
         QCOMPARE(ParWaarden[31], 0);
         QCOMPARE(ParWaarden[20], 13);
-        QCOMPARE(ed->cel(1, 3), QString("0,0"));
+        QCOMPARE(ed->cell(1, 3), QString("0,0"));
         QCOMPARE(ParStatus, 2);
     }
 
@@ -326,7 +326,7 @@ private slots:
         });
         QTest::keyClick(ed->StringGrid1, Qt::Key_Return);
         QCOMPARE(ParWaarden[20], -250);
-        QCOMPARE(ed->cel(1, 3), QString("-2,50"));
+        QCOMPARE(ed->cell(1, 3), QString("-2,50"));
         QCOMPARE(ServicePar.Waarde, QString("-2,50"));
     }
 
@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(sui->messages.size(), 1);
         QCOMPARE(sui->messages[0].icon, QMessageBox::Information);
         QCOMPARE(sui->messages[0].text, QString("Geladen"));
-        QCOMPARE(ed->cel(1, 3), QString("3"));
+        QCOMPARE(ed->cell(1, 3), QString("3"));
 
         app().ParameterDefGeladen = false;
         ParStatus = 1;
@@ -459,13 +459,11 @@ private slots:
         QVERIFY(!ed->NokkenInfo1->isEnabled());
         QVERIFY(!ed->ErrorNummers1->isEnabled());
         QVERIFY(!ed->Afdrukken1->isEnabled());
-        QWidget main;
-        QDialog cams(&main);
-        cams.setObjectName("FormDisplayNokken");
-        app().FormMain = &main;
+        QDialog cams;
+        app().FormDisplayNokken = &cams;
         ed->hide();
         ed->show();
-        app().FormMain = nullptr;
+        app().FormDisplayNokken = nullptr;
         QVERIFY(ed->NokkenInfo1->isEnabled());
         QVERIFY(!ed->ErrorNummers1->isEnabled());
     }
@@ -504,10 +502,8 @@ private slots:
 
     void printAsksWhenNothingLoaded()
     {
-        QWidget main;
-        CountingDialog print(&main);
-        print.setObjectName("FormAfdrukkenPar");
-        app().FormMain = &main;
+        CountingDialog print;
+        app().FormAfdrukkenPar = &print;
         ed->hide();
         ed->show();
         QVERIFY(ed->Afdrukken1->isEnabled());
@@ -528,7 +524,7 @@ private slots:
         ed->Afdrukken1->trigger();
         QCOMPARE(print.opened, 2);
         QCOMPARE(sui->messages.size(), 2);
-        app().FormMain = nullptr;
+        app().FormAfdrukkenPar = nullptr;
     }
 
     void wrapAtColumn42_data()

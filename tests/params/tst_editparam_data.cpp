@@ -36,7 +36,7 @@ class TstEditParamData : public QObject {
     bool selectRow(TFormEditParam& ed, bool option)
     {
         for (int r = 1; r <= TFormEditParam::GridRows; ++r) {
-            const QString nr = ed.cel(r, 1);
+            const QString nr = ed.cell(r, 1);
             if (!nr.isEmpty() && (parType(nr) == 1) == option) {
                 ed.StringGrid1->setFocus();
                 ed.StringGrid1->setCurrentCell(r - 1, 0);
@@ -93,9 +93,9 @@ private slots:
             for (int r = 1; r <= TFormEditParam::GridRows; ++r)
                 for (int c : {3, 4}) {
                     const int room = ed.StringGrid1->columnWidth(c) - (c == 3 ? 4 : 2);
-                    if (fm.horizontalAdvance(ed.cel(r, c)) > room)
+                    if (fm.horizontalAdvance(ed.cell(r, c)) > room)
                         QFAIL(qPrintable(QStringLiteral("%1 row %2 column %3 does not fit: %4")
-                                             .arg((*it)->text(0)).arg(r).arg(c).arg(ed.cel(r, c))));
+                                             .arg((*it)->text(0)).arg(r).arg(c).arg(ed.cell(r, c))));
                 }
         }
 

@@ -88,7 +88,7 @@ private slots:
             ed->TreeView1->setCurrentItem(ed->TreeView1->topLevelItem(0)->child(1)->child(2));
             ed->StringGrid1->setFocus();
             ed->StringGrid1->setCurrentCell(0, 0);
-            nr = ed->cel(1, 1).toInt();
+            nr = ed->cell(1, 1).toInt();
             whenModal([&] {
                 QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(svc));
                 svc->MaskEditParData->setText("1,5");
@@ -100,7 +100,7 @@ private slots:
             QTest::keyClick(ed->StringGrid1, Qt::Key_Return);
             QCOMPARE(sim::defaultBus().parameter(0, nr), 150);
             QCOMPARE(ParWaarden[nr], 150);
-            QCOMPARE(ed->cel(1, 3), QString("1,50"));
+            QCOMPARE(ed->cell(1, 3), QString("1,50"));
             QVERIFY(ParGezondenEnNietGeladen);
 
             whenModal([&] {
@@ -165,13 +165,13 @@ private slots:
         whenModal([&] {
             QVERIFY(ed->ParOntvangen1->isEnabled());
             QVERIFY(ed->ParZenden1->isEnabled());
-            const QString before = ed->cel(1, 3);
+            const QString before = ed->cell(1, 3);
 
             // Cancelled receive: nothing changes
             whenModal([&] { lees->CmdCancel->click(); });
             ed->ParOntvangen1->trigger();
             QCOMPARE(ParStatus, 0);
-            QCOMPARE(ed->cel(1, 3), before);
+            QCOMPARE(ed->cell(1, 3), before);
             QCOMPARE(ParWaarden[0], 0);
 
             // Sending a set never loaded asks first; No sends nothing
@@ -196,7 +196,7 @@ private slots:
             ed->ParOntvangen1->trigger();
             QCOMPARE(ParStatus, 1);
             QCOMPARE(ParWaarden[0], 7);
-            QCOMPARE(ed->cel(1, 3), QString("7"));
+            QCOMPARE(ed->cell(1, 3), QString("7"));
 
             // Save, change, open again
             sui->fileNames = {file};

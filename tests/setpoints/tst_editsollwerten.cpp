@@ -295,6 +295,8 @@ private slots:
         SollStatus = status;
         scripted->answers.push_back(QMessageBox::StandardButton(answer));
         TFormAfdrukkenSoll dialog(form.get());
+        app().FormAfdrukkenSoll = &dialog;
+        const auto forget = qScopeGuard([] { app().FormAfdrukkenSoll = nullptr; });
         start(0);
         int shown = 0;
         // The print dialog is modal: note it and cancel it from inside its loop.
