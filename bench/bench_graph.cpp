@@ -15,7 +15,7 @@ namespace {
 
 struct Case {
     const char* name;
-    int msPerSample;    // spacing of the sample times
+    int msPerSample; // spacing of the sample times
     int xDiv;
 };
 

@@ -3,9 +3,9 @@
 // line's floor, the tool's CPU use and its resident memory.
 #include "BenchSim.h"
 #include "app/VX40Main.h"
-#include "core/AppState.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "core/AppState.h"
 #include "params/ValueStore.h"
 
 #include <QApplication>
@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     o.exeDir = dir.path() + "/";
     TFormMain w(o);
     w.SXComm1()->setBaudrate(TBaudrate::br38400);
-    ParWaarden[280] = 1;  // voltage too: all seven values
+    ParWaarden[280] = 1; // voltage too: all seven values
 
     std::map<QString, int> updates;
     for (TPX400Protocol* c : {w.PX400ActPos1, w.PX400ActPos2, w.PX400PosVerschil, w.PX400Snelheid1,

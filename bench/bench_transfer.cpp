@@ -2,8 +2,8 @@
 // 38400 baud: the time taken against the floor of the line, which is every character
 // at its character time, the controller's latency and the 50 ms pause that ends each
 // reply.
-#include "core/AppState.h"
 #include "comm/SXComm.h"
+#include "core/AppState.h"
 #include "params/LeesParSoll.h"
 #include "params/SchrijfParSoll.h"
 
@@ -20,9 +20,9 @@ using namespace vx;
 namespace {
 
 constexpr int Baud = 38400;
-constexpr double BitsPerChar = 11.0;     // start, 8 data, parity, stop
-constexpr double LatencyMs = 2.0;        // vx5x-sim's default
-constexpr double ReplyEndMs = 50.0;      // the pause that ends a reply
+constexpr double BitsPerChar = 11.0; // start, 8 data, parity, stop
+constexpr double LatencyMs = 2.0;    // vx5x-sim's default
+constexpr double ReplyEndMs = 50.0;  // the pause that ends a reply
 
 double charMs() { return BitsPerChar * 1000.0 / Baud; }
 

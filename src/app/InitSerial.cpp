@@ -1,9 +1,9 @@
 #include "app/InitSerial.h"
 
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
-#include "comm/SXComm.h"
 #include "params/ParameterDefs.h"
 
 #include <QComboBox>

@@ -20,7 +20,7 @@ public:
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QLabel* LabelPoort = nullptr;
-    QLabel* LabelDevicePath = nullptr;  // where the chosen COM name leads on this system
+    QLabel* LabelDevicePath = nullptr; // where the chosen COM name leads on this system
     QLabel* Label_IO = nullptr;
     QLabel* LabelBaud = nullptr;
     QLabel* LabelDataBits = nullptr;

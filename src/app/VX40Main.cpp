@@ -1,13 +1,13 @@
 #include "app/VX40Main.h"
 #include "core/Widgets.h"
 
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/SettingsFile.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
-#include "comm/PX400Protocol.h"
-#include "comm/SXComm.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
 
@@ -400,7 +400,7 @@ void TFormMain::FormCreate()
 
     // Only the first argument is looked at, in any case.
     const bool calibrate = !m_options.arguments.isEmpty()
-        && m_options.arguments.constFirst().toLower() == QLatin1String("calibrate");
+                           && m_options.arguments.constFirst().toLower() == QLatin1String("calibrate");
     CmdCalibratie->setVisible(calibrate);
     SimIndicator->setVisible(s.Simulating);
 
@@ -511,7 +511,7 @@ void TFormMain::updateConnectionItems()
             if (name == QLatin1String("Exit1")) continue;
             const bool attached = m_openers.count(name) > 0;
             const bool needsPort = name == QLatin1String("VX40ontvangen1") || name == QLatin1String("Backup1")
-                || name == QLatin1String("Restore1");
+                                   || name == QLatin1String("Restore1");
             a->setEnabled(attached && (!needsPort || open));
         }
     }

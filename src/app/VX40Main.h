@@ -24,8 +24,8 @@ class TSXComm;
 struct TCommError;
 
 struct MainOptions {
-    QString exeDir;          // folder of the program's files, ending in '/'; empty: the executable's
-    QStringList arguments;   // command-line arguments after the program name, our own options removed
+    QString exeDir;        // folder of the program's files, ending in '/'; empty: the executable's
+    QStringList arguments; // command-line arguments after the program name, our own options removed
 };
 
 class TFormMain : public QMainWindow {
@@ -101,7 +101,7 @@ private:
     void writePortSettings(SettingsFile& ini);
 
     MainOptions m_options;
-    TSXComm* m_port = nullptr;  // owned
+    TSXComm* m_port = nullptr; // owned
     std::map<QString, std::function<void()>> m_openers;
     QString m_saveError;
     bool m_closing = false;
@@ -114,8 +114,8 @@ public:
     QSpinBox* SpinEditUnitSelect = nullptr;
     QLabel* PanelErrorNo = nullptr;
     QGroupBox* GroupBoxIngangen = nullptr;
-    QLabel* TbIn[8] = {};            // Tb_in1..Tb_in5, TB_in6..TB_in8
-    QLabel* LabelFunIn[8] = {};      // LabelFun_in1..8
+    QLabel* TbIn[8] = {};       // Tb_in1..Tb_in5, TB_in6..TB_in8
+    QLabel* LabelFunIn[8] = {}; // LabelFun_in1..8
     QLabel* TB_K0_1 = nullptr;
     QLabel* TB_K0_2 = nullptr;
     QLabel* LabelFun_K0_1 = nullptr;
@@ -146,8 +146,8 @@ public:
     QPushButton* CmdCalibratie = nullptr;
     QTimer* Timer1 = nullptr;
     std::vector<QLabel*> m_status;
-    std::vector<QMenu*> m_menus;                 // by position, for the language texts
-    std::vector<std::vector<QAction*>> m_items;  // items per menu, separators included
+    std::vector<QMenu*> m_menus;                // by position, for the language texts
+    std::vector<std::vector<QAction*>> m_items; // items per menu, separators included
 
     // State texts from the language file; empty until one is read.
     QString TxtCmdComOpen, TxtCmdComClose, TxtCmdIO_ON, TxtCmdIO_OFF;

@@ -4,11 +4,11 @@
 #include "core/Widgets.h"
 #include "device/ControllerLine.h"
 
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
-#include "comm/PX400Protocol.h"
-#include "comm/SXComm.h"
 #include "device/CommandSet.h"
 #include "params/FixedPoint.h"
 #include "params/ValueStore.h"
@@ -35,7 +35,8 @@ bool isTheActiveWindow(QWidget* w)
 
 QString lineSettingsText(const TSXComm& p)
 {
-    const char parity = p.FrameParitybit() == TParityBit::None ? 'N' : p.FrameParitybit() == TParityBit::Even ? 'E' : 'O';
+    const char parity = p.FrameParitybit() == TParityBit::None ? 'N' : p.FrameParitybit() == TParityBit::Even ? 'E'
+                                                                                                              : 'O';
     return QStringLiteral("%1,%2,%3,%4")
         .arg(baudrateValue(p.Baudrate()))
         .arg(QLatin1Char(parity))
@@ -260,9 +261,11 @@ void TFormMain::ActualActief()
         QLabel* panel;
         const char* request;
     } values[] = {
-        {PX400ActPos1, PanelActPos1, cmd::ActPos1},       {PX400ActPos2, PanelActPos2, cmd::ActPos2},
+        {PX400ActPos1, PanelActPos1, cmd::ActPos1},
+        {PX400ActPos2, PanelActPos2, cmd::ActPos2},
         {PX400PosVerschil, PanelPosVerschil, cmd::PosDifference},
-        {PX400Snelheid1, PanelSnelheid1, cmd::Velocity1}, {PX400Snelheid2, PanelSnelheid2, cmd::Velocity2},
+        {PX400Snelheid1, PanelSnelheid1, cmd::Velocity1},
+        {PX400Snelheid2, PanelSnelheid2, cmd::Velocity2},
     };
     if (!s.ActualAan) {
         for (const auto& v : values) {

@@ -1,9 +1,9 @@
 // Reading and writing application.ini for the main window.
 #include "app/VX40Main.h"
 
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/SettingsFile.h"
-#include "comm/SXComm.h"
 
 #include <QSpinBox>
 
@@ -17,7 +17,7 @@ const QString kSerieel = QStringLiteral("Serieel");
 void TFormMain::Configfile_lezen()
 {
     SettingsFile ini;
-    if (!ini.load(settingsPath())) return;  // first start: design settings stay
+    if (!ini.load(settingsPath())) return; // first start: design settings stay
     AppState& s = app();
 
     readPortSettings(ini);
@@ -39,7 +39,7 @@ void TFormMain::Configfile_lezen()
 bool TFormMain::ProgrammaInstellingen_opslaan()
 {
     SettingsFile ini;
-    ini.load(settingsPath());  // keep what the user or other tools put there
+    ini.load(settingsPath()); // keep what the user or other tools put there
     AppState& s = app();
 
     writePortSettings(ini);

@@ -17,9 +17,22 @@ class TFormMain;
 
 // The design's creation order.
 enum class WindowOrder {
-    About = 1, EditParam, Opties, InitSerial, ParamService, EditSollwerten, DisplayNokken,
-    LeesParSoll, ApparaatZoeken, SchrijfParSoll, InfoErrorNummers, ParLoader, Calibratie,
-    AfdrukkenPar, AfdrukkenSoll, Grafiek,
+    About = 1,
+    EditParam,
+    Opties,
+    InitSerial,
+    ParamService,
+    EditSollwerten,
+    DisplayNokken,
+    LeesParSoll,
+    ApparaatZoeken,
+    SchrijfParSoll,
+    InfoErrorNummers,
+    ParLoader,
+    Calibratie,
+    AfdrukkenPar,
+    AfdrukkenSoll,
+    Grafiek,
 };
 
 struct WindowRegistration {

@@ -6,10 +6,10 @@
 #include "app/Opties.h"
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "core/AppState.h"
-#include "core/UiSeams.h"
 #include "comm/SXComm.h"
 #include "comm/SXSetupCommDialog.h"
+#include "core/AppState.h"
+#include "core/UiSeams.h"
 #include "device/ApparaatZoeken.h"
 
 namespace vx {

@@ -1,8 +1,8 @@
 // Program entry: one instance per desktop, then the main window.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
-#include "core/AppState.h"
 #include "comm/SXComm.h"
+#include "core/AppState.h"
 #include "sim/SimInstall.h"
 
 #include <QApplication>
@@ -55,10 +55,11 @@ void bringToFront(QWidget* w)
 int main(int argc, char** argv)
 {
     const bool hasDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
-        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+                            || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     if (!hasDisplay) {
         std::fprintf(stderr, "vx5x-tool: no display found. Run it under a virtual display, e.g.\n"
-                             "    xvfb-run -a %s %s\n", argv[0], argc > 1 ? argv[1] : "");
+                             "    xvfb-run -a %s %s\n",
+                     argv[0], argc > 1 ? argv[1] : "");
         return 2;
     }
 
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
     vx::createRegisteredWindows(mainWindow);
 
     QLocalServer server;
-    QLocalServer::removeServer(key);  // a stale socket from a crashed run
+    QLocalServer::removeServer(key); // a stale socket from a crashed run
     server.listen(key);
     QObject::connect(&server, &QLocalServer::newConnection, &mainWindow, [&] {
         while (QLocalSocket* s = server.nextPendingConnection()) {

@@ -89,10 +89,19 @@ QString commErrorText(const TCommError& error, bool german)
     }
     case CommLineError: {
         QString t = withHex(41, german, error.LineErrors);
-        struct Flag { uint32_t bit; int row; };
+        struct Flag {
+            uint32_t bit;
+            int row;
+        };
         static constexpr Flag flags[] = {
-            {CE_BREAK, 33}, {CE_FRAME, 34}, {CE_IOE, 35}, {CE_MODE, 36},
-            {CE_OVERRUN, 37}, {CE_RXOVER, 38}, {CE_RXPARITY, 39}, {CE_TXFULL, 40},
+            {CE_BREAK, 33},
+            {CE_FRAME, 34},
+            {CE_IOE, 35},
+            {CE_MODE, 36},
+            {CE_OVERRUN, 37},
+            {CE_RXOVER, 38},
+            {CE_RXPARITY, 39},
+            {CE_TXFULL, 40},
         };
         for (const Flag& f : flags) {
             if (error.LineErrors & f.bit)

@@ -26,7 +26,9 @@ inline constexpr uint32_t SSBDoubling = 0x1075;
 
 class FrameCodec {
 public:
-    enum class Status { NeedMore, Done, Error };
+    enum class Status { NeedMore,
+                        Done,
+                        Error };
 
     virtual ~FrameCodec() = default;
 

@@ -2,7 +2,7 @@
 
 namespace vx {
 
-TPX400Protocol::TPX400Protocol(QObject* owner) : TSXProtocolComponent(owner) {}
+TPX400Protocol::TPX400Protocol(QObject* owner) : TSXProtocolComponent(owner) { }
 
 namespace {
 

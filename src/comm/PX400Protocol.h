@@ -6,9 +6,39 @@ namespace vx {
 
 // Each value's number is the character code it stands for; scNone means no character.
 enum class TSequenceChar : uint8_t {
-    scNone, scSOH, scSTX, scETX, scEOT, scENQ, scACK, scBEL, scBS, scHT, scLF, scVT, scFF, scCR,
-    scSO, scSI, scDLE, scDC1, scDC2, scDC3, scDC4, scNAK, scSYN, scETB, scCAN, scEM, scSUB,
-    scESC, scFS, scGS, scRS, scUS, scSPACE
+    scNone,
+    scSOH,
+    scSTX,
+    scETX,
+    scEOT,
+    scENQ,
+    scACK,
+    scBEL,
+    scBS,
+    scHT,
+    scLF,
+    scVT,
+    scFF,
+    scCR,
+    scSO,
+    scSI,
+    scDLE,
+    scDC1,
+    scDC2,
+    scDC3,
+    scDC4,
+    scNAK,
+    scSYN,
+    scETB,
+    scCAN,
+    scEM,
+    scSUB,
+    scESC,
+    scFS,
+    scGS,
+    scRS,
+    scUS,
+    scSPACE
 };
 
 class TPX400Protocol : public TSXProtocolComponent {

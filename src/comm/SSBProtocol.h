@@ -9,7 +9,7 @@ namespace vx {
 class TSSBProtocol : public TSXProtocolComponent {
     Q_OBJECT
 public:
-    explicit TSSBProtocol(QObject* owner = nullptr) : TSXProtocolComponent(owner) {}
+    explicit TSSBProtocol(QObject* owner = nullptr) : TSXProtocolComponent(owner) { }
     ProtocolKind protocolKind() const override { return ProtocolKind::SSB; }
 };
 

@@ -9,7 +9,7 @@ namespace vx {
 class TSX2Protocol : public TSXProtocolComponent {
     Q_OBJECT
 public:
-    explicit TSX2Protocol(QObject* owner = nullptr) : TSXProtocolComponent(owner) {}
+    explicit TSX2Protocol(QObject* owner = nullptr) : TSXProtocolComponent(owner) { }
     ProtocolKind protocolKind() const override { return ProtocolKind::SX2; }
 };
 

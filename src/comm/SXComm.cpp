@@ -91,7 +91,7 @@ void resetPortDevicePaths()
 // ---------------------------------------------------------------------------
 // TSXComm
 
-TSXComm::TSXComm(QObject* owner) : QObject(owner) {}
+TSXComm::TSXComm(QObject* owner) : QObject(owner) { }
 
 TSXComm::~TSXComm()
 {
@@ -135,7 +135,8 @@ LineFrame TSXComm::lineFrame() const
     LineFrame f;
     f.baud = baudrateValue(m_baudrate);
     f.dataBits = m_databits == TDataBit::db_7 ? 7 : 8;
-    f.parity = m_parity == TParityBit::Even ? 'E' : m_parity == TParityBit::Odd ? 'O' : 'N';
+    f.parity = m_parity == TParityBit::Even ? 'E' : m_parity == TParityBit::Odd ? 'O'
+                                                                                : 'N';
     f.stopBits = m_stopbits == TStopBit::sb_2 ? 2 : 1;
     return f;
 }
@@ -455,7 +456,7 @@ void TSXComm::unbind(TSXComponent* c)
 // ---------------------------------------------------------------------------
 // TSXComponent
 
-TSXComponent::TSXComponent(QObject* owner) : QObject(owner) {}
+TSXComponent::TSXComponent(QObject* owner) : QObject(owner) { }
 
 TSXComponent::~TSXComponent()
 {
@@ -479,7 +480,7 @@ void TSXComponent::setSXComm(TSXComm* port)
 // ---------------------------------------------------------------------------
 // TSXProtocolComponent
 
-TSXProtocolComponent::TSXProtocolComponent(QObject* owner) : TSXComponent(owner) {}
+TSXProtocolComponent::TSXProtocolComponent(QObject* owner) : TSXComponent(owner) { }
 
 TSXProtocolComponent::~TSXProtocolComponent()
 {

@@ -29,21 +29,59 @@
 
 namespace vx {
 
-enum class TBaudrate { br1200, br2400, br4800, br9600, br19200, br28800, br38400, br57600, br115200 };
-enum class TDataBit { db_7, db_8 };
-enum class TParityBit { None, Even, Odd };
-enum class TStopBit { sb_1, sb_2 };
-enum class TPort { COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8,
-                   COM9, COM10, COM11, COM12, COM13, COM14, COM15, COM16 };
-enum class TPortAddr { pa_03F8, pa_02F8, pa_03E8, pa_02E8 };
-enum class TPortType { RS232C, RS422, RS485 };
-enum class THardware { Standard, PCLabPCL745, PhoenixPSM, UserDefined };
-enum class TTransmitDriver { tdNone, tdRegister7to1, tdRTSto1, tdDTRto0 };
-enum class TReceiveDriver { rdNone, rdRegister7to2 };
+enum class TBaudrate { br1200,
+                       br2400,
+                       br4800,
+                       br9600,
+                       br19200,
+                       br28800,
+                       br38400,
+                       br57600,
+                       br115200 };
+enum class TDataBit { db_7,
+                      db_8 };
+enum class TParityBit { None,
+                        Even,
+                        Odd };
+enum class TStopBit { sb_1,
+                      sb_2 };
+enum class TPort { COM1,
+                   COM2,
+                   COM3,
+                   COM4,
+                   COM5,
+                   COM6,
+                   COM7,
+                   COM8,
+                   COM9,
+                   COM10,
+                   COM11,
+                   COM12,
+                   COM13,
+                   COM14,
+                   COM15,
+                   COM16 };
+enum class TPortAddr { pa_03F8,
+                       pa_02F8,
+                       pa_03E8,
+                       pa_02E8 };
+enum class TPortType { RS232C,
+                       RS422,
+                       RS485 };
+enum class THardware { Standard,
+                       PCLabPCL745,
+                       PhoenixPSM,
+                       UserDefined };
+enum class TTransmitDriver { tdNone,
+                             tdRegister7to1,
+                             tdRTSto1,
+                             tdDTRto0 };
+enum class TReceiveDriver { rdNone,
+                            rdRegister7to2 };
 
-int baudrateValue(TBaudrate b);              // 1200 ... 115200
-QString portDisplayName(TPort p);            // "COM 1"
-QString portAddressText(TPortAddr a);        // "03F8h"
+int baudrateValue(TBaudrate b);       // 1200 ... 115200
+QString portDisplayName(TPort p);     // "COM 1"
+QString portAddressText(TPortAddr a); // "03F8h"
 
 // COM number (1...16) to device path. Defaults /dev/ttyS0 ... /dev/ttyS15; the path
 // "sim" leads to the built-in simulator. Safe to call from any thread.
@@ -56,7 +94,7 @@ void setAllPortDevicePaths(const std::string& path);
 // Configuration failures of the port. what() is UTF-8.
 class EComm : public std::runtime_error {
 public:
-    explicit EComm(const std::string& text) : std::runtime_error(text) {}
+    explicit EComm(const std::string& text) : std::runtime_error(text) { }
     QString text() const { return QString::fromUtf8(what()); }
 };
 class ECommHandleError : public EComm {
@@ -71,8 +109,8 @@ public:
 // Outcome of one exchange; all zero means success.
 struct TCommError {
     uint32_t Code = 0;
-    uint32_t OSError = 0;     // errno when Code is 0x1001
-    uint32_t LineErrors = 0;  // CE_* flags when Code is 0x1002
+    uint32_t OSError = 0;    // errno when Code is 0x1001
+    uint32_t LineErrors = 0; // CE_* flags when Code is 0x1002
     bool isZero() const { return Code == 0 && OSError == 0 && LineErrors == 0; }
     bool operator==(const TCommError&) const = default;
 };
@@ -96,7 +134,9 @@ enum : uint32_t {
 };
 
 // Further line-error flags that only appear in texts.
-enum : uint32_t { CE_TXFULL = 0x0100, CE_IOE = 0x0400, CE_MODE = 0x8000 };
+enum : uint32_t { CE_TXFULL = 0x0100,
+                  CE_IOE = 0x0400,
+                  CE_MODE = 0x8000 };
 
 // Outcome texts: row 0 is empty, rows 1 ... 49 as the library carries them;
 // column 0 empty, 1 English, 2 German (empty where there is none).
@@ -111,7 +151,10 @@ constexpr int FrameSize = 512;
 using TFrame = std::array<uint8_t, FrameSize>;
 
 // Which exchange the worker runs for a component.
-enum class ProtocolKind { None, ASCII, SX2, SSB };
+enum class ProtocolKind { None,
+                          ASCII,
+                          SX2,
+                          SSB };
 
 // The request slot of a protocol component; the port's queue points at it.
 struct TCommRequest {
@@ -130,7 +173,7 @@ public:
     void setSXComm(TSXComm* port);
 
 protected:
-    virtual void unboundFrom(TSXComm*) {}
+    virtual void unboundFrom(TSXComm*) { }
 
 private:
     TSXComm* m_port = nullptr;

@@ -266,7 +266,7 @@ void TSXCommThread::drain(TCommError& e)
         if (readByte(b, ignored) != Step::Ok)
             break;
     }
-    (void)e;  // the caller's record stays as it was
+    (void)e; // the caller's record stays as it was
 }
 
 // ---------------------------------------------------------------------------

@@ -16,7 +16,7 @@ class FrameCodec;
 class TSXCommThread {
 public:
     TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line);
-    ~TSXCommThread();  // joins; call only once finished() or after Terminate()
+    ~TSXCommThread(); // joins; call only once finished() or after Terminate()
 
     // User-interface thread. nullptr clears the request without waking the worker.
     void StartRequest(const TCommRequest* request);
@@ -47,7 +47,9 @@ private:
         TFrame frame{};
         int firstByteMs = DefaultFirstByteMs;
     };
-    enum class Step { Ok, Fail, Stop };
+    enum class Step { Ok,
+                      Fail,
+                      Stop };
 
     void Execute();
     // Runs fn on the user-interface thread and waits for it. False when terminated.

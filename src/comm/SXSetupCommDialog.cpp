@@ -295,7 +295,8 @@ void TSXSetupCommForm::CBSendenChange()
 {
     const int hw = CBHardware->currentIndex();
     if (hw == 3 || hw < 0) return;
-    const int expected = hw == 0 ? 0 : hw == 1 ? 1 : 3;
+    const int expected = hw == 0 ? 0 : hw == 1 ? 1
+                                               : 3;
     if (CBSenden->currentIndex() != expected) selectIndex(CBHardware, 3);
 }
 
@@ -355,7 +356,7 @@ void TSXSetupCommForm::HelpButtonClick()
     help->raise();
 }
 
-TSXSetupCommDialog::TSXSetupCommDialog(QObject* owner) : TSXComponent(owner) {}
+TSXSetupCommDialog::TSXSetupCommDialog(QObject* owner) : TSXComponent(owner) { }
 
 int TSXSetupCommDialog::languageFor(const QLocale& locale)
 {

@@ -92,8 +92,8 @@ public:
     // The same, always in English.
     virtual bool ExecuteEnglish();
 
-    NotifyEvent OnClose;  // the form is being destroyed
-    NotifyEvent OnShow;   // the form is about to be shown
+    NotifyEvent OnClose; // the form is being destroyed
+    NotifyEvent OnShow;  // the form is about to be shown
 
     // 2 (German) for a German locale, else 1 (English).
     static int languageFor(const QLocale& locale);

@@ -43,7 +43,7 @@ SimLineFactory& simFactory()
 class MissingLine : public SerialLine {
 public:
     bool open(const std::string&) override { return false; }
-    void close() override {}
+    void close() override { }
     bool isOpen() const override { return false; }
     bool setFrame(const LineFrame&) override { return false; }
     bool purge() override { return false; }

@@ -10,8 +10,8 @@
 // takeLineErrors run on the port's worker thread. setFrame may be called while the
 // worker is inside readByte (a baud-rate change on an open port); implementations
 // must allow that. close() must make a pending readByte return promptly.
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,15 +29,17 @@ enum : uint32_t {
 
 struct LineFrame {
     int baud = 9600;
-    int dataBits = 8;   // 7 or 8
-    char parity = 'N';  // 'N', 'E' or 'O'
-    int stopBits = 1;   // 1 or 2
+    int dataBits = 8;  // 7 or 8
+    char parity = 'N'; // 'N', 'E' or 'O'
+    int stopBits = 1;  // 1 or 2
     bool operator==(const LineFrame&) const = default;
 };
 
 class SerialLine {
 public:
-    enum class ReadResult { Byte, Timeout, Error };
+    enum class ReadResult { Byte,
+                            Timeout,
+                            Error };
 
     virtual ~SerialLine() = default;
 

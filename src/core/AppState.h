@@ -8,12 +8,12 @@ namespace vx {
 
 class IniFile;
 class TSXComm;
-}
+} // namespace vx
 class QWidget;
 namespace vx {
 
 struct AppState {
-    QString ExeDir;                 // program folder, ends in '/'
+    QString ExeDir; // program folder, ends in '/'
     int TaalIndex = 0;
     std::shared_ptr<IniFile> TaalFile;
     bool TaalGeladen = false;
@@ -32,7 +32,7 @@ struct AppState {
     int TypeInfoStap = 0;
     bool ActualAan = false;
     bool InUitAan = false;
-    bool Simulating = false;        // every COM port leads to the built-in simulator
+    bool Simulating = false; // every COM port leads to the built-in simulator
 
     // The main window's port and unit number, reachable by every window.
     TSXComm* SXComm1 = nullptr;

@@ -28,12 +28,12 @@ int hexValue(QChar c)
 
 struct IniFile::Impl {
     struct Section {
-        QString name;                       // as first written
-        QStringList keyOrder;               // as first written, file order
-        QHash<QString, QString> values;     // folded key -> value
+        QString name;                   // as first written
+        QStringList keyOrder;           // as first written, file order
+        QHash<QString, QString> values; // folded key -> value
     };
-    QVector<Section> sections;              // file order, first occurrences only
-    QHash<QString, int> index;              // folded section name -> position
+    QVector<Section> sections; // file order, first occurrences only
+    QHash<QString, int> index; // folded section name -> position
 
     const Section* find(const QString& section) const
     {
@@ -43,7 +43,7 @@ struct IniFile::Impl {
 
     void parse(const QString& text)
     {
-        Section* current = nullptr;     // null before the first header and in repeated sections
+        Section* current = nullptr; // null before the first header and in repeated sections
         qsizetype pos = 0;
         const qsizetype n = text.size();
         for (;;) {
@@ -87,7 +87,7 @@ struct IniFile::Impl {
     }
 };
 
-IniFile::IniFile() : d(std::make_unique<Impl>()) {}
+IniFile::IniFile() : d(std::make_unique<Impl>()) { }
 IniFile::~IniFile() = default;
 
 std::shared_ptr<IniFile> IniFile::load(const QString& path)

@@ -32,6 +32,7 @@ public:
 
     struct Impl;
     ~IniFile();
+
 private:
     IniFile();
     std::unique_ptr<Impl> d;

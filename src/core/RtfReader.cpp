@@ -24,10 +24,14 @@ constexpr int kDefaultHalfPoints = 24;
 
 int twipsToPx(qint64 twips)
 {
-    return int(std::clamp<qint64>(twips, -31680, 31680) / 15);  // 96 dpi; at most 22 inches
+    return int(std::clamp<qint64>(twips, -31680, 31680) / 15); // 96 dpi; at most 22 inches
 }
 
-enum class Dest { Normal, FontTable, FontEntry, ColorTable, Skip };
+enum class Dest { Normal,
+                  FontTable,
+                  FontEntry,
+                  ColorTable,
+                  Skip };
 
 struct CharState {
     bool bold = false, italic = false, underline = false, strike = false;
@@ -67,7 +71,7 @@ struct Block {
 
 class Parser {
 public:
-    explicit Parser(const QByteArray& data) : m_data(data) {}
+    explicit Parser(const QByteArray& data) : m_data(data) { }
 
     RtfResult run();
     void render(QTextDocument* doc) const;
@@ -97,11 +101,11 @@ private:
     qsizetype m_pos = 0;
     QList<GroupState> m_stack;
     RtfResult m_result;
-    int m_skipChars = 0;        // fallback characters still to drop after \uN
+    int m_skipChars = 0; // fallback characters still to drop after \uN
     bool m_ignorableNext = false;
     bool m_done = false;
     int m_defaultFont = 0;
-    int m_defaultTab = 48;  // 720 twips, the word processors' default
+    int m_defaultTab = 48; // 720 twips, the word processors' default
 
     QMap<int, QString> m_fonts;
     int m_fontEntry = -1;
@@ -151,7 +155,7 @@ RtfResult Parser::run()
             }
             m_stack.removeLast();
             m_skipChars = 0;
-            if (m_stack.isEmpty()) m_done = true;  // the end of the document
+            if (m_stack.isEmpty()) m_done = true; // the end of the document
         } else if (c == '\\') {
             ++m_pos;
             if (m_pos >= m_data.size()) break;
@@ -221,7 +225,7 @@ bool Parser::controlSymbol(char c)
         break;
     case '~': addChar(QChar(0x00A0)); break;
     case '_': addChar(QChar(0x2011)); break;
-    case '-': break;  // optional hyphen
+    case '-': break; // optional hyphen
     case '*': m_ignorableNext = true; return true;
     case '\r':
     case '\n': endParagraph(); break;
@@ -253,8 +257,14 @@ void Parser::word(const QByteArray& w, bool hasParam, qint64 param)
     const int p = int(std::clamp<qint64>(param, -1000000, 1000000));
 
     // Destinations.
-    if (w == "fonttbl") { g.dest = Dest::FontTable; return; }
-    if (w == "colortbl") { g.dest = Dest::ColorTable; return; }
+    if (w == "fonttbl") {
+        g.dest = Dest::FontTable;
+        return;
+    }
+    if (w == "colortbl") {
+        g.dest = Dest::ColorTable;
+        return;
+    }
     static const char* const skipped[] = {
         "stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf", "footer",
         "footerl", "footerr", "footerf", "footnote", "fldinst", "listtable", "listoverridetable",
@@ -266,9 +276,16 @@ void Parser::word(const QByteArray& w, bool hasParam, qint64 param)
     }
     if (g.dest == Dest::Skip) return;
     if (g.dest == Dest::ColorTable) {
-        if (w == "red") { m_red = std::clamp(p, 0, 255); m_colourSet = true; }
-        else if (w == "green") { m_green = std::clamp(p, 0, 255); m_colourSet = true; }
-        else if (w == "blue") { m_blue = std::clamp(p, 0, 255); m_colourSet = true; }
+        if (w == "red") {
+            m_red = std::clamp(p, 0, 255);
+            m_colourSet = true;
+        } else if (w == "green") {
+            m_green = std::clamp(p, 0, 255);
+            m_colourSet = true;
+        } else if (w == "blue") {
+            m_blue = std::clamp(p, 0, 255);
+            m_colourSet = true;
+        }
         return;
     }
     if (g.dest == Dest::FontTable || g.dest == Dest::FontEntry) {
@@ -327,7 +344,7 @@ void Parser::word(const QByteArray& w, bool hasParam, qint64 param)
         // Signed 16-bit in the file; larger values are not characters.
         qint64 code = param < 0 ? param + 65536 : param;
         if (code < 0 || code > 0xFFFF) code = 0xFFFD;
-        m_skipChars = 0;  // a \uN is never the fallback of the one before
+        m_skipChars = 0; // a \uN is never the fallback of the one before
         addChar(QChar(char16_t(code)));
         m_skipChars = g.uc;
         return;

@@ -17,7 +17,7 @@ namespace vx {
 
 struct RtfResult {
     bool ok = true;
-    QString errorKind;  // "EParserError" for a malformed document, "EFOpenError" for a file
+    QString errorKind; // "EParserError" for a malformed document, "EFOpenError" for a file
     QString message;
 };
 

@@ -63,7 +63,7 @@ bool SettingsFile::load(const QString& path)
     const QByteArray bytes = f.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (utf8.hasError()) text = QString::fromLatin1(bytes);  // older files: single-byte
+    if (utf8.hasError()) text = QString::fromLatin1(bytes); // older files: single-byte
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     m_lines = text.split(u'\n');
     if (!m_lines.isEmpty() && m_lines.last().isEmpty()) m_lines.removeLast();

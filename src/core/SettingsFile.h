@@ -33,7 +33,7 @@ public:
 
 private:
     int findSection(const QString& section) const;          // index of the [section] line or -1
-    int findKey(int sectionLine, const QString& key) const;  // index of the key line or -1
+    int findKey(int sectionLine, const QString& key) const; // index of the key line or -1
     QStringList m_lines;
     bool m_exists = false;
     QString m_error;

@@ -72,7 +72,8 @@ void showInfo(QWidget* parent, const QString& caption, const QString& text)
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text)
 {
     return ui().message(parent, QMessageBox::Question, caption, text,
-                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                        QMessageBox::Yes | QMessageBox::No)
+           == QMessageBox::Yes;
 }
 
 } // namespace vx

@@ -2,10 +2,10 @@
 #include "core/Widgets.h"
 #include "device/ControllerLine.h"
 
+#include "comm/PX400Protocol.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
-#include "comm/PX400Protocol.h"
 #include "device/CommandSet.h"
 
 #include <QApplication>
@@ -30,7 +30,6 @@ namespace {
 const QColor kLightYellow(255, 255, 151);
 constexpr int kLastUnit = 31;
 constexpr int kColumnWidths[5] = {34, 305, 66, 48, 74};
-
 
 void setPanelColour(QLabel* panel, const QColor& colour)
 {

@@ -52,11 +52,11 @@ public:
     explicit TFormApparaatZoeken(QWidget* parent = nullptr);
     ~TFormApparaatZoeken() override;
 
-    static constexpr int DataRows = 31;  // rows for hits at activation
+    static constexpr int DataRows = 31; // rows for hits at activation
 
     // Text of a grid cell; row 1 is the first data row (row 0 is the header).
     QString cell(int row, int col) const;
-    int gridRows() const;  // data rows, header not counted
+    int gridRows() const; // data rows, header not counted
     bool finished() const { return m_finished; }
     const ZoekStand& stand() const { return m_stand; }
 

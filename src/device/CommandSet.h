@@ -10,12 +10,12 @@
 namespace vx::cmd {
 
 // --- reply read limits (bytes); a longer reply is not read at all -----------------------
-inline constexpr int ReplyLimit = 100;      // general
-inline constexpr int GraphReplyLimit = 50;  // logging graph
-inline constexpr int IoReplyLimit = 20;     // input and output words
+inline constexpr int ReplyLimit = 100;     // general
+inline constexpr int GraphReplyLimit = 50; // logging graph
+inline constexpr int IoReplyLimit = 20;    // input and output words
 
 // --- requests -----------------------------------------------------------------------
-QString selectUnit(int unit);                   // "sc 5"
+QString selectUnit(int unit); // "sc 5"
 inline constexpr const char* ReadType = "rt";
 inline constexpr const char* ReadIdent2 = "rh";
 inline constexpr const char* ReadIdent3 = "rx";
@@ -36,15 +36,15 @@ inline constexpr const char* StoreCalibration = "ks";
 // Live value of graph source 0..6: r0, r1, r4, r5, r6, r2, r3; "" for another source.
 QString liveValueRequest(int source);
 
-QString readPar(int nr);                        // "rp 12"
-QString readSoll(int nr);                       // "rs 3"
-QString writePar(int nr, qint32 value);         // "wp 12 -345"
-QString writeSoll(int nr, qint32 value);        // "ws 3 100"
-QString readCalibration(int constant);          // "kr 2041"
-QString writeCalibration(int constant, qint32 value);   // "kw 2041 -5"
-QString calibrationMode(bool on);               // "km 1" / "km 0"
-QString analogueOutput(int kind);               // "kf 0" none, "kf 1" voltage, "kf 2" current
-QString outputTestValue(qint32 value);          // "ka 100000"
+QString readPar(int nr);                              // "rp 12"
+QString readSoll(int nr);                             // "rs 3"
+QString writePar(int nr, qint32 value);               // "wp 12 -345"
+QString writeSoll(int nr, qint32 value);              // "ws 3 100"
+QString readCalibration(int constant);                // "kr 2041"
+QString writeCalibration(int constant, qint32 value); // "kw 2041 -5"
+QString calibrationMode(bool on);                     // "km 1" / "km 0"
+QString analogueOutput(int kind);                     // "kf 0" none, "kf 1" voltage, "kf 2" current
+QString outputTestValue(qint32 value);                // "ka 100000"
 
 // --- replies ------------------------------------------------------------------------
 // Every reply goes through checkReply() before a window uses it: a reply cut by a
@@ -53,10 +53,10 @@ QString outputTestValue(qint32 value);          // "ka 100000"
 
 // How a request's reply carries its value.
 enum class ReplyValue {
-    None,         // a confirmation: "wp 12 5", "ks", "km 1"
-    Integer,      // a whole decimal number: "r0 -1234", "rp 12 -350"
-    ErrorNumber,  // "rf": a number, or nothing at all for "no error"
-    Text,         // printable text: "rt VX50 ...", "bp -1"
+    None,        // a confirmation: "wp 12 5", "ks", "km 1"
+    Integer,     // a whole decimal number: "r0 -1234", "rp 12 -350"
+    ErrorNumber, // "rf": a number, or nothing at all for "no error"
+    Text,        // printable text: "rt VX50 ...", "bp -1"
 };
 
 enum class Refusal {
@@ -72,11 +72,11 @@ enum class Refusal {
 
 struct CheckedReply {
     Refusal refusal = Refusal::None;
-    QString text;      // the reply without its line end
-    QString letters;   // the letters it answered with ("ki" for "kf 2")
-    QString value;     // what follows the letters and the echoed arguments
-    std::optional<qint32> number;  // the value as a number (Integer, ErrorNumber)
-    int errorNumber = 0;           // n of "er n"
+    QString text;                 // the reply without its line end
+    QString letters;              // the letters it answered with ("ki" for "kf 2")
+    QString value;                // what follows the letters and the echoed arguments
+    std::optional<qint32> number; // the value as a number (Integer, ErrorNumber)
+    int errorNumber = 0;          // n of "er n"
 
     bool ok() const { return refusal == Refusal::None; }
     // "er 7": the controller refused the value of a write.
@@ -86,8 +86,8 @@ struct CheckedReply {
 // How the reply to a request is read: which letters may answer it, whether the
 // reply repeats the request's arguments, and what kind of value follows.
 struct ReplyShape {
-    QString letters;       // the request's own letters
-    QString otherLetters;  // another reply that also answers it ("ki" for "kf"), or ""
+    QString letters;      // the request's own letters
+    QString otherLetters; // another reply that also answers it ("ki" for "kf"), or ""
     bool echoesArguments = false;
     ReplyValue value = ReplyValue::None;
 };

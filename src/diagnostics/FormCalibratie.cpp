@@ -2,20 +2,20 @@
 #include "device/ControllerLine.h"
 #include "params/TextWrap.h"
 
-#include "core/AppState.h"
-#include "core/UiSeams.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "core/AppState.h"
+#include "core/UiSeams.h"
 #include "device/CommandSet.h"
 #include "diagnostics/SpinEdit.h"
 
 #include <QApplication>
-#include <QShowEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -39,8 +39,8 @@ void setTextColour(QWidget* w, const QColor& c)
 QString TFormCalibratie::closeQuestion()
 {
     return wrapMessage(QStringLiteral("Er zijn calibratie waarden naar de VX4x...gezonden maar nog niet gesaved in "
-                                   "EEPROM. Wilt U toch afsluiten?"),
-                    42);
+                                      "EEPROM. Wilt U toch afsluiten?"),
+                       42);
 }
 
 void TFormCalibratie::buildChannel(Channel& ch, const QString& caption, const QString& unit, qint32 range)
@@ -119,14 +119,7 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
     LabelOffset_I = m_i.labels[0];
     LabelGain_I = m_i.labels[1];
     const std::pair<QObject*, const char*> names[] = {
-        {SpinEdit1, "SpinEdit1"}, {SpinEdit2, "SpinEdit2"}, {SpinEdit3, "SpinEdit3"},
-        {SpinEdit6, "SpinEdit6"}, {SpinEdit7, "SpinEdit7"}, {SpinEdit8, "SpinEdit8"},
-        {CmdSetUmin, "CmdSetUmin"}, {CmdSetUnul, "CmdSetUnul"}, {CmdSetUmax, "CmdSetUmax"},
-        {CmdSetImin, "CmdSetImin"}, {CmdSetInul, "CmdSetInul"}, {CmdSetImax, "CmdSetImax"},
-        {SpinEdit_Offset_U, "SpinEdit_Offset_U"}, {SpinEdit_Gain_U, "SpinEdit_Gain_U"},
-        {SpinEdit_Offset_I, "SpinEdit_Offset_I"}, {SpinEdit_Gain_I, "SpinEdit_Gain_I"},
-        {LabelOffset_U, "LabelOffset_U"}, {LabelGain_U, "LabelGain_U"},
-        {LabelOffset_I, "LabelOffset_I"}, {LabelGain_I, "LabelGain_I"}};
+        {SpinEdit1, "SpinEdit1"}, {SpinEdit2, "SpinEdit2"}, {SpinEdit3, "SpinEdit3"}, {SpinEdit6, "SpinEdit6"}, {SpinEdit7, "SpinEdit7"}, {SpinEdit8, "SpinEdit8"}, {CmdSetUmin, "CmdSetUmin"}, {CmdSetUnul, "CmdSetUnul"}, {CmdSetUmax, "CmdSetUmax"}, {CmdSetImin, "CmdSetImin"}, {CmdSetInul, "CmdSetInul"}, {CmdSetImax, "CmdSetImax"}, {SpinEdit_Offset_U, "SpinEdit_Offset_U"}, {SpinEdit_Gain_U, "SpinEdit_Gain_U"}, {SpinEdit_Offset_I, "SpinEdit_Offset_I"}, {SpinEdit_Gain_I, "SpinEdit_Gain_I"}, {LabelOffset_U, "LabelOffset_U"}, {LabelGain_U, "LabelGain_U"}, {LabelOffset_I, "LabelOffset_I"}, {LabelGain_I, "LabelGain_I"}};
     for (const auto& [o, n] : names) o->setObjectName(QLatin1String(n));
 
     for (int k = 0; k < 3; ++k) {

@@ -17,7 +17,6 @@ class TSXProtocolComponent;
 class TSpinEdit;
 struct TCommError;
 
-
 class TFormCalibratie : public QDialog {
     Q_OBJECT
 public:
@@ -37,7 +36,7 @@ public:
 
     bool KalibratieModeAan = false;
     int LeesNummer = 2041;
-    std::array<qint32, 4> EepromWaarde{};   // offset U, gain U, offset I, gain I
+    std::array<qint32, 4> EepromWaarde{}; // offset U, gain U, offset I, gain I
     bool GezondenNietGesaved = false;
 
     TPX400Protocol* PX400LeesKalibratieWaarden = nullptr;
@@ -88,7 +87,7 @@ private:
         std::array<QPushButton*, 3> setButtons;
         TSpinEdit* offset;
         TSpinEdit* gain;
-        std::array<QLabel*, 7> labels;   // offset, gain, three units, two notes
+        std::array<QLabel*, 7> labels; // offset, gain, three units, two notes
     };
     void buildChannel(Channel& ch, const QString& caption, const QString& unit, qint32 setPointRange);
     void setChannel(Channel& ch, bool on);

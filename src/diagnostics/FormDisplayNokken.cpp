@@ -6,11 +6,11 @@
 #include "diagnostics/CamOverview.h"
 
 #include <QApplication>
-#include <QShowEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -21,7 +21,6 @@ namespace {
 
 constexpr int Columns = nokken::CamCount + 1;
 constexpr int Rows = nokken::OutputCount + 1;
-
 
 // Fixed cells in the face colour, cam cells in their function's colour.
 class CellDelegate : public QStyledItemDelegate {

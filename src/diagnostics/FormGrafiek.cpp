@@ -2,17 +2,16 @@
 #include "core/Widgets.h"
 #include "device/ControllerLine.h"
 
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
-#include "comm/PX400Protocol.h"
-#include "comm/SXComm.h"
 #include "device/CommandSet.h"
 #include "params/FixedPoint.h"
 #include "params/ParameterDefs.h"
 
 #include <QApplication>
-#include <QShowEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -25,6 +24,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -39,7 +39,6 @@ quint32 systemTickCount()
     if (!timer.isValid()) timer.start();
     return quint32(timer.elapsed());
 }
-
 
 void setPlainRow(QListWidget* list, int row)
 {
@@ -195,7 +194,7 @@ void TFormGrafiek::done(int result)
     s.GrafiekXHulplijn = CheckHulplijnenXas->isChecked();
     s.GrafiekYHulplijn = CheckHulplijnenYas->isChecked();
     PX400LeesLogData->setCyclic(false);
-    CmdStopLog->setEnabled(false);      // a reply still on its way is no sample
+    CmdStopLog->setEnabled(false); // a reply still on its way is no sample
     QDialog::done(result);
 }
 

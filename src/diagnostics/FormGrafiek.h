@@ -102,8 +102,8 @@ private:
     QImage m_plot;
     QImage m_timeStrip;
     QImage m_valueStrip;
-    QString m_request;      // request text of the last start
-    QString m_gatenTekst = QStringLiteral("gaps");  // the word after the gap count
+    QString m_request;                             // request text of the last start
+    QString m_gatenTekst = QStringLiteral("gaps"); // the word after the gap count
 };
 
 } // namespace vx

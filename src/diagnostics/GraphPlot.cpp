@@ -36,8 +36,14 @@ bool clipLine(double& x0, double& y0, double& x1, double& y1)
         if (t0 > t1) return false;
     }
     const double ox = x0, oy = y0;
-    if (t1 < 1) { x1 = ox + t1 * dx; y1 = oy + t1 * dy; }
-    if (t0 > 0) { x0 = ox + t0 * dx; y0 = oy + t0 * dy; }
+    if (t1 < 1) {
+        x1 = ox + t1 * dx;
+        y1 = oy + t1 * dy;
+    }
+    if (t0 > 0) {
+        x0 = ox + t0 * dx;
+        y0 = oy + t0 * dy;
+    }
     return true;
 }
 
@@ -146,7 +152,7 @@ void drawGraph(QImage& plot, QImage& timeStrip, const View& v, const Style& s)
     if (last < 1) return;
 
     p.setPen(Blue);
-    QPolygon run;    // consecutive points that need no clipping
+    QPolygon run; // consecutive points that need no clipping
     auto flush = [&] {
         if (run.size() > 1) p.drawPolyline(run);
         run.clear();

@@ -10,7 +10,7 @@
 
 namespace vx::graph {
 
-inline constexpr int BufferSize = 4001;     // samples 0 .. 4000
+inline constexpr int BufferSize = 4001; // samples 0 .. 4000
 inline constexpr int LastIndex = BufferSize - 1;
 
 // Plot, time strip (its x = plot x + 20) and value strip (its y = plot y + 6).
@@ -42,10 +42,10 @@ qint64 sampleY(qint32 value, qint32 yDiv);
 int firstSample(bool autoScroll, bool logging, int logIndex, int scrollPos, int xDivMs);
 
 struct View {
-    const qint32* waarde = nullptr;     // BufferSize values
-    const qint32* tijd = nullptr;       // BufferSize times in ms
-    int logIndex = -1;                  // newest sample
-    int first = 0;                      // first shown sample
+    const qint32* waarde = nullptr; // BufferSize values
+    const qint32* tijd = nullptr;   // BufferSize times in ms
+    int logIndex = -1;              // newest sample
+    int first = 0;                  // first shown sample
     int xDivMs = 1000;
     qint32 yDiv = 1000;
     bool xHulplijn = false;

@@ -23,12 +23,12 @@ public:
     qint32 value() const;
     void setValue(qint64 v);
     QString text() const;
-    void setText(const QString& text);   // as typed: not limited
+    void setText(const QString& text); // as typed: not limited
     void applyRange();
 
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;
-    void fixup(QString&) const override {}
+    void fixup(QString&) const override { }
 
     std::function<void()> OnChange;
 
@@ -40,8 +40,8 @@ private:
     qint64 limited(qint64 v) const;
     qint32 m_min = 0;
     qint32 m_max = 0;
-    qint64 m_lastValid = 0;  // the last text that was a number
-    bool m_quiet = false;    // a change OnChange is not told of
+    qint64 m_lastValid = 0; // the last text that was a number
+    bool m_quiet = false;   // a change OnChange is not told of
 };
 
 } // namespace vx

@@ -1,9 +1,9 @@
 #include "params/EditParam.h"
 
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
-#include "comm/SXComm.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
@@ -111,7 +111,7 @@ public:
         painter->save();
         painter->setFont(o.font);
         painter->setPen(o.palette.color(QPalette::Active, (o.state & QStyle::State_Selected) ? QPalette::HighlightedText
-                                                                                           : QPalette::Text));
+                                                                                             : QPalette::Text));
         if (index.column() == kValueCol) {
             painter->drawText(o.rect.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, text);
         } else {
@@ -613,13 +613,16 @@ bool TFormEditParam::ZendenToegestaan()
     if (!app().TaalGeladen)
         return false;
     const QStringList parts = {
-        taal("EditParam", "ZendMsg_1", ""), taal("EditParam", "ZendMsg_2", ""),
-        taal("EditParam", "ZendMsg_3", ""), taal("EditParam", "ZendMsg_4", ""),
-        taal("EditParam", "ZendMsg_5", ""), taal("EditParam", "ZendMsg_6", ""),
+        taal("EditParam", "ZendMsg_1", ""),
+        taal("EditParam", "ZendMsg_2", ""),
+        taal("EditParam", "ZendMsg_3", ""),
+        taal("EditParam", "ZendMsg_4", ""),
+        taal("EditParam", "ZendMsg_5", ""),
+        taal("EditParam", "ZendMsg_6", ""),
     };
     return ui().message(this, QMessageBox::Warning, taal("EditParam", "Msg_waarschuwingCaption", ""),
                         parts.join(kMsgJoin), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
-        == QMessageBox::Yes;
+           == QMessageBox::Yes;
 }
 
 void TFormEditParam::AfdrukkenClick()
@@ -631,9 +634,12 @@ void TFormEditParam::AfdrukkenClick()
         if (!app().TaalGeladen)
             return;
         const QStringList parts = {
-            taal("Afdrukken", "AfdrukMsg_1", ""), taal("Afdrukken", "AfdrukMsg_2", ""),
-            taal("Afdrukken", "AfdrukMsg_3", ""), taal("Afdrukken", "AfdrukMsg_4", ""),
-            taal("Afdrukken", "AfdrukMsg_5", ""), taal("Afdrukken", "AfdrukMsg_6", ""),
+            taal("Afdrukken", "AfdrukMsg_1", ""),
+            taal("Afdrukken", "AfdrukMsg_2", ""),
+            taal("Afdrukken", "AfdrukMsg_3", ""),
+            taal("Afdrukken", "AfdrukMsg_4", ""),
+            taal("Afdrukken", "AfdrukMsg_5", ""),
+            taal("Afdrukken", "AfdrukMsg_6", ""),
         };
         if (ui().message(this, QMessageBox::Warning, taal("Afdrukken", "Msg_waarschuwingCaption", ""),
                          parts.join(kMsgJoin), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
@@ -681,7 +687,7 @@ bool TFormEditParam::FormCloseQuery()
         const QString text = wrapMessage(taal("EditParam", "Msg_ParGezondenEnNietGeladen", ""), 42);
         sluiten = ui().message(this, QMessageBox::Warning, taal("EditParam", "Msg_waarschuwingCaption", ""), text,
                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
-            == QMessageBox::Yes;
+                  == QMessageBox::Yes;
     }
     verversFunctieTeksten();
     return sluiten;

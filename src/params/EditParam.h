@@ -26,13 +26,12 @@ class TFormEditParam : public QDialog {
 public:
     explicit TFormEditParam(QWidget* parent = nullptr);
 
-    static constexpr int GridRows = 18;     // data rows; row r of the menu is table row r - 1
+    static constexpr int GridRows = 18; // data rows; row r of the menu is table row r - 1
     static constexpr int GridCols = 5;
 
     // The dialogs this window opens; either may be left unset.
     void setServiceDialog(TFormParamService* dialog) { m_service = dialog; }
     void setLoader(TFormParLoader* dialog);
-
 
     // Text of a grid cell; row 1..18 as in the menu, 0 the header.
     QString cell(int row, int col) const;

@@ -12,7 +12,7 @@ public:
 
     static const Texts LanguageTexts;
 
-    TPX400Protocol* PX400LeesParSoll = nullptr;    // "rp", "rs"; 1000 ms
+    TPX400Protocol* PX400LeesParSoll = nullptr; // "rp", "rs"; 1000 ms
 
     void PX400LeesParSollCommResult(const QByteArray& reply);
     void PX400LeesParSollCommError(const TCommError& error);

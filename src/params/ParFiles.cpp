@@ -17,7 +17,7 @@ namespace {
 
 struct KindTexts {
     QString saveTitle, openTitle, filter, errorCaption;
-    QString openMsg[5];     // 1 ... 4 used
+    QString openMsg[5]; // 1 ... 4 used
     QString saveMsg;
 };
 

@@ -8,7 +8,9 @@ class QWidget;
 namespace vx::files {
 
 // --- dialogs -------------------------------------------------------------------------
-enum class FileKind { Parameters, Setpoints, Backup };
+enum class FileKind { Parameters,
+                      Setpoints,
+                      Backup };
 
 // The save / open dialog for a kind of file, starting in OpenCloseDialoogPath; the
 // chosen folder becomes the new OpenCloseDialoogPath. A typed name without extension

@@ -132,9 +132,9 @@ QByteArray backupFileBytes(const TParWaarden& par, const TSollWaarden& soll)
     put32(out, BackupStartMark);
     put32(out, BackupStartMark);
     for (int i = 0; i < BackupParEntries; ++i)
-        put32(out, par.value(i));      // 0 beyond 511
+        put32(out, par.value(i)); // 0 beyond 511
     for (int i = 1; i <= BackupSollEntries; ++i)
-        put32(out, soll.value(i));     // 0 beyond 80
+        put32(out, soll.value(i)); // 0 beyond 80
     put32(out, BackupEndMark);
     put32(out, BackupEndMark);
     return out;
@@ -170,7 +170,7 @@ bool saveAtomically(const QString& path, const QByteArray& contents, QString* er
     if (f.write(contents) != contents.size() || !f.flush()) {
         if (error)
             *error = f.errorString();
-        f.cancelWriting();   // the temporary file goes, the target stays as it was
+        f.cancelWriting(); // the temporary file goes, the target stays as it was
         return false;
     }
     if (!f.commit()) {

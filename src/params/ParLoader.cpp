@@ -1,9 +1,9 @@
 #include "params/ParLoader.h"
 #include "device/ControllerLine.h"
 
+#include "comm/PX400Protocol.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/PX400Protocol.h"
 #include "device/CommandSet.h"
 #include "params/ValueStore.h"
 

@@ -30,12 +30,10 @@ ParTree parseParTree(const QString& text)
 {
     ParTree tree;
     tree.fileFound = true;
-    QList<int> childCount{0};      // children seen per node index + 1 (slot 0: top level)
-    int last = -1;                  // previous node
+    QList<int> childCount{0}; // children seen per node index + 1 (slot 0: top level)
+    int last = -1;            // previous node
 
-    const QStringList lines = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"))
-                                  .replace(u'\r', u'\n')
-                                  .split(u'\n');
+    const QStringList lines = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n').split(u'\n');
     for (const QString& line : lines) {
         int level = 0;
         while (level < line.size() && (line[level] == u'\t' || line[level] == u' '))

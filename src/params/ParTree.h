@@ -8,20 +8,20 @@
 namespace vx {
 
 struct ParTreeNode {
-    QString caption;        // the line without its indentation
-    int depth = 0;          // 0 top level, 1 group, 2 sub-menu, ...
-    int parent = -1;        // index into ParTree::nodes, -1 for top level
-    int position = 0;       // position among its siblings, from 0
+    QString caption;  // the line without its indentation
+    int depth = 0;    // 0 top level, 1 group, 2 sub-menu, ...
+    int parent = -1;  // index into ParTree::nodes, -1 for top level
+    int position = 0; // position among its siblings, from 0
 };
 
 struct ParTree {
-    QList<ParTreeNode> nodes;   // file order, so a parent always comes before its children
+    QList<ParTreeNode> nodes; // file order, so a parent always comes before its children
     bool fileFound = false;
     // Empty when the whole file was read. Otherwise the message to show; nodes then
     // holds the lines before the bad one.
     QString error;
 
-    QList<int> children(int node) const;    // node -1 gives the top-level nodes
+    QList<int> children(int node) const; // node -1 gives the top-level nodes
 };
 
 struct MenuPosition {

@@ -33,7 +33,7 @@ ServiceKeyResult serviceKeyFilter(QChar key, const ServiceKeyContext& ctx)
     if (!(ch == kBackspace || ch.isDigit() || ch == kComma || ch == kMinus || ch == u'.'))
         return swallow;
     if (ch.isDigit() && ch.unicode() > 127)
-        return swallow;     // only the ASCII digits
+        return swallow; // only the ASCII digits
     if (ch == u'.')
         ch = kComma;
 
@@ -62,7 +62,7 @@ ServiceKeyResult serviceKeyFilter(QChar key, const ServiceKeyContext& ctx)
             t.remove(minus, 1);
         const int commaIndex = t.indexOf(kComma);
         if (commaIndex >= 0) {
-            const int commaPos = commaIndex + 1;    // counted from 1, caret counted from 0
+            const int commaPos = commaIndex + 1; // counted from 1, caret counted from 0
             if (ctx.caret < commaPos) {
                 if (ch != kBackspace && commaPos > ctx.integerDigits)
                     return swallow;
@@ -102,7 +102,7 @@ ServiceInputResult serviceInputValue(const QString& text, int decimals, qint32 m
     if (t.size() > 8)
         return {ServiceInputResult::TooLong, 0};
     if (t.isEmpty())
-        t = QStringLiteral("0");     // a lone "-"
+        t = QStringLiteral("0"); // a lone "-"
     for (QChar c : t)
         if (c < u'0' || c > u'9')
             return {ServiceInputResult::Malformed, 0};

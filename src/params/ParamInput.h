@@ -14,22 +14,22 @@ int integerPartLength(const QString& text, int decimals);
 int serviceIntegerDigits(const QString& minTekst, const QString& maxTekst, int decimals);
 
 struct ServiceKeyContext {
-    QString text;           // the field's text before the key
-    int caret = 0;          // caret position, from 0 (start of the selection if any)
+    QString text;  // the field's text before the key
+    int caret = 0; // caret position, from 0 (start of the selection if any)
     bool hasSelection = false;
-    int decimals = 0;       // resolved (9 already replaced)
+    int decimals = 0; // resolved (9 already replaced)
     int integerDigits = 0;
     qint32 min = 0;
 };
 
 struct ServiceKeyResult {
     enum Action {
-        Pass,           // let `ch` reach the field
-        Swallow,        // drop the key
-        PrependMinus,   // put "-" in front of the text, caret to the end, drop the key
+        Pass,         // let `ch` reach the field
+        Swallow,      // drop the key
+        PrependMinus, // put "-" in front of the text, caret to the end, drop the key
     };
     Action action = Swallow;
-    QChar ch;           // the character to type on Pass ("." already turned into ",")
+    QChar ch; // the character to type on Pass ("." already turned into ",")
 };
 
 // Backspace is QChar(8). Every other control key is the caller's business.
@@ -38,9 +38,9 @@ ServiceKeyResult serviceKeyFilter(QChar key, const ServiceKeyContext& ctx);
 struct ServiceInputResult {
     enum Kind {
         Ok,
-        TooLong,        // more than 8 digits once scaled
-        OutOfRange,     // outside min .. max
-        Malformed,      // not a number (pasted text); never produced by the filter
+        TooLong,    // more than 8 digits once scaled
+        OutOfRange, // outside min .. max
+        Malformed,  // not a number (pasted text); never produced by the filter
     };
     Kind kind = Ok;
     qint32 value = 0;

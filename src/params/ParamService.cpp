@@ -1,9 +1,9 @@
 #include "params/ParamService.h"
 #include "device/ControllerLine.h"
 
+#include "comm/PX400Protocol.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/PX400Protocol.h"
 #include "device/CommandSet.h"
 #include "params/ParamInput.h"
 #include "params/ParameterDefs.h"
@@ -387,10 +387,10 @@ bool TFormParamService::eventFilter(QObject* watched, QEvent* event)
             return false;
         const QString text = ke->text();
         if (text.isEmpty() || ke->key() == Qt::Key_Delete)
-            return false;       // caret keys, Delete
+            return false; // caret keys, Delete
         const QChar c = text.at(0);
         if (c == u'\r' || c == u'\n' || c == QChar(27) || c == u'\t')
-            return false;       // left to the dialog
+            return false; // left to the dialog
         return MaskEditKeyPress(c);
     }
     return QDialog::eventFilter(watched, event);

@@ -128,7 +128,7 @@ QStringList parseOptionList(const QString& text)
                         p += 2;
                         continue;
                     }
-                    ++p;    // closing quote
+                    ++p; // closing quote
                     break;
                 }
                 item += text[p++];
@@ -144,7 +144,7 @@ QStringList parseOptionList(const QString& text)
             ++p;
         if (p < n && text[p] == u',') {
             if (p + 1 == n)
-                items.push_back(QString());     // "a," is two items, the second empty
+                items.push_back(QString()); // "a," is two items, the second empty
             ++p;
             while (p < n && isBlank(text[p]))
                 ++p;

@@ -1,10 +1,10 @@
 #include "params/SchrijfParSoll.h"
 #include "device/ControllerLine.h"
 
+#include "comm/PX400Protocol.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
-#include "comm/PX400Protocol.h"
 #include "device/CommandSet.h"
 
 #include <QPushButton>
@@ -200,8 +200,8 @@ QString TFormSchrijfParSoll::interruptedText() const
         return lines.join(QStringLiteral("\n\r"));
     }
     const QString item = m_phase == Phase::Parameters
-        ? taal("SchrijfParSoll", "StopParameter", "Parameter %1").arg(m_counter)
-        : taal("SchrijfParSoll", "StopSetpoint", "Setpoint %1").arg(m_counter);
+                             ? taal("SchrijfParSoll", "StopParameter", "Parameter %1").arg(m_counter)
+                             : taal("SchrijfParSoll", "StopSetpoint", "Setpoint %1").arg(m_counter);
     if (m_refused)
         lines << taal("SchrijfParSoll", "StopRefused", "%1 was refused by the controller.").arg(item);
     else

@@ -12,8 +12,8 @@ public:
 
     static const Texts LanguageTexts;
 
-    TPX400Protocol* PX400SchrijfParSoll = nullptr;       // "wp", "ws"; 100 ms
-    TPX400Protocol* PX400BerekenParameters = nullptr;    // "bp"; 2000 ms
+    TPX400Protocol* PX400SchrijfParSoll = nullptr;    // "wp", "ws"; 100 ms
+    TPX400Protocol* PX400BerekenParameters = nullptr; // "bp"; 2000 ms
 
     void PX400SchrijfParSollCommResult(const QByteArray& reply);
     void PX400BerekenParametersCommResult(const QByteArray& reply);
@@ -38,8 +38,8 @@ private:
     // What the controller holds after a write that stopped early, for the message box.
     QString interruptedText() const;
 
-    bool m_refused = false;   // the value in flight was answered with "er 7"
-    bool m_reported = false;  // the interruption was told once this run
+    bool m_refused = false;  // the value in flight was answered with "er 7"
+    bool m_reported = false; // the interruption was told once this run
 };
 
 // The program's write window (created at start-up), or null.

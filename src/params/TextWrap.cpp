@@ -13,9 +13,9 @@ QString wrapMessage(const QString& text, int maxCol)
 {
     const QString lineEnd = QStringLiteral("\r\n");
     QString out;
-    int lineStart = 0;      // first character of the line being built
-    int breakAfter = -1;    // index of the last break character usable in this line
-    QChar quote;            // the open quote, or null
+    int lineStart = 0;   // first character of the line being built
+    int breakAfter = -1; // index of the last break character usable in this line
+    QChar quote;         // the open quote, or null
     int i = 0;
     const int n = int(text.size());
     while (i < n) {

@@ -1,11 +1,11 @@
 #include "params/TransferForm.h"
 #include "device/ControllerLine.h"
 
-#include "core/AppState.h"
-#include "core/Taal.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "comm/SXCommThread.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -270,7 +270,7 @@ QString TTransferForm::reasonText(const cmd::CheckedReply& reply)
     case R::None:
     case R::ControllerError: break;
     }
-    return english;  // "er n" reads the same in every language
+    return english; // "er n" reads the same in every language
 }
 
 bool TTransferForm::closeIfCancelRequested()

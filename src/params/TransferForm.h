@@ -45,7 +45,9 @@ public:
     // that the language files have them.
     static QList<QPair<QString, QString>> languageKeys(const Texts& texts);
 
-    enum class Phase { Parameters, Setpoints, Computing };
+    enum class Phase { Parameters,
+                       Setpoints,
+                       Computing };
     int counter() const { return m_counter; }
     Phase phase() const { return m_phase; }
     bool failed() const { return m_failed; }
@@ -97,7 +99,7 @@ protected:
     // The component whose reply the window waits for (a time-out repeats its request).
     virtual TPX400Protocol* waitingComponent() const = 0;
     // The transfer stopped before its end (failure, or Cancel while a request was out).
-    virtual void interrupted() {}
+    virtual void interrupted() { }
     void CommError(const TCommError& error);
     // Cancel was pressed while a request was out: close now (true) or go on.
     bool closeIfCancelRequested();

@@ -43,8 +43,8 @@ private:
     qint32 m_scratch = 0;
 };
 
-using TParWaarden = IndexedValues<0, 511>;     // index = parameter number
-using TSollWaarden = IndexedValues<1, 80>;     // index = setpoint number
+using TParWaarden = IndexedValues<0, 511>; // index = parameter number
+using TSollWaarden = IndexedValues<1, 80>; // index = setpoint number
 
 inline constexpr int ParCount = TParWaarden::count;
 inline constexpr int SollCount = TSollWaarden::count;
@@ -52,20 +52,20 @@ inline constexpr int SollCount = TSollWaarden::count;
 inline constexpr int ParDecimalsParameter = 203;
 
 // Parameters the main window reads to label its inputs and outputs.
-inline constexpr int ParInputFunction1 = 500;     // 500 ... 507: function of inputs 1 ... 8
-inline constexpr int ParOutputFunction1 = 282;    // 282 ... 297: function of outputs 1 ... 16
-inline constexpr int ParAnalogueChannel = 280;    // 0 none, 1 voltage, 2 current
+inline constexpr int ParInputFunction1 = 500;  // 500 ... 507: function of inputs 1 ... 8
+inline constexpr int ParOutputFunction1 = 282; // 282 ... 297: function of outputs 1 ... 16
+inline constexpr int ParAnalogueChannel = 280; // 0 none, 1 voltage, 2 current
 struct ReferenceInput {
-    int mode;     // 0 fine reference, 1 SSI
-    int fine;     // fine reference on when not 0
-    int ssi;      // SSI adjustment mode (1, 2, 4: adjusting)
+    int mode; // 0 fine reference, 1 SSI
+    int fine; // fine reference on when not 0
+    int ssi;  // SSI adjustment mode (1, 2, 4: adjusting)
 };
-inline constexpr ReferenceInput ParReference1{200, 223, 229};  // K0-1
-inline constexpr ReferenceInput ParReference2{201, 243, 249};  // K0-2
+inline constexpr ReferenceInput ParReference1{200, 223, 229}; // K0-1
+inline constexpr ReferenceInput ParReference2{201, 243, 249}; // K0-2
 
 // The parameter in the editor's selected row; the service dialog reads it.
 struct TServicePar {
-    QString Nr;             // "%3.3d", also the section in ParameterDef; empty = no parameter
+    QString Nr; // "%3.3d", also the section in ParameterDef; empty = no parameter
     QString Naam;
     QString Waarde;
     qint32 Min = 0;

@@ -12,7 +12,6 @@ public:
     explicit TFormAfdrukkenPar(QWidget* parent = nullptr);
     ~TFormAfdrukkenPar() override;
 
-
     void FormActivate() override;
     void InitParameterHeader();
     void PrintParameters();

@@ -10,7 +10,6 @@ public:
     explicit TFormAfdrukkenSoll(QWidget* parent = nullptr);
     ~TFormAfdrukkenSoll() override;
 
-
     QString SollTitel;
 
     void FormActivate() override;

@@ -1,9 +1,9 @@
 #include "setpoints/EditSollwerten.h"
 
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
-#include "comm/SXComm.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
@@ -12,8 +12,8 @@
 #include "setpoints/AfdrukkenSoll.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,7 +59,7 @@ QFont gridFont()
 // The grid: selection rules, arrow jumps and key filtering go through the window.
 class SollGrid : public QTableWidget {
 public:
-    SollGrid(TFormEditSollwerten* form, int rows, int cols) : QTableWidget(rows, cols, form), m_form(form) {}
+    SollGrid(TFormEditSollwerten* form, int rows, int cols) : QTableWidget(rows, cols, form), m_form(form) { }
 
     void closeEditorNow(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) { closeEditor(editor, hint); }
 
@@ -148,7 +148,7 @@ private:
 // the window sees first. Values are stored only by Enter, never by the view.
 class SollDelegate : public QStyledItemDelegate {
 public:
-    explicit SollDelegate(TFormEditSollwerten* form) : QStyledItemDelegate(form), m_form(form) {}
+    explicit SollDelegate(TFormEditSollwerten* form) : QStyledItemDelegate(form), m_form(form) { }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
     {
@@ -158,12 +158,12 @@ public:
         le->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         le->setFont(gridFont());
         le->setTextMargins(0, 0, 2, 0);
-        le->setContextMenuPolicy(Qt::NoContextMenu);   // no paste around the key filter
+        le->setContextMenuPolicy(Qt::NoContextMenu); // no paste around the key filter
         m_form->editorOpened(le);
         return le;
     }
 
-    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override { }
 
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override
     {
@@ -446,7 +446,7 @@ bool TFormEditSollwerten::editorKey(QLineEdit* editor, QKeyEvent* event)
         return true;
     const QString text = event->text();
     if (text.isEmpty())
-        return false;   // Home, End, Delete: editing inside the text
+        return false; // Home, End, Delete: editing inside the text
     const QChar typed = text.at(0);
     // Only the text that stays counts: a selected "," or "-" is about to be replaced.
     QString remaining = editor->text();
@@ -540,7 +540,7 @@ bool TFormEditSollwerten::askWarning(const QString& caption, const QStringList& 
 {
     return ui().message(this, QMessageBox::Warning, caption, lines.join(QStringLiteral("\n\r")),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
-        == QMessageBox::Yes;
+           == QMessageBox::Yes;
 }
 
 void TFormEditSollwerten::AfdrukkenClick()

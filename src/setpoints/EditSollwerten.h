@@ -36,7 +36,7 @@ public:
     QMenu* ZendenOntvangen1 = nullptr;
     QAction* Openen1 = nullptr;
     QAction* Opslaanals1 = nullptr;
-    QAction* N1 = nullptr;            // separators
+    QAction* N1 = nullptr; // separators
     QAction* Afdrukken = nullptr;
     QAction* N2 = nullptr;
     QAction* Afsluiten1 = nullptr;
@@ -45,7 +45,7 @@ public:
 
     int EditCol = ColWaarde1;
     int EditRow = 1;
-    int LastKey = 0;                  // Qt key code of the last key that went down
+    int LastKey = 0; // Qt key code of the last key that went down
     QString InvalidText;
 
     // The line editor of the cell being edited, or null.

@@ -81,7 +81,7 @@ QString parameterHeaderLine(const QStringList& t)
 {
     auto at = [&](int i) { return i < t.size() ? t[i] : QString(); };
     return padRight(at(0), 6) + QStringLiteral("   ") + padRight(at(1), 3) + QStringLiteral("   ")
-        + padRight(at(2), 38) + padLeft(at(3), 11) + QStringLiteral("   ") + padRight(at(4), 18);
+           + padRight(at(2), 38) + padLeft(at(3), 11) + QStringLiteral("   ") + padRight(at(4), 18);
 }
 
 QString sollwertHeaderLine(const QString& kolomNo, const QString& kolomWaarde)
@@ -94,9 +94,9 @@ QString sollwertHeaderLine(const QString& kolomNo, const QString& kolomWaarde)
 QString sollwertLine(int k)
 {
     return padRight(QString::number(k), 6) + QStringLiteral("   ")
-        + padLeft(QString::number(SollWaarden.value(k)), 12) + QString(10, u' ')
-        + padRight(QString::number(k + 40), 6) + QStringLiteral("   ")
-        + padLeft(QString::number(SollWaarden.value(k + 40)), 12);
+           + padLeft(QString::number(SollWaarden.value(k)), 12) + QString(10, u' ')
+           + padRight(QString::number(k + 40), 6) + QStringLiteral("   ")
+           + padLeft(QString::number(SollWaarden.value(k + 40)), 12);
 }
 
 QString InitParameterHeader()
@@ -207,7 +207,7 @@ bool menuPrinted(int menuNumber)
         return false;
     const QString section = QString::number(menuNumber);
     return map->hasKey(section, QStringLiteral("ParId1"))
-        && map->readInteger(section, QStringLiteral("ParId1"), -1) != -1;
+           && map->readInteger(section, QStringLiteral("ParId1"), -1) != -1;
 }
 
 int parameterReportRows(int menuNumber)
@@ -235,7 +235,7 @@ QString parameterReportLine(int menuNumber, int k)
         value = FixedToText(parExists(number) ? parDec(number) : 0, v);
     }
     return padRight(reference, 6) + QStringLiteral("   ") + padRight(number, 3) + QStringLiteral("   ")
-        + padRight(name, 38) + padLeft(value, 11) + QStringLiteral("   ") + option;
+           + padRight(name, 38) + padLeft(value, 11) + QStringLiteral("   ") + option;
 }
 
 namespace {

@@ -15,10 +15,10 @@ namespace vx {
 
 // What the page header prints.
 struct ReportHeader {
-    QString labelFirma, labelType, labelSn;   // the print dialog's label captions
-    QString firma, type, sn;                  // AfdrukFirma, AfdrukType, AfdrukSn
-    QString paginaTekst;                      // page word in front of the page number
-    QString datum;                            // date text, right-aligned on line 1
+    QString labelFirma, labelType, labelSn; // the print dialog's label captions
+    QString firma, type, sn;                // AfdrukFirma, AfdrukType, AfdrukSn
+    QString paginaTekst;                    // page word in front of the page number
+    QString datum;                          // date text, right-aligned on line 1
 };
 
 // Starts a new page on the device. Empty: the painter's device when it is a paged
@@ -48,7 +48,7 @@ public:
     // Before a body line of height h: a new page when it would end below OnderY.
     void pageBreak(int h);
     void setFont(int pointSize, bool bold);
-    int textHeight() const;             // height of "A" in the current font
+    int textHeight() const; // height of "A" in the current font
     void textOut(int x, int y, const QString& text);
     // One body line at (LinksX, HuidigY) in the current font, with the page break first.
     void bodyLine(const QString& text, int advance);
@@ -63,9 +63,9 @@ private:
 // Column texts, padded as the reports lay them out.
 QString padRight(const QString& s, int n);
 QString padLeft(const QString& s, int n);
-QString parameterHeaderLine(const QStringList& kolomTeksten);       // five column titles
+QString parameterHeaderLine(const QStringList& kolomTeksten); // five column titles
 QString sollwertHeaderLine(const QString& kolomNo, const QString& kolomWaarde);
-QString sollwertLine(int k);                                        // setpoints k and k + 40
+QString sollwertLine(int k); // setpoints k and k + 40
 
 // Column headers from the language texts (blank titles while none are loaded).
 QString InitParameterHeader();

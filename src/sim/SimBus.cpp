@@ -52,7 +52,8 @@ std::optional<std::string> decodeAtUnit(const std::string& raw, const LineFrame&
             for (char& c : s)
                 c = char(c & 0x7f);
             return s;
-        }() : raw;
+        }()
+                                        : raw;
     const std::vector<RxChar> rx = receive({backToBack(raw, port, 0)}, unit.frame);
     std::string s;
     for (const RxChar& c : rx) {
@@ -118,8 +119,7 @@ std::string spoilEcho(const std::string& reply, Fault::Echo how)
                 break;
             const size_t e = std::min(r.find(' ', b), r.size());
             const size_t d = b + (r[b] == '-' || r[b] == '+' ? 1 : 0);
-            if (d == e || !std::all_of(r.begin() + ptrdiff_t(d), r.begin() + ptrdiff_t(e),
-                                       [](char c) { return c >= '0' && c <= '9'; })) {
+            if (d == e || !std::all_of(r.begin() + ptrdiff_t(d), r.begin() + ptrdiff_t(e), [](char c) { return c >= '0' && c <= '9'; })) {
                 b = e;
                 continue;
             }
@@ -144,7 +144,7 @@ std::string spoilEcho(const std::string& reply, Fault::Echo how)
 
 // ---- bus ----------------------------------------------------------------
 
-SimBus::SimBus() : m_epoch(Clock::now()) {}
+SimBus::SimBus() : m_epoch(Clock::now()) { }
 
 void SimBus::setParamTable(const ParamTable& table)
 {
@@ -628,8 +628,8 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
     }
     if (firedKind(Fault::Kind::Unplug)) {
         const auto last = out.bytes.empty()
-            ? lineEnd + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_latencyMs / 1000.0))
-            : out.bytes.back().due;
+                              ? lineEnd + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_latencyMs / 1000.0))
+                              : out.bytes.back().due;
         const auto when = last + std::chrono::milliseconds(1);
         if (!m_goneAt || *m_goneAt > when)
             m_goneAt = when;
@@ -645,11 +645,10 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         const double ct = charSeconds(portFrame);
         const double from = rx.size() > replyFrom ? rx.back().ready : replyStart;
         const size_t count = ct > 0 && b->babbleMs > 0
-            ? size_t(std::min(double(Fault::BabbleLimit), b->babbleMs / 1000.0 / ct))
-            : 0;
+                                 ? size_t(std::min(double(Fault::BabbleLimit), b->babbleMs / 1000.0 / ct))
+                                 : 0;
         const auto ready = [&](size_t i) {
-            return m_epoch + std::chrono::duration_cast<Clock::duration>(
-                std::chrono::duration<double>(from + ct * double(i + 1)));
+            return m_epoch + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(from + ct * double(i + 1)));
         };
         out.bytes.reserve(out.bytes.size() + count);
         for (size_t i = 0; i < count; ++i) {

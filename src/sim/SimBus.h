@@ -36,7 +36,10 @@ struct Fault {
     };
     // OtherArguments: the first number in the reply is one higher ("rp 12 50" ->
     // "rp 13 50"); a reply without one gets other letters.
-    enum class Echo { OtherLetters, LeadingZero, TrailingBlank, OtherArguments };
+    enum class Echo { OtherLetters,
+                      LeadingZero,
+                      TrailingBlank,
+                      OtherArguments };
 
     Kind kind = Kind::NoReply;
     // Which requests: the text equals `command` or starts with it and a blank
@@ -80,14 +83,14 @@ const char* faultName(Fault::Kind kind);
 std::string faultName(const Fault& fault);
 
 struct LogEntry {
-    Clock::time_point started; // first byte of the request began
-    Clock::time_point sent;    // its last byte (CR) was on the line
-    double ms = 0;             // `sent` in milliseconds since the bus started
-    std::string request;       // as the port sent it, without CR
-    LineFrame frame;           // the port's line settings
-    int unit = -1;             // the unit that answered, -1: none
-    std::string reply;         // the bytes the port receives, line end included;
-                               // a babble after the reply is left out
+    Clock::time_point started;       // first byte of the request began
+    Clock::time_point sent;          // its last byte (CR) was on the line
+    double ms = 0;                   // `sent` in milliseconds since the bus started
+    std::string request;             // as the port sent it, without CR
+    LineFrame frame;                 // the port's line settings
+    int unit = -1;                   // the unit that answered, -1: none
+    std::string reply;               // the bytes the port receives, line end included;
+                                     // a babble after the reply is left out
     std::vector<std::string> faults; // names of the faults applied
 };
 

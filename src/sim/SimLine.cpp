@@ -12,7 +12,7 @@ SimLine::SimLine(SimBus& bus) : m_bus(bus)
     });
 }
 
-SimLine::SimLine() : SimLine(defaultBus()) {}
+SimLine::SimLine() : SimLine(defaultBus()) { }
 
 SimLine::~SimLine()
 {

@@ -79,7 +79,9 @@ ParamTable parseParamTable(const std::string& text)
     table.loaded = true;
     // First occurrence of a section or key wins.
     std::array<bool, 512> seenSection{};
-    struct Keys { bool min = false, max = false, def = false; };
+    struct Keys {
+        bool min = false, max = false, def = false;
+    };
     std::array<Keys, 512> seenKey{};
 
     int current = -1;

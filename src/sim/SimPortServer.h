@@ -31,8 +31,8 @@ private:
     void closeAll();
 
     SimBus& m_bus;
-    int m_fd = -1;      // pty master or device
-    int m_slave = -1;   // held open so the pty survives clients coming and going
+    int m_fd = -1;    // pty master or device
+    int m_slave = -1; // held open so the pty survives clients coming and going
     bool m_pty = false;
     LineFrame m_deviceFrame;
     int m_stopPipe[2] = {-1, -1};

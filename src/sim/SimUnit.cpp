@@ -226,7 +226,9 @@ void SimUnit::loadDemoSetup()
     const int32_t sp[] = {deg(120), deg(200), deg(45), deg(315)};
     for (int i = 0; i < 4; ++i)
         setpoints[size_t(1 + i)] = sp[i];
-    struct Cam { int n, output, function, source, startSel, start, endSel, end; };
+    struct Cam {
+        int n, output, function, source, startSel, start, endSel, end;
+    };
     const Cam cams[] = {
         {1, 1, 1, 0, 0, deg(10), 0, deg(90)},
         {2, 2, 2, 0, 1, 0, 2, 0},
@@ -305,7 +307,8 @@ std::optional<std::string> SimUnit::execute(const std::string& raw, double t)
     if (key == "rt" || key == "rh" || key == "rx") {
         if (!want(0))
             return err(ErrBadArguments);
-        return reply(cmd, key == "rt" ? typeText : key == "rh" ? hardwareText : extraText);
+        return reply(cmd, key == "rt" ? typeText : key == "rh" ? hardwareText
+                                                               : extraText);
     }
     if (key == "rf")
         return want(0) ? echo(std::to_string(errorNumber)) : err(ErrBadArguments);

@@ -14,10 +14,10 @@ namespace vx::sim {
 struct UnitConfig {
     int number = 0;
     LineFrame frame{9600, 8, 'O', 1};
-    std::string type = "VX50";   // first four characters of the "rt" reply
-    std::string typeText;        // whole "rt" value; empty: built from type
-    std::string hardwareText;    // "rh" value; empty: a default
-    std::string extraText;       // "rx" value; empty: a default
+    std::string type = "VX50"; // first four characters of the "rt" reply
+    std::string typeText;      // whole "rt" value; empty: built from type
+    std::string hardwareText;  // "rh" value; empty: a default
+    std::string extraText;     // "rx" value; empty: a default
 };
 
 // Reply codes of the controller besides "er 7".
@@ -76,12 +76,12 @@ public:
     std::array<int32_t, 4> calibration{};
     std::array<int32_t, 4> calibrationEeprom{};
     bool calibrationMode = false;
-    int analogueOutput = 0;   // kf: 0 none, 1 voltage, 2 current
+    int analogueOutput = 0; // kf: 0 none, 1 voltage, 2 current
     int32_t analogueTestValue = 0;
-    int errorNumber = -1;     // -1: no error
+    int errorNumber = -1; // -1: no error
     bool selected = false;
     double revolutionsPerSecond = 0.5;
-    double followLag = 0.04;  // seconds axis 2 is behind axis 1
+    double followLag = 0.04; // seconds axis 2 is behind axis 1
 
 private:
     std::string reply(const std::string& cmd, const std::string& args) const;

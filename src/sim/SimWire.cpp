@@ -19,8 +19,8 @@ double charSeconds(const LineFrame& f)
 bool validFrame(const LineFrame& f)
 {
     return f.baud > 0 && f.baud <= 4000000 && (f.dataBits == 7 || f.dataBits == 8)
-        && (f.parity == 'N' || f.parity == 'E' || f.parity == 'O')
-        && (f.stopBits == 1 || f.stopBits == 2);
+           && (f.parity == 'N' || f.parity == 'E' || f.parity == 'O')
+           && (f.stopBits == 1 || f.stopBits == 2);
 }
 
 std::string frameText(const LineFrame& f)

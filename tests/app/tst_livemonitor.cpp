@@ -1,10 +1,10 @@
 // The main window against the simulated controller: connect and identify, live
 // values, I/O, the error number, the terminal and a pulled adapter.
 #include "app/VX40Main.h"
-#include "core/AppState.h"
-#include "core/Widgets.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "core/AppState.h"
+#include "core/Widgets.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -56,7 +56,7 @@ class TestLiveMonitor : public QObject {
         MainOptions o;
         o.exeDir = dir.path();
         auto w = std::make_unique<TFormMain>(o);
-        w->Timer1->stop();  // rf only where a test asks for it
+        w->Timer1->stop(); // rf only where a test asks for it
         return w;
     }
 
@@ -98,7 +98,7 @@ private slots:
         QVERIFY(w->CmdActual->isEnabled());
         QVERIFY(w->CmdTerminalZenden->isEnabled());
 
-        w->CmdSelectUnit->click();  // close again
+        w->CmdSelectUnit->click(); // close again
         QCOMPARE(w->statusPanel(1)->text(), QString("Offline"));
         QVERIFY(w->statusPanel(2)->text().isEmpty());
         QVERIFY(!w->CmdActual->isEnabled());
@@ -120,7 +120,7 @@ private slots:
         sim::defaultBus().addUnit(c);
         ProgramDir dir(language);
         auto w = open(dir);
-        connectAndIdentify(*w);  // still served: rh and rx follow
+        connectAndIdentify(*w); // still served: rh and rx follow
         QCOMPARE(ui->messages.size(), language ? 1 : 0);
         if (language) QCOMPARE(ui->messages[0].icon, QMessageBox::Warning);
     }
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(boxColour(w->PanelActPos1), QColor(255, 255, 151));
 
         sim::defaultBus().clearLog();
-        QTest::qWait(1200);  // more than one round of the polling components at 9600 baud
+        QTest::qWait(1200); // more than one round of the polling components at 9600 baud
         const auto requests = sim::defaultBus().requests();
         QCOMPARE(contains(requests, "r2"), channel == 1);
         QCOMPARE(contains(requests, "r3"), channel == 2);
@@ -174,7 +174,7 @@ private slots:
             QVERIFY(analogue->text().endsWith(channel == 1 ? " V" : " mA"));
         }
 
-        w->CmdActual->click();  // off: panels empty, late replies dropped
+        w->CmdActual->click(); // off: panels empty, late replies dropped
         QVERIFY(!app().ActualAan);
         QTest::qWait(200);
         QVERIFY(w->PanelActPos1->text().isEmpty());
@@ -210,7 +210,7 @@ private slots:
         feed(w->PX400_uit, "ru 32768\r\n");
         for (int i = 0; i < 15; ++i) QCOMPARE(boxColour(w->TbUitgang[i]), QColor(Qt::white));
         QCOMPARE(boxColour(w->TbUitgang[15]), QColor(Qt::blue));
-        feed(w->PX400_uit, "ru 1" + QByteArray(30, '0') + "\r\n");  // too long: boxes unchanged
+        feed(w->PX400_uit, "ru 1" + QByteArray(30, '0') + "\r\n"); // too long: boxes unchanged
         QCOMPARE(boxColour(w->TbUitgang[15]), QColor(Qt::blue));
 
         feed(w->PX400ReadError, "rf -1\r\n");
@@ -227,13 +227,13 @@ private slots:
         ProgramDir dir;
         auto w = open(dir);
         const QString first = w->LabelFunUit[0]->text();
-        ParWaarden[282] = 10000;  // beyond any list
+        ParWaarden[282] = 10000; // beyond any list
         ParWaarden[500] = -1;
         w->OutputFunctieTeksten();
         w->InputFunctieTeksten();
         QCOMPARE(w->LabelFunUit[0]->text(), QString("########"));
         QCOMPARE(w->LabelFunIn[0]->text(), QString("########"));
-        QVERIFY(!first.startsWith("Uitgang"));  // design text replaced by the definition
+        QVERIFY(!first.startsWith("Uitgang")); // design text replaced by the definition
     }
 
     void timerAsksForTheErrorOnlyWhenNoTransferIsActive()
@@ -282,7 +282,7 @@ private slots:
         sim::defaultBus().unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!w->PanelComInfo->text().isEmpty(), 5000);
         QVERIFY(w->PanelComInfo->text().startsWith(w->TxtPanelTekst1) || w->PanelComInfo->text() == w->TxtPanelTekst0);
-        w->CmdSelectUnit->click();  // close must return
+        w->CmdSelectUnit->click(); // close must return
         QVERIFY(!w->SXComm1()->Active());
         sim::defaultBus().replug();
         connectAndIdentify(*w);

@@ -68,9 +68,9 @@ private slots:
     void optionsOk_data()
     {
         QTest::addColumn<int>("start");
-        QTest::addColumn<int>("choose");  // -2: leave the list as it is
+        QTest::addColumn<int>("choose"); // -2: leave the list as it is
         QTest::addColumn<int>("stored");
-        QTest::addColumn<int>("loads");   // language file loads
+        QTest::addColumn<int>("loads"); // language file loads
         QTest::newRow("unchanged") << 1 << -2 << 1 << 0;
         QTest::newRow("changed") << 0 << 2 << 2 << 1;
         QTest::newRow("unknown index shows no selection") << 7 << -2 << -1 << 1;
@@ -123,7 +123,7 @@ private slots:
 
     void aboutShowsTheVersionOnce_data()
     {
-        QTest::addColumn<int>("language");  // -1: no language file
+        QTest::addColumn<int>("language"); // -1: no language file
         QTest::addColumn<QString>("label");
         QTest::newRow("no language file") << -1 << "Software versie: 2.04";
         QTest::newRow("English") << 1 << "Software version: 2.04";
@@ -173,7 +173,7 @@ private slots:
         app().TaalIndex = -1;
         w.FormActivate();
         QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("second"));
-        app().TaalIndex = 2;  // no such file here
+        app().TaalIndex = 2; // no such file here
         w.FormActivate();
         QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("second"));
         QVERIFY(m_ui->messages.isEmpty());

@@ -1,8 +1,8 @@
 // The serial settings dialog: what it shows, the linked lists, OK and Cancel.
 #include "app/InitSerial.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/SXComm.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
 #include "support/ScriptedUi.h"
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(m_ui->messages[0].icon, QMessageBox::Critical);
         QVERIFY(w.isVisible());
         QVERIFY(!m_port->Active());
-        QCOMPARE(m_port->PortName(), TPort::COM3);  // kept for the next try
+        QCOMPARE(m_port->PortName(), TPort::COM3); // kept for the next try
     }
 
     // Lists come from the language file only: a list without a selection, or an item

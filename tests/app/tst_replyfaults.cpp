@@ -5,9 +5,9 @@
 // line never holds a window open. (A stall that a retry heals is in tst_transfer.)
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/SXComm.h"
 #include "diagnostics/FormCalibratie.h"
 #include "diagnostics/FormGrafiek.h"
 #include "diagnostics/SpinEdit.h"
@@ -31,7 +31,10 @@ using namespace vx;
 
 namespace {
 
-enum class Kind { Cut, NoLineEnd, Foreign, Er3 };
+enum class Kind { Cut,
+                  NoLineEnd,
+                  Foreign,
+                  Er3 };
 
 // cutAt is a byte inside the reply's digits; a reply without arguments to repeat
 // answers with other letters instead of another number.
@@ -67,7 +70,8 @@ class TestReplyFaults : public QObject {
     std::unique_ptr<TFormMain> m_main;
     test::ScriptedUi* m_ui = nullptr;
 
-    template <class W> W* window() const { return m_main->findChild<W*>(); }
+    template <class W>
+    W* window() const { return m_main->findChild<W*>(); }
 
     static void shot(QWidget* w, const QString& name)
     {
@@ -127,22 +131,22 @@ private slots:
 
         if (which == "read") {
             for (int n = 1; n <= 80; ++n) bus.setSetpoint(0, n, 12345 + n);
-            bus.addFault(faultFor(k, "rs 7", 8, true));     // "rs 7 123|52"
+            bus.addFault(faultFor(k, "rs 7", 8, true)); // "rs 7 123|52"
             auto* w = window<TFormLeesParSoll>();
             w->start(1);
             QTRY_VERIFY_WITH_TIMEOUT(w->failed() || w->isDone(), Wait);
             QVERIFY(w->failed());
             QVERIFY2(w->Panel1->text().contains("S[007]"), qPrintable(w->Panel1->text()));
             QCOMPARE(textColour(w->Panel1), QColor(255, 0, 0));
-            QCOMPARE(sentCount("rs 7"), 2);                  // asked once more
+            QCOMPARE(sentCount("rs 7"), 2); // asked once more
             QCOMPARE(w->SollwBuffer[6], 12351);
             QCOMPARE(w->SollwBuffer[7], 0);
-            QVERIFY(!w->CmdOK->isEnabled());                  // nothing can be taken over
+            QVERIFY(!w->CmdOK->isEnabled()); // nothing can be taken over
             shot(w, "read-" + QString(QTest::currentDataTag()).replace(' ', '-').remove(','));
             w->CmdCancel->click();
             QVERIFY(!w->isVisible());
         } else if (which == "write") {
-            bus.addFault(faultFor(k, "ws 7", 6, true));      // "ws 7 4|93"
+            bus.addFault(faultFor(k, "ws 7", 6, true)); // "ws 7 4|93"
             auto* w = window<TFormSchrijfParSoll>();
             for (int n = 1; n <= 80; ++n) w->SollwBuffer[n] = 500 - n;
             w->start(1);
@@ -151,7 +155,7 @@ private slots:
             QVERIFY2(w->Panel1->text().contains("S[007]"), qPrintable(w->Panel1->text()));
             QCOMPARE(sentCount("ws 7 493"), 2);
             QCOMPARE(bus.requests().back(), std::string("ws 7 493"));
-            QCOMPARE(m_ui->messages.size(), 1);              // what the controller holds now
+            QCOMPARE(m_ui->messages.size(), 1); // what the controller holds now
             QCOMPARE(m_ui->messages[0].caption, taal("SchrijfParSoll", "StopCaption", ""));
             QVERIFY(m_ui->messages[0].text.contains(
                 taal("SchrijfParSoll", "StopUnconfirmed", "").arg(taal("SchrijfParSoll", "StopSetpoint", "").arg(7))));
@@ -173,12 +177,12 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!w->wachten(), Wait);
             QCOMPARE(w->PanelService->text(), taal("ParamService", "PanelTekst5", "tekst 5"));
             QCOMPARE(textColour(w->PanelService), QColor(Qt::red));
-            QVERIFY(!ParGezondenEnNietGeladen);               // nothing was confirmed
+            QVERIFY(!ParGezondenEnNietGeladen); // nothing was confirmed
             QCOMPARE(sentCount(request.toStdString()), 1);
             w->reject();
         } else if (which == "calibration") {
             bus.withUnit(0, [](sim::SimUnit& u) { u.calibration = {-15, 12, 7, 1000}; });
-            bus.addFault(faultFor(k, "kr 2042", 9, true));   // "kr 2042 1|2"
+            bus.addFault(faultFor(k, "kr 2042", 9, true)); // "kr 2042 1|2"
             auto* w = window<TFormCalibratie>();
             w->SpinEdit_Gain_U->setValue(77);
             w->show();
@@ -187,7 +191,7 @@ private slots:
             QTest::qWait(200);
             QCOMPARE(bus.requests(), (std::vector<std::string>{"kr 2041", "kr 2042"}));
             QCOMPARE(w->SpinEdit_Offset_U->value(), -15);
-            QCOMPARE(w->SpinEdit_Gain_U->value(), 77);        // untouched
+            QCOMPARE(w->SpinEdit_Gain_U->value(), 77); // untouched
             QCOMPARE(w->EepromWaarde[1], 0);
             w->hide();
         } else if (which == "graph") {
@@ -197,7 +201,7 @@ private slots:
             w->ComboBoxBron->setCurrentIndex(0);
             w->CmdStartLog->click();
             QTRY_VERIFY_WITH_TIMEOUT(w->LogGaten >= 3, Wait);
-            QCOMPARE(w->LogIndex, -1);                       // not one sample from them
+            QCOMPARE(w->LogIndex, -1); // not one sample from them
             QVERIFY(w->LabelBufferCount->text().contains(QString::number(w->LogGaten)));
             shot(w, "graph-gaps");
             w->CmdStopLog->click();
@@ -214,7 +218,7 @@ private slots:
             }
             QVERIFY(sentCount("r0") >= before + 4);
             QTRY_COMPARE_WITH_TIMEOUT(m_main->PanelActPos1->text(), QString("????"), Wait);
-            QTRY_VERIFY_WITH_TIMEOUT(!m_main->PanelSnelheid1->text().contains('?'), Wait);   // others read on
+            QTRY_VERIFY_WITH_TIMEOUT(!m_main->PanelSnelheid1->text().contains('?'), Wait); // others read on
             m_main->CmdActual->click();
         }
     }

@@ -36,10 +36,13 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("heading");
-        QTest::addColumn<QString>("decoded");  // needs \'hh in the document
-        QTest::newRow("Dutch") << "ErrorHelp0.rtf" << "Fout 1" << QString::fromUtf8("\u201c");
-        QTest::newRow("English") << "ErrorHelp1.rtf" << "Error 1" << QString::fromUtf8("\u201cVX50");
-        QTest::newRow("German") << "ErrorHelp2.rtf" << "Fehler 21" << QString::fromUtf8("Analogausgang \u00fcberlastet");
+        QTest::addColumn<QString>("decoded"); // needs \'hh in the document
+        QTest::newRow("Dutch") << "ErrorHelp0.rtf"
+                               << "Fout 1" << QString::fromUtf8("\u201c");
+        QTest::newRow("English") << "ErrorHelp1.rtf"
+                                 << "Error 1" << QString::fromUtf8("\u201cVX50");
+        QTest::newRow("German") << "ErrorHelp2.rtf"
+                                << "Fehler 21" << QString::fromUtf8("Analogausgang \u00fcberlastet");
     }
     void helpDocuments()
     {
@@ -77,8 +80,8 @@ private slots:
         const QString text = doc.toPlainText();
         QVERIFY(!text.contains(QLatin1String("Hidden")));
         QVERIFY(!text.contains(QLatin1String("Secret")));
-        QVERIFY(text.contains(QStringLiteral("A\u20acB")));        // \u with its fallback dropped
-        QVERIFY(text.contains(QStringLiteral("\uf020C")));          // negative = above 32767
+        QVERIFY(text.contains(QStringLiteral("A\u20acB"))); // \u with its fallback dropped
+        QVERIFY(text.contains(QStringLiteral("\uf020C")));  // negative = above 32767
         QVERIFY(text.contains(QStringLiteral("C AB ")));
         QVERIFY2(doc.toRawText().contains(QStringLiteral("\u201cq\u201d \u00e9 \u00a0x\u2014")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("Cause:\ttext")));
@@ -87,7 +90,7 @@ private slots:
         QVERIFY(formatAt(doc, QStringLiteral("bold")).fontWeight() == QFont::Bold);
         QVERIFY(formatAt(doc, QStringLiteral("plain")).fontWeight() != QFont::Bold);
         QVERIFY(formatAt(doc, QStringLiteral("italic")).fontItalic());
-        QVERIFY(!formatAt(doc, QStringLiteral("bold")).fontItalic());  // a group's format ends with it
+        QVERIFY(!formatAt(doc, QStringLiteral("bold")).fontItalic()); // a group's format ends with it
         QVERIFY(formatAt(doc, QStringLiteral("under")).fontUnderline());
         QCOMPARE(formatAt(doc, QStringLiteral("mono")).fontFamilies().toStringList().value(0),
                  QStringLiteral("Courier New"));
@@ -134,7 +137,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("rtf");
         QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("keeps");  // text read before the fault
+        QTest::addColumn<QString>("keeps"); // text read before the fault
 
         QTest::newRow("empty") << QByteArray() << false << "";
         QTest::newRow("plain text") << QByteArray("Error 1: broken cable") << false << "";

@@ -1,8 +1,8 @@
 // application.ini: defaults, number forms, lines kept in place, atomic save.
 #include "app/VX40Main.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/SettingsFile.h"
-#include "comm/SXComm.h"
 #include "support/ScriptedUi.h"
 
 #include <QLabel>
@@ -114,7 +114,7 @@ private slots:
     // The two sets of starting values, and the port setters applied in file order.
     void portStartingValues_data()
     {
-        QTest::addColumn<QByteArray>("file");  // empty: no file at all
+        QTest::addColumn<QByteArray>("file"); // empty: no file at all
         QTest::addColumn<int>("baud");
         QTest::addColumn<int>("parity");
         QTest::addColumn<int>("hardware");
@@ -123,28 +123,28 @@ private slots:
         QTest::addColumn<int>("receive");
         QTest::addColumn<int>("address");
         QTest::newRow("no file: design settings") << QByteArray() << int(TBaudrate::br9600) << int(TParityBit::Odd)
-            << int(THardware::PCLabPCL745) << int(TPortType::RS485) << int(TTransmitDriver::tdRegister7to1)
-            << int(TReceiveDriver::rdRegister7to2) << int(TPortAddr::pa_03F8);
+                                                  << int(THardware::PCLabPCL745) << int(TPortType::RS485) << int(TTransmitDriver::tdRegister7to1)
+                                                  << int(TReceiveDriver::rdRegister7to2) << int(TPortAddr::pa_03F8);
         QTest::newRow("empty section: table defaults") << QByteArray("[Serieel]\n") << int(TBaudrate::br38400)
-            << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
-            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+                                                       << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+                                                       << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
         QTest::newRow("only Taal: table defaults") << QByteArray("[Opties]\nTaal=1\n") << int(TBaudrate::br38400)
-            << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
-            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+                                                   << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+                                                   << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
         QTest::newRow("hex baud") << QByteArray("[Serieel]\nbaudrate=0x8\n") << int(TBaudrate::br115200)
-            << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
-            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+                                  << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+                                  << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
         QTest::newRow("bad baud gives default") << QByteArray("[Serieel]\nbaudrate=abc\n") << int(TBaudrate::br38400)
-            << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
-            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+                                                << int(TParityBit::Even) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+                                                << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
         QTest::newRow("out of range clamps") << QByteArray("[Serieel]\nbaudrate=20\nparity=0x102\n")
-            << int(TBaudrate::br9600) << int(TParityBit::Odd) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
-            << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
+                                             << int(TBaudrate::br9600) << int(TParityBit::Odd) << int(THardware::PhoenixPSM) << int(TPortType::RS232C)
+                                             << int(TTransmitDriver::tdDTRto0) << int(TReceiveDriver::rdNone) << int(TPortAddr::pa_02E8);
         // PCL745 forces RS485 and its drivers; the later port type RS232C then makes it user defined,
         // and the port name COM3 set before the port type moved the address.
         QTest::newRow("setter order") << QByteArray("[Serieel]\nhardware=1\nportname=2\nporttype=0\nreceivedrv=1\ntransmitdrv=1\n")
-            << int(TBaudrate::br38400) << int(TParityBit::Even) << int(THardware::UserDefined) << int(TPortType::RS232C)
-            << int(TTransmitDriver::tdRegister7to1) << int(TReceiveDriver::rdRegister7to2) << int(TPortAddr::pa_03E8);
+                                      << int(TBaudrate::br38400) << int(TParityBit::Even) << int(THardware::UserDefined) << int(TPortType::RS232C)
+                                      << int(TTransmitDriver::tdRegister7to1) << int(TReceiveDriver::rdRegister7to2) << int(TPortAddr::pa_03E8);
     }
     void portStartingValues()
     {

@@ -24,7 +24,7 @@ private slots:
         first.setProcessEnvironment(env);
         first.start(exe, {"--simulate"});
         QVERIFY(first.waitForStarted());
-        QTest::qWait(2500);  // let it reach its event loop and listen
+        QTest::qWait(2500); // let it reach its event loop and listen
         QCOMPARE(first.state(), QProcess::Running);
 
         QProcess second;
@@ -35,7 +35,7 @@ private slots:
         QCOMPARE(first.state(), QProcess::Running);
         QCOMPARE(QFileInfo(ini).lastModified(), before);
 
-        first.kill();  // no close handler: the first run must not write either
+        first.kill(); // no close handler: the first run must not write either
         first.waitForFinished();
         QCOMPARE(QFileInfo(ini).lastModified(), before);
     }

@@ -33,18 +33,42 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
         // File under test is in lookupRules(); the default is always "DEF".
-        QTest::newRow("empty value is not the default") << "Main" << "CmdTerminalZenden" << "";
-        QTest::newRow("key case ignored") << "Main" << "CmdComOpen" << "Openen";
-        QTest::newRow("section case ignored") << "editsollwert" << "Titel" << "Soll";
-        QTest::newRow("missing key") << "Main" << "Nope" << "DEF";
-        QTest::newRow("missing section") << "Nope" << "CmdComOpen" << "DEF";
-        QTest::newRow("first key wins") << "Main" << "Dubbel" << "eerste";
-        QTest::newRow("first section wins") << "About" << "Caption" << "een";
-        QTest::newRow("value not trimmed") << "Main" << "Spatie" << " a b ";
-        QTest::newRow("comment line ignored") << "Main" << ";Commentaar" << "DEF";
-        QTest::newRow("blank before = is part of key") << "Main" << "Blank" << "DEF";
-        QTest::newRow("line before first section ignored") << "" << "Los" << "DEF";
-        QTest::newRow("key in repeated section ignored") << "About" << "Extra" << "DEF";
+        QTest::newRow("empty value is not the default") << "Main"
+                                                        << "CmdTerminalZenden"
+                                                        << "";
+        QTest::newRow("key case ignored") << "Main"
+                                          << "CmdComOpen"
+                                          << "Openen";
+        QTest::newRow("section case ignored") << "editsollwert"
+                                              << "Titel"
+                                              << "Soll";
+        QTest::newRow("missing key") << "Main"
+                                     << "Nope"
+                                     << "DEF";
+        QTest::newRow("missing section") << "Nope"
+                                         << "CmdComOpen"
+                                         << "DEF";
+        QTest::newRow("first key wins") << "Main"
+                                        << "Dubbel"
+                                        << "eerste";
+        QTest::newRow("first section wins") << "About"
+                                            << "Caption"
+                                            << "een";
+        QTest::newRow("value not trimmed") << "Main"
+                                           << "Spatie"
+                                           << " a b ";
+        QTest::newRow("comment line ignored") << "Main"
+                                              << ";Commentaar"
+                                              << "DEF";
+        QTest::newRow("blank before = is part of key") << "Main"
+                                                       << "Blank"
+                                                       << "DEF";
+        QTest::newRow("line before first section ignored") << ""
+                                                           << "Los"
+                                                           << "DEF";
+        QTest::newRow("key in repeated section ignored") << "About"
+                                                         << "Extra"
+                                                         << "DEF";
     }
     void lookupRules()
     {
@@ -97,7 +121,7 @@ private slots:
         writeBytes(dir.filePath("Taal1.ini"), "[Main]\nCmdComOpen=Open\n");
         app().ExeDir = dir.path() + '/';
 
-        app().TaalIndex = 0;   // no Taal0.ini: nothing loaded, defaults everywhere
+        app().TaalIndex = 0; // no Taal0.ini: nothing loaded, defaults everywhere
         QVERIFY(!loadTaalFile());
         QVERIFY(!app().TaalGeladen);
         QCOMPARE(taal("Main", "CmdComOpen", "DEF"), QString("DEF"));
@@ -107,7 +131,7 @@ private slots:
         QVERIFY(app().TaalGeladen);
         QCOMPARE(taal("Main", "CmdComOpen", "DEF"), QString("Open"));
 
-        app().TaalIndex = 2;   // no Taal2.ini: English stays
+        app().TaalIndex = 2; // no Taal2.ini: English stays
         QVERIFY(!loadTaalFile());
         QVERIFY(app().TaalGeladen);
         QCOMPARE(taal("Main", "CmdComOpen", "DEF"), QString("Open"));
@@ -117,11 +141,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("utf-8") << QByteArray("[S]\nK=Gr\xc3\xb6\xc3\x9f" "e \xe2\x82\xac\n")
+        QTest::newRow("utf-8") << QByteArray("[S]\nK=Gr\xc3\xb6\xc3\x9f"
+                                             "e \xe2\x82\xac\n")
                                << QString::fromUtf8("Größe €");
         QTest::newRow("utf-8 with BOM") << QByteArray("\xef\xbb\xbf[S]\nK=\xc3\xa9\n")
                                         << QString::fromUtf8("é");
-        QTest::newRow("windows-1252") << QByteArray("[S]\nK=Gr\xf6\xdf" "e \x80 \x93x\x94\n")
+        QTest::newRow("windows-1252") << QByteArray("[S]\nK=Gr\xf6\xdf"
+                                                    "e \x80 \x93x\x94\n")
                                       << QString::fromUtf8("Größe € “x”");
     }
     void encodings()

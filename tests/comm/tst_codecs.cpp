@@ -36,10 +36,10 @@ QByteArray wireOf(std::span<const uint8_t> v)
 
 struct Decoded {
     Status status = Status::NeedMore;
-    int used = 0;  // bytes fed until the decoder stopped asking for more
+    int used = 0; // bytes fed until the decoder stopped asking for more
     uint32_t code = 0;
-    QByteArray reply;  // bytes 0 ... count-1 after Done
-    bool tailClear = true;  // nothing stands in the buffer past the count
+    QByteArray reply;      // bytes 0 ... count-1 after Done
+    bool tailClear = true; // nothing stands in the buffer past the count
 };
 
 Decoded decode(FrameCodec& codec, const QByteArray& wire)

@@ -108,7 +108,6 @@ void TestExchange::firstByteTimeout()
     QCOMPARE(r.events[0].err.Code, uint32_t(CommTimeout));
     QVERIFY2(r.events[0].atMs >= low && r.events[0].atMs <= high, QByteArray::number(r.events[0].atMs));
     QCOMPARE(peer->requests().at(0), QByteArray("ap 1\r"));
-
 }
 
 void TestExchange::replyEndsAtPause()
@@ -206,7 +205,7 @@ void TestExchange::cyclicReportsChangesOnly()
     port->Close();
     r.px->setCyclic(true);
     QVERIFY(!r.px->Cyclic());
-    QCOMPARE(deactivated, 3);  // once by Close, once here
+    QCOMPARE(deactivated, 3); // once by Close, once here
 }
 
 void TestExchange::sendOnClosedPortIsSilent()
@@ -274,7 +273,7 @@ void TestExchange::closeFromHandler()
     r.px->OnCommResult = [&](TSXProtocolComponent*, const QByteArray&) {
         ++results;
         if (results == 1) {
-            other.send("queued");  // waits behind us and must be dropped by the Close
+            other.send("queued"); // waits behind us and must be dropped by the Close
             port->Close();
             closedInside = !port->Active();
             if (reopenInHandler) {
@@ -335,9 +334,9 @@ void TestExchange::destroyedComponentNeverServed()
     a->send("aa");
     b->send("bb");
     c.send("cc");
-    b.reset();  // waiting in the queue
+    b.reset(); // waiting in the queue
     QTRY_COMPARE_WITH_TIMEOUT(peer->requestCount(), 1, 2000);
-    a.reset();  // its exchange is running now
+    a.reset(); // its exchange is running now
     QTRY_COMPARE_WITH_TIMEOUT(c.events.size(), 1, 3000);
     QCOMPARE(c.events[0].result, QByteArray("cc\r"));
     QCOMPARE(peer->requests(), (std::vector<QByteArray>{"aa\r", "cc\r"}));
@@ -360,7 +359,7 @@ void TestExchange::resendBeforeStartSentOnce()
     Recorder a(port.get()), b(port.get());
     a.send("aa");
     b.send("b1");
-    b.send("b2");  // b has not started yet: its slot now carries b2, sent once
+    b.send("b2"); // b has not started yet: its slot now carries b2, sent once
     QTRY_COMPARE_WITH_TIMEOUT(b.events.size(), 1, 3000);
     QTest::qWait(150);
     QCOMPARE(b.events.size(), 1);

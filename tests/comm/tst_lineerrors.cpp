@@ -33,8 +33,13 @@ struct Script {
 
 class ScriptedLine : public SerialLine {
 public:
-    explicit ScriptedLine(std::shared_ptr<Script> s) : m_s(std::move(s)) {}
-    bool open(const std::string&) override { std::lock_guard l(m_s->m); m_s->open = true; return true; }
+    explicit ScriptedLine(std::shared_ptr<Script> s) : m_s(std::move(s)) { }
+    bool open(const std::string&) override
+    {
+        std::lock_guard l(m_s->m);
+        m_s->open = true;
+        return true;
+    }
     void close() override
     {
         std::lock_guard l(m_s->m);

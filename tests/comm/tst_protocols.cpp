@@ -94,9 +94,12 @@ void TestProtocols::requestFrame_data()
     QTest::addColumn<QByteArray>("wire");
     QTest::addColumn<QString>("trimmed");
     QTest::newRow("blanks trimmed") << "  rt " << 0 << 13 << QByteArray("rt\r") << "rt";
-    QTest::newRow("control chars trimmed") << "\t\rrp 0\n" << 0 << 13 << QByteArray("rp 0\r") << "rp 0";
+    QTest::newRow("control chars trimmed") << "\t\rrp 0\n"
+                                           << 0 << 13 << QByteArray("rp 0\r") << "rp 0";
     QTest::newRow("empty sends CR") << "" << 0 << 13 << QByteArray("\r") << "";
-    QTest::newRow("head and foot") << "ab" << 2 << 3 << QByteArray("\x02" "ab\x03") << "ab";
+    QTest::newRow("head and foot") << "ab" << 2 << 3 << QByteArray("\x02"
+                                                                   "ab\x03")
+                                   << "ab";
     // Longer than the frame holds: cut so head, text and foot make 254 bytes.
     QTest::newRow("too long") << QString(300, 'x') << 2 << 13
                               << QByteArray("\x02") + QByteArray(252, 'x') + "\r" << QString(300, 'x');
@@ -146,8 +149,14 @@ void TestProtocols::startCharacter_data()
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("attempts");
-    QTest::newRow("filtered") << QByteArray("\x02" "abc") << true << QByteArray("abc") << 0 << 1;
-    QTest::newRow("kept") << QByteArray("\x02" "abc") << false << QByteArray("\x02" "abc") << 0 << 1;
+    QTest::newRow("filtered") << QByteArray("\x02"
+                                            "abc")
+                              << true << QByteArray("abc") << 0 << 1;
+    QTest::newRow("kept") << QByteArray("\x02"
+                                        "abc")
+                          << false << QByteArray("\x02"
+                                                 "abc")
+                          << 0 << 1;
     QTest::newRow("wrong start") << QByteArray("Xabc") << true << QByteArray() << int(CommStartChar) << 3;
 }
 

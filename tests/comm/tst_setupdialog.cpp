@@ -74,7 +74,8 @@ private slots:
             cancel = f->CancelButton->text();
             helpFile = f->helpFile();
             parity = f->CBParitaet->itemText(2);
-        }, "CancelButton");
+        },
+                  "CancelButton");
         QVERIFY(!d.Execute());
         QCOMPARE(caption, QStringLiteral("Serielle Schnittstelle COM 1"));
         QCOMPARE(cancel, QStringLiteral("Abbrechen"));
@@ -99,7 +100,8 @@ private slots:
             f->CBStopbits->setCurrentIndex(1);
             f->CBHardware->setCurrentIndex(2);
             f->CBHardwareChange();
-        }, "OKButton");
+        },
+                  "OKButton");
         QVERIFY(d.ExecuteEnglish());
         QCOMPARE(caption, QStringLiteral("Serial port COM 2"));
         QCOMPARE(m_port->PortName(), TPort::COM2);
@@ -112,14 +114,14 @@ private slots:
         QCOMPARE(m_port->PortType(), TPortType::RS232C);
         QCOMPARE(m_port->TransmitDriver(), TTransmitDriver::tdDTRto0);
         QCOMPARE(m_port->ReceiveDriver(), TReceiveDriver::rdNone);
-        QVERIFY(!m_port->Active());  // the dialog never opens the port
+        QVERIFY(!m_port->Active()); // the dialog never opens the port
     }
 
     // Each row: a hardware choice, then a change of one list, and what follows.
     void hardwareRules_data()
     {
         QTest::addColumn<int>("hardware");
-        QTest::addColumn<QString>("list");  // changed afterwards; empty: none
+        QTest::addColumn<QString>("list"); // changed afterwards; empty: none
         QTest::addColumn<int>("item");
         QTest::addColumn<int>("expHardware");
         QTest::addColumn<int>("expType");

@@ -51,7 +51,7 @@ void TestSXComm::hardwareRules()
     QCOMPARE(c.Hardware(), THardware::UserDefined);
 
     c.setHardware(THardware::PCLabPCL745);
-    QCOMPARE(c.PortType(), TPortType::RS422);  // not RS232C, so it stays
+    QCOMPARE(c.PortType(), TPortType::RS422); // not RS232C, so it stays
     c.setPortType(TPortType::RS232C);
     QCOMPARE(c.Hardware(), THardware::UserDefined);
 
@@ -226,9 +226,9 @@ void TestSXComm::openPtyAndChangeFrameWhileOpen()
     c.setFrameDatabits(TDataBit::db_7);
     QCOMPARE(tcgetattr(peer.slaveFd(), &tio), 0);
     QCOMPARE(cfgetospeed(&tio), speed_t(B19200));
-    QVERIFY(tio.c_cflag & CSTOPB);  // a pty keeps no parity or data bits
+    QVERIFY(tio.c_cflag & CSTOPB); // a pty keeps no parity or data bits
 
-    c.setBaudrate(TBaudrate::br28800);  // no termios constant for this one
+    c.setBaudrate(TBaudrate::br28800); // no termios constant for this one
     c.setBaudrate(TBaudrate::br115200);
     QCOMPARE(tcgetattr(peer.slaveFd(), &tio), 0);
     QCOMPARE(cfgetospeed(&tio), speed_t(B115200));

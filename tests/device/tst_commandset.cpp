@@ -105,7 +105,7 @@ private slots:
         const cmd::CheckedReply r = cmd::checkReply(request, reply, limit);
         QCOMPARE(int(r.refusal), refusal);
         QCOMPARE(r.ok(), refusal == int(cmd::Refusal::None));
-        QVERIFY(!refusal || !r.number);   // a refused reply never carries a number
+        QVERIFY(!refusal || !r.number); // a refused reply never carries a number
         if (r.ok())
             QCOMPARE(r.value, value);
         if (r.ok() && cmd::replyShape(request).value == cmd::ReplyValue::Integer)

@@ -1,9 +1,9 @@
 // Device search against the simulated bus: the order of the probes, hits and their
 // identification, Stop and Verder, taking a row over, Cancel, a port that fails.
 #include "app/VX40Main.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/SXComm.h"
 #include "device/ApparaatZoeken.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -35,9 +35,9 @@ void addUnit(int number, LineFrame frame, const char* type = "VX50")
 
 QString describe(const ZoekStand& s)
 {
-    const char p = s.parity == TParityBit::None ? 'N' : s.parity == TParityBit::Odd ? 'O' : 'E';
-    return QStringLiteral("%1/%2%3%4").arg(s.unit).arg(baudrateValue(s.baud)).arg(QLatin1Char(p))
-        .arg(s.stop == TStopBit::sb_1 ? 1 : 2);
+    const char p = s.parity == TParityBit::None ? 'N' : s.parity == TParityBit::Odd ? 'O'
+                                                                                    : 'E';
+    return QStringLiteral("%1/%2%3%4").arg(s.unit).arg(baudrateValue(s.baud)).arg(QLatin1Char(p)).arg(s.stop == TStopBit::sb_1 ? 1 : 2);
 }
 
 QStringList allProbes(const ZoekKeuze& k)
@@ -94,24 +94,24 @@ private slots:
 
     void probeOrder_data()
     {
-        QTest::addColumn<int>("start");  // combo index
+        QTest::addColumn<int>("start"); // combo index
         QTest::addColumn<bool>("parityAuto");
         QTest::addColumn<bool>("stopAuto");
         QTest::addColumn<int>("count");
         QTest::addColumn<QStringList>("head");
-        QTest::addColumn<QStringList>("rates");  // first probe of each rate, in order
+        QTest::addColumn<QStringList>("rates"); // first probe of each rate, in order
 
         QTest::newRow("both as COM") << 0 << false << false << 160
                                      << QStringList{"0/9600O2", "1/9600O2", "2/9600O2"}
                                      << QStringList{"0/9600O2", "0/19200O2", "0/28800O2", "0/38400O2", "0/57600O2"};
         QTest::newRow("both automatic: six per unit") << 0 << true << true << 960
-            << QStringList{"0/9600N1", "0/9600O1", "0/9600E1", "0/9600N2", "0/9600O2", "0/9600E2", "1/9600N1"}
-            << QStringList{"0/9600N1", "0/19200N1", "0/28800N1", "0/38400N1", "0/57600N1"};
+                                                      << QStringList{"0/9600N1", "0/9600O1", "0/9600E1", "0/9600N2", "0/9600O2", "0/9600E2", "1/9600N1"}
+                                                      << QStringList{"0/9600N1", "0/19200N1", "0/28800N1", "0/38400N1", "0/57600N1"};
         QTest::newRow("stop bits automatic") << 0 << false << true << 320
-            << QStringList{"0/9600O1", "0/9600O2", "1/9600O1"}
-            << QStringList{"0/9600O1", "0/19200O1", "0/28800O1", "0/38400O1", "0/57600O1"};
+                                             << QStringList{"0/9600O1", "0/9600O2", "1/9600O1"}
+                                             << QStringList{"0/9600O1", "0/19200O1", "0/28800O1", "0/38400O1", "0/57600O1"};
         QTest::newRow("start 38400 wraps round") << 3 << false << false << 160 << QStringList{"0/38400O2"}
-            << QStringList{"0/38400O2", "0/57600O2", "0/9600O2", "0/19200O2", "0/28800O2"};
+                                                 << QStringList{"0/38400O2", "0/57600O2", "0/9600O2", "0/19200O2", "0/28800O2"};
     }
     void probeOrder()
     {
@@ -130,11 +130,11 @@ private slots:
         const QStringList probes = allProbes(k);
         QCOMPARE(probes.size(), count);
         QCOMPARE(probes.mid(0, head.size()), head);
-        QStringList firsts;  // each rate takes an equal share of the probes
+        QStringList firsts; // each rate takes an equal share of the probes
         for (int i = 0; i < 5; ++i) firsts << probes.value(i * count / 5);
         QCOMPARE(firsts, rates);
         QCOMPARE(probes.last().section(u'/', 0, 0), QStringLiteral("31"));
-        QCOMPARE(QSet<QString>(probes.begin(), probes.end()).size(), probes.size());  // nothing probed twice
+        QCOMPARE(QSet<QString>(probes.begin(), probes.end()).size(), probes.size()); // nothing probed twice
     }
 
     // The whole sweep over the line: every request, with the line settings it used.
@@ -217,7 +217,7 @@ private slots:
         w->CmdCancelClick();
         QCOMPARE(w->cell(1, 1), QString());
         const auto log = bus().log();
-        QCOMPARE(log.at(5).unit, 5);  // it did answer
+        QCOMPARE(log.at(5).unit, 5); // it did answer
         for (const auto& r : log) QVERIFY(r.request.rfind("sc ", 0) == 0);
     }
 
@@ -269,7 +269,7 @@ private slots:
         port->setFrameStopbits(TStopBit::sb_1);
         addUnit(2, {28800, 8, 'N', 2});
         TFormApparaatZoeken w(&main);
-        app().FormApparaatZoeken = &w;     // as the window registry does
+        app().FormApparaatZoeken = &w; // as the window registry does
         const auto forget = qScopeGuard([] { app().FormApparaatZoeken = nullptr; });
         w.FormActivate();
 

@@ -1,10 +1,10 @@
 // Calibration window against the simulated controller: read-out, the enabling
 // chain, the commands sent and the closing question.
-#include "core/AppState.h"
 #include "comm/SXComm.h"
+#include "core/AppState.h"
 #include "diagnostics/FormCalibratie.h"
-#include "params/TextWrap.h"
 #include "diagnostics/SpinEdit.h"
+#include "params/TextWrap.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
 #include "support/ScriptedUi.h"
@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(form->SpinEdit1->value(), -100000);
         QCOMPARE(form->SpinEdit8->value(), 200000);
         sim::defaultBus().clearLog();
-        form->SpinEdit_Gain_U->setValue(40);    // no calibration mode: nothing sent
+        form->SpinEdit_Gain_U->setValue(40); // no calibration mode: nothing sent
         QTest::qWait(200);
         QVERIFY(requests().isEmpty());
     }
@@ -164,7 +164,7 @@ private slots:
         QVERIFY(textColour(form->Panel1) != QColor(Qt::red));
         QVERIFY(form->CmdSet_I_actief->isEnabled());
         QVERIFY(form->CmdSet_I_InActief->isEnabled());
-        QVERIFY(!form->SpinEdit_Gain_U->isEnabled());   // no channel chosen yet
+        QVERIFY(!form->SpinEdit_Gain_U->isEnabled()); // no channel chosen yet
     }
 
     void channelChoice()
@@ -237,7 +237,7 @@ private slots:
 
         ui->answers = {QMessageBox::No, QMessageBox::Cancel};
         form->close();
-        form->reject();     // Escape
+        form->reject(); // Escape
         QVERIFY(form->isVisible());
         QCOMPARE(ui->messages.size(), 2);
         const test::ShownMessage& m = ui->messages.first();
@@ -253,11 +253,11 @@ private slots:
         QCOMPARE(form->EepromWaarde[1], 14);
         QCOMPARE(sim::defaultBus().calibrationEeprom(0)[1], 14);
         const int sent = requests().size();
-        form->close();      // saved: no question
+        form->close(); // saved: no question
         QVERIFY(!form->isVisible());
         QCOMPARE(ui->messages.size(), 2);
         QTest::qWait(100);
-        QCOMPARE(requests().size(), sent);  // closing sends nothing
+        QCOMPARE(requests().size(), sent); // closing sends nothing
     }
 
     void everyTypedCharacterIsSent()

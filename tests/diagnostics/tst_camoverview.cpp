@@ -1,12 +1,12 @@
 // Cam overview: grid colours and the details of the selected cam, from the value
 // store and a small definition file.
 #include "core/AppState.h"
+#include "core/Taal.h"
 #include "diagnostics/CamOverview.h"
 #include "diagnostics/FormDisplayNokken.h"
 #include "params/FixedPoint.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
-#include "core/Taal.h"
 #include "sim/SimBus.h"
 
 #include <QLabel>
@@ -80,9 +80,12 @@ private slots:
         QTest::addColumn<int>("selection");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("selectText");
-        QTest::newRow("setpoint 12") << 12 << "7,50" << "S12";
-        QTest::newRow("own position") << 0 << "15,00" << "Eigen";
-        QTest::newRow("setpoint 80") << 80 << "-0,01" << "S80";
+        QTest::newRow("setpoint 12") << 12 << "7,50"
+                                     << "S12";
+        QTest::newRow("own position") << 0 << "15,00"
+                                      << "Eigen";
+        QTest::newRow("setpoint 80") << 80 << "-0,01"
+                                     << "S80";
         QTest::newRow("beyond the table") << 81 << OverflowMark << "";
         QTest::newRow("negative") << -1 << OverflowMark << "";
     }
@@ -120,7 +123,7 @@ private slots:
     {
         ParWaarden[nokken::functionPar(5)] = 3;
         ParWaarden[nokken::outputPar(5)] = 1;
-        ParWaarden[nokken::sourcePar(5)] = 2;   // list has two items
+        ParWaarden[nokken::sourcePar(5)] = 2; // list has two items
         QCOMPARE(nokken::details(5, 1).bron, QString());
         app().ParameterDefGeladen = false;
         app().ParameterDef.reset();
@@ -140,7 +143,7 @@ private slots:
         TFormDisplayNokken w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.StringGrid1->item(3, 0)->text(), QString("3"));   // no language file
+        QCOMPARE(w.StringGrid1->item(3, 0)->text(), QString("3")); // no language file
         QCOMPARE(w.StringGrid1->item(0, 40)->text(), QString("40"));
 
         w.StringGrid1->setCurrentCell(3, 5);
@@ -151,7 +154,7 @@ private slots:
         w.StringGrid1->setCurrentCell(2, 5);
         QCOMPARE(w.PanelNokNummer->text(), QString());
         QCOMPARE(w.PanelFunctie->text(), QString());
-        w.StringGrid1->setCurrentCell(3, 6);    // function 0: no details
+        w.StringGrid1->setCurrentCell(3, 6); // function 0: no details
         QCOMPARE(w.PanelNokNummer->text(), QString());
 
         const QImage img = w.StringGrid1->viewport()->grab().toImage();

@@ -1,9 +1,9 @@
 // Logging graph window: logging against the simulated controller, stopping,
 // auto-scroll, scales, settings and the saved files.
-#include "core/AppState.h"
-#include "core/Taal.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "diagnostics/FormGrafiek.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
@@ -75,8 +75,8 @@ private slots:
 
     void logsTheSimulatedAxis()
     {
-        app().GrafiekXDiv = 1;      // 500 ms
-        app().GrafiekYDiv = 13;     // 1000000
+        app().GrafiekXDiv = 1;  // 500 ms
+        app().GrafiekYDiv = 13; // 1000000
         form->show();
         QVERIFY(form->CmdStartLog->isEnabled());
         QVERIFY(!form->CmdStopLog->isEnabled());
@@ -92,10 +92,10 @@ private slots:
         const int last = form->LogIndex;
         for (int i = 1; i <= last; ++i) QVERIFY(form->LogTijd[std::size_t(i)] >= form->LogTijd[std::size_t(i - 1)]);
         QVERIFY(form->LogTijd[std::size_t(last)] > 0);
-        QVERIFY(form->LogWaarde[std::size_t(last)] != form->LogWaarde[0]);    // the axis moves
+        QVERIFY(form->LogWaarde[std::size_t(last)] != form->LogWaarde[0]); // the axis moves
         for (const std::string& r : sim::defaultBus().requests()) QCOMPARE(QString::fromStdString(r), QString("r0"));
         QTest::qWait(200);
-        QCOMPARE(form->LogIndex, last);     // stopped means no more samples
+        QCOMPARE(form->LogIndex, last); // stopped means no more samples
 
         if (qEnvironmentVariableIsSet("VX_SHOT_DIR")) {
             form->ListBoxX->setCurrentRow(2);
@@ -112,7 +112,7 @@ private slots:
     {
         form->show();
         form->CmdStartLog->click();
-        feed(3995);     // the rest come from the controller
+        feed(3995); // the rest come from the controller
         QTRY_COMPARE_WITH_TIMEOUT(form->LogIndex, 4000, Wait);
         QCOMPARE(form->PanelCommError->text(), form->PanelTekst[4]);
         QVERIFY(!form->PanelTekst[4].isEmpty());
@@ -165,9 +165,9 @@ private slots:
         QCOMPARE(form->LogTijd[1], 12345);
         QCOMPARE(form->LabelBufferCount->text(), QString("12,3 sec, 7 ") + taal("Grafiek", "Gaten", "gaps"));
         form->CmdStopLogClick();
-        form->PX400LeesLogDataCommResult(nullptr, reply("55"));   // in flight at the stop
+        form->PX400LeesLogDataCommResult(nullptr, reply("55")); // in flight at the stop
         QCOMPARE(form->LogIndex, 1);
-        form->CmdStartLogClick();       // a new log overwrites from index 0, gaps from 0
+        form->CmdStartLogClick(); // a new log overwrites from index 0, gaps from 0
         form->PX400LeesLogDataCommResult(nullptr, reply("55"));
         QCOMPARE(form->LogWaarde[0], 55);
         QCOMPARE(form->LogGaten, 0);
@@ -177,7 +177,7 @@ private slots:
 
     void autoScrollFollowsTheNewest()
     {
-        app().GrafiekXDiv = 0;      // 200 ms
+        app().GrafiekXDiv = 0; // 200 ms
         form->show();
         form->CheckBoxAutoScroll->setChecked(true);
         form->CmdStartLog->click();
@@ -239,7 +239,7 @@ private slots:
         form->show();
         QCOMPARE(form->xDivMs(), 10000);
         QCOMPARE(form->yDiv(), 100);
-        form->CmdStartLog->click();     // no source: nothing to send yet
+        form->CmdStartLog->click(); // no source: nothing to send yet
         QCOMPARE(form->PX400LeesLogData->ASCIIProtocol(), QString());
         form->CmdStopLogClick();
     }
@@ -265,11 +265,11 @@ private slots:
         QVERIFY(form->CmdSavePngClick());
         const QImage png(dir.filePath("plot.png"));
         QCOMPARE(png.size(), form->composedImage().size());
-        QCOMPARE(png.pixelColor(80 + 75, 12 + 212), QColor(0, 0, 255));   // -20 at 250 ms
-        QVERIFY(!form->CmdSaveCsvClick());      // folder does not exist
+        QCOMPARE(png.pixelColor(80 + 75, 12 + 212), QColor(0, 0, 255)); // -20 at 250 ms
+        QVERIFY(!form->CmdSaveCsvClick());                              // folder does not exist
         QCOMPARE(ui->messages.size(), 1);
         QCOMPARE(ui->messages.first().icon, QMessageBox::Critical);
-        QVERIFY(!form->CmdSaveCsvClick());      // cancelled: nothing shown
+        QVERIFY(!form->CmdSaveCsvClick()); // cancelled: nothing shown
         QCOMPARE(ui->messages.size(), 1);
     }
 };

@@ -70,8 +70,8 @@ private slots:
         b.waarde[1] = 1000;
         b.waarde[2] = -2500;
         b.tijd[0] = 0;
-        b.tijd[1] = 500;      // x 30 at 1 s per division
-        b.tijd[2] = 1000;     // x 60
+        b.tijd[1] = 500;  // x 30 at 1 s per division
+        b.tijd[2] = 1000; // x 60
         QImage plot = plotImage();
         QImage strip = timeStrip();
         drawGraph(plot, strip, b.view(2, 0, 1000, 1000), style());
@@ -79,8 +79,8 @@ private slots:
         QCOMPARE(plot.pixelColor(30, 164), Blue);
         QCOMPARE(plot.pixelColor(60, 304), Blue);
         QCOMPARE(plot.pixelColor(15, 165), QColor(Qt::white));
-        QCOMPARE(plot.pixelColor(100, 204), Black);    // middle line
-        QCOMPARE(plot.pixelColor(0, 100), Black);      // frame
+        QCOMPARE(plot.pixelColor(100, 204), Black); // middle line
+        QCOMPARE(plot.pixelColor(0, 100), Black);   // frame
         QCOMPARE(plot.pixelColor(600, 100), Black);
         QCOMPARE(plot.pixelColor(300, 408), Black);
     }
@@ -107,7 +107,7 @@ private slots:
             b.waarde[std::size_t(i)] = 1000;
             b.tijd[std::size_t(i)] = i * 100;
         }
-        b.waarde[200] = -1000;    // x 1200, far right: never drawn
+        b.waarde[200] = -1000; // x 1200, far right: never drawn
         QImage plot = plotImage();
         QImage strip = timeStrip();
         drawGraph(plot, strip, b.view(BufferSize - 1, 0, 1000, 1000), style());
@@ -151,10 +151,10 @@ private slots:
         View v = b.view(5, 3, 1000, 1000);
         v.xHulplijn = true;
         drawGraph(plot, strip, v, style());
-        QCOMPARE(strip.pixelColor(50, 0), Black);      // tick at plot x 30
+        QCOMPARE(strip.pixelColor(50, 0), Black); // tick at plot x 30
         QCOMPARE(strip.pixelColor(50, 9), Black);
         QCOMPARE(strip.pixelColor(51, 5), style().face);
-        QCOMPARE(plot.pixelColor(30, 1), Black);       // dotted guide starts at the top
+        QCOMPARE(plot.pixelColor(30, 1), Black); // dotted guide starts at the top
         QCOMPARE(plot.pixelColor(31, 1), QColor(Qt::white));
     }
 
@@ -170,12 +170,12 @@ private slots:
         QTest::newRow("voltage") << 5 << 20000 << 0
                                  << QStringList{"10", "8", "6", "4", "2", "0", "-2", "-4", "-6", "-8", "-10"} << "(V)";
         QTest::newRow("position with decimals") << 0 << 1000 << 2
-            << QStringList{"50,00", "40,00", "30,00", "20,00", "10,00", "0", "-10,00", "-20,00", "-30,00", "-40,00", "-50,00"}
-            << "(AWE)";
+                                                << QStringList{"50,00", "40,00", "30,00", "20,00", "10,00", "0", "-10,00", "-20,00", "-30,00", "-40,00", "-50,00"}
+                                                << "(AWE)";
         QTest::newRow("position 2 plain") << 2 << 200000000 << 2
-            << QStringList{"1000000000", "800000000", "600000000", "400000000", "200000000", "0", "-200000000",
-                           "-400000000", "-600000000", "-800000000", "-1000000000"}
-            << "(AWE)";
+                                          << QStringList{"1000000000", "800000000", "600000000", "400000000", "200000000", "0", "-200000000",
+                                                         "-400000000", "-600000000", "-800000000", "-1000000000"}
+                                          << "(AWE)";
     }
     void valueAxisLabels()
     {
@@ -188,7 +188,6 @@ private slots:
         QCOMPARE(graph::valueAxisLabels(source, scale), labels);
         QCOMPARE(unitText(source), unit);
     }
-
 };
 
 QTEST_MAIN(TestGraphPlot)

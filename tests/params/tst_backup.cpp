@@ -1,13 +1,13 @@
 // Backup and restore against the simulated controller, from the main window's menu
 // through the modal windows and the file dialogs: what goes over the line, the file, and what stays untouched.
-#include <QtTest>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/SXComm.h"
 #include "params/BackupRestore.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"

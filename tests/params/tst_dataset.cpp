@@ -1,9 +1,9 @@
 // Checks the shipped data files (language files, parameter definitions, menu map and
 // trees) against each other and against the keys the program reads.
-#include <QtTest>
 #include <QDirIterator>
 #include <QRegularExpression>
 #include <QSet>
+#include <QtTest>
 
 #include "core/IniFile.h"
 #include "params/LeesParSoll.h"
@@ -18,7 +18,10 @@ namespace {
 // Keys read under names built at run time (numbered texts, menus set by position)
 // or by windows not written yet; the source scan below adds every literal
 // taal("Section", "Key" call on top of these.
-const struct { const char* section; const char* keys; } kKnownKeys[] = {
+const struct {
+    const char* section;
+    const char* keys;
+} kKnownKeys[] = {
     {"Main", "GroepIngangen GroepUitgangen GroepActual LabelActualPositie LabelActualSnelheid "
              "LabelActualSpanning LabelActualStroom LabelPosVerschil CmdIO_ON CmdIO_OFF CmdActual_ON "
              "CmdActual_OFF CmdComOpen CmdComClose CmdTerminalZenden CmdResetError PanelTekst0 PanelTekst1 "
@@ -218,13 +221,23 @@ private slots:
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
 
         // Lists the windows fill controls from: the item count is what the control expects.
-        const struct { const char* section; const char* key; int count; } lists[] = {
-            {"Opties", "TaalItems", 3},        {"InitCom", "PortItems", 16},
-            {"InitCom", "IOItems", 4},         {"InitCom", "BaudItems", 6},
-            {"InitCom", "DataBitItems", 2},    {"InitCom", "ParityItems", 3},
-            {"InitCom", "StopbitItems", 2},    {"InitCom", "HardwareItems", 4},
-            {"InitCom", "PortTypeItems", 3},   {"InitCom", "ReceiverItems", 2},
-            {"InitCom", "TransmitterItems", 4}, {"Grafiek", "optiesBron", 7},
+        const struct {
+            const char* section;
+            const char* key;
+            int count;
+        } lists[] = {
+            {"Opties", "TaalItems", 3},
+            {"InitCom", "PortItems", 16},
+            {"InitCom", "IOItems", 4},
+            {"InitCom", "BaudItems", 6},
+            {"InitCom", "DataBitItems", 2},
+            {"InitCom", "ParityItems", 3},
+            {"InitCom", "StopbitItems", 2},
+            {"InitCom", "HardwareItems", 4},
+            {"InitCom", "PortTypeItems", 3},
+            {"InitCom", "ReceiverItems", 2},
+            {"InitCom", "TransmitterItems", 4},
+            {"Grafiek", "optiesBron", 7},
         };
         for (const auto& l : lists) {
             const QStringList items = parseOptionList(taal->readString(l.section, l.key, QString()));
@@ -398,12 +411,13 @@ private slots:
         int depth = 0;
         for (int i = 0; i < rtf.size(); ++i) {
             if (rtf[i] == '\\') {
-                ++i;    // escaped brace or control word start
+                ++i; // escaped brace or control word start
                 continue;
             }
-            depth += rtf[i] == '{' ? 1 : rtf[i] == '}' ? -1 : 0;
+            depth += rtf[i] == '{' ? 1 : rtf[i] == '}' ? -1
+                                                       : 0;
             QVERIFY(depth >= 0);
-            QVERIFY(uchar(rtf[i]) < 128);    // non-ASCII only as escapes
+            QVERIFY(uchar(rtf[i]) < 128); // non-ASCII only as escapes
         }
         QCOMPARE(depth, 0);
         for (int e = 1; e <= 20; ++e)

@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(ed->cell(1, 0), QString("0.0.1"));
         QCOMPARE(ed->cell(1, 1), QString("005"));
         QVERIFY(!node(3)->icon(0).isNull());
-        QVERIFY(!ed->Loader1->isEnabled());     // port open, but no loader
+        QVERIFY(!ed->Loader1->isEnabled()); // port open, but no loader
         TFormParLoader loader;
         ed->setLoader(&loader);
         QVERIFY(ed->Loader1->isEnabled());
@@ -175,7 +175,7 @@ private slots:
 
     void treeFileMissingOrBroken()
     {
-        app().TaalIndex = 2;        // no Tree2.txt, and no falling back to Tree0.txt
+        app().TaalIndex = 2; // no Tree2.txt, and no falling back to Tree0.txt
         ed->hide();
         ed->show();
         app().TaalIndex = 0;
@@ -281,7 +281,7 @@ private slots:
         QTest::keyClick(ed->StringGrid1, Qt::Key_Down);
         QCOMPARE(ServicePar.Nr, QString("021"));
         QCOMPARE(ed->statusPanel(5)->text(), QString("1"));
-        QTest::keyClick(ed->StringGrid1, Qt::Key_Down);     // empty row
+        QTest::keyClick(ed->StringGrid1, Qt::Key_Down); // empty row
         QCOMPARE(ServicePar.Nr, QString());
         QCOMPARE(ed->statusPanel(1)->text(), QString());
         QTest::keyClick(ed->StringGrid1, Qt::Key_Up);
@@ -296,7 +296,7 @@ private slots:
         ed->setServiceDialog(&svc);
         selectNode(3, 2);
         ed->StringGrid1->setFocus();
-        ed->StringGrid1->setCurrentCell(2, 0);      // row 3: no parameter
+        ed->StringGrid1->setCurrentCell(2, 0); // row 3: no parameter
         QTest::keyClick(ed->StringGrid1, Qt::Key_Return);
         QTest::mouseClick(ed->StringGrid1->viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
         QTest::mouseDClick(ed->StringGrid1->viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
@@ -365,7 +365,7 @@ private slots:
         QCOMPARE(sui->messages.size(), 1);
         QCOMPARE(sui->messages[0].text, QString("Z1\n\rZ2\n\rZ3\n\rZ4\n\rZ5\n\rZ6"));
         QCOMPARE(sui->messages[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        QVERIFY(ed->ZendenToegestaan());        // Yes
+        QVERIFY(ed->ZendenToegestaan()); // Yes
         app().TaalGeladen = false;
         QVERIFY(!ed->ZendenToegestaan());
         app().TaalGeladen = true;
@@ -475,7 +475,7 @@ private slots:
         help.show();
         ed->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(ed));
-        QTest::qWait(20);       // the activation of the editor itself
+        QTest::qWait(20); // the activation of the editor itself
         ParGezondenEnNietGeladen = true;
         help.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&help));
@@ -517,7 +517,7 @@ private slots:
         QCOMPARE(sui->messages[0].caption, QString("Afdruk"));
         QCOMPARE(sui->messages[0].text, QString("A1\n\r\n\r\n\r\n\r\n\rA6"));
         app().TaalGeladen = false;
-        ed->Afdrukken1->trigger();      // no texts, no question, no printing
+        ed->Afdrukken1->trigger(); // no texts, no question, no printing
         app().TaalGeladen = true;
         QCOMPARE(print.opened, 1);
         ParStatus = 3;
@@ -531,7 +531,8 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("wrapped");
-        QTest::newRow("short") << "Toch sluiten?" << "Toch sluiten?";
+        QTest::newRow("short") << "Toch sluiten?"
+                               << "Toch sluiten?";
         QTest::newRow("fits exactly") << "Parameters were sent to the controller but"
                                       << "Parameters were sent to the controller but";
         QTest::newRow("at a blank")

@@ -81,7 +81,7 @@ private slots:
         ed.show();
         QVERIFY(QTest::qWaitForWindowExposed(&ed));
         ed.activateWindow();
-        (void)QTest::qWaitForWindowActive(&ed);  // offscreen has no window manager to wait for
+        (void)QTest::qWaitForWindowActive(&ed); // offscreen has no window manager to wait for
         ed.LaadDefault1->trigger();
         QVERIFY(ed.TreeView1->topLevelItemCount() > 0);
 
@@ -95,11 +95,15 @@ private slots:
                     const int room = ed.StringGrid1->columnWidth(c) - (c == 3 ? 4 : 2);
                     if (fm.horizontalAdvance(ed.cell(r, c)) > room)
                         QFAIL(qPrintable(QStringLiteral("%1 row %2 column %3 does not fit: %4")
-                                             .arg((*it)->text(0)).arg(r).arg(c).arg(ed.cell(r, c))));
+                                             .arg((*it)->text(0))
+                                             .arg(r)
+                                             .arg(c)
+                                             .arg(ed.cell(r, c))));
                 }
         }
 
-        const QString lang = taal == 0 ? "nl" : taal == 1 ? "en" : "de";
+        const QString lang = taal == 0 ? "nl" : taal == 1 ? "en"
+                                                          : "de";
         QTreeWidgetItem* root = ed.TreeView1->topLevelItem(0);
         // group 8, first cam; group 2, its position menu
         ed.TreeView1->setCurrentItem(root->child(7)->child(0));

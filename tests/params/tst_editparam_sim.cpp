@@ -3,14 +3,14 @@
 // has it computed, and closing after a single write asks first.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/SXComm.h"
 #include "params/EditParam.h"
 #include "params/LeesParSoll.h"
-#include "params/SchrijfParSoll.h"
 #include "params/ParLoader.h"
 #include "params/ParamService.h"
+#include "params/SchrijfParSoll.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -60,7 +60,7 @@ private slots:
     {
         auto* sui = test::ScriptedUi::install();
         resetValueStore();
-        ParWaarden[203] = 2;    // positions with two decimals, as if received
+        ParWaarden[203] = 2; // positions with two decimals, as if received
         MainOptions o;
         o.exeDir = dir.path();
         TFormMain w(o);
@@ -82,7 +82,7 @@ private slots:
         whenModal([&] {
             QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(ed));
             QVERIFY(ed->Loader1->isEnabled());
-            QVERIFY(ed->NokkenInfo1->isEnabled());     // the other parts' windows are there
+            QVERIFY(ed->NokkenInfo1->isEnabled()); // the other parts' windows are there
             QVERIFY(ed->ErrorNummers1->isEnabled());
             // group 2, third sub-menu, first row: a position (decimals of parameter 203)
             ed->TreeView1->setCurrentItem(ed->TreeView1->topLevelItem(0)->child(1)->child(2));
@@ -121,7 +121,7 @@ private slots:
             });
             QTest::keyClick(ed->StringGrid1, Qt::Key_Return);
             QCOMPARE(sim::defaultBus().parameter(0, nr), 200);
-            ed->Afsluiten1->trigger();      // the scripted box answers Yes
+            ed->Afsluiten1->trigger(); // the scripted box answers Yes
             done = true;
         });
         w.Par11Click();

@@ -1,7 +1,7 @@
 // Parameter, setpoint and backup files: the formats byte for byte, the checks on
 // opening, the dialogs' names and folder, and saves that fail without harm.
-#include <QtTest>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include "core/AppState.h"
 #include "core/Taal.h"
@@ -184,7 +184,7 @@ private slots:
         const TParWaarden before = scratch;
         QCOMPARE(parseParameterFile(contents, scratch), expected);
         if (expected != TextFileError::None) {
-            QVERIFY(scratch == before);    // nothing taken over
+            QVERIFY(scratch == before); // nothing taken over
             return;
         }
         QCOMPARE(scratch[511], std::numeric_limits<qint32>::max());
@@ -195,12 +195,12 @@ private slots:
     {
         TSollWaarden s;
         auto l = lines(setpointFileText(1, sampleSoll()));
-        l[2] = "S000 99\r";                    // S000's value is ignored
+        l[2] = "S000 99\r"; // S000's value is ignored
         QCOMPARE(parseSetpointFile(joinLines(l, "\n"), s), TextFileError::None);
         QVERIFY(s == sampleSoll());
 
         auto missing = lines(setpointFileText(1, sampleSoll()));
-        missing.removeAt(2);                   // S000 is required and counted
+        missing.removeAt(2); // S000 is required and counted
         QCOMPARE(parseSetpointFile(joinLines(missing, "\n"), s), TextFileError::WrongCount);
 
         auto outside = lines(setpointFileText(1, sampleSoll()));
@@ -218,13 +218,13 @@ private slots:
         QCOMPARE(at(0), 11223344);
         QCOMPARE(at(4), 11223344);
         QCOMPARE(b.left(4), QByteArray("\x30\x41\xAB\x00", 4));
-        QCOMPARE(at(8), 1);                         // parameter 0
+        QCOMPARE(at(8), 1); // parameter 0
         QCOMPARE(at(8 + 4 * 12), -2500);
         QCOMPARE(at(8 + 4 * 511), std::numeric_limits<qint32>::max());
         for (int i = 512; i <= 2000; ++i)
             QCOMPARE(at(8 + 4 * i), 0);
-        QCOMPARE(at(8012), -999);                   // setpoint 1
-        QCOMPARE(at(8012 + 4 * 79), 5400);          // setpoint 80
+        QCOMPARE(at(8012), -999);          // setpoint 1
+        QCOMPARE(at(8012 + 4 * 79), 5400); // setpoint 80
         for (int i = 81; i <= 2000; ++i)
             QCOMPARE(at(8012 + 4 * (i - 1)), 0);
         QCOMPARE(at(16012), 123456789);
@@ -282,7 +282,7 @@ private slots:
         QVERIFY(QFile::exists(path(QStringLiteral("sub/tab1.aps"))));
         QCOMPARE(app().OpenCloseDialoogPath, path(QStringLiteral("sub")));
         QCOMPARE(m_ui->dialogCaptions, QStringList({"Save parameter file", "Save setpoint file"}));
-        QCOMPARE(ParStatus, 0);     // saving does not change the status
+        QCOMPARE(ParStatus, 0); // saving does not change the status
 
         resetValueStore();
         m_ui->fileNames = {path(QStringLiteral("sub/set1.app")), path(QStringLiteral("sub/tab1.aps"))};
@@ -380,12 +380,16 @@ private slots:
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("bare pattern") << "*.app" << "*.app";
-        QTest::newRow("one pair") << "ASCII Parameterbestand (*.app)|*.app" << "ASCII Parameterbestand (*.app)";
+        QTest::newRow("bare pattern") << "*.app"
+                                      << "*.app";
+        QTest::newRow("one pair") << "ASCII Parameterbestand (*.app)|*.app"
+                                  << "ASCII Parameterbestand (*.app)";
         QTest::newRow("two pairs") << "Backup file (*.bak)|*.bak|All files (*.*)|*.*"
                                    << "Backup file (*.bak);;All files (*.*)";
-        QTest::newRow("text without patterns") << "Parameters|*.app;*.txt" << "Parameters (*.app *.txt)";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("text without patterns") << "Parameters|*.app;*.txt"
+                                               << "Parameters (*.app *.txt)";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void dialogFilters()
@@ -402,7 +406,7 @@ private slots:
         writeFile(name, old);
 
         // A file-size limit makes the write fail part-way, as a full disk would.
-        struct rlimit saved {};
+        struct rlimit saved { };
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit small = saved;
@@ -415,11 +419,11 @@ private slots:
         QVERIFY(!saved1);
         QCOMPARE(readAll(name), old);
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.bak*")}, QDir::Files),
-                 QStringList{QStringLiteral("keep.bak")});     // no temporary left behind
+                 QStringList{QStringLiteral("keep.bak")}); // no temporary left behind
         QCOMPARE(m_ui->messages.size(), 1);
         QCOMPARE(m_ui->messages[0].icon, QMessageBox::Critical);
         QVERIFY(m_ui->messages[0].text.startsWith(QStringLiteral("The file could not be saved.")));
-        QVERIFY(m_ui->messages[0].text.contains(u'\n'));  // followed by the system's reason
+        QVERIFY(m_ui->messages[0].text.contains(u'\n')); // followed by the system's reason
 
         // A folder that does not exist: nothing is created, the failure is shown.
         ParWaarden = samplePars();

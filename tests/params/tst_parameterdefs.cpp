@@ -86,8 +86,8 @@ private slots:
         QCOMPARE(parMin(7), -500);
         QCOMPARE(parMax(7), 500);
         QCOMPARE(parDefault(7), 100);
-        QCOMPARE(parMin(13), 0);                      // not an integer
-        QCOMPARE(parType(12), 0);                     // missing key
+        QCOMPARE(parMin(13), 0);  // not an integer
+        QCOMPARE(parType(12), 0); // missing key
         QVERIFY(parExists(12));
         QVERIFY(!parExists(8));
         QCOMPARE(parSection(7), QString("007"));
@@ -136,7 +136,7 @@ private slots:
         QTest::newRow("trailing comma") << "a," << QStringList{"a", ""} << "a,";
         QTest::newRow("trailing comma blank") << "a, " << QStringList{"a"} << "a";
         QTest::newRow("doubled quote") << "\"say \"\"hi\"\"\"" << QStringList{"say \"hi\""}
-                                        << "\"say \"\"hi\"\"\"";
+                                       << "\"say \"\"hi\"\"\"";
         QTest::newRow("single empty item") << "\"\"" << QStringList{""} << "\"\"";
         QTest::newRow("empty text") << "" << QStringList{} << "";
         QTest::newRow("unterminated quote") << "\"a b" << QStringList{"a b"} << "\"a b\"";
@@ -173,10 +173,10 @@ private slots:
         QCOMPARE(rows.size(), EditorRows);
         QCOMPARE(rows[0], std::optional<int>(7));
         QCOMPARE(rows[1], std::optional<int>(12));
-        QCOMPARE(rows[2], std::nullopt);              // ParId3=-1 as a missing key
-        QCOMPARE(rows[3], std::nullopt);              // missing
-        QCOMPARE(rows[4], std::nullopt);              // 512 has no value slot
-        QCOMPARE(rows[5], std::nullopt);              // not a number
+        QCOMPARE(rows[2], std::nullopt); // ParId3=-1 as a missing key
+        QCOMPARE(rows[3], std::nullopt); // missing
+        QCOMPARE(rows[4], std::nullopt); // 512 has no value slot
+        QCOMPARE(rows[5], std::nullopt); // not a number
         QCOMPARE(rows[17], std::optional<int>(13));
         QCOMPARE(parNoLookup(999, 1), std::nullopt);
         QCOMPARE(menuParameters(102, ReportRows).size(), ReportRows);
@@ -248,7 +248,7 @@ private slots:
     {
         QTemporaryDir d;
         writeFile(d.filePath("Tree0.txt"), "Wortel\n\tGroep\n");
-        writeFile(d.filePath("Tree1.txt"), "Root\n\tGr\xfcppe\n");    // Windows-1252
+        writeFile(d.filePath("Tree1.txt"), "Root\n\tGr\xfcppe\n"); // Windows-1252
         app().ExeDir = d.path() + '/';
 
         app().TaalIndex = 1;
@@ -259,7 +259,7 @@ private slots:
         app().TaalIndex = 7;
         QCOMPARE(loadParTree().nodes[0].caption, QString("Wortel"));
 
-        app().TaalIndex = 2;     // no Tree2.txt and no fall-back
+        app().TaalIndex = 2; // no Tree2.txt and no fall-back
         t = loadParTree();
         QVERIFY(!t.fileFound);
         QVERIFY(t.nodes.isEmpty());

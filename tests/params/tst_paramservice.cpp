@@ -142,7 +142,7 @@ private slots:
         QTest::newRow("minus after start") << "12" << 2 << false << 0 << 3 << -500 << "-" << A::PrependMinus << "";
         QTest::newRow("second minus") << "-12" << 3 << false << 0 << 3 << -500 << "-" << A::Swallow << "";
         QTest::newRow("minus over selection, sign kept") << "-12" << 1 << true << 0 << 3 << -500 << "-"
-                                                        << A::Swallow << "";
+                                                         << A::Swallow << "";
         QTest::newRow("before the sign") << "-12" << 0 << false << 0 << 3 << -500 << "5" << A::Swallow << "";
         QTest::newRow("integer part full") << "123" << 3 << false << 2 << 3 << 0 << "4" << A::Swallow << "";
         QTest::newRow("comma after full integer part") << "123" << 3 << false << 2 << 3 << 0 << ","
@@ -230,16 +230,26 @@ private slots:
         QTest::addColumn<int>("nr");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("min 0: no minus") << 16 << "-5-" << "5";
-        QTest::newRow("min -500: minus after digits goes in front") << 11 << "12-" << "-12";
-        QTest::newRow("min -500: only one minus") << 11 << "1-2-" << "-12";
-        QTest::newRow("min -500: minus typed at the start") << 11 << "-12" << "-12";
-        QTest::newRow("3 integer digits, 2 decimals") << 10 << "123,45" << "123,45";
-        QTest::newRow("no fourth integer digit") << 10 << "1234" << "123";
-        QTest::newRow("no third decimal") << 10 << "12,345" << "12,34";
-        QTest::newRow("point with 1 decimal") << 12 << "." << ",";
-        QTest::newRow("no comma without decimals") << 16 << "1,2" << "12";
-        QTest::newRow("letters dropped") << 16 << "a1b" << "1";
+        QTest::newRow("min 0: no minus") << 16 << "-5-"
+                                         << "5";
+        QTest::newRow("min -500: minus after digits goes in front") << 11 << "12-"
+                                                                    << "-12";
+        QTest::newRow("min -500: only one minus") << 11 << "1-2-"
+                                                  << "-12";
+        QTest::newRow("min -500: minus typed at the start") << 11 << "-12"
+                                                            << "-12";
+        QTest::newRow("3 integer digits, 2 decimals") << 10 << "123,45"
+                                                      << "123,45";
+        QTest::newRow("no fourth integer digit") << 10 << "1234"
+                                                 << "123";
+        QTest::newRow("no third decimal") << 10 << "12,345"
+                                          << "12,34";
+        QTest::newRow("point with 1 decimal") << 12 << "."
+                                              << ",";
+        QTest::newRow("no comma without decimals") << 16 << "1,2"
+                                                   << "12";
+        QTest::newRow("letters dropped") << 16 << "a1b"
+                                         << "1";
     }
 
     void typing()
@@ -290,8 +300,10 @@ private slots:
         QTest::addColumn<int>("nr");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("panel");
-        QTest::newRow("nine nines") << 13 << "9999999,99" << "T3";
-        QTest::newRow("above max") << 16 << "5001" << "T2";
+        QTest::newRow("nine nines") << 13 << "9999999,99"
+                                    << "T3";
+        QTest::newRow("above max") << 16 << "5001"
+                                   << "T2";
     }
 
     void inputErrorsKeepDialogAndValue()
@@ -322,7 +334,7 @@ private slots:
         QCOMPARE(dlg->LabelParData->x(), 38);
         QTest::mouseClick(dlg->CmdDefault, Qt::LeftButton);
         QCOMPARE(dlg->ComboParData->currentIndex(), 1);
-        QCOMPARE(ParWaarden[14], 2);    // Default alone stores nothing
+        QCOMPARE(ParWaarden[14], 2); // Default alone stores nothing
         QTest::mouseClick(dlg->CmdOK, Qt::LeftButton);
         QCOMPARE(ParWaarden[14], 1);
     }
@@ -349,7 +361,7 @@ private slots:
     void optionDefaultWithDecimalsSelectsNothing()
     {
         ParWaarden[15] = 1;
-        open(15);      // list through the redirect to [014], default shown as 1,5
+        open(15); // list through the redirect to [014], default shown as 1,5
         QCOMPARE(dlg->ComboParData->count(), 3);
         QCOMPARE(dlg->ComboParData->currentIndex(), 1);
         QTest::mouseClick(dlg->CmdDefault, Qt::LeftButton);
@@ -397,7 +409,7 @@ private slots:
         QCOMPARE(dlg->PanelService->text(), panel);
         QCOMPARE(isRed(dlg->PanelService), red);
         QCOMPARE(ParGezondenEnNietGeladen, mark);
-        QCOMPARE(ParWaarden[12], 5);    // stays, even when refused
+        QCOMPARE(ParWaarden[12], 5); // stays, even when refused
         for (QPushButton* b : {dlg->CmdDefault, dlg->CmdOK, dlg->CmdCancel, dlg->CmdBerPar, dlg->CmdZenden})
             QVERIFY(b->isEnabled());
     }

@@ -1,9 +1,9 @@
 #pragma once
 // A controller stand-in on the serial line for dialog tests: answers each request
 // with a scripted reply (or stays silent) and records what was sent.
-#include "core/AppState.h"
 #include "comm/SXComm.h"
 #include "comm/SerialLine.h"
+#include "core/AppState.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -17,7 +17,7 @@ namespace vx::test {
 
 struct LineScript {
     std::mutex m;
-    QMap<QByteArray, QByteArray> replies;   // request text -> reply with line end
+    QMap<QByteArray, QByteArray> replies; // request text -> reply with line end
     QStringList requests;
 
     static LineScript& get()

@@ -3,10 +3,10 @@
 // the replies directly; the rest run against the simulated controller.
 #include <QtTest>
 
-#include "core/AppState.h"
-#include "core/Taal.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "core/AppState.h"
+#include "core/Taal.h"
 #include "params/LeesParSoll.h"
 #include "params/SchrijfParSoll.h"
 #include "sim/SimBus.h"
@@ -181,8 +181,8 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("number");
         QTest::addColumn<QList<QByteArray>>("replies");
-        QTest::addColumn<QString>("panel");     // empty: the transfer went on
-        QTest::addColumn<int>("sends");         // requests for this number
+        QTest::addColumn<QString>("panel"); // empty: the transfer went on
+        QTest::addColumn<int>("sends");     // requests for this number
         QTest::addColumn<int>("value");
 
         const QByteArray tooLong = "rs 7 " + QByteArray(100, '1') + "\r\n";
@@ -229,7 +229,7 @@ private slots:
             QVERIFY(!w.failed());
             QCOMPARE(mode == 1 ? w.SollwBuffer[number] : w.ParBuffer[number], value);
             QVERIFY(textColour(w.Panel1) != Red);
-            QVERIFY(w.sent.constLast() != request);     // went on
+            QVERIFY(w.sent.constLast() != request); // went on
         } else {
             QVERIFY(w.failed());
             // The reason the reply was not taken stands on a line of its own below.
@@ -295,8 +295,8 @@ private slots:
             w.start(0);
             answerReads(w, 5);
             w.CmdCancel->click();
-            QTest::keyClick(&w, Qt::Key_Escape);       // Escape follows the same rule
-            w.close();                                  // and so does closing
+            QTest::keyClick(&w, Qt::Key_Escape); // Escape follows the same rule
+            w.close();                           // and so does closing
             QVERIFY(w.isVisible());
             QVERIFY(w.cancelRequested());
             const int sent = int(w.sent.size());
@@ -306,7 +306,7 @@ private slots:
                 answerRead(w);
             QVERIFY(!w.isVisible());
             QCOMPARE(w.result(), int(QDialog::Rejected));
-            QCOMPARE(int(w.sent.size()), sent);        // nothing more went out
+            QCOMPARE(int(w.sent.size()), sent); // nothing more went out
         }
     }
 
@@ -327,10 +327,10 @@ private slots:
         QCOMPARE(w.Panel1->text(), QStringLiteral("Reading setpoint: 1"));
         QVERIFY(textColour(w.Panel1) != Red);
         QCOMPARE(w.ProgressBar1->value(), 0);
-        QCOMPARE(w.SollwBuffer[6], -6);    // stays until read again
+        QCOMPARE(w.SollwBuffer[6], -6); // stays until read again
         answerReads(w, 80);
         QVERIFY(w.isDone());
-        w.CmdAgain->click();               // also after a complete read
+        w.CmdAgain->click(); // also after a complete read
         QCOMPARE(w.sent.constLast(), QStringLiteral("rs 1"));
         QVERIFY(!w.CmdOK->isEnabled());
     }
@@ -405,7 +405,7 @@ private slots:
 
     void writeReplies_data()
     {
-        QTest::addColumn<QList<QByteArray>>("replies");   // to "wp 100 ..."
+        QTest::addColumn<QList<QByteArray>>("replies"); // to "wp 100 ..."
         QTest::addColumn<QString>("panel");
         QTest::addColumn<int>("sends");
         QTest::newRow("er 7 stops, no retry") << QList<QByteArray>{"er 7\r\n"}
@@ -483,8 +483,8 @@ private slots:
     void interruptedWriteIsReported_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("answered");      // requests answered before the stop
-        QTest::addColumn<QString>("stop");      // er7, timeout, cancel, cut
+        QTest::addColumn<int>("answered"); // requests answered before the stop
+        QTest::addColumn<QString>("stop"); // er7, timeout, cancel, cut
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("er 7 at parameter 100")
             << 0 << 100 << "er7"
@@ -533,7 +533,7 @@ private slots:
             w.PX400BerekenParametersCommResult("bp -1\r");
             QVERIFY(w.failed());
         }
-        w.CmdCancel->click();       // closing after the failure tells nothing new
+        w.CmdCancel->click(); // closing after the failure tells nothing new
         QCOMPARE(ui->messages.size(), 1);
         QCOMPARE(ui->messages[0].caption, QString("Write interrupted"));
         QCOMPARE(ui->messages[0].icon, QMessageBox::Warning);
@@ -577,7 +577,7 @@ private slots:
         QVERIFY2(w.isDone(), qPrintable(w.Panel1->text()));
         for (int n = 1; n <= 80; ++n)
             QCOMPARE(w.SollwBuffer[n], n * 11 - 300);
-        QCOMPARE(bus.requests().size(), size_t(82));    // rs 7 and rs 9 went twice
+        QCOMPARE(bus.requests().size(), size_t(82)); // rs 7 and rs 9 went twice
 
         // No reply: the red no-reply text after the time-out.
         bus.clearLog();
@@ -598,9 +598,9 @@ private slots:
     {
         sim::resetDefaultBus();
         auto& bus = sim::defaultBus();
-        bus.withUnit(0, [](sim::SimUnit& u) { u.frame.baud = 38400; });   // a short run
+        bus.withUnit(0, [](sim::SimUnit& u) { u.frame.baud = 38400; }); // a short run
         bus.setParameter(0, 12, -3500);
-        auto pause = sim::Fault::pause("rp 12", 150, 10);   // "rp 12 -350|0"
+        auto pause = sim::Fault::pause("rp 12", 150, 10); // "rp 12 -350|0"
         pause.nth = 1;
         bus.addFault(pause);
         TSXComm port;

@@ -2,9 +2,9 @@
 // the simulated controller.
 #include <QtTest>
 
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/SXComm.h"
 #include "params/BackupRestore.h"
 #include "params/LeesParSoll.h"
 #include "sim/SimBus.h"

@@ -73,21 +73,35 @@ private slots:
         QTest::addColumn<qint32>("stored");
         QTest::addColumn<QString>("shown");
 
-        QTest::newRow("point becomes comma") << 2 << 0 << "12.5" << "12,5" << true << 1250 << "12,50";
-        QTest::newRow("decimals filled in") << 2 << 0 << "5" << "5" << true << 500 << "5,00";
-        QTest::newRow("no comma without decimals") << 0 << 0 << "1,2.3" << "123" << true << 123 << "123";
-        QTest::newRow("one comma only") << 2 << 0 << "1,,5" << "1,5" << true << 150 << "1,50";
-        QTest::newRow("letters and blanks dropped") << 1 << 0 << "a1 b2+" << "12" << true << 120 << "12,0";
-        QTest::newRow("upper bound") << 0 << 0 << "99999999" << "99999999" << true << 99999999 << "99999999";
-        QTest::newRow("above upper bound") << 0 << 7 << "100000000" << "100000000" << false << 7 << "7";
-        QTest::newRow("lower bound") << 0 << 0 << "-9999999" << "-9999999" << true << -9999999 << "-9999999";
-        QTest::newRow("below lower bound") << 0 << 7 << "-10000000" << "-10000000" << false << 7 << "7";
-        QTest::newRow("too many decimals") << 2 << 777 << "1,234" << "1,234" << false << 777 << "7,77";
-        QTest::newRow("minus inside rejected later") << 1 << 4 << "1-2" << "1-2" << false << 4 << "0,4";
-        QTest::newRow("second minus dropped") << 1 << 0 << "--5" << "-5" << true << -50 << "-5,0";
+        QTest::newRow("point becomes comma") << 2 << 0 << "12.5"
+                                             << "12,5" << true << 1250 << "12,50";
+        QTest::newRow("decimals filled in") << 2 << 0 << "5"
+                                            << "5" << true << 500 << "5,00";
+        QTest::newRow("no comma without decimals") << 0 << 0 << "1,2.3"
+                                                   << "123" << true << 123 << "123";
+        QTest::newRow("one comma only") << 2 << 0 << "1,,5"
+                                        << "1,5" << true << 150 << "1,50";
+        QTest::newRow("letters and blanks dropped") << 1 << 0 << "a1 b2+"
+                                                    << "12" << true << 120 << "12,0";
+        QTest::newRow("upper bound") << 0 << 0 << "99999999"
+                                     << "99999999" << true << 99999999 << "99999999";
+        QTest::newRow("above upper bound") << 0 << 7 << "100000000"
+                                           << "100000000" << false << 7 << "7";
+        QTest::newRow("lower bound") << 0 << 0 << "-9999999"
+                                     << "-9999999" << true << -9999999 << "-9999999";
+        QTest::newRow("below lower bound") << 0 << 7 << "-10000000"
+                                           << "-10000000" << false << 7 << "7";
+        QTest::newRow("too many decimals") << 2 << 777 << "1,234"
+                                           << "1,234" << false << 777 << "7,77";
+        QTest::newRow("minus inside rejected later") << 1 << 4 << "1-2"
+                                                     << "1-2" << false << 4 << "0,4";
+        QTest::newRow("second minus dropped") << 1 << 0 << "--5"
+                                              << "-5" << true << -50 << "-5,0";
         // The typed text replaces the shown one, so the old sign does not block a new one.
-        QTest::newRow("negative over negative") << 2 << -300 << "-5" << "-5" << true << -500 << "-5,00";
-        QTest::newRow("comma over a value with comma") << 2 << 150 << ",5" << ",5" << true << 50 << "0,50";
+        QTest::newRow("negative over negative") << 2 << -300 << "-5"
+                                                << "-5" << true << -500 << "-5,00";
+        QTest::newRow("comma over a value with comma") << 2 << 150 << ",5"
+                                                       << ",5" << true << 50 << "0,50";
     }
     void enterStoresThroughFixedPoint()
     {
@@ -148,7 +162,7 @@ private slots:
         press(Qt::Key_Up);
         QCOMPARE(grid()->currentRow(), 4);
         grid()->setCurrentCell(1, 1);
-        press(Qt::Key_Up);   // the header row is never selected
+        press(Qt::Key_Up); // the header row is never selected
         QCOMPARE(grid()->currentRow(), 1);
 
         // While editing, no arrow leaves the cell.

@@ -1,7 +1,7 @@
 #include "core/AppState.h"
 #include "core/IniFile.h"
-#include "params/ParameterDefs.h"
 #include "params/ParTree.h"
+#include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
 #include "setpoints/AfdrukkenPar.h"
 #include "setpoints/AfdrukkenSoll.h"
@@ -11,11 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QPdfWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -38,11 +38,11 @@ public:
     QList<QPair<int, QLineF>> lines;
     int page = 1;
 
-    RecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    RecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) { }
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
-    void updateState(const QPaintEngineState&) override {}
-    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void updateState(const QPaintEngineState&) override { }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { }
     Type type() const override { return QPaintEngine::User; }
     void drawTextItem(const QPointF& p, const QTextItem& item) override
     {
@@ -73,7 +73,7 @@ public:
 
 class RecordingDevice : public QPaintDevice {
 public:
-    RecordingDevice(QSize size, int dpi) : m_size(size), m_dpi(dpi) {}
+    RecordingDevice(QSize size, int dpi) : m_size(size), m_dpi(dpi) { }
     RecordingEngine engine;
     QPaintEngine* paintEngine() const override { return const_cast<RecordingEngine*>(&engine); }
 
@@ -85,7 +85,10 @@ protected:
         case PdmHeight: return m_size.height();
         case PdmWidthMM: return int(m_size.width() * 25.4 / m_dpi);
         case PdmHeightMM: return int(m_size.height() * 25.4 / m_dpi);
-        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return m_dpi;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return m_dpi;
         case PdmDepth: return 32;
         case PdmNumColors: return INT_MAX;
         case PdmDevicePixelRatio: return 1;
@@ -146,7 +149,7 @@ const QStringList ExampleTree = {QStringLiteral("Machine"), QStringLiteral("\tAx
 QString line(const QString& ref, const QString& nr, const QString& name, const QString& value, const QString& option)
 {
     return ref.leftJustified(6) + "   " + nr.leftJustified(3) + "   " + name.leftJustified(38)
-        + value.rightJustified(11) + "   " + option;
+           + value.rightJustified(11) + "   " + option;
 }
 
 } // namespace
@@ -180,9 +183,15 @@ private slots:
         body = body.mid(body.indexOf(QStringLiteral("Machine")));
         const QStringList expected = {
             "Machine",
-            "Axis", "KOLOMKOP", line("1.0.1", "001", "Een", "11", ""), 
-            "Axis > Speed", "KOLOMKOP", line("1.1.1", "002", "Twee", "22", ""),
-            "Cams", "KOLOMKOP", line("2.0.1", "003", "Drie", "33", ""),
+            "Axis",
+            "KOLOMKOP",
+            line("1.0.1", "001", "Een", "11", ""),
+            "Axis > Speed",
+            "KOLOMKOP",
+            line("1.1.1", "002", "Twee", "22", ""),
+            "Cams",
+            "KOLOMKOP",
+            line("2.0.1", "003", "Drie", "33", ""),
         };
         QCOMPARE(body, expected);
     }
@@ -192,27 +201,33 @@ private slots:
         QTest::addColumn<QString>("parameters");
         QTest::addColumn<QString>("parNo");
         QTest::addColumn<int>("value");
-        QTest::addColumn<QStringList>("body");   // what follows the title
+        QTest::addColumn<QStringList>("body"); // what follows the title
 
         const QString def = "[007]\nnaam0=Snelheid\ndec=2\n[009]\nnaam0=Modus\ntype=1\nopties0=Uit,Aan,Auto\n";
         QTest::newRow("ParId1 -1 skips the menu, heading too")
-            << def << "[100]\nParId1=-1\nParId2=7\n[101]\nParId2=7\n[200]\nParId1=7\n" << -5
+            << def << "[100]\nParId1=-1\nParId2=7\n[101]\nParId2=7\n[200]\nParId1=7\n"
+            << -5
             << QStringList{"Cams", "KOLOMKOP", line("2.0.1", "007", "Snelheid", "-0,05", "")};
         QTest::newRow("option overflow mark")
-            << def << "[200]\nParId1=9\n" << 7
+            << def << "[200]\nParId1=9\n"
+            << 7
             << QStringList{"Cams", "KOLOMKOP", line("2.0.1", "009", "Modus", "7", "########")};
         QTest::newRow("option text")
-            << def << "[200]\nParId1=9\n" << 2
+            << def << "[200]\nParId1=9\n"
+            << 2
             << QStringList{"Cams", "KOLOMKOP", line("2.0.1", "009", "Modus", "2", "Auto")};
         // Two keys counted: the gap at ParId2 prints only its reference, ParId3 is not reached.
         QTest::newRow("gap in the keys")
-            << def << "[200]\nParId1=7\nParId3=9\n" << 100
+            << def << "[200]\nParId1=7\nParId3=9\n"
+            << 100
             << QStringList{"Cams", "KOLOMKOP", line("2.0.1", "007", "Snelheid", "1,00", ""), line("2.0.2", "", "", "", "")};
         QTest::newRow("number outside the value store")
-            << def << "[200]\nParId1=7\nParId2=600\n" << 1
+            << def << "[200]\nParId1=7\nParId2=600\n"
+            << 1
             << QStringList{"Cams", "KOLOMKOP", line("2.0.1", "007", "Snelheid", "0,01", ""), line("2.0.2", "", "", "", "")};
         QTest::newRow("parameter without definition")
-            << def << "[200]\nParId1=12\n" << -1234
+            << def << "[200]\nParId1=12\n"
+            << -1234
             << QStringList{"Cams", "KOLOMKOP", line("2.0.1", "012", "", "-1234", "")};
     }
     void skippedMenusAndLineContents()
@@ -388,7 +403,8 @@ private slots:
         QVERIFY(pages > 1);
         QCOMPARE(render(QStringLiteral("setpoints"), [&](QPainter& p, QSize size, NewPageFn next) {
                      drawSollwertReport(p, size, soll.reportHeader(), vx::InitSollwertHeader(), soll.SollTitel, next);
-                 }), 1);
+                 }),
+                 1);
 
         // Every group or sub-menu of the tree with parameters is printed.
         RecordingDevice dev(A4, Dpi);
@@ -400,8 +416,10 @@ private slots:
         int group = 0, sub = 0, printed = 0;
         for (const QString& l : tree.mid(1)) {
             if (l.startsWith(QStringLiteral("\t\t"))) ++sub;
-            else if (l.startsWith(u'\t')) { group += 100; sub = 0; }
-            else continue;
+            else if (l.startsWith(u'\t')) {
+                group += 100;
+                sub = 0;
+            } else continue;
             if (parameterReportRows(group + sub) > 0)
                 ++printed;
         }

@@ -1,13 +1,13 @@
 // The setpoint editor's receive, send and file commands against the simulated
 // controller and the transfer windows.
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
-#include "comm/SXComm.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
+#include "params/ParameterDefs.h"
 #include "params/SchrijfParSoll.h"
 #include "params/ValueStore.h"
-#include "params/ParameterDefs.h"
 #include "setpoints/AfdrukkenPar.h"
 #include "setpoints/AfdrukkenSoll.h"
 #include "setpoints/EditSollwerten.h"

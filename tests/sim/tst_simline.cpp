@@ -129,36 +129,66 @@ private slots:
     {
         QTest::addColumn<QString>("request");
         QTest::addColumn<QString>("pattern");
-        QTest::newRow("rt") << "rt" << "rt VX50 V2\\.04";
-        QTest::newRow("rh") << "rh" << "rh \\S.*";
-        QTest::newRow("rf") << "rf" << "rf -1";
-        QTest::newRow("wf") << "wf" << "wf";
-        QTest::newRow("r0") << "r0" << "r0 \\d+";
-        QTest::newRow("r1") << "r1" << "r1 \\d+";
-        QTest::newRow("r2") << "r2" << "r2 2[34]\\d{4}";
-        QTest::newRow("r3") << "r3" << "r3 \\d{5,6}";
-        QTest::newRow("r4") << "r4" << "r4 \\d+";
-        QTest::newRow("r5") << "r5" << "r5 \\d+";
-        QTest::newRow("r6") << "r6" << "r6 -?\\d+";
-        QTest::newRow("ri") << "ri" << "ri \\d+";
-        QTest::newRow("ru") << "ru" << "ru \\d+";
-        QTest::newRow("rp") << "rp 12" << "rp 12 50";
-        QTest::newRow("rp no limits") << "rp 7" << "rp 7 0";
-        QTest::newRow("rs") << "rs 80" << "rs 80 0";
-        QTest::newRow("wp") << "wp 12 70" << "wp 12 70";
-        QTest::newRow("ws negative") << "ws 3 -250" << "ws 3 -250";
-        QTest::newRow("bp") << "bp" << "bp -1";
-        QTest::newRow("kr") << "kr 2041" << "kr 2041 -15";
-        QTest::newRow("km") << "km 1" << "km 1";
-        QTest::newRow("wp over limit") << "wp 12 101" << "er 7";
-        QTest::newRow("wp under limit") << "wp 12 -1" << "er 7";
-        QTest::newRow("wp beyond 32 bits") << "wp 7 99999999999" << "er 7";
-        QTest::newRow("ws beyond range") << "ws 1 100000000" << "er 7";
-        QTest::newRow("rp 512") << "rp 512" << "er 3";
-        QTest::newRow("rs 0") << "rs 0" << "er 3";
-        QTest::newRow("unknown") << "zz" << "er 1";
-        QTest::newRow("bad argument") << "rp x" << "er 2";
-        QTest::newRow("extra blanks") << "  wp  12   9 " << "wp 12 9";
+        QTest::newRow("rt") << "rt"
+                            << "rt VX50 V2\\.04";
+        QTest::newRow("rh") << "rh"
+                            << "rh \\S.*";
+        QTest::newRow("rf") << "rf"
+                            << "rf -1";
+        QTest::newRow("wf") << "wf"
+                            << "wf";
+        QTest::newRow("r0") << "r0"
+                            << "r0 \\d+";
+        QTest::newRow("r1") << "r1"
+                            << "r1 \\d+";
+        QTest::newRow("r2") << "r2"
+                            << "r2 2[34]\\d{4}";
+        QTest::newRow("r3") << "r3"
+                            << "r3 \\d{5,6}";
+        QTest::newRow("r4") << "r4"
+                            << "r4 \\d+";
+        QTest::newRow("r5") << "r5"
+                            << "r5 \\d+";
+        QTest::newRow("r6") << "r6"
+                            << "r6 -?\\d+";
+        QTest::newRow("ri") << "ri"
+                            << "ri \\d+";
+        QTest::newRow("ru") << "ru"
+                            << "ru \\d+";
+        QTest::newRow("rp") << "rp 12"
+                            << "rp 12 50";
+        QTest::newRow("rp no limits") << "rp 7"
+                                      << "rp 7 0";
+        QTest::newRow("rs") << "rs 80"
+                            << "rs 80 0";
+        QTest::newRow("wp") << "wp 12 70"
+                            << "wp 12 70";
+        QTest::newRow("ws negative") << "ws 3 -250"
+                                     << "ws 3 -250";
+        QTest::newRow("bp") << "bp"
+                            << "bp -1";
+        QTest::newRow("kr") << "kr 2041"
+                            << "kr 2041 -15";
+        QTest::newRow("km") << "km 1"
+                            << "km 1";
+        QTest::newRow("wp over limit") << "wp 12 101"
+                                       << "er 7";
+        QTest::newRow("wp under limit") << "wp 12 -1"
+                                        << "er 7";
+        QTest::newRow("wp beyond 32 bits") << "wp 7 99999999999"
+                                           << "er 7";
+        QTest::newRow("ws beyond range") << "ws 1 100000000"
+                                         << "er 7";
+        QTest::newRow("rp 512") << "rp 512"
+                                << "er 3";
+        QTest::newRow("rs 0") << "rs 0"
+                              << "er 3";
+        QTest::newRow("unknown") << "zz"
+                                 << "er 1";
+        QTest::newRow("bad argument") << "rp x"
+                                      << "er 2";
+        QTest::newRow("extra blanks") << "  wp  12   9 "
+                                      << "wp 12 9";
     }
     void replyShapes()
     {
@@ -313,7 +343,7 @@ private slots:
             const Reply r = transact(*line, req, 80);
             QVERIFY(!r.failed);
             const bool validEcho = r.lineErrors == 0 && r.bytes.starts_with(req.substr(0, 2) + " ")
-                && r.bytes.ends_with("\r\n");
+                                   && r.bytes.ends_with("\r\n");
             QVERIFY2(!validEcho, (req + " -> " + r.bytes).c_str());
         }
         // Back on the unit's settings it answers.
@@ -327,24 +357,41 @@ private slots:
         QTest::addColumn<QString>("request");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<uint>("lineErrors");
-        QTest::newRow("no reply to a command") << "no-reply:cmd=rt" << "rt" << QByteArray() << 0u;
-        QTest::newRow("no reply, other command") << "no-reply:cmd=rt" << "rh" << QByteArray("rh HW VX50-3 rev C\r\n") << 0u;
-        QTest::newRow("wrong echo letters") << "wrong-echo" << "sc 0" << QByteArray("tc 0\r\n") << 0u;
-        QTest::newRow("wrong echo zero") << "wrong-echo:echo=zero" << "sc 0" << QByteArray("sc 00\r\n") << 0u;
-        QTest::newRow("wrong echo blank") << "wrong-echo:cmd=sc,echo=blank" << "sc 0" << QByteArray("sc 0 \r\n") << 0u;
-        QTest::newRow("er 7 at parameter") << "er7:p=12" << "wp 12 60" << QByteArray("er 7\r\n") << 0u;
-        QTest::newRow("er 7 not at 120") << "er7:p=12" << "wp 120 5" << QByteArray("wp 120 5\r\n") << 0u;
-        QTest::newRow("er 7 at setpoint") << "er7:s=5" << "ws 5 1" << QByteArray("er 7\r\n") << 0u;
-        QTest::newRow("garbage") << "garbage:cmd=rf,bytes=fe13" << "rf" << QByteArray("\xfe\x13rf -1\r\n") << 0u;
-        QTest::newRow("line error") << "line-error:cmd=rf,flags=frame|overrun,at=1" << "rf" << QByteArray("rf -1\r\n")
+        QTest::newRow("no reply to a command") << "no-reply:cmd=rt"
+                                               << "rt" << QByteArray() << 0u;
+        QTest::newRow("no reply, other command") << "no-reply:cmd=rt"
+                                                 << "rh" << QByteArray("rh HW VX50-3 rev C\r\n") << 0u;
+        QTest::newRow("wrong echo letters") << "wrong-echo"
+                                            << "sc 0" << QByteArray("tc 0\r\n") << 0u;
+        QTest::newRow("wrong echo zero") << "wrong-echo:echo=zero"
+                                         << "sc 0" << QByteArray("sc 00\r\n") << 0u;
+        QTest::newRow("wrong echo blank") << "wrong-echo:cmd=sc,echo=blank"
+                                          << "sc 0" << QByteArray("sc 0 \r\n") << 0u;
+        QTest::newRow("er 7 at parameter") << "er7:p=12"
+                                           << "wp 12 60" << QByteArray("er 7\r\n") << 0u;
+        QTest::newRow("er 7 not at 120") << "er7:p=12"
+                                         << "wp 120 5" << QByteArray("wp 120 5\r\n") << 0u;
+        QTest::newRow("er 7 at setpoint") << "er7:s=5"
+                                          << "ws 5 1" << QByteArray("er 7\r\n") << 0u;
+        QTest::newRow("garbage") << "garbage:cmd=rf,bytes=fe13"
+                                 << "rf" << QByteArray("\xfe\x13rf -1\r\n") << 0u;
+        QTest::newRow("line error") << "line-error:cmd=rf,flags=frame|overrun,at=1"
+                                    << "rf" << QByteArray("rf -1\r\n")
                                     << uint(CE_FRAME | CE_OVERRUN);
-        QTest::newRow("unit filter") << "no-reply:unit=5" << "rf" << QByteArray("rf -1\r\n") << 0u;
-        QTest::newRow("no line end") << "no-line-end:cmd=rp" << "rp 12" << QByteArray("rp 12 50") << 0u;
-        QTest::newRow("echo of another argument") << "wrong-echo:echo=args" << "rp 12" << QByteArray("rp 13 50\r\n") << 0u;
-        QTest::newRow("echo of another argument, carry") << "wrong-echo:echo=args" << "rs 9" << QByteArray("rs 10 0\r\n") << 0u;
-        QTest::newRow("echo of another argument, none") << "wrong-echo:echo=args" << "wf" << QByteArray("xf\r\n") << 0u;
-        QTest::newRow("er n") << "er:n=3,cmd=rp" << "rp 12" << QByteArray("er 3\r\n") << 0u;
-        QTest::newRow("er n at a write") << "er:n=3" << "wp 12 60" << QByteArray("er 3\r\n") << 0u;
+        QTest::newRow("unit filter") << "no-reply:unit=5"
+                                     << "rf" << QByteArray("rf -1\r\n") << 0u;
+        QTest::newRow("no line end") << "no-line-end:cmd=rp"
+                                     << "rp 12" << QByteArray("rp 12 50") << 0u;
+        QTest::newRow("echo of another argument") << "wrong-echo:echo=args"
+                                                  << "rp 12" << QByteArray("rp 13 50\r\n") << 0u;
+        QTest::newRow("echo of another argument, carry") << "wrong-echo:echo=args"
+                                                         << "rs 9" << QByteArray("rs 10 0\r\n") << 0u;
+        QTest::newRow("echo of another argument, none") << "wrong-echo:echo=args"
+                                                        << "wf" << QByteArray("xf\r\n") << 0u;
+        QTest::newRow("er n") << "er:n=3,cmd=rp"
+                              << "rp 12" << QByteArray("er 3\r\n") << 0u;
+        QTest::newRow("er n at a write") << "er:n=3"
+                                         << "wp 12 60" << QByteArray("er 3\r\n") << 0u;
     }
     void faults()
     {

@@ -39,14 +39,14 @@ private slots:
     void parameterFile()
     {
         const std::string text = "; comment\r\n"
-                                 "min=5\r\n"              // before any section: ignored
+                                 "min=5\r\n" // before any section: ignored
                                  "[012]\r\nnaam0=Snelheid\r\nMIN=-10\r\nmax=$64\r\ndefault=0x1e\r\nmin=3\r\n"
-                                 "[012]\r\nmax=1\r\n"     // second occurrence: ignored
+                                 "[012]\r\nmax=1\r\n" // second occurrence: ignored
                                  "[203]\r\nmin=0\r\nmax=4\r\ndefault=2\r\n"
                                  "[300]\r\nmin=9\r\nmax=1\r\n" // min above max: not checked
-                                 "[301]\r\nmax=abc\r\n"   // not a number: 0, checked as 0 ... 0
+                                 "[301]\r\nmax=abc\r\n"        // not a number: 0, checked as 0 ... 0
                                  "[600]\r\nmin=1\r\n"
-                                 "[12]\r\nmin=7\r\n";      // not a three-digit name
+                                 "[12]\r\nmin=7\r\n"; // not a three-digit name
         const ParamTable t = parseParamTable(text);
         QVERIFY(t.loaded);
         QCOMPARE(t.limits[12].min, -10);

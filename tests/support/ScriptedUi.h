@@ -19,8 +19,8 @@ struct ShownMessage {
 class ScriptedUi : public UiSeams {
 public:
     QList<ShownMessage> messages;
-    std::deque<QMessageBox::StandardButton> answers;  // empty: the first offered of Yes/Ok
-    std::deque<QString> fileNames;                    // empty: the dialog is cancelled
+    std::deque<QMessageBox::StandardButton> answers; // empty: the first offered of Yes/Ok
+    std::deque<QString> fileNames;                   // empty: the dialog is cancelled
     QStringList dialogCaptions;
     bool printAccepted = false;
     int printCalls = 0;

@@ -206,7 +206,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     server = &srv;
-    struct sigaction sa{};
+    struct sigaction sa { };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
