@@ -36,14 +36,14 @@ inline double threadCpuSeconds()
 {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
 inline double processCpuSeconds()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+    return double(u.ru_utime.tv_sec) + double(u.ru_utime.tv_usec) / 1e6 + double(u.ru_stime.tv_sec) + double(u.ru_stime.tv_usec) / 1e6;
 }
 
 inline long residentKiB()

@@ -43,7 +43,7 @@ int main(int argc, char** argv)
         c.Send();
     };
     c.OnCommResult = [&](TSXProtocolComponent*, const QByteArray& reply) {
-        if (next > 0) floor += (requests[next].size() + 1 + reply.size()) * ch + latency + endPause;
+        if (next > 0) floor += double(requests[next].size() + 1 + reply.size()) * ch + latency + endPause;
         if (++next == requests.size()) app.quit();
         else sendNext();
     };
@@ -58,11 +58,11 @@ int main(int argc, char** argv)
     const double cpu0 = bench::threadCpuSeconds();
     timer.start();
     app.exec();
-    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
     const double uiCpu = bench::threadCpuSeconds() - cpu0;
     port.Close();
 
-    const int n = requests.size() - 1;
+    const int n = int(requests.size()) - 1;
     std::printf("exchanges:            %d (%d failed)\n", n, failures);
     std::printf("measured per exchange: %.2f ms\n", seconds * 1000 / n);
     std::printf("floor per exchange:    %.2f ms (characters + %.0f ms latency + %.0f ms end-of-reply pause)\n",

@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     timer.start();
     QTimer::singleShot(int(seconds * 1000), &application, &QApplication::quit);
     application.exec();
-    const double elapsed = timer.nsecsElapsed() / 1e9;
+    const double elapsed = double(timer.nsecsElapsed()) / 1e9;
     const double cpu = bench::processCpuSeconds() - cpu0;
 
     // Eight components take turns; each exchange is about 3 request + ~10 reply
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     for (auto& [name, n] : updates)
         std::printf("%-18s %10.2f %10.2f\n", qPrintable(name), n / elapsed, floorPerPanel);
     std::printf("tool CPU:          %.1f %% of one core (goal < 5 %%; includes the worker thread)\n", 100 * cpu / elapsed);
-    std::printf("resident memory:   %.1f MB (goal < 80 MB)\n", bench::residentKiB() / 1024.0);
+    std::printf("resident memory:   %.1f MB (goal < 80 MB)\n", double(bench::residentKiB()) / 1024.0);
     w.close();
     return 0;
 }

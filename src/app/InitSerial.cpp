@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "core/UiSeams.h"
+#include "core/Widgets.h"
 #include "params/ParameterDefs.h"
 
 #include <QComboBox>
@@ -110,16 +111,9 @@ TFormInitSerial::TFormInitSerial(QWidget* parent) : QDialog(parent)
     // The interface hardware is shown, not chosen here.
     for (QComboBox* c : {ComboHardware, ComboPortType, ComboReceiver, ComboTransmitter}) c->setEnabled(false);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    CmdOK = new QPushButton(QStringLiteral("OK"), this);
-    CmdOK->setObjectName(QStringLiteral("CmdOK"));
-    CmdOK->setDefault(true);
-    CmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
-    buttons->addWidget(CmdOK);
-    buttons->addWidget(CmdCancel);
-    top->addLayout(buttons);
+    const OkCancel buttons = addOkCancelRow(this, top);
+    CmdOK = buttons.ok;
+    CmdCancel = buttons.cancel;
 
     connect(ComboPoort, &QComboBox::activated, this, &TFormInitSerial::ComboPoortClick);
     connect(ComboPoort, &QComboBox::currentIndexChanged, this, &TFormInitSerial::showDevicePath);

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Taal.h"
+#include "core/Widgets.h"
 #include "params/ParameterDefs.h"
 
 #include <QComboBox>
@@ -45,16 +46,9 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     page->addWidget(GroupBox1);
     page->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    CmdOK = new QPushButton(QStringLiteral("OK"), this);
-    CmdOK->setObjectName(QStringLiteral("CmdOK"));
-    CmdOK->setDefault(true);
-    CmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
-    buttons->addWidget(CmdOK);
-    buttons->addWidget(CmdCancel);
-    top->addLayout(buttons);
+    const OkCancel buttons = addOkCancelRow(this, top);
+    CmdOK = buttons.ok;
+    CmdCancel = buttons.cancel;
 
     connect(CmdOK, &QPushButton::clicked, this, &TFormOpties::CmdOKClick);
     connect(CmdCancel, &QPushButton::clicked, this, &TFormOpties::CmdCancelClick);

@@ -16,7 +16,7 @@ bool isBlankOrControl(QChar c)
 void TPX400Protocol::Send()
 {
     int from = 0;
-    int to = m_text.size();
+    int to = int(m_text.size());
     while (from < to && isBlankOrControl(m_text[from]))
         ++from;
     while (to > from && isBlankOrControl(m_text[to - 1]))

@@ -12,7 +12,7 @@ bool isSectionLine(const QString& line, QString* name = nullptr)
 {
     const QString t = line.trimmed();
     if (!t.startsWith(u'[')) return false;
-    const int close = t.indexOf(u']');
+    const int close = int(t.indexOf(u']'));
     if (close < 0) return false;
     if (name) *name = t.mid(1, close - 1).trimmed();
     return true;
@@ -22,7 +22,7 @@ bool splitEntry(const QString& line, QString& key, QString& value)
 {
     const QString t = line.trimmed();
     if (t.isEmpty() || t.startsWith(u';')) return false;
-    const int eq = line.indexOf(u'=');
+    const int eq = int(line.indexOf(u'='));
     if (eq <= 0) return false;
     key = line.left(eq).trimmed();
     value = line.mid(eq + 1).trimmed();

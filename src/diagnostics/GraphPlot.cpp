@@ -49,7 +49,8 @@ bool clipLine(double& x0, double& y0, double& x1, double& y1)
 
 bool inBox(qint64 x, qint64 y)
 {
-    return x >= ClipLeft && x <= ClipRight && y >= ClipTop && y <= ClipBottom;
+    const auto fx = double(x), fy = double(y); // pixel coordinates: far inside double's range
+    return fx >= ClipLeft && fx <= ClipRight && fy >= ClipTop && fy <= ClipBottom;
 }
 
 void frameAndMiddle(QPainter& p, const View& v)

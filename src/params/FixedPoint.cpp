@@ -25,7 +25,7 @@ qint32 TextToFixed(const QString& input, qint32 decimals, bool negativeAllowed, 
     for (QChar c : text)
         if (!(c >= u'0' && c <= u'9') && c != u',' && c != u'-') return FixedMalformed;
 
-    const int commas = text.count(u',');
+    const int commas = int(text.count(u','));
     if (decimals <= 0) {
         if (commas > 0) return FixedMalformed;
     } else {
@@ -35,7 +35,7 @@ qint32 TextToFixed(const QString& input, qint32 decimals, bool negativeAllowed, 
         while (text.size() - 1 - text.indexOf(u',') < decimals) text += u'0';
     }
 
-    const int minuses = text.count(u'-');
+    const int minuses = int(text.count(u'-'));
     if (!negativeAllowed && minuses > 0) return FixedMalformed;
     if (minuses > 1 || (minuses == 1 && !text.startsWith(u'-'))) return FixedMalformed;
 

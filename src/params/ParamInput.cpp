@@ -14,7 +14,7 @@ int integerPartLength(const QString& text, int decimals)
     if (t.startsWith(kMinus))
         t.remove(0, 1);
     if (decimals > 0) {
-        const int comma = t.indexOf(kComma);
+        const int comma = int(t.indexOf(kComma));
         if (comma >= 0)
             return comma;
     }
@@ -57,10 +57,10 @@ ServiceKeyResult serviceKeyFilter(QChar key, const ServiceKeyContext& ctx)
 
     if (!ctx.hasSelection) {
         QString t = text;
-        const int minus = t.indexOf(kMinus);
+        const int minus = int(t.indexOf(kMinus));
         if (minus >= 0)
             t.remove(minus, 1);
-        const int commaIndex = t.indexOf(kComma);
+        const int commaIndex = int(t.indexOf(kComma));
         if (commaIndex >= 0) {
             const int commaPos = commaIndex + 1; // counted from 1, caret counted from 0
             if (ctx.caret < commaPos) {
@@ -92,7 +92,7 @@ ServiceInputResult serviceInputValue(const QString& text, int decimals, qint32 m
     if (decimals > 0) {
         if (!t.contains(kComma))
             t += kComma;
-        const int after = int(t.size()) - t.indexOf(kComma) - 1;
+        const int after = int(t.size()) - int(t.indexOf(kComma)) - 1;
         // More decimals than the parameter has would scale the value wrongly.
         if (after > decimals)
             return {ServiceInputResult::Malformed, 0};

@@ -259,7 +259,7 @@ void TTransferForm::unexpectedReply(TPX400Protocol* c, const QByteArray& reply, 
 QString TTransferForm::reasonText(const cmd::CheckedReply& reply)
 {
     using R = cmd::Refusal;
-    const QString english = cmd::refusalText(reply);
+    QString english = cmd::refusalText(reply);
     switch (reply.refusal) {
     case R::TooLong: return taal("Antwoord", "TooLong", english);
     case R::Cut: return taal("Antwoord", "Cut", english);

@@ -157,7 +157,7 @@ void ReportWriter::PrintPaginaHeader()
     HuidigY = int(std::trunc(PixPerCm / 2));
     m_p.drawLine(100, 50, right, 50);
 
-    const int len = std::max({m_header.labelFirma.size(), m_header.labelType.size(), m_header.labelSn.size()});
+    const int len = int(std::max({m_header.labelFirma.size(), m_header.labelType.size(), m_header.labelSn.size()}));
     const QString lFirma = padLeft(m_header.labelFirma, len);
     const int w = fm.horizontalAdvance(lFirma + QStringLiteral("  "));
 

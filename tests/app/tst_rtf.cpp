@@ -119,9 +119,9 @@ private slots:
         QVERIFY(table);
         QCOMPARE(table->rows(), 2);
         QCOMPARE(table->columns(), 3);
-        auto cellText = [&](int r, int c) {
-            QTextCursor a = table->cellAt(r, c).firstCursorPosition();
-            a.setPosition(table->cellAt(r, c).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        auto cellText = [&](int row, int c) {
+            QTextCursor a = table->cellAt(row, c).firstCursorPosition();
+            a.setPosition(table->cellAt(row, c).lastCursorPosition().position(), QTextCursor::KeepAnchor);
             return a.selectedText();
         };
         QCOMPARE(cellText(0, 1), QStringLiteral("Text"));

@@ -58,7 +58,7 @@ class TestCalibratie : public QObject {
 
     void click(QPushButton* b, const QString& expected)
     {
-        const int before = requests().size();
+        const int before = int(requests().size());
         QVERIFY(b->isEnabled());
         b->click();
         QTRY_COMPARE_WITH_TIMEOUT(requests().size(), before + 1, Wait);
@@ -225,7 +225,7 @@ private slots:
         click(form->CmdSet_U_actief, "kf 1");
         QTRY_VERIFY_WITH_TIMEOUT(form->SpinEdit_Gain_U->isEnabled(), Wait);
         QVERIFY(!form->CmdSaveToEEPROM->isEnabled());
-        const int before = requests().size();
+        const int before = int(requests().size());
         form->SpinEdit_Gain_U->setValue(13);
         QTRY_COMPARE_WITH_TIMEOUT(requests().size(), before + 1, Wait);
         QCOMPARE(requests().last(), QString("kw 2042 13"));
@@ -252,7 +252,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!form->CmdSaveToEEPROM->isEnabled(), Wait);
         QCOMPARE(form->EepromWaarde[1], 14);
         QCOMPARE(sim::defaultBus().calibrationEeprom(0)[1], 14);
-        const int sent = requests().size();
+        const int sent = int(requests().size());
         form->close(); // saved: no question
         QVERIFY(!form->isVisible());
         QCOMPARE(ui->messages.size(), 2);

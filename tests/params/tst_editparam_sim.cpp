@@ -211,7 +211,7 @@ private slots:
             // Send the whole set: clears the single-write mark
             ParWaarden[0] = 3;
             ParGezondenEnNietGeladen = true;
-            const int asked = sui->messages.size();
+            const int asked = int(sui->messages.size());
             ed->ParZenden1->trigger();
             QCOMPARE(sui->messages.size(), asked);
             QCOMPARE(sim::defaultBus().parameter(0, 0), 3);

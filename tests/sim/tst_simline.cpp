@@ -607,17 +607,17 @@ private slots:
         f.close();
         setDefaultBusParametersPath(dir.filePath("Parameters.txt").toStdString());
         resetDefaultBus();
-        SimBus& bus = defaultBus();
-        QCOMPARE(bus.unitNumbers(), (std::vector<int>{0, 5}));
-        QCOMPARE(bus.selectedUnit(), 0);
-        bus.addFault(Fault::noReply());
-        bus.setLatencyMs(9);
+        SimBus& fresh = defaultBus();
+        QCOMPARE(fresh.unitNumbers(), (std::vector<int>{0, 5}));
+        QCOMPARE(fresh.selectedUnit(), 0);
+        fresh.addFault(Fault::noReply());
+        fresh.setLatencyMs(9);
 
         SimLine own; // on the default bus
         QVERIFY(own.open("sim"));
         QVERIFY(own.setFrame(F9600O));
         resetDefaultBus(); // faults and latency go, the open line stays usable
-        QCOMPARE(bus.latencyMs(), 2.0);
+        QCOMPARE(fresh.latencyMs(), 2.0);
         QCOMPARE(transact(own, "rp 12").bytes, std::string("rp 12 4\r\n"));
         QCOMPARE(transact(own, "wp 12 10").bytes, std::string("er 7\r\n"));
         QVERIFY(transact(own, "rt").bytes.starts_with("rt VX50"));
@@ -625,11 +625,11 @@ private slots:
         QCOMPARE(transact(own, "sc 5").bytes, std::string("sc 5\r\n"));
         QVERIFY(transact(own, "rt").bytes.starts_with("rt VX51"));
         // The demo cams drive outputs 1, 2, 3 and 5 only.
-        QCOMPARE(bus.parameter(5, 460), 1);
+        QCOMPARE(fresh.parameter(5, 460), 1);
         const std::string ru = transact(own, "ru").bytes;
         QVERIFY(ru.starts_with("ru "));
         QCOMPARE(std::stoi(ru.substr(3)) & ~0x17, 0);
-        QCOMPARE(bus.requestCount(), size_t(6));
+        QCOMPARE(fresh.requestCount(), size_t(6));
 
         setDefaultBusParametersPath({});
         resetDefaultBus();

@@ -177,13 +177,13 @@ int main(int argc, char** argv)
     if (logRequests)
         bus.setLogObserver([](const LogEntry& e) {
             // The faults show what the reply alone does not, a babble for one.
-            std::string faults;
+            std::string fired;
             for (const std::string& f : e.faults)
-                faults += (faults.empty() ? "  [" : ", ") + f;
-            if (!faults.empty())
-                faults += "]";
+                fired += (fired.empty() ? "  [" : ", ") + f;
+            if (!fired.empty())
+                fired += "]";
             std::fprintf(stderr, "%10.1f ms  %-8s  > %-20s < %s%s\n", e.ms, frameText(e.frame).c_str(),
-                         printable(e.request).c_str(), printable(e.reply).c_str(), faults.c_str());
+                         printable(e.request).c_str(), printable(e.reply).c_str(), fired.c_str());
         });
 
     if (!frameGiven)
