@@ -70,6 +70,10 @@ public:
     QString AnsweredText() const;
     void DataReceived(const uint8_t* block, const uint8_t* requestFrame, bool& restartFlag) override;
     ProtocolKind protocolKind() const override { return ProtocolKind::ASCII; }
+    LineFraming lineFraming() const override
+    {
+        return {static_cast<uint8_t>(m_receiveStart), static_cast<uint8_t>(m_receiveStop), m_filtered};
+    }
 
 private:
     QString m_text;

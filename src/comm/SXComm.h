@@ -206,6 +206,14 @@ public:
     // One received block (byte 0 = count including itself) while the reply comes in.
     virtual void DataReceived(const uint8_t* block, const uint8_t* requestFrame, bool& restartFlag);
     virtual ProtocolKind protocolKind() const { return ProtocolKind::None; }
+    // How the worker frames a line reply: start and stop character (0: none) and
+    // whether they stay out of the stream. Only a line protocol has them.
+    struct LineFraming {
+        uint8_t start = 0;
+        uint8_t stop = 0;
+        bool filtered = false;
+    };
+    virtual LineFraming lineFraming() const { return {}; }
 
     const QByteArray& resultStream() const { return m_result; }
     // The frame of the exchange now running, or that ran last: the request the

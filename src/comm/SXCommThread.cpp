@@ -1,5 +1,4 @@
 #include "comm/SXCommThread.h"
-#include "comm/PX400Protocol.h"
 #include "comm/SSBCodec.h"
 #include "comm/SX2Codec.h"
 
@@ -82,10 +81,11 @@ void TSXCommThread::StartRequest(const TCommRequest* request)
     m_component = request->Sender;
     Job job;
     job.kind = m_component ? m_component->protocolKind() : ProtocolKind::None;
-    if (auto* px = qobject_cast<TPX400Protocol*>(m_component)) {
-        job.startChar = static_cast<uint8_t>(px->ReceiveStart());
-        job.stopChar = static_cast<uint8_t>(px->ReceiveStop());
-        job.filtered = px->Filtered();
+    if (m_component) {
+        const auto framing = m_component->lineFraming();
+        job.startChar = framing.start;
+        job.stopChar = framing.stop;
+        job.filtered = framing.filtered;
     }
     job.frame = request->Frame;
     job.firstByteMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteMs;

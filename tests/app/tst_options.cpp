@@ -119,6 +119,9 @@ private slots:
         QCOMPARE(w.ComboTaal->itemText(2), QStringLiteral("Deutsch"));
         QCOMPARE(w.ComboTaal->currentIndex(), 1);
         QCOMPARE(w.CmdCancel->text(), QStringLiteral("Cancel"));
+        QVERIFY(w.CmdOK->isDefault());
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            w.grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/options.png");
     }
 
     void aboutShowsTheVersionOnce_data()
