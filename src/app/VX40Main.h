@@ -19,6 +19,7 @@ class QTimer;
 namespace vx {
 
 class SettingsFile;
+class TLiveMonitor;
 class TPX400Protocol;
 class TSXComm;
 struct TCommError;
@@ -94,14 +95,15 @@ private:
     bool portOpen() const;
     void buildComponents();
     void PX400UnitSelectComError(const TCommError& error);
-    void showLiveValue(const QString& request, QLabel* panel, const QByteArray& reply, int decimals,
-                       const char* unit);
+    // The panel of a live value (TLiveMonitor::Value).
+    QLabel* valuePanel(int which) const;
     void setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word);
     void readPortSettings(const SettingsFile& ini);
     void writePortSettings(SettingsFile& ini);
 
     MainOptions m_options;
-    TSXComm* m_port = nullptr; // owned
+    TSXComm* m_port = nullptr;      // owned
+    TLiveMonitor* m_live = nullptr; // the live state the window shows
     std::map<QString, std::function<void()>> m_openers;
     QString m_saveError;
     bool m_closing = false;

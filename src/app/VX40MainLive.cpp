@@ -2,7 +2,7 @@
 // error number and the terminal.
 #include "app/VX40Main.h"
 #include "core/Widgets.h"
-#include "device/ControllerLine.h"
+#include "device/LiveMonitor.h"
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
@@ -49,110 +49,67 @@ QString lineSettingsText(const TSXComm& p)
 void TFormMain::buildComponents()
 {
     TSXComm* p = m_port;
-    PX400UnitSelect = makeControllerComponent(this, "PX400UnitSelect", 0, p);
-    PX400TypeInfo = makeControllerComponent(this, "PX400TypeInfo", 0, p);
-    PX400ActPos1 = makeControllerComponent(this, "PX400ActPos1", 0, p);
-    PX400ActPos2 = makeControllerComponent(this, "PX400ActPos2", 0, p);
-    PX400PosVerschil = makeControllerComponent(this, "PX400PosVerschil", 0, p);
-    PX400Snelheid1 = makeControllerComponent(this, "PX400Snelheid1", 0, p);
-    PX400Snelheid2 = makeControllerComponent(this, "PX400Snelheid2", 0, p);
-    PX400Spanning = makeControllerComponent(this, "PX400Spanning", 0, p);
-    PX400Stroom = makeControllerComponent(this, "PX400Stroom", 0, p);
-    PX400_in = makeControllerComponent(this, "PX400_in", 0, p);
-    PX400_uit = makeControllerComponent(this, "PX400_uit", 0, p);
-    PX400ReadError = makeControllerComponent(this, "PX400ReadError", 0, p);
-    PX400ResetError = makeControllerComponent(this, "PX400ResetError", 0, p);
-    PX400Protocol1 = makeControllerComponent(this, "PX400Protocol1", 1500, p);
+    m_live = new TLiveMonitor(p, this);
+    // The design's component names stay reachable on the main window.
+    PX400UnitSelect = m_live->PX400UnitSelect;
+    PX400TypeInfo = m_live->PX400TypeInfo;
+    PX400ActPos1 = m_live->PX400ActPos1;
+    PX400ActPos2 = m_live->PX400ActPos2;
+    PX400PosVerschil = m_live->PX400PosVerschil;
+    PX400Snelheid1 = m_live->PX400Snelheid1;
+    PX400Snelheid2 = m_live->PX400Snelheid2;
+    PX400Spanning = m_live->PX400Spanning;
+    PX400Stroom = m_live->PX400Stroom;
+    PX400_in = m_live->PX400_in;
+    PX400_uit = m_live->PX400_uit;
+    PX400ReadError = m_live->PX400ReadError;
+    PX400ResetError = m_live->PX400ResetError;
+    PX400Protocol1 = m_live->PX400Protocol1;
 
     p->OnActivate = [this](TSXComm*) { SXComm1Activate(); };
     p->OnDeactivate = [this](TSXComm*) { SXComm1Deactivate(); };
 
-    auto sharedError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
-        PX400UnitSelectComError(e);
-    };
-    PX400UnitSelect->OnCommError = sharedError;
-    PX400_in->OnCommError = sharedError;
-    PX400Protocol1->OnCommError = sharedError;
-    PX400ReadError->OnCommError = sharedError;
-
-    PX400UnitSelect->OnCommResult = [this](TSXProtocolComponent*, const QByteArray&) {
-        PanelComInfo->clear();
-        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadType));
-        PX400TypeInfo->Send();
-    };
-
-    PX400TypeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
-        AppState& s = app();
-        // A cut or foreign identification is shown as unreadable, never as a type.
-        const cmd::CheckedReply checked = cmd::checkReply(PX400TypeInfo->ASCIIProtocol(), reply);
-        const QString value = checked.ok() ? checked.value : QStringLiteral("????");
-        switch (s.TypeInfoStap) {
-        case 0: {
-            m_status[2]->setText(value);
-            s.ApparaatType = checked.ok() ? cmd::controllerType(value) : QString();
-            if (checked.ok() && s.ApparaatType != QLatin1String("VX50") && s.ApparaatType != QLatin1String("VX51") && s.TaalGeladen) {
-                showWarning(this, taal(QStringLiteral("Main"), QStringLiteral("Msg_waarschuwingCaption"), QString()),
-                            taal(QStringLiteral("Main"), QStringLiteral("Msg_Melding_Geen_VX50"), QString()));
-            }
-            PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent2));
-            PX400TypeInfo->Send();
-            s.TypeInfoStap = 1;
-            break;
-        }
-        case 1:
-            m_status[3]->setText(value);
-            PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent3));
-            PX400TypeInfo->Send();
-            s.TypeInfoStap = 2;
-            break;
-        default:
-            m_status[4]->setText(value);
-            break;
+    m_live->OnCommError = [this](const TCommError& e) { PX400UnitSelectComError(e); };
+    m_live->OnUnitSelected = [this] { PanelComInfo->clear(); };
+    m_live->OnIdentification = [this](int step, const std::optional<QString>& text) {
+        m_status[2 + step]->setText(text.value_or(QStringLiteral("????")));
+        const AppState& s = app();
+        if (step == 0 && text && s.ApparaatType != QLatin1String("VX50") && s.ApparaatType != QLatin1String("VX51")
+            && s.TaalGeladen) {
+            showWarning(this, taal(QStringLiteral("Main"), QStringLiteral("Msg_waarschuwingCaption"), QString()),
+                        taal(QStringLiteral("Main"), QStringLiteral("Msg_Melding_Geen_VX50"), QString()));
         }
     };
 
     // Live values: a reply counts only while polling is on; any error shows "?".
-    auto live = [this](TPX400Protocol* c, const char* request, QLabel* panel, int decimals, const char* unit) {
-        c->OnCommResult = [this, request, panel, decimals, unit](TSXProtocolComponent*, const QByteArray& reply) {
-            if (app().ActualAan) showLiveValue(QLatin1String(request), panel, reply, decimals, unit);
-        };
-        c->OnCommError = [panel](TSXProtocolComponent*, const TCommError&, const QByteArray&) {
-            panel->setText(QStringLiteral("?"));
-        };
+    m_live->OnValue = [this](TLiveMonitor::Value which, std::optional<qint32> v) {
+        if (!app().ActualAan) return;
+        QLabel* panel = valuePanel(which);
+        // Too long, cut, another command's or no number: all equally unreadable.
+        if (!v) {
+            panel->setText(QStringLiteral("????"));
+            return;
+        }
+        const bool analogue = which == TLiveMonitor::Spanning || which == TLiveMonitor::Stroom;
+        const QString unit = which == TLiveMonitor::Spanning ? QStringLiteral(" V")
+                             : which == TLiveMonitor::Stroom ? QStringLiteral(" mA")
+                                                             : QString();
+        panel->setText(FixedToText(analogue ? 4 : 9, *v) + unit);
     };
-    live(PX400ActPos1, cmd::ActPos1, PanelActPos1, 9, "");
-    live(PX400ActPos2, cmd::ActPos2, PanelActPos2, 9, "");
-    live(PX400PosVerschil, cmd::PosDifference, PanelPosVerschil, 9, "");
-    live(PX400Snelheid1, cmd::Velocity1, PanelSnelheid1, 9, "");
-    live(PX400Snelheid2, cmd::Velocity2, PanelSnelheid2, 9, "");
-    live(PX400Spanning, cmd::Voltage, PanelSpanning, 4, " V");
-    live(PX400Stroom, cmd::Current, PanelStroom, 4, " mA");
+    m_live->OnValueFailed = [this](TLiveMonitor::Value which) { valuePanel(which)->setText(QStringLiteral("?")); };
 
-    // An unreadable word leaves the boxes as they were: all white would claim every
-    // input and output off.
-    auto ioWord = [](const char* request, const QByteArray& reply) {
-        return cmd::checkReply(QString::fromLatin1(request), reply, cmd::IoReplyLimit).number;
-    };
-    PX400_in->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
-        const auto word = ioWord(cmd::ReadInputs, reply);
-        if (!app().InUitAan || !word) return;
+    m_live->OnInputs = [this](qint32 word) {
+        if (!app().InUitAan) return;
         QLabel* const refs[2] = {TB_K0_1, TB_K0_2};
-        setIoBoxes(refs, 2, 0, *word);
-        setIoBoxes(TbIn, 8, 2, *word);
+        setIoBoxes(refs, 2, 0, word);
+        setIoBoxes(TbIn, 8, 2, word);
     };
-    PX400_uit->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
-        const auto word = ioWord(cmd::ReadOutputs, reply);
-        if (!app().InUitAan || !word) return;
-        setIoBoxes(TbUitgang, 16, 0, *word);
+    m_live->OnOutputs = [this](qint32 word) {
+        if (app().InUitAan) setIoBoxes(TbUitgang, 16, 0, word);
     };
-
-    PX400ReadError->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+    m_live->OnErrorNumber = [this](bool noError, const QString& value) {
         PanelComInfo->clear();
-        // An unreadable error number neither clears nor raises the error shown.
-        const cmd::CheckedReply checked = cmd::checkReply(QString::fromLatin1(cmd::ReadError), reply);
-        if (!checked.ok()) return;
-        const QString& value = checked.value;
-        if (cmd::isNoError(value)) {
+        if (noError) {
             PanelErrorNo->clear();
             return;
         }
@@ -161,8 +118,7 @@ void TFormMain::buildComponents()
         ErrorIndicator += QStringLiteral(". ");
         m_status[5]->setText(ErrorIndicator);
     };
-
-    PX400Protocol1->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+    m_live->OnTerminalReply = [this](const QByteArray& reply) {
         PanelComInfo->clear();
         MemoReceive->setPlainText(QString::fromLatin1(reply));
     };
@@ -175,16 +131,11 @@ void TFormMain::buildComponents()
     connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
 }
 
-void TFormMain::showLiveValue(const QString& request, QLabel* panel, const QByteArray& reply, int decimals,
-                              const char* unit)
+QLabel* TFormMain::valuePanel(int which) const
 {
-    // Too long, cut, another command's or no number: all equally unreadable.
-    const auto v = cmd::checkReply(request, reply).number;
-    if (!v) {
-        panel->setText(QStringLiteral("????"));
-        return;
-    }
-    panel->setText(FixedToText(decimals, *v) + QLatin1String(unit));
+    QLabel* const panels[] = {PanelActPos1, PanelActPos2, PanelPosVerschil, PanelSnelheid1,
+                              PanelSnelheid2, PanelSpanning, PanelStroom};
+    return panels[which];
 }
 
 void TFormMain::setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word)
@@ -224,10 +175,7 @@ void TFormMain::SXComm1Activate()
     m_status[0]->setText(m_port->displayName());
     m_status[1]->setText(lineSettingsText(*m_port));
     app().TypeInfoStap = 0;
-    if (!isTheActiveWindow(app().FormApparaatZoeken)) {
-        PX400UnitSelect->setASCIIProtocol(cmd::selectUnit(SpinEditUnitSelect->value()));
-        PX400UnitSelect->Send();
-    }
+    if (!isTheActiveWindow(app().FormApparaatZoeken)) m_live->selectUnit(SpinEditUnitSelect->value());
     updateConnectionItems();
 }
 
@@ -256,45 +204,23 @@ void TFormMain::SXComm1Deactivate()
 void TFormMain::ActualActief()
 {
     AppState& s = app();
-    const struct {
-        TPX400Protocol* c;
-        QLabel* panel;
-        const char* request;
-    } values[] = {
-        {PX400ActPos1, PanelActPos1, cmd::ActPos1},
-        {PX400ActPos2, PanelActPos2, cmd::ActPos2},
-        {PX400PosVerschil, PanelPosVerschil, cmd::PosDifference},
-        {PX400Snelheid1, PanelSnelheid1, cmd::Velocity1},
-        {PX400Snelheid2, PanelSnelheid2, cmd::Velocity2},
-    };
+    const int channel = ParWaarden[ParAnalogueChannel];
     if (!s.ActualAan) {
-        for (const auto& v : values) {
-            v.c->setASCIIProtocol(QLatin1String(v.request));
-            v.c->setCyclic(true);
-            setBoxColor(v.panel, kLightYellow);
-        }
-        if (ParWaarden[ParAnalogueChannel] == 1) {
-            PX400Spanning->setASCIIProtocol(QLatin1String(cmd::Voltage));
-            PX400Spanning->setCyclic(true);
-            setBoxColor(PanelSpanning, kLightYellow);
-        }
-        if (ParWaarden[ParAnalogueChannel] == 2) {
-            PX400Stroom->setASCIIProtocol(QLatin1String(cmd::Current));
-            PX400Stroom->setCyclic(true);
-            setBoxColor(PanelStroom, kLightYellow);
+        m_live->setValuesPolling(true, channel);
+        for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
+            const bool shown = i < TLiveMonitor::Spanning || (i == TLiveMonitor::Spanning && channel == 1)
+                               || (i == TLiveMonitor::Stroom && channel == 2);
+            if (shown) setBoxColor(valuePanel(i), kLightYellow);
         }
         CmdActual->setText(TxtCmdActual_OFF);
         s.ActualAan = true;
         return;
     }
-    for (const auto& v : values) v.c->setCyclic(false);
-    PX400Spanning->setCyclic(false);
-    PX400Stroom->setCyclic(false);
+    m_live->setValuesPolling(false, channel);
     const QColor face = buttonFace();
-    for (QLabel* panel : {PanelActPos1, PanelActPos2, PanelPosVerschil, PanelSnelheid1, PanelSnelheid2,
-                          PanelSpanning, PanelStroom}) {
-        setBoxColor(panel, face);
-        panel->clear();
+    for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
+        setBoxColor(valuePanel(i), face);
+        valuePanel(i)->clear();
     }
     CmdActual->setText(TxtCmdActual_ON);
     s.ActualAan = false;
@@ -304,16 +230,12 @@ void TFormMain::InUitActief()
 {
     AppState& s = app();
     if (!s.InUitAan) {
-        PX400_in->setASCIIProtocol(QLatin1String(cmd::ReadInputs));
-        PX400_in->setCyclic(true);
-        PX400_uit->setASCIIProtocol(QLatin1String(cmd::ReadOutputs));
-        PX400_uit->setCyclic(true);
+        m_live->setIoPolling(true);
         CmdInUit->setText(TxtCmdIO_OFF);
         s.InUitAan = true;
         return;
     }
-    PX400_in->setCyclic(false);
-    PX400_uit->setCyclic(false);
+    m_live->setIoPolling(false);
     CmdInUit->setText(TxtCmdIO_ON);
     s.InUitAan = false;
     Disable_checkboxen_status_klemmen();
@@ -327,15 +249,13 @@ void TFormMain::StopPolling()
 
 void TFormMain::CmdResetErrorClick()
 {
-    PX400ResetError->setASCIIProtocol(QLatin1String(cmd::ResetError));
-    PX400ResetError->Send();
+    m_live->resetError();
 }
 
 void TFormMain::CmdTerminalZendenClick()
 {
     MemoReceive->clear();
-    PX400Protocol1->setASCIIProtocol(EditZenden->text());
-    PX400Protocol1->Send();
+    m_live->sendTerminal(EditZenden->text());
     EditZenden->selectAll();
     EditZenden->setFocus();
 }
@@ -346,8 +266,7 @@ void TFormMain::Timer1Timer()
     if (isTheActiveWindow(s.FormApparaatZoeken) || isTheActiveWindow(s.FormLeesParSoll)
         || isTheActiveWindow(s.FormSchrijfParSoll) || !m_port->Active())
         return;
-    PX400ReadError->setASCIIProtocol(QLatin1String(cmd::ReadError));
-    PX400ReadError->Send();
+    m_live->readError();
 }
 
 void TFormMain::PX400UnitSelectComError(const TCommError& error)

@@ -173,6 +173,8 @@ private slots:
         } else {
             QVERIFY(analogue->text().endsWith(channel == 1 ? " V" : " mA"));
         }
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            w->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + QStringLiteral("/main-live-%1.png").arg(QTest::currentDataTag()).replace(' ', '-'));
 
         w->CmdActual->click(); // off: panels empty, late replies dropped
         QVERIFY(!app().ActualAan);

@@ -1,0 +1,171 @@
+#include "device/LiveMonitor.h"
+
+#include "comm/PX400Protocol.h"
+#include "core/AppState.h"
+#include "device/CommandSet.h"
+#include "device/ControllerLine.h"
+
+namespace vx {
+
+TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
+{
+    PX400UnitSelect = makeControllerComponent(this, "PX400UnitSelect", 0, port);
+    PX400TypeInfo = makeControllerComponent(this, "PX400TypeInfo", 0, port);
+    PX400ActPos1 = makeControllerComponent(this, "PX400ActPos1", 0, port);
+    PX400ActPos2 = makeControllerComponent(this, "PX400ActPos2", 0, port);
+    PX400PosVerschil = makeControllerComponent(this, "PX400PosVerschil", 0, port);
+    PX400Snelheid1 = makeControllerComponent(this, "PX400Snelheid1", 0, port);
+    PX400Snelheid2 = makeControllerComponent(this, "PX400Snelheid2", 0, port);
+    PX400Spanning = makeControllerComponent(this, "PX400Spanning", 0, port);
+    PX400Stroom = makeControllerComponent(this, "PX400Stroom", 0, port);
+    PX400_in = makeControllerComponent(this, "PX400_in", 0, port);
+    PX400_uit = makeControllerComponent(this, "PX400_uit", 0, port);
+    PX400ReadError = makeControllerComponent(this, "PX400ReadError", 0, port);
+    PX400ResetError = makeControllerComponent(this, "PX400ResetError", 0, port);
+    PX400Protocol1 = makeControllerComponent(this, "PX400Protocol1", 1500, port);
+
+    auto sharedError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
+        if (OnCommError) OnCommError(e);
+    };
+    for (TPX400Protocol* c : {PX400UnitSelect, PX400_in, PX400Protocol1, PX400ReadError}) c->OnCommError = sharedError;
+
+    // Any reply to the select goes on to the identification.
+    PX400UnitSelect->OnCommResult = [this](TSXProtocolComponent*, const QByteArray&) {
+        if (OnUnitSelected) OnUnitSelected();
+        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadType));
+        PX400TypeInfo->Send();
+    };
+    PX400TypeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) { typeInfoReply(reply); };
+
+    for (int i = 0; i < ValueCount; ++i) {
+        const auto which = Value(i);
+        component(which)->OnCommResult = [this, which](TSXProtocolComponent*, const QByteArray& reply) {
+            if (OnValue) OnValue(which, cmd::checkReply(QString::fromLatin1(request(which)), reply).number);
+        };
+        component(which)->OnCommError = [this, which](TSXProtocolComponent*, const TCommError&, const QByteArray&) {
+            if (OnValueFailed) OnValueFailed(which);
+        };
+    }
+
+    auto ioWord = [](const char* request, const QByteArray& reply) {
+        return cmd::checkReply(QString::fromLatin1(request), reply, cmd::IoReplyLimit).number;
+    };
+    PX400_in->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
+        if (const auto word = ioWord(cmd::ReadInputs, reply); word && OnInputs) OnInputs(*word);
+    };
+    PX400_uit->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
+        if (const auto word = ioWord(cmd::ReadOutputs, reply); word && OnOutputs) OnOutputs(*word);
+    };
+
+    PX400ReadError->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+        // An unreadable error number neither clears nor raises the error shown.
+        const cmd::CheckedReply checked = cmd::checkReply(QString::fromLatin1(cmd::ReadError), reply);
+        if (checked.ok() && OnErrorNumber) OnErrorNumber(cmd::isNoError(checked.value), checked.value);
+    };
+    PX400Protocol1->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+        if (OnTerminalReply) OnTerminalReply(reply);
+    };
+}
+
+TPX400Protocol* TLiveMonitor::component(Value which) const
+{
+    switch (which) {
+    case ActPos1: return PX400ActPos1;
+    case ActPos2: return PX400ActPos2;
+    case PosVerschil: return PX400PosVerschil;
+    case Snelheid1: return PX400Snelheid1;
+    case Snelheid2: return PX400Snelheid2;
+    case Spanning: return PX400Spanning;
+    case Stroom: return PX400Stroom;
+    case ValueCount: break;
+    }
+    return nullptr;
+}
+
+const char* TLiveMonitor::request(Value which)
+{
+    switch (which) {
+    case ActPos1: return cmd::ActPos1;
+    case ActPos2: return cmd::ActPos2;
+    case PosVerschil: return cmd::PosDifference;
+    case Snelheid1: return cmd::Velocity1;
+    case Snelheid2: return cmd::Velocity2;
+    case Spanning: return cmd::Voltage;
+    case Stroom: return cmd::Current;
+    case ValueCount: break;
+    }
+    return "";
+}
+
+void TLiveMonitor::selectUnit(int unit)
+{
+    app().TypeInfoStap = 0;
+    PX400UnitSelect->setASCIIProtocol(cmd::selectUnit(unit));
+    PX400UnitSelect->Send();
+}
+
+void TLiveMonitor::typeInfoReply(const QByteArray& reply)
+{
+    AppState& s = app();
+    // A cut or foreign identification is unreadable, never a type.
+    const cmd::CheckedReply checked = cmd::checkReply(PX400TypeInfo->ASCIIProtocol(), reply);
+    const std::optional<QString> text = checked.ok() ? std::optional<QString>(checked.value) : std::nullopt;
+    const int step = s.TypeInfoStap;
+    switch (step) {
+    case 0:
+        s.ApparaatType = text ? cmd::controllerType(*text) : QString();
+        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent2));
+        PX400TypeInfo->Send();
+        s.TypeInfoStap = 1;
+        break;
+    case 1:
+        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent3));
+        PX400TypeInfo->Send();
+        s.TypeInfoStap = 2;
+        break;
+    default: break;
+    }
+    if (OnIdentification) OnIdentification(std::min(step, 2), text);
+}
+
+void TLiveMonitor::setValuesPolling(bool on, int analogueChannel)
+{
+    for (int i = 0; i < ValueCount; ++i) {
+        const auto which = Value(i);
+        const bool wanted = on
+                            && (which < Spanning || (which == Spanning && analogueChannel == 1)
+                                || (which == Stroom && analogueChannel == 2));
+        if (wanted) component(which)->setASCIIProtocol(QLatin1String(request(which)));
+        component(which)->setCyclic(wanted);
+    }
+}
+
+void TLiveMonitor::setIoPolling(bool on)
+{
+    if (on) {
+        PX400_in->setASCIIProtocol(QLatin1String(cmd::ReadInputs));
+        PX400_uit->setASCIIProtocol(QLatin1String(cmd::ReadOutputs));
+    }
+    PX400_in->setCyclic(on);
+    PX400_uit->setCyclic(on);
+}
+
+void TLiveMonitor::readError()
+{
+    PX400ReadError->setASCIIProtocol(QLatin1String(cmd::ReadError));
+    PX400ReadError->Send();
+}
+
+void TLiveMonitor::resetError()
+{
+    PX400ResetError->setASCIIProtocol(QLatin1String(cmd::ResetError));
+    PX400ResetError->Send();
+}
+
+void TLiveMonitor::sendTerminal(const QString& text)
+{
+    PX400Protocol1->setASCIIProtocol(text);
+    PX400Protocol1->Send();
+}
+
+} // namespace vx
