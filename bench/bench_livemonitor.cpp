@@ -6,6 +6,7 @@
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "device/LiveMonitor.h"
 #include "params/ValueStore.h"
 
 #include <QApplication>
@@ -36,8 +37,8 @@ int main(int argc, char** argv)
     ParWaarden[280] = 1; // voltage too: all seven values
 
     std::map<QString, int> updates;
-    for (TPX400Protocol* c : {w.PX400ActPos1, w.PX400ActPos2, w.PX400PosVerschil, w.PX400Snelheid1,
-                              w.PX400Snelheid2, w.PX400Spanning, w.PX400_in, w.PX400_uit}) {
+    for (TPX400Protocol* c : {w.live()->PX400ActPos1, w.live()->PX400ActPos2, w.live()->PX400PosVerschil, w.live()->PX400Snelheid1,
+                              w.live()->PX400Snelheid2, w.live()->PX400Spanning, w.live()->PX400_in, w.live()->PX400_uit}) {
         auto original = c->OnCommResult;
         c->OnCommResult = [&updates, original](TSXProtocolComponent* s, const QByteArray& r) {
             ++updates[s->objectName()];

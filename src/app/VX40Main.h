@@ -20,7 +20,6 @@ namespace vx {
 
 class SettingsFile;
 class TLiveMonitor;
-class TPX400Protocol;
 class TSXComm;
 struct TCommError;
 
@@ -36,6 +35,8 @@ public:
     ~TFormMain() override;
 
     TSXComm* SXComm1() const { return m_port; }
+    // The live state behind the panels, with the design's protocol components.
+    TLiveMonitor* live() const { return m_live; }
 
     // Menu items a later window attaches to: the action stays disabled until a
     // handler is attached, so nothing pretends to work.
@@ -158,20 +159,6 @@ public:
     QLabel* SimIndicator = nullptr;
 
     // The thirteen protocol components of the live monitor.
-    TPX400Protocol* PX400UnitSelect = nullptr;
-    TPX400Protocol* PX400TypeInfo = nullptr;
-    TPX400Protocol* PX400ActPos1 = nullptr;
-    TPX400Protocol* PX400ActPos2 = nullptr;
-    TPX400Protocol* PX400PosVerschil = nullptr;
-    TPX400Protocol* PX400Snelheid1 = nullptr;
-    TPX400Protocol* PX400Snelheid2 = nullptr;
-    TPX400Protocol* PX400Spanning = nullptr;
-    TPX400Protocol* PX400Stroom = nullptr;
-    TPX400Protocol* PX400_in = nullptr;
-    TPX400Protocol* PX400_uit = nullptr;
-    TPX400Protocol* PX400ReadError = nullptr;
-    TPX400Protocol* PX400ResetError = nullptr;
-    TPX400Protocol* PX400Protocol1 = nullptr;
 };
 
 } // namespace vx

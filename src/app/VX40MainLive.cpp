@@ -50,21 +50,6 @@ void TFormMain::buildComponents()
 {
     TSXComm* p = m_port;
     m_live = new TLiveMonitor(p, this);
-    // The design's component names stay reachable on the main window.
-    PX400UnitSelect = m_live->PX400UnitSelect;
-    PX400TypeInfo = m_live->PX400TypeInfo;
-    PX400ActPos1 = m_live->PX400ActPos1;
-    PX400ActPos2 = m_live->PX400ActPos2;
-    PX400PosVerschil = m_live->PX400PosVerschil;
-    PX400Snelheid1 = m_live->PX400Snelheid1;
-    PX400Snelheid2 = m_live->PX400Snelheid2;
-    PX400Spanning = m_live->PX400Spanning;
-    PX400Stroom = m_live->PX400Stroom;
-    PX400_in = m_live->PX400_in;
-    PX400_uit = m_live->PX400_uit;
-    PX400ReadError = m_live->PX400ReadError;
-    PX400ResetError = m_live->PX400ResetError;
-    PX400Protocol1 = m_live->PX400Protocol1;
 
     p->OnActivate = [this](TSXComm*) { SXComm1Activate(); };
     p->OnDeactivate = [this](TSXComm*) { SXComm1Deactivate(); };

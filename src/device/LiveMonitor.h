@@ -20,7 +20,14 @@ public:
     TLiveMonitor(TSXComm* port, QObject* owner);
 
     // The live values in the order of their panels.
-    enum Value { ActPos1, ActPos2, PosVerschil, Snelheid1, Snelheid2, Spanning, Stroom, ValueCount };
+    enum Value { ActPos1,
+                 ActPos2,
+                 PosVerschil,
+                 Snelheid1,
+                 Snelheid2,
+                 Spanning,
+                 Stroom,
+                 ValueCount };
 
     // "sc" with the unit, then "rt", "rh", "rx" one after the other (TypeInfoStap).
     void selectUnit(int unit);

@@ -5,6 +5,7 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Widgets.h"
+#include "device/LiveMonitor.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -191,35 +192,35 @@ private slots:
         app().ActualAan = true;
         auto feed = [](TPX400Protocol* c, const QByteArray& r) { c->OnCommResult(c, r); };
 
-        feed(w->PX400Spanning, "r2 5\r\n");
+        feed(w->live()->PX400Spanning, "r2 5\r\n");
         QCOMPARE(w->PanelSpanning->text(), QString("0,0005 V"));
-        feed(w->PX400ActPos1, "r0 12x\r\n");
+        feed(w->live()->PX400ActPos1, "r0 12x\r\n");
         QCOMPARE(w->PanelActPos1->text(), QString("????"));
-        feed(w->PX400ActPos1, "r0 " + QByteArray(120, '1') + "\r\n");
+        feed(w->live()->PX400ActPos1, "r0 " + QByteArray(120, '1') + "\r\n");
         QCOMPARE(w->PanelActPos1->text(), QString("????"));
         ParWaarden[203] = 2;
-        feed(w->PX400ActPos1, "r0 12345\r\n");
+        feed(w->live()->PX400ActPos1, "r0 12345\r\n");
         QCOMPARE(w->PanelActPos1->text(), QString("123,45"));
-        w->PX400ActPos1->OnCommError(w->PX400ActPos1, TCommError{CommTimeout, 0, 0}, {});
+        w->live()->PX400ActPos1->OnCommError(w->live()->PX400ActPos1, TCommError{CommTimeout, 0, 0}, {});
         QCOMPARE(w->PanelActPos1->text(), QString("?"));
 
         app().InUitAan = true;
-        feed(w->PX400_in, "ri 5\r\n");
+        feed(w->live()->PX400_in, "ri 5\r\n");
         QCOMPARE(boxColour(w->TB_K0_1), QColor(Qt::blue));
         QCOMPARE(boxColour(w->TB_K0_2), QColor(Qt::white));
         QCOMPARE(boxColour(w->TbIn[0]), QColor(Qt::blue));
         for (int i = 1; i < 8; ++i) QCOMPARE(boxColour(w->TbIn[i]), QColor(Qt::white));
-        feed(w->PX400_uit, "ru 32768\r\n");
+        feed(w->live()->PX400_uit, "ru 32768\r\n");
         for (int i = 0; i < 15; ++i) QCOMPARE(boxColour(w->TbUitgang[i]), QColor(Qt::white));
         QCOMPARE(boxColour(w->TbUitgang[15]), QColor(Qt::blue));
-        feed(w->PX400_uit, "ru 1" + QByteArray(30, '0') + "\r\n"); // too long: boxes unchanged
+        feed(w->live()->PX400_uit, "ru 1" + QByteArray(30, '0') + "\r\n"); // too long: boxes unchanged
         QCOMPARE(boxColour(w->TbUitgang[15]), QColor(Qt::blue));
 
-        feed(w->PX400ReadError, "rf -1\r\n");
+        feed(w->live()->PX400ReadError, "rf -1\r\n");
         QVERIFY(w->PanelErrorNo->text().isEmpty());
-        feed(w->PX400ReadError, "rf -12\r\n");
+        feed(w->live()->PX400ReadError, "rf -12\r\n");
         QVERIFY(w->PanelErrorNo->text().isEmpty());
-        for (int i = 0; i < 7; ++i) feed(w->PX400ReadError, "rf 12\r\n");
+        for (int i = 0; i < 7; ++i) feed(w->live()->PX400ReadError, "rf 12\r\n");
         QCOMPARE(w->PanelErrorNo->text(), QString("VX50... Error: 12"));
         QCOMPARE(w->statusPanel(5)->text(), QString(". "));
     }
