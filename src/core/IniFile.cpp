@@ -87,7 +87,7 @@ struct IniFile::Impl {
     }
 };
 
-IniFile::IniFile() : d(std::make_unique<Impl>()) { }
+IniFile::IniFile() : m_impl(std::make_unique<Impl>()) { }
 IniFile::~IniFile() = default;
 
 std::shared_ptr<IniFile> IniFile::load(const QString& path)
@@ -114,24 +114,24 @@ QString IniFile::decodeText(const QByteArray& bytes)
 std::shared_ptr<IniFile> IniFile::fromText(const QString& text)
 {
     std::shared_ptr<IniFile> ini(new IniFile());
-    ini->d->parse(text);
+    ini->m_impl->parse(text);
     return ini;
 }
 
 bool IniFile::hasSection(const QString& section) const
 {
-    return d->find(section) != nullptr;
+    return m_impl->find(section) != nullptr;
 }
 
 bool IniFile::hasKey(const QString& section, const QString& key) const
 {
-    const Impl::Section* s = d->find(section);
+    const Impl::Section* s = m_impl->find(section);
     return s && s->values.contains(fold(key));
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
 {
-    const Impl::Section* s = d->find(section);
+    const Impl::Section* s = m_impl->find(section);
     if (!s)
         return def;
     const auto it = s->values.constFind(fold(key));
@@ -195,7 +195,7 @@ bool IniFile::parseInteger(QStringView text, int& value)
 
 int IniFile::readInteger(const QString& section, const QString& key, int def) const
 {
-    const Impl::Section* s = d->find(section);
+    const Impl::Section* s = m_impl->find(section);
     if (!s)
         return def;
     const auto it = s->values.constFind(fold(key));
@@ -208,15 +208,15 @@ int IniFile::readInteger(const QString& section, const QString& key, int def) co
 QStringList IniFile::sectionNames() const
 {
     QStringList names;
-    names.reserve(d->sections.size());
-    for (const auto& s : d->sections)
+    names.reserve(m_impl->sections.size());
+    for (const auto& s : m_impl->sections)
         names.push_back(s.name);
     return names;
 }
 
 QStringList IniFile::keys(const QString& section) const
 {
-    const Impl::Section* s = d->find(section);
+    const Impl::Section* s = m_impl->find(section);
     return s ? s->keyOrder : QStringList();
 }
 

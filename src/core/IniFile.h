@@ -35,7 +35,7 @@ public:
 
 private:
     IniFile();
-    std::unique_ptr<Impl> d;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace vx

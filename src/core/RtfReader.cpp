@@ -326,13 +326,13 @@ void Parser::word(const QByteArray& w, bool hasParam, qint64 param)
         if (g.para.tabs.size() < 64) g.para.tabs.append(std::max(0, twipsToPx(param)));
     } else if (w == "intbl") g.para.inTable = true;
     // Text.
-    else if (w == "par" || w == "page" || w == "sect") endParagraph();
+    // Nested tables are read as their text: a nested row ends a paragraph, a nested
+    // cell is a tab.
+    else if (w == "par" || w == "page" || w == "sect" || w == "nestrow") endParagraph();
     else if (w == "line") addChar(QChar::LineSeparator);
-    else if (w == "tab") addChar(QLatin1Char('\t'));
+    else if (w == "tab" || w == "nestcell") addChar(QLatin1Char('\t'));
     else if (w == "cell") endCell();
     else if (w == "row") endRow();
-    else if (w == "nestcell") addChar(QLatin1Char('\t'));
-    else if (w == "nestrow") endParagraph();
     else if (w == "emdash") addChar(QChar(0x2014));
     else if (w == "endash") addChar(QChar(0x2013));
     else if (w == "bullet") addChar(QChar(0x2022));
@@ -569,7 +569,7 @@ RtfResult rtfToDocument(const QByteArray& data, QTextDocument* doc)
         return RtfResult{false, QStringLiteral("EParserError"), QStringLiteral("Document too large")};
     }
     Parser parser(data);
-    const RtfResult result = parser.run();
+    RtfResult result = parser.run();
     parser.render(doc);
     return result;
 }

@@ -162,7 +162,7 @@ void TFormEditParam::buildMenu()
 {
     ParamMenu1 = new QMenuBar(this);
     ParamMenu1->setObjectName(QStringLiteral("ParamMenu1"));
-    auto item = [this](QMenu* m, const char* name, const QString& caption) {
+    auto item = [](QMenu* m, const char* name, const QString& caption) {
         QAction* a = m->addAction(caption);
         a->setObjectName(QLatin1String(name));
         return a;

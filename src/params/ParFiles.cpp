@@ -165,8 +165,8 @@ QString chooseSaveFile(QWidget* parent, FileKind kind)
 QString chooseOpenFile(QWidget* parent, FileKind kind)
 {
     const KindTexts t = kindTexts(kind);
-    const QString name = ui().openFileName(parent, t.openTitle, app().OpenCloseDialoogPath,
-                                           dialogFilter(t.filter));
+    QString name = ui().openFileName(parent, t.openTitle, app().OpenCloseDialoogPath,
+                                     dialogFilter(t.filter));
     if (!name.isEmpty())
         rememberFolder(name);
     return name;

@@ -183,7 +183,7 @@ QStringList resolveOptionList(const IniFile& defs, const QString& section, int t
     if (!validLanguage(taalIndex))
         return {};
     const QString key = QStringLiteral("opties") + QString::number(taalIndex);
-    const QStringList items = parseOptionList(defs.readString(section, key, QString()));
+    QStringList items = parseOptionList(defs.readString(section, key, QString()));
     const QString written = optionListText(items);
     if (!written.startsWith(u'#'))
         return items;

@@ -677,11 +677,11 @@ std::string defaultParametersPath()
         dir.assign(buf, size_t(n));
         dir = dir.substr(0, dir.find_last_of('/') + 1);
     }
-    const std::string beside = dir + "Parameters.txt";
+    std::string beside = dir + "Parameters.txt";
     if (std::ifstream(beside).good())
         return beside;
     if (const char* env = std::getenv("VX_DATA_DIR"); env && *env) {
-        const std::string p = std::string(env) + "/Parameters.txt";
+        std::string p = std::string(env) + "/Parameters.txt";
         if (std::ifstream(p).good())
             return p;
     }

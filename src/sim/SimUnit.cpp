@@ -148,8 +148,8 @@ uint32_t SimUnit::inputWord(double t) const
 
 bool SimUnit::camActive(int n, double t) const
 {
-    const int function = parameters[size_t(299 + n)];
-    const int output = parameters[size_t(459 + n)];
+    const int function = parameters[299 + size_t(n)];
+    const int output = parameters[459 + size_t(n)];
     if (function < 1 || function > 3 || output < 1 || output > 16)
         return false;
     auto endpoint = [&](int selection, int own) -> std::optional<int64_t> {
@@ -159,16 +159,16 @@ bool SimUnit::camActive(int n, double t) const
             return setpoints[size_t(selection)];
         return std::nullopt;
     };
-    const auto start = endpoint(parameters[size_t(379 + n)], parameters[size_t(159 + n)]);
-    const auto end = endpoint(parameters[size_t(419 + n)], parameters[size_t(119 + n)]);
+    const auto start = endpoint(parameters[379 + size_t(n)], parameters[159 + size_t(n)]);
+    const auto end = endpoint(parameters[419 + size_t(n)], parameters[119 + size_t(n)]);
     if (!start || !end)
         return false;
-    const bool second = parameters[size_t(339 + n)] == 1;
+    const bool second = parameters[339 + size_t(n)] == 1;
     const int64_t cycle = cycleLength();
     const int64_t pos = second ? position2(t) : position1(t);
     const double vel = second ? velocity2(t) : velocity1(t);
     // The advance (microseconds) switches the output earlier by the distance travelled in that time.
-    const int64_t lead = std::llround(vel * parameters[size_t(19 + output)] * 1e-6);
+    const int64_t lead = std::llround(vel * parameters[19 + size_t(output)] * 1e-6);
     const int64_t d = wrap(pos + lead - *start, cycle);
     const int64_t length = wrap(*end - *start, cycle);
     switch (function) {
@@ -186,7 +186,7 @@ uint32_t SimUnit::outputWord(double t) const
     uint32_t w = 0;
     for (int n = 1; n <= 40; ++n)
         if (camActive(n, t))
-            w |= 1u << (parameters[size_t(459 + n)] - 1);
+            w |= 1u << (parameters[459 + size_t(n)] - 1);
     return w;
 }
 
@@ -201,12 +201,12 @@ int SimUnit::firstBadParameter() const
             bad = p;
     };
     for (int n = 1; n <= 40; ++n) {
-        if (parameters[size_t(299 + n)] <= 0)
+        if (parameters[299 + size_t(n)] <= 0)
             continue;
-        const int out = parameters[size_t(459 + n)];
+        const int out = parameters[459 + size_t(n)];
         if (out < 1 || out > 16)
             note(459 + n);
-        const int s = parameters[size_t(379 + n)], e = parameters[size_t(419 + n)];
+        const int s = parameters[379 + size_t(n)], e = parameters[419 + size_t(n)];
         if (s < 0 || s > SetpointCount)
             note(379 + n);
         if (e < 0 || e > SetpointCount)
@@ -225,7 +225,7 @@ void SimUnit::loadDemoSetup()
     };
     const int32_t sp[] = {deg(120), deg(200), deg(45), deg(315)};
     for (int i = 0; i < 4; ++i)
-        setpoints[size_t(1 + i)] = sp[i];
+        setpoints[1 + size_t(i)] = sp[i];
     struct Cam {
         int n, output, function, source, startSel, start, endSel, end;
     };
