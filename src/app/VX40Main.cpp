@@ -109,21 +109,29 @@ TFormMain::~TFormMain()
     }
     m_port->OnActivate = nullptr;
     m_port->OnDeactivate = nullptr;
-    // The hooks point at this window; other windows may outlive it (tests make many).
     if (app().FormMain == this) {
-        const AppState defaults;
-        AppState& s = app();
-        s.FormMain = nullptr;
-        s.unitNumber = defaults.unitNumber;
-        s.setUnitNumber = defaults.setUnitNumber;
-        s.LezenTeksten = defaults.LezenTeksten;
-        s.TekstFile_Lezen = defaults.TekstFile_Lezen;
-        s.ParameterDef_lezen = defaults.ParameterDef_lezen;
-        s.InputFunctieTeksten = defaults.InputFunctieTeksten;
-        s.OutputFunctieTeksten = defaults.OutputFunctieTeksten;
-        s.StopPolling = defaults.StopPolling;
+        app().FormMain = nullptr;
+        bindHooks(false);
     }
     if (app().SXComm1 == m_port) app().SXComm1 = nullptr;
+}
+
+void TFormMain::bindHooks(bool on)
+{
+    // Set and reset in this one place: the hooks point at this window, and other
+    // windows may outlive it (tests make many).
+    AppState& s = app();
+    const AppState defaults;
+    s.unitNumber = on ? std::function<int()>([this] { return SpinEditUnitSelect->value(); }) : defaults.unitNumber;
+    s.setUnitNumber = on ? std::function<void(int)>([this](int unit) { SpinEditUnitSelect->setValue(unit); })
+                         : defaults.setUnitNumber;
+    s.LezenTeksten = on ? std::function<void()>([this] { LezenTeksten(); }) : defaults.LezenTeksten;
+    s.TekstFile_Lezen = on ? std::function<void()>([this] { TekstFile_Lezen(); }) : defaults.TekstFile_Lezen;
+    s.ParameterDef_lezen = on ? std::function<void()>([this] { ParameterDef_lezen(); }) : defaults.ParameterDef_lezen;
+    s.InputFunctieTeksten = on ? std::function<void()>([this] { InputFunctieTeksten(); }) : defaults.InputFunctieTeksten;
+    s.OutputFunctieTeksten =
+        on ? std::function<void()>([this] { OutputFunctieTeksten(); }) : defaults.OutputFunctieTeksten;
+    s.StopPolling = on ? std::function<void()>([this] { StopPolling(); }) : defaults.StopPolling;
 }
 
 void TFormMain::buildControls()
@@ -378,14 +386,7 @@ void TFormMain::FormCreate()
     AppState& s = app();
     s.ExeDir = m_options.exeDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_options.exeDir;
     if (!s.ExeDir.endsWith(u'/')) s.ExeDir += u'/';
-    s.unitNumber = [this] { return SpinEditUnitSelect->value(); };
-    s.setUnitNumber = [this](int unit) { SpinEditUnitSelect->setValue(unit); };
-    s.LezenTeksten = [this] { LezenTeksten(); };
-    s.TekstFile_Lezen = [this] { TekstFile_Lezen(); };
-    s.ParameterDef_lezen = [this] { ParameterDef_lezen(); };
-    s.InputFunctieTeksten = [this] { InputFunctieTeksten(); };
-    s.StopPolling = [this] { StopPolling(); };
-    s.OutputFunctieTeksten = [this] { OutputFunctieTeksten(); };
+    bindHooks(true);
 
     Configfile_lezen();
     TekstFile_Lezen();

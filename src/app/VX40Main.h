@@ -95,6 +95,8 @@ private:
     void updateConnectionItems();
     bool portOpen() const;
     void buildComponents();
+    // Points the shared state's hooks at this window (on) or back at their defaults.
+    void bindHooks(bool on);
     void PX400UnitSelectComError(const TCommError& error);
     // The panel of a live value (TLiveMonitor::Value).
     QLabel* valuePanel(int which) const;
