@@ -55,6 +55,20 @@ protected:
         m_reply.fill(0);
         m_error = 0;
         m_status = Status::NeedMore;
+        m_headerBytes = 0;
+    }
+    // Takes one of the two header bytes. They are judged together, so a unit that
+    // sends a single wrong byte and falls silent still counts as silent: NeedMore after
+    // the first, Done when both are right, Error with code when they are not.
+    Status takeHeader(uint8_t byte, uint8_t first, uint8_t second, uint32_t code)
+    {
+        if (m_headerBytes++ == 0) {
+            m_headerFirst = byte;
+            return Status::NeedMore;
+        }
+        if (m_headerFirst != first || byte != second)
+            return fail(code);
+        return Status::Done;
     }
     Status fail(uint32_t code)
     {
@@ -71,6 +85,10 @@ protected:
     TFrame m_reply{};
     uint32_t m_error = 0;
     Status m_status = Status::NeedMore;
+
+private:
+    int m_headerBytes = 0;
+    uint8_t m_headerFirst = 0;
 };
 
 } // namespace vx

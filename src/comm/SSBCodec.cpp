@@ -30,8 +30,7 @@ std::span<const uint8_t> SSBCodec::resetTelegram() const
 void SSBCodec::reset()
 {
     clear();
-    m_state = State::Head1;
-    m_first = 0;
+    m_state = State::Header;
     m_pos = 1;
     m_check = 0;
 }
@@ -41,15 +40,9 @@ FrameCodec::Status SSBCodec::feed(uint8_t byte)
     if (m_status != Status::NeedMore)
         return m_status;
     switch (m_state) {
-    case State::Head1:
-        // Judged together with the second byte, so a unit that sends a single wrong
-        // byte and falls silent still counts as silent.
-        m_first = byte;
-        m_state = State::Head2;
-        return Status::NeedMore;
-    case State::Head2:
-        if (m_first != DLE || byte != STX)
-            return fail(codec::SSBHeader);
+    case State::Header:
+        if (const Status header = takeHeader(byte, DLE, STX, codec::SSBHeader); header != Status::Done)
+            return header;
         m_state = State::Data;
         return Status::NeedMore;
     case State::Data:

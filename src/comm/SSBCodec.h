@@ -18,15 +18,13 @@ public:
     Status feed(uint8_t byte) override;
 
 private:
-    enum class State { Head1,
-                       Head2,
+    enum class State { Header,
                        Data,
                        Escape,
                        Check };
 
-    State m_state = State::Head1;
-    uint8_t m_first = 0; // first header byte, judged with the second
-    int m_pos = 1;       // next free position in the reply
+    State m_state = State::Header;
+    int m_pos = 1; // next free position in the reply
     uint8_t m_check = 0;
 };
 

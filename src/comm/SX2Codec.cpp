@@ -31,8 +31,7 @@ std::span<const uint8_t> SX2Codec::resetTelegram() const
 void SX2Codec::reset()
 {
     clear();
-    m_state = State::Head1;
-    m_first = 0;
+    m_state = State::Header;
     m_double = false;
     m_pos = 0;
     m_check = 0;
@@ -43,15 +42,9 @@ FrameCodec::Status SX2Codec::feed(uint8_t byte)
     if (m_status != Status::NeedMore)
         return m_status;
     switch (m_state) {
-    case State::Head1:
-        // Judged together with the second byte, so a unit that sends a single wrong
-        // byte and falls silent still counts as silent.
-        m_first = byte;
-        m_state = State::Head2;
-        return Status::NeedMore;
-    case State::Head2:
-        if (m_first != Head1 || byte != Head2)
-            return fail(codec::SX2Header);
+    case State::Header:
+        if (const Status header = takeHeader(byte, Head1, Head2, codec::SX2Header); header != Status::Done)
+            return header;
         m_state = State::Count;
         return Status::NeedMore;
     case State::Count:

@@ -16,13 +16,11 @@ public:
     Status feed(uint8_t byte) override;
 
 private:
-    enum class State { Head1,
-                       Head2,
+    enum class State { Header,
                        Count,
                        Data };
 
-    State m_state = State::Head1;
-    uint8_t m_first = 0;   // first header byte, judged with the second
+    State m_state = State::Header;
     bool m_double = false; // an 82h was read and its twin is due
     int m_pos = 0;         // bytes taken after the count byte
     uint8_t m_check = 0;
