@@ -1,7 +1,7 @@
 #include "app/About.h"
 
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -141,9 +141,9 @@ void TFormAbout::FormActivate()
     // text carries a placeholder version of its own and is not a base.
     QString basis = QLatin1String(kVersieBasis);
     if (app().TaalGeladen) {
-        setWindowTitle(taal("About", "Caption", "Info"));
-        LabelHandelsmerk->setText(taal("About", "Handelsmerk", "Handelsmerk"));
-        basis = taal("About", "SoftwareVersie", "Software versie:");
+        setWindowTitle(texts::About("Caption"));
+        LabelHandelsmerk->setText(texts::About("Handelsmerk"));
+        basis = texts::About("SoftwareVersie");
     }
     LabelSoftwareVersie->setText(basis + QLatin1Char(' ') + QLatin1String(ProgrammaVersie));
 }

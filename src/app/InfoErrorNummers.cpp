@@ -1,8 +1,8 @@
 #include "app/InfoErrorNummers.h"
 
 #include "core/AppState.h"
+#include "core/LanguageTexts.h"
 #include "core/RtfReader.h"
-#include "core/Taal.h"
 #include "core/UiSeams.h"
 
 #include <QEvent>
@@ -52,7 +52,7 @@ void TFormInfoErrorNummers::FormActivate()
     QPalette p = RichEdit1->palette();
     p.setColor(QPalette::Base, QColor(255, 255, 151));
     RichEdit1->setPalette(p);
-    if (app().TaalGeladen) setWindowTitle(taal("HelpErrorNummers", "Caption", "Error nummers"));
+    if (app().TaalGeladen) setWindowTitle(texts::HelpErrorNummers("Caption"));
 
     const QString name = errorHelpFileName(app().TaalIndex);
     if (name.isEmpty()) return;

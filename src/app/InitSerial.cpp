@@ -2,7 +2,7 @@
 
 #include "comm/SXComm.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "core/Widgets.h"
 #include "params/ParameterDefs.h"
@@ -132,31 +132,31 @@ void TFormInitSerial::showEvent(QShowEvent* event)
 
 void TFormInitSerial::LeesTeksten()
 {
-    setWindowTitle(taal("InitCom", "Caption", "Seriele poort"));
-    PageControl1->setTabText(0, taal("InitCom", "RegInterface", "Interface"));
-    PageControl1->setTabText(1, taal("InitCom", "RegExtended", "Extended"));
-    CmdOK->setText(taal("InitCom", "CmdOK", "OK"));
-    CmdCancel->setText(taal("InitCom", "CmdCancel", "Cancel"));
-    LabelPoort->setText(taal("InitCom", "PortLabel", "Poort"));
-    fillList(ComboPoort, taal("InitCom", "PortItems", ""));
-    Label_IO->setText(taal("InitCom", "IOLabel", "IO"));
-    fillList(Combo_IO, taal("InitCom", "IOItems", ""));
-    LabelBaud->setText(taal("InitCom", "BaudLabel", "Baud"));
-    fillList(ComboBaud, taal("InitCom", "BaudItems", ""));
-    LabelDataBits->setText(taal("InitCom", "DatabitLabel", "Bits"));
-    fillList(ComboDataBits, taal("InitCom", "DataBitItems", ""));
-    LabelParity->setText(taal("InitCom", "ParityLabel", "Parity"));
-    fillList(ComboParity, taal("InitCom", "ParityItems", ""));
-    LabelStopBits->setText(taal("InitCom", "StopbitLabel", "stopbits"));
-    fillList(ComboStopBits, taal("InitCom", "StopbitItems", ""));
-    LabelHardware->setText(taal("InitCom", "HardwareLabel", "hardware"));
-    fillList(ComboHardware, taal("InitCom", "HardwareItems", ""));
-    LabelPortType->setText(taal("InitCom", "PortTypeLabel", "Poorttype"));
-    fillList(ComboPortType, taal("InitCom", "PortTypeItems", ""));
-    LabelReceiver->setText(taal("InitCom", "ReceiverLabel", "Receiver"));
-    fillList(ComboReceiver, taal("InitCom", "ReceiverItems", ""));
-    LabelTransmitter->setText(taal("InitCom", "TransmitterLabel", "Transmitter"));
-    fillList(ComboTransmitter, taal("InitCom", "TransmitterItems", ""));
+    setWindowTitle(texts::InitCom("Caption"));
+    PageControl1->setTabText(0, texts::InitCom("RegInterface"));
+    PageControl1->setTabText(1, texts::InitCom("RegExtended"));
+    CmdOK->setText(texts::InitCom("CmdOK"));
+    CmdCancel->setText(texts::InitCom("CmdCancel"));
+    LabelPoort->setText(texts::InitCom("PortLabel"));
+    fillList(ComboPoort, texts::InitCom("PortItems"));
+    Label_IO->setText(texts::InitCom("IOLabel"));
+    fillList(Combo_IO, texts::InitCom("IOItems"));
+    LabelBaud->setText(texts::InitCom("BaudLabel"));
+    fillList(ComboBaud, texts::InitCom("BaudItems"));
+    LabelDataBits->setText(texts::InitCom("DatabitLabel"));
+    fillList(ComboDataBits, texts::InitCom("DataBitItems"));
+    LabelParity->setText(texts::InitCom("ParityLabel"));
+    fillList(ComboParity, texts::InitCom("ParityItems"));
+    LabelStopBits->setText(texts::InitCom("StopbitLabel"));
+    fillList(ComboStopBits, texts::InitCom("StopbitItems"));
+    LabelHardware->setText(texts::InitCom("HardwareLabel"));
+    fillList(ComboHardware, texts::InitCom("HardwareItems"));
+    LabelPortType->setText(texts::InitCom("PortTypeLabel"));
+    fillList(ComboPortType, texts::InitCom("PortTypeItems"));
+    LabelReceiver->setText(texts::InitCom("ReceiverLabel"));
+    fillList(ComboReceiver, texts::InitCom("ReceiverItems"));
+    LabelTransmitter->setText(texts::InitCom("TransmitterLabel"));
+    fillList(ComboTransmitter, texts::InitCom("TransmitterItems"));
 }
 
 void TFormInitSerial::FormActivate()

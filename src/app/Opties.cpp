@@ -1,7 +1,7 @@
 #include "app/Opties.h"
 
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/Widgets.h"
 #include "params/ParameterDefs.h"
 
@@ -63,13 +63,13 @@ void TFormOpties::showEvent(QShowEvent* event)
 void TFormOpties::FormActivate()
 {
     if (app().TaalGeladen) {
-        setWindowTitle(taal("Opties", "Caption", "Instellingem"));
-        PageControl1->setTabText(0, taal("Opties", "RegAlgemeen", "Algemeen"));
-        LabelTaal->setText(taal("Opties", "TaalLabel", "Error"));
+        setWindowTitle(texts::Opties("Caption"));
+        PageControl1->setTabText(0, texts::Opties("RegAlgemeen"));
+        LabelTaal->setText(texts::Opties("TaalLabel"));
         ComboTaal->clear();
-        ComboTaal->addItems(parseOptionList(taal("Opties", "TaalItems", "\"NE\",\"EN\",\"D\"")));
-        CmdOK->setText(taal("Opties", "CmdOK", "OK"));
-        CmdCancel->setText(taal("Opties", "CmdCancel", "Cancel"));
+        ComboTaal->addItems(parseOptionList(texts::Opties("TaalItems")));
+        CmdOK->setText(texts::Opties("CmdOK"));
+        CmdCancel->setText(texts::Opties("CmdCancel"));
     }
     const int i = app().TaalIndex;
     ComboTaal->setCurrentIndex(i >= 0 && i < ComboTaal->count() ? i : -1);

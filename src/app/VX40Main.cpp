@@ -5,8 +5,8 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/IniFile.h"
+#include "core/LanguageTexts.h"
 #include "core/SettingsFile.h"
-#include "core/Taal.h"
 #include "core/UiSeams.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
@@ -523,49 +523,49 @@ void TFormMain::LezenTeksten()
     AppState& s = app();
     if (s.TaalGeladen) {
         const QString S = QStringLiteral("Main");
-        GroupBoxIngangen->setTitle(taal(S, QStringLiteral("GroepIngangen"), QStringLiteral("Ingangen")));
-        GroupBoxUitgangen->setTitle(taal(S, QStringLiteral("GroepUitgangen"), QStringLiteral("Uitgangen")));
-        GroupBoxActual->setTitle(taal(S, QStringLiteral("GroepActual"), QStringLiteral("Actual")));
-        LabelActualPositie->setText(taal(S, QStringLiteral("LabelActualPositie"), QStringLiteral("Positie:")));
-        LabelActualSnelheid->setText(taal(S, QStringLiteral("LabelActualSnelheid"), QStringLiteral("Snelheid:")));
-        LabelActualSpanning->setText(taal(S, QStringLiteral("LabelActualSpanning"), QStringLiteral("Spanning:")));
-        LabelActualStroom->setText(taal(S, QStringLiteral("LabelActualStroom"), QStringLiteral("Stroom:")));
-        LabelPosVerschil->setText(taal(S, QStringLiteral("LabelPosVerschil"), QStringLiteral("Pos verschil:")));
-        TxtCmdIO_ON = taal(S, QStringLiteral("CmdIO_ON"), QStringLiteral("I/O ON"));
-        TxtCmdIO_OFF = taal(S, QStringLiteral("CmdIO_OFF"), QStringLiteral("I/O OFF"));
-        TxtCmdActual_ON = taal(S, QStringLiteral("CmdActual_ON"), QStringLiteral("Actual ON"));
-        TxtCmdActual_OFF = taal(S, QStringLiteral("CmdActual_OFF"), QStringLiteral("Actual OFF"));
-        TxtCmdComOpen = taal(S, QStringLiteral("CmdComOpen"), QStringLiteral("Open"));
-        TxtCmdComClose = taal(S, QStringLiteral("CmdComClose"), QStringLiteral("Close"));
-        CmdTerminalZenden->setText(taal(S, QStringLiteral("CmdTerminalZenden"), QStringLiteral("Zenden")));
-        CmdResetError->setText(taal(S, QStringLiteral("CmdResetError"), QStringLiteral("Res error")));
-        TxtPanelTekst0 = taal(S, QStringLiteral("PanelTekst0"), QStringLiteral("tekst 0"));
-        TxtPanelTekst1 = taal(S, QStringLiteral("PanelTekst1"), QStringLiteral("tekst 1"));
+        GroupBoxIngangen->setTitle(texts::Main("GroepIngangen"));
+        GroupBoxUitgangen->setTitle(texts::Main("GroepUitgangen"));
+        GroupBoxActual->setTitle(texts::Main("GroepActual"));
+        LabelActualPositie->setText(texts::Main("LabelActualPositie"));
+        LabelActualSnelheid->setText(texts::Main("LabelActualSnelheid"));
+        LabelActualSpanning->setText(texts::Main("LabelActualSpanning"));
+        LabelActualStroom->setText(texts::Main("LabelActualStroom"));
+        LabelPosVerschil->setText(texts::Main("LabelPosVerschil"));
+        TxtCmdIO_ON = texts::Main("CmdIO_ON");
+        TxtCmdIO_OFF = texts::Main("CmdIO_OFF");
+        TxtCmdActual_ON = texts::Main("CmdActual_ON");
+        TxtCmdActual_OFF = texts::Main("CmdActual_OFF");
+        TxtCmdComOpen = texts::Main("CmdComOpen");
+        TxtCmdComClose = texts::Main("CmdComClose");
+        CmdTerminalZenden->setText(texts::Main("CmdTerminalZenden"));
+        CmdResetError->setText(texts::Main("CmdResetError"));
+        TxtPanelTekst0 = texts::Main("PanelTekst0");
+        TxtPanelTekst1 = texts::Main("PanelTekst1");
 
         // Menu texts by position; the two separators of menu 4 stay separators.
         auto setMenu = [&](int menu, const QString& text) { m_menus[menu]->setTitle(text); };
         auto setItem = [&](int menu, int item, const QString& text) { m_items[menu][item]->setText(text); };
-        setMenu(0, taal(S, QStringLiteral("menuBestand"), QStringLiteral("Bestand")));
-        setItem(0, 0, taal(S, QStringLiteral("subAfsluiten"), QStringLiteral("Afsluiten")));
-        setMenu(1, taal(S, QStringLiteral("menuEdit"), QStringLiteral("Edit")));
-        setItem(1, 0, taal(S, QStringLiteral("subParameters"), QStringLiteral("Parameters")));
-        setItem(1, 1, taal(S, QStringLiteral("subSollwerten"), QStringLiteral("Sollwerten")));
-        setMenu(2, taal(S, QStringLiteral("menuInstellingen"), QStringLiteral("Instellingen")));
-        setItem(2, 0, taal(S, QStringLiteral("subInitCom"), QStringLiteral("Init serieel")));
-        setItem(2, 1, taal(S, QStringLiteral("subOpties"), QStringLiteral("Opties")));
-        setMenu(3, taal(S, QStringLiteral("menuCommunicatie"), QStringLiteral("Communicatie")));
-        setItem(3, 0, taal(S, QStringLiteral("subParSoll"), QStringLiteral("Parameters + Sollwerten ontvangen")));
-        setItem(3, 2, taal(S, QStringLiteral("subBackup"), QStringLiteral("Backup")));
-        setItem(3, 3, taal(S, QStringLiteral("subRestore"), QStringLiteral("Restore")));
-        setItem(3, 5, taal(S, QStringLiteral("subZoeken"), QStringLiteral("App... zoeken")));
+        setMenu(0, texts::Main("menuBestand"));
+        setItem(0, 0, texts::Main("subAfsluiten"));
+        setMenu(1, texts::Main("menuEdit"));
+        setItem(1, 0, texts::Main("subParameters"));
+        setItem(1, 1, texts::Main("subSollwerten"));
+        setMenu(2, texts::Main("menuInstellingen"));
+        setItem(2, 0, texts::Main("subInitCom"));
+        setItem(2, 1, texts::Main("subOpties"));
+        setMenu(3, texts::Main("menuCommunicatie"));
+        setItem(3, 0, texts::Main("subParSoll"));
+        setItem(3, 2, texts::Main("subBackup"));
+        setItem(3, 3, texts::Main("subRestore"));
+        setItem(3, 5, texts::Main("subZoeken"));
         m_items[3][1]->setSeparator(true);
         m_items[3][4]->setSeparator(true);
-        setMenu(4, taal(S, QStringLiteral("menuVenster"), QStringLiteral("Venster")));
-        setItem(4, 0, taal(S, QStringLiteral("subNokkenInfo"), QStringLiteral("Nok info")));
-        setItem(4, 1, taal(S, QStringLiteral("subGrafiek"), QStringLiteral("Grafiek")));
-        setMenu(5, taal(S, QStringLiteral("menuHelp"), QStringLiteral("Help")));
-        setItem(5, 0, taal(S, QStringLiteral("subInfo"), QStringLiteral("Info")));
-        setItem(5, 1, taal(S, QStringLiteral("subErrorNummers"), QStringLiteral("Error nummers")));
+        setMenu(4, texts::Main("menuVenster"));
+        setItem(4, 0, texts::Main("subNokkenInfo"));
+        setItem(4, 1, texts::Main("subGrafiek"));
+        setMenu(5, texts::Main("menuHelp"));
+        setItem(5, 0, texts::Main("subInfo"));
+        setItem(5, 1, texts::Main("subErrorNummers"));
     }
 
     InputFunctieTeksten();
@@ -592,9 +592,9 @@ void TFormMain::InputFunctieTeksten()
     const QString S = QStringLiteral("Main");
     QString refFijn, ssiJustage, inactief;
     if (s.TaalGeladen) {
-        refFijn = taal(S, QStringLiteral("K0_RefFijn"), QStringLiteral("Ref fijn"));
-        ssiJustage = taal(S, QStringLiteral("K0_SSIJustage"), QStringLiteral("SSI Justage"));
-        inactief = taal(S, QStringLiteral("K0_Inactief"), QStringLiteral("Inactief"));
+        refFijn = texts::Main("K0_RefFijn");
+        ssiJustage = texts::Main("K0_SSIJustage");
+        inactief = texts::Main("K0_Inactief");
     }
     auto refText = [&](const ReferenceInput& r) {
         if (ParWaarden[r.mode] == 0 && ParWaarden[r.fine] != 0) return refFijn;

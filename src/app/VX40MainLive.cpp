@@ -7,7 +7,7 @@
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 #include "params/FixedPoint.h"
@@ -61,8 +61,8 @@ void TFormMain::buildComponents()
         const AppState& s = app();
         if (step == 0 && text && s.ApparaatType != QLatin1String("VX50") && s.ApparaatType != QLatin1String("VX51")
             && s.TaalGeladen) {
-            showWarning(this, taal(QStringLiteral("Main"), QStringLiteral("Msg_waarschuwingCaption"), QString()),
-                        taal(QStringLiteral("Main"), QStringLiteral("Msg_Melding_Geen_VX50"), QString()));
+            showWarning(this, texts::Main("Msg_waarschuwingCaption"),
+                        texts::Main("Msg_Melding_Geen_VX50"));
         }
     };
 

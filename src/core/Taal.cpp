@@ -39,4 +39,35 @@ QString taal(const QString& section, const QString& key, const QString& def)
     return st.TaalFile->readString(section, key, def);
 }
 
+const LangText* LangSection::find(const QString& key) const
+{
+    for (const LangText& t : m_texts)
+        if (key == QLatin1String(t.key))
+            return &t;
+    return nullptr;
+}
+
+bool LangSection::has(const QString& key) const { return find(key) != nullptr; }
+
+QString LangSection::read(const QString& key, const QString* fallback) const
+{
+    const LangText* t = find(key);
+    Q_ASSERT_X(t, m_name, qPrintable(QStringLiteral("key %1 is not in the section's table").arg(key)));
+    const QString def = fallback ? *fallback : t ? QString::fromUtf8(t->def)
+                                                 : QString();
+    return taal(QLatin1String(m_name), key, def);
+}
+
+QString LangSection::operator()(const char* key) const { return read(QLatin1String(key), nullptr); }
+
+QString LangSection::operator()(const char* prefix, int n) const
+{
+    return read(QLatin1String(prefix) + QString::number(n), nullptr);
+}
+
+QString LangSection::operator()(const char* key, const QString& fallback) const
+{
+    return read(QLatin1String(key), &fallback);
+}
+
 } // namespace vx

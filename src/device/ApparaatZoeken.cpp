@@ -4,7 +4,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 
@@ -256,32 +256,32 @@ void TFormApparaatZoeken::LeesTeksten()
 {
     for (QString& t : PanelTekst) t.clear();
     if (!app().TaalGeladen) return;
-    setWindowTitle(taal("AparaatZoeken", "Caption", "Zoeken..."));
-    CmdOK->setText(taal("AparaatZoeken", "CmdOK", "OK"));
-    CmdVerder->setText(taal("AparaatZoeken", "CmdVerder", "Verder"));
-    CmdStartZoeken->setText(taal("AparaatZoeken", "CmdStart", "Start"));
-    CmdStop->setText(taal("AparaatZoeken", "CmdStop", "Stop"));
-    CmdCancel->setText(taal("AparaatZoeken", "CmdCancel", "Cancel"));
-    LabelStartenMet->setText(taal("AparaatZoeken", "LabelStartenMet", "Start met:"));
+    setWindowTitle(texts::AparaatZoeken("Caption"));
+    CmdOK->setText(texts::AparaatZoeken("CmdOK"));
+    CmdVerder->setText(texts::AparaatZoeken("CmdVerder"));
+    CmdStartZoeken->setText(texts::AparaatZoeken("CmdStart"));
+    CmdStop->setText(texts::AparaatZoeken("CmdStop"));
+    CmdCancel->setText(texts::AparaatZoeken("CmdCancel"));
+    LabelStartenMet->setText(texts::AparaatZoeken("LabelStartenMet"));
     StringGrid1->setHorizontalHeaderLabels({
-        taal("AparaatZoeken", "KolomTekst0", "tekst 0"),
-        taal("AparaatZoeken", "KolomTekst1", "tekst 1"),
-        taal("AparaatZoeken", "KolomTekst2", "tekst 2"),
-        taal("AparaatZoeken", "KolomTekst3", "tekst 3"),
-        taal("AparaatZoeken", "KolomTekst4", "tekst 4"),
+        texts::AparaatZoeken("KolomTekst0"),
+        texts::AparaatZoeken("KolomTekst1"),
+        texts::AparaatZoeken("KolomTekst2"),
+        texts::AparaatZoeken("KolomTekst3"),
+        texts::AparaatZoeken("KolomTekst4"),
     });
-    GroupBoxParity->setTitle(taal("AparaatZoeken", "GroepParity", "Parity"));
-    GroupBoxStopBits->setTitle(taal("AparaatZoeken", "GroepStopBits", "Stopbits"));
-    const QString alsCom = taal("AparaatZoeken", "RadioAlsCom", "COM");
+    GroupBoxParity->setTitle(texts::AparaatZoeken("GroepParity"));
+    GroupBoxStopBits->setTitle(texts::AparaatZoeken("GroepStopBits"));
+    const QString alsCom = texts::AparaatZoeken("RadioAlsCom");
     RB_parity_com->setText(alsCom);
     RB_stopbits_com->setText(alsCom);
-    const QString autoSelect = taal("AparaatZoeken", "RadioAutoSelect", "auto");
+    const QString autoSelect = texts::AparaatZoeken("RadioAutoSelect");
     RB_parity_auto->setText(autoSelect);
     RB_stopbits_auto->setText(autoSelect);
-    PanelTekst[0] = taal("AparaatZoeken", "PanelTekst0", "Zoeken..");
-    PanelTekst[1] = taal("AparaatZoeken", "PanelTekst1", "Gestopt!");
-    PanelTekst[2] = taal("AparaatZoeken", "PanelTekst2", "beeindigd!");
-    PanelTekst[3] = taal("AparaatZoeken", "PanelTekst3", "Apparaat gevonden!");
+    PanelTekst[0] = texts::AparaatZoeken("PanelTekst0");
+    PanelTekst[1] = texts::AparaatZoeken("PanelTekst1");
+    PanelTekst[2] = texts::AparaatZoeken("PanelTekst2");
+    PanelTekst[3] = texts::AparaatZoeken("PanelTekst3");
 }
 
 void TFormApparaatZoeken::showEvent(QShowEvent* event)

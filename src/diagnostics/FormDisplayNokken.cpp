@@ -2,7 +2,7 @@
 #include "core/Widgets.h"
 
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "diagnostics/CamOverview.h"
 
 #include <QApplication>
@@ -164,15 +164,15 @@ void TFormDisplayNokken::FormActivate()
     const bool taalOk = app().TaalGeladen;
     QString rijTekst;
     if (taalOk) {
-        setWindowTitle(taal("DisplayNokken", "Caption", "Display nokken"));
-        rijTekst = taal("DisplayNokken", "RijTekst", "Uitg");
-        LabelNokNummer->setText(taal("DisplayNokken", "LabelNokNo", "Nok"));
-        LabelFunctie->setText(taal("DisplayNokken", "LabelFuncte", "Functie"));
-        LabelBron->setText(taal("DisplayNokken", "LabelBron", "Bron"));
-        LabelAanvang->setText(taal("DisplayNokken", "LabelAanvang", "Aanvang"));
-        LabelEinde->setText(taal("DisplayNokken", "LabelEinde", "Einde"));
-        LabelHysteresis->setText(taal("DisplayNokken", "LAbelHysteresis", "Hysteresis"));
-        LabelVervroeging->setText(taal("DisplayNokken", "LabelVervroeging", "Vervroeging"));
+        setWindowTitle(texts::DisplayNokken("Caption"));
+        rijTekst = texts::DisplayNokken("RijTekst");
+        LabelNokNummer->setText(texts::DisplayNokken("LabelNokNo"));
+        LabelFunctie->setText(texts::DisplayNokken("LabelFuncte"));
+        LabelBron->setText(texts::DisplayNokken("LabelBron"));
+        LabelAanvang->setText(texts::DisplayNokken("LabelAanvang"));
+        LabelEinde->setText(texts::DisplayNokken("LabelEinde"));
+        LabelHysteresis->setText(texts::DisplayNokken("LAbelHysteresis"));
+        LabelVervroeging->setText(texts::DisplayNokken("LabelVervroeging"));
     }
     for (int o = 1; o < Rows; ++o) {
         const QString nr = QString::number(o);

@@ -5,7 +5,7 @@
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 #include "params/FixedPoint.h"
@@ -201,27 +201,27 @@ void TFormGrafiek::done(int result)
 void TFormGrafiek::LezenTeksten()
 {
     if (!app().TaalGeladen) return;
-    setWindowTitle(taal("Grafiek", "CaptionGrafiek", "Istwerten"));
-    LabelBuffer->setText(taal("Grafiek", "LabelBuffer", "Buffer"));
-    CheckBoxAutoScroll->setText(taal("Grafiek", "LabelAutoscroll", "Autoscroll"));
-    CheckHulplijnenXas->setText(taal("Grafiek", "LabelHulplijnenXas", "Hulplijn"));
-    CheckHulplijnenYas->setText(taal("Grafiek", "LabelHulplijnenYas", "Hulplijn"));
-    CmdStartLog->setText(taal("Grafiek", "CmdStartLog", "Start"));
-    CmdStopLog->setText(taal("Grafiek", "CmdStopLog", "Stop"));
-    GroupBoxX->setTitle(taal("Grafiek", "GroepXas", "X"));
-    GroupBoxY->setTitle(taal("Grafiek", "GroepYas", "Y"));
-    LabelBron->setText(taal("Grafiek", "LabelBron", "Bron"));
+    setWindowTitle(texts::Grafiek("CaptionGrafiek"));
+    LabelBuffer->setText(texts::Grafiek("LabelBuffer"));
+    CheckBoxAutoScroll->setText(texts::Grafiek("LabelAutoscroll"));
+    CheckHulplijnenXas->setText(texts::Grafiek("LabelHulplijnenXas"));
+    CheckHulplijnenYas->setText(texts::Grafiek("LabelHulplijnenYas"));
+    CmdStartLog->setText(texts::Grafiek("CmdStartLog"));
+    CmdStopLog->setText(texts::Grafiek("CmdStopLog"));
+    GroupBoxX->setTitle(texts::Grafiek("GroepXas"));
+    GroupBoxY->setTitle(texts::Grafiek("GroepYas"));
+    LabelBron->setText(texts::Grafiek("LabelBron"));
     {
         const QSignalBlocker block(ComboBoxBron);
         ComboBoxBron->clear();
-        ComboBoxBron->addItems(parseOptionList(taal("Grafiek", "optiesBron", "")));
+        ComboBoxBron->addItems(parseOptionList(texts::Grafiek("optiesBron")));
     }
-    m_gatenTekst = taal("Grafiek", "Gaten", "gaps");
-    PanelTekst[0] = taal("Grafiek", "PanelTekst0", "tekst 0");
-    PanelTekst[1] = taal("Grafiek", "PanelTekst1", "tekst 1");
-    PanelTekst[2] = taal("Grafiek", "PanelTekst2", "tekst 2");
-    PanelTekst[3] = taal("Grafiek", "PanelTekst3", "tekst 3");
-    PanelTekst[4] = taal("Grafiek", "PanelTekst4", "tekst 4");
+    m_gatenTekst = texts::Grafiek("Gaten");
+    PanelTekst[0] = texts::Grafiek("PanelTekst0");
+    PanelTekst[1] = texts::Grafiek("PanelTekst1");
+    PanelTekst[2] = texts::Grafiek("PanelTekst2");
+    PanelTekst[3] = texts::Grafiek("PanelTekst3");
+    PanelTekst[4] = texts::Grafiek("PanelTekst4");
 }
 
 bool TFormGrafiek::logging() const { return CmdStopLog->isEnabled(); }

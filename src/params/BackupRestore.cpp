@@ -1,7 +1,7 @@
 #include "params/BackupRestore.h"
 
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
@@ -56,11 +56,11 @@ bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf)
     // Without language texts there is no confirmation, and so no restore.
     if (!app().TaalGeladen)
         return false;
-    const QString text = taal("BackupRestore", "Msg_waarschuwingRestore_1", "") + QStringLiteral("  ")
+    const QString text = texts::BackupRestore("Msg_waarschuwingRestore_1") + QStringLiteral("  ")
                          + QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()) + QStringLiteral("\n\r")
-                         + taal("BackupRestore", "Msg_waarschuwingRestore_2", "");
+                         + texts::BackupRestore("Msg_waarschuwingRestore_2");
     const auto answer = ui().message(parent, QMessageBox::Warning,
-                                     taal("BackupRestore", "Msg_waarschuwingCaption", ""), text,
+                                     texts::BackupRestore("Msg_waarschuwingCaption"), text,
                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer != QMessageBox::Yes)
         return false;

@@ -2,7 +2,7 @@
 
 #include "comm/SXComm.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"
@@ -389,30 +389,30 @@ void TFormEditParam::LezenTeksten()
 {
     if (!app().TaalGeladen)
         return;
-    setWindowTitle(taal("EditParam", "Caption", "Edit param"));
-    StringGrid1->horizontalHeaderItem(0)->setText(taal("EditParam", "KolomTekst0", "tekst 0"));
-    StringGrid1->horizontalHeaderItem(1)->setText(taal("EditParam", "KolomTekst1", "tekst 1"));
-    StringGrid1->horizontalHeaderItem(2)->setText(taal("EditParam", "KolomTekst2", "tekst 2"));
-    StringGrid1->horizontalHeaderItem(3)->setText(taal("EditParam", "KolomTekst3", "tekst 3"));
-    StringGrid1->horizontalHeaderItem(4)->setText(taal("EditParam", "KolomTekst4", "tekst 4"));
-    m_panels[0]->setText(taal("EditParam", "min", "min"));
-    m_panels[2]->setText(taal("EditParam", "max", "max"));
-    m_panels[4]->setText(taal("EditParam", "default", "default"));
-    CmdClear->setText(taal("EditParam", "CmdClear", "Wissen"));
-    menuBestand->setTitle(taal("EditParam", "menuBestand", "Bestand"));
-    Openen1->setText(taal("EditParam", "subOpenen", "Openen"));
-    OpslaanAls1->setText(taal("EditParam", "subOpslaanAls", "Opslaan als..."));
-    LaadDefault1->setText(taal("EditParam", "subLaadDefault", "Laad default"));
-    Afdrukken1->setText(taal("EditParam", "subAfdrukken", "Afdrukken"));
-    Afsluiten1->setText(taal("EditParam", "subAfsluiten", "Afsluiten"));
-    menuZendenOntvangen->setTitle(taal("EditParam", "menuZendenOntvangen", "Zenden & ontvangen"));
-    ParOntvangen1->setText(taal("EditParam", "subParOntvangen", "Par ontvangen"));
-    ParZenden1->setText(taal("EditParam", "subParZenden", "Par zenden"));
-    Loader1->setText(taal("EditParam", "subLoader", "Loader"));
-    menuVenster->setTitle(taal("EditParam", "menuVenster", "Venster"));
-    NokkenInfo1->setText(taal("EditParam", "subNokkenInfo", "Nokken info"));
-    menuHelp->setTitle(taal("EditParam", "menuHelp", "Help"));
-    ErrorNummers1->setText(taal("EditParam", "subErrorNummers", "Error info"));
+    setWindowTitle(texts::EditParam("Caption"));
+    StringGrid1->horizontalHeaderItem(0)->setText(texts::EditParam("KolomTekst0"));
+    StringGrid1->horizontalHeaderItem(1)->setText(texts::EditParam("KolomTekst1"));
+    StringGrid1->horizontalHeaderItem(2)->setText(texts::EditParam("KolomTekst2"));
+    StringGrid1->horizontalHeaderItem(3)->setText(texts::EditParam("KolomTekst3"));
+    StringGrid1->horizontalHeaderItem(4)->setText(texts::EditParam("KolomTekst4"));
+    m_panels[0]->setText(texts::EditParam("min"));
+    m_panels[2]->setText(texts::EditParam("max"));
+    m_panels[4]->setText(texts::EditParam("default"));
+    CmdClear->setText(texts::EditParam("CmdClear"));
+    menuBestand->setTitle(texts::EditParam("menuBestand"));
+    Openen1->setText(texts::EditParam("subOpenen"));
+    OpslaanAls1->setText(texts::EditParam("subOpslaanAls"));
+    LaadDefault1->setText(texts::EditParam("subLaadDefault"));
+    Afdrukken1->setText(texts::EditParam("subAfdrukken"));
+    Afsluiten1->setText(texts::EditParam("subAfsluiten"));
+    menuZendenOntvangen->setTitle(texts::EditParam("menuZendenOntvangen"));
+    ParOntvangen1->setText(texts::EditParam("subParOntvangen"));
+    ParZenden1->setText(texts::EditParam("subParZenden"));
+    Loader1->setText(texts::EditParam("subLoader"));
+    menuVenster->setTitle(texts::EditParam("menuVenster"));
+    NokkenInfo1->setText(texts::EditParam("subNokkenInfo"));
+    menuHelp->setTitle(texts::EditParam("menuHelp"));
+    ErrorNummers1->setText(texts::EditParam("subErrorNummers"));
 }
 
 void TFormEditParam::updateMenuItems()
@@ -587,8 +587,8 @@ void TFormEditParam::LaadDefaultClick()
     if (!app().ParameterDefGeladen) {
         QString caption, text;
         if (app().TaalGeladen) {
-            caption = taal("EditParam", "Msg_ErrorCaption", "");
-            text = taal("EditParam", "msg_ErrorSetDefaultPar", "");
+            caption = texts::EditParam("Msg_ErrorCaption");
+            text = texts::EditParam("msg_ErrorSetDefaultPar");
         }
         showError(this, caption, text);
         return;
@@ -597,8 +597,8 @@ void TFormEditParam::LaadDefaultClick()
         ParWaarden[i] = parDefault(i);
     QString caption, text;
     if (app().TaalGeladen) {
-        caption = taal("EditParam", "Msg_InfoCaption", "");
-        text = taal("EditParam", "msg_DefaultParGeladen", "");
+        caption = texts::EditParam("Msg_InfoCaption");
+        text = texts::EditParam("msg_DefaultParGeladen");
     }
     showInfo(this, caption, text);
     VulGrid();
@@ -613,14 +613,14 @@ bool TFormEditParam::ZendenToegestaan()
     if (!app().TaalGeladen)
         return false;
     const QStringList parts = {
-        taal("EditParam", "ZendMsg_1", ""),
-        taal("EditParam", "ZendMsg_2", ""),
-        taal("EditParam", "ZendMsg_3", ""),
-        taal("EditParam", "ZendMsg_4", ""),
-        taal("EditParam", "ZendMsg_5", ""),
-        taal("EditParam", "ZendMsg_6", ""),
+        texts::EditParam("ZendMsg_1"),
+        texts::EditParam("ZendMsg_2"),
+        texts::EditParam("ZendMsg_3"),
+        texts::EditParam("ZendMsg_4"),
+        texts::EditParam("ZendMsg_5"),
+        texts::EditParam("ZendMsg_6"),
     };
-    return ui().message(this, QMessageBox::Warning, taal("EditParam", "Msg_waarschuwingCaption", ""),
+    return ui().message(this, QMessageBox::Warning, texts::EditParam("Msg_waarschuwingCaption"),
                         parts.join(kMsgJoin), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
            == QMessageBox::Yes;
 }
@@ -634,14 +634,14 @@ void TFormEditParam::AfdrukkenClick()
         if (!app().TaalGeladen)
             return;
         const QStringList parts = {
-            taal("Afdrukken", "AfdrukMsg_1", ""),
-            taal("Afdrukken", "AfdrukMsg_2", ""),
-            taal("Afdrukken", "AfdrukMsg_3", ""),
-            taal("Afdrukken", "AfdrukMsg_4", ""),
-            taal("Afdrukken", "AfdrukMsg_5", ""),
-            taal("Afdrukken", "AfdrukMsg_6", ""),
+            texts::Afdrukken("AfdrukMsg_1"),
+            texts::Afdrukken("AfdrukMsg_2"),
+            texts::Afdrukken("AfdrukMsg_3"),
+            texts::Afdrukken("AfdrukMsg_4"),
+            texts::Afdrukken("AfdrukMsg_5"),
+            texts::Afdrukken("AfdrukMsg_6"),
         };
-        if (ui().message(this, QMessageBox::Warning, taal("Afdrukken", "Msg_waarschuwingCaption", ""),
+        if (ui().message(this, QMessageBox::Warning, texts::Afdrukken("Msg_waarschuwingCaption"),
                          parts.join(kMsgJoin), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
             != QMessageBox::Yes)
             return;
@@ -684,8 +684,8 @@ bool TFormEditParam::FormCloseQuery()
 {
     bool sluiten = true;
     if (ParGezondenEnNietGeladen && app().TaalGeladen) {
-        const QString text = wrapMessage(taal("EditParam", "Msg_ParGezondenEnNietGeladen", ""), 42);
-        sluiten = ui().message(this, QMessageBox::Warning, taal("EditParam", "Msg_waarschuwingCaption", ""), text,
+        const QString text = wrapMessage(texts::EditParam("Msg_ParGezondenEnNietGeladen"), 42);
+        sluiten = ui().message(this, QMessageBox::Warning, texts::EditParam("Msg_waarschuwingCaption"), text,
                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
                   == QMessageBox::Yes;
     }

@@ -1,4 +1,6 @@
 #include "params/LeesParSoll.h"
+
+#include "core/LanguageTexts.h"
 #include "device/ControllerLine.h"
 
 #include "comm/PX400Protocol.h"
@@ -28,9 +30,7 @@ TFormLeesParSoll::TFormLeesParSoll(QWidget* parent)
     };
 }
 
-const TTransferForm::Texts TFormLeesParSoll::LanguageTexts = {"LeesParSoll", {"Lees Param", "Lees Sollw", "Lees Param en sollw", "Lees Apparaat"}, 8};
-
-const TTransferForm::Texts& TFormLeesParSoll::texts() const { return LanguageTexts; }
+const LangSection& TFormLeesParSoll::texts() const { return texts::LeesParSoll; }
 
 void TFormLeesParSoll::readParameter(int nr)
 {

@@ -10,15 +10,13 @@ class TFormLeesParSoll : public TTransferForm {
 public:
     explicit TFormLeesParSoll(QWidget* parent = nullptr);
 
-    static const Texts LanguageTexts;
-
     TPX400Protocol* PX400LeesParSoll = nullptr; // "rp", "rs"; 1000 ms
 
     void PX400LeesParSollCommResult(const QByteArray& reply);
     void PX400LeesParSollCommError(const TCommError& error);
 
 protected:
-    const Texts& texts() const override;
+    const LangSection& texts() const override;
     void Start() override;
     QList<TPX400Protocol*> components() const override { return {PX400LeesParSoll}; }
     TPX400Protocol* waitingComponent() const override { return PX400LeesParSoll; }

@@ -1,7 +1,7 @@
 #include "params/ParFiles.h"
 
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 
 #include <QDir>
@@ -21,50 +21,31 @@ struct KindTexts {
     QString saveMsg;
 };
 
-// Every lookup is written out so the language-key check finds it.
+const LangSection& sectionOf(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Parameters: return texts::EditParam;
+    case FileKind::Setpoints: return texts::EditSollwert;
+    case FileKind::Backup: break;
+    }
+    return texts::BackupRestore;
+}
+
 KindTexts kindTexts(FileKind kind)
 {
     KindTexts t;
-    const bool loaded = app().TaalGeladen;
-    switch (kind) {
-    case FileKind::Parameters:
-        if (!loaded)
-            break;
-        t.saveTitle = taal("EditParam", "SaveCaption", "");
-        t.openTitle = taal("EditParam", "OpenCaption", "");
-        t.filter = taal("EditParam", "OpenFilter", "ASCII Parameterbestand (*.app)|*.app");
-        t.errorCaption = taal("EditParam", "Msg_ErrorCaption", "");
-        t.openMsg[1] = taal("EditParam", "OpenMsg1", "");
-        t.openMsg[2] = taal("EditParam", "OpenMsg2", "");
-        t.openMsg[3] = taal("EditParam", "OpenMsg3", "");
-        t.openMsg[4] = taal("EditParam", "OpenMsg4", "");
-        t.saveMsg = taal("EditParam", "SaveMsg1", "The file could not be saved.");
-        break;
-    case FileKind::Setpoints:
-        if (!loaded)
-            break;
-        t.saveTitle = taal("EditSollwert", "SaveCaption", "");
-        t.openTitle = taal("EditSollwert", "OpenCaption", "");
-        t.filter = taal("EditSollwert", "OpenFilter", "ASCII Parameterbestand (*.app)|*.app");
-        t.errorCaption = taal("EditSollwert", "Msg_ErrorCaption", "");
-        t.openMsg[1] = taal("EditSollwert", "OpenMsg1", "");
-        t.openMsg[2] = taal("EditSollwert", "OpenMsg2", "");
-        t.openMsg[3] = taal("EditSollwert", "OpenMsg3", "");
-        t.openMsg[4] = taal("EditSollwert", "OpenMsg4", "");
-        t.saveMsg = taal("EditSollwert", "SaveMsg1", "The file could not be saved.");
-        break;
-    case FileKind::Backup:
-        if (!loaded)
-            break;
-        t.saveTitle = taal("BackupRestore", "SaveCaption", "");
-        t.openTitle = taal("BackupRestore", "OpenCaption", "");
-        t.filter = taal("BackupRestore", "OpenFilter", "ASCII Parameterbestand (*.bak)|*.bak");
-        t.errorCaption = taal("BackupRestore", "Msg_ErrorCaption", "");
-        t.openMsg[1] = taal("BackupRestore", "OpenMsg1", "");
-        t.openMsg[2] = taal("BackupRestore", "OpenMsg2", "");
-        t.saveMsg = taal("BackupRestore", "SaveMsg1", "The file could not be saved.");
-        break;
-    }
+    if (!app().TaalGeladen)
+        return t;
+    const LangSection& s = sectionOf(kind);
+    t.saveTitle = s("SaveCaption");
+    t.openTitle = s("OpenCaption");
+    t.filter = s("OpenFilter");
+    t.errorCaption = s("Msg_ErrorCaption");
+    // A backup file has two messages of its own; the editors' files four.
+    const int messages = kind == FileKind::Backup ? 2 : 4;
+    for (int i = 1; i <= messages; ++i)
+        t.openMsg[i] = s("OpenMsg", i);
+    t.saveMsg = s("SaveMsg1");
     return t;
 }
 
@@ -80,19 +61,12 @@ const char* extensionOf(FileKind kind)
 
 // The save dialogs' filter when the language file lacks OpenFilter differs from the
 // open dialogs' (a bare pattern); with the key present both use it.
-QString saveFilter(FileKind kind, const KindTexts& t)
+QString saveFilter(FileKind kind)
 {
     if (!app().TaalGeladen)
         return QString();
-    switch (kind) {
-    case FileKind::Parameters:
-        return taal("EditParam", "OpenFilter", "*.app");
-    case FileKind::Setpoints:
-        return taal("EditSollwert", "OpenFilter", "*.app");
-    case FileKind::Backup:
-        return taal("BackupRestore", "OpenFilter", "*.bak");
-    }
-    return t.filter;
+    // The setpoint editor's fallback names the parameter pattern too.
+    return sectionOf(kind)("OpenFilter", kind == FileKind::Backup ? QStringLiteral("*.bak") : QStringLiteral("*.app"));
 }
 
 void rememberFolder(const QString& file)
@@ -154,7 +128,7 @@ QString chooseSaveFile(QWidget* parent, FileKind kind)
 {
     const KindTexts t = kindTexts(kind);
     QString name = ui().saveFileName(parent, t.saveTitle, app().OpenCloseDialoogPath,
-                                     dialogFilter(saveFilter(kind, t)), QLatin1String(extensionOf(kind)));
+                                     dialogFilter(saveFilter(kind)), QLatin1String(extensionOf(kind)));
     if (name.isEmpty())
         return QString();
     name = withDefaultExtension(name, kind);

@@ -3,7 +3,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "device/CommandSet.h"
 #include "params/ValueStore.h"
 
@@ -58,15 +58,15 @@ void TFormParLoader::FormActivate()
     for (QString& t : m_panelTekst)
         t.clear();
     if (app().TaalGeladen) {
-        setWindowTitle(taal("Loader", "Caption", "Loader"));
-        CmdOK->setText(taal("Loader", "CmdOK", "OK"));
-        m_panelTekst[0] = taal("Loader", "PanelTekst0", "tekst 0");
-        m_panelTekst[1] = taal("Loader", "PanelTekst1", "tekst 1");
-        m_panelTekst[2] = taal("Loader", "PanelTekst2", "tekst 2");
-        m_panelTekst[3] = taal("Loader", "PanelTekst3", "tekst 3");
-        m_panelTekst[4] = taal("Loader", "PanelTekst4", "tekst 4");
-        m_panelTekst[5] = taal("Loader", "PanelTekst5", "tekst 5");
-        m_panelTekst[6] = taal("Loader", "PanelTekst6", "tekst 6");
+        setWindowTitle(texts::Loader("Caption"));
+        CmdOK->setText(texts::Loader("CmdOK"));
+        m_panelTekst[0] = texts::Loader("PanelTekst0");
+        m_panelTekst[1] = texts::Loader("PanelTekst1");
+        m_panelTekst[2] = texts::Loader("PanelTekst2");
+        m_panelTekst[3] = texts::Loader("PanelTekst3");
+        m_panelTekst[4] = texts::Loader("PanelTekst4");
+        m_panelTekst[5] = texts::Loader("PanelTekst5");
+        m_panelTekst[6] = texts::Loader("PanelTekst6");
     }
     toonStatus(QString(), false);
     PX400ParLoader->setSXComm(app().SXComm1);

@@ -3,7 +3,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "device/CommandSet.h"
 #include "params/ParamInput.h"
 #include "params/ParameterDefs.h"
@@ -143,25 +143,25 @@ void TFormParamService::LezenTeksten()
         t.clear();
     if (!app().TaalGeladen)
         return;
-    LabelMin->setText(taal("ParamService", "LabelMin", "min"));
-    LabelMax->setText(taal("ParamService", "LabelMax", "max"));
-    LabelDefault->setText(taal("ParamService", "LabelDefault", "default"));
-    LabelParData->setText(taal("ParamService", "LabelParData", "default"));
-    CmdOK->setText(taal("ParamService", "CmdOK", "OK"));
-    CmdDefault->setText(taal("ParamService", "CmdDefault", "Default"));
-    CmdZenden->setText(taal("ParamService", "CmdZenden", "Zenden"));
-    CmdCancel->setText(taal("ParamService", "CmdCancel", "annuleren"));
-    m_panelTekst[0] = taal("ParamService", "PanelTekst0", "tekst 0");
-    m_panelTekst[1] = taal("ParamService", "PanelTekst1", "tekst 1");
-    m_panelTekst[2] = taal("ParamService", "PanelTekst2", "tekst 2");
-    m_panelTekst[3] = taal("ParamService", "PanelTekst3", "tekst 3");
-    m_panelTekst[4] = taal("ParamService", "PanelTekst4", "tekst 4");
-    m_panelTekst[5] = taal("ParamService", "PanelTekst5", "tekst 5");
-    m_panelTekst[6] = taal("ParamService", "PanelTekst6", "tekst 6");
-    m_panelTekst[7] = taal("ParamService", "PanelTekst7", "tekst 7");
-    m_panelTekst[8] = taal("ParamService", "PanelTekst8", "tekst 8");
-    m_panelTekst[9] = taal("ParamService", "PanelTekst9", "tekst 9");
-    m_panelTekst[10] = taal("ParamService", "PanelTekst10", "tekst 10");
+    LabelMin->setText(texts::ParamService("LabelMin"));
+    LabelMax->setText(texts::ParamService("LabelMax"));
+    LabelDefault->setText(texts::ParamService("LabelDefault"));
+    LabelParData->setText(texts::ParamService("LabelParData"));
+    CmdOK->setText(texts::ParamService("CmdOK"));
+    CmdDefault->setText(texts::ParamService("CmdDefault"));
+    CmdZenden->setText(texts::ParamService("CmdZenden"));
+    CmdCancel->setText(texts::ParamService("CmdCancel"));
+    m_panelTekst[0] = texts::ParamService("PanelTekst0");
+    m_panelTekst[1] = texts::ParamService("PanelTekst1");
+    m_panelTekst[2] = texts::ParamService("PanelTekst2");
+    m_panelTekst[3] = texts::ParamService("PanelTekst3");
+    m_panelTekst[4] = texts::ParamService("PanelTekst4");
+    m_panelTekst[5] = texts::ParamService("PanelTekst5");
+    m_panelTekst[6] = texts::ParamService("PanelTekst6");
+    m_panelTekst[7] = texts::ParamService("PanelTekst7");
+    m_panelTekst[8] = texts::ParamService("PanelTekst8");
+    m_panelTekst[9] = texts::ParamService("PanelTekst9");
+    m_panelTekst[10] = texts::ParamService("PanelTekst10");
 }
 
 void TFormParamService::FormActivate()

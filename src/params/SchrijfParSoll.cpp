@@ -3,7 +3,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 
@@ -35,9 +35,7 @@ TFormSchrijfParSoll::TFormSchrijfParSoll(QWidget* parent)
     PX400BerekenParameters->OnCommError = onError;
 }
 
-const TTransferForm::Texts TFormSchrijfParSoll::LanguageTexts = {"SchrijfParSoll", {"Schrijf Param", "Schrijf Sollw", "Schrijf Param en sollw", "Schrijf Apparaat"}, 12};
-
-const TTransferForm::Texts& TFormSchrijfParSoll::texts() const { return LanguageTexts; }
+const LangSection& TFormSchrijfParSoll::texts() const { return texts::SchrijfParSoll; }
 
 void TFormSchrijfParSoll::writeParameter(int nr)
 {
@@ -160,7 +158,7 @@ void TFormSchrijfParSoll::interrupted()
     if (m_reported)
         return;
     m_reported = true;
-    showWarning(this, taal("SchrijfParSoll", "StopCaption", "Write interrupted"), interruptedText());
+    showWarning(this, texts::SchrijfParSoll("StopCaption"), interruptedText());
 }
 
 QString TFormSchrijfParSoll::interruptedText() const
@@ -184,32 +182,31 @@ QString TFormSchrijfParSoll::interruptedText() const
     const int count = (parLast + 1) + sollLast;
     QStringList ranges;
     if (parLast >= 0)
-        ranges << taal("SchrijfParSoll", "StopParameters", "parameters %1 to %2").arg(0).arg(parLast);
+        ranges << texts::SchrijfParSoll("StopParameters").arg(0).arg(parLast);
     if (sollLast >= 1)
-        ranges << taal("SchrijfParSoll", "StopSetpoints", "setpoints %1 to %2").arg(1).arg(sollLast);
-    const QString none = taal("SchrijfParSoll", "StopNone", "none");
-    const QString conjunction = taal("SchrijfParSoll", "StopAnd", "and");
+        ranges << texts::SchrijfParSoll("StopSetpoints").arg(1).arg(sollLast);
+    const QString none = texts::SchrijfParSoll("StopNone");
+    const QString conjunction = texts::SchrijfParSoll("StopAnd");
 
     QStringList lines;
-    lines << taal("SchrijfParSoll", "StopConfirmed", "The controller confirmed %1 values: %2.")
+    lines << texts::SchrijfParSoll("StopConfirmed")
                  .arg(count)
                  .arg(ranges.isEmpty() ? none : ranges.join(u' ' + conjunction + u' '));
     if (m_phase == Phase::Computing) {
-        lines << taal("SchrijfParSoll", "StopBpUnconfirmed",
-                      "\"bp\" was sent but is unconfirmed: the derived parameters may not be computed.");
+        lines << texts::SchrijfParSoll("StopBpUnconfirmed");
         return lines.join(QStringLiteral("\n\r"));
     }
     const QString item = m_phase == Phase::Parameters
-                             ? taal("SchrijfParSoll", "StopParameter", "Parameter %1").arg(m_counter)
-                             : taal("SchrijfParSoll", "StopSetpoint", "Setpoint %1").arg(m_counter);
+                             ? texts::SchrijfParSoll("StopParameter").arg(m_counter)
+                             : texts::SchrijfParSoll("StopSetpoint").arg(m_counter);
     if (m_refused)
-        lines << taal("SchrijfParSoll", "StopRefused", "%1 was refused by the controller.").arg(item);
+        lines << texts::SchrijfParSoll("StopRefused").arg(item);
     else
-        lines << taal("SchrijfParSoll", "StopUnconfirmed", "%1 was sent but is unconfirmed.").arg(item);
+        lines << texts::SchrijfParSoll("StopUnconfirmed").arg(item);
     if (count > 0 || !m_refused)
-        lines << taal("SchrijfParSoll", "StopMixed", "The controller now holds a mixed set of old and new values.");
+        lines << texts::SchrijfParSoll("StopMixed");
     if (Mode != 1)
-        lines << taal("SchrijfParSoll", "StopNoBp", "\"bp\" was not sent: the controller did not load the new parameters.");
+        lines << texts::SchrijfParSoll("StopNoBp");
     return lines.join(QStringLiteral("\n\r"));
 }
 

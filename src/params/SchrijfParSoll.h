@@ -10,8 +10,6 @@ class TFormSchrijfParSoll : public TTransferForm {
 public:
     explicit TFormSchrijfParSoll(QWidget* parent = nullptr);
 
-    static const Texts LanguageTexts;
-
     TPX400Protocol* PX400SchrijfParSoll = nullptr;    // "wp", "ws"; 100 ms
     TPX400Protocol* PX400BerekenParameters = nullptr; // "bp"; 2000 ms
 
@@ -24,7 +22,7 @@ public:
     static constexpr const char* ComputingText = "Bereken parameters";
 
 protected:
-    const Texts& texts() const override;
+    const LangSection& texts() const override;
     void Start() override;
     QList<TPX400Protocol*> components() const override { return {PX400SchrijfParSoll, PX400BerekenParameters}; }
     TPX400Protocol* waitingComponent() const override;

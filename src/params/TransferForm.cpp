@@ -5,7 +5,7 @@
 #include "comm/SXComm.h"
 #include "comm/SXCommThread.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -97,16 +97,6 @@ void TTransferForm::showEvent(QShowEvent* event)
         FormActivate();
 }
 
-QList<QPair<QString, QString>> TTransferForm::languageKeys(const Texts& texts)
-{
-    const QString section = QLatin1String(texts.section);
-    QList<QPair<QString, QString>> keys;
-    for (int m = 0; m < 4; ++m) keys.append({section, QStringLiteral("CaptionMode%1").arg(m)});
-    for (const char* k : {"CmdOK", "CmdAgain", "CmdCancel"}) keys.append({section, QLatin1String(k)});
-    for (int i = 0; i < texts.panelTexts; ++i) keys.append({section, QStringLiteral("PanelTekst%1").arg(i)});
-    return keys;
-}
-
 void TTransferForm::LezenTeksten()
 {
     for (QString& t : PanelTekst)
@@ -118,15 +108,14 @@ void TTransferForm::LezenTeksten()
         CmdCancel->setText(QStringLiteral("Cancel"));
         return;
     }
-    const Texts& t = texts();
-    const QString section = QLatin1String(t.section);
-    const int mode = std::clamp(Mode, 0, 3);
-    setWindowTitle(taal(section, QStringLiteral("CaptionMode%1").arg(mode), QLatin1String(t.captions[mode])));
-    CmdOK->setText(taal(section, QStringLiteral("CmdOK"), QStringLiteral("OK")));
-    CmdAgain->setText(taal(section, QStringLiteral("CmdAgain"), QStringLiteral("Again")));
-    CmdCancel->setText(taal(section, QStringLiteral("CmdCancel"), QStringLiteral("Cancel")));
-    for (int i = 0; i < t.panelTexts && i < int(std::size(PanelTekst)); ++i)
-        PanelTekst[i] = taal(section, QStringLiteral("PanelTekst%1").arg(i), QStringLiteral("tekst %1").arg(i));
+    const LangSection& t = texts();
+    setWindowTitle(t("CaptionMode", std::clamp(Mode, 0, 3)));
+    CmdOK->setText(t("CmdOK"));
+    CmdAgain->setText(t("CmdAgain"));
+    CmdCancel->setText(t("CmdCancel"));
+    for (int i = 0; i < int(std::size(PanelTekst)); ++i)
+        if (t.has(QStringLiteral("PanelTekst%1").arg(i)))
+            PanelTekst[i] = t("PanelTekst", i);
 }
 
 void TTransferForm::FormActivate()
@@ -261,12 +250,12 @@ QString TTransferForm::reasonText(const cmd::CheckedReply& reply)
     using R = cmd::Refusal;
     QString english = cmd::refusalText(reply);
     switch (reply.refusal) {
-    case R::TooLong: return taal("Antwoord", "TooLong", english);
-    case R::Cut: return taal("Antwoord", "Cut", english);
-    case R::ForeignLetters: return taal("Antwoord", "ForeignLetters", english);
-    case R::ForeignArguments: return taal("Antwoord", "ForeignArguments", english);
-    case R::NotANumber: return taal("Antwoord", "NotANumber", english);
-    case R::Unprintable: return taal("Antwoord", "Unprintable", english);
+    case R::TooLong: return texts::Antwoord("TooLong", english);
+    case R::Cut: return texts::Antwoord("Cut", english);
+    case R::ForeignLetters: return texts::Antwoord("ForeignLetters", english);
+    case R::ForeignArguments: return texts::Antwoord("ForeignArguments", english);
+    case R::NotANumber: return texts::Antwoord("NotANumber", english);
+    case R::Unprintable: return texts::Antwoord("Unprintable", english);
     case R::None:
     case R::ControllerError: break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // What the read and write windows share: the buttons, progress bar and status panel,
 // the state flags, the communication-error handling and the rules for closing.
+#include "core/Taal.h"
 #include "device/CommandSet.h"
 #include "params/ValueStore.h"
 
@@ -34,17 +35,6 @@ public:
     // mode and shows the window, which starts the transfer.
     void start(int mode);
 
-    // The window's language texts: its section, the captions of modes 0 ... 3 and
-    // how many status texts it reads (PanelTekst0 ...).
-    struct Texts {
-        const char* section;
-        const char* captions[4];
-        int panelTexts;
-    };
-    // Every (section, key) a window with these texts reads; the data-set test checks
-    // that the language files have them.
-    static QList<QPair<QString, QString>> languageKeys(const Texts& texts);
-
     enum class Phase { Parameters,
                        Setpoints,
                        Computing };
@@ -72,7 +62,9 @@ protected:
 
     // The window's own texts (all twelve status texts; unused ones stay empty).
     void LezenTeksten();
-    virtual const Texts& texts() const = 0;
+    // The language-file section of the window: captions of modes 0 ... 3 (CaptionModeN)
+    // and the status texts it lists (PanelTeksten).
+    virtual const LangSection& texts() const = 0;
     // Runs the first request of the mode.
     virtual void Start() = 0;
     virtual QList<TPX400Protocol*> components() const = 0;

@@ -1,7 +1,7 @@
 #include "setpoints/AfdrukkenBase.h"
 
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 
 #include <QDate>
@@ -68,12 +68,12 @@ void TFormAfdrukken::FormActivate()
     EditSn->setText(s.AfdrukSn);
     if (!s.TaalGeladen)
         return;
-    LabelFirma->setText(taal("Afdrukken", "LabelFirma", QStringLiteral("Firma")));
-    LabelType->setText(taal("Afdrukken", "LabelType", QStringLiteral("Type")));
-    LabelSn->setText(taal("Afdrukken", "LabelSn", QStringLiteral("Serie nr")));
-    CmdOK->setText(taal("Afdrukken", "CmdOK", QStringLiteral("OK")));
-    CmdCancel->setText(taal("Afdrukken", "CmdCancel", QStringLiteral("Annuleren")));
-    PaginaTekst = taal("Afdrukken", "TekstPagina", QStringLiteral("P"));
+    LabelFirma->setText(texts::Afdrukken("LabelFirma"));
+    LabelType->setText(texts::Afdrukken("LabelType"));
+    LabelSn->setText(texts::Afdrukken("LabelSn"));
+    CmdOK->setText(texts::Afdrukken("CmdOK"));
+    CmdCancel->setText(texts::Afdrukken("CmdCancel"));
+    PaginaTekst = texts::Afdrukken("TekstPagina");
 }
 
 void TFormAfdrukken::CmdOKClick()

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "params/ParTree.h"
 
@@ -25,7 +25,7 @@ void TFormAfdrukkenPar::FormActivate()
 {
     TFormAfdrukken::FormActivate();
     if (app().TaalGeladen)
-        setWindowTitle(taal("Afdrukken", "CaptionPar", QStringLiteral("Afdrukken param")));
+        setWindowTitle(texts::Afdrukken("CaptionPar"));
 }
 
 void TFormAfdrukkenPar::InitParameterHeader() { KolomKop = vx::InitParameterHeader(); }

@@ -1,7 +1,7 @@
 #include "setpoints/AfdrukkenSoll.h"
 
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 
 #include <QPainter>
 
@@ -20,8 +20,8 @@ void TFormAfdrukkenSoll::FormActivate()
     TFormAfdrukken::FormActivate();
     if (!app().TaalGeladen)
         return;
-    setWindowTitle(taal("Afdrukken", "CaptionSoll", QStringLiteral("Afdrukken Soll")));
-    SollTitel = taal("Afdrukken", "NaamSoll", QStringLiteral("Solwerten"));
+    setWindowTitle(texts::Afdrukken("CaptionSoll"));
+    SollTitel = texts::Afdrukken("NaamSoll");
 }
 
 void TFormAfdrukkenSoll::InitSollwertHeader() { KolomKop = vx::InitSollwertHeader(); }

@@ -2,7 +2,7 @@
 
 #include "comm/SXComm.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"
@@ -326,22 +326,22 @@ void TFormEditSollwerten::showEvent(QShowEvent* event)
 
 void TFormEditSollwerten::setMenuTexts()
 {
-    setWindowTitle(taal("EditSollwert", "Caption", QStringLiteral("Edit Sollw")));
-    const QString no = taal("EditSollwert", "Kolomtekst_no", QStringLiteral("No"));
-    const QString waarde = taal("EditSollwert", "Kolomtekst_waarde", QStringLiteral("No"));
+    setWindowTitle(texts::EditSollwert("Caption"));
+    const QString no = texts::EditSollwert("Kolomtekst_no");
+    const QString waarde = texts::EditSollwert("Kolomtekst_waarde");
     StringGrid1->item(0, ColNo1)->setText(no);
     StringGrid1->item(0, ColNo2)->setText(no);
     StringGrid1->item(0, ColWaarde1)->setText(waarde);
     StringGrid1->item(0, ColWaarde2)->setText(waarde);
-    Bestand1->setTitle(taal("EditSollwert", "menuBestand", QStringLiteral("Bestand")));
-    Openen1->setText(taal("EditSollwert", "subOpenen", QStringLiteral("Openen")));
-    Opslaanals1->setText(taal("EditSollwert", "subOpslaanAls", QStringLiteral("Opslaan als...")));
-    Afdrukken->setText(taal("EditSollwert", "subAfdrukken", QStringLiteral("Afdruk")));
-    Afsluiten1->setText(taal("EditSollwert", "subAfsluiten", QStringLiteral("Afsluiten")));
-    ZendenOntvangen1->setTitle(taal("EditSollwert", "menuZendenOntvangen", QStringLiteral("Zenden & ontvangen")));
-    Sollwertenontvangen1->setText(taal("EditSollwert", "subParOntvangen", QStringLiteral("Par ontvangen")));
-    Sollwertenzenden1->setText(taal("EditSollwert", "subParZenden", QStringLiteral("Par zenden")));
-    InvalidText = taal("EditSollwert", "Msg_SollwertOngeldig", QStringLiteral("Ingane ongeldig!"));
+    Bestand1->setTitle(texts::EditSollwert("menuBestand"));
+    Openen1->setText(texts::EditSollwert("subOpenen"));
+    Opslaanals1->setText(texts::EditSollwert("subOpslaanAls"));
+    Afdrukken->setText(texts::EditSollwert("subAfdrukken"));
+    Afsluiten1->setText(texts::EditSollwert("subAfsluiten"));
+    ZendenOntvangen1->setTitle(texts::EditSollwert("menuZendenOntvangen"));
+    Sollwertenontvangen1->setText(texts::EditSollwert("subParOntvangen"));
+    Sollwertenzenden1->setText(texts::EditSollwert("subParZenden"));
+    InvalidText = texts::EditSollwert("Msg_SollwertOngeldig");
 }
 
 void TFormEditSollwerten::enableItems()
@@ -549,10 +549,10 @@ void TFormEditSollwerten::AfdrukkenClick()
     bool modal = false;
     if (!open && app().TaalGeladen) {
         modal = true;
-        open = askWarning(taal("Afdrukken", "Msg_waarschuwingCaption", QString()),
-                          {taal("Afdrukken", "AfdrukMsg_10", QString()), taal("Afdrukken", "AfdrukMsg_20", QString()),
-                           taal("Afdrukken", "AfdrukMsg_30", QString()), taal("Afdrukken", "AfdrukMsg_40", QString()),
-                           taal("Afdrukken", "AfdrukMsg_50", QString())});
+        open = askWarning(texts::Afdrukken("Msg_waarschuwingCaption"),
+                          {texts::Afdrukken("AfdrukMsg_10"), texts::Afdrukken("AfdrukMsg_20"),
+                           texts::Afdrukken("AfdrukMsg_30"), texts::Afdrukken("AfdrukMsg_40"),
+                           texts::Afdrukken("AfdrukMsg_50")});
     }
     if (open) {
         modal = true;
@@ -593,10 +593,10 @@ void TFormEditSollwerten::Sollwertenzenden1Click()
     bool modal = false;
     if (!send && app().TaalGeladen) {
         modal = true;
-        send = askWarning(taal("EditSollwert", "Msg_waarschuwingCaption", QString()),
-                          {taal("EditSollwert", "ZendMsg_10", QString()), taal("EditSollwert", "ZendMsg_20", QString()),
-                           taal("EditSollwert", "ZendMsg_30", QString()), taal("EditSollwert", "ZendMsg_40", QString()),
-                           taal("EditSollwert", "ZendMsg_50", QString())});
+        send = askWarning(texts::EditSollwert("Msg_waarschuwingCaption"),
+                          {texts::EditSollwert("ZendMsg_10"), texts::EditSollwert("ZendMsg_20"),
+                           texts::EditSollwert("ZendMsg_30"), texts::EditSollwert("ZendMsg_40"),
+                           texts::EditSollwert("ZendMsg_50")});
     }
     if (send) {
         modal = true;

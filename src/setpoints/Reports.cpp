@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
-#include "core/Taal.h"
+#include "core/LanguageTexts.h"
 #include "params/FixedPoint.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
@@ -103,11 +103,11 @@ QString InitParameterHeader()
 {
     QStringList t(5);
     if (app().TaalGeladen) {
-        t[0] = taal("EditParam", "KolomTekst0", QStringLiteral("tekst 0"));
-        t[1] = taal("EditParam", "KolomTekst1", QStringLiteral("tekst 1"));
-        t[2] = taal("EditParam", "KolomTekst2", QStringLiteral("tekst 2"));
-        t[3] = taal("EditParam", "KolomTekst3", QStringLiteral("tekst 3"));
-        t[4] = taal("EditParam", "KolomTekst4", QStringLiteral("tekst 4"));
+        t[0] = texts::EditParam("KolomTekst0");
+        t[1] = texts::EditParam("KolomTekst1");
+        t[2] = texts::EditParam("KolomTekst2");
+        t[3] = texts::EditParam("KolomTekst3");
+        t[4] = texts::EditParam("KolomTekst4");
     }
     return parameterHeaderLine(t);
 }
@@ -116,8 +116,8 @@ QString InitSollwertHeader()
 {
     QString no, waarde;
     if (app().TaalGeladen) {
-        no = taal("EditSollwert", "Kolomtekst_no", QStringLiteral("tekst 0"));
-        waarde = taal("EditSollwert", "Kolomtekst_waarde", QStringLiteral("tekst 1"));
+        no = texts::EditSollwert("Kolomtekst_no", QStringLiteral("tekst 0"));
+        waarde = texts::EditSollwert("Kolomtekst_waarde", QStringLiteral("tekst 1"));
     }
     return sollwertHeaderLine(no, waarde);
 }

@@ -1,120 +1,26 @@
 // Checks the shipped data files (language files, parameter definitions, menu map and
 // trees) against each other and against the keys the program reads.
-#include <QDirIterator>
-#include <QRegularExpression>
 #include <QSet>
 #include <QtTest>
 
 #include "core/IniFile.h"
-#include "params/LeesParSoll.h"
+#include "core/LanguageTexts.h"
 #include "params/ParTree.h"
 #include "params/ParameterDefs.h"
-#include "params/SchrijfParSoll.h"
 
 using namespace vx;
 
 namespace {
 
-// Keys read under names built at run time (numbered texts, menus set by position)
-// or by windows not written yet; the source scan below adds every literal
-// taal("Section", "Key" call on top of these.
-const struct {
-    const char* section;
-    const char* keys;
-} kKnownKeys[] = {
-    {"Main", "GroepIngangen GroepUitgangen GroepActual LabelActualPositie LabelActualSnelheid "
-             "LabelActualSpanning LabelActualStroom LabelPosVerschil CmdIO_ON CmdIO_OFF CmdActual_ON "
-             "CmdActual_OFF CmdComOpen CmdComClose CmdTerminalZenden CmdResetError PanelTekst0 PanelTekst1 "
-             "menuBestand subAfsluiten menuEdit subParameters subSollwerten menuInstellingen subInitCom "
-             "subOpties menuCommunicatie subParSoll subBackup subRestore subZoeken menuVenster "
-             "subNokkenInfo subGrafiek menuHelp subInfo subErrorNummers K0_RefFijn K0_SSIJustage "
-             "K0_Inactief Msg_waarschuwingCaption Msg_Melding_Geen_VX50"},
-    {"Opties", "Caption RegAlgemeen TaalLabel TaalItems CmdOK CmdCancel"},
-    {"About", "Caption Handelsmerk SoftwareVersie"},
-    {"HelpErrorNummers", "Caption"},
-    {"InitCom", "Caption RegInterface RegExtended CmdOK CmdCancel PortLabel PortItems IOLabel IOItems "
-                "BaudLabel BaudItems DatabitLabel DataBitItems ParityLabel ParityItems StopbitLabel "
-                "StopbitItems HardwareLabel HardwareItems PortTypeLabel PortTypeItems ReceiverLabel "
-                "ReceiverItems TransmitterLabel TransmitterItems"},
-    {"AparaatZoeken", "Caption CmdOK CmdVerder CmdStart CmdStop CmdCancel LabelStartenMet KolomTekst0-4 "
-                      "GroepParity GroepStopBits RadioAlsCom RadioAutoSelect PanelTekst0-3"},
-    {"EditParam", "Caption KolomTekst0-4 min max default CmdClear menuBestand subOpenen subOpslaanAls "
-                  "subLaadDefault subAfdrukken subAfsluiten menuZendenOntvangen subParOntvangen "
-                  "subParZenden subLoader menuVenster subNokkenInfo menuHelp subErrorNummers "
-                  "Msg_ErrorCaption msg_ErrorSetDefaultPar Msg_InfoCaption msg_DefaultParGeladen "
-                  "Msg_waarschuwingCaption ZendMsg_1-6 Msg_ParGezondenEnNietGeladen OpenCaption "
-                  "OpenFilter SaveCaption OpenMsg1-4"},
-    {"ParamService", "LabelMin LabelMax LabelDefault LabelParData CmdOK CmdDefault CmdZenden CmdCancel "
-                     "PanelTekst0-10"},
-    {"Loader", "Caption CmdOK PanelTekst0-6"},
-    {"BackupRestore", "SaveCaption OpenCaption OpenFilter OpenMsg2 Msg_ErrorCaption "
-                      "Msg_waarschuwingCaption Msg_waarschuwingRestore_1 Msg_waarschuwingRestore_2"},
-    {"EditSollwert", "Caption Kolomtekst_no Kolomtekst_waarde menuBestand subOpenen subOpslaanAls "
-                     "subAfdrukken subAfsluiten menuZendenOntvangen subParOntvangen subParZenden "
-                     "Msg_SollwertOngeldig Msg_waarschuwingCaption ZendMsg_10 ZendMsg_20 ZendMsg_30 "
-                     "ZendMsg_40 ZendMsg_50 SaveCaption OpenCaption OpenFilter Msg_ErrorCaption OpenMsg1-4"},
-    {"Afdrukken", "CaptionPar CaptionSoll LabelFirma LabelType LabelSn CmdOK CmdCancel TekstPagina "
-                  "NaamSoll Msg_waarschuwingCaption AfdrukMsg_1-6 AfdrukMsg_10 AfdrukMsg_20 "
-                  "AfdrukMsg_30 AfdrukMsg_40 AfdrukMsg_50"},
-    {"Grafiek", "CaptionGrafiek LabelBuffer LabelAutoscroll LabelHulplijnenXas LabelHulplijnenYas "
-                "CmdStartLog CmdStopLog GroepXas GroepYas LabelBron optiesBron PanelTekst0-4"},
-    {"DisplayNokken", "Caption RijTekst LabelNokNo LabelFuncte LabelBron LabelAanvang LabelEinde "
-                      "LAbelHysteresis LabelVervroeging"},
-};
-
 using KeyList = QList<QPair<QString, QString>>;
 
-// "PanelTekst0-7" stands for PanelTekst0 ... PanelTekst7.
-KeyList knownKeys()
+// Every key the windows read, from the tables they read through.
+KeyList tableKeys()
 {
     KeyList out;
-    static const QRegularExpression range(QStringLiteral("^(.*\\D)(\\d+)-(\\d+)$"));
-    for (const auto& e : kKnownKeys) {
-        for (const QString& k : QString::fromLatin1(e.keys).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const auto m = range.match(k);
-            if (!m.hasMatch()) {
-                out.append({QString::fromLatin1(e.section), k});
-                continue;
-            }
-            for (int i = m.captured(2).toInt(); i <= m.captured(3).toInt(); ++i)
-                out.append({QString::fromLatin1(e.section), m.captured(1) + QString::number(i)});
-        }
-    }
-    // Windows that keep their keys as data say so themselves.
-    out += TTransferForm::languageKeys(TFormLeesParSoll::LanguageTexts);
-    out += TTransferForm::languageKeys(TFormSchrijfParSoll::LanguageTexts);
-    return out;
-}
-
-// Every taal(section, "Key" call in the sources. The section may be a literal or a
-// local name set from a literal earlier in the same file (const QString S = "Main").
-KeyList scannedKeys(const QString& srcDir)
-{
-    KeyList out;
-    static const QString lit = QStringLiteral(R"re((?:(?:QStringLiteral|QLatin1String|QString|u)\(?\s*)?"([^"]+)"\)?)re");
-    static const QRegularExpression call(QStringLiteral(R"re(\btaal\(\s*(?:%1|([A-Za-z_]\w*))\s*,\s*%1(?=\s*,))re").arg(lit));
-    static const QRegularExpression lineComment(QStringLiteral("//[^\\n]*"));
-    QDirIterator it(srcDir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        // Line comments may show the call form as an example; they read no key.
-        const QString text = QString::fromUtf8(f.readAll()).remove(lineComment);
-        for (auto m = call.globalMatch(text); m.hasNext();) {
-            const auto hit = m.next();
-            QString section = hit.captured(1);
-            if (section.isEmpty()) {
-                const QRegularExpression decl(QStringLiteral(R"re(\b%1\s*(?:=|\{|\()\s*%2)re")
-                                                  .arg(QRegularExpression::escape(hit.captured(2)), lit));
-                for (auto d = decl.globalMatch(text.left(hit.capturedStart())); d.hasNext();)
-                    section = d.next().captured(1);
-            }
-            if (!section.isEmpty())
-                out.append({section, hit.captured(3)});
-        }
-    }
+    for (const LangSection* section : languageSections())
+        for (const LangText& t : section->texts())
+            out.append({QLatin1String(section->name()), QLatin1String(t.key)});
     return out;
 }
 
@@ -166,7 +72,6 @@ class TstDataset : public QObject {
     Q_OBJECT
 
     QString m_dataDir;
-    QString m_srcDir;
     std::shared_ptr<IniFile> m_def;
     std::shared_ptr<IniFile> m_parNo;
 
@@ -186,8 +91,6 @@ private slots:
         m_dataDir = qEnvironmentVariable("VX_DATA_DIR");
         if (m_dataDir.isEmpty())
             m_dataDir = QCoreApplication::applicationDirPath();
-        else
-            m_srcDir = QDir(m_dataDir).absoluteFilePath(QStringLiteral("../src"));
         m_def = IniFile::load(m_dataDir + QStringLiteral("/Parameters.txt"));
         m_parNo = IniFile::load(m_dataDir + QStringLiteral("/ParNo.txt"));
         QVERIFY2(m_def, "Parameters.txt missing");
@@ -206,19 +109,17 @@ private slots:
         QFETCH(int, lang);
         const auto taal = IniFile::load(m_dataDir + QStringLiteral("/Taal%1.ini").arg(lang));
         QVERIFY(taal);
-        KeyList keys = knownKeys();
-        if (!m_srcDir.isEmpty()) {
-            const KeyList scanned = scannedKeys(m_srcDir);
-            if (lang == 0)
-                qInfo("%d language lookups found in the sources", int(scanned.size()));
-            keys += scanned;
-        }
         QStringList missing;
-        for (const auto& [section, key] : keys)
+        for (const auto& [section, key] : tableKeys())
             if (!taal->hasKey(section, key))
                 missing << section + QLatin1Char('/') + key;
-        missing.removeDuplicates();
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
+        // A section no table lists is text no window can show.
+        QStringList sections;
+        for (const LangSection* section : languageSections())
+            sections << QLatin1String(section->name());
+        for (const QString& section : taal->sectionNames())
+            QVERIFY2(sections.contains(section), qPrintable(section));
 
         // Lists the windows fill controls from: the item count is what the control expects.
         const struct {
