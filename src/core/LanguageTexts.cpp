@@ -386,7 +386,23 @@ const LangSection DisplayNokken{"DisplayNokken", kDisplayNokken};
 std::span<const LangSection* const> languageSections()
 {
     static const LangSection* const all[] = {
-        &texts::Main, &texts::Opties, &texts::About, &texts::HelpErrorNummers, &texts::InitCom, &texts::AparaatZoeken, &texts::LeesParSoll, &texts::SchrijfParSoll, &texts::Antwoord, &texts::EditParam, &texts::ParamService, &texts::Loader, &texts::BackupRestore, &texts::EditSollwert, &texts::Afdrukken, &texts::Grafiek, &texts::DisplayNokken,
+        &texts::Main,
+        &texts::Opties,
+        &texts::About,
+        &texts::HelpErrorNummers,
+        &texts::InitCom,
+        &texts::AparaatZoeken,
+        &texts::LeesParSoll,
+        &texts::SchrijfParSoll,
+        &texts::Antwoord,
+        &texts::EditParam,
+        &texts::ParamService,
+        &texts::Loader,
+        &texts::BackupRestore,
+        &texts::EditSollwert,
+        &texts::Afdrukken,
+        &texts::Grafiek,
+        &texts::DisplayNokken,
     };
     return all;
 }

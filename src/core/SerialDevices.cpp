@@ -110,7 +110,7 @@ QString resolveSerialDevice(const QString& path, const QString& root)
         return {};
     if (!info.isSymLink())
         return path;
-    const QString target = info.symLinkTarget(); // absolute, under root
+    QString target = info.symLinkTarget(); // absolute, under root
     const QString rootPath = underRoot(root, QStringLiteral("/"));
     if (root.isEmpty() || root == QLatin1String("/"))
         return target;
