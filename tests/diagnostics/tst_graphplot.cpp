@@ -2,7 +2,9 @@
 #include "diagnostics/GraphPlot.h"
 #include "params/ValueStore.h"
 
+#include <QCryptographicHash>
 #include <QtTest>
+#include <cmath>
 #include <array>
 
 using namespace vx;
@@ -156,6 +158,44 @@ private slots:
         QCOMPARE(strip.pixelColor(51, 5), style().face);
         QCOMPARE(plot.pixelColor(30, 1), Black); // dotted guide starts at the top
         QCOMPARE(plot.pixelColor(31, 1), QColor(Qt::white));
+    }
+
+    // The design's view must stay pixel for pixel what it was before zoom, cursors
+    // and a second channel were added; the digests were taken from that drawing.
+    void defaultViewUnchanged_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("xDiv");
+        QTest::addColumn<qint32>("yDiv");
+        QTest::addColumn<bool>("guides");
+        QTest::addColumn<QByteArray>("digest");
+        QTest::newRow("from 0, 1 s, guides") << 0 << 1000 << qint32(50000) << true << QByteArray("46a5bb67990c10b609eaae24071bbe51");
+        QTest::newRow("mid-buffer, 200 ms") << 1700 << 200 << qint32(20000) << false << QByteArray("bcad0725f7f6125de09c586ad29e7eff");
+        QTest::newRow("clipped, 10 s") << 10 << 10000 << qint32(100) << true << QByteArray("096a9a1e61e33b3a8966c7b4c9b538b5");
+    }
+    void defaultViewUnchanged()
+    {
+        QFETCH(int, first);
+        QFETCH(int, xDiv);
+        QFETCH(qint32, yDiv);
+        QFETCH(bool, guides);
+        QFETCH(QByteArray, digest);
+        Buffer b;
+        for (int i = 0; i < BufferSize; ++i) {
+            b.tijd[std::size_t(i)] = i * 7 + (i % 3);
+            b.waarde[std::size_t(i)] = qint32(150000 * std::sin(i / 40.0)) + (i % 7) * 900;
+        }
+        QImage plot = plotImage();
+        QImage strip = timeStrip();
+        View v = b.view(LastIndex, first, xDiv, yDiv);
+        v.xHulplijn = v.yHulplijn = guides;
+        drawGraph(plot, strip, v, style());
+        QCryptographicHash h(QCryptographicHash::Md5);
+        h.addData(QByteArrayView(reinterpret_cast<const char*>(plot.constBits()), plot.sizeInBytes()));
+        const QByteArray got = h.result().toHex();
+        if (got != digest)
+            qWarning("digest %s", got.constData());
+        QCOMPARE(got, digest);
     }
 
     void valueAxisLabels_data()
