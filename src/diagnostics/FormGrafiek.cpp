@@ -8,6 +8,7 @@
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
+#include "diagnostics/GraphScope.h"
 #include "params/FixedPoint.h"
 #include "params/ParameterDefs.h"
 
@@ -156,14 +157,19 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     gp.setColor(QPalette::Highlight, Qt::blue);
     Gauge1->setPalette(gp);
 
+    const int bw = (cw - 8) / 3;
     CmdSaveCsv = new QPushButton(QStringLiteral("CSV..."), this);
     named(CmdSaveCsv, "CmdSaveCsv");
-    CmdSaveCsv->setGeometry(cx, 440, cw / 2 - 2, 26);
+    CmdSaveCsv->setGeometry(cx, 440, bw, 26);
     connect(CmdSaveCsv, &QPushButton::clicked, this, [this] { CmdSaveCsvClick(); });
     CmdSavePng = new QPushButton(QStringLiteral("PNG..."), this);
     named(CmdSavePng, "CmdSavePng");
-    CmdSavePng->setGeometry(cx + cw / 2 + 2, 440, cw / 2 - 2, 26);
+    CmdSavePng->setGeometry(cx + bw + 4, 440, bw, 26);
     connect(CmdSavePng, &QPushButton::clicked, this, [this] { CmdSavePngClick(); });
+    CmdSavePdf = new QPushButton(QStringLiteral("PDF..."), this);
+    named(CmdSavePdf, "CmdSavePdf");
+    CmdSavePdf->setGeometry(cx + 2 * (bw + 4), 440, bw, 26);
+    connect(CmdSavePdf, &QPushButton::clicked, this, [this] { CmdSavePdfClick(); });
 
     PanelCommError = new QLabel(this);
     named(PanelCommError, "PanelCommError");
@@ -174,7 +180,8 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     bold.setBold(true);
     PanelCommError->setFont(bold);
 
-    setFixedSize(cx + cw + 6, 498);
+    buildScopeControls(496);
+    setFixedSize(cx + cw + 6, 556);
     showImages();
 }
 
@@ -195,6 +202,9 @@ void TFormGrafiek::done(int result)
     s.GrafiekYHulplijn = CheckHulplijnenYas->isChecked();
     PX400LeesLogData->setCyclic(false);
     CmdStopLog->setEnabled(false); // a reply still on its way is no sample
+    // The next opening starts from the design's view again.
+    m_zoom = {};
+    m_cursor[0] = m_cursor[1] = -1;
     QDialog::done(result);
 }
 
@@ -217,6 +227,20 @@ void TFormGrafiek::LezenTeksten()
         ComboBoxBron->addItems(parseOptionList(texts::Grafiek("optiesBron")));
     }
     m_gatenTekst = texts::Grafiek("Gaten");
+    CmdAuto->setText(texts::Grafiek("CmdAuto"));
+    CheckAutoHouden->setText(texts::Grafiek("LabelAutoHouden"));
+    LabelKanaal2->setText(texts::Grafiek("LabelKanaal2"));
+    CheckCursors->setText(texts::Grafiek("LabelCursors"));
+    CmdHome->setText(texts::Grafiek("CmdHome"));
+    {
+        const QSignalBlocker block(ComboKanaal2);
+        const int item = ComboKanaal2->currentIndex();
+        ComboKanaal2->clear();
+        ComboKanaal2->addItem(texts::Grafiek("Geen"));
+        for (int i = 0; i < ComboBoxBron->count(); ++i)
+            ComboKanaal2->addItem(ComboBoxBron->itemText(i));
+        ComboKanaal2->setCurrentIndex(std::clamp(item, 0, ComboKanaal2->count() - 1));
+    }
     PanelTekst[0] = texts::Grafiek("PanelTekst0");
     PanelTekst[1] = texts::Grafiek("PanelTekst1");
     PanelTekst[2] = texts::Grafiek("PanelTekst2");
@@ -231,6 +255,7 @@ void TFormGrafiek::setIdle()
     CmdStartLog->setEnabled(app().SXComm1 && app().SXComm1->Active());
     CmdStopLog->setEnabled(false);
     ComboBoxBron->setEnabled(true);
+    ComboKanaal2->setEnabled(true);
 }
 
 void TFormGrafiek::setStatus(const QString& text, const QColor& colour)
@@ -269,6 +294,12 @@ graph::View TFormGrafiek::view() const
     v.yDiv = yDiv();
     v.xHulplijn = CheckHulplijnenXas->isChecked();
     v.yHulplijn = CheckHulplijnenYas->isChecked();
+    if (secondSource() >= 0) {
+        v.waarde2 = LogWaarde2.data();
+        v.tijd2 = LogTijd2.data();
+        v.yDiv2 = graph::YDivValues[std::size_t(std::clamp(ComboSchaal2->currentIndex(), 0, int(graph::YDivValues.size()) - 1))];
+    }
+    v.zoom = m_zoom;
     return v;
 }
 
@@ -330,7 +361,7 @@ void TFormGrafiek::ListBoxYClick()
 
 void TFormGrafiek::TekenYasVerdeling()
 {
-    graph::drawValueAxis(m_valueStrip, currentSource(), yDiv(), style());
+    graph::drawValueAxis(m_valueStrip, currentSource(), yDiv(), style(), m_zoom);
     ImageY->setPixmap(QPixmap::fromImage(m_valueStrip));
 }
 
@@ -340,8 +371,19 @@ void TFormGrafiek::TekenGrafiek()
         const QSignalBlocker block(ScrollBar1);
         ScrollBar1->setRange(0, std::max(LogIndex, 0));
     }
+    if (CheckAutoHouden->isChecked() && logging() && ListBoxY->isEnabled() && !m_zoom.active) {
+        const graph::SampleRange r = graph::visibleSamples(view());
+        const int item = graph::autoScaleItem(LogWaarde.data(), r.first, r.last);
+        if (item != ListBoxY->currentRow()) {
+            setPlainRow(ListBoxY, item);
+            TekenYasVerdeling();
+        }
+    }
+    followNewest();
     graph::drawGraph(m_plot, m_timeStrip, view(), style());
+    drawCursors();
     showImages();
+    showStatusLine();
 }
 
 void TFormGrafiek::CmdStartLogClick()
@@ -351,10 +393,14 @@ void TFormGrafiek::CmdStartLogClick()
     Gauge1->reset();
     const QString request = cmd::liveValueRequest(currentSource());
     if (!request.isEmpty()) m_request = request;
+    m_request2 = secondSource() >= 0 ? cmd::liveValueRequest(secondSource()) : QString();
+    m_pending = 0;
+    m_cursor[0] = m_cursor[1] = -1;
     PX400LeesLogData->setASCIIProtocol(m_request);
     CmdStartLog->setEnabled(false);
     CmdStopLog->setEnabled(true);
     ComboBoxBron->setEnabled(false);
+    ComboKanaal2->setEnabled(false);
     PX400LeesLogData->setCyclic(true);
     setStatus(PanelTekst[2], Qt::black);
 }
@@ -372,12 +418,41 @@ void TFormGrafiek::PX400LeesLogDataCommResult(TSXProtocolComponent*, const QByte
     // The reply to the request in flight when the log stopped is not a sample:
     // the stopped log stays as the user saw it.
     if (!logging()) return;
+    const int channel = m_request2.isEmpty() ? 0 : m_pending;
     // A cut or foreign reply, or one with no number ("er 7"), is no value of the
     // source: no sample is taken, and the gap is counted where the user sees it.
-    const auto value = cmd::checkReply(m_request, reply, cmd::GraphReplyLimit).number;
+    const auto value = cmd::checkReply(channel ? m_request2 : m_request, reply, cmd::GraphReplyLimit).number;
     if (!value) {
         ++LogGaten;
         showBufferCount();
+        if (channel == 0) return;
+    }
+    if (channel == 0 || value)
+        storeSample(channel, value.value_or(0));
+    // With two channels the cyclic resend alternates between their requests; a
+    // cycle ends when the second has answered (or failed to).
+    if (!m_request2.isEmpty()) {
+        m_pending = 1 - channel;
+        PX400LeesLogData->setASCIIProtocol(m_pending ? m_request2 : m_request);
+        if (m_pending) return;
+    }
+    Gauge1->setValue(LogIndex);
+    if (LogIndex >= graph::LastIndex) {
+        PX400LeesLogData->setCyclic(false);
+        setIdle();
+        ListBoxY->setEnabled(true);
+        setStatus(PanelTekst[4], Qt::black);
+    }
+    TekenGrafiek();
+    showBufferCount();
+}
+
+void TFormGrafiek::storeSample(int channel, qint32 value)
+{
+    if (channel == 1) {
+        const std::size_t i = std::size_t(std::max(LogIndex, 0));
+        LogTijd2[i] = qint32(TickCount() - LogStartTijd);
+        LogWaarde2[i] = value;
         return;
     }
     if (LogIndex < graph::LastIndex) ++LogIndex;
@@ -388,16 +463,11 @@ void TFormGrafiek::PX400LeesLogDataCommResult(TSXProtocolComponent*, const QByte
     } else {
         LogTijd[i] = qint32(TickCount() - LogStartTijd);
     }
-    LogWaarde[i] = *value;
-    Gauge1->setValue(LogIndex);
-    if (LogIndex >= graph::LastIndex) {
-        PX400LeesLogData->setCyclic(false);
-        setIdle();
-        ListBoxY->setEnabled(true);
-        setStatus(PanelTekst[4], Qt::black);
-    }
-    TekenGrafiek();
-    showBufferCount();
+    LogWaarde[i] = value;
+    // Until the second channel answers, its sample holds the one before, so an
+    // earlier log's values never show.
+    LogTijd2[i] = LogTijd[i];
+    LogWaarde2[i] = i > 0 ? LogWaarde2[i - 1] : 0;
 }
 
 void TFormGrafiek::showBufferCount()
@@ -439,9 +509,12 @@ bool TFormGrafiek::CmdSaveCsvClick()
     if (name.isEmpty()) return false;
     QSaveFile f(name);
     if (f.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        QByteArray out("time_ms,value\n");
-        for (int i = 0; i <= std::min(LogIndex, graph::LastIndex); ++i)
-            out += QByteArray::number(LogTijd[std::size_t(i)]) + ',' + QByteArray::number(LogWaarde[std::size_t(i)]) + '\n';
+        graph::CsvChannel channels[2] = {{sourceName(currentSource()), currentSource(), LogWaarde.data(), LogTijd.data(), yDiv()},
+                                         {}};
+        const graph::View v = view();
+        if (v.waarde2)
+            channels[1] = {sourceName(secondSource()), secondSource(), LogWaarde2.data(), LogTijd2.data(), v.yDiv2};
+        const QByteArray out = graph::samplesCsv(channels, v.waarde2 ? 2 : 1, LogIndex);
         f.write(out);
         if (f.commit()) return true;
     }

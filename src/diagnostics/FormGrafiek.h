@@ -15,6 +15,8 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QKeyEvent;
+class QRubberBand;
 class QScrollBar;
 
 namespace vx {
@@ -38,9 +40,26 @@ public:
     void ListBoxYClick();
     void TekenGrafiek();
     void TekenYasVerdeling();
-    // Extras for the technician: the samples as CSV, the graph as PNG.
+    // Extras for the technician: the samples as CSV, the graph as PNG or PDF.
     bool CmdSaveCsvClick();
     bool CmdSavePngClick();
+    bool CmdSavePdfClick();
+    // Scope functions on the stored samples: fit the scales, return to the
+    // design's view, place a cursor (0 or 1) at a plot x.
+    void CmdAutoClick();
+    void CmdHomeClick();
+    void setCursorAt(int cursor, int plotX);
+    void zoomTimeAt(double plotX, double factor);
+    void zoomValueAt(double plotY, double factor);
+    void panBy(int dx, int dy);
+    void zoomToRect(const QRect& plotRect);
+    const graph::Zoom& zoom() const { return m_zoom; }
+    // Sample index under each cursor, -1 when not placed.
+    int cursorSample(int cursor) const { return m_cursor[cursor]; }
+    // The cursor read-outs and the value under the mouse, as shown in the status line.
+    QString cursorText() const;
+    QString mouseText(int plotX, int plotY) const;
+    int secondSource() const; // -1 without a second channel
 
     bool logging() const;
     // The plot, both strips and the window's layout of them, for saving and tests.
@@ -54,6 +73,9 @@ public:
 
     std::array<qint32, graph::BufferSize> LogWaarde{};
     std::array<qint32, graph::BufferSize> LogTijd{};
+    // The second channel: sampled right after the first in each cycle.
+    std::array<qint32, graph::BufferSize> LogWaarde2{};
+    std::array<qint32, graph::BufferSize> LogTijd2{};
     int LogIndex = 0;
     // Replies of this log that could not be read (cut, foreign, no number): no sample.
     int LogGaten = 0;
@@ -80,6 +102,15 @@ public:
     QPushButton* CmdStopLog = nullptr;
     QPushButton* CmdSaveCsv = nullptr;
     QPushButton* CmdSavePng = nullptr;
+    QPushButton* CmdSavePdf = nullptr;
+    QPushButton* CmdAuto = nullptr;
+    QCheckBox* CheckAutoHouden = nullptr;
+    QLabel* LabelKanaal2 = nullptr;
+    QComboBox* ComboKanaal2 = nullptr;
+    QComboBox* ComboSchaal2 = nullptr;
+    QCheckBox* CheckCursors = nullptr;
+    QPushButton* CmdHome = nullptr;
+    QLabel* LabelStatus = nullptr;
     QLabel* LabelBuffer = nullptr;
     QProgressBar* Gauge1 = nullptr;
     QLabel* LabelBufferCount = nullptr;
@@ -88,6 +119,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void LezenTeksten();
@@ -98,12 +131,29 @@ private:
     graph::Style style() const;
     void showImages();
     int currentSource() const;
+    void buildScopeControls(int top);
+    void drawCursors();
+    void showStatusLine();
+    void followNewest();
+    void changeZoom(const std::function<graph::Zoom(const graph::Zoom&)>& change);
+    void storeSample(int channel, qint32 value);
+    QString sourceName(int source) const;
 
     QImage m_plot;
     QImage m_timeStrip;
     QImage m_valueStrip;
     QString m_request;                             // request text of the last start
     QString m_gatenTekst = QStringLiteral("gaps"); // the word after the gap count
+    QString m_request2;                            // the second channel's request
+    int m_pending = 0;                             // channel the request in flight reads
+    graph::Zoom m_zoom;
+    int m_cursor[2] = {-1, -1};
+    QPoint m_pressAt;        // plot pixel where a drag started
+    graph::Zoom m_pressZoom; // the view when it started
+    Qt::MouseButton m_dragButton = Qt::NoButton;
+    bool m_dragged = false;
+    QRubberBand* m_band = nullptr;
+    QString m_mouseText;
 };
 
 } // namespace vx

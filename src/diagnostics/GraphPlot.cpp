@@ -1,5 +1,6 @@
 #include "diagnostics/GraphPlot.h"
 
+#include "diagnostics/GraphScope.h"
 #include "params/FixedPoint.h"
 
 #include <QFontMetrics>
@@ -58,6 +59,18 @@ void frameAndMiddle(QPainter& p, const View& v)
     p.fillRect(1, 1, PlotWidth - 2, PlotHeight - 2, White);
     p.setPen(Black);
     p.drawRect(0, 0, PlotWidth - 1, PlotHeight - 1);
+    if (v.zoom.active) {
+        const double zeroY = MiddleY + v.zoom.vMid / v.zoom.unitsPerPixel;
+        if (zeroY > 0 && zeroY < PlotHeight - 1)
+            p.drawLine(0, int(std::lround(zeroY)), PlotWidth - 1, int(std::lround(zeroY)));
+        if (v.yHulplijn) {
+            p.setPen(QPen(Black, 1, Qt::DotLine));
+            for (const Tick& t : zoomValueTicks(v.zoom, 0))
+                p.drawLine(1, t.x, 600, t.x);
+            p.setPen(Black);
+        }
+        return;
+    }
     p.drawLine(0, MiddleY, PlotWidth - 1, MiddleY);
     if (v.yHulplijn) {
         p.setPen(QPen(Black, 1, Qt::DotLine));
@@ -74,11 +87,12 @@ void timeAxis(QPainter& plot, QImage& strip, qint32 t0, const View& v, const Sty
     p.setFont(s.font);
     p.setPen(Black);
     const QFontMetrics fm(s.font);
-    for (const Tick& t : timeTicks(t0, v.xDivMs)) {
+    const bool zoomed = v.zoom.active;
+    for (const Tick& t : zoomed ? zoomTimeTicks(v.zoom) : timeTicks(t0, v.xDivMs)) {
         p.drawLine(t.x + 20, 0, t.x + 20, 9);
         p.drawText(QPoint(t.x + 10, 10 + fm.ascent()), t.label);
         // With a view from 0 the outermost ticks coincide with the frame.
-        if (v.xHulplijn && (t0 != 0 || (t.x > 0 && t.x < 600))) {
+        if (v.xHulplijn && (zoomed || t0 != 0 || (t.x > 0 && t.x < 600))) {
             plot.setPen(QPen(Black, 1, Qt::DotLine));
             plot.drawLine(t.x, 1, t.x, 408);
         }
@@ -142,27 +156,22 @@ void drawEmpty(QImage& plot, QImage& timeStrip, const View& v, const Style& s)
     timeAxis(p, timeStrip, 0, v, s);
 }
 
-void drawGraph(QImage& plot, QImage& timeStrip, const View& v, const Style& s)
-{
-    QPainter p(&plot);
-    frameAndMiddle(p, v);
-    const int last = std::min(v.logIndex, LastIndex);
-    const int first = std::clamp(v.first, 0, std::max(last, 0));
-    const qint32 t0 = v.tijd[first];
-    timeAxis(p, timeStrip, t0, v, s);
-    if (last < 1) return;
+namespace {
 
-    p.setPen(Blue);
+// Draws the lines between samples first .. last, each placed by at(i) in plot
+// pixels; stops after the first line that ends right of the plot.
+template <typename At>
+void drawCurve(QPainter& p, int first, int last, const QColor& colour, At at)
+{
+    p.setPen(colour);
     QPolygon run; // consecutive points that need no clipping
     auto flush = [&] {
         if (run.size() > 1) p.drawPolyline(run);
         run.clear();
     };
-    qint64 px = sampleX(v.tijd[first], t0, v.xDivMs);
-    qint64 py = sampleY(v.waarde[first], v.yDiv);
+    auto [px, py] = at(first);
     for (int i = first + 1; i <= last; ++i) {
-        const qint64 x = sampleX(v.tijd[i], t0, v.xDivMs);
-        const qint64 y = sampleY(v.waarde[i], v.yDiv);
+        const auto [x, y] = at(i);
         if (inBox(px, py) && inBox(x, y)) {
             if (run.isEmpty()) run << QPoint(int(px), int(py));
             run << QPoint(int(x), int(y));
@@ -179,6 +188,93 @@ void drawGraph(QImage& plot, QImage& timeStrip, const View& v, const Style& s)
     }
     flush();
     p.setPen(Black);
+}
+
+// Pixels of a zoomed view, kept inside a range the clipping handles exactly.
+qint64 zoomPixel(double p) { return qint64(std::llround(std::clamp(p, -1e9, 1e9))); }
+
+// Last sample at or before time t (the curve enters the plot from the left).
+int sampleBefore(const qint32* tijd, int last, double t)
+{
+    int lo = 0, hi = last;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (tijd[mid] <= t) lo = mid;
+        else hi = mid - 1;
+    }
+    return lo;
+}
+
+} // namespace
+
+void drawGraph(QImage& plot, QImage& timeStrip, const View& v, const Style& s)
+{
+    QPainter p(&plot);
+    frameAndMiddle(p, v);
+    const int last = std::min(v.logIndex, LastIndex);
+    const int first = std::clamp(v.first, 0, std::max(last, 0));
+    const qint32 t0 = v.tijd[first];
+    timeAxis(p, timeStrip, t0, v, s);
+    if (last < 1) return;
+
+    if (v.zoom.active) {
+        const Zoom& z = v.zoom;
+        const double ratio2 = double(v.yDiv2) / double(v.yDiv == 0 ? 1 : v.yDiv);
+        auto curve = [&](const qint32* tijd, const qint32* waarde, double scale, const QColor& colour) {
+            drawCurve(p, sampleBefore(tijd, last, z.t0), last, colour, [&](int i) {
+                return std::pair{zoomPixel((tijd[i] - z.t0) / z.msPerPixel),
+                                 zoomPixel(MiddleY - (waarde[i] - z.vMid * scale) / (z.unitsPerPixel * scale))};
+            });
+        };
+        if (v.waarde2 && v.tijd2) curve(v.tijd2, v.waarde2, ratio2, Channel2Colour);
+        curve(v.tijd, v.waarde, 1.0, Blue);
+        return;
+    }
+    if (v.waarde2 && v.tijd2)
+        drawCurve(p, first, last, Channel2Colour, [&](int i) {
+            return std::pair{sampleX(v.tijd2[i], t0, v.xDivMs), sampleY(v.waarde2[i], v.yDiv2)};
+        });
+    drawCurve(p, first, last, Blue, [&](int i) {
+        return std::pair{sampleX(v.tijd[i], t0, v.xDivMs), sampleY(v.waarde[i], v.yDiv)};
+    });
+}
+
+double niceStep(double minStep)
+{
+    if (!(minStep > 0)) return 1;
+    double step = std::pow(10.0, std::floor(std::log10(minStep)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (step * m >= minStep * (1 - 1e-9)) return step * m;
+    return step * 10;
+}
+
+QList<Tick> zoomTimeTicks(const Zoom& z)
+{
+    const double step = niceStep(50 * z.msPerPixel);
+    // Seconds with one decimal as the design writes them, more when the step is finer.
+    const int decimals = step >= 100 ? 1 : step >= 10 ? 2
+                                                      : 3;
+    const double unit = std::pow(10.0, 3 - decimals);
+    QList<Tick> ticks;
+    for (double t = std::ceil(z.t0 / step) * step;; t += step) {
+        const double x = (t - z.t0) / z.msPerPixel;
+        if (x >= PlotWidth || ticks.size() > PlotWidth) break;
+        ticks.append({int(std::lround(x)), FixedToText(decimals, qint32(std::llround(std::clamp(t / unit, -2e9, 2e9))))});
+    }
+    return ticks;
+}
+
+QList<Tick> zoomValueTicks(const Zoom& z, int source)
+{
+    const double step = niceStep(std::max(1.0, 40 * z.unitsPerPixel));
+    const double top = z.vMid + MiddleY * z.unitsPerPixel;
+    QList<Tick> ticks;
+    for (double v = std::floor(top / step) * step;; v -= step) {
+        const double y = MiddleY - (v - z.vMid) / z.unitsPerPixel;
+        if (y >= PlotHeight - 1 || ticks.size() > PlotHeight) break;
+        if (y > 0) ticks.append({int(std::lround(y)), scaledText(source, qint32(std::llround(std::clamp(v, -2e9, 2e9))))});
+    }
+    return ticks;
 }
 
 QString unitText(int source)
@@ -203,13 +299,23 @@ QStringList valueAxisLabels(int source, qint32 yDiv)
     return labels;
 }
 
-void drawValueAxis(QImage& strip, int source, qint32 yDiv, const Style& s)
+void drawValueAxis(QImage& strip, int source, qint32 yDiv, const Style& s, const Zoom& zoom)
 {
     strip.fill(s.face);
     QPainter p(&strip);
     p.setPen(Black);
     p.setFont(s.font);
     const QFontMetrics fm(s.font);
+    if (zoom.active) {
+        // Plot row y is strip row y + 6.
+        for (const Tick& t : zoomValueTicks(zoom, source)) {
+            p.drawLine(70, t.x + 6, 79, t.x + 6);
+            const int x = std::max(0, 80 - 12 - fm.horizontalAdvance(t.label));
+            p.drawText(QPoint(x, t.x + fm.ascent() / 2 + 6), t.label);
+        }
+        p.drawText(QPoint(10, 204 + fm.ascent()), unitText(source));
+        return;
+    }
     const QStringList labels = valueAxisLabels(source, yDiv);
     for (int i = 0, r = 0; r < PlotHeight; ++i, r += YDivPixels) {
         p.drawLine(70, r + 10, 79, r + 10);

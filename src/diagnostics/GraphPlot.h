@@ -41,6 +41,16 @@ qint64 sampleY(qint32 value, qint32 yDiv);
 // samples, otherwise the scroll position; always inside 0 .. max(logIndex, 0).
 int firstSample(bool autoScroll, bool logging, int logIndex, int scrollPos, int xDivMs);
 
+// A view the user zoomed or panned: any time span and value range instead of the
+// lists' scales. Inactive, the design's view is drawn exactly as before.
+struct Zoom {
+    bool active = false;
+    double t0 = 0;             // time at the plot's left edge, ms
+    double msPerPixel = 1;     // time per pixel
+    double vMid = 0;           // channel 1 value on the middle line
+    double unitsPerPixel = 25; // channel 1 value per pixel
+};
+
 struct View {
     const qint32* waarde = nullptr; // BufferSize values
     const qint32* tijd = nullptr;   // BufferSize times in ms
@@ -50,6 +60,11 @@ struct View {
     qint32 yDiv = 1000;
     bool xHulplijn = false;
     bool yHulplijn = false;
+    // The second channel, drawn in its own colour with its own scale when set.
+    const qint32* waarde2 = nullptr;
+    const qint32* tijd2 = nullptr;
+    qint32 yDiv2 = 1000;
+    Zoom zoom;
 };
 
 struct Style {
@@ -66,7 +81,7 @@ void drawGraph(QImage& plot, QImage& timeStrip, const View& v, const Style& s);
 // Value axis labels from top to bottom (eleven) and the unit text of a source.
 QStringList valueAxisLabels(int source, qint32 yDiv);
 QString unitText(int source);
-void drawValueAxis(QImage& strip, int source, qint32 yDiv, const Style& s);
+void drawValueAxis(QImage& strip, int source, qint32 yDiv, const Style& s, const Zoom& zoom = {});
 
 // Time axis ticks (x in the plot) and their labels for a view starting at t0.
 struct Tick {
@@ -74,5 +89,14 @@ struct Tick {
     QString label;
 };
 QList<Tick> timeTicks(qint32 t0, int xDivMs);
+// Ticks of a zoomed view: a round step (1, 2, 5 times a power of ten) at least
+// 50 pixels apart, labelled in seconds with as many decimals as the step needs.
+QList<Tick> zoomTimeTicks(const Zoom& z);
+// Value axis of a zoomed view for a source: ticks (y in the plot) and labels.
+QList<Tick> zoomValueTicks(const Zoom& z, int source);
+// A round step of at least minStep: 1, 2 or 5 times a power of ten.
+double niceStep(double minStep);
+
+inline const QColor Channel2Colour(200, 0, 0);
 
 } // namespace vx::graph

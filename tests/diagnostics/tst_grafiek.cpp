@@ -5,6 +5,8 @@
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "diagnostics/FormGrafiek.h"
+#include "diagnostics/GraphScope.h"
+#include "params/FixedPoint.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 #include <memory>
 
@@ -104,6 +107,7 @@ private slots:
             form->CmdStartLog->click();
             QTRY_VERIFY_WITH_TIMEOUT(form->LogIndex >= 80, 20000);
             form->CmdStopLog->click();
+            form->CmdAuto->click();
             form->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/grafiek.png");
         }
     }
@@ -244,6 +248,56 @@ private slots:
         form->CmdStopLogClick();
     }
 
+    // A second source is asked right after the first in every cycle; both fill with
+    // rising times, cursors read the stored samples, and zoom leaves them untouched.
+    void twoChannelsCursorsAndZoom()
+    {
+        app().GrafiekXDiv = 2; // 1 s
+        form->show();
+        form->ComboKanaal2->setCurrentIndex(2); // velocity 1 beside position 1
+        form->CmdStartLog->click();
+        QVERIFY(!form->ComboKanaal2->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(form->LogIndex >= 12, 20000);
+        form->CmdStopLog->click();
+        const int last = form->LogIndex;
+        for (int i = 1; i <= last; ++i) {
+            const auto k = std::size_t(i);
+            QVERIFY(form->LogTijd[k] >= form->LogTijd[k - 1]);
+            QVERIFY(form->LogTijd2[k] >= form->LogTijd[k]);
+            QVERIFY(form->LogTijd2[k] >= form->LogTijd2[k - 1]);
+        }
+        const auto& requests = sim::defaultBus().requests();
+        QVERIFY(requests.size() >= std::size_t(2 * last));
+        for (std::size_t i = 0; i < std::size_t(2 * last); ++i)
+            QCOMPARE(QString::fromStdString(requests[i]), QString(i % 2 ? "r1" : "r0"));
+
+        form->CmdAuto->click();
+        form->CheckCursors->setChecked(true);
+        const int sample = last / 2;
+        const int x = int(qint64(form->LogTijd[std::size_t(sample)]) * 60 / form->xDivMs());
+        form->setCursorAt(0, x);
+        form->setCursorAt(1, int(qint64(form->LogTijd[std::size_t(last)]) * 60 / form->xDivMs()));
+        const int a = form->cursorSample(0);
+        QVERIFY(std::abs(a - sample) <= 1);
+        const QString text = form->cursorText();
+        QVERIFY2(text.startsWith("A: " + FixedToText(3, form->LogTijd[std::size_t(a)]) + " s"), qPrintable(text));
+        QVERIFY2(text.contains(graph::scaledText(0, form->LogWaarde[std::size_t(a)])), qPrintable(text));
+        QVERIFY2(text.contains(QChar(0x394)), qPrintable(text));
+        const QString shots = qEnvironmentVariable("VX_SHOT_DIR");
+        if (!shots.isEmpty()) form->grab().save(shots + "/grafiek-twee-kanalen.png");
+
+        const auto before = form->LogWaarde;
+        QWheelEvent wheel(QPointF(300, 100), form->Image1->mapToGlobal(QPointF(300, 100)), QPoint(), QPoint(0, 240),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(form->Image1, &wheel);
+        QVERIFY(form->zoom().active);
+        QVERIFY(form->zoom().msPerPixel < form->xDivMs() / 60.0);
+        if (!shots.isEmpty()) form->grab().save(shots + "/grafiek-zoom-cursors.png");
+        QTest::keyClick(form.get(), Qt::Key_Home);
+        QVERIFY(!form->zoom().active);
+        QCOMPARE(form->LogWaarde, before);
+    }
+
     void savesCsvAndPng()
     {
         auto* ui = test::ScriptedUi::install();
@@ -261,7 +315,18 @@ private slots:
         QVERIFY(form->CmdSaveCsvClick());
         QFile csv(dir.filePath("log.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
-        QCOMPARE(csv.readAll(), QByteArray("time_ms,value\n0,10\n250,-20\n500,30\n"));
+        // The columns the CSV always had, then the value in units, which reads back
+        // to the raw value under a header naming source, unit and scale.
+        const QList<QByteArray> lines = csv.readAll().split('\n');
+        QVERIFY2(lines[0].startsWith("time_ms,value,\"") && lines[0].contains("(AWE)"), lines[0]);
+        const QList<QByteArray> expected = {"0,10,", "250,-20,", "500,30,"};
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY2(lines[i + 1].startsWith(expected[i]), lines[i + 1]);
+            const QString scaled = QString::fromUtf8(lines[i + 1].mid(expected[i].size())).remove(u'"');
+            qint32 raw = 0;
+            QVERIFY(graph::scaledValue(form->ComboBoxBron->currentIndex(), scaled, &raw));
+            QCOMPARE(raw, form->LogWaarde[std::size_t(i)]);
+        }
         QVERIFY(form->CmdSavePngClick());
         const QImage png(dir.filePath("plot.png"));
         QCOMPARE(png.size(), form->composedImage().size());

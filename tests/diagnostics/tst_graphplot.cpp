@@ -1,11 +1,12 @@
 // Logging graph drawing: pixel positions of curve, axes and labels.
 #include "diagnostics/GraphPlot.h"
+#include "diagnostics/GraphScope.h"
 #include "params/ValueStore.h"
 
 #include <QCryptographicHash>
 #include <QtTest>
-#include <cmath>
 #include <array>
+#include <cmath>
 
 using namespace vx;
 using namespace vx::graph;
@@ -196,6 +197,77 @@ private slots:
         if (got != digest)
             qWarning("digest %s", got.constData());
         QCOMPARE(got, digest);
+    }
+
+    void autoScale_data()
+    {
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<qint32>("scale");
+        QTest::newRow("flat zero") << QList<int>{0, 0, 0} << qint32(100);
+        QTest::newRow("all equal, exactly five divisions") << QList<int>{1000, 1000} << qint32(200);
+        QTest::newRow("just over") << QList<int>{1001} << qint32(500);
+        QTest::newRow("negative peak decides") << QList<int>{300, -2600, 100} << qint32(1000);
+        QTest::newRow("uneven list: 40000 before 50000") << QList<int>{150000} << qint32(40000);
+        QTest::newRow("beyond the largest scale") << QList<int>{INT32_MIN} << qint32(200000000);
+    }
+    void autoScale()
+    {
+        QFETCH(QList<int>, values);
+        QFETCH(qint32, scale);
+        std::array<qint32, BufferSize> w{};
+        for (int i = 0; i < values.size(); ++i) w[std::size_t(i)] = values[i];
+        w[std::size_t(values.size())] = INT32_MAX; // outside the range: not looked at
+        QCOMPARE(YDivValues[std::size_t(autoScaleItem(w.data(), 0, int(values.size()) - 1))], scale);
+    }
+
+    // Zooming keeps what is under the mouse where it is; a rectangle fills the plot;
+    // panning there and back returns the same view.
+    void zoomKeepsThePointUnderTheCursor()
+    {
+        Buffer b;
+        b.tijd[40] = 12345;
+        const Zoom z = zoomFromView(b.view(100, 40, 1000, 5000));
+        QCOMPARE(timeAt(z, 0), 12345.0);
+        QCOMPARE(valueAt(z, MiddleY - YDivPixels), 5000.0);
+        for (double x : {0.0, 17.0, 300.5, 600.0})
+            for (double f : {0.5, 1.25, 8.0}) {
+                QVERIFY(qFuzzyCompare(timeAt(zoomTime(z, x, f), x), timeAt(z, x)));
+                QVERIFY(qFuzzyCompare(1 + valueAt(zoomValue(z, x / 2, f), x / 2), 1 + valueAt(z, x / 2)));
+            }
+        const QRect r(100, 50, 200, 100);
+        const Zoom in = zoomToRect(z, r);
+        QVERIFY(qFuzzyCompare(timeAt(in, 0), timeAt(z, 100)));
+        QVERIFY(qFuzzyCompare(timeAt(in, PlotWidth), timeAt(z, 300)));
+        QVERIFY(qFuzzyCompare(valueAt(in, 0), valueAt(z, 50)));
+        QVERIFY(qFuzzyCompare(valueAt(in, PlotHeight), valueAt(z, 150)));
+        const Zoom back = pan(pan(z, 37, -12), -37, 12);
+        QVERIFY(qFuzzyCompare(back.t0, z.t0) && qFuzzyCompare(1 + back.vMid, 1 + z.vMid));
+    }
+
+    void nearestSampleAndUnits()
+    {
+        const qint32 t[] = {0, 10, 20, 20, 45};
+        QCOMPARE(nearestSample(t, 4, -5), 0);
+        QCOMPARE(nearestSample(t, 4, 14), 1);
+        QCOMPARE(nearestSample(t, 4, 16), 2);
+        QCOMPARE(nearestSample(t, 4, 32), 3);
+        QCOMPARE(nearestSample(t, 4, 33), 4);
+        QCOMPARE(nearestSample(t, 4, 1000), 4);
+        // Values in units read back to the raw values, for every source and decimals.
+        for (int decimals : {0, 2, 8}) {
+            ParWaarden[203] = decimals;
+            for (int source = 0; source < SourceCount; ++source)
+                for (qint32 raw : {0, 1, -1, 20, -1234567, 99999999, -99999999}) {
+                    qint32 back = 0;
+                    const QString text = scaledText(source, raw);
+                    QVERIFY2(scaledValue(source, text, &back), qPrintable(text));
+                    QCOMPARE(back, raw);
+                }
+        }
+        ParWaarden[203] = 2;
+        QCOMPARE(scaledText(0, -1234), QString("-12,34"));
+        QCOMPARE(scaledText(5, 20000), QString("2,0000"));
+        QCOMPARE(scaledText(3, -7), QString("-7"));
     }
 
     void valueAxisLabels_data()
