@@ -311,7 +311,8 @@ private slots:
             now += 250;
         }
         form->CmdStopLogClick();
-        ui->fileNames = {dir.filePath("log.csv"), dir.filePath("plot.png"), dir.filePath("missing/x.csv")};
+        ui->fileNames = {dir.filePath("log.csv"), dir.filePath("plot.png"), dir.filePath("plot.pdf"),
+                         dir.filePath("missing/x.csv")};
         QVERIFY(form->CmdSaveCsvClick());
         QFile csv(dir.filePath("log.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
@@ -331,7 +332,11 @@ private slots:
         const QImage png(dir.filePath("plot.png"));
         QCOMPARE(png.size(), form->composedImage().size());
         QCOMPARE(png.pixelColor(80 + 75, 12 + 212), QColor(0, 0, 255)); // -20 at 250 ms
-        QVERIFY(!form->CmdSaveCsvClick());                              // folder does not exist
+        QVERIFY(form->CmdSavePdfClick());
+        QFile pdf(dir.filePath("plot.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-" && pdf.size() > 2000);
+        QVERIFY(!form->CmdSaveCsvClick()); // folder does not exist
         QCOMPARE(ui->messages.size(), 1);
         QCOMPARE(ui->messages.first().icon, QMessageBox::Critical);
         QVERIFY(!form->CmdSaveCsvClick()); // cancelled: nothing shown
