@@ -7,9 +7,11 @@
 #include "sim/SimInstall.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 
@@ -106,6 +108,14 @@ int main(int argc, char** argv)
         vx::paths::settingsLocation(exeDir, vx::paths::configHome(), vx::paths::folderWritable(exeDir));
     vx::app().SettingsPath = settings.file;
     vx::app().SettingsPerUser = settings.perUser;
+    // A simulator run starts from the real settings but saves into a scratch copy, so
+    // trying the tool never changes the settings for the real controller.
+    QTemporaryDir scratch;
+    if (simulate && scratch.isValid()) {
+        vx::app().SettingsPath = scratch.filePath(QStringLiteral("application.ini"));
+        QFile::copy(settings.file, vx::app().SettingsPath);
+        QFile(vx::app().SettingsPath).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
 
     if (simulate) {
         vx::sim::installInProcessSimulator((options.exeDir + QStringLiteral("Parameters.txt")).toStdString());
