@@ -40,7 +40,7 @@ double msSinceProcessStart()
     unsigned long long start = 0;
     for (int i = 3; i <= 22 && rest >> field; ++i)
         if (i == 22) start = std::stoull(field);
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
     const double startMs = double(start) * 1000.0 / double(sysconf(_SC_CLK_TCK));
     return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6 - startMs;

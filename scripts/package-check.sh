@@ -40,11 +40,19 @@ mkdir -p "$HOME"
 chmod a-w "$bin"
 paths=$("$bin/vx5x-tool" --paths) || fail "vx5x-tool finds no data: $paths"
 grep -qx "data: *$tmp/root/usr/share/vx5x-tool/" <<<"$paths" || fail "vx5x-tool reads data from elsewhere: $paths"
-if [ "$(id -u)" -ne 0 ]; then
-  grep -qx "settings: *$XDG_CONFIG_HOME/vx5x-tool/application.ini (per user)" <<<"$paths" \
-    || fail "installed vx5x-tool keeps its settings elsewhere: $paths"
-fi
 echo "$paths" | sed 's/^/  /'
+# Root writes anywhere; the per-user settings are checked as an ordinary user.
+as_user=()
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1 && command -v runuser >/dev/null; then
+  chmod 755 "$tmp" && chown nobody "$HOME"
+  as_user=(runuser -u nobody -- env HOME="$HOME" XDG_CONFIG_HOME="$XDG_CONFIG_HOME")
+fi
+if [ "$(id -u)" -ne 0 ] || [ ${#as_user[@]} -gt 0 ]; then
+  user_paths=$("${as_user[@]}" "$bin/vx5x-tool" --paths) || fail "vx5x-tool finds no data as a user: $user_paths"
+  grep -qx "settings: *$XDG_CONFIG_HOME/vx5x-tool/application.ini (per user)" <<<"$user_paths" \
+    || fail "installed vx5x-tool keeps a user's settings elsewhere: $user_paths"
+  echo "  as a user: $(grep settings <<<"$user_paths")"
+fi
 
 # The tool starts against its simulator and keeps running until stopped.
 set +e

@@ -17,8 +17,8 @@ QString dataDir(const QString& exeDir);
 bool folderWritable(const QString& dir);
 
 struct SettingsLocation {
-    QString file;          // application.ini to read and write
-    bool perUser = false;  // true when the program folder is not writable
+    QString file;         // application.ini to read and write
+    bool perUser = false; // true when the program folder is not writable
 };
 
 // application.ini beside the program while its folder is writable, else

@@ -113,7 +113,7 @@ private slots:
         QTemporaryDir tmp;
         const QString dev = tmp.path() + "/ttyUSB0";
         put(dev);
-        struct stat st {};
+        struct stat st { };
         QCOMPARE(::stat(dev.toLocal8Bit().constData(), &st), 0);
         const struct group* g = ::getgrgid(st.st_gid);
         QVERIFY(g);
