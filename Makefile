@@ -30,8 +30,8 @@ CCACHE := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER
 run-build: deps
 	@[ -f $(RUN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(RUN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DVX_SANITIZE=OFF -DVX_WERROR=OFF $(CCACHE) >/dev/null
-	@targets="vx5x-tool vx5x-sim vx_data"; \
-	  for t in vx5x vx_man; do cmake --build $(RUN_BUILD) --target help | grep -q "\.\.\. $$t$$" && targets="$$targets $$t"; done; \
+	@targets="vx5x-tool vx5x-sim vx_data"; help=$$(cmake --build $(RUN_BUILD) --target help); \
+	  for t in vx5x vx_man; do echo "$$help" | grep -q "\.\.\. $$t$$" && targets="$$targets $$t"; done; \
 	  flock $(LOCK) cmake --build $(RUN_BUILD) -j$(JOBS) --target $$targets
 
 run: run-build
