@@ -55,7 +55,7 @@ SettingsLocation settingsLocation(const QString& exeDir, const QString& configHo
 
 QString configHome()
 {
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
     return QDir::homePath() + QStringLiteral("/.config");
 }
