@@ -1,12 +1,14 @@
-# make run   - install what is missing, build, start the tool against the simulated controller
-# make test  - install what is missing, build, run every test
+# make run   - install what is missing, build optimised, start the tool against the simulated controller
+# make test  - install what is missing, build (sanitizers), run every test
+# make package       - the Debian package, from the optimised build (build-run/package/)
+# make package-check - build the package and check it without installing it
 # make bench - build and run the benchmarks
 # make lint  - clang-format check and clang-tidy (LINT=--changed: changed files only)
 BUILD ?= build
 JOBS  ?= 2
 LOCK  := /tmp/vx5x-build.lock
 
-.PHONY: all deps configure build run test tsan bench lint format clean
+.PHONY: all deps configure build run run-build package package-check test tsan bench lint format clean
 
 all: build
 
@@ -21,11 +23,30 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	@flock $(LOCK) cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# The tool as a user gets it: optimised, no sanitizers, in a folder of its own; the
+# package is made from the same build.
+RUN_BUILD ?= build-run
+CCACHE := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+run-build: deps
+	@[ -f $(RUN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(RUN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVX_SANITIZE=OFF -DVX_WERROR=OFF $(CCACHE) >/dev/null
+	@targets="vx5x-tool vx5x-sim vx_data"; help=$$(cmake --build $(RUN_BUILD) --target help); \
+	  for t in vx5x vx_man; do echo "$$help" | grep -q "\.\.\. $$t$$" && targets="$$targets $$t"; done; \
+	  flock $(LOCK) cmake --build $(RUN_BUILD) -j$(JOBS) --target $$targets
+
+run: run-build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found. Start the tool under a virtual display instead:"; \
 	  echo "    xvfb-run -a make run"; exit 1; fi
-	cd $(BUILD)/bin && ASAN_OPTIONS=detect_leaks=0 ./vx5x-tool --simulate
+	cd $(RUN_BUILD)/bin && ./vx5x-tool --simulate
+
+package: run-build
+	@rm -f $(RUN_BUILD)/package/*.deb
+	cd $(RUN_BUILD) && cpack -G DEB >/dev/null
+	@ls $(RUN_BUILD)/package/*.deb
+
+package-check: package
+	bash scripts/package-check.sh $(RUN_BUILD)/package/*.deb
 
 test: build
 	@bash scripts/lint.sh --format
@@ -60,4 +81,4 @@ format:
 	@git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(TSAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(RUN_BUILD)

@@ -464,6 +464,7 @@ TEXTS = [
         ("Handelsmerk", "VX5x is een handelsmerk van Talvik.", "VX5x is a trademark of Talvik.",
          "VX5x ist ein Warenzeichen von Talvik."),
         ("SoftwareVersie", "Software versie:", "Software version:", "Softwareversion:"),
+        ("Instellingen", "Instellingen:", "Settings:", "Einstellungen:"),
     ]),
     ("HelpErrorNummers", [
         ("Caption", "Foutnummers VX5x", "VX5x error numbers", "Fehlernummern VX5x"),
@@ -497,6 +498,8 @@ TEXTS = [
         ("TransmitterLabel", "Zender:", "Transmitter:", "Sender:"),
         ("TransmitterItems", L("Geen", "Register 7 = 1", "RTS = 1", "DTR = 0"),
          L("None", "Register 7 = 1", "RTS = 1", "DTR = 0"), L("Nein", "Register 7 = 1", "RTS = 1", "DTR = 0")),
+        ("DeviceLabel", "Apparaat:", "Device:", "Gerät:"),
+        ("NotPresent", "niet aanwezig", "not present", "nicht vorhanden"),
     ]),
     ("AparaatZoeken", [
         ("Caption", "Apparaat zoeken", "Search controller", "Gerät suchen"),

@@ -2,7 +2,8 @@
 # Installs what building, testing and screenshots need; quiet when all is there.
 set -euo pipefail
 pkgs=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-      xvfb xauth imagemagick fonts-dejavu-core clang-format clang-tidy)
+      xvfb xauth imagemagick fonts-dejavu-core clang-format clang-tidy
+      dpkg-dev file desktop-file-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

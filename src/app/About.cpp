@@ -4,6 +4,7 @@
 #include "core/LanguageTexts.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -69,7 +70,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("FormAbout"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(353, 354);
+    setFixedSize(353, 394); // the design's 354, and a line for the settings file
     setMouseTracking(true);
 
     auto* top = new QVBoxLayout(this);
@@ -126,6 +127,12 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent)
     titleLayout->addWidget(LabelSoftwareVersie);
     top->addWidget(titlePanel, 1);
 
+    LabelInstellingen = new QLabel(this);
+    LabelInstellingen->setObjectName(QStringLiteral("LabelInstellingen"));
+    LabelInstellingen->setWordWrap(true);
+    LabelInstellingen->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    top->addWidget(LabelInstellingen);
+
     for (QWidget* w : findChildren<QWidget*>()) w->setMouseTracking(true);
 }
 
@@ -146,6 +153,10 @@ void TFormAbout::FormActivate()
         basis = texts::About("SoftwareVersie");
     }
     LabelSoftwareVersie->setText(basis + QLatin1Char(' ') + QLatin1String(ProgrammaVersie));
+    // Installed, the settings live per user; a technician asked for "the ini file"
+    // needs to know which one.
+    LabelInstellingen->setText(texts::About("Instellingen") + QLatin1Char(' ')
+                               + QDir::toNativeSeparators(settingsFilePath()));
 }
 
 void TFormAbout::LabelWWWLinkClick()

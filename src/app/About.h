@@ -21,6 +21,7 @@ public:
     QLabel* Image1 = nullptr;
     QLabel* LabelTitel = nullptr;
     QLabel* LabelSoftwareVersie = nullptr;
+    QLabel* LabelInstellingen = nullptr; // which application.ini this run uses
 
     // The logo, drawn here rather than shipped as a picture.
     static QPixmap logo();

@@ -3,17 +3,20 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
+#include "core/SerialDevices.h"
+#include "core/SettingsFile.h"
 #include "core/UiSeams.h"
 #include "core/Widgets.h"
 #include "params/ParameterDefs.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 
 namespace vx {
@@ -72,12 +75,10 @@ TFormInitSerial::TFormInitSerial(QWidget* parent) : QDialog(parent)
     auto* f1 = new QFormLayout(TabSheet1);
     LabelPoort = makeLabel(TabSheet1, "LabelPoort", QStringLiteral("Poort"));
     ComboPoort = makeList(TabSheet1, "ComboPoort");
-    LabelDevicePath = makeLabel(TabSheet1, "LabelDevicePath", QString());
-    LabelDevicePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* portRow = new QHBoxLayout;
-    portRow->addWidget(ComboPoort);
-    portRow->addWidget(LabelDevicePath, 1);
-    f1->addRow(LabelPoort, portRow);
+    f1->addRow(LabelPoort, ComboPoort);
+    LabelDevice = makeLabel(TabSheet1, "LabelDevice", QStringLiteral("Apparaat"));
+    ComboDevice = makeList(TabSheet1, "ComboDevice");
+    f1->addRow(LabelDevice, ComboDevice);
     Label_IO = makeLabel(TabSheet1, "Label_IO", QStringLiteral("IO"));
     Combo_IO = makeList(TabSheet1, "Combo_IO");
     Combo_IO->setEnabled(false);
@@ -138,6 +139,7 @@ void TFormInitSerial::LeesTeksten()
     CmdOK->setText(texts::InitCom("CmdOK"));
     CmdCancel->setText(texts::InitCom("CmdCancel"));
     LabelPoort->setText(texts::InitCom("PortLabel"));
+    LabelDevice->setText(texts::InitCom("DeviceLabel"));
     fillList(ComboPoort, texts::InitCom("PortItems"));
     Label_IO->setText(texts::InitCom("IOLabel"));
     fillList(Combo_IO, texts::InitCom("IOItems"));
@@ -170,6 +172,7 @@ void TFormInitSerial::FormActivate()
         }
     }
     if (app().TaalGeladen) LeesTeksten();
+    fillDevices();
     if (port) {
         // An index past the end of a list leaves it without a selection.
         auto select = [](QComboBox* list, int i) { list->setCurrentIndex(i < list->count() ? i : -1); };
@@ -186,6 +189,34 @@ void TFormInitSerial::FormActivate()
     }
     showDevicePath();
     PageControl1->setCurrentIndex(0);
+    adjustSize(); // device names differ in length from one machine to another
+}
+
+namespace {
+constexpr int kPathRole = Qt::UserRole;       // what [Poorten] gets: by-id name, else the path
+constexpr int kDeviceRole = Qt::UserRole + 1; // the device node, to match a mapping with
+constexpr int kAbsentRole = Qt::UserRole + 2; // the one item for a mapping with no device
+} // namespace
+
+void TFormInitSerial::fillDevices()
+{
+    ComboDevice->clear();
+    ComboDevice->setEnabled(!app().Simulating);
+    if (app().Simulating) return; // every COM name leads to the simulator
+    int widest = 360;
+    for (const SerialDevice& d : scanSerialDevices(DeviceRoot)) {
+        QString text = d.description();
+        if (!d.byId.isEmpty()) text += QStringLiteral("  \u2013  ") + QFileInfo(d.byId).fileName();
+        ComboDevice->addItem(text);
+        const int i = ComboDevice->count() - 1;
+        // The by-id name stays the same when the adapter comes back under another number.
+        ComboDevice->setItemData(i, d.byId.isEmpty() ? d.path : d.byId, kPathRole);
+        ComboDevice->setItemData(i, d.path, kDeviceRole);
+        if (!d.byId.isEmpty()) ComboDevice->setItemData(i, d.byId, Qt::ToolTipRole);
+        // Whole names: the by-id tail is what tells two adapters of one make apart.
+        widest = std::max(widest, ComboDevice->fontMetrics().horizontalAdvance(text) + 40);
+    }
+    ComboDevice->setMinimumWidth(widest);
 }
 
 void TFormInitSerial::showDevicePath()
@@ -193,14 +224,52 @@ void TFormInitSerial::showDevicePath()
     // COM names are the design's; on this system each leads to a device path.
     for (int i = 0; i < ComboPoort->count() && i < 16; ++i)
         ComboPoort->setItemData(i, QString::fromStdString(portDevicePath(i + 1)), Qt::ToolTipRole);
-    const int i = ComboPoort->currentIndex();
-    if (i < 0 || i >= 16) {
-        LabelDevicePath->clear();
+    for (int i = ComboDevice->count() - 1; i >= 0; --i)
+        if (ComboDevice->itemData(i, kAbsentRole).toBool()) ComboDevice->removeItem(i);
+    const int com = ComboPoort->currentIndex();
+    if (com < 0 || com >= 16) {
+        ComboDevice->setCurrentIndex(-1);
         return;
     }
-    const std::string path = portDevicePath(i + 1);
-    LabelDevicePath->setText(path == "sim" ? QStringLiteral("\u2192 simulator")
-                                           : QStringLiteral("\u2192 ") + QString::fromStdString(path));
+    const QString path = QString::fromStdString(portDevicePath(com + 1));
+    const QString node = resolveSerialDevice(path, DeviceRoot);
+    for (int i = 0; i < ComboDevice->count(); ++i) {
+        if (ComboDevice->itemData(i, kPathRole).toString() == path
+            || (!node.isEmpty() && ComboDevice->itemData(i, kDeviceRole).toString() == node)) {
+            ComboDevice->setCurrentIndex(i);
+            return;
+        }
+    }
+    // The COM name leads to a device that is not there (or to the simulator): shown
+    // first, so OK without another choice keeps it.
+    const QString text = path == QLatin1String("sim")
+                             ? QStringLiteral("simulator")
+                             : path + QStringLiteral(" (") + texts::InitCom("NotPresent") + u')';
+    ComboDevice->insertItem(0, text);
+    ComboDevice->setItemData(0, path, kPathRole);
+    ComboDevice->setItemData(0, true, kAbsentRole);
+    ComboDevice->setCurrentIndex(0);
+}
+
+void TFormInitSerial::storeDeviceChoice()
+{
+    const int com = ComboPoort->currentIndex();
+    const QString chosen = ComboDevice->currentData(kPathRole).toString();
+    if (app().Simulating || com < 0 || com >= 16 || chosen.isEmpty()) return;
+    // The same device under another name (a by-id link to it) is no new choice.
+    const QString current = QString::fromStdString(portDevicePath(com + 1));
+    const QString node = resolveSerialDevice(current, DeviceRoot);
+    if (chosen == current || (!node.isEmpty() && ComboDevice->currentData(kDeviceRole).toString() == node)) return;
+    setPortDevicePath(com + 1, chosen.toStdString());
+    // Written now, key by key, so the rest of the file stays as it is; the shut-down
+    // save keeps this section.
+    SettingsFile ini;
+    ini.load(settingsFilePath());
+    ini.writeString(QStringLiteral("Poorten"), QStringLiteral("COM%1").arg(com + 1), chosen);
+    if (!ini.save(settingsFilePath()))
+        showError(this, QLatin1String(ApplicationTitle),
+                  QStringLiteral("The port choice could not be saved to\n%1\n\n%2")
+                      .arg(settingsFilePath(), ini.errorString()));
 }
 
 void TFormInitSerial::ComboPoortClick()
@@ -245,6 +314,7 @@ void TFormInitSerial::CmdOKClick()
         accept();
         return;
     }
+    storeDeviceChoice();
     try {
         // A list without a selection keeps the port's value.
         if (auto v = selection(ComboPoort, 16)) port->setPortName(TPort(*v));

@@ -20,7 +20,9 @@ public:
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QLabel* LabelPoort = nullptr;
-    QLabel* LabelDevicePath = nullptr; // where the chosen COM name leads on this system
+    // Where the chosen COM name leads: the serial devices present on this system.
+    QLabel* LabelDevice = nullptr;
+    QComboBox* ComboDevice = nullptr;
     QLabel* Label_IO = nullptr;
     QLabel* LabelBaud = nullptr;
     QLabel* LabelDataBits = nullptr;
@@ -43,6 +45,9 @@ public:
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;
 
+    // The file-system root the device list is read from; tests use a made-up one.
+    QString DeviceRoot = QStringLiteral("/");
+
 public slots:
     void FormActivate();
     void ComboPoortClick();
@@ -57,6 +62,8 @@ protected:
 private:
     void LeesTeksten();
     void showDevicePath();
+    void fillDevices();
+    void storeDeviceChoice();
 };
 
 } // namespace vx

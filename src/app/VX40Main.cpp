@@ -455,7 +455,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     if (!ProgrammaInstellingen_opslaan()) {
         showError(this, QLatin1String(ApplicationTitle),
                   QStringLiteral("The settings could not be saved to\n%1\n\n%2")
-                      .arg(QDir::toNativeSeparators(s.ExeDir + QStringLiteral("application.ini")), m_saveError));
+                      .arg(QDir::toNativeSeparators(settingsFilePath()), m_saveError));
     }
     event->accept();
 }

@@ -10,7 +10,7 @@
 namespace vx {
 
 namespace {
-QString settingsPath() { return app().ExeDir + QStringLiteral("application.ini"); }
+QString settingsPath() { return settingsFilePath(); }
 const QString kSerieel = QStringLiteral("Serieel");
 } // namespace
 

@@ -3,12 +3,17 @@
 #include "app/WindowRegistry.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/Paths.h"
 #include "sim/SimInstall.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -50,10 +55,29 @@ void bringToFront(QWidget* w)
     w->activateWindow();
 }
 
+// "--paths": where this copy finds its data and keeps its settings, for a technician
+// asked "which ini file?" and for the package check. Exit 1 when the data are missing.
+int printPaths(const QString& exeDir)
+{
+    const QString data = vx::paths::dataDir(exeDir);
+    const bool found = QFileInfo::exists(data + QStringLiteral("Taal0.ini"));
+    const vx::paths::SettingsLocation s =
+        vx::paths::settingsLocation(exeDir, vx::paths::configHome(), vx::paths::folderWritable(exeDir));
+    std::printf("data:     %s%s\n", qPrintable(data), found ? "" : " (language and definition files not found)");
+    std::printf("settings: %s%s\n", qPrintable(s.file), s.perUser ? " (per user)" : "");
+    return found ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--paths") == 0) {
+            QCoreApplication core(argc, argv);
+            return printPaths(QCoreApplication::applicationDirPath());
+        }
+    }
     const bool hasDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
                             || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     if (!hasDisplay) {
@@ -73,15 +97,36 @@ int main(int argc, char** argv)
     QStringList args = application.arguments().mid(1);
     const bool simulate = args.removeAll(QStringLiteral("--simulate")) > 0;
     vx::app().Simulating = simulate;
+
+    // Data beside the program or in the installed share folder; settings beside it
+    // while that folder is writable, else per user.
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    vx::MainOptions options;
+    options.arguments = args;
+    options.exeDir = vx::paths::dataDir(exeDir);
+    const vx::paths::SettingsLocation settings =
+        vx::paths::settingsLocation(exeDir, vx::paths::configHome(), vx::paths::folderWritable(exeDir));
+    vx::app().SettingsPath = settings.file;
+    vx::app().SettingsPerUser = settings.perUser;
+    // A simulator run starts from the real settings but saves into a scratch copy, so
+    // trying the tool never changes the settings for the real controller.
+    QTemporaryDir scratch;
+    if (simulate && scratch.isValid()) {
+        vx::app().SettingsPath = scratch.filePath(QStringLiteral("application.ini"));
+        QFile::copy(settings.file, vx::app().SettingsPath);
+        QFile(vx::app().SettingsPath).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
     if (simulate) {
-        vx::sim::installInProcessSimulator();
+        vx::sim::installInProcessSimulator((options.exeDir + QStringLiteral("Parameters.txt")).toStdString());
         for (int n = 1; n <= 16; ++n) vx::setPortDevicePath(n, "sim");
     }
 
-    vx::MainOptions options;
-    options.arguments = args;
     vx::TFormMain mainWindow(options);
     vx::createRegisteredWindows(mainWindow);
+    // Nothing remembered yet, and the program folder is no place for the user's files.
+    if (settings.perUser && vx::app().OpenCloseDialoogPath.isEmpty())
+        vx::app().OpenCloseDialoogPath = vx::paths::documentsDir();
 
     QLocalServer server;
     QLocalServer::removeServer(key); // a stale socket from a crashed run

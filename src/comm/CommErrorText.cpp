@@ -1,5 +1,12 @@
 #include "comm/SXComm.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vx {
 
 const char* const CommErrorTexts[50][3] = {
@@ -122,6 +129,34 @@ QString commErrorText(const TCommError& error, bool german)
                       : QStringLiteral("Line babbling: the reply went on past 256 bytes or 2 s!");
     default: return row(2, german);
     }
+}
+
+std::string openErrorText(const std::string& path, int osError)
+{
+    if (osError != EACCES && osError != EPERM)
+        return SerialLine::systemMessage(osError);
+    std::string group = "dialout";
+    gid_t gid = 0;
+    struct stat st { };
+    if (::stat(path.c_str(), &st) == 0) {
+        gid = st.st_gid;
+        if (const struct group* g = ::getgrgid(gid))
+            group = g->gr_name;
+    }
+    // Already listed in the group: this session started before it was added.
+    bool member = false;
+    if (const struct passwd* pw = ::getpwuid(::getuid()); pw && st.st_gid != 0) {
+        gid_t groups[256];
+        int n = 256;
+        if (::getgrouplist(pw->pw_name, pw->pw_gid, groups, &n) >= 0)
+            member = std::find(groups, groups + n, gid) != groups + n;
+    }
+    std::string text = "No permission to open " + path + ".\n";
+    if (member)
+        return text + "Your user is in the group \"" + group
+               + "\" but this session started before that. Log out and in again (or restart the computer).";
+    return text + "Your user is not in the group \"" + group + "\" that may use serial ports. Add it with\n    sudo usermod -aG "
+           + group + " $USER\nthen log out and in again.";
 }
 
 } // namespace vx

@@ -307,7 +307,7 @@ void TSXComm::Open()
         return;
     std::shared_ptr<SerialLine> line(createSerialLine(devicePath()));
     if (!line->open(devicePath()))
-        throw ECommHandleError(SerialLine::systemMessage(line->lastError()));
+        throw ECommHandleError(openErrorText(devicePath(), line->lastError()));
     m_line = std::move(line);
     m_active = true;
     try {

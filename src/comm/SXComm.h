@@ -142,6 +142,9 @@ enum : uint32_t { CE_TXFULL = 0x0100,
 // column 0 empty, 1 English, 2 German (empty where there is none).
 extern const char* const CommErrorTexts[50][3];
 QString commErrorText(const TCommError& error, bool german = false);
+// Why a device could not be opened. A refused permission names the device's group
+// and how to join it, since "Permission denied" alone leaves a technician stuck.
+std::string openErrorText(const std::string& path, int osError);
 
 class TSXComm;
 class TSXCommThread;

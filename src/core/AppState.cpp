@@ -8,4 +8,10 @@ AppState& app()
     return state;
 }
 
+QString settingsFilePath()
+{
+    const AppState& s = app();
+    return s.SettingsPath.isEmpty() ? s.ExeDir + QStringLiteral("application.ini") : s.SettingsPath;
+}
+
 } // namespace vx

@@ -14,6 +14,10 @@ namespace vx {
 
 struct AppState {
     QString ExeDir; // program folder, ends in '/'
+    // application.ini in use: beside the program, or per user when the program
+    // folder is not writable (an installed copy); empty: ExeDir + "application.ini".
+    QString SettingsPath;
+    bool SettingsPerUser = false;
     int TaalIndex = 0;
     std::shared_ptr<IniFile> TaalFile;
     bool TaalGeladen = false;
@@ -66,5 +70,8 @@ inline constexpr const char* ProgrammaVersie = "2.04";
 inline constexpr const char* ApplicationTitle = "Talvik Software Tool (RQM50)";
 
 AppState& app();
+
+// The settings file the program reads and writes (see AppState::SettingsPath).
+QString settingsFilePath();
 
 } // namespace vx

@@ -62,6 +62,7 @@ constexpr LangText kAbout[] = {
     {"Caption", "Info"},
     {"Handelsmerk", "Handelsmerk"},
     {"SoftwareVersie", "Software versie:"},
+    {"Instellingen", "Instellingen:"},
 };
 
 constexpr LangText kHelpErrorNummers[] = {
@@ -94,6 +95,8 @@ constexpr LangText kInitCom[] = {
     {"ReceiverItems", ""},
     {"TransmitterLabel", "Transmitter"},
     {"TransmitterItems", ""},
+    {"DeviceLabel", "Apparaat"},
+    {"NotPresent", "niet aanwezig"},
 };
 
 constexpr LangText kAparaatZoeken[] = {

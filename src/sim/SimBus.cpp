@@ -685,6 +685,10 @@ std::string defaultParametersPath()
         if (std::ifstream(p).good())
             return p;
     }
+    // An installed or unpacked package keeps the data in share/ beside bin/.
+    for (const std::string& p : {dir + "../share/vx5x-tool/Parameters.txt", std::string("/usr/share/vx5x-tool/Parameters.txt")})
+        if (std::ifstream(p).good())
+            return p;
     return beside;
 }
 

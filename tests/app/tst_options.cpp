@@ -137,10 +137,17 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, label);
         if (language >= 0) useLanguage(language);
+        app().SettingsPath = QStringLiteral("/home/tech/.config/vx5x-tool/application.ini");
         TFormAbout w;
         for (int i = 0; i < 3; ++i) {
             w.FormActivate();
             QCOMPARE(w.LabelSoftwareVersie->text(), label);
+        }
+        // Which settings file this run uses, for support over the phone.
+        QVERIFY(w.LabelInstellingen->text().endsWith(QStringLiteral(": /home/tech/.config/vx5x-tool/application.ini")));
+        if (language == 1 && qEnvironmentVariableIsSet("VX_SHOT_DIR")) {
+            w.show();
+            w.grab().save(qEnvironmentVariable("VX_SHOT_DIR") + QStringLiteral("/about.png"));
         }
     }
 

@@ -7,6 +7,7 @@
 #include "sim/SimInstall.h"
 #include "support/ScriptedUi.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -14,6 +15,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 using namespace vx;
 
@@ -76,15 +81,68 @@ private slots:
             QVERIFY(!c->isEnabled());
     }
 
-    void showsWhereTheComNameLeads()
+    // A pseudo-terminal stands in for a USB adapter under a made-up /dev and /sys.
+    void listsTheDevicesAndStoresTheChoice()
     {
-        setPortDevicePath(1, "/dev/ttyUSB0");
+        QTemporaryDir tmp;
+        const QString r = tmp.path();
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        auto put = [](const QString& path, const QByteArray& text) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        };
+        QDir().mkpath(r + "/dev/serial/by-id");
+        QVERIFY(QFile::link(QString::fromLocal8Bit(::ptsname(master)), r + "/dev/ttyUSB0"));
+        const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3ZQX-if00-port0";
+        QVERIFY(QFile::link("../../ttyUSB0", r + byId));
+        put(r + "/sys/devices/usb1/1-2/manufacturer", "FTDI\n");
+        put(r + "/sys/devices/usb1/1-2/product", "FT232R USB UART\n");
+        QDir().mkpath(r + "/sys/devices/usb1/1-2/1-2:1.0");
+        QDir().mkpath(r + "/sys/class/tty/ttyUSB0");
+        QVERIFY(QFile::link(r + "/sys/devices/usb1/1-2/1-2:1.0", r + "/sys/class/tty/ttyUSB0/device"));
+        put(r + "/dev/ttyS0", {});
+        put(r + "/sys/class/tty/ttyS0/type", "4\n");
+        QDir().mkpath(r + "/sys/class/tty/ttyS0/device");
+
+        const QByteArray before = "; site settings\n[Serieel]\nbaudrate=3\n[Poorten]\nCOM2=/dev/ttyS7\n[Eigen]\nx=1\n";
+        app().SettingsPath = r + "/application.ini";
+        put(app().SettingsPath, before);
+        setPortDevicePath(2, "/dev/ttyS7");
+
         TFormInitSerial w;
+        w.DeviceRoot = r;
         w.FormActivate();
-        QCOMPARE(w.LabelDevicePath->text(), QStringLiteral("\u2192 /dev/ttyUSB0"));
-        w.ComboPoort->setCurrentIndex(2);
-        QCOMPARE(w.LabelDevicePath->text(), QStringLiteral("\u2192 /dev/ttyS2"));
-        QCOMPARE(w.ComboPoort->itemData(0, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(w.ComboDevice->count(), 2);
+        QCOMPARE(w.ComboDevice->currentText(), QStringLiteral("/dev/ttyS0")); // COM1's default
+        QCOMPARE(w.ComboDevice->itemText(1),
+                 QStringLiteral("/dev/ttyUSB0 (FTDI FT232R USB UART)  \u2013  usb-FTDI_FT232R_USB_UART_A10K3ZQX-if00-port0"));
+        // COM2 leads to a device that is not there: shown first, and kept by OK.
+        w.ComboPoort->setCurrentIndex(1);
+        QCOMPARE(w.ComboDevice->count(), 3);
+        QCOMPARE(w.ComboDevice->currentText(), QStringLiteral("/dev/ttyS7 (not present)"));
+        w.ComboPoort->setCurrentIndex(0);
+        QCOMPARE(w.ComboDevice->count(), 2);
+        const bool shot = qEnvironmentVariableIsSet("VX_SHOT_DIR");
+        if (shot) w.show(); // showing activates the dialog again
+        w.ComboDevice->setCurrentIndex(1);
+        if (shot) {
+            w.ComboDevice->showPopup();
+            QTest::qWait(50);
+            w.grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/initserial-devices.png");
+            w.ComboDevice->view()->window()->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/initserial-device-list.png");
+            w.ComboDevice->hidePopup();
+        }
+        w.CmdOKClick(); // the by-id name is not on this machine, so opening fails; the choice stays
+
+        QCOMPARE(QString::fromStdString(portDevicePath(1)), byId);
+        QFile f(app().SettingsPath);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        // Every line stays (the settings file writes its own line ends).
+        QCOMPARE(f.readAll().replace("\r\n", "\n"), QByteArray(before).replace("COM2=/dev/ttyS7\n", "COM2=/dev/ttyS7\nCOM1=" + byId.toUtf8() + "\n"));
+        ::close(master);
     }
 
     void portChoosesTheIoRange_data()

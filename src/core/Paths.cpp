@@ -1,0 +1,69 @@
+#include "core/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace vx::paths {
+
+namespace {
+
+const QString kSettingsName = QStringLiteral("application.ini");
+const QString kMarker = QStringLiteral("Taal0.ini"); // every data folder has it
+
+QString withSlash(QString dir)
+{
+    if (!dir.endsWith(u'/')) dir += u'/';
+    return dir;
+}
+
+} // namespace
+
+QString dataDir(const QString& exeDir)
+{
+    const QString candidates[] = {exeDir, exeDir + QStringLiteral("/../share/vx5x-tool"),
+                                  QStringLiteral("/usr/share/vx5x-tool")};
+    for (const QString& dir : candidates)
+        if (QFileInfo::exists(dir + u'/' + kMarker)) return withSlash(QDir::cleanPath(dir));
+    // Nothing found: the program folder, so missing-file handling reports that one.
+    return withSlash(QDir::cleanPath(exeDir));
+}
+
+bool folderWritable(const QString& dir)
+{
+    // A real attempt: access() says yes on read-only mounts and for root it says yes
+    // almost everywhere.
+    QTemporaryFile probe(withSlash(dir) + QStringLiteral(".vx5x-write-test-XXXXXX"));
+    return probe.open();
+}
+
+SettingsLocation settingsLocation(const QString& exeDir, const QString& configHome, bool exeDirWritable)
+{
+    const QString beside = withSlash(exeDir) + kSettingsName;
+    if (exeDirWritable) return {beside, false};
+    const QString dir = withSlash(configHome) + QStringLiteral("vx5x-tool");
+    QDir().mkpath(dir);
+    const QString own = dir + u'/' + kSettingsName;
+    if (!QFileInfo::exists(own) && QFileInfo::exists(beside) && QFile::copy(beside, own)) {
+        // The copy keeps the original's read-only mode; the user must be able to save.
+        QFile(own).setPermissions(QFile(own).permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+    }
+    return {own, true};
+}
+
+QString configHome()
+{
+    QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString documentsDir()
+{
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return docs.isEmpty() || !QFileInfo(docs).isDir() ? QDir::homePath() : docs;
+}
+
+} // namespace vx::paths
