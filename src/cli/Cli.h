@@ -46,6 +46,10 @@ struct Options {
 // application.ini, wherever the windows read it.
 QString settingsFilePath();
 
+class Context;
+// The user's data folder (safety backups, terminal history).
+QString dataFolder(const Context& c);
+
 // Set by the first Ctrl-C; a second one ends the program at once.
 extern std::atomic<bool> interrupted;
 void installInterruptHandler();

@@ -94,12 +94,9 @@ bool save(Context& c, const QString& path, const QByteArray& bytes)
 }
 
 // The user's data folder for safety backups.
-QString safetyFolder()
+QString safetyFolder(const Context& c)
 {
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/vx5x-tool/Backups");
+    return dataFolder(c) + QStringLiteral("/Backups");
 }
 
 QJsonObject rowJson(const compare::Row& r)
@@ -492,7 +489,7 @@ int cmdRestore(Context& c)
         compare::ValueSet before;
         if (!readWhole(c, before, QStringLiteral("safety backup")))
             return c.failure;
-        const QString folder = safetyFolder();
+        const QString folder = safetyFolder(c);
         QDir().mkpath(folder);
         const QString path = folder
                              + QStringLiteral("/unit%1-%2.bak")

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
@@ -69,6 +70,17 @@ void installInterruptHandler()
 QString settingsFilePath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/application.ini");
+}
+
+QString dataFolder(const Context& c)
+{
+    // A simulated run keeps its files out of the user's own folder.
+    if (c.opt.simulate)
+        return QDir::tempPath() + QStringLiteral("/vx5x-tool-simulated");
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/vx5x-tool");
 }
 
 // --- Line ------------------------------------------------------------------------------

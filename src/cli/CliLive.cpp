@@ -241,12 +241,9 @@ int cmdMonitor(Context& c)
 
 namespace {
 
-QString historyPath()
+QString historyPath(const Context& c)
 {
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/vx5x-tool/term_history");
+    return dataFolder(c) + QStringLiteral("/term_history");
 }
 
 QString replyText(const QByteArray& reply)
@@ -271,7 +268,7 @@ int cmdTerm(Context& c)
     Line* l = c.line();
     if (!l)
         return c.failure;
-    QFile history(historyPath());
+    QFile history(historyPath(c));
     if (interactive) {
         QDir().mkpath(QFileInfo(history).absolutePath());
         if (!history.open(QIODevice::Append | QIODevice::Text))
