@@ -321,6 +321,7 @@ int cmdSet(Context& c)
     if (!c.selectUnit())
         return c.failure;
     QJsonArray done;
+    int status = ExitOk;
     for (const Item& i : items) {
         if (interrupted) {
             transfer::Result stopped;
@@ -330,15 +331,17 @@ int cmdSet(Context& c)
         const transfer::Result r = transfer::writeParameter(c.line()->exchangeFn(), i.nr, i.value);
         if (r.outcome == transfer::Outcome::Refused) {
             c.error(cliText("Refused").arg(parLabel(i.nr) + u' ' + parNaam(i.nr) + QStringLiteral(" = ") + i.text));
-            return ExitDiffers;
+            status = ExitDiffers;
+            break;
         }
         if (!r.ok())
             return c.transferFailure(r);
         done.append(QJsonObject{{"number", i.nr}, {"name", parNaam(i.nr)}, {"raw", i.value}});
     }
     QJsonObject result{{"set", done}};
-    int status = ExitOk;
-    if (!noCheck) {
+    // Values the controller took before a refusal still get their "bp", so it does
+    // not run on values it never computed from.
+    if (!noCheck && !done.isEmpty()) {
         const transfer::Result bp = transfer::computeParameters(c.line()->exchangeFn());
         if (bp.outcome == transfer::Outcome::Refused) {
             result.insert("bp", bp.detail);
