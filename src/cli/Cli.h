@@ -67,6 +67,9 @@ public:
     // Opens the port with the run's settings; on failure the message says why.
     bool open(QString& error);
     transfer::Exchange exchange(const QString& request, int timeoutMs);
+    // For values: the first reply byte may take at least MinValueTimeoutMs, so a
+    // loaded PC or a USB adapter's latency does not end a long transfer.
+    static constexpr int MinValueTimeoutMs = 500;
     transfer::ExchangeFn exchangeFn();
     TSXComm& port() { return *m_port; }
     QString portText() const;

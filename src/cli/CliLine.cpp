@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -167,7 +168,9 @@ transfer::Exchange Line::exchange(const QString& request, int timeoutMs)
 
 transfer::ExchangeFn Line::exchangeFn()
 {
-    return [this](const QString& request, int timeoutMs) { return exchange(request, timeoutMs); };
+    return [this](const QString& request, int timeoutMs) {
+        return exchange(request, std::max(timeoutMs, MinValueTimeoutMs));
+    };
 }
 
 // --- Context ---------------------------------------------------------------------------
