@@ -1,5 +1,8 @@
 #pragma once
 // Runs the real vx5x and vx5x-sim programs for the command-line tests.
+#include "core/AppState.h"
+#include "params/ParameterDefs.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,6 +11,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+
+// The parameter definitions next to the programs, as vx5x reads them.
+inline bool loadDefinitions()
+{
+    vx::app().ExeDir = QCoreApplication::applicationDirPath() + u'/';
+    return vx::ParameterDef_lezen();
+}
 
 struct CliResult {
     int code = -1;
@@ -21,6 +31,13 @@ inline QProcessEnvironment cliEnvironment(const QString& home)
     // Safety backups and history go to the test's folder, never the user's.
     env.insert("XDG_DATA_HOME", home);
     return env;
+}
+
+// vx5x's options for unit 0 of a simulator on pty, messages in English.
+inline QStringList onPty(const QString& pty, int baud, const QStringList& rest)
+{
+    return QStringList{"--port", pty, "--lang", "1", "--baud", QString::number(baud), "--parity", "O", "--unit", "0"}
+           + rest;
 }
 
 inline QString binPath(const char* name)

@@ -20,11 +20,6 @@ namespace {
 
 const QStringList Sim = {"--simulate", "--lang", "1", "--baud", "9600", "--parity", "O"};
 
-QStringList onPty(const QString& pty, const QStringList& rest)
-{
-    return QStringList{"--port", pty, "--lang", "1", "--baud", "9600", "--parity", "O", "--unit", "0"} + rest;
-}
-
 QByteArray golden(const char* name)
 {
     return readAll(QStringLiteral(VX_GOLDEN_DIR "/") + QLatin1String(name));
@@ -41,8 +36,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        app().ExeDir = QCoreApplication::applicationDirPath() + u'/';
-        QVERIFY(ParameterDef_lezen());
+        QVERIFY(loadDefinitions());
         TParWaarden defaults;
         for (int n = 0; n <= 511; ++n)
             defaults[n] = parDefault(n);
@@ -123,17 +117,17 @@ private slots:
         SimProcess sim;
         QVERIFY(sim.start({"--fault", "er7:p=12"}));
         // Out of range: refused before a single request.
-        CliResult r = runCli(onPty(sim.pty, {"set", "11=5000"}), dir.path());
+        CliResult r = runCli(onPty(sim.pty, 9600, {"set", "11=5000"}), dir.path());
         QCOMPARE(r.code, 2);
         QTest::qWait(200);
         QVERIFY2(sim.log().isEmpty(), sim.log().constData());
         // "er 7" names the parameter and is a refusal.
-        r = runCli(onPty(sim.pty, {"set", "12=20"}), dir.path());
+        r = runCli(onPty(sim.pty, 9600, {"set", "12=20"}), dir.path());
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains("refused P012"), r.err.constData());
         QVERIFY(!sim.log().contains("bp"));
         // A whole write stops at the refused value and says how far it came.
-        r = runCli(onPty(sim.pty, {"write", path("defaults.app")}), dir.path());
+        r = runCli(onPty(sim.pty, 9600, {"write", path("defaults.app")}), dir.path());
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains("refused P012") && r.err.contains("12 of 512 values written"), r.err.constData());
     }
@@ -161,7 +155,7 @@ private slots:
     {
         SimProcess sim;
         QVERIFY(sim.start({}));
-        const CliResult r = runCli(onPty(sim.pty, {"monitor", "--count", "20", "--rate", "50", "--values", "r0,r1"}),
+        const CliResult r = runCli(onPty(sim.pty, 9600, {"monitor", "--count", "20", "--rate", "50", "--values", "r0,r1"}),
                                    dir.path());
         QCOMPARE(r.code, 0);
         const QList<QByteArray> lines = r.out.trimmed().split('\n');
@@ -184,9 +178,9 @@ private slots:
         QVERIFY(sim.start({}));
         QProcess monitor;
         monitor.setProcessEnvironment(cliEnvironment(dir.path()));
-        monitor.start(binPath("vx5x"), onPty(sim.pty, {"monitor"}));
+        monitor.start(binPath("vx5x"), onPty(sim.pty, 9600, {"monitor"}));
         QVERIFY(monitor.waitForReadyRead(10000));
-        const CliResult busy = runCli(onPty(sim.pty, {"info"}), dir.path());
+        const CliResult busy = runCli(onPty(sim.pty, 9600, {"info"}), dir.path());
         QCOMPARE(busy.code, 3);
         QVERIFY2(busy.err.contains("cannot open port"), busy.err.constData());
         ::kill(pid_t(monitor.processId()), SIGINT);

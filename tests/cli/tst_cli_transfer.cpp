@@ -19,10 +19,9 @@ using namespace vx;
 
 namespace {
 
-QStringList onPty(const QString& pty, const QStringList& rest)
+QStringList at38400(const QString& pty, const QStringList& rest)
 {
-    return QStringList{"--port", pty, "--lang", "1", "--baud", "38400", "--parity", "O", "--unit", "0", "--quiet"}
-           + rest;
+    return onPty(pty, 38400, QStringList{"--quiet"} + rest);
 }
 
 const QStringList Controller = {"--unit", "0:VX50:38400:8O1"};
@@ -38,30 +37,29 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        app().ExeDir = QCoreApplication::applicationDirPath() + u'/';
-        QVERIFY(ParameterDef_lezen());
+        QVERIFY(loadDefinitions());
     }
 
     void readWriteReadGivesTheSameFiles()
     {
         SimProcess sim;
         QVERIFY(sim.start(Controller));
-        CliResult r = runCli(onPty(sim.pty, {"read", "--params", path("a.app"), "--setpoints", path("a.aps")}), dir.path());
+        CliResult r = runCli(at38400(sim.pty, {"read", "--params", path("a.app"), "--setpoints", path("a.aps")}), dir.path());
         QVERIFY2(r.code == 0, r.err.constData());
         for (const char* file : {"a.app", "a.aps"}) {
-            r = runCli(onPty(sim.pty, {"write", path(file)}), dir.path());
+            r = runCli(at38400(sim.pty, {"write", path(file)}), dir.path());
             QVERIFY2(r.code == 0, r.err.constData());
         }
-        r = runCli(onPty(sim.pty, {"read", "--params", path("b.app"), "--setpoints", path("b.aps")}), dir.path());
+        r = runCli(at38400(sim.pty, {"read", "--params", path("b.app"), "--setpoints", path("b.aps")}), dir.path());
         QVERIFY2(r.code == 0, r.err.constData());
         QCOMPARE(readAll(path("b.app")), readAll(path("a.app")));
         QCOMPARE(readAll(path("b.aps")), readAll(path("a.aps")));
         QVERIFY(sim.log().contains("bp"));
 
         // One set, and diff lists exactly that parameter.
-        r = runCli(onPty(sim.pty, {"set", "cam scan time=300"}), dir.path());
+        r = runCli(at38400(sim.pty, {"set", "cam scan time=300"}), dir.path());
         QVERIFY2(r.code == 0, r.err.constData());
-        r = runCli(onPty(sim.pty, {"diff", "device", path("a.app")}), dir.path());
+        r = runCli(at38400(sim.pty, {"diff", "device", path("a.app")}), dir.path());
         QCOMPARE(r.code, 1);
         QCOMPARE(r.out, QByteArray("P011\tCam scan time (µs)\t300\t250\n"));
     }
@@ -70,7 +68,7 @@ private slots:
     {
         SimProcess sim;
         QVERIFY(sim.start(Controller));
-        const CliResult r = runCli(onPty(sim.pty, {"backup", path("cli.bak")}), dir.path());
+        const CliResult r = runCli(at38400(sim.pty, {"backup", path("cli.bak")}), dir.path());
         QVERIFY2(r.code == 0, r.err.constData());
 
         // The windows' backup: the read window in mode 3, its buffers into the file.
@@ -114,7 +112,7 @@ private slots:
         for (int n = 1; n <= 80; ++n)
             soll[n] = n * 10;
         QVERIFY(files::saveAtomically(path("defaults.bak"), files::backupFileBytes(par, soll)));
-        const CliResult r = runCli(onPty(sim.pty, {"restore", path("defaults.bak")}), dir.path());
+        const CliResult r = runCli(at38400(sim.pty, {"restore", path("defaults.bak")}), dir.path());
         QVERIFY2(r.code == 0, r.err.constData());
         const QFileInfoList safety = QDir(dir.filePath("vx5x-tool/Backups")).entryInfoList(QDir::Files);
         QCOMPARE(safety.size(), 1);
