@@ -126,13 +126,17 @@ namespace vx::cli {
 void applyLineSettings(Context& c, TSXComm& p)
 {
     SettingsFile ini;
-    ini.load(settingsFilePath());
     const QString s = QStringLiteral("Serieel");
     auto low8 = [&](const char* key, int def) { return ini.readInteger(s, QLatin1String(key), def) & 0xFF; };
-    p.setBaudrateIndex(low8("baudrate", 6));
-    p.setFrameDatabitsIndex(low8("databit", 1));
-    p.setFrameParitybitIndex(low8("parity", 1));
-    p.setFrameStopbitsIndex(low8("stopbit", 0));
+    if (ini.load(settingsFilePath())) {
+        p.setBaudrateIndex(low8("baudrate", 6));
+        p.setFrameDatabitsIndex(low8("databit", 1));
+        p.setFrameParitybitIndex(low8("parity", 1));
+        p.setFrameStopbitsIndex(low8("stopbit", 0));
+    } else {
+        // First start, as the windows have it: 9600 baud, 8 data bits, odd parity, 1 stop bit.
+        p.setFrameParitybit(TParityBit::Odd);
+    }
     const int savedCom = (low8("portname", 0) % 16) + 1;
     if (c.opt.baud) {
         for (int i = 0; i <= int(TBaudrate::br115200); ++i)
