@@ -371,6 +371,33 @@ constexpr LangText kDisplayNokken[] = {
     {"LabelVervroeging", "Vervroeging"},
 };
 
+constexpr LangText kCli[] = {
+    {"BadOption", "unknown option or bad value: %1 (see vx5x --help)"},
+    {"UnknownCommand", "unknown command: %1 (see vx5x --help)"},
+    {"MissingArgument", "missing argument: %1"},
+    {"PortOpen", "cannot open port %1: %2"},
+    {"NoReply", "no reply from unit %1 on %2 (%3)"},
+    {"LineLost", "line lost on %1: %2"},
+    {"BadReply", "unusable reply to %1: %2"},
+    {"Refused", "the controller refused %1 (er 7)"},
+    {"BpRefused", "the controller refused to compute its parameters: %1"},
+    {"Interrupted", "interrupted"},
+    {"WriteStopped", "stopped at %3: %1 of %2 values written, the controller now holds old and new values"},
+    {"UnknownParameter", "unknown parameter \"%1\"; did you mean \"%2\"?"},
+    {"UnknownParameterNoHint", "unknown parameter \"%1\""},
+    {"Ambiguous", "\"%1\" fits several parameters: %2"},
+    {"BadValue", "%1 %2: \"%3\" is not a value of this parameter"},
+    {"OutOfRange", "%1 %2: %3 is outside %4"},
+    {"FileError", "%1: %2"},
+    {"UseRestore", "a backup file; use restore"},
+    {"NotBackup", "not a backup file"},
+    {"Saved", "written: %1"},
+    {"SafetyBackup", "safety backup: %1"},
+    {"VerifyFailed", "read-back: %1 values differ"},
+    {"NothingInCommon", "%1 and %2 hold no values in common"},
+    {"SearchDone", "search finished: %1 found"},
+};
+
 } // namespace
 
 namespace texts {
@@ -391,6 +418,7 @@ const LangSection EditSollwert{"EditSollwert", kEditSollwert};
 const LangSection Afdrukken{"Afdrukken", kAfdrukken};
 const LangSection Grafiek{"Grafiek", kGrafiek};
 const LangSection DisplayNokken{"DisplayNokken", kDisplayNokken};
+const LangSection Cli{"Cli", kCli};
 } // namespace texts
 
 std::span<const LangSection* const> languageSections()
@@ -413,6 +441,7 @@ std::span<const LangSection* const> languageSections()
         &texts::Afdrukken,
         &texts::Grafiek,
         &texts::DisplayNokken,
+        &texts::Cli,
     };
     return all;
 }

@@ -36,14 +36,7 @@ TextFileError parseTextFile(const QByteArray& contents, const char* header, int 
                             std::vector<qint32>& table)
 {
     const int tableSize = expectedLines;
-    QList<QByteArray> lines = contents.split('\n');
-    // A final line end leaves one empty piece behind; it is no line of its own.
-    if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();
-    for (QByteArray& l : lines)
-        if (l.endsWith('\r'))
-            l.chop(1);
-
+    const QList<QByteArray> lines = textFileLines(contents);
     if (lines.isEmpty() || !lines.constFirst().startsWith(header))
         return TextFileError::BadHeader;
 
@@ -100,6 +93,18 @@ QByteArray setpointFileText(int unit, const TSollWaarden& values)
 {
     // S000 has no setpoint behind it; it is written as 0.
     return textFile(SetpointHeader, unit, 'S', 0, 80, [&](int n) { return n == 0 ? 0 : values.value(n); });
+}
+
+QList<QByteArray> textFileLines(const QByteArray& contents)
+{
+    QList<QByteArray> lines = contents.split('\n');
+    // A final line end leaves one empty piece behind; it is no line of its own.
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    for (QByteArray& l : lines)
+        if (l.endsWith('\r'))
+            l.chop(1);
+    return lines;
 }
 
 TextFileError parseParameterFile(const QByteArray& contents, TParWaarden& out)

@@ -33,6 +33,9 @@ enum class TextFileError {
 QByteArray parameterFileText(int unit, const TParWaarden& values);
 QByteArray setpointFileText(int unit, const TSollWaarden& values);
 
+// The file's lines without their line ends (CR LF or LF); line 1 is element 0.
+QList<QByteArray> textFileLines(const QByteArray& contents);
+
 // out is written only when the whole file is valid (result None).
 TextFileError parseParameterFile(const QByteArray& contents, TParWaarden& out);
 TextFileError parseSetpointFile(const QByteArray& contents, TSollWaarden& out);

@@ -1,0 +1,146 @@
+#pragma once
+// vx5x: the command-line front end. One Context per run carries the options, the
+// settings, the messages and, once a command needs it, the line to the controller.
+#include "comm/SXComm.h"
+#include "params/SetTransfer.h"
+
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <memory>
+#include <optional>
+
+class QFile;
+
+namespace vx {
+class TPX400Protocol;
+class LangSection;
+} // namespace vx
+
+namespace vx::cli {
+
+// Exit status, the same for every command.
+enum Exit {
+    ExitOk = 0,
+    ExitDiffers = 1,     // a difference, or the controller refused something
+    ExitUsage = 2,       // bad usage or a bad file
+    ExitPort = 3,        // the port cannot be opened, or the line was lost
+    ExitNoReply = 4,     // the controller does not answer
+    ExitInterrupt = 130, // Ctrl-C, as shells count it
+};
+
+struct Options {
+    QString port;
+    std::optional<int> unit, baud, dataBits, stopBits;
+    std::optional<char> parity; // 'N', 'E', 'O'
+    bool simulate = false;
+    bool json = false;
+    bool quiet = false;
+    int lang = -1;
+    QString logFile;
+    QString command;
+    QStringList args; // the command's own arguments and options
+};
+
+// application.ini, wherever the windows read it.
+QString settingsFilePath();
+
+class Context;
+// The user's data folder (safety backups, terminal history).
+QString dataFolder(const Context& c);
+
+// Set by the first Ctrl-C; a second one ends the program at once.
+extern std::atomic<bool> interrupted;
+void installInterruptHandler();
+
+class Context;
+
+// The line to one controller: the port, one protocol component, one request at a time.
+class Line {
+public:
+    explicit Line(Context& context);
+    ~Line();
+    Line(const Line&) = delete;
+    Line& operator=(const Line&) = delete;
+
+    // Opens the port with the run's settings; on failure the message says why.
+    bool open(QString& error);
+    transfer::Exchange exchange(const QString& request, int timeoutMs);
+    // For values: the first reply byte may take at least MinValueTimeoutMs, so a
+    // loaded PC or a USB adapter's latency does not end a long transfer.
+    static constexpr int MinValueTimeoutMs = 500;
+    transfer::ExchangeFn exchangeFn();
+    TSXComm& port() { return *m_port; }
+    QString portText() const;
+
+private:
+    void logLine(char direction, const QByteArray& bytes);
+    Context& m_context;
+    std::unique_ptr<TSXComm> m_port;
+    TPX400Protocol* m_component = nullptr;
+    std::unique_ptr<QFile> m_log;
+};
+
+class Context {
+public:
+    Options opt;
+    int unit = 0;
+    QString portName; // as given or from the settings: "COM1", "/dev/ttyUSB0", "sim"
+
+    // Messages on stderr: errors always, notes unless --quiet.
+    void error(const QString& text) const;
+    void note(const QString& text) const;
+    // A progress line on stderr, only when it is a terminal and not --quiet.
+    void progress(const QString& text) const;
+    void endProgress() const;
+    // Machine output on stdout.
+    void out(const QString& line) const;
+    void outJson(const QJsonValue& value, bool compact = false) const;
+
+    // The line, opened on first use (selects the unit). Null after a failure, whose
+    // exit status is in failure.
+    Line* line();
+    int failure = ExitOk;
+    // Sends "sc unit" and checks the echo; false with the message and failure set.
+    bool selectUnit();
+
+    // Reports a transfer's failure and returns its exit status.
+    int transferFailure(const transfer::Result& r, const QString& request = QString());
+    QString itemText(transfer::Item item, int number) const;
+
+private:
+    std::unique_ptr<Line> m_line;
+    bool m_selected = false;
+};
+
+// Puts the run's line settings (application.ini, then the options) on a port.
+void applyLineSettings(Context& c, TSXComm& port);
+
+// A text of the [Cli] language-file section.
+QString cliText(const char* key);
+
+// Command entry points; args are the command's own.
+int cmdPorts(Context& c);
+int cmdInfo(Context& c);
+int cmdGet(Context& c);
+int cmdSet(Context& c);
+int cmdRead(Context& c);
+int cmdWrite(Context& c);
+int cmdBackup(Context& c);
+int cmdRestore(Context& c);
+int cmdDiff(Context& c);
+int cmdSearch(Context& c);
+int cmdMonitor(Context& c);
+int cmdTerm(Context& c);
+
+// Help texts (English): the overview, and one command's.
+QString helpText();
+QString commandHelp(const QString& command);
+bool isCommand(const QString& command);
+
+// Command options: takes "--name" or "--name value" / "--name=value" out of args.
+bool takeFlag(QStringList& args, const QString& name);
+std::optional<QString> takeValue(QStringList& args, const QString& name, bool& missing);
+
+} // namespace vx::cli

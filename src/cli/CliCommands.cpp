@@ -1,0 +1,580 @@
+// The commands that read and write values: info, get, set, read, write, backup,
+// restore, diff, and the port list.
+#include "cli/Cli.h"
+#include "cli/CliFiles.h"
+
+#include "core/LanguageTexts.h"
+#include "core/SerialDevices.h"
+#include "core/SettingsFile.h"
+#include "device/CommandSet.h"
+#include "params/Compare.h"
+#include "params/ParFormats.h"
+#include "params/ParamText.h"
+#include "params/ParameterDefs.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+namespace vx::cli {
+
+namespace {
+
+QString parLabel(int nr)
+{
+    return QStringLiteral("P%1").arg(nr, 3, 10, QLatin1Char('0'));
+}
+
+// Unused arguments are a usage error, so a mistyped option is never ignored.
+bool noneLeft(Context& c, const QStringList& args)
+{
+    if (args.isEmpty())
+        return true;
+    c.error(cliText("BadOption").arg(args.join(u' ')));
+    c.failure = ExitUsage;
+    return false;
+}
+
+transfer::ProgressFn progressFn(Context& c, const QString& what)
+{
+    return [&c, what](int done, int total) {
+        c.progress(QStringLiteral("%1 %2/%3").arg(what).arg(done).arg(total));
+        return !interrupted.load();
+    };
+}
+
+// Parameter 203, which scales every dec 9 parameter and every setpoint.
+std::optional<qint32> readDecimals(Context& c)
+{
+    qint32 v = 0;
+    const transfer::Result r = transfer::readParameter(c.line()->exchangeFn(), ParDecimalsParameter, v);
+    if (!r.ok()) {
+        c.failure = c.transferFailure(r);
+        return std::nullopt;
+    }
+    return v;
+}
+
+bool needsDecimals(int nr)
+{
+    return parDec(nr) == 9;
+}
+
+// A parameter by number or name; false with the message when there is none.
+bool resolve(Context& c, const QString& text, int& nr)
+{
+    const partext::Lookup l = partext::findParameter(text);
+    if (l.number >= 0) {
+        nr = l.number;
+        return true;
+    }
+    if (!l.ambiguous.isEmpty())
+        c.error(cliText("Ambiguous").arg(text, l.ambiguous.mid(0, 6).join(QStringLiteral(", "))));
+    else if (!l.suggestion.isEmpty())
+        c.error(cliText("UnknownParameter").arg(text, l.suggestion));
+    else
+        c.error(cliText("UnknownParameterNoHint").arg(text));
+    c.failure = ExitUsage;
+    return false;
+}
+
+bool save(Context& c, const QString& path, const QByteArray& bytes)
+{
+    QString why;
+    if (!files::saveAtomically(path, bytes, &why)) {
+        c.error(cliText("FileError").arg(path, why));
+        c.failure = ExitUsage;
+        return false;
+    }
+    c.note(cliText("Saved").arg(path));
+    return true;
+}
+
+// The user's data folder for safety backups.
+QString safetyFolder(const Context& c)
+{
+    return dataFolder(c) + QStringLiteral("/Backups");
+}
+
+QJsonObject rowJson(const compare::Row& r)
+{
+    QJsonObject o{{"kind", r.setpoint ? "setpoint" : "parameter"},
+                  {"number", r.number},
+                  {"a", r.textA},
+                  {"b", r.textB},
+                  {"rawA", r.a},
+                  {"rawB", r.b}};
+    if (!r.setpoint)
+        o.insert("name", r.name);
+    return o;
+}
+
+void printRows(Context& c, const QList<compare::Row>& rows)
+{
+    for (const compare::Row& r : rows) {
+        const QString label = r.setpoint ? QStringLiteral("S%1").arg(r.number, 3, 10, QLatin1Char('0')) : parLabel(r.number);
+        c.out(label + u'\t' + r.name + u'\t' + r.textA + u'\t' + r.textB);
+    }
+}
+
+// Values outside the definitions' limits would be refused half-way through a write.
+bool withinLimits(Context& c, const compare::ValueSet& v)
+{
+    if (!v.hasParameters)
+        return true;
+    QStringList bad;
+    const qint32 p203 = v.par.value(ParDecimalsParameter);
+    for (int n = TParWaarden::first; n <= TParWaarden::last; ++n) {
+        if (!parExists(n) || parMin(n) > parMax(n))
+            continue;
+        const qint32 x = v.par.value(n);
+        if (x < parMin(n) || x > parMax(n))
+            bad << cliText("OutOfRange").arg(parLabel(n), parNaam(n), partext::scaledText(n, x, p203), partext::limitsText(n, p203));
+    }
+    for (const QString& b : bad.mid(0, 10))
+        c.error(b);
+    if (!bad.isEmpty())
+        c.failure = ExitUsage;
+    return bad.isEmpty();
+}
+
+} // namespace
+
+// --- ports -----------------------------------------------------------------------------
+
+int cmdPorts(Context& c)
+{
+    if (!noneLeft(c, c.opt.args))
+        return c.failure;
+    SettingsFile ini;
+    ini.load(settingsFilePath());
+    QJsonArray all;
+    for (const SerialDevice& d : scanSerialDevices()) {
+        // The COM name that leads here: a [Poorten] entry, else the default ttyS mapping.
+        QString com;
+        for (int n = 1; n <= 16 && com.isEmpty(); ++n) {
+            QString path = ini.readString(QStringLiteral("Poorten"), QStringLiteral("COM%1").arg(n), QString());
+            if (path.isEmpty())
+                path = QStringLiteral("/dev/ttyS%1").arg(n - 1);
+            if (path == d.path || (!d.byId.isEmpty() && path == d.byId))
+                com = QStringLiteral("COM%1").arg(n);
+        }
+        if (c.opt.json) {
+            all.append(QJsonObject{{"path", d.path}, {"byId", d.byId}, {"com", com}, {"maker", d.maker}, {"product", d.product}});
+        } else {
+            QString line = d.path + u'\t' + (com.isEmpty() ? QStringLiteral("-") : com) + u'\t'
+                           + (d.byId.isEmpty() ? QStringLiteral("-") : d.byId);
+            const QString what = (d.maker + u' ' + d.product).trimmed();
+            if (!what.isEmpty())
+                line += u'\t' + what;
+            c.out(line);
+        }
+    }
+    if (c.opt.json)
+        c.outJson(all);
+    return ExitOk;
+}
+
+// --- info ------------------------------------------------------------------------------
+
+int cmdInfo(Context& c)
+{
+    if (!noneLeft(c, c.opt.args) || !c.selectUnit())
+        return c.failure;
+    Line& l = *c.line();
+    QStringList values;
+    for (const char* request : {cmd::ReadType, cmd::ReadIdent2, cmd::ReadIdent3, cmd::ReadError}) {
+        const QString rq = QLatin1String(request);
+        const transfer::Exchange x = l.exchange(rq, 0);
+        if (!x.error.isZero()) {
+            transfer::Result r;
+            r.outcome = x.error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
+            r.error = x.error;
+            return c.transferFailure(r, rq);
+        }
+        const cmd::CheckedReply checked = cmd::checkReply(rq, x.reply);
+        if (!checked.ok()) {
+            c.error(cliText("BadReply").arg(rq, cmd::refusalText(checked)));
+            return ExitNoReply;
+        }
+        values << checked.value;
+    }
+    const bool noError = cmd::isNoError(values[3]);
+    if (c.opt.json) {
+        c.outJson(QJsonObject{{"unit", c.unit},
+                              {"port", c.portName},
+                              {"type", cmd::controllerType(values[0])},
+                              {"rt", values[0]},
+                              {"rh", values[1]},
+                              {"rx", values[2]},
+                              {"error", noError ? QJsonValue() : QJsonValue(values[3].toInt())}});
+    } else {
+        c.out(QStringLiteral("unit\t%1").arg(c.unit));
+        c.out(QStringLiteral("rt\t") + values[0]);
+        c.out(QStringLiteral("rh\t") + values[1]);
+        c.out(QStringLiteral("rx\t") + values[2]);
+        c.out(QStringLiteral("error\t") + (noError ? QStringLiteral("-") : values[3]));
+    }
+    return ExitOk;
+}
+
+// --- get / set -------------------------------------------------------------------------
+
+int cmdGet(Context& c)
+{
+    QStringList args = c.opt.args;
+    const bool raw = takeFlag(args, QStringLiteral("--raw"));
+    if (args.isEmpty()) {
+        c.error(cliText("MissingArgument").arg(QStringLiteral("get")));
+        return ExitUsage;
+    }
+    QList<int> numbers;
+    for (const QString& a : args) {
+        if (a.startsWith(QLatin1String("--"))) {
+            noneLeft(c, {a});
+            return c.failure;
+        }
+        int nr = 0;
+        if (!resolve(c, a, nr))
+            return c.failure;
+        numbers << nr;
+    }
+    if (!c.selectUnit())
+        return c.failure;
+    qint32 p203 = 0;
+    if (!raw && std::any_of(numbers.begin(), numbers.end(), needsDecimals)) {
+        const auto d = readDecimals(c);
+        if (!d)
+            return c.failure;
+        p203 = *d;
+    }
+    QJsonArray all;
+    for (int nr : numbers) {
+        qint32 v = 0;
+        const transfer::Result r = transfer::readParameter(c.line()->exchangeFn(), nr, v);
+        if (!r.ok())
+            return c.transferFailure(r);
+        const QString text = raw ? QString::number(v) : partext::scaledText(nr, v, p203);
+        if (c.opt.json)
+            all.append(QJsonObject{{"number", nr}, {"name", parNaam(nr)}, {"value", text}, {"raw", v}});
+        else
+            c.out(parLabel(nr) + u'\t' + parNaam(nr) + u'\t' + text);
+    }
+    if (c.opt.json)
+        c.outJson(all);
+    return ExitOk;
+}
+
+int cmdSet(Context& c)
+{
+    QStringList args = c.opt.args;
+    const bool raw = takeFlag(args, QStringLiteral("--raw"));
+    const bool noCheck = takeFlag(args, QStringLiteral("--no-check"));
+    if (args.isEmpty()) {
+        c.error(cliText("MissingArgument").arg(QStringLiteral("set")));
+        return ExitUsage;
+    }
+    struct Item {
+        int nr;
+        QString text;
+        qint32 value = 0;
+    };
+    QList<Item> items;
+    for (const QString& a : args) {
+        const qsizetype eq = a.indexOf(u'=');
+        if (eq <= 0 || a.startsWith(QLatin1String("--"))) {
+            c.error(cliText("BadOption").arg(a));
+            return ExitUsage;
+        }
+        int nr = 0;
+        if (!resolve(c, a.left(eq), nr))
+            return c.failure;
+        items << Item{nr, a.mid(eq + 1)};
+    }
+    // Everything is checked before the first byte goes out; only dec 9 values need
+    // the controller's parameter 203 first.
+    const bool needs203 = !raw && std::any_of(items.begin(), items.end(), [](const Item& i) { return needsDecimals(i.nr); });
+    qint32 p203 = 0;
+    if (needs203) {
+        if (!c.selectUnit())
+            return c.failure;
+        const auto d = readDecimals(c);
+        if (!d)
+            return c.failure;
+        p203 = *d;
+    }
+    for (Item& i : items) {
+        const partext::Parsed p = partext::parseValue(i.nr, i.text, p203, raw);
+        if (p.kind == partext::Parsed::Malformed) {
+            c.error(cliText("BadValue").arg(parLabel(i.nr), parNaam(i.nr), i.text));
+            return ExitUsage;
+        }
+        if (p.kind == partext::Parsed::OutOfRange) {
+            c.error(cliText("OutOfRange").arg(parLabel(i.nr), parNaam(i.nr), i.text, partext::limitsText(i.nr, p203)));
+            return ExitUsage;
+        }
+        i.value = p.value;
+    }
+    if (!c.selectUnit())
+        return c.failure;
+    QJsonArray done;
+    int status = ExitOk;
+    for (const Item& i : items) {
+        if (interrupted) {
+            transfer::Result stopped;
+            stopped.outcome = transfer::Outcome::Stopped;
+            return c.transferFailure(stopped);
+        }
+        const transfer::Result r = transfer::writeParameter(c.line()->exchangeFn(), i.nr, i.value);
+        if (r.outcome == transfer::Outcome::Refused) {
+            c.error(cliText("Refused").arg(parLabel(i.nr) + u' ' + parNaam(i.nr) + QStringLiteral(" = ") + i.text));
+            status = ExitDiffers;
+            break;
+        }
+        if (!r.ok())
+            return c.transferFailure(r);
+        done.append(QJsonObject{{"number", i.nr}, {"name", parNaam(i.nr)}, {"raw", i.value}});
+    }
+    QJsonObject result{{"set", done}};
+    // Values the controller took before a refusal still get their "bp", so it does
+    // not run on values it never computed from.
+    if (!noCheck && !done.isEmpty()) {
+        const transfer::Result bp = transfer::computeParameters(c.line()->exchangeFn());
+        if (bp.outcome == transfer::Outcome::Refused) {
+            result.insert("bp", bp.detail);
+            c.error(cliText("BpRefused").arg(bp.detail));
+            status = ExitDiffers;
+        } else if (!bp.ok()) {
+            return c.transferFailure(bp);
+        } else {
+            result.insert("bp", "-1");
+        }
+    }
+    if (c.opt.json)
+        c.outJson(result);
+    return status;
+}
+
+// --- read / write ----------------------------------------------------------------------
+
+int cmdRead(Context& c)
+{
+    QStringList args = c.opt.args;
+    bool missing = false;
+    const auto parFile = takeValue(args, QStringLiteral("--params"), missing);
+    const auto sollFile = takeValue(args, QStringLiteral("--setpoints"), missing);
+    if (missing || (!parFile && !sollFile)) {
+        c.error(cliText("MissingArgument").arg(QStringLiteral("read --params FILE.app | --setpoints FILE.aps")));
+        return ExitUsage;
+    }
+    if (!noneLeft(c, args) || !c.selectUnit())
+        return c.failure;
+    TParWaarden par;
+    TSollWaarden soll;
+    const transfer::Result r = transfer::readSets(c.line()->exchangeFn(), {bool(parFile), bool(sollFile)}, par, soll,
+                                                  progressFn(c, QStringLiteral("read")));
+    c.endProgress();
+    if (!r.ok())
+        return c.transferFailure(r);
+    if (parFile && !save(c, *parFile, files::parameterFileText(c.unit, par)))
+        return c.failure;
+    if (sollFile && !save(c, *sollFile, files::setpointFileText(c.unit, soll)))
+        return c.failure;
+    if (c.opt.json)
+        c.outJson(QJsonObject{{"unit", c.unit}, {"values", r.confirmed}});
+    return ExitOk;
+}
+
+namespace {
+
+// Writes a file's values; says how far it came when it stops.
+int writeValues(Context& c, const compare::ValueSet& v, bool compute, const QString& what)
+{
+    const transfer::Sets sets{v.hasParameters, v.hasSetpoints};
+    const int total = (sets.parameters ? ParCount : 0) + (sets.setpoints ? SollCount : 0);
+    const transfer::Result r = transfer::writeSets(c.line()->exchangeFn(), sets, v.par, v.soll, compute,
+                                                   progressFn(c, what));
+    c.endProgress();
+    if (r.ok())
+        return ExitOk;
+    if (r.outcome == transfer::Outcome::Refused && r.item != transfer::Item::Compute) {
+        const QString item = r.item == transfer::Item::Parameter ? parLabel(r.number) + u' ' + parNaam(r.number)
+                                                                 : c.itemText(r.item, r.number);
+        c.error(cliText("Refused").arg(item));
+    } else if (r.outcome != transfer::Outcome::Stopped) {
+        c.transferFailure(r);
+    }
+    if (r.item != transfer::Item::Compute)
+        c.error(cliText("WriteStopped").arg(r.confirmed).arg(total).arg(c.itemText(r.item, r.number)));
+    switch (r.outcome) {
+    case transfer::Outcome::Stopped: return ExitInterrupt;
+    case transfer::Outcome::Refused: return ExitDiffers;
+    case transfer::Outcome::LineFailed: return ExitPort;
+    default: return ExitNoReply;
+    }
+}
+
+} // namespace
+
+int cmdWrite(Context& c)
+{
+    QStringList args = c.opt.args;
+    const bool noLimits = takeFlag(args, QStringLiteral("--no-limits"));
+    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
+        c.error(cliText("MissingArgument").arg(QStringLiteral("write FILE.app|FILE.aps")));
+        return ExitUsage;
+    }
+    const LoadedFile f = loadValueFile(args[0]);
+    if (!f.error.isEmpty() || f.kind == FileKind::Backup) {
+        c.error(cliText("FileError").arg(args[0], f.error.isEmpty() ? cliText("UseRestore") : f.error));
+        return ExitUsage;
+    }
+    if (!noLimits && !withinLimits(c, f.values))
+        return c.failure;
+    if (!c.selectUnit())
+        return c.failure;
+    return writeValues(c, f.values, true, QStringLiteral("write"));
+}
+
+// --- backup / restore ------------------------------------------------------------------
+
+namespace {
+
+bool readWhole(Context& c, compare::ValueSet& v, const QString& what)
+{
+    v.hasParameters = v.hasSetpoints = true;
+    const transfer::Result r = transfer::readSets(c.line()->exchangeFn(), {}, v.par, v.soll, progressFn(c, what));
+    c.endProgress();
+    if (!r.ok())
+        c.failure = c.transferFailure(r);
+    return r.ok();
+}
+
+} // namespace
+
+int cmdBackup(Context& c)
+{
+    QStringList args = c.opt.args;
+    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
+        c.error(cliText("MissingArgument").arg(QStringLiteral("backup FILE.bak")));
+        return ExitUsage;
+    }
+    if (!c.selectUnit())
+        return c.failure;
+    compare::ValueSet v;
+    if (!readWhole(c, v, QStringLiteral("backup")))
+        return c.failure;
+    if (!save(c, args[0], files::backupFileBytes(v.par, v.soll)))
+        return c.failure;
+    return ExitOk;
+}
+
+int cmdRestore(Context& c)
+{
+    QStringList args = c.opt.args;
+    const bool noSafety = takeFlag(args, QStringLiteral("--no-safety"));
+    const bool noVerify = takeFlag(args, QStringLiteral("--no-verify"));
+    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
+        c.error(cliText("MissingArgument").arg(QStringLiteral("restore FILE.bak")));
+        return ExitUsage;
+    }
+    const LoadedFile f = loadValueFile(args[0]);
+    if (!f.error.isEmpty() || f.kind != FileKind::Backup) {
+        c.error(cliText("FileError").arg(args[0], f.error.isEmpty() ? cliText("NotBackup") : f.error));
+        return ExitUsage;
+    }
+    if (!c.selectUnit())
+        return c.failure;
+    if (!noSafety) {
+        compare::ValueSet before;
+        if (!readWhole(c, before, QStringLiteral("safety backup")))
+            return c.failure;
+        const QString folder = safetyFolder(c);
+        QDir().mkpath(folder);
+        const QString path = folder
+                             + QStringLiteral("/unit%1-%2.bak")
+                                   .arg(c.unit, 2, 10, QLatin1Char('0'))
+                                   .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+        if (!save(c, path, files::backupFileBytes(before.par, before.soll)))
+            return c.failure;
+        c.note(cliText("SafetyBackup").arg(path));
+    }
+    const int status = writeValues(c, f.values, true, QStringLiteral("restore"));
+    if (status != ExitOk)
+        return status;
+    if (noVerify)
+        return ExitOk;
+    compare::ValueSet after;
+    if (!readWhole(c, after, QStringLiteral("verify")))
+        return c.failure;
+    const QList<compare::Row> rows = compare::differences(f.values, after);
+    if (rows.isEmpty())
+        return ExitOk;
+    c.error(cliText("VerifyFailed").arg(rows.size()));
+    printRows(c, rows);
+    return ExitDiffers;
+}
+
+// --- diff ------------------------------------------------------------------------------
+
+int cmdDiff(Context& c)
+{
+    const QStringList args = c.opt.args;
+    if (args.size() != 2) {
+        c.error(cliText("MissingArgument").arg(QStringLiteral("diff A B")));
+        return ExitUsage;
+    }
+    compare::ValueSet sides[2];
+    int deviceSide = -1;
+    for (int i = 0; i < 2; ++i) {
+        if (args[i] == QLatin1String("device")) {
+            if (deviceSide >= 0) {
+                c.error(cliText("BadOption").arg(args[i]));
+                return ExitUsage;
+            }
+            deviceSide = i;
+        } else if (args[i] == QLatin1String("defaults")) {
+            sides[i] = compare::defaultsSet();
+        } else {
+            const LoadedFile f = loadValueFile(args[i]);
+            if (!f.error.isEmpty()) {
+                c.error(cliText("FileError").arg(args[i], f.error));
+                return ExitUsage;
+            }
+            sides[i] = f.values;
+        }
+    }
+    if (deviceSide >= 0) {
+        // Only what the other side holds comes from the controller.
+        const compare::ValueSet& other = sides[1 - deviceSide];
+        compare::ValueSet& d = sides[deviceSide];
+        d.hasParameters = other.hasParameters;
+        d.hasSetpoints = other.hasSetpoints;
+        if (!c.selectUnit())
+            return c.failure;
+        const transfer::Result r = transfer::readSets(c.line()->exchangeFn(), {d.hasParameters, d.hasSetpoints}, d.par,
+                                                      d.soll, progressFn(c, QStringLiteral("read")));
+        c.endProgress();
+        if (!r.ok())
+            return c.transferFailure(r);
+    }
+    if (!(sides[0].hasParameters && sides[1].hasParameters) && !(sides[0].hasSetpoints && sides[1].hasSetpoints)) {
+        c.error(cliText("NothingInCommon").arg(args[0], args[1]));
+        return ExitUsage;
+    }
+    const QList<compare::Row> rows = compare::differences(sides[0], sides[1]);
+    if (c.opt.json) {
+        QJsonArray all;
+        for (const compare::Row& r : rows)
+            all.append(rowJson(r));
+        c.outJson(QJsonObject{{"a", args[0]}, {"b", args[1]}, {"differences", all}});
+    } else {
+        printRows(c, rows);
+    }
+    return rows.isEmpty() ? ExitOk : ExitDiffers;
+}
+
+} // namespace vx::cli

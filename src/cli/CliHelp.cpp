@@ -1,0 +1,145 @@
+// Help texts and the small argument helpers every command uses.
+#include "cli/Cli.h"
+
+#include <QMap>
+
+namespace vx::cli {
+
+namespace {
+
+const QMap<QString, QString>& commandTexts()
+{
+    static const QMap<QString, QString> texts{
+        {"ports", "usage: vx5x ports\n"
+                  "Lists the serial devices present: /dev/ttyS* with hardware behind them, USB\n"
+                  "adapters (/dev/ttyUSB*) and modems (/dev/ttyACM*), with their /dev/serial/by-id\n"
+                  "name and the COM name application.ini leads to them.\n"
+                  "Columns: device, COM name (- for none), by-id name, maker and product."},
+        {"search", "usage: vx5x search [--units 0-31] [--bauds 9600,19200,...] [--parity auto|as-port]\n"
+                   "Probes every unit number at every baud rate with \"sc N\" and lists each\n"
+                   "controller that answers, with its line settings and its \"rt\", \"rh\" and \"rx\"\n"
+                   "texts, as soon as it is found. --parity auto also tries None, Odd and Even.\n"
+                   "Progress goes to stderr. Exit status 4 when nothing answered.\n"
+                   "--json prints one JSON object per line for each hit."},
+        {"info", "usage: vx5x info\n"
+                 "Selects the unit and prints its identification (\"rt\", \"rh\", \"rx\") and its\n"
+                 "error number (- for none)."},
+        {"get", "usage: vx5x get [--raw] P...\n"
+                "Prints parameters, each given by number (12, P012) or by name in any language\n"
+                "(case does not matter; blanks may be written as _; a unique start of a name is\n"
+                "enough). Values are scaled as the editor shows them (\"12,50\" or the option\n"
+                "text); --raw prints the controller's integers."},
+        {"set", "usage: vx5x set [--raw] [--no-check] P=V...\n"
+                "Writes parameters. Values are scaled (\"12,50\" or \"12.50\", or an option text)\n"
+                "or, with --raw, the controller's integers. Every value is checked against the\n"
+                "definitions' limits before anything is sent. Afterwards \"bp\" lets the controller\n"
+                "compute its derived parameters, unless --no-check. A refusal (\"er 7\", or a\n"
+                "\"bp\" detail) gives exit status 1."},
+        {"read", "usage: vx5x read [--params FILE.app] [--setpoints FILE.aps]\n"
+                 "Reads all 512 parameters and/or all 80 setpoints and saves them in the windows'\n"
+                 "file formats. A file is written only when the whole set was read (Ctrl-C leaves\n"
+                 "any existing file as it was)."},
+        {"write", "usage: vx5x write [--no-limits] FILE.app|FILE.aps\n"
+                  "Writes a whole parameter file (followed by \"bp\") or setpoint file to the\n"
+                  "controller. Parameter values outside the definitions' limits stop the write\n"
+                  "before it starts, unless --no-limits. An \"er 7\" stops at that value and names it;\n"
+                  "a stop says how many values were written."},
+        {"backup", "usage: vx5x backup FILE.bak\n"
+                   "Reads the whole controller into a backup file (16 020 bytes)."},
+        {"restore", "usage: vx5x restore [--no-safety] [--no-verify] FILE.bak\n"
+                    "Writes a backup file to the controller, then \"bp\". First it saves a safety\n"
+                    "backup of the controller in ~/.local/share/vx5x-tool/Backups (not with\n"
+                    "--no-safety); afterwards it reads everything back and lists what differs (not\n"
+                    "with --no-verify). It asks nothing, and refuses a file that does not parse."},
+        {"diff", "usage: vx5x diff A B\n"
+                 "Compares two of: device, a .app/.aps/.bak file, defaults. Prints number, name\n"
+                 "and both values, scaled, for every value that differs. Exit status 0 when\n"
+                 "equal, 1 when they differ."},
+        {"monitor", "usage: vx5x monitor [--rate HZ] [--values r0,r1,...] [--count N]\n"
+                    "Prints live values as CSV lines (header first) with a UTC timestamp, until\n"
+                    "Ctrl-C or N lines. Values: r0 r1 r2 r3 r4 r5 r6 ri ru rf (default r0,r4);\n"
+                    "rate default 5 per second. --json prints JSON lines."},
+        {"term", "usage: vx5x term [REQUEST...]\n"
+                 "Sends each request as it stands and prints the reply. Without requests it\n"
+                 "reads requests from standard input (a \"> \" prompt on a terminal) until end of\n"
+                 "input or \"quit\"; the requests are kept in ~/.local/share/vx5x-tool/term_history."},
+    };
+    return texts;
+}
+
+} // namespace
+
+bool isCommand(const QString& command)
+{
+    return commandTexts().contains(command);
+}
+
+QString commandHelp(const QString& command)
+{
+    return commandTexts().value(command);
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "usage: vx5x [options] COMMAND [arguments]\n"
+        "Scripts VX50/VX51 controllers over a serial line, without a display.\n"
+        "\n"
+        "Commands:\n"
+        "  ports                      serial devices present\n"
+        "  search                     find controllers on the line\n"
+        "  info                       identification and error number\n"
+        "  get P...                   read parameters by number or name\n"
+        "  set P=V...                 write parameters (limits checked first), then \"bp\"\n"
+        "  read --params F.app --setpoints F.aps   whole sets to files\n"
+        "  write F.app|F.aps          a whole file to the controller\n"
+        "  backup F.bak               the whole controller to a backup file\n"
+        "  restore F.bak              a backup file to the controller, checked\n"
+        "  diff A B                   compare device, files, defaults\n"
+        "  monitor                    live values as CSV\n"
+        "  term [REQUEST...]          raw requests and replies\n"
+        "  help COMMAND               more about one command\n"
+        "\n"
+        "Options (defaults from application.ini, as the windows use):\n"
+        "  --port COM1|/dev/ttyUSB0|sim   the port; sim is the built-in simulated bus\n"
+        "  --unit N  --baud B  --parity N|E|O  --data 7|8  --stop 1|2\n"
+        "  --simulate                 every port leads to the built-in simulated bus\n"
+        "  --lang 0|1|2               messages in Dutch, English or German\n"
+        "  --json                     one JSON document on stdout (JSON lines: search, monitor)\n"
+        "  --quiet                    no notes or progress on stderr, only errors\n"
+        "  --log FILE                 every request and reply, timestamped, appended to FILE\n"
+        "  --version  --help\n"
+        "\n"
+        "Exit status: 0 success, 1 a difference or a refusal by the controller, 2 bad usage\n"
+        "or a bad file, 3 the port cannot be opened or the line was lost, 4 no reply from\n"
+        "the controller, 130 interrupted (Ctrl-C).");
+}
+
+bool takeFlag(QStringList& args, const QString& name)
+{
+    return args.removeAll(name) > 0;
+}
+
+std::optional<QString> takeValue(QStringList& args, const QString& name, bool& missing)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            if (i + 1 >= args.size()) {
+                missing = true;
+                args.removeAt(i);
+                return std::nullopt;
+            }
+            const QString v = args[i + 1];
+            args.remove(i, 2);
+            return v;
+        }
+        if (args[i].startsWith(name + u'=')) {
+            const QString v = args[i].mid(name.size() + 1);
+            args.removeAt(i);
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace vx::cli

@@ -1,0 +1,34 @@
+#pragma once
+// Two value sets side by side (controller, file, defaults): the values that differ,
+// with number, name and both scaled values. The command-line program's diff uses it;
+// a compare window can show the same rows.
+#include "params/ValueStore.h"
+
+#include <QList>
+#include <QString>
+
+namespace vx::compare {
+
+struct ValueSet {
+    bool hasParameters = false;
+    bool hasSetpoints = false;
+    TParWaarden par;
+    TSollWaarden soll;
+};
+
+// Parameters at their defaults from the definitions; no setpoints.
+ValueSet defaultsSet();
+
+struct Row {
+    bool setpoint = false;
+    int number = 0;
+    QString name; // parameter name in the current language; empty for setpoints
+    qint32 a = 0, b = 0;
+    QString textA, textB; // scaled as the editor shows them
+};
+
+// Rows for every value both sets hold and that differs, parameters first. Each side
+// is scaled with its own parameter 203 (the other's when it has no parameters).
+QList<Row> differences(const ValueSet& a, const ValueSet& b);
+
+} // namespace vx::compare

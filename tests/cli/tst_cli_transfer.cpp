@@ -1,0 +1,128 @@
+// vx5x whole-set transfers end to end over a pseudo-terminal: read, write and read
+// again give the same files; a backup is the windows' backup of the same controller;
+// diff finds exactly the parameter one set changed; restore keeps a safety backup
+// and reads back what it wrote.
+#include "CliRun.h"
+
+#include "comm/SXComm.h"
+#include "core/AppState.h"
+#include "params/LeesParSoll.h"
+#include "params/ParFormats.h"
+#include "params/ParameterDefs.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QTest>
+#include <QTimer>
+
+using namespace vx;
+
+namespace {
+
+QStringList at38400(const QString& pty, const QStringList& rest)
+{
+    return onPty(pty, 38400, QStringList{"--quiet"} + rest);
+}
+
+const QStringList Controller = {"--unit", "0:VX50:38400:8O1"};
+
+} // namespace
+
+class TestCliTransfer : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QVERIFY(loadDefinitions());
+    }
+
+    void readWriteReadGivesTheSameFiles()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start(Controller));
+        CliResult r = runCli(at38400(sim.pty, {"read", "--params", path("a.app"), "--setpoints", path("a.aps")}), dir.path());
+        QVERIFY2(r.code == 0, r.err.constData());
+        for (const char* file : {"a.app", "a.aps"}) {
+            r = runCli(at38400(sim.pty, {"write", path(file)}), dir.path());
+            QVERIFY2(r.code == 0, r.err.constData());
+        }
+        r = runCli(at38400(sim.pty, {"read", "--params", path("b.app"), "--setpoints", path("b.aps")}), dir.path());
+        QVERIFY2(r.code == 0, r.err.constData());
+        QCOMPARE(readAll(path("b.app")), readAll(path("a.app")));
+        QCOMPARE(readAll(path("b.aps")), readAll(path("a.aps")));
+        QVERIFY(sim.log().contains("bp"));
+
+        // One set, and diff lists exactly that parameter.
+        r = runCli(at38400(sim.pty, {"set", "cam scan time=300"}), dir.path());
+        QVERIFY2(r.code == 0, r.err.constData());
+        r = runCli(at38400(sim.pty, {"diff", "device", path("a.app")}), dir.path());
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QByteArray("P011\tCam scan time (µs)\t300\t250\n"));
+    }
+
+    void backupIsTheWindowsBackup()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start(Controller));
+        const CliResult r = runCli(at38400(sim.pty, {"backup", path("cli.bak")}), dir.path());
+        QVERIFY2(r.code == 0, r.err.constData());
+
+        // The windows' backup: the read window in mode 3, its buffers into the file.
+        setPortDevicePath(1, sim.pty.toStdString());
+        TSXComm port;
+        port.setBaudrate(TBaudrate::br38400);
+        port.setFrameParitybit(TParityBit::Odd);
+        app().SXComm1 = &port;
+        port.Open();
+        QByteArray windows;
+        {
+            TFormLeesParSoll lees;
+            QEventLoop loop;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+                if (lees.isDone() || lees.failed())
+                    loop.quit();
+            });
+            poll.start(100);
+            lees.start(3);
+            QTimer::singleShot(200000, &loop, &QEventLoop::quit);
+            loop.exec();
+            QVERIFY(lees.isDone());
+            windows = files::backupFileBytes(lees.ParBuffer, lees.SollwBuffer);
+            lees.hide();
+        }
+        port.Close();
+        app().SXComm1 = nullptr;
+        QCOMPARE(readAll(path("cli.bak")).size(), files::BackupSize);
+        QCOMPARE(readAll(path("cli.bak")), windows);
+    }
+
+    void restoreKeepsASafetyBackupAndVerifies()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start(Controller));
+        TParWaarden par;
+        TSollWaarden soll;
+        for (int n = 0; n <= 511; ++n)
+            par[n] = parDefault(n);
+        for (int n = 1; n <= 80; ++n)
+            soll[n] = n * 10;
+        QVERIFY(files::saveAtomically(path("defaults.bak"), files::backupFileBytes(par, soll)));
+        const CliResult r = runCli(at38400(sim.pty, {"restore", path("defaults.bak")}), dir.path());
+        QVERIFY2(r.code == 0, r.err.constData());
+        const QFileInfoList safety = QDir(dir.filePath("vx5x-tool/Backups")).entryInfoList(QDir::Files);
+        QCOMPARE(safety.size(), 1);
+        QCOMPARE(safety.first().size(), qint64(files::BackupSize));
+        const QByteArray log = sim.log();
+        QCOMPARE(log.count("> wp "), 512);
+        QCOMPARE(log.count("> ws "), 80);
+        QCOMPARE(log.count("> rp "), 2 * 512);
+    }
+};
+
+QTEST_MAIN(TestCliTransfer)
+#include "tst_cli_transfer.moc"
