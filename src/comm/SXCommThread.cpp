@@ -176,6 +176,11 @@ void TSXCommThread::Execute()
             std::lock_guard lock(m_mutex);
             m_pending = false;
         }
+        if (error.Code == CommLineLost) {
+            // The port closes itself from this hand-over and ends this thread.
+            handOver([&] { m_port->lineLost(m_component, error); });
+            break;
+        }
         if (job.kind != ProtocolKind::None) {
             if (!handOver([&] {
                     if (m_component)
@@ -214,7 +219,7 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
     auto osFail = [&] {
         if (m_terminated)
             return Step::Stop;
-        e.Code = CommSystemError;
+        e.Code = m_line->lost() ? CommLineLost : CommSystemError;
         e.OSError = static_cast<uint32_t>(m_line->lastError());
         return Step::Fail;
     };
@@ -243,7 +248,7 @@ TSXCommThread::Step TSXCommThread::readByte(uint8_t& byte, TCommError& e)
         return Step::Stop;
     switch (r) {
     case SerialLine::ReadResult::Error:
-        e.Code = CommSystemError;
+        e.Code = m_line->lost() ? CommLineLost : CommSystemError;
         e.OSError = static_cast<uint32_t>(m_line->lastError());
         return Step::Fail;
     case SerialLine::ReadResult::Timeout:
@@ -289,7 +294,7 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
         if (st == Step::Stop)
             return true;
         if (st == Step::Fail) {
-            if (++attempts <= 2)
+            if (e.Code != CommLineLost && ++attempts <= 2)
                 continue;
             return false;
         }
@@ -348,8 +353,10 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 return true;
             buf.fill(0);
         }
-        // The attempt failed.
+        // The attempt failed; a vanished device is not asked again.
         buf.fill(0);
+        if (e.Code == CommLineLost)
+            return false;
         if (e.Code != CommTimeout)
             drain(e);
         if (m_terminated)
@@ -407,7 +414,7 @@ bool TSXCommThread::exchangeFramed(const Job& job, FrameCodec& codec, int retrie
         if (st == Step::Stop)
             return true;
         if (st == Step::Fail) {
-            if (e.Code == CommPortClosed)
+            if (e.Code == CommPortClosed || e.Code == CommLineLost)
                 return false;
             const auto reset = codec.resetTelegram();
             if (abandonTelegram(e, buf, reset.data(), reset.size()) == Step::Stop)

@@ -47,6 +47,9 @@ constexpr LangText kMain[] = {
     {"K0_Inactief", "Inactief"},
     {"Msg_waarschuwingCaption", ""},
     {"Msg_Melding_Geen_VX50", ""},
+    {"PanelTekstVerloren", "Verbinding verloren: %1 (%2) is verdwenen"},
+    {"StatusVerloren", "Verloren"},
+    {"Msg_AndereBesturing", "Een andere besturing antwoordt: %1 (was %2). Verder met deze besturing?"},
 };
 
 constexpr LangText kOpties[] = {
@@ -56,6 +59,7 @@ constexpr LangText kOpties[] = {
     {"TaalItems", "\"NE\",\"EN\",\"D\""},
     {"CmdOK", "OK"},
     {"CmdCancel", "Cancel"},
+    {"AutoVerbinden", "Automatisch opnieuw verbinden"},
 };
 
 constexpr LangText kAbout[] = {
@@ -386,7 +390,23 @@ const LangSection DisplayNokken{"DisplayNokken", kDisplayNokken};
 std::span<const LangSection* const> languageSections()
 {
     static const LangSection* const all[] = {
-        &texts::Main, &texts::Opties, &texts::About, &texts::HelpErrorNummers, &texts::InitCom, &texts::AparaatZoeken, &texts::LeesParSoll, &texts::SchrijfParSoll, &texts::Antwoord, &texts::EditParam, &texts::ParamService, &texts::Loader, &texts::BackupRestore, &texts::EditSollwert, &texts::Afdrukken, &texts::Grafiek, &texts::DisplayNokken,
+        &texts::Main,
+        &texts::Opties,
+        &texts::About,
+        &texts::HelpErrorNummers,
+        &texts::InitCom,
+        &texts::AparaatZoeken,
+        &texts::LeesParSoll,
+        &texts::SchrijfParSoll,
+        &texts::Antwoord,
+        &texts::EditParam,
+        &texts::ParamService,
+        &texts::Loader,
+        &texts::BackupRestore,
+        &texts::EditSollwert,
+        &texts::Afdrukken,
+        &texts::Grafiek,
+        &texts::DisplayNokken,
     };
     return all;
 }

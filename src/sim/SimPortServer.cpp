@@ -187,6 +187,22 @@ void SimPortServer::stop()
     }
 }
 
+bool SimPortServer::waitOrStop(int ms)
+{
+    pollfd p{m_stopPipe[0], POLLIN, 0};
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (left <= 0)
+            return true;
+        const int r = ::poll(&p, m_stopPipe[0] >= 0 ? 1 : 0, int(left));
+        if (r > 0)
+            return false;
+        if (r < 0 && errno != EINTR)
+            return true;
+    }
+}
+
 PortView SimPortServer::currentView()
 {
     if (!m_pty)
