@@ -549,6 +549,7 @@ TEXTS = [
         ("PanelTekst5", "Sollwerten gelezen.", "Setpoints read.", "Sollwerte gelesen."),
         ("PanelTekst6", "Alles gelezen.", "Everything read.", "Alles gelesen."),
         ("PanelTekst7", "Onverwacht antwoord:", "Unexpected reply:", "Unerwartete Antwort:"),
+        ("CmdVerder", "Verder", "Continue", "Weiter"),
     ]),
     ("SchrijfParSoll", [
         ("CaptionMode0", "Parameters zenden", "Send parameters", "Parameter senden"),
@@ -600,6 +601,7 @@ TEXTS = [
         ("StopBpUnconfirmed", "\"bp\" is gezonden maar onbevestigd: afgeleide parameters zijn mogelijk niet berekend.",
          "\"bp\" was sent but is unconfirmed: the derived parameters may not be computed.",
          "\"bp\" wurde gesendet, ist aber unbestätigt: abgeleitete Parameter sind womöglich nicht berechnet."),
+        ("CmdVerder", "Verder", "Continue", "Weiter"),
     ]),
     ("Antwoord", [
         ("TooLong", "antwoord te lang", "reply too long", "Antwort zu lang"),

@@ -411,6 +411,12 @@ void TSXComm::lineLost(TSXProtocolComponent* reporter, const TCommError& error)
         return;
     // The descriptor goes at once: a USB adapter that comes back gets its old name
     // only when nobody holds the vanished one open.
+    if (!reporter && m_queue.size() > 1 && m_queue[1] && m_queue[1]->Sender) {
+        // The request that would have gone out next; the failure answers it.
+        reporter = m_queue[1]->Sender;
+        reporter->m_exchangeFrame = m_queue[1]->Frame;
+        reporter->m_exchanged = true;
+    }
     QPointer<TSXProtocolComponent> guard(reporter);
     shutDown();
     m_lost = true;

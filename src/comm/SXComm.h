@@ -344,7 +344,8 @@ private:
     void refuseWhileActive(const char* reason) const;
     // Stops polling, the queue and the worker, and closes the line.
     void shutDown();
-    // Worker hand-over: the exchange of `reporter` found the device gone.
+    // Worker hand-over: the exchange of `reporter` found the device gone (null:
+    // it went right after a reply; the next request waiting hears of it).
     void lineLost(TSXProtocolComponent* reporter, const TCommError& error);
     void startHead();
     void applyFrame();

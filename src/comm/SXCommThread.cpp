@@ -181,12 +181,20 @@ void TSXCommThread::Execute()
             handOver([&] { m_port->lineLost(m_component, error); });
             break;
         }
+        const bool lostAfterReply = m_line->lost();
         if (job.kind != ProtocolKind::None) {
             if (!handOver([&] {
                     if (m_component)
                         m_component->Complete(error, buffer.data());
                 }))
                 break;
+        }
+        if (lostAfterReply) {
+            TCommError lost;
+            lost.Code = CommLineLost;
+            lost.OSError = static_cast<uint32_t>(m_line->lastError());
+            handOver([&] { m_port->lineLost(nullptr, lost); });
+            break;
         }
         // Also after a dropped request, so the queue never stalls behind it.
         if (!handOver([this] { m_port->RequestDone(); }))
@@ -324,8 +332,10 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 }
             }
             if (st == Step::Fail) {
-                if (e.Code == CommTimeout && !first) {
-                    // A pause ends the reply.
+                if ((e.Code == CommTimeout || e.Code == CommLineLost) && !first) {
+                    // A pause ends the reply; so does the device going away right
+                    // after it, and the reply still counts (the next request finds
+                    // the line lost).
                     e = {};
                     buf.fill(0);
                     return false;

@@ -139,6 +139,7 @@ constexpr LangText kLeesParSoll[] = {
     {"PanelTekst5", "tekst 5"},
     {"PanelTekst6", "tekst 6"},
     {"PanelTekst7", "tekst 7"},
+    {"CmdVerder", "Continue"},
 };
 
 constexpr LangText kSchrijfParSoll[] = {
@@ -174,6 +175,7 @@ constexpr LangText kSchrijfParSoll[] = {
     {"StopUnconfirmed", "%1 was sent but is unconfirmed."},
     {"StopMixed", "The controller now holds a mixed set of old and new values."},
     {"StopNoBp", "\"bp\" was not sent: the controller did not load the new parameters."},
+    {"CmdVerder", "Continue"},
 };
 
 constexpr LangText kAntwoord[] = {

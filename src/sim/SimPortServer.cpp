@@ -246,6 +246,15 @@ int SimPortServer::run(std::string& message)
             out.pop_front();
         }
         if (gone && now >= *gone && (out.empty() || out.front().due >= *gone)) {
+            // "After the reply": let the client take what is already on its side,
+            // which a hang-up would throw away (briefly; a client that reads nothing
+            // does not hold the unplug up).
+            for (int i = 0; i < 100 && m_pty && m_slave >= 0; ++i) {
+                int pending = 0;
+                if (ioctl(m_slave, FIONREAD, &pending) != 0 || pending == 0)
+                    break;
+                ::usleep(2000);
+            }
             closeAll();
             message = "adapter unplugged";
             return 0;

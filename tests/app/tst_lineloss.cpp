@@ -8,67 +8,17 @@
 #include "device/LiveMonitor.h"
 #include "params/ValueStore.h"
 #include "support/ScriptedUi.h"
+#include "support/SimProcess.h"
 
 #include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vx;
 
 namespace {
-
-struct LogLine {
-    double ms = 0;
-    QString request;
-};
-
-// vx5x-sim with --log; its pty paths (one per plug-in) and its request log.
-class Sim {
-public:
-    QProcess process;
-    QStringList paths;
-    QByteArray err;
-
-    bool start(const QStringList& args)
-    {
-        process.setProgram(QCoreApplication::applicationDirPath() + "/vx5x-sim");
-        process.setArguments(QStringList{"--log", "--latency", "1"} + args);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ASAN_OPTIONS", "detect_leaks=0");
-        process.setProcessEnvironment(env);
-        QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] {
-            for (const QByteArray& l : process.readAllStandardOutput().split('\n'))
-                if (!l.trimmed().isEmpty()) paths << QString::fromLocal8Bit(l.trimmed());
-        });
-        QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
-        process.start();
-        if (!process.waitForStarted(5000)) return false;
-        QElapsedTimer t;
-        t.start();
-        while (paths.isEmpty() && t.elapsed() < 10000) QTest::qWait(20);
-        return !paths.isEmpty();
-    }
-    ~Sim()
-    {
-        process.terminate();
-        if (!process.waitForFinished(3000)) process.kill();
-    }
-
-    QList<LogLine> log() const
-    {
-        static const QRegularExpression re(QStringLiteral("^\\s*([0-9.]+) ms .*?  > (.*?)\\s*< "));
-        QList<LogLine> lines;
-        for (const QByteArray& l : err.split('\n')) {
-            const auto m = re.match(QString::fromLatin1(l));
-            if (m.hasMatch()) lines.append({m.captured(1).toDouble(), m.captured(2)});
-        }
-        return lines;
-    }
-};
 
 QColor boxColour(QWidget* w) { return w->palette().color(QPalette::Window); }
 
@@ -125,7 +75,7 @@ private slots:
 
     void pulledAndReplugged()
     {
-        Sim sim;
+        test::SimProcess sim;
         QVERIFY(sim.start({"--link", m_link, "--fault", "unplug:after=40", "--replug-after", "1500"}));
         auto w = connected();
         int lostEvents = 0;
@@ -167,14 +117,14 @@ private slots:
         QCOMPARE(SerialLine::callsOnLostLines(), onLost);
         QCOMPARE(sim.paths.size(), 2);
         int selects = 0;
-        for (const LogLine& l : sim.log()) selects += l.request == "sc 0";
+        for (const test::LogLine& l : sim.log()) selects += l.request == "sc 0";
         QCOMPARE(selects, 2);
         w->CmdSelectUnit->click();
     }
 
     void anotherControllerIsAskedAbout()
     {
-        Sim sim;
+        test::SimProcess sim;
         QVERIFY(sim.start({"--link", m_link, "--fault", "unplug:after=30", "--replug-after", "800", "--replug-rx",
                            "OTHER-UNIT"}));
         auto* seams = test::ScriptedUi::install();
@@ -187,7 +137,7 @@ private slots:
         QCOMPARE(w->statusPanel(1)->text(), QString("Offline"));
         QTest::qWait(400);
         // After the second select only the identification went to the new controller.
-        const QList<LogLine> log = sim.log();
+        const QList<test::LogLine> log = sim.log();
         int second = -1, selects = 0;
         for (int i = 0; i < log.size(); ++i)
             if (log[i].request == "sc 0" && ++selects == 2) second = i;
@@ -201,17 +151,17 @@ private slots:
     {
         QStringList args;
         for (const char* r : {"r0", "r4", "r6", "r1", "r5"}) args << "--fault" << QString("no-reply:cmd=%1").arg(r);
-        Sim sim;
+        test::SimProcess sim;
         QVERIFY(sim.start(args));
         auto w = connected();
         w->CmdActual->click();
         QTest::qWait(3000);
         w->CmdActual->click();
-        const QList<LogLine> log = sim.log();
+        const QList<test::LogLine> log = sim.log();
         double start = -1;
         int total = 0, late = 0;
         QMap<QString, int> perRequest;
-        for (const LogLine& l : log) {
+        for (const test::LogLine& l : log) {
             if (!QStringList{"r0", "r4", "r6", "r1", "r5"}.contains(l.request)) continue;
             if (start < 0) start = l.ms;
             ++total;
