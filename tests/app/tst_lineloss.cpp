@@ -147,6 +147,28 @@ private slots:
         QCOMPARE(after, (QStringList{"sc 0", "rt", "rh", "rx"}));
     }
 
+    // Replies later than the first-byte time-out are dropped by the purge before the
+    // next request: no panel ever shows another request's value.
+    void lateRepliesReachNobody()
+    {
+        test::SimProcess sim;
+        QVERIFY(sim.start({"--latency", "150"}));
+        MainOptions o;
+        o.exeDir = m_dir.path() + "/";
+        TFormMain w(o);
+        w.Timer1->stop();
+        w.CmdSelectUnit->click(); // "sc" and the identification time out as well
+        int values = 0;
+        w.live()->OnValue = [&](TLiveMonitor::Value, std::optional<qint32>) { ++values; };
+        w.CmdActual->click();
+        QTest::qWait(2500);
+        QVERIFY(sim.log().size() >= 10);
+        QCOMPARE(values, 0);
+        for (QLabel* p : {w.PanelActPos1, w.PanelActPos2, w.PanelPosVerschil, w.PanelSnelheid1, w.PanelSnelheid2})
+            QCOMPARE(p->text(), QString("?"));
+        w.CmdSelectUnit->click();
+    }
+
     void silentValuesBackOff()
     {
         QStringList args;
