@@ -465,9 +465,8 @@ TEXTS = [
         ("TaalItems",) + (L("Nederlands", "English", "Deutsch"),) * 3,
         ("CmdOK", "OK", "OK", "OK"),
         ("CmdCancel", "Annuleren", "Cancel", "Abbrechen"),
-        ("AutoVerbinden", "Automatisch opnieuw verbinden als de lijn terugkomt",
-         "Reconnect automatically when the line comes back",
-         "Automatisch neu verbinden, wenn die Leitung zurückkommt"),
+        ("AutoVerbinden", "Automatisch opnieuw verbinden", "Reconnect automatically",
+         "Automatisch neu verbinden"),
     ]),
     ("About", [
         ("Caption", "Info", "About", "Info"),

@@ -199,6 +199,7 @@ void TFormMain::SXComm1Activate()
     }
     app().TypeInfoStap = 0;
     if (!isTheActiveWindow(app().FormApparaatZoeken)) m_live->selectUnit(SpinEditUnitSelect->value());
+    else m_reconnecting = false; // the search identifies for itself
     updateConnectionItems();
 }
 

@@ -1,15 +1,19 @@
 // The main window against vx5x-sim on a pseudo-terminal whose adapter is pulled
 // and plugged back in: the lost state on screen, the automatic reconnect, the
 // question when another controller answers, and cyclic requests on a silent line.
+#include "app/Opties.h"
 #include "app/VX40Main.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "device/LiveMonitor.h"
 #include "params/ValueStore.h"
+#include "sim/SimBus.h"
+#include "sim/SimInstall.h"
 #include "support/ScriptedUi.h"
 #include "support/SimProcess.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -145,6 +149,48 @@ private slots:
         QStringList after;
         for (int i = second; i < log.size(); ++i) after << log[i].request;
         QCOMPARE(after, (QStringList{"sc 0", "rt", "rh", "rx"}));
+    }
+
+    // The option in Opties is stored in application.ini and, when off, leaves a
+    // lost line lost until the user acts.
+    void automaticReconnectCanBeSwitchedOff()
+    {
+        sim::installInProcessSimulator();
+        sim::resetDefaultBus();
+        setPortDevicePath(1, "sim");
+        MainOptions o;
+        o.exeDir = m_dir.path() + "/";
+        {
+            TFormMain w(o);
+            QVERIFY(w.AutomatischVerbinden);
+            TFormOpties options;
+            options.FormActivate();
+            QVERIFY(options.CheckAutoVerbinden->isChecked());
+            shot(&options, "opties");
+            options.CheckAutoVerbinden->setChecked(false);
+            options.CmdOKClick();
+            QVERIFY(!w.AutomatischVerbinden);
+            QVERIFY(w.ProgrammaInstellingen_opslaan());
+        }
+        TFormMain w(o);
+        QVERIFY(!w.AutomatischVerbinden);
+        w.Timer1->stop();
+        w.CmdSelectUnit->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.statusPanel(4)->text().isEmpty(), 5000);
+        w.CmdInUit->click();
+        sim::defaultBus().unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(w.SXComm1()->Lost(), 5000);
+        sim::defaultBus().replug();
+        QTest::qWait(800);
+        QVERIFY(w.SXComm1()->Lost());
+        QVERIFY(!w.TimerReconnect->isActive());
+        w.CmdSelectUnit->click(); // gives up; the next click connects as ever
+        QCOMPARE(w.statusPanel(1)->text(), QString("Offline"));
+        w.CmdSelectUnit->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.SXComm1()->Active() && !w.statusPanel(4)->text().isEmpty(), 5000);
+        w.AutomatischVerbinden = true;
+        QVERIFY(w.ProgrammaInstellingen_opslaan());
+        w.CmdSelectUnit->click();
     }
 
     // Replies later than the first-byte time-out are dropped by the purge before the
