@@ -198,7 +198,7 @@ private slots:
     void lateRepliesReachNobody()
     {
         test::SimProcess sim;
-        QVERIFY(sim.start({"--latency", "150"}));
+        QVERIFY(sim.start({"--link", m_link, "--latency", "150"}));
         MainOptions o;
         o.exeDir = m_dir.path() + "/";
         TFormMain w(o);
@@ -220,7 +220,7 @@ private slots:
         QStringList args;
         for (const char* r : {"r0", "r4", "r6", "r1", "r5"}) args << "--fault" << QString("no-reply:cmd=%1").arg(r);
         test::SimProcess sim;
-        QVERIFY(sim.start(args));
+        QVERIFY(sim.start(QStringList{"--link", m_link} + args));
         auto w = connected();
         w->CmdActual->click();
         QTest::qWait(3000);

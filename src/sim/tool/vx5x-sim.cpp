@@ -283,6 +283,9 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
     server = nullptr;
+    // A link left behind would lead the next client to a pseudo-terminal that is gone.
+    if (!link.empty())
+        ::unlink(link.c_str());
     if (!message.empty() && message != "stopped")
         std::fprintf(stderr, "vx5x-sim: %s\n", message.c_str());
     return rc;
