@@ -450,6 +450,13 @@ TEXTS = [
          "De aangesloten besturing is geen VX50 of VX51. Parameters, nokken en foutnummers kunnen een andere betekenis hebben; wijzig niets zonder de documentatie van dit apparaat.",
          "The connected controller is not a VX50 or VX51. Parameters, cams and error numbers may mean something else on it; change nothing without this device's documentation.",
          "Die angeschlossene Steuerung ist keine VX50 oder VX51. Parameter, Nocken und Fehlernummern können dort eine andere Bedeutung haben; ändern Sie nichts ohne die Dokumentation dieses Geräts."),
+        ("PanelTekstVerloren", "Verbinding verloren: %1 (%2) is verdwenen", "Connection lost: %1 (%2) has gone",
+         "Verbindung verloren: %1 (%2) ist verschwunden"),
+        ("StatusVerloren", "Verloren", "Lost", "Verloren"),
+        ("Msg_AndereBesturing",
+         "Na het opnieuw verbinden antwoordt een andere besturing: %1 (voorheen %2). Verder met deze besturing?",
+         "After reconnecting, another controller answers: %1 (before: %2). Continue with this controller?",
+         "Nach dem Wiederverbinden antwortet eine andere Steuerung: %1 (vorher %2). Mit dieser Steuerung weiter?"),
     ]),
     ("Opties", [
         ("Caption", "Instellingen", "Settings", "Einstellungen"),
@@ -458,6 +465,8 @@ TEXTS = [
         ("TaalItems",) + (L("Nederlands", "English", "Deutsch"),) * 3,
         ("CmdOK", "OK", "OK", "OK"),
         ("CmdCancel", "Annuleren", "Cancel", "Abbrechen"),
+        ("AutoVerbinden", "Automatisch opnieuw verbinden", "Reconnect automatically",
+         "Automatisch neu verbinden"),
     ]),
     ("About", [
         ("Caption", "Info", "About", "Info"),
@@ -542,6 +551,7 @@ TEXTS = [
         ("PanelTekst5", "Sollwerten gelezen.", "Setpoints read.", "Sollwerte gelesen."),
         ("PanelTekst6", "Alles gelezen.", "Everything read.", "Alles gelesen."),
         ("PanelTekst7", "Onverwacht antwoord:", "Unexpected reply:", "Unerwartete Antwort:"),
+        ("CmdVerder", "Verder", "Continue", "Weiter"),
     ]),
     ("SchrijfParSoll", [
         ("CaptionMode0", "Parameters zenden", "Send parameters", "Parameter senden"),
@@ -593,6 +603,7 @@ TEXTS = [
         ("StopBpUnconfirmed", "\"bp\" is gezonden maar onbevestigd: afgeleide parameters zijn mogelijk niet berekend.",
          "\"bp\" was sent but is unconfirmed: the derived parameters may not be computed.",
          "\"bp\" wurde gesendet, ist aber unbestätigt: abgeleitete Parameter sind womöglich nicht berechnet."),
+        ("CmdVerder", "Verder", "Continue", "Weiter"),
     ]),
     ("Antwoord", [
         ("TooLong", "antwoord te lang", "reply too long", "Antwort zu lang"),

@@ -1,10 +1,12 @@
 #include "app/Opties.h"
+#include "app/VX40Main.h"
 
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/Widgets.h"
 #include "params/ParameterDefs.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -44,6 +46,9 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     row->addWidget(LabelTaal);
     row->addWidget(ComboTaal, 1);
     page->addWidget(GroupBox1);
+    CheckAutoVerbinden = new QCheckBox(QStringLiteral("Automatisch opnieuw verbinden"), TabSheet1);
+    CheckAutoVerbinden->setObjectName(QStringLiteral("CheckAutoVerbinden"));
+    page->addWidget(CheckAutoVerbinden);
     page->addStretch();
 
     const OkCancel buttons = addOkCancelRow(this, top);
@@ -68,18 +73,23 @@ void TFormOpties::FormActivate()
         LabelTaal->setText(texts::Opties("TaalLabel"));
         ComboTaal->clear();
         ComboTaal->addItems(parseOptionList(texts::Opties("TaalItems")));
+        CheckAutoVerbinden->setText(texts::Opties("AutoVerbinden"));
         CmdOK->setText(texts::Opties("CmdOK"));
         CmdCancel->setText(texts::Opties("CmdCancel"));
     }
     const int i = app().TaalIndex;
     ComboTaal->setCurrentIndex(i >= 0 && i < ComboTaal->count() ? i : -1);
     m_oldTaalIndex = i;
+    auto* main = qobject_cast<TFormMain*>(app().FormMain);
+    CheckAutoVerbinden->setEnabled(main != nullptr);
+    CheckAutoVerbinden->setChecked(main ? main->AutomatischVerbinden : true);
 }
 
 void TFormOpties::CmdOKClick()
 {
     AppState& s = app();
     s.TaalIndex = ComboTaal->currentIndex();
+    if (auto* main = qobject_cast<TFormMain*>(s.FormMain)) main->AutomatischVerbinden = CheckAutoVerbinden->isChecked();
     if (s.TaalIndex != m_oldTaalIndex) s.TekstFile_Lezen();
     s.LezenTeksten();
     s.ParameterDef_lezen();

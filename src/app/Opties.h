@@ -2,6 +2,7 @@
 // The options dialog: the language of the program.
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -20,6 +21,8 @@ public:
     QGroupBox* GroupBox1 = nullptr;
     QLabel* LabelTaal = nullptr;
     QComboBox* ComboTaal = nullptr;
+    // Reconnect by itself when the adapter comes back (the main window's setting).
+    QCheckBox* CheckAutoVerbinden = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;
 

@@ -149,7 +149,8 @@ void TFormMain::buildControls()
 
     PanelComInfo = new QLabel(client);
     PanelComInfo->setObjectName(QStringLiteral("PanelComInfo"));
-    PanelComInfo->setGeometry(8, 10, 250, 26);
+    // Room for three lines: a lost line names its port and device.
+    PanelComInfo->setGeometry(8, 4, 258, 40);
     PanelComInfo->setWordWrap(true);
     {
         QPalette p = PanelComInfo->palette();

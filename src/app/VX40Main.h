@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QGroupBox;
@@ -66,6 +67,9 @@ public slots:
     void CmdSelectUnitClick();
     void SXComm1Activate();
     void SXComm1Deactivate();
+    // The adapter went away: show it, and wait for it to come back.
+    void SXComm1LineLost();
+    void TimerReconnectTimer();
     void ActualActief();
     void InUitActief();
     void CmdResetErrorClick();
@@ -98,6 +102,12 @@ private:
     // Points the shared state's hooks at this window (on) or back at their defaults.
     void bindHooks(bool on);
     void PX400UnitSelectComError(const TCommError& error);
+    void identified(int step, const std::optional<QString>& text);
+    // After an automatic reconnect: the same controller resumes the polling that
+    // was on; another one is asked about first.
+    void reconnectIdentified();
+    void resumePolling();
+    QString lostText() const;
     // The panel of a live value (TLiveMonitor::Value).
     QLabel* valuePanel(int which) const;
     void setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word);
@@ -110,6 +120,13 @@ private:
     std::map<QString, std::function<void()>> m_openers;
     QString m_saveError;
     bool m_closing = false;
+    // Identification texts (rt, rh, rx) of the controller now or last connected.
+    QString m_ident[3];
+    QString m_identBeforeLoss[3];
+    // While set, the reconnected controller is being identified: nothing else is sent.
+    bool m_reconnecting = false;
+    QString m_lostDevice; // device path the lost port led to
+    QString m_lostById;   // its /dev/serial/by-id name, if it has one
 
 public:
     // Controls, named as in the design so tests and other windows find them.
@@ -150,6 +167,9 @@ public:
     QPlainTextEdit* MemoReceive = nullptr;
     QPushButton* CmdCalibratie = nullptr;
     QTimer* Timer1 = nullptr;
+    QTimer* TimerReconnect = nullptr;
+    // Reconnect by itself when a lost line comes back (Opties, application.ini).
+    bool AutomatischVerbinden = true;
     std::vector<QLabel*> m_status;
     std::vector<QMenu*> m_menus;                // by position, for the language texts
     std::vector<std::vector<QAction*>> m_items; // items per menu, separators included

@@ -8,6 +8,7 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
+#include "core/SerialDevices.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 #include "params/FixedPoint.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -27,6 +29,16 @@ namespace vx {
 namespace {
 
 const QColor kLightYellow(255, 255, 151);
+// Inputs and outputs of a lost line: known to be unknown, unlike the "off" face.
+const QColor kLostGrey(160, 160, 160);
+constexpr int kReconnectIntervalMs = 250;
+
+// The five axis values always, voltage or current as parameter 280 says.
+bool valueShown(int which, int channel)
+{
+    return which < TLiveMonitor::Spanning || (which == TLiveMonitor::Spanning && channel == 1)
+           || (which == TLiveMonitor::Stroom && channel == 2);
+}
 
 bool isTheActiveWindow(QWidget* w)
 {
@@ -53,18 +65,11 @@ void TFormMain::buildComponents()
 
     p->OnActivate = [this](TSXComm*) { SXComm1Activate(); };
     p->OnDeactivate = [this](TSXComm*) { SXComm1Deactivate(); };
+    p->OnLineLost = [this](TSXComm*) { SXComm1LineLost(); };
 
     m_live->OnCommError = [this](const TCommError& e) { PX400UnitSelectComError(e); };
     m_live->OnUnitSelected = [this] { PanelComInfo->clear(); };
-    m_live->OnIdentification = [this](int step, const std::optional<QString>& text) {
-        m_status[2 + step]->setText(text.value_or(QStringLiteral("????")));
-        const AppState& s = app();
-        if (step == 0 && text && s.ApparaatType != QLatin1String("VX50") && s.ApparaatType != QLatin1String("VX51")
-            && s.TaalGeladen) {
-            showWarning(this, texts::Main("Msg_waarschuwingCaption"),
-                        texts::Main("Msg_Melding_Geen_VX50"));
-        }
-    };
+    m_live->OnIdentification = [this](int step, const std::optional<QString>& text) { identified(step, text); };
 
     // Live values: a reply counts only while polling is on; any error shows "?".
     m_live->OnValue = [this](TLiveMonitor::Value which, std::optional<qint32> v) {
@@ -114,6 +119,22 @@ void TFormMain::buildComponents()
     connect(CmdResetError, &QPushButton::clicked, this, &TFormMain::CmdResetErrorClick);
     connect(CmdTerminalZenden, &QPushButton::clicked, this, &TFormMain::CmdTerminalZendenClick);
     connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+    TimerReconnect = new QTimer(this);
+    TimerReconnect->setObjectName(QStringLiteral("TimerReconnect"));
+    TimerReconnect->setInterval(kReconnectIntervalMs);
+    connect(TimerReconnect, &QTimer::timeout, this, &TFormMain::TimerReconnectTimer);
+}
+
+void TFormMain::identified(int step, const std::optional<QString>& text)
+{
+    m_status[2 + step]->setText(text.value_or(QStringLiteral("????")));
+    m_ident[step] = text.value_or(QString());
+    const AppState& s = app();
+    if (step == 0 && text && !m_reconnecting && s.ApparaatType != QLatin1String("VX50")
+        && s.ApparaatType != QLatin1String("VX51") && s.TaalGeladen) {
+        showWarning(this, texts::Main("Msg_waarschuwingCaption"), texts::Main("Msg_Melding_Geen_VX50"));
+    }
+    if (step == 2 && m_reconnecting) reconnectIdentified();
 }
 
 QLabel* TFormMain::valuePanel(int which) const
@@ -131,7 +152,10 @@ void TFormMain::setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32
 
 void TFormMain::CmdSelectUnitClick()
 {
-    if (!m_port->Active()) {
+    // While a lost line is awaited the button gives up on it, like a disconnect.
+    TimerReconnect->stop();
+    m_reconnecting = false;
+    if (!m_port->Active() && !m_port->Lost()) {
         try {
             m_port->Open();
         } catch (const EComm& e) {
@@ -153,21 +177,39 @@ void TFormMain::CmdSelectUnitClick()
 void TFormMain::SXComm1Activate()
 {
     PanelComInfo->clear();
+    PanelComInfo->setToolTip(QString());
     CmdSelectUnit->setText(TxtCmdComClose);
     for (QWidget* w : {static_cast<QWidget*>(CmdTerminalZenden), static_cast<QWidget*>(CmdResetError),
                        static_cast<QWidget*>(CmdActual), static_cast<QWidget*>(CmdInUit)})
         w->setEnabled(true);
     m_status[0]->setText(m_port->displayName());
     m_status[1]->setText(lineSettingsText(*m_port));
+    TimerReconnect->stop();
+    if (!m_reconnecting) {
+        // Remember the adapter by its stable name, should it come back under another.
+        m_lostDevice = QString::fromStdString(m_port->devicePath());
+        m_lostById.clear();
+        const QString canonical = QFileInfo(m_lostDevice).canonicalFilePath();
+        if (m_lostDevice.startsWith(u'/')) {
+            for (const SerialDevice& d : scanSerialDevices()) {
+                if (!d.byId.isEmpty() && (d.path == m_lostDevice || d.path == canonical || d.byId == m_lostDevice))
+                    m_lostById = d.byId;
+            }
+        }
+    }
     app().TypeInfoStap = 0;
     if (!isTheActiveWindow(app().FormApparaatZoeken)) m_live->selectUnit(SpinEditUnitSelect->value());
+    else m_reconnecting = false; // the search identifies for itself
     updateConnectionItems();
 }
 
 void TFormMain::SXComm1Deactivate()
 {
+    TimerReconnect->stop();
+    m_reconnecting = false;
     PanelErrorNo->clear();
     PanelComInfo->clear();
+    PanelComInfo->setToolTip(QString());
     CmdTerminalZenden->setEnabled(false);
     CmdSelectUnit->setText(TxtCmdComOpen);
     CmdResetError->setEnabled(false);
@@ -186,6 +228,97 @@ void TFormMain::SXComm1Deactivate()
     updateConnectionItems();
 }
 
+QString TFormMain::lostText() const
+{
+    return texts::Main("PanelTekstVerloren").arg(m_port->displayName(), m_lostDevice);
+}
+
+void TFormMain::SXComm1LineLost()
+{
+    // A loss while a reconnect is still being identified keeps the older identity.
+    if (!m_reconnecting) {
+        for (int i = 0; i < 3; ++i) m_identBeforeLoss[i] = m_ident[i];
+    }
+    m_reconnecting = false;
+    PanelErrorNo->clear();
+    PanelComInfo->setText(lostText());
+    PanelComInfo->setToolTip(PanelComInfo->text());
+    CmdSelectUnit->setText(TxtCmdComClose);
+    for (QWidget* w : {static_cast<QWidget*>(CmdTerminalZenden), static_cast<QWidget*>(CmdResetError),
+                       static_cast<QWidget*>(CmdActual), static_cast<QWidget*>(CmdInUit)})
+        w->setEnabled(false);
+    m_status[1]->setText(texts::Main("StatusVerloren"));
+    // Nothing on screen may look live: the polled panels say "?", the boxes go grey.
+    const AppState& s = app();
+    if (s.ActualAan) {
+        const int channel = ParWaarden[ParAnalogueChannel];
+        for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
+            if (valueShown(i, channel)) valuePanel(i)->setText(QStringLiteral("?"));
+        }
+    }
+    for (QLabel* b : TbIn) setBoxColor(b, kLostGrey);
+    for (QLabel* b : TbUitgang) setBoxColor(b, kLostGrey);
+    setBoxColor(TB_K0_1, kLostGrey);
+    setBoxColor(TB_K0_2, kLostGrey);
+    updateConnectionItems();
+    if (AutomatischVerbinden) TimerReconnect->start();
+}
+
+void TFormMain::TimerReconnectTimer()
+{
+    if (!m_port->Lost() || !AutomatischVerbinden) {
+        TimerReconnect->stop();
+        return;
+    }
+    const int com = static_cast<int>(m_port->PortName()) + 1;
+    const QString path = QString::fromStdString(portDevicePath(com));
+    if (path.startsWith(u'/') && resolveSerialDevice(path).isEmpty()) {
+        // The same adapter may come back under another number; its by-id name stays.
+        const QString now = m_lostById.isEmpty() ? QString() : resolveSerialDevice(m_lostById);
+        if (now.isEmpty()) return;
+        setPortDevicePath(com, now.toStdString());
+    }
+    m_reconnecting = true;
+    try {
+        m_port->Open();
+    } catch (const EComm&) {
+        // Present but not ready yet (udev still setting it up): try again.
+        m_reconnecting = false;
+    }
+}
+
+void TFormMain::reconnectIdentified()
+{
+    const bool same = !m_ident[0].isEmpty() && m_ident[0] == m_identBeforeLoss[0] && m_ident[2] == m_identBeforeLoss[2];
+    if (!same) {
+        // Another controller: nothing more goes to it until the user says so.
+        const QString was = m_identBeforeLoss[0] + QStringLiteral(", ") + m_identBeforeLoss[2];
+        const QString now = m_ident[0] + QStringLiteral(", ") + m_ident[2];
+        const bool goOn =
+            askYesNo(this, texts::Main("Msg_waarschuwingCaption"), texts::Main("Msg_AndereBesturing").arg(now, was));
+        m_reconnecting = false;
+        if (!goOn) {
+            if (m_port->Active()) CmdSelectUnitClick();
+            return;
+        }
+    }
+    m_reconnecting = false;
+    if (m_port->Active()) resumePolling();
+}
+
+void TFormMain::resumePolling()
+{
+    AppState& s = app();
+    const int channel = ParWaarden[ParAnalogueChannel];
+    if (s.ActualAan) {
+        m_live->setValuesPolling(true, channel);
+        for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
+            if (valueShown(i, channel)) setBoxColor(valuePanel(i), kLightYellow);
+        }
+    }
+    if (s.InUitAan) m_live->setIoPolling(true);
+}
+
 void TFormMain::ActualActief()
 {
     AppState& s = app();
@@ -193,9 +326,7 @@ void TFormMain::ActualActief()
     if (!s.ActualAan) {
         m_live->setValuesPolling(true, channel);
         for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
-            const bool shown = i < TLiveMonitor::Spanning || (i == TLiveMonitor::Spanning && channel == 1)
-                               || (i == TLiveMonitor::Stroom && channel == 2);
-            if (shown) setBoxColor(valuePanel(i), kLightYellow);
+            if (valueShown(i, channel)) setBoxColor(valuePanel(i), kLightYellow);
         }
         CmdActual->setText(TxtCmdActual_OFF);
         s.ActualAan = true;
@@ -249,7 +380,7 @@ void TFormMain::Timer1Timer()
 {
     const AppState& s = app();
     if (isTheActiveWindow(s.FormApparaatZoeken) || isTheActiveWindow(s.FormLeesParSoll)
-        || isTheActiveWindow(s.FormSchrijfParSoll) || !m_port->Active())
+        || isTheActiveWindow(s.FormSchrijfParSoll) || !m_port->Active() || m_reconnecting)
         return;
     m_live->readError();
 }
@@ -257,7 +388,9 @@ void TFormMain::Timer1Timer()
 void TFormMain::PX400UnitSelectComError(const TCommError& error)
 {
     PanelErrorNo->clear();
-    if (error.Code == CommTimeout) {
+    if (error.Code == CommLineLost) {
+        PanelComInfo->setText(lostText());
+    } else if (error.Code == CommTimeout) {
         PanelComInfo->setText(TxtPanelTekst0);
     } else if (error.OSError != 0 || error.LineErrors != 0) {
         PanelComInfo->setText(TxtPanelTekst1 + QLatin1Char(' ') + QString::number(error.OSError) + QStringLiteral(", ")

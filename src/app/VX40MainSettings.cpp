@@ -24,6 +24,7 @@ void TFormMain::Configfile_lezen()
 
     SpinEditUnitSelect->setValue(ini.readInteger(kSerieel, QStringLiteral("unit_no"), 0));
     s.TaalIndex = ini.readInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), 0);
+    AutomatischVerbinden = ini.readBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), true);
     s.OpenCloseDialoogPath = ini.readString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), QString());
     s.AfdrukFirma = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), QString());
     s.AfdrukType = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), QString());
@@ -46,6 +47,7 @@ bool TFormMain::ProgrammaInstellingen_opslaan()
 
     ini.writeInteger(kSerieel, QStringLiteral("unit_no"), SpinEditUnitSelect->value());
     ini.writeInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), s.TaalIndex);
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), AutomatischVerbinden);
     ini.writeString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), s.OpenCloseDialoogPath);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), s.AfdrukFirma);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), s.AfdrukType);

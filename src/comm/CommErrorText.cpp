@@ -127,6 +127,9 @@ QString commErrorText(const TCommError& error, bool german)
     case CommBabbling:
         return german ? QStringLiteral("Die Leitung sendet ohne Ende (Antwort über 256 Bytes oder 2 s)!")
                       : QStringLiteral("Line babbling: the reply went on past 256 bytes or 2 s!");
+    case CommLineLost:
+        return german ? QStringLiteral("Die Verbindung ist verloren: das Gerät ist nicht mehr vorhanden!")
+                      : QStringLiteral("Line lost: the device has gone!");
     default: return row(2, german);
     }
 }

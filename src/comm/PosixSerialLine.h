@@ -28,9 +28,12 @@ public:
     ReadResult readByte(uint8_t& byte, int timeoutMs) override;
     uint32_t takeLineErrors() override;
     int lastError() const override { return m_error.load(); }
+    bool lost() const override { return m_lost.load(); }
 
 private:
     bool fail(int err);
+    // True (and counted) when the line is already lost: nothing may touch it.
+    bool refuseLost();
     // Takes one byte out of the input buffer, decoding PARMRK marks. Returns false
     // when the buffer holds no complete byte.
     bool takeBuffered(uint8_t& byte);
@@ -41,6 +44,7 @@ private:
     mutable std::shared_mutex m_lock;
     std::atomic<int> m_fd{-1};
     std::atomic<bool> m_closing{false};
+    std::atomic<bool> m_lost{false};
     int m_wake[2]{-1, -1};
     std::atomic<int> m_error{0};
     std::atomic<uint32_t> m_marked{0};

@@ -2,6 +2,7 @@
 #include "comm/SXCommThread.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 #include <mutex>
@@ -310,6 +311,8 @@ void TSXComm::Open()
         throw ECommHandleError(openErrorText(devicePath(), line->lastError()));
     m_line = std::move(line);
     m_active = true;
+    m_lost = false;
+    m_lostError = {};
     try {
         applyFrame();
         m_thread = std::make_unique<TSXCommThread>(this, m_line);
@@ -355,8 +358,23 @@ void TSXComm::reapRetired()
 
 void TSXComm::Close()
 {
-    if (!m_active)
+    if (!m_active) {
+        // Giving up on a lost line: from now on the port is simply closed.
+        if (m_lost) {
+            m_lost = false;
+            m_lostError = {};
+            if (OnDeactivate && !m_destroying)
+                OnDeactivate(this);
+        }
         return;
+    }
+    shutDown();
+    if (OnDeactivate && !m_destroying)
+        OnDeactivate(this);
+}
+
+void TSXComm::shutDown()
+{
     m_active = false;
     for (TSXComponent* c : std::vector<TSXComponent*>(m_components)) {
         if (auto* p = qobject_cast<TSXProtocolComponent*>(c))
@@ -385,8 +403,28 @@ void TSXComm::Close()
         }
     }
     m_line.reset();
-    if (OnDeactivate && !m_destroying)
-        OnDeactivate(this);
+}
+
+void TSXComm::lineLost(TSXProtocolComponent* reporter, const TCommError& error)
+{
+    if (!m_active)
+        return;
+    // The descriptor goes at once: a USB adapter that comes back gets its old name
+    // only when nobody holds the vanished one open.
+    if (!reporter && m_queue.size() > 1 && m_queue[1] && m_queue[1]->Sender) {
+        // The request that would have gone out next; the failure answers it.
+        reporter = m_queue[1]->Sender;
+        reporter->m_exchangeFrame = m_queue[1]->Frame;
+        reporter->m_exchanged = true;
+    }
+    QPointer<TSXProtocolComponent> guard(reporter);
+    shutDown();
+    m_lost = true;
+    m_lostError = error;
+    if (OnLineLost && !m_destroying)
+        OnLineLost(this);
+    if (guard)
+        guard->reportLost(error);
 }
 
 int TSXComm::QueueRequest(TCommRequest* request)
@@ -480,7 +518,15 @@ void TSXComponent::setSXComm(TSXComm* port)
 // ---------------------------------------------------------------------------
 // TSXProtocolComponent
 
-TSXProtocolComponent::TSXProtocolComponent(QObject* owner) : TSXComponent(owner) { }
+TSXProtocolComponent::TSXProtocolComponent(QObject* owner) : TSXComponent(owner)
+{
+    m_backoff = new QTimer(this);
+    m_backoff->setSingleShot(true);
+    QObject::connect(m_backoff, &QTimer::timeout, this, [this] {
+        if (m_cyclic)
+            Send();
+    });
+}
 
 TSXProtocolComponent::~TSXProtocolComponent()
 {
@@ -512,6 +558,8 @@ uint8_t TSXProtocolComponent::frameByte(int position) const
 
 void TSXProtocolComponent::setCyclic(bool on)
 {
+    m_backoff->stop();
+    m_backoffMs = 0;
     if (portOpen()) {
         m_cyclic = on;
         if (on) {
@@ -530,8 +578,16 @@ void TSXProtocolComponent::setCyclic(bool on)
 
 void TSXProtocolComponent::Send()
 {
-    if (!portOpen())
+    if (!portOpen()) {
+        // A lost line says so to every request; a handler that sends again from
+        // its error event is refused without a second event.
+        if (SXComm() && SXComm()->Lost() && !m_refusing && !m_destroying && OnCommError) {
+            m_refusing = true;
+            OnCommError(this, SXComm()->LostError(), QByteArray());
+            m_refusing = false;
+        }
         return;
+    }
     // While our own exchange is running the stream is filling with its reply; clearing
     // it now would cut that reply short. The next exchange clears it when it starts.
     if (!SXComm()->requestInProgress(&m_request))
@@ -572,10 +628,29 @@ void TSXProtocolComponent::Complete(const TCommError& error, const uint8_t* buff
         if (!portOpen())
             return;
     }
-    if (m_cyclic)
-        Send();
-    else
+    if (!m_cyclic) {
         m_lastReported = TCommError{};
+        return;
+    }
+    if (m_current.isZero()) {
+        m_backoffMs = 0;
+        Send();
+        return;
+    }
+    // A failing line is asked again, but ever more slowly: re-sending straight from
+    // the failure would keep a core busy and flood the line.
+    m_backoffMs = m_backoffMs == 0 ? FirstBackoffMs : std::min(2 * m_backoffMs, MaxBackoffMs);
+    m_backoff->start(m_backoffMs);
+}
+
+void TSXProtocolComponent::reportLost(const TCommError& error)
+{
+    if (m_destroying)
+        return;
+    m_lastReported = TCommError{};
+    m_result.clear();
+    if (OnCommError)
+        OnCommError(this, error, m_result);
 }
 
 } // namespace vx

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+class QTimer;
+
 namespace vx {
 
 enum class TBaudrate { br1200,
@@ -131,6 +133,9 @@ enum : uint32_t {
     // The line kept sending past the reply limits (see TSXCommThread): a babbling
     // unit, a bus fault or noise. Not one of the library's original codes.
     CommBabbling = 0x1077,
+    // The device behind the port is gone (adapter pulled). The port reports it once
+    // and refuses every request with it until it is opened again.
+    CommLineLost = 0x1078,
 };
 
 // Further line-error flags that only appear in texts.
@@ -224,6 +229,11 @@ public:
     const TFrame& exchangeFrame() const { return m_exchangeFrame; }
     bool hasExchanged() const { return m_exchanged; }
     const TCommError& lastReportedError() const { return m_lastReported; }
+    // Wait before a failed cyclic request is sent again (0: none). Grows from
+    // FirstBackoffMs, doubling, to MaxBackoffMs while failures go on.
+    int backoffMs() const { return m_backoffMs; }
+    static constexpr int FirstBackoffMs = 100;
+    static constexpr int MaxBackoffMs = 1000;
     TCommRequest* request() { return &m_request; }
 
     NotifyEvent OnActivate;
@@ -235,6 +245,8 @@ protected:
     friend class TSXComm;
     void unboundFrom(TSXComm* port) override;
     bool portOpen() const;
+    // The exchange of this component found the line lost.
+    void reportLost(const TCommError& error);
 
     TFrame m_frame{};
     QByteArray m_result;
@@ -248,6 +260,9 @@ private:
     TCommError m_lastReported;
     TCommRequest m_request;
     bool m_destroying = false;
+    bool m_refusing = false;
+    int m_backoffMs = 0;
+    QTimer* m_backoff = nullptr;
 };
 
 class TSXComm : public QObject {
@@ -260,6 +275,10 @@ public:
 
     bool Active() const { return m_active; }
     void setActive(bool on);
+    // The line was lost while open: the port is closed, and requests are refused
+    // with LostError() until Open succeeds or Close gives up on it.
+    bool Lost() const { return m_lost; }
+    const TCommError& LostError() const { return m_lostError; }
 
     TBaudrate Baudrate() const { return m_baudrate; }
     void setBaudrate(TBaudrate value);
@@ -298,6 +317,8 @@ public:
 
     NotifyEvent OnActivate;
     NotifyEvent OnDeactivate;
+    // Fired once when the line is lost (instead of OnDeactivate).
+    NotifyEvent OnLineLost;
 
     // Copies the settings of another port; does nothing while this one is open.
     void Assign(const TSXComm& source);
@@ -324,6 +345,11 @@ private:
     friend class TSXCommThread;
 
     void refuseWhileActive(const char* reason) const;
+    // Stops polling, the queue and the worker, and closes the line.
+    void shutDown();
+    // Worker hand-over: the exchange of `reporter` found the device gone (null:
+    // it went right after a reply; the next request waiting hears of it).
+    void lineLost(TSXProtocolComponent* reporter, const TCommError& error);
     void startHead();
     void applyFrame();
     void bind(TSXComponent* c);
@@ -336,6 +362,8 @@ private:
     bool inHandOver(const TSXCommThread* thread) const;
 
     bool m_active = false;
+    bool m_lost = false;
+    TCommError m_lostError;
     TBaudrate m_baudrate = TBaudrate::br9600;
     TDataBit m_databits = TDataBit::db_8;
     TParityBit m_parity = TParityBit::Even;

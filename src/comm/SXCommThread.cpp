@@ -176,12 +176,25 @@ void TSXCommThread::Execute()
             std::lock_guard lock(m_mutex);
             m_pending = false;
         }
+        if (error.Code == CommLineLost) {
+            // The port closes itself from this hand-over and ends this thread.
+            handOver([&] { m_port->lineLost(m_component, error); });
+            break;
+        }
+        const bool lostAfterReply = m_line->lost();
         if (job.kind != ProtocolKind::None) {
             if (!handOver([&] {
                     if (m_component)
                         m_component->Complete(error, buffer.data());
                 }))
                 break;
+        }
+        if (lostAfterReply) {
+            TCommError lost;
+            lost.Code = CommLineLost;
+            lost.OSError = static_cast<uint32_t>(m_line->lastError());
+            handOver([&] { m_port->lineLost(nullptr, lost); });
+            break;
         }
         // Also after a dropped request, so the queue never stalls behind it.
         if (!handOver([this] { m_port->RequestDone(); }))
@@ -214,7 +227,7 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
     auto osFail = [&] {
         if (m_terminated)
             return Step::Stop;
-        e.Code = CommSystemError;
+        e.Code = m_line->lost() ? CommLineLost : CommSystemError;
         e.OSError = static_cast<uint32_t>(m_line->lastError());
         return Step::Fail;
     };
@@ -243,7 +256,7 @@ TSXCommThread::Step TSXCommThread::readByte(uint8_t& byte, TCommError& e)
         return Step::Stop;
     switch (r) {
     case SerialLine::ReadResult::Error:
-        e.Code = CommSystemError;
+        e.Code = m_line->lost() ? CommLineLost : CommSystemError;
         e.OSError = static_cast<uint32_t>(m_line->lastError());
         return Step::Fail;
     case SerialLine::ReadResult::Timeout:
@@ -289,7 +302,7 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
         if (st == Step::Stop)
             return true;
         if (st == Step::Fail) {
-            if (++attempts <= 2)
+            if (e.Code != CommLineLost && ++attempts <= 2)
                 continue;
             return false;
         }
@@ -319,8 +332,10 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 }
             }
             if (st == Step::Fail) {
-                if (e.Code == CommTimeout && !first) {
-                    // A pause ends the reply.
+                if ((e.Code == CommTimeout || e.Code == CommLineLost) && !first) {
+                    // A pause ends the reply; so does the device going away right
+                    // after it, and the reply still counts (the next request finds
+                    // the line lost).
                     e = {};
                     buf.fill(0);
                     return false;
@@ -348,8 +363,10 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 return true;
             buf.fill(0);
         }
-        // The attempt failed.
+        // The attempt failed; a vanished device is not asked again.
         buf.fill(0);
+        if (e.Code == CommLineLost)
+            return false;
         if (e.Code != CommTimeout)
             drain(e);
         if (m_terminated)
@@ -407,7 +424,7 @@ bool TSXCommThread::exchangeFramed(const Job& job, FrameCodec& codec, int retrie
         if (st == Step::Stop)
             return true;
         if (st == Step::Fail) {
-            if (e.Code == CommPortClosed)
+            if (e.Code == CommPortClosed || e.Code == CommLineLost)
                 return false;
             const auto reset = codec.resetTelegram();
             if (abandonTelegram(e, buf, reset.data(), reset.size()) == Step::Stop)

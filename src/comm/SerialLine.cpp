@@ -1,6 +1,7 @@
 #include "comm/SerialLine.h"
 #include "comm/PosixSerialLine.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -23,6 +24,27 @@ std::string SerialLine::systemMessage(int osError)
     // GNU strerror_r may return a static string instead of filling buf.
     const char* text = strerror_r(osError, buf, sizeof buf);
     return text ? std::string(text) : std::string();
+}
+
+namespace {
+
+std::atomic<uint64_t> g_callsOnLost{0};
+
+} // namespace
+
+bool SerialLine::deviceGone(int osError)
+{
+    return osError == EIO || osError == ENXIO || osError == ENODEV;
+}
+
+uint64_t SerialLine::callsOnLostLines()
+{
+    return g_callsOnLost.load();
+}
+
+void SerialLine::noteCallOnLostLine()
+{
+    ++g_callsOnLost;
 }
 
 namespace {
@@ -106,7 +128,18 @@ PosixSerialLine::~PosixSerialLine()
 bool PosixSerialLine::fail(int err)
 {
     m_error = err;
+    if (deviceGone(err) && m_fd >= 0)
+        m_lost = true;
     return false;
+}
+
+bool PosixSerialLine::refuseLost()
+{
+    if (!m_lost)
+        return false;
+    noteCallOnLostLine();
+    m_error = EIO;
+    return true;
 }
 
 bool PosixSerialLine::open(const std::string& device)
@@ -137,6 +170,7 @@ bool PosixSerialLine::open(const std::string& device)
     m_inPos = 0;
     m_marked = 0;
     m_closing = false;
+    m_lost = false;
     m_fd = fd;
     readCounters(true);
     m_error = 0;
@@ -222,6 +256,8 @@ bool PosixSerialLine::purge()
     int fd = m_fd;
     if (fd < 0)
         return fail(EBADF);
+    if (refuseLost())
+        return false;
     m_in.clear();
     m_inPos = 0;
     if (tcflush(fd, TCIOFLUSH) != 0)
@@ -232,6 +268,8 @@ bool PosixSerialLine::purge()
 bool PosixSerialLine::write(const uint8_t* data, size_t count)
 {
     std::shared_lock lock(m_lock);
+    if (refuseLost())
+        return false;
     size_t done = 0;
     while (done < count) {
         if (m_closing || m_fd < 0)
@@ -248,6 +286,8 @@ bool PosixSerialLine::write(const uint8_t* data, size_t count)
             return fail(ETIMEDOUT);
         if (p[1].revents)
             return fail(EBADF);
+        if (p[0].revents & (POLLHUP | POLLERR))
+            return fail(EIO);
     }
     return true;
 }
@@ -257,6 +297,8 @@ bool PosixSerialLine::flush()
     std::shared_lock lock(m_lock);
     if (m_fd < 0)
         return fail(EBADF);
+    if (refuseLost())
+        return false;
     if (tcdrain(m_fd) != 0)
         return fail(errno);
     return true;
@@ -313,7 +355,10 @@ SerialLine::ReadResult PosixSerialLine::readByte(uint8_t& byte, int timeoutMs)
         fail(EBADF);
         return ReadResult::Error;
     }
+    if (refuseLost())
+        return ReadResult::Error;
     const auto deadline = clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+    bool hangUp = false;
     for (;;) {
         if (takeBuffered(byte))
             return ReadResult::Byte;
@@ -331,6 +376,11 @@ SerialLine::ReadResult PosixSerialLine::readByte(uint8_t& byte, int timeoutMs)
             fail(errno);
             return ReadResult::Error;
         }
+        if (n == 0 && hangUp) {
+            // Hung up and nothing left to read: a pulled USB adapter.
+            fail(EIO);
+            return ReadResult::Error;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now()).count();
         if (left <= 0)
             return ReadResult::Timeout;
@@ -344,11 +394,16 @@ SerialLine::ReadResult PosixSerialLine::readByte(uint8_t& byte, int timeoutMs)
             fail(EBADF);
             return ReadResult::Error;
         }
-        if (p[0].revents & (POLLERR | POLLNVAL)) {
+        if (p[0].revents & POLLNVAL) {
+            fail(EBADF);
+            return ReadResult::Error;
+        }
+        if (p[0].revents & POLLERR) {
             fail(EIO);
             return ReadResult::Error;
         }
-        if ((p[0].revents & POLLHUP) && !(p[0].revents & POLLIN)) {
+        hangUp = (p[0].revents & POLLHUP) != 0;
+        if (hangUp && !(p[0].revents & POLLIN)) {
             // The other end went away (unplugged adapter, closed pty master).
             fail(EIO);
             return ReadResult::Error;

@@ -56,9 +56,22 @@ public:
     virtual ReadResult readByte(uint8_t& byte, int timeoutMs) = 0;
     virtual uint32_t takeLineErrors() = 0;
     virtual int lastError() const = 0;
+    // True once the device behind an open line has gone (adapter pulled, pty master
+    // closed). A lost line stays lost until it is closed; every call on it fails
+    // with lastError() at once and touches no descriptor.
+    virtual bool lost() const { return false; }
+
+    // OS errors that mean the device itself is gone, not that one call failed.
+    static bool deviceGone(int osError);
+    // Calls (purge, write, read) made on a line already known to be lost, in this
+    // process. Whoever uses a line stops at the first loss, so this stays 0.
+    static uint64_t callsOnLostLines();
 
     // The system's message text for an OS error number.
     static std::string systemMessage(int osError);
+
+protected:
+    static void noteCallOnLostLine();
 };
 
 // Makes the line for a device path. The path "sim" asks for the built-in

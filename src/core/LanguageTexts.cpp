@@ -47,6 +47,9 @@ constexpr LangText kMain[] = {
     {"K0_Inactief", "Inactief"},
     {"Msg_waarschuwingCaption", ""},
     {"Msg_Melding_Geen_VX50", ""},
+    {"PanelTekstVerloren", "Verbinding verloren: %1 (%2) is verdwenen"},
+    {"StatusVerloren", "Verloren"},
+    {"Msg_AndereBesturing", "Een andere besturing antwoordt: %1 (was %2). Verder met deze besturing?"},
 };
 
 constexpr LangText kOpties[] = {
@@ -56,6 +59,7 @@ constexpr LangText kOpties[] = {
     {"TaalItems", "\"NE\",\"EN\",\"D\""},
     {"CmdOK", "OK"},
     {"CmdCancel", "Cancel"},
+    {"AutoVerbinden", "Automatisch opnieuw verbinden"},
 };
 
 constexpr LangText kAbout[] = {
@@ -138,6 +142,7 @@ constexpr LangText kLeesParSoll[] = {
     {"PanelTekst5", "tekst 5"},
     {"PanelTekst6", "tekst 6"},
     {"PanelTekst7", "tekst 7"},
+    {"CmdVerder", "Continue"},
 };
 
 constexpr LangText kSchrijfParSoll[] = {
@@ -173,6 +178,7 @@ constexpr LangText kSchrijfParSoll[] = {
     {"StopUnconfirmed", "%1 was sent but is unconfirmed."},
     {"StopMixed", "The controller now holds a mixed set of old and new values."},
     {"StopNoBp", "\"bp\" was not sent: the controller did not load the new parameters."},
+    {"CmdVerder", "Continue"},
 };
 
 constexpr LangText kAntwoord[] = {

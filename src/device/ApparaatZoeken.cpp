@@ -483,7 +483,7 @@ void TFormApparaatZoeken::PX400ApparaatZoekenCommError(const TCommError& error)
 {
     // The port itself failed (an adapter pulled out, a device gone): probing on would
     // only race through every combination and report a search without a controller.
-    if (error.Code == CommSystemError && error.OSError != 0) {
+    if ((error.Code == CommSystemError || error.Code == CommLineLost) && error.OSError != 0) {
         showError(this, QStringLiteral("Comm Error"), QStringLiteral("Windows Comm error! "));
         PanelZoekTekst->setText(PanelTekst[1]);
         setIdleControls(true);

@@ -60,6 +60,14 @@ void TFormLeesParSoll::Start()
     }
 }
 
+void TFormLeesParSoll::Continue()
+{
+    if (m_phase == Phase::Setpoints)
+        readSetpoint(m_counter);
+    else
+        readParameter(m_counter);
+}
+
 void TFormLeesParSoll::PX400LeesParSollCommResult(const QByteArray& reply)
 {
     if (!takeReply(PX400LeesParSoll))

@@ -18,6 +18,7 @@ public:
 protected:
     const LangSection& texts() const override;
     void Start() override;
+    void Continue() override;
     QList<TPX400Protocol*> components() const override { return {PX400LeesParSoll}; }
     TPX400Protocol* waitingComponent() const override { return PX400LeesParSoll; }
 

@@ -74,6 +74,18 @@ void TFormSchrijfParSoll::Start()
     }
 }
 
+void TFormSchrijfParSoll::Continue()
+{
+    // A later stop is reported again, with what is confirmed by then.
+    m_reported = false;
+    m_refused = false;
+    switch (m_phase) {
+    case Phase::Parameters: writeParameter(m_counter); break;
+    case Phase::Setpoints: writeSetpoint(m_counter); break;
+    case Phase::Computing: compute(); break;
+    }
+}
+
 QString TFormSchrijfParSoll::finishText() const
 {
     switch (Mode) {

@@ -24,6 +24,7 @@ public:
 protected:
     const LangSection& texts() const override;
     void Start() override;
+    void Continue() override;
     QList<TPX400Protocol*> components() const override { return {PX400SchrijfParSoll, PX400BerekenParameters}; }
     TPX400Protocol* waitingComponent() const override;
     void interrupted() override;

@@ -45,10 +45,20 @@ TTransferForm::TTransferForm(const QString& designCaption, QWidget* parent)
     CmdOK->setObjectName(QStringLiteral("CmdOK"));
     CmdAgain = new QPushButton(QStringLiteral("Again"), this);
     CmdAgain->setObjectName(QStringLiteral("CmdAgain"));
+    CmdVerder = new QPushButton(QStringLiteral("Continue"), this);
+    CmdVerder->setObjectName(QStringLiteral("CmdVerder"));
+    CmdVerder->setEnabled(false);
     CmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
     connect(CmdOK, &QPushButton::clicked, this, &TTransferForm::CmdOKClick);
     connect(CmdAgain, &QPushButton::clicked, this, &TTransferForm::CmdAgainClick);
+    connect(CmdVerder, &QPushButton::clicked, this, &TTransferForm::CmdVerderClick);
+    m_lineWatch = new QTimer(this);
+    m_lineWatch->setInterval(250);
+    connect(m_lineWatch, &QTimer::timeout, this, [this] {
+        CmdVerder->setEnabled(m_failed && m_canContinue && portOpen());
+        if (!m_failed || !m_canContinue) m_lineWatch->stop();
+    });
     connect(CmdCancel, &QPushButton::clicked, this, &TTransferForm::CmdCancelClick);
 
     m_cancelTimer = new QTimer(this);
@@ -66,12 +76,13 @@ TTransferForm::TTransferForm(const QString& designCaption, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(CmdOK);
     buttons->addWidget(CmdAgain);
+    buttons->addWidget(CmdVerder);
     buttons->addWidget(CmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Panel1);
     layout->addWidget(ProgressBar1);
     layout->addLayout(buttons);
-    setFixedSize(380, 130);
+    setFixedSize(420, 130);
 }
 
 int TTransferForm::run(int mode)
@@ -105,6 +116,7 @@ void TTransferForm::LezenTeksten()
         setWindowTitle(m_designCaption);
         CmdOK->setText(QStringLiteral("OK"));
         CmdAgain->setText(QStringLiteral("Again"));
+        CmdVerder->setText(QStringLiteral("Continue"));
         CmdCancel->setText(QStringLiteral("Cancel"));
         return;
     }
@@ -112,6 +124,7 @@ void TTransferForm::LezenTeksten()
     setWindowTitle(t("CaptionMode", std::clamp(Mode, 0, 3)));
     CmdOK->setText(t("CmdOK"));
     CmdAgain->setText(t("CmdAgain"));
+    CmdVerder->setText(t("CmdVerder"));
     CmdCancel->setText(t("CmdCancel"));
     for (int i = 0; i < int(std::size(PanelTekst)); ++i)
         if (t.has(QStringLiteral("PanelTekst%1").arg(i)))
@@ -139,9 +152,12 @@ void TTransferForm::resetForStart()
     m_done = false;
     m_cancelRequested = false;
     m_waiting = false;
+    m_canContinue = false;
     m_cancelTimer->stop();
+    m_lineWatch->stop();
     CmdOK->setEnabled(false);
     CmdAgain->setEnabled(false);
+    CmdVerder->setEnabled(false);
     CmdCancel->setEnabled(true);
     CmdCancel->setFocus();
     showStatus(QString());
@@ -287,10 +303,13 @@ void TTransferForm::CommError(const TCommError& error)
     }
     // Every failure stops the transfer, so Cancel closes and Again restarts; a code
     // without system or line error flags is shown like any other communication error.
+    m_canContinue = true;
     if (error.Code == CommTimeout)
         fail(PanelTekst[0]);
     else
         fail(PanelTekst[1]);
+    CmdVerder->setEnabled(portOpen());
+    m_lineWatch->start();
 }
 
 void TTransferForm::CmdOKClick()
@@ -303,6 +322,23 @@ void TTransferForm::CmdAgainClick()
 {
     if (m_failed || m_done)
         Start();
+}
+
+void TTransferForm::CmdVerderClick()
+{
+    if (!m_failed || m_done || !m_canContinue || !portOpen())
+        return;
+    // Everything before the value in flight is confirmed; only that one and the
+    // rest are asked for again.
+    m_failed = false;
+    m_retried = false;
+    m_canContinue = false;
+    m_cancelRequested = false;
+    m_lineWatch->stop();
+    CmdAgain->setEnabled(false);
+    CmdVerder->setEnabled(false);
+    CmdCancel->setFocus();
+    Continue();
 }
 
 void TTransferForm::CmdCancelClick()

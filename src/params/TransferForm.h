@@ -48,6 +48,9 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdAgain = nullptr;
+    // After a communication failure: go on from the first value not confirmed,
+    // once the line is open again (the main window reconnects a lost one).
+    QPushButton* CmdVerder = nullptr;
     QPushButton* CmdCancel = nullptr;
 
 public slots:
@@ -55,6 +58,7 @@ public slots:
     void FormActivate();
     void CmdOKClick();
     void CmdAgainClick();
+    void CmdVerderClick();
     void CmdCancelClick();
 
 protected:
@@ -67,6 +71,8 @@ protected:
     virtual const LangSection& texts() const = 0;
     // Runs the first request of the mode.
     virtual void Start() = 0;
+    // Sends the request in flight when the transfer stopped (m_phase, m_counter) again.
+    virtual void Continue() = 0;
     virtual QList<TPX400Protocol*> components() const = 0;
 
     void resetForStart();
@@ -116,6 +122,10 @@ protected:
     bool m_done = false;
     bool m_cancelRequested = false;
     bool m_waiting = false;
+    // The last failure was the line's, not the controller's answer: Verder may go on.
+    bool m_canContinue = false;
+    // While a transfer that may go on waits, looks whether the line is back.
+    QTimer* m_lineWatch = nullptr;
     // Closes after Cancel when no reply or error comes in one exchange's time.
     QTimer* m_cancelTimer = nullptr;
 };

@@ -25,6 +25,21 @@ bool SimLine::fail(int error)
     return false;
 }
 
+bool SimLine::lost() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_open && m_lastError == EIO;
+}
+
+bool SimLine::refuseLostLocked()
+{
+    // EIO comes only from a vanished adapter; a caller that goes on is counted.
+    if (m_lastError != EIO)
+        return false;
+    noteCallOnLostLine();
+    return true;
+}
+
 bool SimLine::goneLocked(Clock::time_point now) const
 {
     if (m_bus.plugGeneration() != m_generation)
@@ -97,6 +112,8 @@ bool SimLine::purge()
     std::lock_guard lock(m_mutex);
     if (!m_open)
         return fail(EBADF);
+    if (refuseLostLocked())
+        return false;
     const auto now = Clock::now();
     if (goneLocked(now))
         return fail(EIO);
@@ -111,6 +128,8 @@ bool SimLine::write(const uint8_t* data, size_t count)
     std::lock_guard lock(m_mutex);
     if (!m_open)
         return fail(EBADF);
+    if (refuseLostLocked())
+        return false;
     const auto now = Clock::now();
     if (goneLocked(now))
         return fail(EIO);
@@ -149,6 +168,8 @@ bool SimLine::flush()
 SerialLine::ReadResult SimLine::readByte(uint8_t& byte, int timeoutMs)
 {
     std::unique_lock lock(m_mutex);
+    if (m_open && refuseLostLocked())
+        return ReadResult::Error;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
     for (;;) {
         if (!m_open) {

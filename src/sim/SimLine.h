@@ -28,11 +28,13 @@ public:
     ReadResult readByte(uint8_t& byte, int timeoutMs) override;
     uint32_t takeLineErrors() override;
     int lastError() const override;
+    bool lost() const override;
 
     LineFrame frame() const;
     SimBus& bus() { return m_bus; }
 
 private:
+    bool refuseLostLocked();
     bool goneLocked(Clock::time_point now) const;
     bool fail(int error);
     void collectDueFlags(Clock::time_point now);

@@ -187,6 +187,22 @@ void SimPortServer::stop()
     }
 }
 
+bool SimPortServer::waitOrStop(int ms)
+{
+    pollfd p{m_stopPipe[0], POLLIN, 0};
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (left <= 0)
+            return true;
+        const int r = ::poll(&p, m_stopPipe[0] >= 0 ? 1 : 0, int(left));
+        if (r > 0)
+            return false;
+        if (r < 0 && errno != EINTR)
+            return true;
+    }
+}
+
 PortView SimPortServer::currentView()
 {
     if (!m_pty)
@@ -230,6 +246,15 @@ int SimPortServer::run(std::string& message)
             out.pop_front();
         }
         if (gone && now >= *gone && (out.empty() || out.front().due >= *gone)) {
+            // "After the reply": let the client take what is already on its side,
+            // which a hang-up would throw away (briefly; a client that reads nothing
+            // does not hold the unplug up).
+            for (int i = 0; i < 100 && m_pty && m_slave >= 0; ++i) {
+                int pending = 0;
+                if (ioctl(m_slave, FIONREAD, &pending) != 0 || pending == 0)
+                    break;
+                ::usleep(2000);
+            }
             closeAll();
             message = "adapter unplugged";
             return 0;

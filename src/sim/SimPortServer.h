@@ -25,6 +25,8 @@ public:
     int run(std::string& message);
     // Safe from a signal handler.
     void stop();
+    // Waits ms; false when stop() came first.
+    bool waitOrStop(int ms);
 
 private:
     PortView currentView();

@@ -319,8 +319,9 @@ void TestExchange::unpluggedAdapter()
     r.send("ap 1");
     QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 1, 3000);
     QVERIFY(r.events[0].error);
-    QCOMPARE(r.events[0].err.Code, uint32_t(CommSystemError));
+    QCOMPARE(r.events[0].err.Code, uint32_t(CommLineLost));
     QVERIFY(r.events[0].err.OSError != 0);
+    QVERIFY(port->Lost());
     QVERIFY2(r.events[0].atMs < 1000, QByteArray::number(r.events[0].atMs));
     port->Close();
 }

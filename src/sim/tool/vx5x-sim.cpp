@@ -3,11 +3,13 @@
 #include "sim/SimOptions.h"
 #include "sim/SimPortServer.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -50,6 +52,12 @@ void usage(std::FILE* to)
         "                            --fault wrong-echo:echo=args  --fault no-line-end:cmd=rf\n"
         "                            --fault babble:ms=10000,cmd=rp (ends early at a purge or request)\n"
         "  --log                print every request and reply on standard error\n"
+        "  --link PATH          keep a symbolic link PATH to the pseudo-terminal; it goes away\n"
+        "                       when the adapter is unplugged (fault unplug)\n"
+        "  --replug-after MS    after an unplug, plug back in after MS ms: a new pseudo-terminal\n"
+        "                       behind the same --link, its path printed as a new line\n"
+        "  --replug-rx TEXT     the units answer \"rx\" with TEXT after the re-plug (another\n"
+        "                       controller on the same adapter)\n"
         "  --help               this text\n",
         to);
 }
@@ -72,6 +80,21 @@ std::string printable(const std::string& s)
     return r;
 }
 
+// Points `link` at `target`, replacing an old link in one step; nothing without a link.
+bool placeLink(const std::string& link, const std::string& target, std::string& error)
+{
+    if (link.empty())
+        return true;
+    const std::string temp = link + ".new";
+    ::unlink(temp.c_str());
+    if (::symlink(target.c_str(), temp.c_str()) != 0 || ::rename(temp.c_str(), link.c_str()) != 0) {
+        error = "cannot place the link " + link + ": " + std::strerror(errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -84,6 +107,8 @@ int main(int argc, char** argv)
     vx::LineFrame frame;
     bool frameGiven = false, logRequests = false, demo = true;
     double latency = 2.0;
+    std::string link, replugRx;
+    int replugAfterMs = -1;
 
     auto need = [&](int& i) -> const char* {
         if (i + 1 >= argc) {
@@ -139,6 +164,19 @@ int main(int argc, char** argv)
             faults.push_back(f);
         } else if (a == "--log") {
             logRequests = true;
+        } else if (a == "--link") {
+            link = need(i);
+        } else if (a == "--replug-after") {
+            const char* v = need(i);
+            char* end = nullptr;
+            const long ms = std::strtol(v, &end, 10);
+            if (!end || *end || ms < 0 || ms > 3600000) {
+                std::fprintf(stderr, "vx5x-sim: bad re-plug time '%s'\n", v);
+                return 2;
+            }
+            replugAfterMs = int(ms);
+        } else if (a == "--replug-rx") {
+            replugRx = need(i);
         } else if (a == "--no-demo") {
             demo = false;
         } else {
@@ -188,10 +226,14 @@ int main(int argc, char** argv)
 
     if (!frameGiven)
         frame = units.front().frame;
+    if ((!link.empty() || replugAfterMs >= 0) && !device.empty()) {
+        std::fprintf(stderr, "vx5x-sim: --link and --replug-after serve a pseudo-terminal, not --device\n");
+        return 2;
+    }
     SimPortServer srv(bus);
     std::string error, path;
     if (device.empty()) {
-        if (!srv.openPty(frame, path, error)) {
+        if (!srv.openPty(frame, path, error) || !placeLink(link, path, error)) {
             std::fprintf(stderr, "vx5x-sim: %s\n", error.c_str());
             return 1;
         }
@@ -215,8 +257,35 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
 
     std::string message;
-    const int rc = srv.run(message);
+    int rc = 0;
+    for (;;) {
+        rc = srv.run(message);
+        const bool unplugged = message == "adapter unplugged";
+        if (unplugged && !link.empty())
+            ::unlink(link.c_str());
+        if (!unplugged || replugAfterMs < 0)
+            break;
+        std::fprintf(stderr, "vx5x-sim: adapter unplugged; back in %d ms\n", replugAfterMs);
+        if (!srv.waitOrStop(replugAfterMs)) {
+            message = "stopped";
+            break;
+        }
+        bus.replug();
+        if (!replugRx.empty()) {
+            for (int n : bus.unitNumbers())
+                bus.withUnit(n, [&](SimUnit& u) { u.extraText = replugRx; });
+        }
+        if (!srv.openPty(frame, path, error) || !placeLink(link, path, error)) {
+            std::fprintf(stderr, "vx5x-sim: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+    }
     server = nullptr;
+    // A link left behind would lead the next client to a pseudo-terminal that is gone.
+    if (!link.empty())
+        ::unlink(link.c_str());
     if (!message.empty() && message != "stopped")
         std::fprintf(stderr, "vx5x-sim: %s\n", message.c_str());
     return rc;

@@ -1,0 +1,106 @@
+// A whole-set read and write whose adapter is pulled halfway, against vx5x-sim on
+// a pseudo-terminal: the transfer stops, and once the main window has the line back
+// "Verder" goes on from the first value not confirmed, so nothing is asked twice.
+#include "app/VX40Main.h"
+#include "comm/SXComm.h"
+#include "core/AppState.h"
+#include "params/LeesParSoll.h"
+#include "params/SchrijfParSoll.h"
+#include "params/ValueStore.h"
+#include "support/ScriptedUi.h"
+#include "support/SimProcess.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vx;
+
+namespace {
+
+// How often each request starting with `prefix` (e.g. "ws ") went to the controller,
+// by its number.
+QMap<int, int> countByNumber(const QList<test::LogLine>& log, const QString& prefix)
+{
+    QMap<int, int> n;
+    for (const test::LogLine& l : log)
+        if (l.request.startsWith(prefix)) ++n[l.request.mid(prefix.size()).section(u' ', 0, 0).toInt()];
+    return n;
+}
+
+} // namespace
+
+class TestTransferLineLoss : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    // Waits for the stop, then for the line to come back, and goes on.
+    static void stopAndContinue(TTransferForm& form)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(form.failed(), 20000);
+        QVERIFY(!form.isDone());
+        QVERIFY(form.CmdAgain->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(form.CmdVerder->isEnabled(), 10000);
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            form.grab().save(qEnvironmentVariable("VX_SHOT_DIR") + '/' + form.objectName() + "-verder.png");
+        form.CmdVerder->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form.isDone(), 20000);
+        QVERIFY(!form.failed());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString data = qEnvironmentVariable("VX_DATA_DIR");
+        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal0.ini"})
+            QVERIFY(QFile::copy(data + "/" + f, m_dir.filePath(f)));
+        app() = AppState();
+        resetValueStore();
+    }
+
+    void setpointsReadAndWrittenAcrossAnUnplug()
+    {
+        auto* seams = test::ScriptedUi::install();
+        const QString link = m_dir.filePath("adapter");
+        setPortDevicePath(1, link.toStdString());
+        // The first loss comes halfway through the read, the second halfway
+        // through the write (the count runs on across the re-plug).
+        test::SimProcess sim;
+        QVERIFY(sim.start({"--link", link, "--fault", "unplug:after=44", "--fault", "unplug:after=130",
+                           "--replug-after", "300"}));
+        MainOptions o;
+        o.exeDir = m_dir.path() + "/";
+        TFormMain main(o);
+        main.Timer1->stop();
+        main.CmdSelectUnit->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!main.statusPanel(4)->text().isEmpty(), 5000);
+
+        TFormLeesParSoll read;
+        read.start(1);
+        stopAndContinue(read);
+        // The read window's own buffer has them all; the value store none yet.
+        QCOMPARE(SollWaarden[1], 0);
+        const auto reads = countByNumber(sim.log(), "rs ");
+        QCOMPARE(reads.size(), 80);
+        for (auto it = reads.cbegin(); it != reads.cend(); ++it) QCOMPARE(it.value(), 1);
+
+        TFormSchrijfParSoll write;
+        write.SollwBuffer = read.SollwBuffer;
+        write.start(1);
+        stopAndContinue(write);
+        const auto writes = countByNumber(sim.log(), "ws ");
+        QCOMPARE(writes.size(), 80);
+        for (auto it = writes.cbegin(); it != writes.cend(); ++it) QCOMPARE(it.value(), 1);
+        // The stop was told once, with what the controller confirmed.
+        QCOMPARE(seams->messages.size(), 1);
+        QCOMPARE(sim.paths.size(), 3);
+        setUiSeams(nullptr);
+        resetPortDevicePaths();
+    }
+};
+
+QTEST_MAIN(TestTransferLineLoss)
+#include "tst_transfer_lineloss.moc"
