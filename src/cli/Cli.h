@@ -43,9 +43,6 @@ struct Options {
     QStringList args; // the command's own arguments and options
 };
 
-// application.ini, wherever the windows read it.
-QString settingsFilePath();
-
 class Context;
 // The user's data folder (safety backups, terminal history).
 QString dataFolder(const Context& c);

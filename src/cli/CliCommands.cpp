@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "cli/CliFiles.h"
 
+#include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/SerialDevices.h"
 #include "core/SettingsFile.h"

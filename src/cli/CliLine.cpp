@@ -3,7 +3,6 @@
 
 #include "comm/PX400Protocol.h"
 #include "core/LanguageTexts.h"
-#include "core/Paths.h"
 #include "device/CommandSet.h"
 #include "device/ControllerLine.h"
 
@@ -67,13 +66,6 @@ void installInterruptHandler()
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
-}
-
-QString settingsFilePath()
-{
-    // The windows' file: beside the program when that folder is writable, else per user.
-    const QString exeDir = QCoreApplication::applicationDirPath() + u'/';
-    return paths::settingsLocation(exeDir, paths::configHome(), paths::folderWritable(exeDir)).file;
 }
 
 QString dataFolder(const Context& c)
