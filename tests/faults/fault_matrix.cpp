@@ -212,7 +212,21 @@ QString colourName(const QWidget* w) { return w->palette().color(QPalette::Windo
 struct Outcome {
     QString broken; // empty: every promise kept
     bool notApplicable = false;
+    bool silent = false; // kept them, but stopped without a word, as designed
 };
+
+// The faulted request of each operation.
+Target targetOf(const QString& op)
+{
+    if (op == "connect") return {"sc 0", 3, true}; // "sc |0"
+    if (op == "live" || op == "graph") return {"r0", 5, false};
+    if (op == "read") return {"rs 3", 8, true};  // "rs 3 123|48"
+    if (op == "write") return {"ws 3", 6, true}; // "ws 3 4|97"
+    if (op == "backup") return {"rp 2", 6, true};
+    if (op == "restore") return {"wp 2", 6, true};
+    if (op == "service") return {"wp 12", 6, true};
+    return {"kr 2042", 9, true}; // calibration: "kr 2042 1|2"
+}
 
 } // namespace
 
@@ -315,12 +329,6 @@ class FaultMatrix : public QObject {
         QVERIFY2(o.broken.isEmpty(), qPrintable(o.broken));
     }
 
-    static void faultRows()
-    {
-        QTest::addColumn<int>("fault");
-        for (F f : AllFaults) QTest::newRow(faultTitle(f)) << int(f);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -347,29 +355,28 @@ private slots:
             }
             out += u'\n';
         }
-        out += QStringLiteral("(pass: every promise kept; xfail: breaks one until the line-loss issue lands; "
+        out += QStringLiteral("(pass: every promise kept; pass*: kept, but the identification stopped without a "
+                              "message, as designed; xfail: breaks one until the line-loss issue lands; "
                               "n/a: the fault cannot reach this operation)\n");
         std::fputs(qPrintable(out), stdout);
     }
 
-    void op_connect_data() { faultRows(); }
-    void op_connect() { cells(QStringLiteral("connect")); }
-    void op_live_data() { faultRows(); }
-    void op_live() { cells(QStringLiteral("live")); }
-    void op_read_data() { faultRows(); }
-    void op_read() { cells(QStringLiteral("read")); }
-    void op_write_data() { faultRows(); }
-    void op_write() { cells(QStringLiteral("write")); }
-    void op_backup_data() { faultRows(); }
-    void op_backup() { cells(QStringLiteral("backup")); }
-    void op_restore_data() { faultRows(); }
-    void op_restore() { cells(QStringLiteral("restore")); }
-    void op_service_data() { faultRows(); }
-    void op_service() { cells(QStringLiteral("service")); }
-    void op_graph_data() { faultRows(); }
-    void op_graph() { cells(QStringLiteral("graph")); }
-    void op_calibration_data() { faultRows(); }
-    void op_calibration() { cells(QStringLiteral("calibration")); }
+    // VX_MATRIX_OPS names the operations to run (CTest runs them in parts side by side);
+    // without it, all of them.
+    void matrix_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("fault");
+        const QStringList wanted = qEnvironmentVariable("VX_MATRIX_OPS").split(u',', Qt::SkipEmptyParts);
+        for (const QString& op : s_operations)
+            if (wanted.isEmpty() || wanted.contains(op))
+                for (F f : AllFaults) QTest::addRow("%s x %s", qPrintable(op), faultTitle(f)) << op << int(f);
+    }
+    void matrix()
+    {
+        QFETCH(QString, op);
+        cells(op);
+    }
 };
 
 QMap<QString, QMap<QString, QString>> FaultMatrix::s_table;
@@ -378,9 +385,12 @@ QStringList FaultMatrix::s_operations = {"connect", "live", "read", "write", "ba
 
 Outcome FaultMatrix::runCell(const QString& op, F fault)
 {
-    if (fault == F::PortTaken && op != QLatin1String("connect")) {
+    // The port is opened by connecting only; a request without arguments has none to
+    // echo wrongly.
+    if ((fault == F::PortTaken && op != QLatin1String("connect"))
+        || (fault == F::ForeignArgs && !targetOf(op).hasArguments)) {
         Outcome o;
-        o.notApplicable = true; // the port is opened by connecting only
+        o.notApplicable = true;
         return o;
     }
     if (!setUp(fault, op != QLatin1String("connect"))) return {QStringLiteral("set-up failed")};
@@ -394,13 +404,18 @@ Outcome FaultMatrix::runCell(const QString& op, F fault)
     else if (op == "service") o = serviceWrite(fault);
     else if (op == "graph") o = graph(fault);
     else if (op == "calibration") o = calibration(fault);
+    // A cell whose fault never reached the line proves nothing.
+    const auto log = bus().log();
+    if (o.broken.isEmpty() && fault != F::PortTaken
+        && std::none_of(log.begin(), log.end(), [](const sim::LogEntry& e) { return !e.faults.empty(); }))
+        o.broken = QStringLiteral("fault never fired");
     tearDown();
     return o;
 }
 
 Outcome FaultMatrix::connectIdentify(F fault)
 {
-    const Target t{"rt", 5, false};
+    const Target t = targetOf(QStringLiteral("connect"));
     int taken = -1;
     if (fault == F::PortTaken) {
         // Another program holds the port the way this one does: exclusive and locked.
@@ -418,8 +433,17 @@ Outcome FaultMatrix::connectIdentify(F fault)
         else if (boxes() != 1) o.broken = QStringLiteral("%1 messages").arg(boxes());
         return o;
     }
-    // Identification ends with the third text (or its "????").
-    const bool ended = waitFor([&] { return !m_main->statusPanel(4)->text().isEmpty(); }, Bound);
+    // Identification ends with the third text; a failed step ends it early, so the
+    // line falling quiet ends it too.
+    int seen = -1;
+    QElapsedTimer quiet;
+    quiet.start();
+    const bool ended = waitFor(
+        [&] { return !m_main->statusPanel(4)->text().isEmpty() || quiet.elapsed() > 600; }, Bound, [&] {
+            if (requestsSent() != seen) {
+                seen = requestsSent();
+                quiet.restart();
+            } });
     waitMs(150);
     const QString steps[] = {"rt", "rh", "rx"};
     for (int i = 0; i < 3; ++i) {
@@ -434,12 +458,14 @@ Outcome FaultMatrix::connectIdentify(F fault)
             return {QStringLiteral("no reconnect")};
     }
     if (boxes() > 1) return {QStringLiteral("%1 messages").arg(boxes())};
+    o.silent = m_main->SXComm1()->Active() && m_main->statusPanel(4)->text().isEmpty()
+               && m_main->PanelComInfo->text().isEmpty() && boxes() == 0;
     return o;
 }
 
 Outcome FaultMatrix::liveMonitor(F fault)
 {
-    const Target t{"r0", 5, false};
+    const Target t = targetOf(QStringLiteral("live"));
     inject(fault, t);
     m_main->CmdActual->click();
     if (!app().ActualAan) return {QStringLiteral("did not start")};
@@ -470,7 +496,7 @@ Outcome FaultMatrix::wholeSetRead(F fault)
 {
     for (int n = 1; n <= 80; ++n) bus().setSetpoint(0, n, 12345 + n);
     SollWaarden.fill(-1);
-    const Target t{"rs 3", 8, true}; // "rs 3 123|48"
+    const Target t = targetOf(QStringLiteral("read"));
     inject(fault, t);
     auto* w = window<TFormLeesParSoll>();
     w->start(1);
@@ -504,7 +530,7 @@ Outcome FaultMatrix::wholeSetWrite(F fault)
 {
     std::array<qint32, 81> before{};
     for (int n = 1; n <= 80; ++n) before[size_t(n)] = bus().setpoint(0, n);
-    const Target t{"ws 3", 6, true}; // "ws 3 4|97"
+    const Target t = targetOf(QStringLiteral("write"));
     inject(fault, t);
     auto* w = window<TFormSchrijfParSoll>();
     for (int n = 1; n <= 80; ++n) w->SollwBuffer[n] = 500 - n;
@@ -530,7 +556,7 @@ Outcome FaultMatrix::wholeSetWrite(F fault)
 
 Outcome FaultMatrix::backup(F fault)
 {
-    const Target t{"rp 2", 6, true};
+    const Target t = targetOf(QStringLiteral("backup"));
     auto* lees = FormLeesParSoll();
     const QString name = m_dir.filePath(QStringLiteral("cell"));
     QFile::remove(name + ".bak");
@@ -584,7 +610,7 @@ Outcome FaultMatrix::restore(F fault)
     if (!files::saveAtomically(name, files::backupFileBytes(p, s))) return {QStringLiteral("no file")};
     m_ui->fileNames = {name};
     m_ui->answers = {QMessageBox::Yes};
-    const Target t{"wp 2", 6, true};
+    const Target t = targetOf(QStringLiteral("restore"));
     inject(fault, t);
     auto* schrijf = FormSchrijfParSoll();
     bool stopped = false;
@@ -629,7 +655,7 @@ Outcome FaultMatrix::serviceWrite(F fault)
     ServicePar.Min = parMin(s);
     ServicePar.Max = parMax(s);
     ServicePar.Waarde = QString::number(wanted);
-    const Target t{"wp 12", 6, true};
+    const Target t = targetOf(QStringLiteral("service"));
     inject(fault, t);
     auto* w = window<TFormParamService>();
     w->show();
@@ -646,7 +672,7 @@ Outcome FaultMatrix::serviceWrite(F fault)
 
 Outcome FaultMatrix::graph(F fault)
 {
-    const Target t{"r0", 5, false};
+    const Target t = targetOf(QStringLiteral("graph"));
     inject(fault, t);
     auto* w = window<TFormGrafiek>();
     w->show();
@@ -670,7 +696,7 @@ Outcome FaultMatrix::graph(F fault)
 Outcome FaultMatrix::calibration(F fault)
 {
     bus().withUnit(0, [](sim::SimUnit& u) { u.calibration = {-15, 12, 7, 1000}; });
-    const Target t{"kr 2042", 9, true}; // "kr 2042 1|2"
+    const Target t = targetOf(QStringLiteral("calibration"));
     inject(fault, t);
     auto* w = window<TFormCalibratie>();
     w->SpinEdit_Gain_U->setValue(77);
