@@ -20,6 +20,7 @@
 #include "params/ParamService.h"
 #include "params/ParameterDefs.h"
 #include "params/SchrijfParSoll.h"
+#include "params/TransferForm.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -300,6 +301,30 @@ class FaultMatrix : public QObject {
 
     Outcome runCell(const QString& op, F fault);
 
+    // Runs a command that shows the transfer window w modally: answers it (OK when done,
+    // Cancel when failed) from a timer, and stops it a few requests past the fault.
+    // False when it took longer than its bound.
+    bool runModal(TTransferForm& w, const std::function<void()>& run)
+    {
+        bool stopped = false;
+        QTimer watch;
+        watch.setInterval(20);
+        QElapsedTimer clock;
+        clock.start();
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!w.isVisible()) return;
+            if (w.isDone() || w.failed()) {
+                (w.isDone() ? w.CmdOK : w.CmdCancel)->click();
+            } else if (!stopped && (requestsSent() > 3 + StopAfter || clock.elapsed() > Bound)) {
+                stopped = true;
+                w.CmdCancel->click();
+            }
+        });
+        watch.start();
+        run();
+        return clock.elapsed() <= Bound + StopBound;
+    }
+
     // --- operations -----------------------------------------------------------------
     Outcome connectIdentify(F fault);
     Outcome liveMonitor(F fault);
@@ -562,25 +587,7 @@ Outcome FaultMatrix::backup(F fault)
     m_ui->fileNames = {name};
     inject(fault, t);
     // The read window is modal: answer it from a timer, and stop it after the fault.
-    bool stopped = false, answered = false;
-    QTimer watch;
-    watch.setInterval(20);
-    QElapsedTimer clock;
-    clock.start();
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!lees->isVisible()) return;
-        if (lees->isDone() || lees->failed()) {
-            answered = true;
-            (lees->isDone() ? lees->CmdOK : lees->CmdCancel)->click();
-        } else if (!stopped && (requestsSent() > 3 + StopAfter || clock.elapsed() > Bound)) {
-            stopped = true;
-            lees->CmdCancel->click();
-        }
-    });
-    watch.start();
-    BackupMaken(m_main.get(), *lees);
-    watch.stop();
-    if (clock.elapsed() > Bound + StopBound) return {QStringLiteral("hangs")};
+    if (!runModal(*lees, [&] { BackupMaken(m_main.get(), *lees); })) return {QStringLiteral("hangs")};
     QFile f(name + ".bak");
     if (f.exists()) {
         if (!f.open(QIODevice::ReadOnly)) return {QStringLiteral("file unreadable")};
@@ -612,24 +619,7 @@ Outcome FaultMatrix::restore(F fault)
     const Target t = targetOf(QStringLiteral("restore"));
     inject(fault, t);
     auto* schrijf = FormSchrijfParSoll();
-    bool stopped = false;
-    QTimer watch;
-    watch.setInterval(20);
-    QElapsedTimer clock;
-    clock.start();
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!schrijf->isVisible()) return;
-        if (schrijf->isDone() || schrijf->failed()) {
-            (schrijf->isDone() ? schrijf->CmdOK : schrijf->CmdCancel)->click();
-        } else if (!stopped && (requestsSent() > 3 + StopAfter || clock.elapsed() > Bound)) {
-            stopped = true;
-            schrijf->CmdCancel->click();
-        }
-    });
-    watch.start();
-    RestoreUitvoeren(m_main.get(), *schrijf);
-    watch.stop();
-    if (clock.elapsed() > Bound + StopBound) return {QStringLiteral("hangs")};
+    if (!runModal(*schrijf, [&] { RestoreUitvoeren(m_main.get(), *schrijf); })) return {QStringLiteral("hangs")};
     for (int n = 0; n <= 511; ++n) {
         const qint32 v = bus().parameter(0, n);
         if (v != before[n] && v != p[n]) return {QStringLiteral("P%1 written as %2").arg(n).arg(v)};
