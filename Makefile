@@ -82,3 +82,20 @@ format:
 
 clean:
 	rm -rf $(BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(RUN_BUILD)
+
+# libFuzzer runs of fuzz/fuzz_*.cpp (clang), one target after the other, FUZZ_TIME
+# seconds each (FUZZ=rtf for one). New inputs collect in $(FUZZ_BUILD)/corpus; what
+# fails lands in $(FUZZ_BUILD)/crashes: copy it to fuzz/regressions/<target>/.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 60
+FUZZ ?= $(patsubst fuzz/fuzz_%.cpp,%,$(wildcard fuzz/fuzz_*.cpp))
+.PHONY: fuzz
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVX_FUZZ=ON -DVX_WERROR=OFF \
+	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+	@flock $(LOCK) cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ))
+	@mkdir -p $(FUZZ_BUILD)/crashes
+	@for t in $(FUZZ); do echo "== fuzz_$$t ($(FUZZ_TIME) s)"; mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1 \
+	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/crashes/$$t- $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t || exit 1; done

@@ -95,6 +95,8 @@ private:
     void endCell();
     void endRow();
     void finish();
+    bool countItem();
+    void appendBlock(Block b);
     GroupState& st() { return m_stack.last(); }
 
     QByteArray m_data;
@@ -119,8 +121,37 @@ private:
     bool m_curUsed = false;
     QList<Para> m_cellParas;
     QList<QList<Para>> m_rowCells;
-    int m_tableCells = 0;
+    int m_tableCells = 0;  // cells as written
+    int m_cellsBefore = 0; // rendered cells of the tables already closed
+    int m_tableRows = 0;   // the table still open: its rows and widest row
+    int m_tableCols = 0;
+    int m_items = 0;
 };
+
+bool Parser::countItem()
+{
+    if (++m_items > rtf::MaxItems) return fail(QStringLiteral("Document too complex"));
+    return true;
+}
+
+// Every block goes through here, so the rendered size is known before it is built.
+void Parser::appendBlock(Block b)
+{
+    if (!b.isRow) {
+        m_cellsBefore += m_tableRows * m_tableCols;
+        m_tableRows = m_tableCols = 0;
+        m_blocks.append(std::move(b));
+        return;
+    }
+    const int cols = std::max(m_tableCols, int(b.cells.size()));
+    if (qint64(m_tableRows + 1) * cols + m_cellsBefore > rtf::MaxTableCells) {
+        fail(QStringLiteral("Table too large"));
+        return;
+    }
+    ++m_tableRows;
+    m_tableCols = cols;
+    m_blocks.append(std::move(b));
+}
 
 RtfResult Parser::run()
 {
@@ -363,8 +394,9 @@ void Parser::addChar(QChar c)
     }
     if (g.dest == Dest::ColorTable) {
         if (c == QLatin1Char(';')) {
-            if (m_colourSet) m_colours.append(QColor(m_red, m_green, m_blue));
-            else m_colours.append(std::nullopt);
+            // Entries past the limit would only cost memory; a \cf to one shows the default colour.
+            if (m_colours.size() < rtf::MaxColours)
+                m_colours.append(m_colourSet ? std::optional<QColor>(QColor(m_red, m_green, m_blue)) : std::nullopt);
             m_red = m_green = m_blue = 0;
             m_colourSet = false;
         }
@@ -388,19 +420,19 @@ void Parser::addText(const QString& s)
     const CharState& ch = st().ch;
     m_curUsed = true;
     if (!m_cur.runs.isEmpty() && m_cur.runs.last().ch == ch) m_cur.runs.last().text += s;
-    else m_cur.runs.append(Run{s, ch});
+    else if (countItem()) m_cur.runs.append(Run{s, ch});
 }
 
 void Parser::endParagraph()
 {
-    if (m_stack.isEmpty() || st().dest != Dest::Normal) return;
+    if (m_stack.isEmpty() || st().dest != Dest::Normal || !countItem()) return;
     m_cur.fmt = st().para;
     if (m_cur.fmt.inTable) {
         m_cellParas.append(m_cur);
     } else {
         Block b;
         b.para = m_cur;
-        m_blocks.append(b);
+        appendBlock(std::move(b));
     }
     m_cur = Para();
     m_curUsed = false;
@@ -409,7 +441,7 @@ void Parser::endParagraph()
 
 void Parser::endCell()
 {
-    if (m_stack.isEmpty() || st().dest != Dest::Normal) return;
+    if (m_stack.isEmpty() || st().dest != Dest::Normal || !countItem()) return;
     m_cur.fmt = st().para;
     m_cellParas.append(m_cur);
     m_cur = Para();
@@ -437,7 +469,7 @@ void Parser::endRow()
     Block b;
     b.isRow = true;
     b.cells = m_rowCells;
-    m_blocks.append(b);
+    appendBlock(std::move(b));
     m_rowCells.clear();
 }
 
@@ -451,7 +483,7 @@ void Parser::finish()
         } else {
             Block b;
             b.para = m_cur;
-            m_blocks.append(b);
+            appendBlock(std::move(b));
         }
         m_cur = Para();
         m_curUsed = false;
@@ -465,7 +497,7 @@ void Parser::finish()
         Block b;
         b.isRow = true;
         b.cells = m_rowCells;
-        m_blocks.append(b);
+        appendBlock(std::move(b));
         m_rowCells.clear();
     }
 }
@@ -508,6 +540,9 @@ void Parser::render(QTextDocument* doc) const
     option.setTabStopDistance(m_defaultTab);
     doc->setDefaultTextOption(option);
     QTextCursor cur(doc);
+    // One edit block: otherwise every insert lays its whole paragraph out again, and a
+    // paragraph of many short runs takes quadratic time.
+    cur.beginEditBlock();
     bool first = true;
     auto putPara = [&](QTextCursor& c, const Para& p, bool newBlock) {
         const QTextBlockFormat bf = blockFormat(p.fmt);
@@ -557,6 +592,7 @@ void Parser::render(QTextDocument* doc) const
         cur.movePosition(QTextCursor::End);
         i = end - 1;
     }
+    cur.endEditBlock();
     cur.movePosition(QTextCursor::Start);
 }
 

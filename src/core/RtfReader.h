@@ -26,7 +26,13 @@ inline constexpr int MaxDepth = 200;
 inline constexpr int MaxWordLength = 32;
 inline constexpr int MaxNumberDigits = 10;
 inline constexpr int MaxCellsPerRow = 64;
+// Cells as rendered: every row of a table is widened to its widest row, so a table
+// costs rows x widest row, summed over the document.
 inline constexpr int MaxTableCells = 20000;
+// Paragraphs and formatted runs together; with the cells this bounds the time and
+// memory the document takes to build, whatever the file holds.
+inline constexpr int MaxItems = 50000;
+inline constexpr int MaxColours = 1024;
 inline constexpr qsizetype MaxFileSize = 8 * 1024 * 1024;
 } // namespace rtf
 

@@ -21,6 +21,8 @@ QString FixedToText(qint32 decimals, qint32 value)
 qint32 TextToFixed(const QString& input, qint32 decimals, bool negativeAllowed, qint32 lower, qint32 upper)
 {
     QString text = input;
+    // The same ceiling as FixedToText: a damaged definition must not pad a huge string.
+    decimals = qMin(decimals, 32);
     if (text.isEmpty() || text == QLatin1String(",") || text == QLatin1String("-")) return FixedMalformed;
     for (QChar c : text)
         if (!(c >= u'0' && c <= u'9') && c != u',' && c != u'-') return FixedMalformed;
@@ -40,6 +42,12 @@ qint32 TextToFixed(const QString& input, qint32 decimals, bool negativeAllowed, 
     if (minuses > 1 || (minuses == 1 && !text.startsWith(u'-'))) return FixedMalformed;
 
     text.remove(u',');
+    // Leading zeros carry no digits: FixedToText writes "-0,20000000" for -20000000
+    // with eight decimals, and that has to read back.
+    const qsizetype firstDigit = text.startsWith(u'-') ? 1 : 0;
+    qsizetype zeros = 0;
+    while (firstDigit + zeros + 1 < text.size() && text.at(firstDigit + zeros) == u'0') ++zeros;
+    text.remove(firstDigit, zeros);
     if (text.size() > 9) return FixedMalformed;
     bool ok = false;
     const qint32 v = text.toInt(&ok);

@@ -161,6 +161,15 @@ private slots:
         QByteArray many("{\\rtf1 ");
         for (int i = 0; i < rtf::MaxTableCells + 10; ++i) many += "\\cell";
         QTest::newRow("too many cells") << many + "}" << false << "";
+        // Rendering widens every row to the widest, so this is 64 x 19901 cells.
+        QByteArray widened("{\\rtf1\\trowd ");
+        for (int i = 0; i < rtf::MaxCellsPerRow; ++i) widened += "\\intbl c\\cell ";
+        widened += "\\row ";
+        for (int i = 0; i < 19900; ++i) widened += "\\intbl d\\cell\\row ";
+        QTest::newRow("narrow rows under a wide one") << widened + "}" << false << "c";
+        QByteArray runs("{\\rtf1 ");
+        for (int i = 0; i <= rtf::MaxItems / 2; ++i) runs += "\\b x\\b0 y";
+        QTest::newRow("too many runs") << runs + "}" << false << "xy";
     }
     void malformed()
     {
@@ -180,9 +189,13 @@ private slots:
         }
         QVERIFY(!doc.toPlainText().contains(QLatin1String("old content")));
         QVERIFY2(doc.toPlainText().contains(keeps), qPrintable(doc.toPlainText().left(200)));
-        const QTextTable* table = nullptr;
+        int cells = 0;
         for (QTextFrame* f : doc.rootFrame()->childFrames())
-            if ((table = qobject_cast<QTextTable*>(f))) QVERIFY(table->columns() <= rtf::MaxCellsPerRow);
+            if (const auto* table = qobject_cast<QTextTable*>(f)) {
+                QVERIFY(table->columns() <= rtf::MaxCellsPerRow);
+                cells += table->rows() * table->columns();
+            }
+        QVERIFY(cells <= rtf::MaxTableCells);
     }
 
     void missingAndOversizedFiles()

@@ -69,6 +69,9 @@ private slots:
         QTest::newRow("minus comma is zero") << "-," << 1 << true << 0;
         QTest::newRow("five padded") << "5" << 2 << true << 500;
         QTest::newRow("padding makes it long") << "1234567" << 3 << true << bad;
+        QTest::newRow("leading zero of negative fraction") << "-0,20000000" << 8 << true << -20000000;
+        QTest::newRow("leading zeros carry no digits") << "000000000012" << 0 << true << 12;
+        QTest::newRow("huge decimals are capped") << "1" << 2000000000 << true << bad;
         QTest::newRow("lower bound") << "-100" << 0 << true << -100;
         QTest::newRow("below lower") << "-101" << 0 << true << out;
         QTest::newRow("upper bound") << "100" << 0 << true << 100;
@@ -84,6 +87,21 @@ private slots:
         const int lower = boundsRow ? -100 : -999999999;
         const int upper = boundsRow ? 100 : 999999999;
         QCOMPARE(TextToFixed(text, decimals, negative, lower, upper), result);
+    }
+
+    // Whatever FixedToText writes for a value the definitions allow reads back, for
+    // every decimals setting.
+    void roundTrip()
+    {
+        resetValueStore();
+        ParWaarden[ParDecimalsParameter] = 8;
+        const qint32 values[] = {0, 1, -1, 5, -5, 20000000, -20000000, 99999999, -99999999, 999999999, 123456, -7};
+        for (int decimals = -1; decimals <= 32; ++decimals)
+            for (qint32 v : values) {
+                const int read = decimals == 9 ? 8 : decimals; // 9 is parameter 203's count
+                QCOMPARE(TextToFixed(FixedToText(decimals, v), read, true, -99999999, 999999999), v);
+            }
+        resetValueStore();
     }
 };
 
