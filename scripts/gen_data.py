@@ -457,6 +457,9 @@ TEXTS = [
          "Na het opnieuw verbinden antwoordt een andere besturing: %1 (voorheen %2). Verder met deze besturing?",
          "After reconnecting, another controller answers: %1 (before: %2). Continue with this controller?",
          "Nach dem Wiederverbinden antwortet eine andere Steuerung: %1 (vorher %2). Mit dieser Steuerung weiter?"),
+        ("SnelleAntwoordenUit", "Snelle antwoorden uitgeschakeld: de lijn gaf herhaald storingen",
+         "Fast replies switched off: the line gave trouble repeatedly",
+         "Schnelle Antworten ausgeschaltet: die Leitung machte wiederholt Probleme"),
     ]),
     ("Opties", [
         ("Caption", "Instellingen", "Settings", "Einstellungen"),
@@ -467,6 +470,10 @@ TEXTS = [
         ("CmdCancel", "Annuleren", "Cancel", "Abbrechen"),
         ("AutoVerbinden", "Automatisch opnieuw verbinden", "Reconnect automatically",
          "Automatisch neu verbinden"),
+        ("SnelleAntwoorden", "Snelle antwoorden", "Fast replies", "Schnelle Antworten"),
+        ("SnelleAntwoordenHint", "Antwoord eindigt bij het regeleinde in plaats van na 50 ms stilte",
+         "A reply ends at its line end instead of after 50 ms of silence",
+         "Eine Antwort endet am Zeilenende statt nach 50 ms Stille"),
     ]),
     ("About", [
         ("Caption", "Info", "About", "Info"),

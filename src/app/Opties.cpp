@@ -1,9 +1,11 @@
 #include "app/Opties.h"
 #include "app/VX40Main.h"
 
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/Widgets.h"
+#include "device/ControllerLine.h"
 #include "params/ParameterDefs.h"
 
 #include <QCheckBox>
@@ -49,6 +51,9 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     CheckAutoVerbinden = new QCheckBox(QStringLiteral("Automatisch opnieuw verbinden"), TabSheet1);
     CheckAutoVerbinden->setObjectName(QStringLiteral("CheckAutoVerbinden"));
     page->addWidget(CheckAutoVerbinden);
+    CheckSnelleAntwoorden = new QCheckBox(QStringLiteral("Snelle antwoorden"), TabSheet1);
+    CheckSnelleAntwoorden->setObjectName(QStringLiteral("CheckSnelleAntwoorden"));
+    page->addWidget(CheckSnelleAntwoorden);
     page->addStretch();
 
     const OkCancel buttons = addOkCancelRow(this, top);
@@ -74,6 +79,8 @@ void TFormOpties::FormActivate()
         ComboTaal->clear();
         ComboTaal->addItems(parseOptionList(texts::Opties("TaalItems")));
         CheckAutoVerbinden->setText(texts::Opties("AutoVerbinden"));
+        CheckSnelleAntwoorden->setText(texts::Opties("SnelleAntwoorden"));
+        CheckSnelleAntwoorden->setToolTip(texts::Opties("SnelleAntwoordenHint"));
         CmdOK->setText(texts::Opties("CmdOK"));
         CmdCancel->setText(texts::Opties("CmdCancel"));
     }
@@ -83,6 +90,7 @@ void TFormOpties::FormActivate()
     auto* main = qobject_cast<TFormMain*>(app().FormMain);
     CheckAutoVerbinden->setEnabled(main != nullptr);
     CheckAutoVerbinden->setChecked(main ? main->AutomatischVerbinden : true);
+    CheckSnelleAntwoorden->setChecked(fastReplies());
 }
 
 void TFormOpties::CmdOKClick()
@@ -90,6 +98,8 @@ void TFormOpties::CmdOKClick()
     AppState& s = app();
     s.TaalIndex = ComboTaal->currentIndex();
     if (auto* main = qobject_cast<TFormMain*>(s.FormMain)) main->AutomatischVerbinden = CheckAutoVerbinden->isChecked();
+    if (CheckSnelleAntwoorden->isChecked() != fastReplies() || (fastReplies() && s.SXComm1 && s.SXComm1->FastRepliesOff()))
+        setFastReplies(CheckSnelleAntwoorden->isChecked());
     if (s.TaalIndex != m_oldTaalIndex) s.TekstFile_Lezen();
     s.LezenTeksten();
     s.ParameterDef_lezen();

@@ -23,6 +23,8 @@ public:
     QComboBox* ComboTaal = nullptr;
     // Reconnect by itself when the adapter comes back (the main window's setting).
     QCheckBox* CheckAutoVerbinden = nullptr;
+    // End replies at their line end instead of after a pause on the line.
+    QCheckBox* CheckSnelleAntwoorden = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;
 

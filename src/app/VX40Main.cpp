@@ -109,6 +109,7 @@ TFormMain::~TFormMain()
     }
     m_port->OnActivate = nullptr;
     m_port->OnDeactivate = nullptr;
+    m_port->OnFastRepliesOff = nullptr;
     if (app().FormMain == this) {
         app().FormMain = nullptr;
         bindHooks(false);

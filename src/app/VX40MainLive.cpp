@@ -66,6 +66,10 @@ void TFormMain::buildComponents()
     p->OnActivate = [this](TSXComm*) { SXComm1Activate(); };
     p->OnDeactivate = [this](TSXComm*) { SXComm1Deactivate(); };
     p->OnLineLost = [this](TSXComm*) { SXComm1LineLost(); };
+    p->OnFastRepliesOff = [this](TSXComm*) {
+        PanelComInfo->setText(texts::Main("SnelleAntwoordenUit"));
+        PanelComInfo->setToolTip(PanelComInfo->text());
+    };
 
     m_live->OnCommError = [this](const TCommError& e) { PX400UnitSelectComError(e); };
     m_live->OnUnitSelected = [this] { PanelComInfo->clear(); };

@@ -4,6 +4,7 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/SettingsFile.h"
+#include "device/ControllerLine.h"
 
 #include <QSpinBox>
 
@@ -25,6 +26,7 @@ void TFormMain::Configfile_lezen()
     SpinEditUnitSelect->setValue(ini.readInteger(kSerieel, QStringLiteral("unit_no"), 0));
     s.TaalIndex = ini.readInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), 0);
     AutomatischVerbinden = ini.readBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), true);
+    setFastReplies(ini.readBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), false), m_port);
     s.OpenCloseDialoogPath = ini.readString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), QString());
     s.AfdrukFirma = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), QString());
     s.AfdrukType = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), QString());
@@ -48,6 +50,7 @@ bool TFormMain::ProgrammaInstellingen_opslaan()
     ini.writeInteger(kSerieel, QStringLiteral("unit_no"), SpinEditUnitSelect->value());
     ini.writeInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), s.TaalIndex);
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), AutomatischVerbinden);
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), fastReplies());
     ini.writeString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), s.OpenCloseDialoogPath);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), s.AfdrukFirma);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), s.AfdrukType);

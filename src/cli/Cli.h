@@ -35,6 +35,7 @@ struct Options {
     std::optional<int> unit, baud, dataBits, stopBits;
     std::optional<char> parity; // 'N', 'E', 'O'
     bool simulate = false;
+    bool fast = false; // replies end at their line end, not after a pause
     bool json = false;
     bool quiet = false;
     int lang = -1;

@@ -104,6 +104,7 @@ QString helpText()
         "  --port COM1|/dev/ttyUSB0|sim   the port; sim is the built-in simulated bus\n"
         "  --unit N  --baud B  --parity N|E|O  --data 7|8  --stop 1|2\n"
         "  --simulate                 every port leads to the built-in simulated bus\n"
+        "  --fast                     a reply ends at its line end, not after 50 ms of silence\n"
         "  --lang 0|1|2               messages in Dutch, English or German\n"
         "  --json                     one JSON document on stdout (JSON lines: search, monitor)\n"
         "  --quiet                    no notes or progress on stderr, only errors\n"

@@ -85,6 +85,8 @@ Line::Line(Context& context)
     : m_context(context), m_port(std::make_unique<TSXComm>())
 {
     m_component = makeControllerComponent(m_port.get(), "PX400Cli", 0, m_port.get());
+    // The search probes wrong line settings, whose garbled bytes may hold a line end.
+    m_component->setEndAtLineEnd(context.opt.fast && context.opt.command != QLatin1String("search"));
 }
 
 Line::~Line()

@@ -92,6 +92,8 @@ GlobalParse parseGlobal(QStringList args, Options& o)
             }
         } else if (a == QLatin1String("--simulate")) {
             o.simulate = true;
+        } else if (a == QLatin1String("--fast")) {
+            o.fast = true;
         } else if (a == QLatin1String("--json")) {
             o.json = true;
         } else if (a == QLatin1String("--quiet") || a == QLatin1String("-q")) {

@@ -54,6 +54,10 @@ public:
     void setReceiveStart(TSequenceChar c) { m_receiveStart = c; }
     TSequenceChar ReceiveStop() const { return m_receiveStop; }
     void setReceiveStop(TSequenceChar c) { m_receiveStop = c; }
+    // End a reply at its line end once it holds the request's echo; the pause stays
+    // the rule for any other reply.
+    bool EndAtLineEnd() const { return m_endAtLineEnd; }
+    void setEndAtLineEnd(bool on) { m_endAtLineEnd = on; }
     TSequenceChar ProtocolHead() const { return m_head; }
     void setProtocolHead(TSequenceChar c) { m_head = c; }
     TSequenceChar ProtocolFoot() const { return m_foot; }
@@ -72,12 +76,13 @@ public:
     ProtocolKind protocolKind() const override { return ProtocolKind::ASCII; }
     LineFraming lineFraming() const override
     {
-        return {static_cast<uint8_t>(m_receiveStart), static_cast<uint8_t>(m_receiveStop), m_filtered};
+        return {static_cast<uint8_t>(m_receiveStart), static_cast<uint8_t>(m_receiveStop), m_filtered, m_endAtLineEnd};
     }
 
 private:
     QString m_text;
     bool m_filtered = false;
+    bool m_endAtLineEnd = false;
     TSequenceChar m_receiveStart = TSequenceChar::scNone;
     TSequenceChar m_receiveStop = TSequenceChar::scNone;
     TSequenceChar m_head = TSequenceChar::scNone;

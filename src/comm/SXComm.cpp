@@ -405,6 +405,15 @@ void TSXComm::shutDown()
     m_line.reset();
 }
 
+void TSXComm::fastRepliesFailed()
+{
+    if (m_fastOff)
+        return;
+    m_fastOff = true;
+    if (OnFastRepliesOff)
+        OnFastRepliesOff(this);
+}
+
 void TSXComm::lineLost(TSXProtocolComponent* reporter, const TCommError& error)
 {
     if (!m_active)

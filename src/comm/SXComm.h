@@ -220,6 +220,9 @@ public:
         uint8_t start = 0;
         uint8_t stop = 0;
         bool filtered = false;
+        // End the reply at its line end (CR LF or LF CR) once it holds its echo,
+        // instead of waiting for the pause.
+        bool lineEnd = false;
     };
     virtual LineFraming lineFraming() const { return {}; }
 
@@ -319,6 +322,11 @@ public:
     NotifyEvent OnDeactivate;
     // Fired once when the line is lost (instead of OnDeactivate).
     NotifyEvent OnLineLost;
+    // Fired once when replies that end at their line end gave trouble too often;
+    // from then on every reply ends at the pause again, until resetFastReplies().
+    NotifyEvent OnFastRepliesOff;
+    bool FastRepliesOff() const { return m_fastOff; }
+    void resetFastReplies() { m_fastOff = false; }
 
     // Copies the settings of another port; does nothing while this one is open.
     void Assign(const TSXComm& source);
@@ -350,6 +358,8 @@ private:
     // Worker hand-over: the exchange of `reporter` found the device gone (null:
     // it went right after a reply; the next request waiting hears of it).
     void lineLost(TSXProtocolComponent* reporter, const TCommError& error);
+    // Worker hand-over: fast replies gave trouble too often in a row.
+    void fastRepliesFailed();
     void startHead();
     void applyFrame();
     void bind(TSXComponent* c);
@@ -363,6 +373,7 @@ private:
 
     bool m_active = false;
     bool m_lost = false;
+    bool m_fastOff = false;
     TCommError m_lostError;
     TBaudrate m_baudrate = TBaudrate::br9600;
     TDataBit m_databits = TDataBit::db_8;

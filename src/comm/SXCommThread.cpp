@@ -86,6 +86,7 @@ void TSXCommThread::StartRequest(const TCommRequest* request)
         job.startChar = framing.start;
         job.stopChar = framing.stop;
         job.filtered = framing.filtered;
+        job.lineEnd = framing.lineEnd && !m_port->m_fastOff;
     }
     job.frame = request->Frame;
     job.firstByteMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteMs;
@@ -232,6 +233,13 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
         return Step::Fail;
     };
     m_readTimeout = m_job.firstByteMs;
+    if (m_endedAtLineEnd) {
+        m_endedAtLineEnd = false;
+        const bool leftover = leftoverAfterLineEnd();
+        if (m_terminated)
+            return Step::Stop;
+        noteFastTrouble(leftover);
+    }
     if (!m_line->purge())
         return osFail();
     // Errors of input that was just thrown away belong to nobody's reply.
@@ -282,8 +290,60 @@ void TSXCommThread::drain(TCommError& e)
     (void)e; // the caller's record stays as it was
 }
 
+bool TSXCommThread::leftoverAfterLineEnd()
+{
+    // A line still coming shows within a character time or two; looking for a
+    // moment costs far less than the pause it replaces.
+    uint8_t b = 0;
+    if (m_line->readByte(b, LeftoverWaitMs) != SerialLine::ReadResult::Byte)
+        return false;
+    // The purge alone could miss the rest of a line still on its way, which would
+    // then open the next reply.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(MaxReplyMs);
+    while (!m_terminated && std::chrono::steady_clock::now() < until
+           && m_line->readByte(b, NextByteMs) == SerialLine::ReadResult::Byte) { }
+    return true;
+}
+
+void TSXCommThread::noteFastTrouble(bool trouble)
+{
+    if (!trouble) {
+        m_fastTrouble = 0;
+        return;
+    }
+    if (++m_fastTrouble < FastTroubleLimit)
+        return;
+    m_fastTrouble = 0;
+    handOver([this] { m_port->fastRepliesFailed(); });
+}
+
 // ---------------------------------------------------------------------------
 // ASCII line exchange
+
+namespace {
+
+bool endsWithLineEnd(const std::string& reply)
+{
+    if (reply.size() < 2)
+        return false;
+    const char a = reply[reply.size() - 2];
+    const char b = reply.back();
+    return (a == '\r' && b == '\n') || (a == '\n' && b == '\r');
+}
+
+// The request text without head and foot: what the reply starts with.
+std::string echoOf(const TFrame& frame)
+{
+    size_t from = 1;
+    size_t to = frame[0];
+    while (from < to && frame[from] <= 0x20)
+        ++from;
+    while (to > from && frame[to - 1] <= 0x20)
+        --to;
+    return std::string(reinterpret_cast<const char*>(frame.data() + from), to - from);
+}
+
+} // namespace
 
 bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
 {
@@ -295,9 +355,11 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
         return false;
     }
     m_restartFlag = false;
+    const std::string echo = job.lineEnd ? echoOf(job.frame) : std::string();
     int attempts = 0;
     for (;;) {
         e = {};
+        std::string reply;
         Step st = transmit(job.frame.data() + 1, static_cast<size_t>(count - 1), e);
         if (st == Step::Stop)
             return true;
@@ -336,9 +398,11 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                     // A pause ends the reply; so does the device going away right
                     // after it, and the reply still counts (the next request finds
                     // the line lost).
+                    if (job.lineEnd && !endsWithLineEnd(reply))
+                        noteFastTrouble(true);
                     e = {};
                     buf.fill(0);
-                    return false;
+                    return m_terminated.load();
                 }
                 break;
             }
@@ -362,6 +426,14 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             if (deliverIt && !deliver(buf.data(), m_restartFlag))
                 return true;
             buf.fill(0);
+            if (job.lineEnd) {
+                reply.push_back(static_cast<char>(b));
+                if (reply.size() >= echo.size() + 2 && reply.compare(0, echo.size(), echo) == 0
+                    && endsWithLineEnd(reply)) {
+                    m_endedAtLineEnd = true;
+                    return false;
+                }
+            }
         }
         // The attempt failed; a vanished device is not asked again.
         buf.fill(0);

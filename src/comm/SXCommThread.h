@@ -37,6 +37,12 @@ public:
     // no reply: the exchange fails with CommBabbling and the input is purged.
     static constexpr int MaxReplyBytes = 256;
     static constexpr int MaxReplyMs = 2000;
+    // Fast replies that go wrong this many times in a row (no line end, or bytes
+    // left over after the line end) switch the port back to the pause rule.
+    static constexpr int FastTroubleLimit = 3;
+    // How long to look for bytes after a line end (the line's wait rounds down, so
+    // 2 gives at least one millisecond: several character times at 9600 baud and up).
+    static constexpr int LeftoverWaitMs = 2;
 
 private:
     struct Job {
@@ -44,6 +50,7 @@ private:
         uint8_t startChar = 0;
         uint8_t stopChar = 0;
         bool filtered = false;
+        bool lineEnd = false;
         TFrame frame{};
         int firstByteMs = DefaultFirstByteMs;
     };
@@ -60,6 +67,10 @@ private:
     Step readByte(uint8_t& byte, TCommError& e);
     bool checkLine(TCommError& e);
     void drain(TCommError& e);
+    // Before a request after a reply that ended at its line end: true when bytes
+    // followed it. They are read away until the line is quiet.
+    bool leftoverAfterLineEnd();
+    void noteFastTrouble(bool trouble);
     Step abandonTelegram(TCommError& e, TFrame& buf, const uint8_t* reset, size_t count);
 
     // Each returns true when the thread was asked to stop.
@@ -88,6 +99,8 @@ private:
     Job m_job;
     int m_readTimeout = DefaultFirstByteMs;
     bool m_restartFlag = false;
+    bool m_endedAtLineEnd = false;
+    int m_fastTrouble = 0;
     std::thread m_thread;
 };
 

@@ -50,6 +50,7 @@ constexpr LangText kMain[] = {
     {"PanelTekstVerloren", "Verbinding verloren: %1 (%2) is verdwenen"},
     {"StatusVerloren", "Verloren"},
     {"Msg_AndereBesturing", "Een andere besturing antwoordt: %1 (was %2). Verder met deze besturing?"},
+    {"SnelleAntwoordenUit", "Snelle antwoorden uitgeschakeld: de lijn gaf herhaald storingen"},
 };
 
 constexpr LangText kOpties[] = {
@@ -60,6 +61,8 @@ constexpr LangText kOpties[] = {
     {"CmdOK", "OK"},
     {"CmdCancel", "Cancel"},
     {"AutoVerbinden", "Automatisch opnieuw verbinden"},
+    {"SnelleAntwoorden", "Snelle antwoorden"},
+    {"SnelleAntwoordenHint", "Antwoord eindigt bij het regeleinde in plaats van na 50 ms stilte"},
 };
 
 constexpr LangText kAbout[] = {

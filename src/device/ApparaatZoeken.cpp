@@ -137,6 +137,9 @@ TFormApparaatZoeken::TFormApparaatZoeken(QWidget* parent) : QDialog(parent)
 
     m_probe = makeControllerComponent(this, "PX400ApparaatZoeken");
     m_typeInfo = makeControllerComponent(this, "ASCIILeesTypeInfo");
+    // Probes on wrong line settings bring garbled bytes, which may hold a line end.
+    keepPauseRule(m_probe);
+    keepPauseRule(m_typeInfo);
     m_probe->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) { PX400ApparaatZoekenCommResult(r); };
     m_typeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) { ASCIILeesTypeInfoCommResult(r); };
     auto onError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {

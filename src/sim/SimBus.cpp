@@ -578,7 +578,10 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         replyStart += ct * double(g->garbage.size());
     }
     const size_t replyFrom = rx.size();
-    const std::string ending = firedKind(Fault::Kind::NoLineEnd) ? "" : "\r\n";
+    std::string ending = firedKind(Fault::Kind::NoLineEnd) ? "" : firedKind(Fault::Kind::LfCr) ? "\n\r"
+                                                                                               : "\r\n";
+    if (const Fault* x = firedKind(Fault::Kind::ExtraLine))
+        ending += x->extraLine;
     if (!answers.empty()) {
         std::vector<TxStream> streams;
         const Fault* pause = firedKind(Fault::Kind::Pause);

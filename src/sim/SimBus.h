@@ -33,6 +33,8 @@ struct Fault {
         Unplug,    // after the reply the adapter is gone
         NoLineEnd, // the reply comes without its CR LF
         Babble,    // after the reply the line keeps sending for babbleMs
+        LfCr,      // the reply ends LF CR instead of CR LF
+        ExtraLine, // another line (extraLine) follows the reply at once
     };
     // OtherArguments: the first number in the reply is one higher ("rp 12 50" ->
     // "rp 13 50"); a reply without one gets other letters.
@@ -63,6 +65,7 @@ struct Fault {
     // and never runs past BabbleLimit bytes.
     int babbleMs = 10000;
     static constexpr size_t BabbleLimit = size_t(1) << 20;
+    std::string extraLine = "xx 0\r\n";
 
     static Fault noReply(const std::string& command = {}, int nth = 0);
     static Fault wrongEcho(const std::string& command = {}, Echo how = Echo::OtherLetters);
@@ -75,6 +78,8 @@ struct Fault {
     static Fault unplugAfter(int requests);
     static Fault noLineEnd(const std::string& command = {});
     static Fault babble(const std::string& command = {}, int ms = 10000);
+    static Fault lfCr(const std::string& command = {});
+    static Fault extraLineAfter(const std::string& command = {});
 };
 
 const char* faultName(Fault::Kind kind);

@@ -102,6 +102,22 @@ Fault Fault::babble(const std::string& command, int ms)
     return f;
 }
 
+Fault Fault::lfCr(const std::string& command)
+{
+    Fault f;
+    f.kind = Kind::LfCr;
+    f.command = command;
+    return f;
+}
+
+Fault Fault::extraLineAfter(const std::string& command)
+{
+    Fault f;
+    f.kind = Kind::ExtraLine;
+    f.command = command;
+    return f;
+}
+
 const char* faultName(Fault::Kind kind)
 {
     switch (kind) {
@@ -114,6 +130,8 @@ const char* faultName(Fault::Kind kind)
     case Fault::Kind::Unplug: return "unplug";
     case Fault::Kind::NoLineEnd: return "no-line-end";
     case Fault::Kind::Babble: return "babble";
+    case Fault::Kind::LfCr: return "lf-cr";
+    case Fault::Kind::ExtraLine: return "extra-line";
     }
     return "?";
 }

@@ -113,6 +113,10 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
         f.kind = Fault::Kind::NoLineEnd;
     else if (kind == "babble")
         f.kind = Fault::Kind::Babble;
+    else if (kind == "lf-cr")
+        f.kind = Fault::Kind::LfCr;
+    else if (kind == "extra-line")
+        f.kind = Fault::Kind::ExtraLine;
     else {
         error = "unknown fault '" + kind + "'";
         return false;

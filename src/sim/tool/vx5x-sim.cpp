@@ -42,7 +42,7 @@ void usage(std::FILE* to)
         "  --no-demo            do not set up the demo cams and setpoints\n"
         "  --fault SPEC         inject a fault (repeatable); SPEC is KIND[:key=value,...]\n"
         "                       KIND: no-reply, wrong-echo, er7, er, pause, garbage, line-error,\n"
-        "                             unplug, no-line-end, babble\n"
+        "                             unplug, no-line-end, babble, lf-cr, extra-line\n"
         "                       keys: cmd=TEXT (blank as _), nth=N, times=N, unit=N, p=N, s=N,\n"
         "                             n=N (er: error number), ms=N (pause, babble), at=N,\n"
         "                             bytes=HEX, flags=parity|frame|overrun|break,\n"
