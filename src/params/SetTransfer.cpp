@@ -148,6 +148,11 @@ Result writeParameter(const ExchangeFn& exchange, int nr, qint32 value)
     return exchangeValue(exchange, cmd::writePar(nr, value), WriteTimeoutMs, Item::Parameter, nr, false, nullptr);
 }
 
+Result writeSetpoint(const ExchangeFn& exchange, int nr, qint32 value)
+{
+    return exchangeValue(exchange, cmd::writeSoll(nr, value), WriteTimeoutMs, Item::Setpoint, nr, false, nullptr);
+}
+
 Result computeParameters(const ExchangeFn& exchange)
 {
     Result r;

@@ -66,6 +66,8 @@ Result writeSets(const ExchangeFn& exchange, Sets sets, const TParWaarden& par, 
 Result readParameter(const ExchangeFn& exchange, int nr, qint32& value);
 // One parameter written (no "bp").
 Result writeParameter(const ExchangeFn& exchange, int nr, qint32 value);
+// One setpoint written.
+Result writeSetpoint(const ExchangeFn& exchange, int nr, qint32 value);
 // "bp" alone.
 Result computeParameters(const ExchangeFn& exchange);
 
