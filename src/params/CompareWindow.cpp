@@ -12,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -36,6 +35,12 @@ QString T(const char* key)
 const QColor DiffColour(255, 236, 160);
 const QColor RefusedColour(255, 190, 190);
 const QColor WrittenColour(200, 240, 200);
+
+// "P012" / "S005": sorts by kind, then number.
+QString numberText(const compare::Row& r)
+{
+    return QString(QChar(r.setpoint ? u'S' : u'P')) + QString::number(r.number).rightJustified(3, u'0');
+}
 
 QString csvField(const QString& s)
 {
@@ -76,7 +81,6 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->verticalHeader()->hide();
-    Grid->horizontalHeader()->setStretchLastSection(true);
     Grid->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
@@ -138,6 +142,7 @@ void TFormCompare::LezenTeksten()
     CmdExport->setText(T("CmdExport"));
     CmdClose->setText(T("CmdClose"));
     fillGrid();
+    layout()->activate(); // new captions may be wider
 }
 
 QString TFormCompare::sourceName(const Side& s) const
@@ -244,27 +249,7 @@ transfer::Exchange TFormCompare::lineExchange(const QString& request, int timeou
         result.error.Code = CommPortClosed;
         return result;
     }
-    bool done = false;
-    QEventLoop loop;
-    m_component->OnCommResult = [&](TSXProtocolComponent*, const QByteArray& reply) {
-        result.reply = reply;
-        done = true;
-        loop.quit();
-    };
-    m_component->OnCommError = [&](TSXProtocolComponent*, const TCommError& e, const QByteArray& reply) {
-        result.error = e;
-        result.reply = reply;
-        done = true;
-        loop.quit();
-    };
-    m_component->setTimeoutTime(timeoutMs);
-    m_component->setASCIIProtocol(request);
-    m_component->Send();
-    if (!done)
-        loop.exec();
-    m_component->OnCommResult = nullptr;
-    m_component->OnCommError = nullptr;
-    return result;
+    return transfer::exchangeThrough(*m_component, request, timeoutMs);
 }
 
 bool TFormCompare::readController(compare::ValueSet& out)
@@ -314,8 +299,8 @@ void TFormCompare::fillGrid()
             continue;
         if (!filter.isEmpty()) {
             const QString number = QString::number(r.number);
-            if (!r.name.contains(filter, Qt::CaseInsensitive) && number != filter
-                && !QStringLiteral("%1%2").arg(r.setpoint ? u'S' : u'P').arg(r.number, 3, 10, QChar(u'0')).contains(filter, Qt::CaseInsensitive))
+            if (!(r.setpoint ? QString() : parNaam(r.number)).contains(filter, Qt::CaseInsensitive) && number != filter
+                && !numberText(r).contains(filter, Qt::CaseInsensitive))
                 continue;
         }
         m_visible.append(int(i));
@@ -329,12 +314,12 @@ void TFormCompare::fillGrid()
         const qint32 p203 = (m_side[0].values.hasParameters ? m_side[0].values : m_side[1].values).par.value(ParDecimalsParameter);
         const QString cells[ColumnCount] = {
             QString(),
-            QStringLiteral("%1%2").arg(r.setpoint ? u'S' : u'P').arg(r.number, 3, 10, QChar(u'0')),
-            r.setpoint ? T("SetpointName").arg(r.number) : r.name,
+            numberText(r),
+            r.setpoint ? T("SetpointName").arg(r.number) : parNaam(r.number), // the current language
             r.unknownA ? T("Unknown").arg(r.textA) : r.textA,
             r.unknownB ? T("Unknown").arg(r.textB) : r.textB,
             r.setpoint ? QString() : partext::limitsText(r.number, p203),
-            e.result,
+            resultText(e, p203),
         };
         QColor back;
         if (e.state == RowState::Refused || e.state == RowState::NoReply)
@@ -359,8 +344,22 @@ void TFormCompare::fillGrid()
     }
     m_filling = false;
     Grid->resizeColumnsToContents();
+    Grid->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
     if (Grid->rowCount() > 0)
         Grid->setCurrentCell(std::clamp(current, 0, Grid->rowCount() - 1), ColNumber);
+}
+
+QString TFormCompare::resultText(const Entry& e, qint32 p203) const
+{
+    switch (e.state) {
+    case RowState::None: return QString();
+    case RowState::Written: return T("Written");
+    case RowState::Taken: return T("Taken");
+    case RowState::Refused:
+        return T("Refused").arg(e.row.setpoint ? QString() : partext::limitsText(e.row.number, p203));
+    case RowState::NoReply: return e.result.isEmpty() ? T("NoReply") : T("NoReply") + QStringLiteral(": ") + e.result;
+    }
+    return QString();
 }
 
 int TFormCompare::visibleRows() const
@@ -453,7 +452,7 @@ void TFormCompare::CmdWriteClick()
         Entry& e = m_entries[i];
         if (lineGone) {
             e.state = RowState::NoReply;
-            e.result = T("NoReply");
+            e.result.clear();
             ++lost;
             continue;
         }
@@ -463,7 +462,6 @@ void TFormCompare::CmdWriteClick()
                                                 : transfer::writeParameter(m_exchange, r.number, value);
         if (res.ok()) {
             e.state = RowState::Written;
-            e.result = T("Written");
             ++written;
             anyParameter = anyParameter || !r.setpoint;
             // What the controller confirmed is what the editor and its side now hold.
@@ -478,8 +476,6 @@ void TFormCompare::CmdWriteClick()
             e.ticked = false;
         } else if (res.outcome == transfer::Outcome::Refused) {
             e.state = RowState::Refused;
-            const qint32 p203 = src.par.value(ParDecimalsParameter);
-            e.result = T("Refused").arg(r.setpoint ? QString() : partext::limitsText(r.number, p203));
             ++refused;
         } else {
             e.state = RowState::NoReply;
@@ -531,7 +527,6 @@ void TFormCompare::CmdTakeClick()
             ParWaarden[r.number] = src.par.value(r.number);
         e.ticked = false;
         e.state = RowState::Taken;
-        e.result = T("Taken");
         ++taken;
     }
     if (taken == 0) {

@@ -88,7 +88,7 @@ private:
         compare::Row row;
         bool ticked = false;
         RowState state = RowState::None;
-        QString result;
+        QString result; // why a write got no reply
     };
 
     void comboChanged(int side);
@@ -96,6 +96,7 @@ private:
     bool readController(compare::ValueSet& out);
     bool readFile(const QString& path, compare::ValueSet& out);
     void rebuild();
+    QString resultText(const Entry& e, qint32 p203) const;
     void fillGrid();
     // The side whose values go to the controller / the editor: the other one.
     int sourceSideFor(Source target) const;

@@ -86,7 +86,7 @@ private slots:
         resetValueStore();
         const QString file = controllerFile();
         QList<int> changed;
-        for (int n = 0; n <= 511 && changed.size() < 3; ++n)
+        for (int n = 1; n <= 511 && changed.size() < 3; ++n)
             if (n != ParDecimalsParameter && parExists(n) && parType(n) == 0 && parMin(n) < parMax(n)
                 && bus().parameter(0, n) != parMax(n)) {
                 bus().setParameter(0, n, parMax(n));
