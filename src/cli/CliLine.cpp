@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -129,33 +128,12 @@ void Line::logLine(char direction, const QByteArray& bytes)
 
 transfer::Exchange Line::exchange(const QString& request, int timeoutMs)
 {
-    transfer::Exchange result;
-    bool done = false;
-    QEventLoop loop;
-    m_component->OnCommResult = [&](TSXProtocolComponent*, const QByteArray& reply) {
-        result.reply = reply;
-        done = true;
-        loop.quit();
-    };
-    m_component->OnCommError = [&](TSXProtocolComponent*, const TCommError& e, const QByteArray& reply) {
-        result.error = e;
-        result.reply = reply;
-        done = true;
-        loop.quit();
-    };
-    m_component->setTimeoutTime(timeoutMs);
-    m_component->setASCIIProtocol(request);
     logLine('>', request.toLatin1() + '\r');
-    if (!m_port->Active()) {
+    transfer::Exchange result;
+    if (!m_port->Active())
         result.error.Code = CommPortClosed;
-        done = true;
-    } else {
-        m_component->Send();
-    }
-    if (!done)
-        loop.exec();
-    m_component->OnCommResult = nullptr;
-    m_component->OnCommError = nullptr;
+    else
+        result = transfer::exchangeThrough(*m_component, request, timeoutMs);
     if (result.error.isZero())
         logLine('<', result.reply);
     else

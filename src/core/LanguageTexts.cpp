@@ -407,6 +407,44 @@ constexpr LangText kCli[] = {
     {"SearchDone", "search finished: %1 found"},
 };
 
+constexpr LangText kCompare[] = {
+    {"Caption", "Vergelijken"},
+    {"MenuItem", "&Vergelijken..."},
+    {"SourceController", "Besturing (nu lezen)"},
+    {"SourceEditor", "Editor"},
+    {"SourceFile", "Bestand..."},
+    {"SourceDefaults", "Default waarden"},
+    {"OnlyDiff", "Alleen verschillen"},
+    {"Filter", "Zoeken op naam of nummer"},
+    {"CmdWrite", "Aangevinkte naar besturing"},
+    {"CmdTake", "Aangevinkte in editor"},
+    {"CmdExport", "Exporteren (CSV)..."},
+    {"CmdClose", "Sluiten"},
+    {"ColNumber", "Nr"},
+    {"ColName", "Naam"},
+    {"ColLimits", "Grenzen"},
+    {"ColResult", "Resultaat"},
+    {"OpenFilter", "Parameter-, sollwert- en backupbestanden (*.app *.aps *.bak)|*.app;*.aps;*.bak"},
+    {"ExportFilter", "CSV-bestand (*.csv)|*.csv"},
+    {"FileFailed", "Bestand %1 kan niet gelezen worden"},
+    {"Reading", "Lezen: %1 van %2"},
+    {"ReadFailed", "Lezen mislukt: %1"},
+    {"Summary", "%1 waarden, %2 verschillen"},
+    {"SetpointName", "Sollwert %1"},
+    {"Unknown", "%1 (onbekend)"},
+    {"NothingTicked", "Geen rij aangevinkt"},
+    {"Writing", "Schrijven: %1 van %2"},
+    {"Written", "geschreven"},
+    {"Refused", "geweigerd (er 7), grenzen %1"},
+    {"NoReply", "geen antwoord"},
+    {"Taken", "in editor"},
+    {"WriteDone", "%1 geschreven, %2 geweigerd, %3 zonder antwoord"},
+    {"BpDone", "parameters berekend"},
+    {"BpFailed", "berekenen geweigerd: %1"},
+    {"TakeDone", "%1 waarden in de editor overgenomen"},
+    {"Saved", "Opgeslagen: %1"},
+};
+
 } // namespace
 
 namespace texts {
@@ -428,6 +466,7 @@ const LangSection Afdrukken{"Afdrukken", kAfdrukken};
 const LangSection Grafiek{"Grafiek", kGrafiek};
 const LangSection DisplayNokken{"DisplayNokken", kDisplayNokken};
 const LangSection Cli{"Cli", kCli};
+const LangSection Compare{"Compare", kCompare};
 } // namespace texts
 
 std::span<const LangSection* const> languageSections()
@@ -451,6 +490,7 @@ std::span<const LangSection* const> languageSections()
         &texts::Grafiek,
         &texts::DisplayNokken,
         &texts::Cli,
+        &texts::Compare,
     };
     return all;
 }

@@ -14,7 +14,20 @@ ValueSet defaultsSet()
     return s;
 }
 
-QList<Row> differences(const ValueSet& a, const ValueSet& b)
+namespace {
+
+bool outsideOptions(int n, qint32 v)
+{
+    return parType(n) != 0 && (v < 0 || v >= parOpties(n).size());
+}
+
+// Unknown option values show as the raw number, so both sides stay readable.
+QString parText(int n, qint32 v, qint32 p203)
+{
+    return outsideOptions(n, v) ? QString::number(v) : partext::scaledText(n, v, p203);
+}
+
+QList<Row> rowsOf(const ValueSet& a, const ValueSet& b, bool all)
 {
     QList<Row> rows;
     const qint32 fallback = a.hasParameters ? a.par.value(ParDecimalsParameter) : b.par.value(ParDecimalsParameter);
@@ -22,21 +35,23 @@ QList<Row> differences(const ValueSet& a, const ValueSet& b)
     const qint32 decB = b.hasParameters ? b.par.value(ParDecimalsParameter) : fallback;
     if (a.hasParameters && b.hasParameters) {
         for (int n = TParWaarden::first; n <= TParWaarden::last; ++n) {
-            if (a.par.value(n) == b.par.value(n))
+            if (!all && a.par.value(n) == b.par.value(n))
                 continue;
             Row r;
             r.number = n;
             r.name = parNaam(n);
             r.a = a.par.value(n);
             r.b = b.par.value(n);
-            r.textA = partext::scaledText(n, r.a, decA);
-            r.textB = partext::scaledText(n, r.b, decB);
+            r.textA = parText(n, r.a, decA);
+            r.textB = parText(n, r.b, decB);
+            r.unknownA = outsideOptions(n, r.a);
+            r.unknownB = outsideOptions(n, r.b);
             rows << r;
         }
     }
     if (a.hasSetpoints && b.hasSetpoints) {
         for (int n = TSollWaarden::first; n <= TSollWaarden::last; ++n) {
-            if (a.soll.value(n) == b.soll.value(n))
+            if (!all && a.soll.value(n) == b.soll.value(n))
                 continue;
             Row r;
             r.setpoint = true;
@@ -49,6 +64,18 @@ QList<Row> differences(const ValueSet& a, const ValueSet& b)
         }
     }
     return rows;
+}
+
+} // namespace
+
+QList<Row> differences(const ValueSet& a, const ValueSet& b)
+{
+    return rowsOf(a, b, false);
+}
+
+QList<Row> allRows(const ValueSet& a, const ValueSet& b)
+{
+    return rowsOf(a, b, true);
 }
 
 } // namespace vx::compare

@@ -25,10 +25,15 @@ struct Row {
     QString name; // parameter name in the current language; empty for setpoints
     qint32 a = 0, b = 0;
     QString textA, textB; // scaled as the editor shows them
+    // An option parameter whose value lies outside its option list; its text is the raw number.
+    bool unknownA = false, unknownB = false;
+    bool differs() const { return a != b; }
 };
 
 // Rows for every value both sets hold and that differs, parameters first. Each side
 // is scaled with its own parameter 203 (the other's when it has no parameters).
 QList<Row> differences(const ValueSet& a, const ValueSet& b);
+// Every value both sets hold, equal or not, in the same order.
+QList<Row> allRows(const ValueSet& a, const ValueSet& b);
 
 } // namespace vx::compare

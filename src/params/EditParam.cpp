@@ -1,4 +1,5 @@
 #include "params/EditParam.h"
+#include "params/CompareWindow.h"
 
 #include "comm/SXComm.h"
 #include "core/AppState.h"
@@ -184,6 +185,8 @@ void TFormEditParam::buildMenu()
     ParZenden1 = item(menuZendenOntvangen, "ParZenden1", QStringLiteral("P&arameters zenden"));
     menuZendenOntvangen->addSeparator();
     Loader1 = item(menuZendenOntvangen, "Loader1", QStringLiteral("Parameters VX40... Laden en Testen"));
+    Vergelijken1 = item(menuZendenOntvangen, "Vergelijken1", QStringLiteral("&Vergelijken..."));
+    connect(Vergelijken1, &QAction::triggered, this, &TFormEditParam::VergelijkenClick);
 
     menuVenster = ParamMenu1->addMenu(QStringLiteral("Venster"));
     menuVenster->setObjectName(QStringLiteral("menuVenster"));
@@ -409,6 +412,7 @@ void TFormEditParam::LezenTeksten()
     ParOntvangen1->setText(texts::EditParam("subParOntvangen"));
     ParZenden1->setText(texts::EditParam("subParZenden"));
     Loader1->setText(texts::EditParam("subLoader"));
+    Vergelijken1->setText(texts::Compare("MenuItem"));
     menuVenster->setTitle(texts::EditParam("menuVenster"));
     NokkenInfo1->setText(texts::EditParam("subNokkenInfo"));
     menuHelp->setTitle(texts::EditParam("menuHelp"));
@@ -567,6 +571,15 @@ void TFormEditParam::ParOntvangenClick()
     for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
         ParWaarden[i] = lees->ParBuffer[i];
     ParStatus = 1;
+    VulGrid();
+    verversFunctieTeksten();
+}
+
+void TFormEditParam::VergelijkenClick()
+{
+    TFormCompare w(transfer::Sets{true, false}, this);
+    w.exec();
+    // Values taken or written there are in the store now.
     VulGrid();
     verversFunctieTeksten();
 }

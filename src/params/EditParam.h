@@ -53,6 +53,7 @@ public:
     QAction* ParOntvangen1 = nullptr;
     QAction* ParZenden1 = nullptr;
     QAction* Loader1 = nullptr;
+    QAction* Vergelijken1 = nullptr;
     QAction* NokkenInfo1 = nullptr;
     QAction* ErrorNummers1 = nullptr;
     QTreeWidget* TreeView1 = nullptr;
@@ -75,6 +76,7 @@ public slots:
     void LaadDefaultClick();
     void AfdrukkenClick();
     void LoaderClick();
+    void VergelijkenClick();
     void NokkenInfoClick();
     void ErrorNummersClick();
     // Confirmation before sending a set that was never loaded; true to go on.

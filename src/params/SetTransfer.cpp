@@ -1,6 +1,9 @@
 #include "params/SetTransfer.h"
 
+#include "comm/PX400Protocol.h"
 #include "device/CommandSet.h"
+
+#include <QEventLoop>
 
 namespace vx::transfer {
 
@@ -57,6 +60,32 @@ bool keepGoing(const ProgressFn& progress, int done, int total)
 }
 
 } // namespace
+
+Exchange exchangeThrough(TPX400Protocol& component, const QString& request, int timeoutMs)
+{
+    Exchange result;
+    bool done = false;
+    QEventLoop loop;
+    component.OnCommResult = [&](TSXProtocolComponent*, const QByteArray& reply) {
+        result.reply = reply;
+        done = true;
+        loop.quit();
+    };
+    component.OnCommError = [&](TSXProtocolComponent*, const TCommError& e, const QByteArray& reply) {
+        result.error = e;
+        result.reply = reply;
+        done = true;
+        loop.quit();
+    };
+    component.setTimeoutTime(timeoutMs);
+    component.setASCIIProtocol(request);
+    component.Send();
+    if (!done)
+        loop.exec();
+    component.OnCommResult = nullptr;
+    component.OnCommError = nullptr;
+    return result;
+}
 
 Result readSets(const ExchangeFn& exchange, Sets sets, TParWaarden& par, TSollWaarden& soll,
                 const ProgressFn& progress)
@@ -146,6 +175,11 @@ Result readParameter(const ExchangeFn& exchange, int nr, qint32& value)
 Result writeParameter(const ExchangeFn& exchange, int nr, qint32 value)
 {
     return exchangeValue(exchange, cmd::writePar(nr, value), WriteTimeoutMs, Item::Parameter, nr, false, nullptr);
+}
+
+Result writeSetpoint(const ExchangeFn& exchange, int nr, qint32 value)
+{
+    return exchangeValue(exchange, cmd::writeSoll(nr, value), WriteTimeoutMs, Item::Setpoint, nr, false, nullptr);
 }
 
 Result computeParameters(const ExchangeFn& exchange)

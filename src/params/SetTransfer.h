@@ -11,6 +11,10 @@
 #include <QString>
 #include <functional>
 
+namespace vx {
+class TPX400Protocol;
+}
+
 namespace vx::transfer {
 
 // First-byte time-outs of the transfer windows' components (ms; 0 means 100).
@@ -24,6 +28,9 @@ struct Exchange {
 };
 // Sends one request (without CR) and waits for its reply or failure.
 using ExchangeFn = std::function<Exchange(const QString& request, int timeoutMs)>;
+// One request through a component on an open port, waiting in a local event loop for
+// its reply or failure. The component's result handlers are taken for the time.
+Exchange exchangeThrough(TPX400Protocol& component, const QString& request, int timeoutMs);
 // Called after every confirmed value; returning false stops before the next request.
 using ProgressFn = std::function<bool(int done, int total)>;
 
@@ -66,6 +73,8 @@ Result writeSets(const ExchangeFn& exchange, Sets sets, const TParWaarden& par, 
 Result readParameter(const ExchangeFn& exchange, int nr, qint32& value);
 // One parameter written (no "bp").
 Result writeParameter(const ExchangeFn& exchange, int nr, qint32 value);
+// One setpoint written.
+Result writeSetpoint(const ExchangeFn& exchange, int nr, qint32 value);
 // "bp" alone.
 Result computeParameters(const ExchangeFn& exchange);
 

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
+#include "params/CompareWindow.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
@@ -292,6 +293,8 @@ void TFormEditSollwerten::buildMenu()
     ZendenOntvangen1->setObjectName(QStringLiteral("ZendenOntvangen1"));
     Sollwertenontvangen1 = add(ZendenOntvangen1, "Sollwertenontvangen1", QStringLiteral("Sollwerten ontvangen"));
     Sollwertenzenden1 = add(ZendenOntvangen1, "Sollwertenzenden1", QStringLiteral("Sollwerten zenden"));
+    Vergelijken1 = add(ZendenOntvangen1, "Vergelijken1", QStringLiteral("Vergelijken..."));
+    connect(Vergelijken1, &QAction::triggered, this, &TFormEditSollwerten::Vergelijken1Click);
 
     connect(Openen1, &QAction::triggered, this, &TFormEditSollwerten::Openen1Click);
     connect(Opslaanals1, &QAction::triggered, this, &TFormEditSollwerten::Opslaanals1Click);
@@ -341,6 +344,7 @@ void TFormEditSollwerten::setMenuTexts()
     ZendenOntvangen1->setTitle(texts::EditSollwert("menuZendenOntvangen"));
     Sollwertenontvangen1->setText(texts::EditSollwert("subParOntvangen"));
     Sollwertenzenden1->setText(texts::EditSollwert("subParZenden"));
+    Vergelijken1->setText(texts::Compare("MenuItem"));
     InvalidText = texts::EditSollwert("Msg_SollwertOngeldig");
 }
 
@@ -580,6 +584,14 @@ void TFormEditSollwerten::Sollwertenontvangen1Click()
             SollWaarden[k] = lees->SollwBuffer[k];
         SollStatus = 1;
     }
+    InitSollwertStringgrid();
+    FormActivate();
+}
+
+void TFormEditSollwerten::Vergelijken1Click()
+{
+    TFormCompare w(transfer::Sets{false, true}, this);
+    w.exec();
     InitSollwertStringgrid();
     FormActivate();
 }

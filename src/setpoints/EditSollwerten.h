@@ -42,6 +42,7 @@ public:
     QAction* Afsluiten1 = nullptr;
     QAction* Sollwertenontvangen1 = nullptr;
     QAction* Sollwertenzenden1 = nullptr;
+    QAction* Vergelijken1 = nullptr;
 
     int EditCol = ColWaarde1;
     int EditRow = 1;
@@ -72,6 +73,7 @@ public:
     void Afsluiten1Click();
     void Sollwertenontvangen1Click();
     void Sollwertenzenden1Click();
+    void Vergelijken1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,0 +1,579 @@
+#include "params/CompareWindow.h"
+
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+#include "core/AppState.h"
+#include "core/LanguageTexts.h"
+#include "core/UiSeams.h"
+#include "device/ControllerLine.h"
+#include "params/ParFiles.h"
+#include "params/ParamText.h"
+#include "params/ParameterDefs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+
+QString T(const char* key)
+{
+    return texts::Compare(key);
+}
+
+const QColor DiffColour(255, 236, 160);
+const QColor RefusedColour(255, 190, 190);
+const QColor WrittenColour(200, 240, 200);
+
+// "P012" / "S005": sorts by kind, then number.
+QString numberText(const compare::Row& r)
+{
+    return QString(QChar(r.setpoint ? u'S' : u'P')) + QString::number(r.number).rightJustified(3, u'0');
+}
+
+QString csvField(const QString& s)
+{
+    QString q = s;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+} // namespace
+
+TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
+    : QDialog(parent), m_sets(sets)
+{
+    setObjectName(QStringLiteral("FormCompare"));
+    resize(860, 560);
+    m_exchange = [this](const QString& request, int timeoutMs) { return lineExchange(request, timeoutMs); };
+
+    auto* top = new QHBoxLayout;
+    ComboA = new QComboBox(this);
+    ComboB = new QComboBox(this);
+    for (QComboBox* c : {ComboA, ComboB})
+        for (int i = 0; i < 4; ++i)
+            c->addItem(QString());
+    top->addWidget(ComboA, 1);
+    top->addWidget(ComboB, 1);
+
+    auto* filters = new QHBoxLayout;
+    CheckOnlyDiff = new QCheckBox(this);
+    CheckOnlyDiff->setChecked(true);
+    EditFilter = new QLineEdit(this);
+    EditFilter->setClearButtonEnabled(true);
+    filters->addWidget(CheckOnlyDiff);
+    filters->addWidget(EditFilter, 1);
+
+    Grid = new QTableWidget(0, ColumnCount, this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->verticalHeader()->hide();
+    Grid->installEventFilter(this);
+
+    auto* buttons = new QHBoxLayout;
+    CmdWrite = new QPushButton(this);
+    CmdTake = new QPushButton(this);
+    CmdExport = new QPushButton(this);
+    CmdClose = new QPushButton(this);
+    buttons->addWidget(CmdWrite);
+    buttons->addWidget(CmdTake);
+    buttons->addWidget(CmdExport);
+    buttons->addStretch(1);
+    buttons->addWidget(CmdClose);
+
+    PanelStatus = new QLabel(this);
+    PanelStatus->setFrameShape(QFrame::StyledPanel);
+
+    auto* v = new QVBoxLayout(this);
+    v->addLayout(top);
+    v->addLayout(filters);
+    v->addWidget(Grid, 1);
+    v->addLayout(buttons);
+    v->addWidget(PanelStatus);
+
+    m_component = makeControllerComponent(this, "PX400Compare", 1000);
+
+    connect(ComboA, &QComboBox::activated, this, [this] { comboChanged(0); });
+    connect(ComboB, &QComboBox::activated, this, [this] { comboChanged(1); });
+    connect(CheckOnlyDiff, &QCheckBox::toggled, this, &TFormCompare::fillGrid);
+    connect(EditFilter, &QLineEdit::textChanged, this, &TFormCompare::fillGrid);
+    connect(CmdWrite, &QPushButton::clicked, this, &TFormCompare::CmdWriteClick);
+    connect(CmdTake, &QPushButton::clicked, this, &TFormCompare::CmdTakeClick);
+    connect(CmdExport, &QPushButton::clicked, this, &TFormCompare::CmdExportClick);
+    connect(CmdClose, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Grid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (m_filling || item->column() != ColTick)
+            return;
+        if (Entry* e = entryOf(item->row()))
+            e->ticked = item->checkState() == Qt::Checked;
+    });
+
+    // The editor's values against the defaults until the user chooses otherwise.
+    m_side[0].source = Source::Editor;
+    m_side[1].source = Source::Defaults;
+    LezenTeksten();
+    Refresh();
+}
+
+void TFormCompare::LezenTeksten()
+{
+    setWindowTitle(T("Caption"));
+    const char* keys[] = {"SourceController", "SourceEditor", "SourceFile", "SourceDefaults"};
+    for (QComboBox* c : {ComboA, ComboB})
+        for (int i = 0; i < 4; ++i)
+            c->setItemText(i, T(keys[i]));
+    CheckOnlyDiff->setText(T("OnlyDiff"));
+    EditFilter->setPlaceholderText(T("Filter"));
+    CmdWrite->setText(T("CmdWrite"));
+    CmdTake->setText(T("CmdTake"));
+    CmdExport->setText(T("CmdExport"));
+    CmdClose->setText(T("CmdClose"));
+    fillGrid();
+    layout()->activate(); // new captions may be wider
+}
+
+QString TFormCompare::sourceName(const Side& s) const
+{
+    switch (s.source) {
+    case Source::Controller: return T("SourceController").section(u'(', 0, 0).trimmed();
+    case Source::Editor: return T("SourceEditor");
+    case Source::File: return QFileInfo(s.path).fileName();
+    case Source::Defaults: return T("SourceDefaults");
+    }
+    return QString();
+}
+
+void TFormCompare::comboChanged(int side)
+{
+    QComboBox* c = side == 0 ? ComboA : ComboB;
+    const auto source = Source(c->currentIndex());
+    if (!setSide(side, source))
+        c->setCurrentIndex(int(m_side[side].source));
+}
+
+bool TFormCompare::setSide(int side, Source source, const QString& path)
+{
+    if (m_busy || side < 0 || side > 1)
+        return false;
+    Side s;
+    s.source = source;
+    switch (source) {
+    case Source::Controller:
+        if (!readController(s.values))
+            return false;
+        break;
+    case Source::Editor:
+        s.values.hasParameters = m_sets.parameters;
+        s.values.hasSetpoints = m_sets.setpoints;
+        s.values.par = ParWaarden;
+        s.values.soll = SollWaarden;
+        break;
+    case Source::File: {
+        QString file = path;
+        if (file.isEmpty()) {
+            file = ui().openFileName(this, T("Caption"), app().OpenCloseDialoogPath,
+                                     files::dialogFilter(T("OpenFilter")));
+            if (file.isEmpty())
+                return false;
+        }
+        if (!readFile(file, s.values))
+            return false;
+        s.path = file;
+        break;
+    }
+    case Source::Defaults: s.values = compare::defaultsSet(); break;
+    }
+    s.values.hasParameters = s.values.hasParameters && m_sets.parameters;
+    s.values.hasSetpoints = s.values.hasSetpoints && m_sets.setpoints;
+    s.loaded = true;
+    m_side[side] = s;
+    (side == 0 ? ComboA : ComboB)->setCurrentIndex(int(source));
+    rebuild();
+    return true;
+}
+
+void TFormCompare::Refresh()
+{
+    for (int i = 0; i < 2; ++i)
+        if (m_side[i].source == Source::Editor || m_side[i].source == Source::Defaults)
+            setSide(i, m_side[i].source);
+}
+
+bool TFormCompare::readFile(const QString& path, compare::ValueSet& out)
+{
+    QFile f(path);
+    if (f.size() > files::MaxTextFileSize || !f.open(QIODevice::ReadOnly)) {
+        setStatus(T("FileFailed").arg(QFileInfo(path).fileName()), true);
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    compare::ValueSet v;
+    bool ok = false;
+    // The kind by its contents: a text file names itself in its header.
+    if (bytes.startsWith(files::ParameterHeader)) {
+        ok = files::parseParameterFile(bytes, v.par) == files::TextFileError::None;
+        v.hasParameters = ok;
+    } else if (bytes.startsWith(files::SetpointHeader)) {
+        ok = files::parseSetpointFile(bytes, v.soll) == files::TextFileError::None;
+        v.hasSetpoints = ok;
+    } else {
+        ok = files::parseBackupFile(bytes, v.par, v.soll) == files::BackupError::None;
+        v.hasParameters = v.hasSetpoints = ok;
+    }
+    if (!ok) {
+        setStatus(T("FileFailed").arg(QFileInfo(path).fileName()), true);
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+transfer::Exchange TFormCompare::lineExchange(const QString& request, int timeoutMs)
+{
+    transfer::Exchange result;
+    TSXComm* port = app().SXComm1;
+    if (!port || !port->Active()) {
+        result.error.Code = CommPortClosed;
+        return result;
+    }
+    return transfer::exchangeThrough(*m_component, request, timeoutMs);
+}
+
+bool TFormCompare::readController(compare::ValueSet& out)
+{
+    app().StopPolling();
+    m_busy = true;
+    compare::ValueSet v;
+    v.hasParameters = m_sets.parameters;
+    v.hasSetpoints = m_sets.setpoints;
+    const transfer::Result r = transfer::readSets(m_exchange, m_sets, v.par, v.soll, [this](int done, int total) {
+        setStatus(T("Reading").arg(done).arg(total));
+        return true;
+    });
+    m_busy = false;
+    if (!r.ok()) {
+        const QString why = r.error.isZero() ? r.detail : commErrorText(r.error);
+        setStatus(T("ReadFailed").arg(why), true);
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+void TFormCompare::rebuild()
+{
+    m_entries.clear();
+    if (m_side[0].loaded && m_side[1].loaded)
+        for (const compare::Row& r : compare::allRows(m_side[0].values, m_side[1].values))
+            m_entries.append(Entry{r, false, RowState::None, QString()});
+    fillGrid();
+    int diffs = 0;
+    for (const Entry& e : m_entries)
+        diffs += e.row.differs() ? 1 : 0;
+    setStatus(T("Summary").arg(m_entries.size()).arg(diffs));
+}
+
+void TFormCompare::fillGrid()
+{
+    Grid->setHorizontalHeaderLabels({QString(), T("ColNumber"), T("ColName"), sourceName(m_side[0]),
+                                     sourceName(m_side[1]), T("ColLimits"), T("ColResult")});
+    const QString filter = EditFilter->text().trimmed();
+    m_visible.clear();
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        const compare::Row& r = m_entries[i].row;
+        // Rows with a result stay, so the outcome of a write can be read.
+        if (CheckOnlyDiff->isChecked() && !r.differs() && m_entries[i].state == RowState::None)
+            continue;
+        if (!filter.isEmpty()) {
+            const QString number = QString::number(r.number);
+            if (!(r.setpoint ? QString() : parNaam(r.number)).contains(filter, Qt::CaseInsensitive) && number != filter
+                && !numberText(r).contains(filter, Qt::CaseInsensitive))
+                continue;
+        }
+        m_visible.append(int(i));
+    }
+    m_filling = true;
+    const int current = Grid->currentRow();
+    Grid->setRowCount(int(m_visible.size()));
+    for (int row = 0; row < m_visible.size(); ++row) {
+        const Entry& e = m_entries[m_visible[row]];
+        const compare::Row& r = e.row;
+        const qint32 p203 = (m_side[0].values.hasParameters ? m_side[0].values : m_side[1].values).par.value(ParDecimalsParameter);
+        const QString cells[ColumnCount] = {
+            QString(),
+            numberText(r),
+            r.setpoint ? T("SetpointName").arg(r.number) : parNaam(r.number), // the current language
+            r.unknownA ? T("Unknown").arg(r.textA) : r.textA,
+            r.unknownB ? T("Unknown").arg(r.textB) : r.textB,
+            r.setpoint ? QString() : partext::limitsText(r.number, p203),
+            resultText(e, p203),
+        };
+        QColor back;
+        if (e.state == RowState::Refused || e.state == RowState::NoReply)
+            back = RefusedColour;
+        else if (e.state == RowState::Written || e.state == RowState::Taken)
+            back = WrittenColour;
+        else if (r.differs())
+            back = DiffColour;
+        for (int c = 0; c < ColumnCount; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            if (c == ColTick) {
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(e.ticked ? Qt::Checked : Qt::Unchecked);
+            }
+            if (c == ColA || c == ColB)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (back.isValid())
+                item->setBackground(back);
+            Grid->setItem(row, c, item);
+        }
+    }
+    m_filling = false;
+    Grid->resizeColumnsToContents();
+    Grid->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
+    if (Grid->rowCount() > 0)
+        Grid->setCurrentCell(std::clamp(current, 0, Grid->rowCount() - 1), ColNumber);
+}
+
+QString TFormCompare::resultText(const Entry& e, qint32 p203) const
+{
+    switch (e.state) {
+    case RowState::None: return QString();
+    case RowState::Written: return T("Written");
+    case RowState::Taken: return T("Taken");
+    case RowState::Refused:
+        return T("Refused").arg(e.row.setpoint ? QString() : partext::limitsText(e.row.number, p203));
+    case RowState::NoReply: return e.result.isEmpty() ? T("NoReply") : T("NoReply") + QStringLiteral(": ") + e.result;
+    }
+    return QString();
+}
+
+int TFormCompare::visibleRows() const
+{
+    return int(m_visible.size());
+}
+
+TFormCompare::Entry* TFormCompare::entryOf(int tableRow)
+{
+    if (tableRow < 0 || tableRow >= m_visible.size())
+        return nullptr;
+    return &m_entries[m_visible[tableRow]];
+}
+
+const TFormCompare::Entry* TFormCompare::entryOf(int tableRow) const
+{
+    if (tableRow < 0 || tableRow >= m_visible.size())
+        return nullptr;
+    return &m_entries[m_visible[tableRow]];
+}
+
+const compare::Row& TFormCompare::rowAt(int tableRow) const
+{
+    static const compare::Row none;
+    const Entry* e = entryOf(tableRow);
+    return e ? e->row : none;
+}
+
+TFormCompare::RowState TFormCompare::stateAt(int tableRow) const
+{
+    const Entry* e = entryOf(tableRow);
+    return e ? e->state : RowState::None;
+}
+
+bool TFormCompare::isTicked(int tableRow) const
+{
+    const Entry* e = entryOf(tableRow);
+    return e && e->ticked;
+}
+
+void TFormCompare::setTicked(int tableRow, bool on)
+{
+    if (QTableWidgetItem* item = Grid->item(tableRow, ColTick))
+        item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+bool TFormCompare::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Grid && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        const int row = Grid->currentRow();
+        setTicked(row, !isTicked(row));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+int TFormCompare::sourceSideFor(Source target) const
+{
+    return m_side[0].source == target ? 1 : 0;
+}
+
+void TFormCompare::setStatus(const QString& text, bool red)
+{
+    PanelStatus->setText(text);
+    PanelStatus->setStyleSheet(red ? QStringLiteral("color: #b00000;") : QString());
+}
+
+void TFormCompare::CmdWriteClick()
+{
+    if (m_busy)
+        return;
+    const int from = sourceSideFor(Source::Controller);
+    const int to = 1 - from;
+    const compare::ValueSet& src = m_side[from].values;
+    QList<int> ticked;
+    for (int i = 0; i < m_entries.size(); ++i)
+        if (m_entries[i].ticked)
+            ticked.append(i);
+    if (ticked.isEmpty()) {
+        setStatus(T("NothingTicked"), true);
+        return;
+    }
+    app().StopPolling();
+    m_busy = true;
+    int written = 0, refused = 0, lost = 0;
+    bool anyParameter = false;
+    bool lineGone = false;
+    for (int i : ticked) {
+        Entry& e = m_entries[i];
+        if (lineGone) {
+            e.state = RowState::NoReply;
+            e.result.clear();
+            ++lost;
+            continue;
+        }
+        const compare::Row& r = e.row;
+        const qint32 value = r.setpoint ? src.soll.value(r.number) : src.par.value(r.number);
+        const transfer::Result res = r.setpoint ? transfer::writeSetpoint(m_exchange, r.number, value)
+                                                : transfer::writeParameter(m_exchange, r.number, value);
+        if (res.ok()) {
+            e.state = RowState::Written;
+            ++written;
+            anyParameter = anyParameter || !r.setpoint;
+            // What the controller confirmed is what the editor and its side now hold.
+            if (r.setpoint)
+                SollWaarden[r.number] = value;
+            else
+                ParWaarden[r.number] = value;
+            if (m_side[to].source == Source::Controller || m_side[to].source == Source::Editor) {
+                compare::ValueSet& dst = m_side[to].values;
+                (r.setpoint ? dst.soll[r.number] : dst.par[r.number]) = value;
+            }
+            e.ticked = false;
+        } else if (res.outcome == transfer::Outcome::Refused) {
+            e.state = RowState::Refused;
+            ++refused;
+        } else {
+            e.state = RowState::NoReply;
+            e.result = res.error.isZero() ? res.detail : commErrorText(res.error);
+            ++lost;
+            lineGone = res.outcome == transfer::Outcome::LineFailed;
+        }
+        setStatus(T("Writing").arg(written + refused + lost).arg(ticked.size()));
+    }
+    QString summary = T("WriteDone").arg(written).arg(refused).arg(lost);
+    bool red = refused + lost > 0;
+    if (anyParameter && !lineGone) {
+        const transfer::Result bp = transfer::computeParameters(m_exchange);
+        if (bp.ok()) {
+            summary += QStringLiteral("; ") + T("BpDone");
+            ParGezondenEnNietGeladen = false;
+        } else {
+            summary += QStringLiteral("; ") + T("BpFailed").arg(bp.error.isZero() ? bp.detail : commErrorText(bp.error));
+            red = true;
+        }
+    } else if (anyParameter) {
+        ParGezondenEnNietGeladen = true;
+    }
+    m_busy = false;
+    // Keep every row with a result in place: recompute the differences, keep the states.
+    const QList<Entry> old = m_entries;
+    rebuild();
+    for (qsizetype i = 0; i < m_entries.size() && i < old.size(); ++i) {
+        m_entries[i].state = old[i].state;
+        m_entries[i].result = old[i].result;
+        m_entries[i].ticked = old[i].ticked;
+    }
+    fillGrid();
+    setStatus(summary, red);
+}
+
+void TFormCompare::CmdTakeClick()
+{
+    const int from = sourceSideFor(Source::Editor);
+    const compare::ValueSet& src = m_side[from].values;
+    int taken = 0;
+    for (Entry& e : m_entries) {
+        if (!e.ticked)
+            continue;
+        const compare::Row& r = e.row;
+        if (r.setpoint)
+            SollWaarden[r.number] = src.soll.value(r.number);
+        else
+            ParWaarden[r.number] = src.par.value(r.number);
+        e.ticked = false;
+        e.state = RowState::Taken;
+        ++taken;
+    }
+    if (taken == 0) {
+        setStatus(T("NothingTicked"), true);
+        return;
+    }
+    const QList<Entry> old = m_entries;
+    for (int i = 0; i < 2; ++i)
+        if (m_side[i].source == Source::Editor) {
+            m_side[i].values.par = ParWaarden;
+            m_side[i].values.soll = SollWaarden;
+        }
+    rebuild();
+    for (qsizetype i = 0; i < m_entries.size() && i < old.size(); ++i) {
+        m_entries[i].state = old[i].state;
+        m_entries[i].result = old[i].result;
+    }
+    fillGrid();
+    setStatus(T("TakeDone").arg(taken));
+}
+
+bool TFormCompare::exportCsv(const QString& path, QString* error) const
+{
+    QStringList lines;
+    lines << QStringList{csvField(T("ColNumber")), csvField(T("ColName")), csvField(sourceName(m_side[0])),
+                         csvField(sourceName(m_side[1])), csvField(T("ColLimits")), csvField(T("ColResult"))}
+                 .join(u',');
+    for (int row = 0; row < Grid->rowCount(); ++row) {
+        QStringList f;
+        for (int c = ColNumber; c < ColumnCount; ++c)
+            f << csvField(Grid->item(row, c) ? Grid->item(row, c)->text() : QString());
+        lines << f.join(u',');
+    }
+    return files::saveAtomically(path, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8(), error);
+}
+
+void TFormCompare::CmdExportClick()
+{
+    const QString path = ui().saveFileName(this, T("CmdExport"), app().OpenCloseDialoogPath,
+                                           files::dialogFilter(T("ExportFilter")), QStringLiteral("csv"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (exportCsv(path, &error))
+        setStatus(T("Saved").arg(QFileInfo(path).fileName()));
+    else
+        setStatus(T("FileFailed").arg(QFileInfo(path).fileName()) + QStringLiteral(": ") + error, true);
+}
+
+} // namespace vx

@@ -1,0 +1,118 @@
+#pragma once
+// Two value sets side by side (controller read now, the editor's values, a file, the
+// defaults) with the differences marked; ticked rows can be written to the controller
+// one value at a time, or taken into the editor.
+#include "params/Compare.h"
+#include "params/SetTransfer.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace vx {
+
+class TPX400Protocol;
+
+class TFormCompare : public QDialog {
+    Q_OBJECT
+public:
+    enum class Source { Controller,
+                        Editor,
+                        File,
+                        Defaults };
+    enum Column { ColTick,
+                  ColNumber,
+                  ColName,
+                  ColA,
+                  ColB,
+                  ColLimits,
+                  ColResult,
+                  ColumnCount };
+    enum class RowState { None,
+                          Written,
+                          Refused,
+                          NoReply,
+                          Taken };
+
+    // sets: what the opening editor holds (parameters, setpoints).
+    explicit TFormCompare(transfer::Sets sets, QWidget* parent = nullptr);
+
+    // Loads one side (0 left, 1 right); a file source takes path, or asks for one
+    // when it is empty. False (with the reason shown) when the side could not be loaded.
+    bool setSide(int side, Source source, const QString& path = QString());
+    // Rows shown now, in order.
+    int visibleRows() const;
+    const compare::Row& rowAt(int tableRow) const;
+    RowState stateAt(int tableRow) const;
+    void setTicked(int tableRow, bool on);
+    bool isTicked(int tableRow) const;
+    // The exchange with the controller; tests may replace it.
+    void setExchange(transfer::ExchangeFn fn) { m_exchange = std::move(fn); }
+    // Writes the CSV of the visible rows; false with the reason on failure.
+    bool exportCsv(const QString& path, QString* error = nullptr) const;
+
+    QComboBox* ComboA = nullptr;
+    QComboBox* ComboB = nullptr;
+    QCheckBox* CheckOnlyDiff = nullptr;
+    QLineEdit* EditFilter = nullptr;
+    QTableWidget* Grid = nullptr;
+    QPushButton* CmdWrite = nullptr;
+    QPushButton* CmdTake = nullptr;
+    QPushButton* CmdExport = nullptr;
+    QPushButton* CmdClose = nullptr;
+    QLabel* PanelStatus = nullptr;
+
+public slots:
+    void LezenTeksten();
+    void Refresh();
+    void CmdWriteClick();
+    void CmdTakeClick();
+    void CmdExportClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Side {
+        Source source = Source::Editor;
+        QString path;
+        compare::ValueSet values;
+        bool loaded = false;
+    };
+    struct Entry {
+        compare::Row row;
+        bool ticked = false;
+        RowState state = RowState::None;
+        QString result; // why a write got no reply
+    };
+
+    void comboChanged(int side);
+    QString sourceName(const Side& s) const;
+    bool readController(compare::ValueSet& out);
+    bool readFile(const QString& path, compare::ValueSet& out);
+    void rebuild();
+    QString resultText(const Entry& e, qint32 p203) const;
+    void fillGrid();
+    // The side whose values go to the controller / the editor: the other one.
+    int sourceSideFor(Source target) const;
+    void setStatus(const QString& text, bool red = false);
+    transfer::Exchange lineExchange(const QString& request, int timeoutMs);
+    Entry* entryOf(int tableRow);
+    const Entry* entryOf(int tableRow) const;
+
+    transfer::Sets m_sets;
+    Side m_side[2];
+    QList<Entry> m_entries;
+    QList<int> m_visible; // indices into m_entries
+    transfer::ExchangeFn m_exchange;
+    TPX400Protocol* m_component = nullptr;
+    bool m_busy = false;
+    bool m_filling = false;
+};
+
+} // namespace vx
