@@ -7,6 +7,7 @@
 #include "sim/SimInstall.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -115,6 +116,9 @@ int main(int argc, char** argv)
         vx::app().SettingsPath = scratch.filePath(QStringLiteral("application.ini"));
         QFile::copy(settings.file, vx::app().SettingsPath);
         QFile(vx::app().SettingsPath).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        // Safety backups, logs and history of a simulated controller stay out of the
+        // user's own folder too.
+        vx::paths::setUserDataDir(QDir::tempPath() + QStringLiteral("/vx5x-tool-simulated"));
     }
 
     if (simulate) {

@@ -3,6 +3,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "core/LanguageTexts.h"
+#include "core/Paths.h"
 #include "device/CommandSet.h"
 #include "device/ControllerLine.h"
 
@@ -72,10 +73,7 @@ QString dataFolder(const Context& c)
     // A simulated run keeps its files out of the user's own folder.
     if (c.opt.simulate)
         return QDir::tempPath() + QStringLiteral("/vx5x-tool-simulated");
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/vx5x-tool");
+    return paths::userDataDir();
 }
 
 // --- Line ------------------------------------------------------------------------------

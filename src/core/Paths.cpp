@@ -66,4 +66,23 @@ QString documentsDir()
     return docs.isEmpty() || !QFileInfo(docs).isDir() ? QDir::homePath() : docs;
 }
 
+namespace {
+QString g_userDataDir;
+}
+
+QString userDataDir()
+{
+    if (!g_userDataDir.isEmpty()) return g_userDataDir;
+    const QString own = qEnvironmentVariable("VX_USER_DATA_DIR");
+    if (!own.isEmpty()) return own;
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/vx5x-tool");
+}
+
+void setUserDataDir(const QString& dir)
+{
+    g_userDataDir = dir;
+}
+
 } // namespace vx::paths

@@ -32,4 +32,11 @@ QString configHome();
 // The user's documents folder (home when it does not exist).
 QString documentsDir();
 
+// The user's own data folder (safety backups, traffic logs, terminal history), without
+// a trailing '/': the folder set by setUserDataDir, else $VX_USER_DATA_DIR, else
+// $XDG_DATA_HOME/vx5x-tool, else ~/.local/share/vx5x-tool. Not created here.
+QString userDataDir();
+// Points userDataDir at another folder (simulator runs and tests); empty resets it.
+void setUserDataDir(const QString& dir);
+
 } // namespace vx::paths

@@ -108,6 +108,22 @@ private slots:
         QFile(ro).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
+    // The folder set in the program wins over the environment, which wins over XDG.
+    void userDataFolder()
+    {
+        qputenv("XDG_DATA_HOME", "/x/data");
+        qunsetenv("VX_USER_DATA_DIR");
+        QCOMPARE(paths::userDataDir(), QStringLiteral("/x/data/vx5x-tool"));
+        qputenv("VX_USER_DATA_DIR", "/x/own");
+        QCOMPARE(paths::userDataDir(), QStringLiteral("/x/own"));
+        paths::setUserDataDir(QStringLiteral("/x/sim"));
+        QCOMPARE(paths::userDataDir(), QStringLiteral("/x/sim"));
+        paths::setUserDataDir({});
+        qunsetenv("VX_USER_DATA_DIR");
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(paths::userDataDir(), QDir::homePath() + QStringLiteral("/.local/share/vx5x-tool"));
+    }
+
     void openErrorNamesTheGroup()
     {
         QTemporaryDir tmp;
