@@ -3,12 +3,13 @@
 # make package       - the Debian package, from the optimised build (build-run/package/)
 # make package-check - build the package and check it without installing it
 # make bench - build and run the benchmarks
+# make screenshots - the user guide's pictures, from the real windows (docs/img)
 # make lint  - clang-format check and clang-tidy (LINT=--changed: changed files only)
 BUILD ?= build
 JOBS  ?= 2
 LOCK  := /tmp/vx5x-build.lock
 
-.PHONY: all deps configure build run run-build package package-check test tsan bench lint format clean
+.PHONY: all deps configure build run run-build package package-check test tsan bench lint format clean screenshots
 
 all: build
 
@@ -99,3 +100,14 @@ fuzz: deps
 	  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1 \
 	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/crashes/$$t- $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t || exit 1; done
+
+# The user guide's pictures: the real windows offscreen against the simulated
+# controller, in every language; the guide test checks docs/img against the table.
+screenshots: configure
+	@flock $(LOCK) cmake --build $(BUILD) -j$(JOBS) --target vx5x-shots vx_data
+	@rm -rf $(BUILD)/shots && mkdir -p $(BUILD)/shots
+	cd $(BUILD)/bin && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 VX_DATA_DIR=$(CURDIR)/data \
+	  ./vx5x-shots $(CURDIR)/$(BUILD)/shots >/dev/null
+	@mogrify -strip -define png:compression-level=9 $(BUILD)/shots/*.png
+	@rm -f docs/img/*.png && mkdir -p docs/img && cp $(BUILD)/shots/*.png docs/img/
+	@ls docs/img | wc -l | xargs echo "pictures in docs/img:"

@@ -1,0 +1,121 @@
+#include "support/Shots.h"
+
+#include "app/VX40Main.h"
+#include "params/ValueStore.h"
+#include "sim/SimBus.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+
+namespace vx::shots {
+
+namespace {
+
+QPushButton* button(QWidget* w, const char* name)
+{
+    return w ? w->findChild<QPushButton*>(QString::fromLatin1(name)) : nullptr;
+}
+
+void click(QWidget* w, const char* name)
+{
+    if (QPushButton* b = button(w, name)) b->click();
+}
+
+// Lets the live monitor or a transfer run for a while.
+void settle(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+// The values a user would have after receiving them from the simulated controller.
+void valuesFromController(TFormMain&)
+{
+    const sim::SimBus& bus = sim::defaultBus();
+    for (int n = 0; n < ParCount; ++n) ParWaarden[n] = bus.parameter(0, n);
+    for (int n = 1; n <= SollCount; ++n) SollWaarden[n] = bus.setpoint(0, n);
+    ParStatus = 1;
+    SollStatus = 1;
+}
+
+std::vector<Shot> table()
+{
+    return {
+        {QStringLiteral("main"), {}, {}, [](QWidget* w) {
+             click(w, "CmdActual");
+             click(w, "CmdInUit");
+             settle(2500);
+         }},
+        {QStringLiteral("search"), QStringLiteral("VX40zoeken1"), {}, [](QWidget* w) {
+             click(w, "CmdStartZoeken");
+             // It stops at the first controller it finds.
+             waitFor([w] { return button(w, "CmdVerder") && button(w, "CmdVerder")->isEnabled(); }, 30000);
+         }},
+        {QStringLiteral("editparam"), QStringLiteral("Par11"), valuesFromController, [](QWidget*) { settle(300); }},
+        {QStringLiteral("editsollwerten"), QStringLiteral("Par21"), valuesFromController, [](QWidget*) { settle(300); }},
+        {QStringLiteral("transfer"), QStringLiteral("VX40ontvangen1"), {}, [](QWidget*) { settle(1500); }},
+        {QStringLiteral("graph"), QStringLiteral("Grafiek1"), {}, [](QWidget* w) {
+             click(w, "CmdStartLog");
+             settle(2000); // the first screen
+             click(w, "CmdStopLog");
+             click(w, "CmdAuto");
+             settle(100);
+         }},
+        {QStringLiteral("cams"), QStringLiteral("displaynokken1"), valuesFromController, [](QWidget*) { settle(300); }},
+        {QStringLiteral("calibration"), QStringLiteral("CmdCalibratie"), {}, [](QWidget* w) {
+             settle(1000);
+             click(w, "CmdSetKalibtatieMode");
+             settle(500);
+             click(w, "CmdSet_U_actief");
+             settle(500);
+         }},
+        {QStringLiteral("options"), QStringLiteral("ww1"), {}, [](QWidget*) { settle(100); }},
+        {QStringLiteral("serialport"), QStringLiteral("Serial1"), {}, [](QWidget*) { settle(100); }},
+        {QStringLiteral("errorhelp"), QStringLiteral("Errno1"), {}, [](QWidget*) { settle(100); }},
+        {QStringLiteral("about"), QStringLiteral("FormAbout"), {}, [](QWidget*) { settle(100); }},
+    };
+}
+
+} // namespace
+
+const std::vector<Shot>& all()
+{
+    static const std::vector<Shot> shots = table();
+    return shots;
+}
+
+const QStringList& languages()
+{
+    static const QStringList codes{QStringLiteral("nl"), QStringLiteral("en"), QStringLiteral("de")};
+    return codes;
+}
+
+QStringList fileNames()
+{
+    QStringList names;
+    for (const Shot& s : all())
+        for (const QString& lang : languages()) names << s.name + u'-' + lang + QStringLiteral(".png");
+    names.sort();
+    return names;
+}
+
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QTimer limit;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start(20);
+    limit.setSingleShot(true);
+    limit.start(ms);
+    if (!done()) loop.exec();
+    return done();
+}
+
+} // namespace vx::shots
