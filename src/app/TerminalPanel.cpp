@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -69,8 +70,11 @@ TFormTerminal::TFormTerminal(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("FormTerminal"));
     setModal(false);
     resize(520, 380);
+    LabelHistorie = new QLabel(this);
+    LabelHistorie->setObjectName(QStringLiteral("LabelHistorie"));
     ComboHistorie = new QComboBox(this);
     ComboHistorie->setObjectName(QStringLiteral("ComboHistorie"));
+    LabelHistorie->setBuddy(ComboHistorie);
     ListTerminal = new QPlainTextEdit(this);
     ListTerminal->setObjectName(QStringLiteral("ListTerminal"));
     ListTerminal->setReadOnly(true);
@@ -84,7 +88,10 @@ TFormTerminal::TFormTerminal(QWidget* parent) : QDialog(parent)
     CmdOpslaan->setObjectName(QStringLiteral("CmdOpslaan"));
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ComboHistorie);
+    auto* top = new QHBoxLayout;
+    top->addWidget(LabelHistorie);
+    top->addWidget(ComboHistorie, 1);
+    layout->addLayout(top);
     layout->addWidget(ListTerminal, 1);
     auto* row = new QHBoxLayout;
     row->addWidget(CheckHex);
@@ -98,7 +105,7 @@ TFormTerminal::TFormTerminal(QWidget* parent) : QDialog(parent)
 void TFormTerminal::LezenTeksten()
 {
     setWindowTitle(texts::Terminal("Caption"));
-    ComboHistorie->setToolTip(texts::Terminal("Historie"));
+    LabelHistorie->setText(texts::Terminal("Historie"));
     CheckHex->setText(texts::Terminal("Hex"));
     CmdWissen->setText(texts::Terminal("Wissen"));
     CmdOpslaan->setText(texts::Terminal("Opslaan"));
@@ -193,7 +200,11 @@ void TerminalPanel::offerCompletion(const QString& typed)
         m_completer->popup()->hide();
         return;
     }
-    m_completer->complete();
+    // As wide as its texts, so a parameter name is not cut off.
+    QAbstractItemView* popup = m_completer->popup();
+    QRect r = m_edit->rect();
+    r.setWidth(std::max(r.width(), popup->sizeHintForColumn(0) + popup->verticalScrollBar()->sizeHint().width() + 8));
+    m_completer->complete(r);
 }
 
 bool TerminalPanel::eventFilter(QObject* watched, QEvent* event)
@@ -221,7 +232,7 @@ void TerminalPanel::pull()
     for (TrafficRecord& r : got) {
         if (m_buffer->sourceName(r.source) != m_component)
             continue;
-        m_log.push_back({r.wallMs, std::move(r.request), std::move(r.reply), r.outcome});
+        m_log.push_back({r.wallMs, r.durationUs, std::move(r.request), std::move(r.reply), r.outcome});
         added = true;
     }
     if (m_log.size() > kLogLimit)
@@ -235,17 +246,16 @@ QString TerminalPanel::logText() const
     const bool hex = m_form->CheckHex->isChecked();
     QString out;
     for (const Entry& e : m_log) {
-        const QString time = trafficWallText(e.wallMs);
         QString request = trafficText(e.request);
         while (request.endsWith(QLatin1String("<CR>")))
             request.chop(4);
-        out += time + QStringLiteral("  > ") + request + u'\n';
+        out += trafficWallText(e.wallMs) + QStringLiteral("  > ") + request + u'\n';
         QString reply;
         if (e.outcome != TrafficOutcome::Ok)
             reply = texts::Terminal("GeenAntwoord") + u' ' + texts::Verkeer("Resultaat", int(e.outcome));
         else
             reply = hex ? trafficHex(e.reply) : trafficText(e.reply);
-        out += time + QStringLiteral("  < ") + reply + u'\n';
+        out += trafficWallText(e.wallMs + e.durationUs / 1000) + QStringLiteral("  < ") + reply + u'\n';
     }
     return out;
 }

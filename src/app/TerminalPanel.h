@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QCompleter;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -39,6 +40,7 @@ public:
     explicit TFormTerminal(QWidget* parent = nullptr);
     void LezenTeksten();
 
+    QLabel* LabelHistorie = nullptr;
     QComboBox* ComboHistorie = nullptr;
     QPlainTextEdit* ListTerminal = nullptr;
     QCheckBox* CheckHex = nullptr;
@@ -75,6 +77,7 @@ private:
 
     struct Entry {
         int64_t wallMs = 0;
+        uint32_t durationUs = 0;
         std::string request;
         std::string reply;
         TrafficOutcome outcome = TrafficOutcome::Ok;

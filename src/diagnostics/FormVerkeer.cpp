@@ -42,7 +42,7 @@ TFormVerkeer::TFormVerkeer(TSXComm* port, QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("FormVerkeer"));
     setModal(false);
     setWindowTitle(QStringLiteral("Verkeer"));
-    resize(900, 520);
+    resize(1000, 540);
 
     m_model = new TrafficModel(this);
     if (port)
