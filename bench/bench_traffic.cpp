@@ -6,6 +6,7 @@
 #include "diagnostics/TrafficModel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTableView>
@@ -69,6 +70,15 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const auto s = samples();
 
+    // Memory of a full buffer (first, so the resident figure counts fresh pages).
+    {
+        const double before = residentMb();
+        auto b = std::make_unique<TrafficBuffer>();
+        fill(*b, s, TrafficBuffer::DefaultCapacity, 1);
+        std::printf("buffer of %zu exchanges  %.1f MB counted, %.1f MB resident   (goal < 50 MB)\n", b->size(),
+                    double(b->memoryBytes()) / (1024.0 * 1024.0), residentMb() - before);
+    }
+
     // Capture cost, with a reader pulling batches beside it as the window does.
     {
         TrafficBuffer b;
@@ -96,15 +106,6 @@ int main(int argc, char** argv)
         std::printf("capture per exchange      %.3f us   (goal < 5 us)\n", us);
     }
 
-    // Memory of a full buffer.
-    {
-        const double before = residentMb();
-        auto b = std::make_unique<TrafficBuffer>();
-        fill(*b, s, TrafficBuffer::DefaultCapacity, 1);
-        std::printf("buffer of %zu exchanges  %.1f MB counted, %.1f MB resident   (goal < 50 MB)\n", b->size(),
-                    double(b->memoryBytes()) / (1024.0 * 1024.0), residentMb() - before);
-    }
-
     // The window taking in a full buffer: pull, rows inserted, laid out and painted.
     {
         TSXComm port;
@@ -123,6 +124,7 @@ int main(int argc, char** argv)
         w.CheckAlleenFouten->setChecked(false);
         QApplication::processEvents();
         std::printf("filter on and off         %.1f ms\n", double(t.nsecsElapsed()) / 1e6);
+        std::fflush(stdout);
     }
     return 0;
 }

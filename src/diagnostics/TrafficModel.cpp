@@ -51,10 +51,22 @@ size_t TrafficModel::pull(size_t max)
 {
     if (!m_buffer)
         return 0;
+    // In chunks, so the worker never waits long for the buffer's lock.
     std::vector<TrafficRecord> got;
-    const size_t n = m_buffer->read(m_next, std::min<size_t>(max, m_buffer->capacity()), got);
-    if (n == 0)
+    const size_t limit = std::min<size_t>(max, m_buffer->capacity());
+    uint64_t from = m_next;
+    while (got.size() < limit && m_buffer->read(from, std::min<size_t>(20000, limit - got.size()), got) > 0)
+        from = got.back().seq + 1;
+    if (got.empty())
         return 0;
+    // The ring may have moved on between two chunks: keep what joins on to the end.
+    for (size_t i = got.size() - 1; i > 0; --i) {
+        if (got[i].seq != got[i - 1].seq + 1) {
+            got.erase(got.begin(), got.begin() + std::ptrdiff_t(i));
+            break;
+        }
+    }
+    const size_t n = got.size();
     if (got.front().seq != m_next && !m_all.empty()) {
         // The view fell behind the ring: what it holds no longer joins on.
         beginResetModel();

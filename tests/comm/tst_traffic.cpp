@@ -117,6 +117,23 @@ void TestTraffic::portCapturesEachExchange()
     QCOMPARE(r[1].outcome, TrafficOutcome::Timeout);
     QVERIFY(r[1].durationUs >= 90000);
     QVERIFY(r[0].monoUs < r[1].monoUs && !r[0].cyclic);
+
+    // The daily log gets the exchanges from when it is switched on, then a summary.
+    QTemporaryDir dir;
+    setTrafficLogging(true, &port, dir.path());
+    px.setASCIIProtocol(QStringLiteral("rp 3"));
+    px.Send();
+    QTRY_COMPARE(port.traffic().size(), size_t(3));
+    setTrafficLogController(QStringLiteral("VX50 SN 51000"));
+    trafficLogSummary(QStringLiteral("backup"), QStringLiteral("/tmp/a.bak"), true);
+    setTrafficLogging(false, &port, dir.path());
+    const QStringList lines = logLines(dir.filePath(TrafficLogFile::fileName(QDate::currentDate(), 0)));
+    QCOMPARE(lines.size(), 2);
+    r.clear();
+    port.traffic().read(2, 1, r);
+    const QString expected = "\tPX400Probe\trp 3<CR>\trp 3 7<CR><LF>\t" + trafficDurationText(r[0].durationUs) + "\tok";
+    QVERIFY2(lines[0].endsWith(expected), qPrintable(lines[0]));
+    QVERIFY(lines[1].endsWith("\tbackup\t/tmp/a.bak\tVX50 SN 51000\tok"));
     port.Close();
     resetPortDevicePaths();
 }
