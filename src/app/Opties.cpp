@@ -2,8 +2,10 @@
 #include "app/VX40Main.h"
 
 #include "comm/SXComm.h"
+#include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
+#include "core/Paths.h"
 #include "core/Widgets.h"
 #include "device/ControllerLine.h"
 #include "params/ParameterDefs.h"
@@ -54,6 +56,9 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     CheckSnelleAntwoorden = new QCheckBox(QStringLiteral("Snelle antwoorden"), TabSheet1);
     CheckSnelleAntwoorden->setObjectName(QStringLiteral("CheckSnelleAntwoorden"));
     page->addWidget(CheckSnelleAntwoorden);
+    CheckLogVerkeer = new QCheckBox(QStringLiteral("Verkeer naar bestand loggen"), TabSheet1);
+    CheckLogVerkeer->setObjectName(QStringLiteral("CheckLogVerkeer"));
+    page->addWidget(CheckLogVerkeer);
     page->addStretch();
 
     const OkCancel buttons = addOkCancelRow(this, top);
@@ -81,6 +86,8 @@ void TFormOpties::FormActivate()
         CheckAutoVerbinden->setText(texts::Opties("AutoVerbinden"));
         CheckSnelleAntwoorden->setText(texts::Opties("SnelleAntwoorden"));
         CheckSnelleAntwoorden->setToolTip(texts::Opties("SnelleAntwoordenHint"));
+        CheckLogVerkeer->setText(texts::Opties("LogVerkeer"));
+        CheckLogVerkeer->setToolTip(texts::Opties("LogVerkeerHint"));
         CmdOK->setText(texts::Opties("CmdOK"));
         CmdCancel->setText(texts::Opties("CmdCancel"));
     }
@@ -91,6 +98,7 @@ void TFormOpties::FormActivate()
     CheckAutoVerbinden->setEnabled(main != nullptr);
     CheckAutoVerbinden->setChecked(main ? main->AutomatischVerbinden : true);
     CheckSnelleAntwoorden->setChecked(fastReplies());
+    CheckLogVerkeer->setChecked(trafficLogging());
 }
 
 void TFormOpties::CmdOKClick()
@@ -100,6 +108,7 @@ void TFormOpties::CmdOKClick()
     if (auto* main = qobject_cast<TFormMain*>(s.FormMain)) main->AutomatischVerbinden = CheckAutoVerbinden->isChecked();
     if (CheckSnelleAntwoorden->isChecked() != fastReplies() || (fastReplies() && s.SXComm1 && s.SXComm1->FastRepliesOff()))
         setFastReplies(CheckSnelleAntwoorden->isChecked());
+    setTrafficLogging(CheckLogVerkeer->isChecked(), s.SXComm1, paths::userDataDir() + QStringLiteral("/logs"));
     if (s.TaalIndex != m_oldTaalIndex) s.TekstFile_Lezen();
     s.LezenTeksten();
     s.ParameterDef_lezen();

@@ -25,6 +25,8 @@ public:
     QCheckBox* CheckAutoVerbinden = nullptr;
     // End replies at their line end instead of after a pause on the line.
     QCheckBox* CheckSnelleAntwoorden = nullptr;
+    // Every exchange into the daily traffic log in the user's data folder.
+    QCheckBox* CheckLogVerkeer = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;
 

@@ -359,6 +359,7 @@ void TFormMain::buildMenu()
     m = addMenu("Venster1", QStringLiteral("&Venster"));
     addItem(m, "displaynokken1", QStringLiteral("Nokken info"), &TFormMain::displaynokken1Click);
     addItem(m, "Grafiek1", QStringLiteral("Grafiek"), &TFormMain::Grafiek1Click);
+    addItem(m, "Verkeer1", QStringLiteral("Verkeer"), &TFormMain::Verkeer1Click);
 
     m = addMenu("Help1", QStringLiteral("&Help"));
     addItem(m, "FormAbout", QStringLiteral("&Info"), &TFormMain::FormAboutClick);
@@ -491,6 +492,9 @@ void TFormMain::Grafiek1Click()
     Timer1->start();
 }
 
+// Non-modal: the polling goes on while it shows.
+void TFormMain::Verkeer1Click() { runOpener(QStringLiteral("Verkeer1")); }
+
 void TFormMain::FormAboutClick() { runOpener(QStringLiteral("FormAbout")); }
 void TFormMain::Errno1Click() { runOpener(QStringLiteral("Errno1")); }
 void TFormMain::CmdCalibratieClick() { runOpener(QStringLiteral("CmdCalibratie")); }
@@ -565,6 +569,7 @@ void TFormMain::LezenTeksten()
         setMenu(4, texts::Main("menuVenster"));
         setItem(4, 0, texts::Main("subNokkenInfo"));
         setItem(4, 1, texts::Main("subGrafiek"));
+        setItem(4, 2, texts::Main("subVerkeer"));
         setMenu(5, texts::Main("menuHelp"));
         setItem(5, 0, texts::Main("subInfo"));
         setItem(5, 1, texts::Main("subErrorNummers"));

@@ -21,6 +21,7 @@ namespace vx {
 
 class SettingsFile;
 class TLiveMonitor;
+class TerminalPanel;
 class TSXComm;
 struct TCommError;
 
@@ -38,6 +39,8 @@ public:
     TSXComm* SXComm1() const { return m_port; }
     // The live state behind the panels, with the design's protocol components.
     TLiveMonitor* live() const { return m_live; }
+    // The terminal's history, completion and log.
+    TerminalPanel* terminal() const { return m_terminal; }
 
     // Menu items a later window attaches to: the action stays disabled until a
     // handler is attached, so nothing pretends to work.
@@ -87,6 +90,7 @@ public slots:
     void VX40zoeken1Click();
     void displaynokken1Click();
     void Grafiek1Click();
+    void Verkeer1Click();
     void FormAboutClick();
     void Errno1Click();
     void CmdCalibratieClick();
@@ -117,6 +121,7 @@ private:
     MainOptions m_options;
     TSXComm* m_port = nullptr;      // owned
     TLiveMonitor* m_live = nullptr; // the live state the window shows
+    TerminalPanel* m_terminal = nullptr;
     std::map<QString, std::function<void()>> m_openers;
     QString m_saveError;
     bool m_closing = false;

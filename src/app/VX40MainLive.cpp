@@ -1,11 +1,13 @@
 // The main window as live monitor: connection, identification, live values, I/O,
 // error number and the terminal.
+#include "app/TerminalPanel.h"
 #include "app/VX40Main.h"
 #include "core/Widgets.h"
 #include "device/LiveMonitor.h"
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/SerialDevices.h"
@@ -73,6 +75,8 @@ void TFormMain::buildComponents()
 
     m_live->OnCommError = [this](const TCommError& e) { PX400UnitSelectComError(e); };
     m_live->OnUnitSelected = [this] { PanelComInfo->clear(); };
+    m_terminal = new TerminalPanel(this, EditZenden, CmdTerminalZenden, GroupBoxTerminal, p,
+                                   m_live->PX400Protocol1->objectName());
     m_live->OnIdentification = [this](int step, const std::optional<QString>& text) { identified(step, text); };
 
     // Live values: a reply counts only while polling is on; any error shows "?".
@@ -133,6 +137,7 @@ void TFormMain::identified(int step, const std::optional<QString>& text)
 {
     m_status[2 + step]->setText(text.value_or(QStringLiteral("????")));
     m_ident[step] = text.value_or(QString());
+    setTrafficLogController(m_ident[0] + u' ' + m_ident[2]);
     const AppState& s = app();
     if (step == 0 && text && !m_reconnecting && s.ApparaatType != QLatin1String("VX50")
         && s.ApparaatType != QLatin1String("VX51") && s.TaalGeladen) {

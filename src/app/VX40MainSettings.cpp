@@ -2,7 +2,9 @@
 #include "app/VX40Main.h"
 
 #include "comm/SXComm.h"
+#include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
+#include "core/Paths.h"
 #include "core/SettingsFile.h"
 #include "device/ControllerLine.h"
 
@@ -27,6 +29,8 @@ void TFormMain::Configfile_lezen()
     s.TaalIndex = ini.readInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), 0);
     AutomatischVerbinden = ini.readBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), true);
     setFastReplies(ini.readBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), false), m_port);
+    setTrafficLogging(ini.readBool(QStringLiteral("Opties"), QStringLiteral("LogVerkeer"), false), m_port,
+                      paths::userDataDir() + QStringLiteral("/logs"));
     s.OpenCloseDialoogPath = ini.readString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), QString());
     s.AfdrukFirma = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), QString());
     s.AfdrukType = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), QString());
@@ -51,6 +55,7 @@ bool TFormMain::ProgrammaInstellingen_opslaan()
     ini.writeInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), s.TaalIndex);
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), AutomatischVerbinden);
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), fastReplies());
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("LogVerkeer"), trafficLogging());
     ini.writeString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), s.OpenCloseDialoogPath);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), s.AfdrukFirma);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), s.AfdrukType);

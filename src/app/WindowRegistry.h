@@ -33,6 +33,7 @@ enum class WindowOrder {
     AfdrukkenPar,
     AfdrukkenSoll,
     Grafiek,
+    Verkeer,
 };
 
 struct WindowRegistration {

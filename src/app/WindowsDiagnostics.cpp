@@ -1,10 +1,11 @@
-// The diagnostics windows: cam overview, calibration and logging graph.
+// The diagnostics windows: cam overview, calibration, logging graph and traffic.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
 #include "core/AppState.h"
 #include "diagnostics/FormCalibratie.h"
 #include "diagnostics/FormDisplayNokken.h"
 #include "diagnostics/FormGrafiek.h"
+#include "diagnostics/FormVerkeer.h"
 
 namespace vx {
 
@@ -25,6 +26,15 @@ const WindowRegistration grafiek(WindowOrder::Grafiek, [](TFormMain& main) {
     auto* w = new TFormGrafiek(&main);
     keepInSlot(app().FormGrafiek, w);
     main.setWindowOpener(QStringLiteral("Grafiek1"), [w] { w->exec(); });
+});
+
+const WindowRegistration verkeer(WindowOrder::Verkeer, [](TFormMain& main) {
+    auto* w = new TFormVerkeer(main.SXComm1(), &main);
+    main.setWindowOpener(QStringLiteral("Verkeer1"), [w] {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    });
 });
 
 } // namespace

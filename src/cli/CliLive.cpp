@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 
 #include "core/LanguageTexts.h"
+#include "core/TerminalHistory.h"
 #include "device/CommandSet.h"
 
 #include <QDateTime>
@@ -268,12 +269,10 @@ int cmdTerm(Context& c)
     Line* l = c.line();
     if (!l)
         return c.failure;
-    QFile history(historyPath(c));
-    if (interactive) {
-        QDir().mkpath(QFileInfo(history).absolutePath());
-        if (!history.open(QIODevice::Append | QIODevice::Text))
-            c.note(cliText("FileError").arg(history.fileName(), history.errorString()));
-    }
+    // The same history as the main window's terminal: last 200, no repeats in a row.
+    TerminalHistory history(interactive ? historyPath(c) : QString());
+    history.load();
+    bool historyWarned = false;
     int status = ExitOk;
     QJsonArray all;
     auto run = [&](const QString& request) {
@@ -308,9 +307,9 @@ int cmdTerm(Context& c)
                 continue;
             if (request == QLatin1String("quit") || request == QLatin1String("exit"))
                 break;
-            if (history.isOpen()) {
-                history.write(request.toUtf8() + '\n');
-                history.flush();
+            if (!history.add(request) && !historyWarned) {
+                historyWarned = true;
+                c.note(cliText("FileError").arg(history.fileName(), QStringLiteral("not written")));
             }
             status = ExitOk;
             if (!run(request))

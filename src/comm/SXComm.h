@@ -14,6 +14,7 @@
 //     PX400ActPos1->setASCIIProtocol("ap 1");
 //     PX400ActPos1->Send();
 #include "comm/SerialLine.h"
+#include "comm/TrafficBuffer.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -346,6 +347,9 @@ public:
     std::string devicePath() const;
     LineFrame lineFrame() const;
     const std::vector<TSXComponent*>& components() const { return m_components; }
+    // Every exchange of this port, kept across Close and Open.
+    TrafficBuffer& traffic() const { return *m_traffic; }
+    std::shared_ptr<TrafficBuffer> trafficBuffer() const { return m_traffic; }
 
 private:
     friend class TSXComponent;
@@ -397,6 +401,8 @@ private:
         std::make_shared<std::vector<const TSXCommThread*>>();
     std::vector<TSXComponent*> m_components;
     std::deque<TCommRequest*> m_queue;
+    // Shared with the worker, which may outlive the port when detached.
+    std::shared_ptr<TrafficBuffer> m_traffic = std::make_shared<TrafficBuffer>();
 };
 
 } // namespace vx

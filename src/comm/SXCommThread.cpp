@@ -26,8 +26,9 @@ static_assert(codec::DeviceError == CommDeviceError && codec::CheckError == Comm
               && codec::SSBHeader == CommSSBHeader && codec::SSBDoubling == CommSSBDoubling);
 
 TSXCommThread::TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line)
-    : m_port(port), m_handOvers(port->m_handOvers), m_line(std::move(line))
+    : m_port(port), m_handOvers(port->m_handOvers), m_line(std::move(line)), m_traffic(port->m_traffic)
 {
+    m_received.reserve(FrameSize);
     m_thread = std::thread([this] { Execute(); });
 }
 
@@ -87,6 +88,8 @@ void TSXCommThread::StartRequest(const TCommRequest* request)
         job.stopChar = framing.stop;
         job.filtered = framing.filtered;
         job.lineEnd = framing.lineEnd && !m_port->m_fastOff;
+        job.source = m_traffic->sourceId(m_component->objectName());
+        job.cyclic = m_component->Cyclic();
     }
     job.frame = request->Frame;
     job.firstByteMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteMs;
@@ -156,6 +159,9 @@ void TSXCommThread::Execute()
         TCommError error;
         TFrame buffer{};
         bool stop = false;
+        const auto wall = std::chrono::system_clock::now();
+        const auto start = std::chrono::steady_clock::now();
+        m_received.clear();
         switch (job.kind) {
         case ProtocolKind::ASCII: stop = exchangeAscii(job, error, buffer); break;
         case ProtocolKind::SX2: {
@@ -173,6 +179,20 @@ void TSXCommThread::Execute()
         }
         if (stop || m_terminated)
             break;
+        if (job.kind != ProtocolKind::None) {
+            TrafficBuffer::Exchange x;
+            x.source = job.source;
+            x.cyclic = job.cyclic;
+            x.wall = wall;
+            x.start = start;
+            x.end = std::chrono::steady_clock::now();
+            x.code = error.Code;
+            x.request = job.frame.data() + 1;
+            x.requestSize = job.frame[0] > 0 ? size_t(job.frame[0] - 1) : 0;
+            x.reply = reinterpret_cast<const uint8_t*>(m_received.data());
+            x.replySize = m_received.size();
+            m_traffic->capture(x);
+        }
         {
             std::lock_guard lock(m_mutex);
             m_pending = false;
@@ -240,6 +260,7 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
             return Step::Stop;
         noteFastTrouble(leftover);
     }
+    m_received.clear();
     if (!m_line->purge())
         return osFail();
     // Errors of input that was just thrown away belong to nobody's reply.
@@ -273,6 +294,8 @@ TSXCommThread::Step TSXCommThread::readByte(uint8_t& byte, TCommError& e)
     case SerialLine::ReadResult::Byte:
         break;
     }
+    if (m_received.size() < FrameSize)
+        m_received.push_back(static_cast<char>(byte));
     if (!checkLine(e))
         return Step::Fail;
     m_readTimeout = NextByteMs;

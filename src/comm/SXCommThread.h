@@ -53,6 +53,8 @@ private:
         bool lineEnd = false;
         TFrame frame{};
         int firstByteMs = DefaultFirstByteMs;
+        uint16_t source = 0;
+        bool cyclic = false;
     };
     enum class Step { Ok,
                       Fail,
@@ -82,6 +84,7 @@ private:
     TSXComm* m_port;
     std::shared_ptr<std::vector<const TSXCommThread*>> m_handOvers;
     std::shared_ptr<SerialLine> m_line;
+    std::shared_ptr<TrafficBuffer> m_traffic;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -101,6 +104,8 @@ private:
     bool m_restartFlag = false;
     bool m_endedAtLineEnd = false;
     int m_fastTrouble = 0;
+    // Bytes read in the current attempt, for the traffic capture.
+    std::string m_received;
     std::thread m_thread;
 };
 

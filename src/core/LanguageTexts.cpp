@@ -51,6 +51,7 @@ constexpr LangText kMain[] = {
     {"StatusVerloren", "Verloren"},
     {"Msg_AndereBesturing", "Een andere besturing antwoordt: %1 (was %2). Verder met deze besturing?"},
     {"SnelleAntwoordenUit", "Snelle antwoorden uitgeschakeld: de lijn gaf herhaald storingen"},
+    {"subVerkeer", "Verkeer"},
 };
 
 constexpr LangText kOpties[] = {
@@ -63,6 +64,8 @@ constexpr LangText kOpties[] = {
     {"AutoVerbinden", "Automatisch opnieuw verbinden"},
     {"SnelleAntwoorden", "Snelle antwoorden"},
     {"SnelleAntwoordenHint", "Antwoord eindigt bij het regeleinde in plaats van na 50 ms stilte"},
+    {"LogVerkeer", "Verkeer naar bestand loggen"},
+    {"LogVerkeerHint", "Elke uitwisseling in logs/vx5x-JJJJ-MM-DD.log in de gebruikersmap"},
 };
 
 constexpr LangText kAbout[] = {
@@ -445,6 +448,70 @@ constexpr LangText kCompare[] = {
     {"Saved", "Opgeslagen: %1"},
 };
 
+constexpr LangText kVerkeer[] = {
+    {"Caption", "Verkeer"},
+    {"VerbergCyclisch", "Cyclisch verbergen"},
+    {"AlleComponenten", "Alle componenten"},
+    {"AlleenFouten", "Alleen fouten"},
+    {"Zoeken", "Zoeken..."},
+    {"Hex", "Hex"},
+    {"Pauze", "Pauze"},
+    {"Verder", "Verder"},
+    {"Wissen", "Wissen"},
+    {"Opslaan", "Opslaan..."},
+    {"Aantal", "%1 van %2 getoond"},
+    {"Filter", "Tekstlog (*.txt);;CSV (*.csv)"},
+    {"Kolom0", "Tijd (s)"},
+    {"Kolom1", "Klok"},
+    {"Kolom2", "Component"},
+    {"Kolom3", "Verzoek"},
+    {"Kolom4", "Antwoord"},
+    {"Kolom5", "Hex"},
+    {"Kolom6", "Duur"},
+    {"Kolom7", "Resultaat"},
+    {"Resultaat0", "ok"},
+    {"Resultaat1", "time-out"},
+    {"Resultaat2", "lijnfout"},
+    {"Resultaat3", "verloren"},
+};
+
+constexpr LangText kTerminal[] = {
+    {"Caption", "Terminal"},
+    {"CmdLog", "Terminallog en historie"},
+    {"Historie", "Historie:"},
+    {"Wissen", "Wissen"},
+    {"Opslaan", "Opslaan..."},
+    {"Hex", "Hex"},
+    {"Filter", "Tekst (*.txt)"},
+    {"GeenAntwoord", "(geen antwoord)"},
+    {"Cmd_sc", "Besturing kiezen: sc unit"},
+    {"Cmd_rt", "Type lezen"},
+    {"Cmd_rh", "Identificatie 2 lezen"},
+    {"Cmd_rx", "Identificatie 3 lezen"},
+    {"Cmd_rf", "Foutnummer lezen"},
+    {"Cmd_wf", "Fout resetten"},
+    {"Cmd_r0", "Positie 1 lezen"},
+    {"Cmd_r1", "Snelheid 1 lezen"},
+    {"Cmd_r2", "Spanning lezen"},
+    {"Cmd_r3", "Stroom lezen"},
+    {"Cmd_r4", "Positie 2 lezen"},
+    {"Cmd_r5", "Snelheid 2 lezen"},
+    {"Cmd_r6", "Positieverschil lezen"},
+    {"Cmd_ri", "Ingangen lezen"},
+    {"Cmd_ru", "Uitgangen lezen"},
+    {"Cmd_rp", "Parameter lezen: rp nummer"},
+    {"Cmd_wp", "Parameter schrijven: wp nummer waarde"},
+    {"Cmd_rs", "Sollwert lezen: rs nummer"},
+    {"Cmd_ws", "Sollwert schrijven: ws nummer waarde"},
+    {"Cmd_bp", "Parameters berekenen"},
+    {"Cmd_kr", "Kalibratieconstante lezen: kr nummer"},
+    {"Cmd_kw", "Kalibratieconstante schrijven: kw nummer waarde"},
+    {"Cmd_km", "Kalibratiemodus: km 1 aan, km 0 uit"},
+    {"Cmd_kf", "Analoge uitgang: kf 0 geen, 1 spanning, 2 stroom"},
+    {"Cmd_ka", "Testwaarde analoge uitgang: ka waarde"},
+    {"Cmd_ks", "Kalibratie opslaan"},
+};
+
 } // namespace
 
 namespace texts {
@@ -467,6 +534,8 @@ const LangSection Grafiek{"Grafiek", kGrafiek};
 const LangSection DisplayNokken{"DisplayNokken", kDisplayNokken};
 const LangSection Cli{"Cli", kCli};
 const LangSection Compare{"Compare", kCompare};
+const LangSection Verkeer{"Verkeer", kVerkeer};
+const LangSection Terminal{"Terminal", kTerminal};
 } // namespace texts
 
 std::span<const LangSection* const> languageSections()
@@ -491,6 +560,8 @@ std::span<const LangSection* const> languageSections()
         &texts::DisplayNokken,
         &texts::Cli,
         &texts::Compare,
+        &texts::Verkeer,
+        &texts::Terminal,
     };
     return all;
 }

@@ -1,5 +1,6 @@
 #include "params/BackupRestore.h"
 
+#include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
@@ -36,7 +37,9 @@ bool BackupMaken(QWidget* parent, TFormLeesParSoll& lees)
     const QString name = files::chooseSaveFile(parent, files::FileKind::Backup);
     if (name.isEmpty())
         return false;
-    return files::writeBackupFile(parent, name, lees.ParBuffer, lees.SollwBuffer);
+    const bool ok = files::writeBackupFile(parent, name, lees.ParBuffer, lees.SollwBuffer);
+    trafficLogSummary(QStringLiteral("backup"), name, ok);
+    return ok;
 }
 
 bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf)
@@ -64,7 +67,9 @@ bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf)
                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer != QMessageBox::Yes)
         return false;
-    return schrijf.run(3) == QDialog::Accepted;
+    const bool ok = schrijf.run(3) == QDialog::Accepted;
+    trafficLogSummary(QStringLiteral("restore"), name, ok);
+    return ok;
 }
 
 } // namespace vx
