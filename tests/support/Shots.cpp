@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -72,6 +73,12 @@ std::vector<Shot> table()
              click(w, "CmdSet_U_actief");
              settle(500);
          }},
+        {QStringLiteral("traffic"), QStringLiteral("Verkeer1"), [](TFormMain& main) {
+             for (const char* request : {"rt", "rp 203", "rs 1", "rp 600"}) {
+                 main.EditZenden->setText(QString::fromLatin1(request));
+                 main.CmdTerminalZenden->click();
+                 settle(400);
+             } }, [](QWidget*) { settle(600); }},
         {QStringLiteral("options"), QStringLiteral("ww1"), {}, [](QWidget*) { settle(100); }},
         {QStringLiteral("serialport"), QStringLiteral("Serial1"), {}, [](QWidget*) { settle(100); }},
         {QStringLiteral("errorhelp"), QStringLiteral("Errno1"), {}, [](QWidget*) { settle(100); }},
