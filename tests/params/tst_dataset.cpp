@@ -41,14 +41,25 @@ QList<TreeMenu> treeMenus(const QString& path, QString* error)
     }
     QFile f(path);
     f.open(QIODevice::ReadOnly | QIODevice::Text);
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Empty lines are kept so that a message names the line an editor shows.
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
-        const QString& line = lines[i];
+        QString line = lines[i];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
         int depth = 0;
         while (depth < line.size() && line[depth] == QLatin1Char('\t'))
             ++depth;
         if (depth < line.size() && line[depth] == QLatin1Char(' ')) {
             *error = QStringLiteral("line %1 indented with blanks").arg(i + 1);
+            return {};
+        }
+        // The editor skips such a line but the printed report counts it as a menu, so
+        // every later heading would print another menu's parameters.
+        if (line.trimmed().isEmpty()) {
+            *error = QStringLiteral("line %1 holds only blanks or tabs").arg(i + 1);
             return {};
         }
     }
@@ -260,10 +271,16 @@ private slots:
             treeNumbers.insert(m.number);
             const QString section = QString::number(m.number);
             QVERIFY2(m_parNo->hasSection(section), qPrintable(section));
+            // The report prints as many rows as the menu lists, from row 1, so a gap
+            // would print an empty row and drop the last one.
+            bool gap = false;
             for (int row = 1; row <= 40; ++row) {
                 const int p = m_parNo->readInteger(section, QStringLiteral("ParId%1").arg(row), -1);
-                if (p == -1)
+                if (p == -1) {
+                    gap = true;
                     continue;
+                }
+                QVERIFY2(!gap, qPrintable(section + QStringLiteral(": ParId%1 after a missing row").arg(row)));
                 QVERIFY2(row <= 18, qPrintable(section));
                 QVERIFY2(p >= 0 && p < 512, qPrintable(section));
                 listed.insert(p);
