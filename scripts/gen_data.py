@@ -560,6 +560,9 @@ TEXTS = [
         ("PanelTekst2", "Beëindigd: alle combinaties geprobeerd.", "Finished: all combinations tried.",
          "Beendet: alle Kombinationen geprüft."),
         ("PanelTekst3", "Apparaat gevonden!", "Controller found!", "Gerät gefunden!"),
+        ("Voortgang", "%1 van %2 combinaties geprobeerd, nog ca. %3 s",
+         "%1 of %2 combinations tried, about %3 s left",
+         "%1 von %2 Kombinationen geprüft, noch ca. %3 s"),
     ]),
     ("LeesParSoll", [
         ("CaptionMode0", "Parameters lezen", "Read parameters", "Parameter lesen"),

@@ -141,6 +141,7 @@ constexpr LangText kAparaatZoeken[] = {
     {"PanelTekst1", "Gestopt!"},
     {"PanelTekst2", "beeindigd!"},
     {"PanelTekst3", "Apparaat gevonden!"},
+    {"Voortgang", "%1 van %2 combinaties geprobeerd, nog ca. %3 s"},
 };
 
 constexpr LangText kLeesParSoll[] = {
