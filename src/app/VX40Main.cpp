@@ -221,24 +221,24 @@ void TFormMain::buildControls()
                                    QStringLiteral("Uitgang %1").arg(i + 1), QRect(x + 28, y, 92, 20));
     }
 
-    // Live values.
+    // Live values. The labels are a little wider than the design's so German fits.
     GroupBoxActual = new QGroupBox(QStringLiteral("Actual"), client);
     GroupBoxActual->setObjectName(QStringLiteral("GroupBoxActual"));
     GroupBoxActual->setGeometry(466, 48, 226, 184);
-    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom1"), QStringLiteral("1"), QRect(100, 18, 56, 16))->setAlignment(Qt::AlignCenter);
-    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom2"), QStringLiteral("2"), QRect(162, 18, 56, 16))->setAlignment(Qt::AlignCenter);
-    LabelActualPositie = makeLabel(GroupBoxActual, QStringLiteral("LabelActualPositie"), QStringLiteral("Position"), QRect(8, 36, 90, 22));
-    LabelActualSnelheid = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSnelheid"), QStringLiteral("Velocity"), QRect(8, 64, 90, 22));
-    LabelPosVerschil = makeLabel(GroupBoxActual, QStringLiteral("LabelPosVerschil"), QStringLiteral("Pos verschil"), QRect(8, 92, 90, 22));
-    LabelActualSpanning = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSpanning"), QStringLiteral("Voltage"), QRect(8, 120, 90, 22));
-    LabelActualStroom = makeLabel(GroupBoxActual, QStringLiteral("LabelActualStroom"), QStringLiteral("Current"), QRect(8, 148, 90, 22));
-    PanelActPos1 = makePanel(GroupBoxActual, "PanelActPos1", QRect(100, 36, 58, 22), 13, true);
-    PanelActPos2 = makePanel(GroupBoxActual, "PanelActPos2", QRect(162, 36, 58, 22), 13, true);
-    PanelSnelheid1 = makePanel(GroupBoxActual, "PanelSnelheid1", QRect(100, 64, 58, 22), 13, true);
-    PanelSnelheid2 = makePanel(GroupBoxActual, "PanelSnelheid2", QRect(162, 64, 58, 22), 13, true);
-    PanelPosVerschil = makePanel(GroupBoxActual, "PanelPosVerschil", QRect(100, 92, 120, 22), 13, true);
-    PanelSpanning = makePanel(GroupBoxActual, "PanelSpanning", QRect(100, 120, 120, 22), 13, true);
-    PanelStroom = makePanel(GroupBoxActual, "PanelStroom", QRect(100, 148, 120, 22), 13, true);
+    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom1"), QStringLiteral("1"), QRect(104, 18, 56, 16))->setAlignment(Qt::AlignCenter);
+    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom2"), QStringLiteral("2"), QRect(164, 18, 56, 16))->setAlignment(Qt::AlignCenter);
+    LabelActualPositie = makeLabel(GroupBoxActual, QStringLiteral("LabelActualPositie"), QStringLiteral("Position"), QRect(8, 36, 94, 22));
+    LabelActualSnelheid = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSnelheid"), QStringLiteral("Velocity"), QRect(8, 64, 94, 22));
+    LabelPosVerschil = makeLabel(GroupBoxActual, QStringLiteral("LabelPosVerschil"), QStringLiteral("Pos verschil"), QRect(8, 92, 94, 22));
+    LabelActualSpanning = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSpanning"), QStringLiteral("Voltage"), QRect(8, 120, 94, 22));
+    LabelActualStroom = makeLabel(GroupBoxActual, QStringLiteral("LabelActualStroom"), QStringLiteral("Current"), QRect(8, 148, 94, 22));
+    PanelActPos1 = makePanel(GroupBoxActual, "PanelActPos1", QRect(104, 36, 56, 22), 13, true);
+    PanelActPos2 = makePanel(GroupBoxActual, "PanelActPos2", QRect(164, 36, 56, 22), 13, true);
+    PanelSnelheid1 = makePanel(GroupBoxActual, "PanelSnelheid1", QRect(104, 64, 56, 22), 13, true);
+    PanelSnelheid2 = makePanel(GroupBoxActual, "PanelSnelheid2", QRect(164, 64, 56, 22), 13, true);
+    PanelPosVerschil = makePanel(GroupBoxActual, "PanelPosVerschil", QRect(104, 92, 116, 22), 13, true);
+    PanelSpanning = makePanel(GroupBoxActual, "PanelSpanning", QRect(104, 120, 116, 22), 13, true);
+    PanelStroom = makePanel(GroupBoxActual, "PanelStroom", QRect(104, 148, 116, 22), 13, true);
 
     // Polling switches and error reset.
     CmdActual = new QPushButton(QStringLiteral("Actual - ON"), client);

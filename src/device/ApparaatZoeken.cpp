@@ -305,6 +305,16 @@ void TFormApparaatZoeken::LeesTeksten()
     PanelTekst[1] = texts::AparaatZoeken("PanelTekst1");
     PanelTekst[2] = texts::AparaatZoeken("PanelTekst2");
     PanelTekst[3] = texts::AparaatZoeken("PanelTekst3");
+    // The status texts are whole sentences: the panel is as wide as the longest.
+    int widest = 0;
+    for (const QString& t : PanelTekst) widest = std::max(widest, PanelZoekTekst->fontMetrics().horizontalAdvance(t));
+    PanelZoekTekst->setMinimumWidth(widest + 2 * PanelZoekTekst->frameWidth() + 8);
+    // Columns at least as wide as their headers.
+    for (int c = 0; c < StringGrid1->columnCount(); ++c)
+        if (const QTableWidgetItem* h = StringGrid1->horizontalHeaderItem(c))
+            StringGrid1->setColumnWidth(
+                c, std::max(StringGrid1->columnWidth(c),
+                            StringGrid1->horizontalHeader()->fontMetrics().horizontalAdvance(h->text()) + 12));
 }
 
 void TFormApparaatZoeken::showEvent(QShowEvent* event)

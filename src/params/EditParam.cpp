@@ -124,7 +124,7 @@ public:
             const QRect r = o.rect.adjusted(2, 0, 0, 0);
             painter->setClipRect(o.rect);
             painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter,
-                              QFontMetrics(o.font).elidedText(text, Qt::ElideRight, r.width()));
+                              QFontMetrics(o.font).elidedText(text, o.textElideMode, r.width()));
         }
         painter->restore();
     }
@@ -242,6 +242,8 @@ void TFormEditParam::buildControls()
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setWordWrap(false);
+    // Names that differ only at the end (200 and 201) stay told apart when cut.
+    StringGrid1->setTextElideMode(Qt::ElideMiddle);
     StringGrid1->setTabKeyNavigation(false);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setMinimumSectionSize(1);
