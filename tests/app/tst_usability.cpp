@@ -164,6 +164,20 @@ private slots:
         QCOMPARE(m_main->CmdInUit->text(), m_main->TxtCmdIO_ON);
     }
 
+    void missingDeviceIsNamedWithWhatToCheck()
+    {
+        m_main->CmdSelectUnit->click(); // disconnect
+        const QString path = m_dir.filePath("ttyUSB9");
+        setPortDevicePath(1, path.toStdString());
+        m_ui->messages.clear();
+        m_main->CmdSelectUnit->click();
+        setPortDevicePath(1, "sim");
+        QCOMPARE(m_ui->messages.size(), 1);
+        const QString text = m_ui->messages[0].text;
+        QVERIFY2(text.startsWith("COM 1 leidt naar " + path + ", maar dat apparaat bestaat niet."), qPrintable(text));
+        QVERIFY(text.contains("USB-adapter"));
+    }
+
     // Which window, what was done before closing it, and whether closing asks.
     void unsavedChangesAreAskedAbout_data()
     {
