@@ -747,6 +747,8 @@ TEXTS = [
         ("PanelTekst8", "controleren.", "needs checking.", "prüfen."),
         ("PanelTekst9", "Parameters worden geladen...", "Loading parameters...", "Parameter werden übernommen..."),
         ("PanelTekst10", "Parameters geladen.", "Parameters loaded.", "Parameter übernommen."),
+        # Other texts name the button by this Dutch caption in every language.
+        ("CmdBerPar", "Laad par", "Laad par", "Laad par"),
     ]),
     ("Loader", [
         ("Caption", "Parameters laden en testen", "Load and check parameters", "Parameter übernehmen und prüfen"),

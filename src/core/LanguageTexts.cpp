@@ -279,6 +279,7 @@ constexpr LangText kParamService[] = {
     {"PanelTekst8", "tekst 8"},
     {"PanelTekst9", "tekst 9"},
     {"PanelTekst10", "tekst 10"},
+    {"CmdBerPar", "Laad par"},
 };
 
 constexpr LangText kLoader[] = {
