@@ -84,9 +84,10 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent)
     LabelFirma->setFont(bold);
     makeLine(maker, "LabelNotice", QStringLiteral("\u00a9 Talvik. All rights reserved."), makerLines);
     LabelHandelsmerk = makeLine(maker, "LabelHandelsmerk", QStringLiteral("Handelsmerk"), makerLines);
-    makeLine(maker, "LabelLand", QStringLiteral("Nederland"), makerLines);
-    makeLine(maker, "LabelTelefoon", QStringLiteral("Tel. +31 (0)00 000 00 00"), makerLines);
-    makeLine(maker, "LabelFax", QStringLiteral("Fax +31 (0)00 000 00 01"), makerLines);
+    // The project's own details; no made-up phone numbers.
+    LabelBouwdatum = makeLine(maker, "LabelBouwdatum", QString(), makerLines);
+    LabelProblemen = makeLine(maker, "LabelProblemen", QString(), makerLines);
+    LabelProblemen->setWordWrap(true);
     LabelWWWLink = makeLine(maker, "LabelWWWLink", QString::fromLatin1(MakerWebAddress), makerLines);
     {
         QFont f = LabelWWWLink->font();
@@ -153,6 +154,8 @@ void TFormAbout::FormActivate()
         basis = texts::About("SoftwareVersie");
     }
     LabelSoftwareVersie->setText(basis + QLatin1Char(' ') + QLatin1String(ProgrammaVersie));
+    LabelBouwdatum->setText(texts::About("Bouwdatum") + QLatin1Char(' ') + QLatin1String(__DATE__));
+    LabelProblemen->setText(texts::About("Problemen"));
     // Installed, the settings live per user; a technician asked for "the ini file"
     // needs to know which one.
     LabelInstellingen->setText(texts::About("Instellingen") + QLatin1Char(' ')

@@ -17,6 +17,8 @@ public:
 
     QLabel* LabelFirma = nullptr;
     QLabel* LabelHandelsmerk = nullptr;
+    QLabel* LabelBouwdatum = nullptr;
+    QLabel* LabelProblemen = nullptr;
     QLabel* LabelWWWLink = nullptr;
     QLabel* Image1 = nullptr;
     QLabel* LabelTitel = nullptr;

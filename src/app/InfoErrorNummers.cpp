@@ -1,5 +1,8 @@
 #include "app/InfoErrorNummers.h"
 
+#include <QRegularExpression>
+#include <QTextBlock>
+
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/RtfReader.h"
@@ -63,6 +66,13 @@ void TFormInfoErrorNummers::FormActivate()
     RichEdit1->verticalScrollBar()->setValue(0);
     if (r.ok) {
         m_failedPath.clear();
+        if (const int block = blockOfNumber(m_number); block >= 0) {
+            QTextCursor c(RichEdit1->document()->findBlockByNumber(block));
+            RichEdit1->setTextCursor(c);
+            // The heading at the top, not just somewhere in view.
+            RichEdit1->verticalScrollBar()->setValue(RichEdit1->verticalScrollBar()->maximum());
+            RichEdit1->ensureCursorVisible();
+        }
         return;
     }
     const bool sameFailure = path == m_failedPath && info.lastModified() == m_failedStamp && info.size() == m_failedSize;
@@ -71,6 +81,26 @@ void TFormInfoErrorNummers::FormActivate()
     m_failedSize = info.size();
     if (!sameFailure)
         showError(this, windowTitle(), r.errorKind + QStringLiteral(" error raised, with message : ") + r.message);
+}
+
+void TFormInfoErrorNummers::showNumber(int n)
+{
+    m_number = n;
+    show();
+    raise();
+    activateWindow();
+    // Activation may come late or not at all (already active): place it now.
+    FormActivate();
+}
+
+int TFormInfoErrorNummers::blockOfNumber(int n) const
+{
+    if (n < 0) return -1;
+    // Each entry starts with a heading "<word> <n><tab><title>".
+    const QRegularExpression heading(QStringLiteral("^\\S+ %1\t").arg(n));
+    for (QTextBlock b = RichEdit1->document()->begin(); b.isValid(); b = b.next())
+        if (heading.match(b.text()).hasMatch()) return b.blockNumber();
+    return -1;
 }
 
 } // namespace vx

@@ -19,6 +19,11 @@ public:
 
     QTextBrowser* RichEdit1 = nullptr;
 
+    // Shows the window at the entry of error number n (-1: at the top).
+    void showNumber(int n);
+    // The document block of number n's heading, or -1.
+    int blockOfNumber(int n) const;
+
 public slots:
     void FormActivate();
 
@@ -31,6 +36,7 @@ private:
     QString m_failedPath;
     QDateTime m_failedStamp;
     qint64 m_failedSize = -1;
+    int m_number = -1;
 };
 
 } // namespace vx

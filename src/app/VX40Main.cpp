@@ -75,8 +75,8 @@ void TFormMain::setBoxColor(QWidget* box, const QColor& colour)
     QPalette p = box->palette();
     p.setColor(QPalette::Window, colour);
     p.setColor(QPalette::Base, colour);
-    // Keep the box number readable on blue.
-    p.setColor(QPalette::WindowText, colour.lightness() < 100 ? QColor(Qt::white) : QColor(Qt::black));
+    // Keep the box number readable on blue: judged by brightness as the eye sees it.
+    p.setColor(QPalette::WindowText, qGray(colour.rgb()) < 128 ? QColor(Qt::white) : QColor(Qt::black));
     box->setPalette(p);
 }
 
@@ -175,6 +175,9 @@ void TFormMain::buildControls()
     PanelErrorNo->setObjectName(QStringLiteral("PanelErrorNo"));
     PanelErrorNo->setGeometry(444, 10, 248, 26);
     PanelErrorNo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // A click opens the error help at the number shown.
+    PanelErrorNo->setCursor(Qt::PointingHandCursor);
+    PanelErrorNo->installEventFilter(this);
     {
         QFont f = PanelErrorNo->font();
         f.setPixelSize(16);
@@ -218,24 +221,24 @@ void TFormMain::buildControls()
                                    QStringLiteral("Uitgang %1").arg(i + 1), QRect(x + 28, y, 92, 20));
     }
 
-    // Live values.
+    // Live values. The labels are a little wider than the design's so German fits.
     GroupBoxActual = new QGroupBox(QStringLiteral("Actual"), client);
     GroupBoxActual->setObjectName(QStringLiteral("GroupBoxActual"));
     GroupBoxActual->setGeometry(466, 48, 226, 184);
-    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom1"), QStringLiteral("1"), QRect(100, 18, 56, 16))->setAlignment(Qt::AlignCenter);
-    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom2"), QStringLiteral("2"), QRect(162, 18, 56, 16))->setAlignment(Qt::AlignCenter);
-    LabelActualPositie = makeLabel(GroupBoxActual, QStringLiteral("LabelActualPositie"), QStringLiteral("Position"), QRect(8, 36, 90, 22));
-    LabelActualSnelheid = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSnelheid"), QStringLiteral("Velocity"), QRect(8, 64, 90, 22));
-    LabelPosVerschil = makeLabel(GroupBoxActual, QStringLiteral("LabelPosVerschil"), QStringLiteral("Pos verschil"), QRect(8, 92, 90, 22));
-    LabelActualSpanning = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSpanning"), QStringLiteral("Voltage"), QRect(8, 120, 90, 22));
-    LabelActualStroom = makeLabel(GroupBoxActual, QStringLiteral("LabelActualStroom"), QStringLiteral("Current"), QRect(8, 148, 90, 22));
-    PanelActPos1 = makePanel(GroupBoxActual, "PanelActPos1", QRect(100, 36, 58, 22), 13, true);
-    PanelActPos2 = makePanel(GroupBoxActual, "PanelActPos2", QRect(162, 36, 58, 22), 13, true);
-    PanelSnelheid1 = makePanel(GroupBoxActual, "PanelSnelheid1", QRect(100, 64, 58, 22), 13, true);
-    PanelSnelheid2 = makePanel(GroupBoxActual, "PanelSnelheid2", QRect(162, 64, 58, 22), 13, true);
-    PanelPosVerschil = makePanel(GroupBoxActual, "PanelPosVerschil", QRect(100, 92, 120, 22), 13, true);
-    PanelSpanning = makePanel(GroupBoxActual, "PanelSpanning", QRect(100, 120, 120, 22), 13, true);
-    PanelStroom = makePanel(GroupBoxActual, "PanelStroom", QRect(100, 148, 120, 22), 13, true);
+    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom1"), QStringLiteral("1"), QRect(104, 18, 56, 16))->setAlignment(Qt::AlignCenter);
+    makeLabel(GroupBoxActual, QStringLiteral("LabelKolom2"), QStringLiteral("2"), QRect(164, 18, 56, 16))->setAlignment(Qt::AlignCenter);
+    LabelActualPositie = makeLabel(GroupBoxActual, QStringLiteral("LabelActualPositie"), QStringLiteral("Position"), QRect(8, 36, 94, 22));
+    LabelActualSnelheid = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSnelheid"), QStringLiteral("Velocity"), QRect(8, 64, 94, 22));
+    LabelPosVerschil = makeLabel(GroupBoxActual, QStringLiteral("LabelPosVerschil"), QStringLiteral("Pos verschil"), QRect(8, 92, 94, 22));
+    LabelActualSpanning = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSpanning"), QStringLiteral("Voltage"), QRect(8, 120, 94, 22));
+    LabelActualStroom = makeLabel(GroupBoxActual, QStringLiteral("LabelActualStroom"), QStringLiteral("Current"), QRect(8, 148, 94, 22));
+    PanelActPos1 = makePanel(GroupBoxActual, "PanelActPos1", QRect(104, 36, 56, 22), 13, true);
+    PanelActPos2 = makePanel(GroupBoxActual, "PanelActPos2", QRect(164, 36, 56, 22), 13, true);
+    PanelSnelheid1 = makePanel(GroupBoxActual, "PanelSnelheid1", QRect(104, 64, 56, 22), 13, true);
+    PanelSnelheid2 = makePanel(GroupBoxActual, "PanelSnelheid2", QRect(164, 64, 56, 22), 13, true);
+    PanelPosVerschil = makePanel(GroupBoxActual, "PanelPosVerschil", QRect(104, 92, 116, 22), 13, true);
+    PanelSpanning = makePanel(GroupBoxActual, "PanelSpanning", QRect(104, 120, 116, 22), 13, true);
+    PanelStroom = makePanel(GroupBoxActual, "PanelStroom", QRect(104, 148, 116, 22), 13, true);
 
     // Polling switches and error reset.
     CmdActual = new QPushButton(QStringLiteral("Actual - ON"), client);
@@ -270,6 +273,13 @@ void TFormMain::buildControls()
         QFont f = MemoReceive->font();
         f.setBold(true);
         MemoReceive->setFont(f);
+        // Disabled as designed, but the reply must stay readable: black on white.
+        QPalette p = MemoReceive->palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            p.setColor(group, QPalette::Text, Qt::black);
+            p.setColor(group, QPalette::Base, Qt::white);
+        }
+        MemoReceive->setPalette(p);
     }
     // Enter in the terminal field sends, as the window's default button would.
     connect(EditZenden, &QLineEdit::returnPressed, CmdTerminalZenden, [this] {
@@ -377,10 +387,24 @@ void TFormMain::setWindowOpener(const QString& actionName, std::function<void()>
     updateConnectionItems();
 }
 
-void TFormMain::runOpener(const QString& actionName)
+void TFormMain::runOpener(const QString& actionName, bool stopPolling)
 {
     auto it = m_openers.find(actionName);
-    if (it != m_openers.end() && it->second) it->second();
+    if (it == m_openers.end() || !it->second) return;
+    const AppState& s = app();
+    const bool wasActual = s.ActualAan;
+    const bool wasIo = s.InUitAan;
+    if (stopPolling) StopPolling();
+    // A copy: the window may replace its own opener while it runs.
+    const std::function<void()> opener = it->second;
+    opener();
+    if (m_closing) return;
+    restorePolling(wasActual, wasIo);
+    if (actionName == QLatin1String("Serial1") && !portOpen() && !m_port->Lost()) {
+        // Cancel leaves the port closed, as intended; silence must not look like a dead controller.
+        PanelComInfo->setText(texts::Main("PanelTekstPoortDicht"));
+        PanelComInfo->setToolTip(PanelComInfo->text());
+    }
 }
 
 void TFormMain::FormCreate()
@@ -440,6 +464,13 @@ void TFormMain::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
+    // Unsaved work and a controller left in calibration mode are asked about first.
+    for (const auto& guard : m_closeGuards) {
+        if (!guard()) {
+            event->ignore();
+            return;
+        }
+    }
     m_closing = true;
     Timer1->stop();
     // The port is closed first, so no reply arrives while the files are released.
@@ -463,19 +494,18 @@ void TFormMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == PanelErrorNo && event->type() == QEvent::MouseButtonRelease
+        && PanelErrorNo->property("errorNumber").isValid())
+        runOpener(QStringLiteral("ErrorHelpAt"));
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TFormMain::Exit1Click() { close(); }
 
-void TFormMain::Par11Click()
-{
-    StopPolling();
-    runOpener(QStringLiteral("Par11"));
-}
-
-void TFormMain::Par21Click()
-{
-    StopPolling();
-    runOpener(QStringLiteral("Par21"));
-}
+void TFormMain::Par11Click() { runOpener(QStringLiteral("Par11"), true); }
+void TFormMain::Par21Click() { runOpener(QStringLiteral("Par21"), true); }
 
 void TFormMain::Serial1Click() { runOpener(QStringLiteral("Serial1")); }
 void TFormMain::ww1Click() { runOpener(QStringLiteral("ww1")); }
@@ -545,6 +575,7 @@ void TFormMain::LezenTeksten()
         TxtCmdComClose = texts::Main("CmdComClose");
         CmdTerminalZenden->setText(texts::Main("CmdTerminalZenden"));
         CmdResetError->setText(texts::Main("CmdResetError"));
+        CmdCalibratie->setText(texts::Main("CmdCalibratie"));
         TxtPanelTekst0 = texts::Main("PanelTekst0");
         TxtPanelTekst1 = texts::Main("PanelTekst1");
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -24,6 +25,9 @@ class TLiveMonitor;
 class TerminalPanel;
 class TSXComm;
 struct TCommError;
+
+// What the main window says about a failed request, in words first, then the numbers.
+QString commFailureText(const TCommError& error, int unit);
 
 struct MainOptions {
     QString exeDir;        // folder of the program's files, ending in '/'; empty: the executable's
@@ -45,6 +49,9 @@ public:
     // Menu items a later window attaches to: the action stays disabled until a
     // handler is attached, so nothing pretends to work.
     void setWindowOpener(const QString& actionName, std::function<void()> opener);
+    // Asked before the program closes; false keeps it open (unsaved work, a
+    // controller left in calibration mode).
+    void addCloseGuard(std::function<bool()> guard) { m_closeGuards.push_back(std::move(guard)); }
 
     void Configfile_lezen();
     bool ProgrammaInstellingen_opslaan();
@@ -63,6 +70,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     void FormCreate();
@@ -99,7 +107,7 @@ private:
     void buildControls();
     void buildMenu();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, void (TFormMain::*slot)());
-    void runOpener(const QString& actionName);
+    void runOpener(const QString& actionName, bool stopPolling = false);
     void updateConnectionItems();
     bool portOpen() const;
     void buildComponents();
@@ -111,6 +119,11 @@ private:
     // was on; another one is asked about first.
     void reconnectIdentified();
     void resumePolling();
+    // After a window that may have stopped polling or closed the port: polling that
+    // was on is on again, and the captions say what is polled.
+    void restorePolling(bool wasActual, bool wasIo);
+    void ioFailed(bool inputs);
+    void showOpenError(const QString& text);
     QString lostText() const;
     // The panel of a live value (TLiveMonitor::Value).
     QLabel* valuePanel(int which) const;
@@ -123,6 +136,7 @@ private:
     TLiveMonitor* m_live = nullptr; // the live state the window shows
     TerminalPanel* m_terminal = nullptr;
     std::map<QString, std::function<void()>> m_openers;
+    std::vector<std::function<bool()>> m_closeGuards;
     QString m_saveError;
     bool m_closing = false;
     // Identification texts (rt, rh, rx) of the controller now or last connected.

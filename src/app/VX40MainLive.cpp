@@ -7,6 +7,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "comm/SerialLine.h"
 #include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
@@ -31,6 +32,7 @@ namespace vx {
 namespace {
 
 const QColor kLightYellow(255, 255, 151);
+const QColor kOnBlue(0, 0, 255);
 // Inputs and outputs of a lost line: known to be unknown, unlike the "off" face.
 const QColor kLostGrey(160, 160, 160);
 constexpr int kReconnectIntervalMs = 250;
@@ -109,9 +111,14 @@ void TFormMain::buildComponents()
         PanelComInfo->clear();
         if (noError) {
             PanelErrorNo->clear();
+            PanelErrorNo->setProperty("errorNumber", QVariant());
             return;
         }
-        PanelErrorNo->setText(QStringLiteral("VX50... Error: ") + value);
+        // Name the type that answered: a VX51 must not read as a VX50.
+        const QString type = app().ApparaatType.startsWith(QLatin1String("VX")) ? app().ApparaatType
+                                                                                : QStringLiteral("VX50");
+        PanelErrorNo->setText(type + QStringLiteral("... Error: ") + value);
+        PanelErrorNo->setProperty("errorNumber", value.trimmed().toInt());
         if (ErrorIndicator == QLatin1String(". . . . . . ")) ErrorIndicator.clear();
         ErrorIndicator += QStringLiteral(". ");
         m_status[5]->setText(ErrorIndicator);
@@ -120,6 +127,16 @@ void TFormMain::buildComponents()
         PanelComInfo->clear();
         MemoReceive->setPlainText(QString::fromLatin1(reply));
     };
+
+    // A failing input or output request greys its boxes: they no longer show the truth.
+    for (const bool inputs : {true, false}) {
+        TPX400Protocol* c = inputs ? m_live->PX400_in : m_live->PX400_uit;
+        auto previous = c->OnCommError;
+        c->OnCommError = [this, previous, inputs](TSXProtocolComponent* sender, const TCommError& e, const QByteArray& r) {
+            if (previous) previous(sender, e, r);
+            if (!e.isZero()) ioFailed(inputs);
+        };
+    }
 
     connect(CmdSelectUnit, &QPushButton::clicked, this, &TFormMain::CmdSelectUnitClick);
     connect(CmdActual, &QPushButton::clicked, this, &TFormMain::ActualActief);
@@ -138,6 +155,12 @@ void TFormMain::identified(int step, const std::optional<QString>& text)
     m_status[2 + step]->setText(text.value_or(QStringLiteral("????")));
     m_ident[step] = text.value_or(QString());
     setTrafficLogController(m_ident[0] + u' ' + m_ident[2]);
+    if (!m_reconnecting) {
+        QStringList parts;
+        for (const int i : {0, 2})
+            if (!m_ident[i].trimmed().isEmpty()) parts << m_ident[i].trimmed();
+        app().ApparaatIdent = parts.join(QStringLiteral(", "));
+    }
     const AppState& s = app();
     if (step == 0 && text && !m_reconnecting && s.ApparaatType != QLatin1String("VX50")
         && s.ApparaatType != QLatin1String("VX51") && s.TaalGeladen) {
@@ -156,7 +179,29 @@ QLabel* TFormMain::valuePanel(int which) const
 void TFormMain::setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word)
 {
     for (int i = 0; i < count; ++i)
-        setBoxColor(boxes[i], (word >> (firstBit + i)) & 1 ? QColor(Qt::blue) : QColor(Qt::white));
+        setBoxColor(boxes[i], (word >> (firstBit + i)) & 1 ? kOnBlue : QColor(Qt::white));
+}
+
+void TFormMain::ioFailed(bool inputs)
+{
+    if (!app().InUitAan) return;
+    if (inputs) {
+        for (QLabel* b : TbIn) setBoxColor(b, kLostGrey);
+        setBoxColor(TB_K0_1, kLostGrey);
+        setBoxColor(TB_K0_2, kLostGrey);
+    } else {
+        for (QLabel* b : TbUitgang) setBoxColor(b, kLostGrey);
+    }
+}
+
+void TFormMain::showOpenError(const QString& text)
+{
+    // A port that leads nowhere: say which device is missing and what to check.
+    const QString path = QString::fromStdString(m_port->devicePath());
+    QString shown = text;
+    if (path.startsWith(u'/') && !QFileInfo::exists(path))
+        shown = texts::Main("Msg_ApparaatOntbreekt").arg(m_port->displayName(), path) + QStringLiteral("\n\n") + text;
+    showError(this, QLatin1String(ApplicationTitle), shown);
 }
 
 void TFormMain::CmdSelectUnitClick()
@@ -168,7 +213,7 @@ void TFormMain::CmdSelectUnitClick()
         try {
             m_port->Open();
         } catch (const EComm& e) {
-            showError(this, QLatin1String(ApplicationTitle), e.text());
+            showOpenError(e.text());
         }
         return;
     }
@@ -234,7 +279,17 @@ void TFormMain::SXComm1Deactivate()
         setBoxColor(panel, face);
     }
     Disable_checkboxen_status_klemmen();
+    // Nothing is polled on a closed port: the flags and captions must not say otherwise.
+    StopPolling();
     updateConnectionItems();
+}
+
+void TFormMain::restorePolling(bool wasActual, bool wasIo)
+{
+    if (!portOpen() || m_reconnecting) return;
+    const AppState& s = app();
+    if (wasActual && !s.ActualAan) ActualActief();
+    if (wasIo && !s.InUitAan) InUitActief();
 }
 
 QString TFormMain::lostText() const
@@ -394,17 +449,35 @@ void TFormMain::Timer1Timer()
     m_live->readError();
 }
 
+QString commFailureText(const TCommError& error, int unit)
+{
+    if (error.Code == CommTimeout) return texts::Main("FoutGeenAntwoord").arg(unit);
+    QString words;
+    if (error.LineErrors != 0) {
+        static const std::pair<uint32_t, const char*> kinds[] = {
+            {CE_RXPARITY, "LijnfoutPariteit"}, {CE_FRAME, "LijnfoutFrame"}, {CE_OVERRUN, "LijnfoutOverrun"}, {CE_BREAK, "LijnfoutBreak"}, {CE_RXOVER, "LijnfoutVol"}};
+        QStringList found;
+        for (const auto& [flag, key] : kinds)
+            if (error.LineErrors & flag) found << texts::Main(key);
+        if (found.isEmpty()) found << texts::Main("LijnfoutOnbekend");
+        words = texts::Main("FoutLijn").arg(found.join(QStringLiteral(", ")));
+    } else if (error.OSError != 0) {
+        words = texts::Main("FoutSysteem").arg(QString::fromStdString(SerialLine::systemMessage(int(error.OSError))));
+    }
+    // The numbers stay for support, after the words.
+    return words + QLatin1Char(' ') + texts::Main("PanelTekst1") + QLatin1Char(' ') + QString::number(error.OSError)
+           + QStringLiteral(", ") + QString::number(error.LineErrors);
+}
+
 void TFormMain::PX400UnitSelectComError(const TCommError& error)
 {
     PanelErrorNo->clear();
     if (error.Code == CommLineLost) {
         PanelComInfo->setText(lostText());
-    } else if (error.Code == CommTimeout) {
-        PanelComInfo->setText(TxtPanelTekst0);
-    } else if (error.OSError != 0 || error.LineErrors != 0) {
-        PanelComInfo->setText(TxtPanelTekst1 + QLatin1Char(' ') + QString::number(error.OSError) + QStringLiteral(", ")
-                              + QString::number(error.LineErrors));
+    } else if (error.Code == CommTimeout || error.OSError != 0 || error.LineErrors != 0) {
+        PanelComInfo->setText(commFailureText(error, SpinEditUnitSelect->value()));
     }
+    PanelComInfo->setToolTip(PanelComInfo->text());
 }
 
 } // namespace vx

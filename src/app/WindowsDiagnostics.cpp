@@ -20,6 +20,7 @@ const WindowRegistration displayNokken(WindowOrder::DisplayNokken, [](TFormMain&
 const WindowRegistration calibratie(WindowOrder::Calibratie, [](TFormMain& main) {
     auto* w = new TFormCalibratie(&main);
     main.setWindowOpener(QStringLiteral("CmdCalibratie"), [w] { w->exec(); });
+    main.addCloseGuard([w] { return w->ModeUitVoorSluiten(); });
 });
 
 const WindowRegistration grafiek(WindowOrder::Grafiek, [](TFormMain& main) {

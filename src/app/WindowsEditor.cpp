@@ -23,6 +23,7 @@ const WindowRegistration regEditParam(WindowOrder::EditParam, [](TFormMain& main
     auto* w = new TFormEditParam(&main);
     editor() = w;
     main.setWindowOpener(QStringLiteral("Par11"), [w] { w->exec(); });
+    main.addCloseGuard([w] { return w->VraagOnbewaard(); });
 });
 
 const WindowRegistration regParamService(WindowOrder::ParamService, [](TFormMain& main) {

@@ -13,6 +13,7 @@ namespace {
 const WindowRegistration editSollwerten(WindowOrder::EditSollwerten, [](TFormMain& main) {
     auto* w = new TFormEditSollwerten(&main);
     main.setWindowOpener(QStringLiteral("Par21"), [w] { w->exec(); });
+    main.addCloseGuard([w] { return w->VraagOnbewaard(); });
 });
 
 const WindowRegistration afdrukkenPar(WindowOrder::AfdrukkenPar,

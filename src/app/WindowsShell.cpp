@@ -12,6 +12,8 @@
 #include "core/UiSeams.h"
 #include "device/ApparaatZoeken.h"
 
+#include <QLabel>
+
 namespace vx {
 
 namespace {
@@ -65,10 +67,11 @@ const WindowRegistration apparaatZoeken(WindowOrder::ApparaatZoeken, [](TFormMai
 const WindowRegistration infoErrorNummers(WindowOrder::InfoErrorNummers, [](TFormMain& main) {
     auto* w = new TFormInfoErrorNummers(&main);
     keepInSlot(app().FormInfoErrorNummers, w);
+    main.setWindowOpener(QStringLiteral("ErrorHelpAt"), [w, &main] {
+        w->showNumber(main.PanelErrorNo->property("errorNumber").toInt());
+    });
     main.setWindowOpener(QStringLiteral("Errno1"), [w] {
-        w->show();
-        w->raise();
-        w->activateWindow();
+        w->showNumber(-1);
     });
 });
 

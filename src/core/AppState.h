@@ -33,6 +33,8 @@ struct AppState {
     bool GrafiekXHulplijn = false;
     bool GrafiekYHulplijn = false;
     QString ApparaatType;
+    // The connected controller's identification (rt, rx) for window titles; empty until known.
+    QString ApparaatIdent;
     int TypeInfoStap = 0;
     bool ActualAan = false;
     bool InUitAan = false;

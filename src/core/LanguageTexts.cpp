@@ -52,6 +52,18 @@ constexpr LangText kMain[] = {
     {"Msg_AndereBesturing", "Een andere besturing antwoordt: %1 (was %2). Verder met deze besturing?"},
     {"SnelleAntwoordenUit", "Snelle antwoorden uitgeschakeld: de lijn gaf herhaald storingen"},
     {"subVerkeer", "Verkeer"},
+    {"PanelTekstPoortDicht", "Poort gesloten. Kies Verbinden om weer te verbinden."},
+    {"Msg_ApparaatOntbreekt", "%1 leidt naar %2, maar dat apparaat bestaat niet. Controleer of de USB-adapter is aangesloten en of onder Extra > Seriële poort het juiste apparaat is gekozen."},
+    {"FoutGeenAntwoord", "Geen antwoord van unit %1."},
+    {"FoutLijn", "Lijnfout: %1."},
+    {"FoutSysteem", "Systeemfout: %1."},
+    {"LijnfoutPariteit", "pariteit"},
+    {"LijnfoutFrame", "framing"},
+    {"LijnfoutOverrun", "overrun"},
+    {"LijnfoutBreak", "break"},
+    {"LijnfoutVol", "ontvangstbuffer vol"},
+    {"LijnfoutOnbekend", "onbekend"},
+    {"CmdCalibratie", "Calibratie"},
 };
 
 constexpr LangText kOpties[] = {
@@ -73,6 +85,8 @@ constexpr LangText kAbout[] = {
     {"Handelsmerk", "Handelsmerk"},
     {"SoftwareVersie", "Software versie:"},
     {"Instellingen", "Instellingen:"},
+    {"Bouwdatum", "Gebouwd:"},
+    {"Problemen", "Problemen melden of hulp nodig: zie de README bij het programma."},
 };
 
 constexpr LangText kHelpErrorNummers[] = {
@@ -130,6 +144,7 @@ constexpr LangText kAparaatZoeken[] = {
     {"PanelTekst1", "Gestopt!"},
     {"PanelTekst2", "beeindigd!"},
     {"PanelTekst3", "Apparaat gevonden!"},
+    {"Voortgang", "%1 van %2 combinaties geprobeerd, nog ca. %3 s"},
 };
 
 constexpr LangText kLeesParSoll[] = {
@@ -241,6 +256,10 @@ constexpr LangText kEditParam[] = {
     {"OpenMsg3", ""},
     {"OpenMsg4", ""},
     {"SaveMsg1", "The file could not be saved."},
+    {"Gewijzigd", "Gewijzigd sinds laden, ontvangen, opslaan of zenden"},
+    {"Opgeslagen", "Opgeslagen: %1"},
+    {"Msg_Onbewaard", ""},
+    {"CmdZenden", "Zenden"},
 };
 
 constexpr LangText kParamService[] = {
@@ -263,6 +282,7 @@ constexpr LangText kParamService[] = {
     {"PanelTekst8", "tekst 8"},
     {"PanelTekst9", "tekst 9"},
     {"PanelTekst10", "tekst 10"},
+    {"CmdBerPar", "Laad par"},
 };
 
 constexpr LangText kLoader[] = {
@@ -318,6 +338,9 @@ constexpr LangText kEditSollwert[] = {
     {"ZendMsg_30", ""},
     {"ZendMsg_40", ""},
     {"ZendMsg_50", ""},
+    {"Opgeslagen", "Opgeslagen: %1"},
+    {"Msg_Onbewaard", ""},
+    {"CmdZenden", "Zenden"},
 };
 
 constexpr LangText kAfdrukken[] = {
@@ -512,6 +535,28 @@ constexpr LangText kTerminal[] = {
     {"Cmd_ks", "Kalibratie opslaan"},
 };
 
+// The design keeps these Dutch; the Dutch file and the defaults say so.
+constexpr LangText kCalibratie[] = {
+    {"Caption", "Calibratie"},
+    {"GroepSpanning", "Spanning"},
+    {"GroepStroom", "Stroom"},
+    {"GroepMode", "Calibratie mode"},
+    {"GroepDA", "DA Select"},
+    {"CmdAan", "Aan"},
+    {"CmdUit", "Uit"},
+    {"CmdSpanning", "Spanning"},
+    {"CmdStroom", "Stroom"},
+    {"CmdGeen", "Geen"},
+    {"NotitieOffset", "in 311uV eenheden"},
+    {"NotitieGain", "in 0,1 mV eenheden"},
+    {"Msg_waarschuwingCaption", "Waarschuwing"},
+    {"Msg_NietGesaved", "Er zijn calibratie waarden naar de VX4x...gezonden maar nog niet gesaved in EEPROM. Wilt U toch afsluiten?"},
+    {"Msg_ModeUit", "De besturing staat nog in calibratie mode. Calibratie mode uitschakelen (km 0)?"},
+    {"Msg_ModeUitMislukt", "Calibratie mode kon niet uitgeschakeld worden: de besturing bevestigde \"km 0\" niet."},
+    {"Timeout", "Timeout!"},
+    {"CommError", "Communicatie error"},
+};
+
 } // namespace
 
 namespace texts {
@@ -536,6 +581,7 @@ const LangSection Cli{"Cli", kCli};
 const LangSection Compare{"Compare", kCompare};
 const LangSection Verkeer{"Verkeer", kVerkeer};
 const LangSection Terminal{"Terminal", kTerminal};
+const LangSection Calibratie{"Calibratie", kCalibratie};
 } // namespace texts
 
 std::span<const LangSection* const> languageSections()
@@ -562,6 +608,7 @@ std::span<const LangSection* const> languageSections()
         &texts::Compare,
         &texts::Verkeer,
         &texts::Terminal,
+        &texts::Calibratie,
     };
     return all;
 }

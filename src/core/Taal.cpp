@@ -3,7 +3,10 @@
 #include "core/AppState.h"
 #include "core/IniFile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace vx {
 
@@ -16,9 +19,41 @@ QString taalFileName(int taalIndex)
     }
 }
 
+QString qtTranslationName(int taalIndex)
+{
+    switch (taalIndex) {
+    case 0: return QStringLiteral("qtbase_nl");
+    case 2: return QStringLiteral("qtbase_de");
+    default: return QString(); // English is Qt's own language
+    }
+}
+
+bool loadQtTranslations(int taalIndex)
+{
+    static QTranslator* current = nullptr;
+    if (current) {
+        QCoreApplication::removeTranslator(current);
+        delete current;
+        current = nullptr;
+    }
+    const QString name = qtTranslationName(taalIndex);
+    if (name.isEmpty() || !QCoreApplication::instance())
+        return false;
+    auto* t = new QTranslator;
+    if (!t->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    current = t;
+    return true;
+}
+
 bool loadTaalFile()
 {
     AppState& st = app();
+    // Standard buttons and dialogs speak the chosen language too.
+    loadQtTranslations(st.TaalIndex);
     const QString path = st.ExeDir + taalFileName(st.TaalIndex);
     if (!QFileInfo(path).isFile())
         return false;

@@ -15,6 +15,11 @@ QString taalFileName(int taalIndex);
 // When the file does not exist nothing changes. Returns whether a file was loaded.
 bool loadTaalFile();
 
+// Qt's own translations (standard buttons, file and print dialogs) for a language
+// index; false when none is needed or none is installed.
+QString qtTranslationName(int taalIndex);
+bool loadQtTranslations(int taalIndex);
+
 // Lookup in the loaded language file: present key (even empty) gives its value,
 // missing key/section or no file loaded gives def. Windows call this only while
 // TaalGeladen is set, as the window convention asks.

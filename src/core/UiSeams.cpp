@@ -1,5 +1,6 @@
 #include "core/UiSeams.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -14,6 +15,11 @@ std::unique_ptr<UiSeams>& current()
 }
 } // namespace
 
+namespace {
+// The caption of the Apply button while askUnsaved asks.
+QString g_applyText;
+} // namespace
+
 QMessageBox::StandardButton UiSeams::message(QWidget* parent, QMessageBox::Icon icon,
                                              const QString& caption, const QString& text,
                                              QMessageBox::StandardButtons buttons)
@@ -22,6 +28,8 @@ QMessageBox::StandardButton UiSeams::message(QWidget* parent, QMessageBox::Icon 
     QString shown = text;
     shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
     QMessageBox box(icon, caption, shown, buttons, parent);
+    if (QAbstractButton* apply = box.button(QMessageBox::Apply); apply && !g_applyText.isEmpty())
+        apply->setText(g_applyText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -74,6 +82,15 @@ bool askYesNo(QWidget* parent, const QString& caption, const QString& text)
     return ui().message(parent, QMessageBox::Question, caption, text,
                         QMessageBox::Yes | QMessageBox::No)
            == QMessageBox::Yes;
+}
+
+QMessageBox::StandardButton askUnsaved(QWidget* parent, const QString& caption, const QString& text,
+                                       QMessageBox::StandardButtons buttons, const QString& sendText)
+{
+    g_applyText = sendText;
+    const QMessageBox::StandardButton answer = ui().message(parent, QMessageBox::Warning, caption, text, buttons);
+    g_applyText.clear();
+    return answer;
 }
 
 } // namespace vx

@@ -34,5 +34,9 @@ void showError(QWidget* parent, const QString& caption, const QString& text);
 void showWarning(QWidget* parent, const QString& caption, const QString& text);
 void showInfo(QWidget* parent, const QString& caption, const QString& text);
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text);
+// The unsaved-changes question: buttons from Apply (shown as sendText), Save,
+// Discard and Cancel; the answer as the standard button.
+QMessageBox::StandardButton askUnsaved(QWidget* parent, const QString& caption, const QString& text,
+                                       QMessageBox::StandardButtons buttons, const QString& sendText);
 
 } // namespace vx

@@ -127,6 +127,24 @@ std::optional<ZoekStand> nextProbe(const ZoekStand& s, const ZoekKeuze& keuze)
     return n;
 }
 
+int probeCount(const ZoekKeuze& keuze)
+{
+    return 5 * (kLastUnit + 1) * (keuze.parityAuto ? 3 : 1) * (keuze.stopAuto ? 2 : 1);
+}
+
+int probeIndex(const ZoekStand& s, const ZoekKeuze& keuze)
+{
+    const int parities = keuze.parityAuto ? 3 : 1;
+    const int stops = keuze.stopAuto ? 2 : 1;
+    const int startBaud = int(firstProbe(keuze).baud);
+    const int bauds = (int(s.baud) - startBaud + 5) % 5;
+    const int parity = !keuze.parityAuto ? 0 : s.parity == TParityBit::None ? 0
+                                           : s.parity == TParityBit::Odd    ? 1
+                                                                            : 2;
+    const int stop = keuze.stopAuto && s.stop == TStopBit::sb_2 ? 1 : 0;
+    return ((bauds * (kLastUnit + 1) + s.unit) * stops + stop) * parities + parity;
+}
+
 TFormApparaatZoeken::TFormApparaatZoeken(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormApparaatZoeken"));
@@ -238,6 +256,8 @@ void TFormApparaatZoeken::buildControls()
     status->addWidget(PanelApparaatNo);
     status->addWidget(Gauge1, 2);
     top->addLayout(status);
+    PanelVoortgang = makeStatusPanel(this, "PanelVoortgang", 200);
+    top->addWidget(PanelVoortgang);
 
     auto* buttons = new QHBoxLayout;
     CmdOK = makeButton(this, "CmdOK", QStringLiteral("OK"));
@@ -285,6 +305,16 @@ void TFormApparaatZoeken::LeesTeksten()
     PanelTekst[1] = texts::AparaatZoeken("PanelTekst1");
     PanelTekst[2] = texts::AparaatZoeken("PanelTekst2");
     PanelTekst[3] = texts::AparaatZoeken("PanelTekst3");
+    // The status texts are whole sentences: the panel is as wide as the longest.
+    int widest = 0;
+    for (const QString& t : PanelTekst) widest = std::max(widest, PanelZoekTekst->fontMetrics().horizontalAdvance(t));
+    PanelZoekTekst->setMinimumWidth(widest + 2 * PanelZoekTekst->frameWidth() + 8);
+    // Columns at least as wide as their headers.
+    for (int c = 0; c < StringGrid1->columnCount(); ++c)
+        if (const QTableWidgetItem* h = StringGrid1->horizontalHeaderItem(c))
+            StringGrid1->setColumnWidth(
+                c, std::max(StringGrid1->columnWidth(c),
+                            StringGrid1->horizontalHeader()->fontMetrics().horizontalAdvance(h->text()) + 12));
 }
 
 void TFormApparaatZoeken::showEvent(QShowEvent* event)
@@ -315,6 +345,7 @@ void TFormApparaatZoeken::FormActivate()
     PanelZoekTekst->clear();
     PanelBaudRate->clear();
     PanelApparaatNo->clear();
+    PanelVoortgang->clear();
     Gauge1->setValue(0);
     for (QLabel* p : {Panel_parity_N, Panel_parity_O, Panel_parity_E, Panel_stopbits_1, Panel_stopbits_2})
         setPanelColour(p, buttonFace());
@@ -403,6 +434,7 @@ void TFormApparaatZoeken::ApparaatZoekenStap()
         m_keuze.comParity = m_savedParity;
         m_keuze.comStop = m_savedStop;
         m_stand = firstProbe(m_keuze);
+        m_zoekTijd.start();
         try {
             applyToPort(m_stand);
             if (port && !port->Active()) port->Open();
@@ -417,6 +449,7 @@ void TFormApparaatZoeken::ApparaatZoekenStap()
         const auto next = nextProbe(m_stand, m_keuze);
         if (!next) {
             m_finished = true;
+            toonVoortgang(probeCount(m_keuze));
             PanelZoekTekst->setText(PanelTekst[2]);
             ComboBaudRate->setEnabled(true);
             for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto})
@@ -442,6 +475,7 @@ void TFormApparaatZoeken::probe()
     PanelBaudRate->setText(QStringLiteral("%1 bit/s").arg(baudrateValue(m_stand.baud)));
     PanelApparaatNo->setText(QString::number(m_stand.unit));
     Gauge1->setValue(m_stand.unit);
+    toonVoortgang(probeIndex(m_stand, m_keuze));
     auto mark = [](QLabel* panel, bool on) { setPanelColour(panel, on ? kLightYellow : buttonFace()); };
     mark(Panel_parity_N, m_stand.parity == TParityBit::None);
     mark(Panel_parity_O, m_stand.parity == TParityBit::Odd);
@@ -450,6 +484,17 @@ void TFormApparaatZoeken::probe()
     mark(Panel_stopbits_2, m_stand.stop == TStopBit::sb_2);
     m_probe->setASCIIProtocol(cmd::selectUnit(m_stand.unit));
     m_probe->Send();
+}
+
+void TFormApparaatZoeken::toonVoortgang(int done)
+{
+    const int all = probeCount(m_keuze);
+    // Time left from the pace so far; nothing to go on before the first probe.
+    const qint64 left = done > 0 && m_zoekTijd.isValid() ? m_zoekTijd.elapsed() * (all - done) / done / 1000 : -1;
+    PanelVoortgang->setText(texts::AparaatZoeken("Voortgang")
+                                .arg(done)
+                                .arg(all)
+                                .arg(left < 0 ? QStringLiteral("?") : QString::number(left)));
 }
 
 void TFormApparaatZoeken::setIdleControls(bool verder)

@@ -6,6 +6,7 @@
 #include "comm/SXComm.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 #include <optional>
 
@@ -45,6 +46,9 @@ ZoekStand firstProbe(const ZoekKeuze& keuze);
 std::optional<ZoekStand> nextProbe(const ZoekStand& s, const ZoekKeuze& keuze);
 // The baud rate after b in the search's cycle 9600 .. 57600.
 TBaudrate nextSearchBaud(TBaudrate b);
+// How many probes a search makes, and how many come before s (its place, from 0).
+int probeCount(const ZoekKeuze& keuze);
+int probeIndex(const ZoekStand& s, const ZoekKeuze& keuze);
 
 class TFormApparaatZoeken : public QDialog {
     Q_OBJECT
@@ -93,6 +97,8 @@ private:
     bool StartFlag = false;
     bool StopFlag = false;
     bool m_finished = false;
+    QElapsedTimer m_zoekTijd;
+    void toonVoortgang(int done);
     int m_gridRow = 1;
     int TypeStep = 0;
     QString m_typeText;
@@ -120,6 +126,8 @@ public:
     QLabel* Panel_stopbits_2 = nullptr;
     QProgressBar* Gauge1 = nullptr;
     QLabel* PanelZoekTekst = nullptr;
+    // Combinations done of all, and the time left.
+    QLabel* PanelVoortgang = nullptr;
     QLabel* PanelBaudRate = nullptr;
     QLabel* PanelApparaatNo = nullptr;
     QPushButton* CmdOK = nullptr;

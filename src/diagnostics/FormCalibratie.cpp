@@ -5,17 +5,20 @@
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 #include "diagnostics/SpinEdit.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -38,9 +41,7 @@ void setTextColour(QWidget* w, const QColor& c)
 
 QString TFormCalibratie::closeQuestion()
 {
-    return wrapMessage(QStringLiteral("Er zijn calibratie waarden naar de VX4x...gezonden maar nog niet gesaved in "
-                                      "EEPROM. Wilt U toch afsluiten?"),
-                       42);
+    return wrapMessage(texts::Calibratie("Msg_NietGesaved"), 42);
 }
 
 void TFormCalibratie::buildChannel(Channel& ch, const QString& caption, const QString& unit, qint32 range)
@@ -190,6 +191,7 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
     layout->addLayout(bottom);
     layout->addWidget(Panel1);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    LeesTeksten();
 }
 
 void TFormCalibratie::showEvent(QShowEvent* event)
@@ -202,6 +204,7 @@ void TFormCalibratie::showEvent(QShowEvent* event)
 // Every opening starts over: nothing carries over from an earlier one.
 void TFormCalibratie::FormActivate()
 {
+    LeesTeksten();
     KalibratieModeAan = false;
     GezondenNietGesaved = false;
     SpinEdit1->setValue(-100000);
@@ -298,6 +301,7 @@ void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QBy
     const cmd::CheckedReply checked = cmd::checkReply(PX400Kalibratie->AnsweredText(), reply);
     if (!checked.ok()) {
         setPanel(checked.text.isEmpty() ? cmd::refusalText(checked) : checked.text, Qt::red);
+        if (m_wait) m_wait->quit();
         return;
     }
     setPanel(checked.text, windowText());
@@ -338,6 +342,7 @@ void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QBy
             CmdSet_I_actief->setEnabled(false);
             CmdSet_I_InActief->setEnabled(false);
             KalibratieModeAan = false;
+            if (m_wait) m_wait->quit();
         } else if (arg == QLatin1String("1")) {
             setTextColour(GroupBox4, windowText());
             CmdSet_U_actief->setEnabled(true);
@@ -351,19 +356,59 @@ void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QBy
 void TFormCalibratie::PX400KalibratieCommError(TSXProtocolComponent*, const TCommError& error)
 {
     if (error.Code == CommTimeout)
-        setPanel(QStringLiteral("Timeout!"), Qt::red);
+        setPanel(texts::Calibratie("Timeout"), Qt::red);
     else if (error.Code != 0 && (error.OSError != 0 || error.LineErrors != 0))
-        setPanel(QStringLiteral("Communicatie error"), Qt::red);
+        setPanel(texts::Calibratie("CommError"), Qt::red);
+    if (m_wait) m_wait->quit();
 }
 
 void TFormCalibratie::reject()
 {
     if (GezondenNietGesaved
-        && ui().message(this, QMessageBox::Warning, QStringLiteral("Waarschuwing"), closeQuestion(),
+        && ui().message(this, QMessageBox::Warning, texts::Calibratie("Msg_waarschuwingCaption"), closeQuestion(),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
                != QMessageBox::Yes)
         return;
+    if (!ModeUitVoorSluiten()) return;
     QDialog::reject();
+}
+
+bool TFormCalibratie::ModeUitVoorSluiten()
+{
+    if (!KalibratieModeAan || !app().SXComm1 || !app().SXComm1->Active()) return true;
+    const auto answer = ui().message(this, QMessageBox::Question, texts::Calibratie("Msg_waarschuwingCaption"),
+                                     texts::Calibratie("Msg_ModeUit"),
+                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer != QMessageBox::Yes) return true;
+    // Wait for the confirmation: only "km 0" coming back proves the mode is off.
+    QEventLoop loop;
+    m_wait = &loop;
+    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    sendCommand(QStringLiteral("km 0"));
+    if (KalibratieModeAan) loop.exec();
+    m_wait = nullptr;
+    if (!KalibratieModeAan) return true;
+    showWarning(this, texts::Calibratie("Msg_waarschuwingCaption"), texts::Calibratie("Msg_ModeUitMislukt"));
+    return false;
+}
+
+void TFormCalibratie::LeesTeksten()
+{
+    setWindowTitle(texts::Calibratie("Caption"));
+    GroupBox1->setTitle(texts::Calibratie("GroepSpanning"));
+    GroupBox2->setTitle(texts::Calibratie("GroepStroom"));
+    GroupBox3->setTitle(texts::Calibratie("GroepMode"));
+    GroupBox4->setTitle(texts::Calibratie("GroepDA"));
+    CmdSetKalibtatieMode->setText(texts::Calibratie("CmdAan"));
+    CmdResCalibtatieMode->setText(texts::Calibratie("CmdUit"));
+    CmdSet_U_actief->setText(texts::Calibratie("CmdSpanning"));
+    CmdSet_I_actief->setText(texts::Calibratie("CmdStroom"));
+    CmdSet_I_InActief->setText(texts::Calibratie("CmdGeen"));
+    for (Channel* ch : {&m_u, &m_i}) {
+        ch->labels[5]->setText(texts::Calibratie("NotitieOffset"));
+        ch->labels[6]->setText(texts::Calibratie("NotitieGain"));
+    }
 }
 
 } // namespace vx

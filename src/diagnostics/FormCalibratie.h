@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 
+class QEventLoop;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -74,8 +75,12 @@ public:
     QLabel* LabelOffset_I = nullptr;
     QLabel* LabelGain_I = nullptr;
 
-    // Asks before closing with written values not yet saved.
+    // Asks before closing with written values not yet saved, and whether to switch
+    // a controller still in calibration mode back ("km 0").
     void reject() override;
+    // The calibration-mode question alone (also when the program closes); false: stay open.
+    bool ModeUitVoorSluiten();
+    void LeesTeksten();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -98,6 +103,7 @@ private:
 
     Channel m_u{};
     Channel m_i{};
+    QEventLoop* m_wait = nullptr; // while closing waits for "km 0" to be confirmed
 };
 
 } // namespace vx

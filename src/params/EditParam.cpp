@@ -18,6 +18,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -41,6 +43,7 @@ namespace {
 // The value column holds ten characters of the 15-pixel fixed font (-999999,99).
 constexpr int kColWidths[TFormEditParam::GridCols] = {60, 44, 210, 96, 219};
 constexpr int kRowHeight = 16;
+const QColor kChangedColour(255, 214, 153);
 constexpr int kValueCol = 3;
 constexpr int kCamGroup = 8;
 
@@ -121,7 +124,7 @@ public:
             const QRect r = o.rect.adjusted(2, 0, 0, 0);
             painter->setClipRect(o.rect);
             painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter,
-                              QFontMetrics(o.font).elidedText(text, Qt::ElideRight, r.width()));
+                              QFontMetrics(o.font).elidedText(text, o.textElideMode, r.width()));
         }
         painter->restore();
     }
@@ -236,15 +239,19 @@ void TFormEditParam::buildControls()
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setWordWrap(false);
+    // Names that differ only at the end (200 and 201) stay told apart when cut.
+    StringGrid1->setTextElideMode(Qt::ElideMiddle);
     StringGrid1->setTabKeyNavigation(false);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setMinimumSectionSize(1);
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(kRowHeight);
-    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Columns can be widened to read long names; the last one takes what is left.
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    StringGrid1->horizontalHeader()->setStretchLastSection(true);
     StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
     StringGrid1->horizontalHeader()->setFixedHeight(kRowHeight + 2);
@@ -265,7 +272,9 @@ void TFormEditParam::buildControls()
             StringGrid1->setItem(r, c, it);
         }
     const int frame = 2 * StringGrid1->frameWidth();
-    StringGrid1->setFixedSize(width + frame, kRowHeight + 2 + GridRows * kRowHeight + frame);
+    // The design's size is the least; the grid grows with the window.
+    StringGrid1->setMinimumSize(width + frame, kRowHeight + 2 + GridRows * kRowHeight + frame);
+    StringGrid1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     StringGrid1->blockSignals(true);
     StringGrid1->setCurrentCell(0, 0);
     StringGrid1->blockSignals(false);
@@ -276,7 +285,7 @@ void TFormEditParam::buildControls()
     });
     connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, [this] { StringGrid1DblClick(); });
 
-    TreeView1->setFixedHeight(StringGrid1->height());
+    TreeView1->setMinimumHeight(StringGrid1->minimumHeight());
 
     CmdClear = new QPushButton(QStringLiteral("CmdClear"), this);
     CmdClear->setObjectName(QStringLiteral("CmdClear"));
@@ -300,21 +309,19 @@ void TFormEditParam::buildControls()
     m_panels[4]->setText(QStringLiteral("Default:"));
 
     auto* right = new QVBoxLayout;
-    right->addWidget(StringGrid1);
+    right->addWidget(StringGrid1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(CmdClear);
     right->addLayout(buttons);
-    right->addStretch(1);
 
     auto* left = new QVBoxLayout;
-    left->addWidget(TreeView1);
-    left->addStretch(1);
+    left->addWidget(TreeView1, 1);
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(6, 6, 6, 0);
     body->addLayout(left);
-    body->addLayout(right);
+    body->addLayout(right, 1);
 
     auto* top = new QVBoxLayout(this);
     top->setContentsMargins(0, 0, 0, 0);
@@ -322,7 +329,7 @@ void TFormEditParam::buildControls()
     top->setMenuBar(ParamMenu1);
     top->addLayout(body, 1);
     top->addWidget(StatusBar1);
-    top->setSizeConstraint(QLayout::SetFixedSize);
+    setSizeGripEnabled(true);
 }
 
 void TFormEditParam::setLoader(TFormParLoader* dialog)
@@ -375,6 +382,9 @@ void TFormEditParam::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
         m_anderVensterGebruikt = false;
+        // Values replaced elsewhere (main window, backup) are the new reference,
+        // unless changes made here are still unsent and unsaved.
+        if (!gewijzigd() || !m_basisGezet) nieuweBasis(bronVanStatus());
         FormActivate();
     }
 }
@@ -392,7 +402,8 @@ void TFormEditParam::LezenTeksten()
 {
     if (!app().TaalGeladen)
         return;
-    setWindowTitle(texts::EditParam("Caption"));
+    m_caption = texts::EditParam("Caption");
+    updateTitel();
     StringGrid1->horizontalHeaderItem(0)->setText(texts::EditParam("KolomTekst0"));
     StringGrid1->horizontalHeaderItem(1)->setText(texts::EditParam("KolomTekst1"));
     StringGrid1->horizontalHeaderItem(2)->setText(texts::EditParam("KolomTekst2"));
@@ -485,13 +496,20 @@ void TFormEditParam::VulGrid()
         if (!p) {
             for (int c = 0; c < GridCols; ++c)
                 setCel(r, c, QString());
+            StringGrid1->item(r - 1, 2)->setToolTip(QString());
+            StringGrid1->item(r - 1, 3)->setBackground(QBrush());
             continue;
         }
         const QString section = parSection(*p);
         setCel(r, 0, QStringLiteral("%1.%2.%3").arg(m_groep).arg(m_sub).arg(r));
         setCel(r, 1, section);
+        const bool changed = ParWaarden.value(*p) != m_basis.value(*p);
+        StringGrid1->item(r - 1, 3)->setBackground(changed ? QBrush(kChangedColour) : QBrush());
+        StringGrid1->item(r - 1, 3)->setToolTip(changed ? texts::EditParam("Gewijzigd")
+                                                        : QString());
         if (parExists(section)) {
             setCel(r, 2, parNaam(section));
+            StringGrid1->item(r - 1, 2)->setToolTip(parNaam(section));
             setCel(r, 4, parType(section) == 1 ? optionText(parOpties(section), ParWaarden.value(*p)) : QString());
         } else {
             setCel(r, 2, QString());
@@ -499,6 +517,7 @@ void TFormEditParam::VulGrid()
         }
         setCel(r, 3, FixedToText(parDec(section), ParWaarden.value(*p)));
     }
+    updateTitel();
 }
 
 void TFormEditParam::StringGrid1SelectCell(int row)
@@ -532,7 +551,12 @@ void TFormEditParam::StringGrid1DblClick()
     StringGrid1SelectCell(row);
     if (cell(row, 1).isEmpty() || !m_service)
         return;
+    const qint32 before = ParWaarden.value(ServicePar.Nr.toInt());
     m_service->exec();
+    // A value the controller confirmed is no longer unsent.
+    if (ParGezondenEnNietGeladen && TParWaarden::contains(ServicePar.Nr.toInt())
+        && ParWaarden.value(ServicePar.Nr.toInt()) != before)
+        m_basis[ServicePar.Nr.toInt()] = ParWaarden.value(ServicePar.Nr.toInt());
     VulGrid();
     ServicePar.Waarde = FixedToText(m_selDec, ParWaarden.value(ServicePar.Nr.toInt()));
 }
@@ -552,15 +576,23 @@ void TFormEditParam::CmdClearClick()
 
 void TFormEditParam::OpenenClick()
 {
-    if (!files::openParameterFile(this))
+    const QString name = files::chooseOpenFile(this, files::FileKind::Parameters);
+    if (name.isEmpty() || !files::readParameterFile(this, name))
         return;
+    nieuweBasis(QFileInfo(name).fileName());
     VulGrid();
     verversFunctieTeksten();
 }
 
 void TFormEditParam::OpslaanAlsClick()
 {
-    files::saveParameterFile(this);
+    const QString name = files::chooseSaveFile(this, files::FileKind::Parameters);
+    if (name.isEmpty() || !files::writeParameterFile(this, name))
+        return;
+    nieuweBasis(QFileInfo(name).fileName());
+    VulGrid();
+    m_panels[6]->setText(texts::EditParam("Opgeslagen").arg(QDir::toNativeSeparators(name)));
+    m_panels[6]->setToolTip(m_panels[6]->text());
 }
 
 void TFormEditParam::ParOntvangenClick()
@@ -571,6 +603,7 @@ void TFormEditParam::ParOntvangenClick()
     for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
         ParWaarden[i] = lees->ParBuffer[i];
     ParStatus = 1;
+    nieuweBasis(controllerSource());
     VulGrid();
     verversFunctieTeksten();
 }
@@ -591,8 +624,11 @@ void TFormEditParam::ParZendenClick()
         return;
     for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
         schrijf->ParBuffer[i] = ParWaarden[i];
-    if (schrijf->run(0) == QDialog::Accepted)
+    if (schrijf->run(0) == QDialog::Accepted) {
         ParGezondenEnNietGeladen = false;
+        nieuweBasis(controllerSource());
+        VulGrid();
+    }
 }
 
 void TFormEditParam::LaadDefaultClick()
@@ -708,8 +744,68 @@ bool TFormEditParam::FormCloseQuery()
 
 void TFormEditParam::reject()
 {
-    if (FormCloseQuery())
+    if (FormCloseQuery() && VraagOnbewaard())
         QDialog::reject();
+}
+
+bool TFormEditParam::gewijzigd() const
+{
+    return m_basisGezet && !(ParWaarden == m_basis);
+}
+
+QString controllerSource()
+{
+    const QString ident = app().ApparaatIdent;
+    return ident.isEmpty() ? QStringLiteral("unit %1").arg(app().unitNumber()) : ident;
+}
+
+QString editorTitle(const QString& caption, const QString& source, bool changed)
+{
+    QString t = caption;
+    if (!source.isEmpty())
+        t += QStringLiteral(" - ") + source;
+    if (changed)
+        t += QStringLiteral(" *");
+    return t;
+}
+
+QString TFormEditParam::bronVanStatus() const
+{
+    switch (ParStatus) {
+    case 1: return controllerSource();
+    case 2: return m_bron;
+    case 3: return QStringLiteral("Default");
+    default: return QString();
+    }
+}
+
+void TFormEditParam::nieuweBasis(const QString& bron)
+{
+    m_basis = ParWaarden;
+    m_basisGezet = true;
+    m_bron = bron;
+    updateTitel();
+}
+
+void TFormEditParam::updateTitel()
+{
+    setWindowTitle(editorTitle(m_caption.isEmpty() ? QStringLiteral("FormEditParam") : m_caption, m_bron, gewijzigd()));
+}
+
+bool TFormEditParam::VraagOnbewaard()
+{
+    if (!gewijzigd() || !app().TaalGeladen)
+        return true;
+    QMessageBox::StandardButtons buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    if (portOpen() && app().FormSchrijfParSoll)
+        buttons |= QMessageBox::Apply;
+    switch (askUnsaved(this, texts::EditParam("Msg_waarschuwingCaption"), texts::EditParam("Msg_Onbewaard"),
+                       buttons, texts::EditParam("CmdZenden"))) {
+    case QMessageBox::Apply: ParZendenClick(); return !gewijzigd();
+    case QMessageBox::Save: OpslaanAlsClick(); return !gewijzigd();
+    case QMessageBox::Discard: return true;
+    default: return false;
+    }
 }
 
 bool TFormEditParam::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,7 @@
 // menu on the right, and the commands on the whole set (defaults, files, transfers,
 // the loader, the service dialog for one parameter).
 #include "params/ParTree.h"
+#include "params/ValueStore.h"
 
 #include <QDialog>
 
@@ -20,6 +21,11 @@ namespace vx {
 
 class TFormParamService;
 class TFormParLoader;
+
+// Where the editors' values came from when it was the controller: its identification.
+QString controllerSource();
+// An editor's title: caption, source, and " *" while changed.
+QString editorTitle(const QString& caption, const QString& source, bool changed);
 
 class TFormEditParam : public QDialog {
     Q_OBJECT
@@ -83,6 +89,10 @@ public slots:
     bool ZendenToegestaan();
     // The closing question after single writes without "bp"; true to close.
     bool FormCloseQuery();
+    // Values changed since they were last loaded, received, saved or sent.
+    bool gewijzigd() const;
+    // Send / Save / Discard / Cancel when something changed; true to close.
+    bool VraagOnbewaard();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -101,6 +111,9 @@ private:
     void verversFunctieTeksten();
     void updateMenuItems();
     bool portOpen() const;
+    void nieuweBasis(const QString& bron);
+    void updateTitel();
+    QString bronVanStatus() const;
 
     TFormParamService* m_service = nullptr;
     TFormParLoader* m_loader = nullptr;
@@ -109,6 +122,10 @@ private:
     int m_sub = 0;
     int m_selDec = 0;
     bool m_anderVensterGebruikt = false;
+    TParWaarden m_basis; // the values as last loaded, received, saved or sent
+    bool m_basisGezet = false;
+    QString m_bron;    // where they came from: the controller or a file name
+    QString m_caption; // the language file's title
 };
 
 } // namespace vx

@@ -104,7 +104,7 @@ TFormParamService::TFormParamService(QWidget* parent)
     const int y = 158;
     CmdDefault = makeButton(this, "CmdDefault", QStringLiteral("Default"), 16, y);
     CmdOK = makeButton(this, "CmdOK", QStringLiteral("OK"), 96, y);
-    CmdBerPar = makeButton(this, "CmdBerPar", QStringLiteral("Laad par"), 176, y);
+    CmdBerPar = makeButton(this, "CmdBerPar", texts::ParamService("CmdBerPar"), 176, y);
     CmdZenden = makeButton(this, "CmdZenden", QStringLiteral("Zenden"), 256, y);
     CmdCancel = makeButton(this, "CmdCancel", QStringLiteral("Afbreken"), 339, y);
     CmdOK->setDefault(true);
@@ -143,6 +143,7 @@ void TFormParamService::LezenTeksten()
         t.clear();
     if (!app().TaalGeladen)
         return;
+    CmdBerPar->setText(texts::ParamService("CmdBerPar"));
     LabelMin->setText(texts::ParamService("LabelMin"));
     LabelMax->setText(texts::ParamService("LabelMax"));
     LabelDefault->setText(texts::ParamService("LabelDefault"));

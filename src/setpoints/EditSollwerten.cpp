@@ -5,6 +5,7 @@
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "params/CompareWindow.h"
+#include "params/EditParam.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
@@ -13,6 +14,8 @@
 #include "setpoints/AfdrukkenSoll.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -324,12 +327,65 @@ QString TFormEditSollwerten::storedText(int col, int row) const
 void TFormEditSollwerten::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Values replaced elsewhere are the new reference, unless changes made here are
+    // still unsent and unsaved.
+    if (!event->spontaneous() && (!m_basisGezet || !gewijzigd()))
+        nieuweBasis(bronVanStatus());
     FormActivate();
+}
+
+bool TFormEditSollwerten::gewijzigd() const
+{
+    return m_basisGezet && !(SollWaarden == m_basis);
+}
+
+void TFormEditSollwerten::nieuweBasis(const QString& bron)
+{
+    m_basis = SollWaarden;
+    m_basisGezet = true;
+    m_bron = bron;
+    updateTitel();
+    StringGrid1->viewport()->update();
+}
+
+QString TFormEditSollwerten::bronVanStatus() const
+{
+    if (SollStatus == 1)
+        return controllerSource();
+    return SollStatus == 2 ? m_bron : QString();
+}
+
+void TFormEditSollwerten::updateTitel()
+{
+    setWindowTitle(editorTitle(app().TaalGeladen ? texts::EditSollwert("Caption") : QStringLiteral("FormEditSollwerten"),
+                               m_bron, gewijzigd()));
+}
+
+void TFormEditSollwerten::reject()
+{
+    if (VraagOnbewaard())
+        QDialog::reject();
+}
+
+bool TFormEditSollwerten::VraagOnbewaard()
+{
+    if (!gewijzigd() || !app().TaalGeladen)
+        return true;
+    QMessageBox::StandardButtons buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    if (app().SXComm1 && app().SXComm1->Active() && FormSchrijfParSoll())
+        buttons |= QMessageBox::Apply;
+    switch (askUnsaved(this, texts::EditSollwert("Msg_waarschuwingCaption"), texts::EditSollwert("Msg_Onbewaard"),
+                       buttons, texts::EditSollwert("CmdZenden"))) {
+    case QMessageBox::Apply: Sollwertenzenden1Click(); return !gewijzigd();
+    case QMessageBox::Save: Opslaanals1Click(); return !gewijzigd();
+    case QMessageBox::Discard: return true;
+    default: return false;
+    }
 }
 
 void TFormEditSollwerten::setMenuTexts()
 {
-    setWindowTitle(texts::EditSollwert("Caption"));
+    updateTitel();
     const QString no = texts::EditSollwert("Kolomtekst_no");
     const QString waarde = texts::EditSollwert("Kolomtekst_waarde");
     StringGrid1->item(0, ColNo1)->setText(no);
@@ -376,6 +432,7 @@ void TFormEditSollwerten::InitSollwertStringgrid()
         StringGrid1->item(r, ColNo2)->setText(QString::number(r + Rows));
         StringGrid1->item(r, ColWaarde2)->setText(FixedToText(9, SollWaarden.value(r + Rows)));
     }
+    updateTitel();
 }
 
 // --- grid ------------------------------------------------------------------------------
@@ -504,6 +561,7 @@ void TFormEditSollwerten::storeEnter()
     Panel1->clear();
     SollWaarden[nr] = v;
     item->setText(FixedToText(9, v));
+    updateTitel();
     if (EditRow < Rows) {
         StringGrid1->setCurrentCell(EditRow + 1, EditCol);
         StringGrid1->edit(StringGrid1->currentIndex());
@@ -529,6 +587,10 @@ void TFormEditSollwerten::StringGrid1DrawCell(QPainter* painter, int col, int ro
             bg = QColor(255, 255, 151);
         }
     }
+    // A value changed since it was loaded, received, saved or sent.
+    if (const int nr = sollNr(col, row); nr && m_basisGezet && SollWaarden.value(nr) != m_basis.value(nr)
+                                         && bg == pal.color(QPalette::Base))
+        bg = QColor(255, 214, 153);
     painter->save();
     painter->fillRect(rect, bg);
     painter->setPen(fg);
@@ -583,6 +645,7 @@ void TFormEditSollwerten::Sollwertenontvangen1Click()
         for (int k = 1; k <= SollCount; ++k)
             SollWaarden[k] = lees->SollwBuffer[k];
         SollStatus = 1;
+        nieuweBasis(controllerSource());
     }
     InitSollwertStringgrid();
     FormActivate();
@@ -614,7 +677,8 @@ void TFormEditSollwerten::Sollwertenzenden1Click()
         modal = true;
         for (int k = 1; k <= SollCount; ++k)
             schrijf->SollwBuffer[k] = SollWaarden[k];
-        schrijf->run(1);
+        if (schrijf->run(1) == QDialog::Accepted)
+            nieuweBasis(controllerSource());
     }
     InitSollwertStringgrid();
     if (modal)
@@ -623,15 +687,25 @@ void TFormEditSollwerten::Sollwertenzenden1Click()
 
 void TFormEditSollwerten::Openen1Click()
 {
-    if (files::openSetpointFile(this))
+    const QString name = files::chooseOpenFile(this, files::FileKind::Setpoints);
+    if (!name.isEmpty() && files::readSetpointFile(this, name)) {
+        nieuweBasis(QFileInfo(name).fileName());
         InitSollwertStringgrid();
+    }
     FormActivate();
 }
 
 void TFormEditSollwerten::Opslaanals1Click()
 {
-    files::saveSetpointFile(this);
+    const QString name = files::chooseSaveFile(this, files::FileKind::Setpoints);
+    const bool saved = !name.isEmpty() && files::writeSetpointFile(this, name);
+    if (saved)
+        nieuweBasis(QFileInfo(name).fileName());
     FormActivate();
+    if (saved) {
+        Panel1->setText(texts::EditSollwert("Opgeslagen").arg(QDir::toNativeSeparators(name)));
+        Panel1->setToolTip(Panel1->text());
+    }
 }
 
 } // namespace vx

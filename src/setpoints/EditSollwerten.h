@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPointer>
 
+#include "params/ValueStore.h"
+
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -75,6 +77,12 @@ public:
     void Sollwertenzenden1Click();
     void Vergelijken1Click();
 
+    // Values changed since they were last loaded, received, saved or sent.
+    bool gewijzigd() const;
+    // Send / Save / Discard / Cancel when something changed; true to close.
+    bool VraagOnbewaard();
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -95,7 +103,14 @@ private:
     // Yes/No/Cancel warning whose lines are joined as "\n\r"; true for Yes.
     bool askWarning(const QString& caption, const QStringList& lines);
 
+    void nieuweBasis(const QString& bron);
+    void updateTitel();
+    QString bronVanStatus() const;
+
     SollGrid* m_grid = nullptr;
+    TSollWaarden m_basis; // the values as last loaded, received, saved or sent
+    bool m_basisGezet = false;
+    QString m_bron;
     QPointer<QLineEdit> m_editor;
 };
 

@@ -133,7 +133,7 @@ private slots:
         auto w = open(dir);
         w->CmdSelectUnit->click();
         QTRY_VERIFY_WITH_TIMEOUT(!w->PanelComInfo->text().isEmpty(), 3000);
-        QCOMPARE(w->PanelComInfo->text(), w->TxtPanelTekst0);
+        QCOMPARE(w->PanelComInfo->text(), commFailureText(TCommError{CommTimeout, 0, 0}, 0));
         QCOMPARE(w->PanelComInfo->palette().color(QPalette::WindowText), QColor(Qt::red));
         QVERIFY(w->statusPanel(2)->text().isEmpty());
     }

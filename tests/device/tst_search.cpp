@@ -135,6 +135,13 @@ private slots:
         QCOMPARE(firsts, rates);
         QCOMPARE(probes.last().section(u'/', 0, 0), QStringLiteral("31"));
         QCOMPARE(QSet<QString>(probes.begin(), probes.end()).size(), probes.size()); // nothing probed twice
+        // The progress text counts the same probes in the same order.
+        QCOMPARE(probeCount(k), count);
+        ZoekStand st = firstProbe(k);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(probeIndex(st, k), i);
+            st = nextProbe(st, k).value_or(st);
+        }
     }
 
     // The whole sweep over the line: every request, with the line settings it used.

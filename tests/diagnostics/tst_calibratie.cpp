@@ -253,11 +253,47 @@ private slots:
         QCOMPARE(form->EepromWaarde[1], 14);
         QCOMPARE(sim::defaultBus().calibrationEeprom(0)[1], 14);
         const int sent = int(requests().size());
-        form->close(); // saved: no question
+        // Saved: only the calibration-mode question, and No leaves the mode alone.
+        ui->answers = {QMessageBox::No};
+        form->close();
         QVERIFY(!form->isVisible());
-        QCOMPARE(ui->messages.size(), 2);
+        QCOMPARE(ui->messages.size(), 3);
+        QVERIFY(ui->messages.last().text.contains("km 0"));
         QTest::qWait(100);
-        QCOMPARE(requests().size(), sent); // closing sends nothing
+        QCOMPARE(requests().size(), sent);
+    }
+
+    // Leaving the window (or the program) in calibration mode asks; only Yes sends
+    // "km 0", Cancel keeps the window open.
+    void closingInCalibrationModeAsks_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("sendsOff");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << true << true;
+        QTest::newRow("no") << int(QMessageBox::No) << true << false;
+        QTest::newRow("cancel") << int(QMessageBox::Cancel) << false << false;
+    }
+
+    void closingInCalibrationModeAsks()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        QFETCH(bool, sendsOff);
+        openAndRead();
+        click(form->CmdSetKalibtatieMode, "km 1");
+        QTRY_VERIFY_WITH_TIMEOUT(form->KalibratieModeAan, Wait);
+        const int before = int(ui->messages.size());
+        ui->answers = {QMessageBox::StandardButton(answer)};
+        form->close();
+        QCOMPARE(ui->messages.size(), before + 1);
+        QCOMPARE(!form->isVisible(), closes);
+        QCOMPARE(requests().contains("km 0"), sendsOff);
+        QCOMPARE(form->KalibratieModeAan, !sendsOff);
+        if (form->isVisible()) {
+            ui->answers = {QMessageBox::No};
+            form->close();
+        }
     }
 
     void everyTypedCharacterIsSent()

@@ -166,6 +166,9 @@ private slots:
         ui->fileNames = {name};
         QVERIFY(action("Backup1")->isEnabled());
         action("Backup1")->trigger();
+        // Stopped for the read, on again after it.
+        QVERIFY(app().ActualAan);
+        m_main->CmdActual->click();
         QVERIFY(!app().ActualAan);
         QTest::qWait(200);
         QCOMPARE(m_answer.lastPanel, QStringLiteral("Everything read."));
@@ -197,7 +200,15 @@ private slots:
         for (int n = 1; n <= 80; ++n)
             bus().setSetpoint(0, n, 0);
         bus().setParameter(0, 12, pars[12] + 1);
-        bus().clearLog();
+        // Live requests still queued when polling went off go out first.
+        for (int i = 0; i < 20; ++i) {
+            bus().clearLog();
+            QEventLoop loop;
+            QTimer::singleShot(200, &loop, &QEventLoop::quit);
+            loop.exec();
+            if (bus().requests().empty())
+                break;
+        }
         ui->fileNames = {name + QStringLiteral(".bak")};
         ui->answers = {QMessageBox::Yes};
         action("Restore1")->trigger();
