@@ -7,6 +7,7 @@
 #include "core/Widgets.h"
 #include "device/ControllerLine.h"
 #include "params/ParameterDefs.h"
+#include "params/SafetyBackup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,6 +55,12 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     CheckSnelleAntwoorden = new QCheckBox(QStringLiteral("Snelle antwoorden"), TabSheet1);
     CheckSnelleAntwoorden->setObjectName(QStringLiteral("CheckSnelleAntwoorden"));
     page->addWidget(CheckSnelleAntwoorden);
+    CheckVeiligheidsbackup = new QCheckBox(texts::Verify("OptSafety"), TabSheet1);
+    CheckVeiligheidsbackup->setObjectName(QStringLiteral("CheckVeiligheidsbackup"));
+    page->addWidget(CheckVeiligheidsbackup);
+    CheckVerifieren = new QCheckBox(texts::Verify("OptVerify"), TabSheet1);
+    CheckVerifieren->setObjectName(QStringLiteral("CheckVerifieren"));
+    page->addWidget(CheckVerifieren);
     page->addStretch();
 
     const OkCancel buttons = addOkCancelRow(this, top);
@@ -91,6 +98,10 @@ void TFormOpties::FormActivate()
     CheckAutoVerbinden->setEnabled(main != nullptr);
     CheckAutoVerbinden->setChecked(main ? main->AutomatischVerbinden : true);
     CheckSnelleAntwoorden->setChecked(fastReplies());
+    CheckVeiligheidsbackup->setText(texts::Verify("OptSafety"));
+    CheckVeiligheidsbackup->setChecked(safety::backupsOn());
+    CheckVerifieren->setText(texts::Verify("OptVerify"));
+    CheckVerifieren->setChecked(safety::verifyOn());
 }
 
 void TFormOpties::CmdOKClick()
@@ -100,6 +111,8 @@ void TFormOpties::CmdOKClick()
     if (auto* main = qobject_cast<TFormMain*>(s.FormMain)) main->AutomatischVerbinden = CheckAutoVerbinden->isChecked();
     if (CheckSnelleAntwoorden->isChecked() != fastReplies() || (fastReplies() && s.SXComm1 && s.SXComm1->FastRepliesOff()))
         setFastReplies(CheckSnelleAntwoorden->isChecked());
+    safety::setBackupsOn(CheckVeiligheidsbackup->isChecked());
+    safety::setVerifyOn(CheckVerifieren->isChecked());
     if (s.TaalIndex != m_oldTaalIndex) s.TekstFile_Lezen();
     s.LezenTeksten();
     s.ParameterDef_lezen();

@@ -25,6 +25,8 @@ public:
     QCheckBox* CheckAutoVerbinden = nullptr;
     // End replies at their line end instead of after a pause on the line.
     QCheckBox* CheckSnelleAntwoorden = nullptr;
+    QCheckBox* CheckVeiligheidsbackup = nullptr;
+    QCheckBox* CheckVerifieren = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;
 

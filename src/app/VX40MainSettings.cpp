@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "core/SettingsFile.h"
 #include "device/ControllerLine.h"
+#include "params/SafetyBackup.h"
 
 #include <QSpinBox>
 
@@ -27,6 +28,8 @@ void TFormMain::Configfile_lezen()
     s.TaalIndex = ini.readInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), 0);
     AutomatischVerbinden = ini.readBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), true);
     setFastReplies(ini.readBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), false), m_port);
+    safety::setBackupsOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("Veiligheidsbackup"), safety::backupsOn()));
+    safety::setVerifyOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("Verifieren"), safety::verifyOn()));
     s.OpenCloseDialoogPath = ini.readString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), QString());
     s.AfdrukFirma = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), QString());
     s.AfdrukType = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), QString());
@@ -51,6 +54,8 @@ bool TFormMain::ProgrammaInstellingen_opslaan()
     ini.writeInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), s.TaalIndex);
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), AutomatischVerbinden);
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), fastReplies());
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("Veiligheidsbackup"), safety::backupsOn());
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("Verifieren"), safety::verifyOn());
     ini.writeString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), s.OpenCloseDialoogPath);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), s.AfdrukFirma);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), s.AfdrukType);

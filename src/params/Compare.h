@@ -35,5 +35,7 @@ struct Row {
 QList<Row> differences(const ValueSet& a, const ValueSet& b);
 // Every value both sets hold, equal or not, in the same order.
 QList<Row> allRows(const ValueSet& a, const ValueSet& b);
+// One row, a scaled with decA and b with decB (the parameter 203 of each side).
+Row makeRow(bool setpoint, int number, qint32 a, qint32 b, qint32 decA, qint32 decB);
 
 } // namespace vx::compare

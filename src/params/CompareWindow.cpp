@@ -1,4 +1,6 @@
 #include "params/CompareWindow.h"
+#include "params/SafetyBackup.h"
+#include "params/Verify.h"
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
@@ -147,6 +149,8 @@ void TFormCompare::LezenTeksten()
 
 QString TFormCompare::sourceName(const Side& s) const
 {
+    if (!s.name.isEmpty())
+        return s.name;
     switch (s.source) {
     case Source::Controller: return T("SourceController").section(u'(', 0, 0).trimmed();
     case Source::Editor: return T("SourceEditor");
@@ -203,6 +207,24 @@ bool TFormCompare::setSide(int side, Source source, const QString& path)
     (side == 0 ? ComboA : ComboB)->setCurrentIndex(int(source));
     rebuild();
     return true;
+}
+
+void TFormCompare::showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
+                            const compare::ValueSet& b)
+{
+    const std::pair<QString, compare::ValueSet> given[2] = {{nameA, a}, {nameB, b}};
+    for (int i = 0; i < 2; ++i) {
+        Side& s = m_side[i];
+        s = Side{};
+        s.source = Source::File;
+        s.name = given[i].first;
+        s.values = given[i].second;
+        s.values.hasParameters = s.values.hasParameters && m_sets.parameters;
+        s.values.hasSetpoints = s.values.hasSetpoints && m_sets.setpoints;
+        s.loaded = true;
+        (i == 0 ? ComboA : ComboB)->setCurrentIndex(int(Source::File));
+    }
+    rebuild();
 }
 
 void TFormCompare::Refresh()
@@ -322,9 +344,9 @@ void TFormCompare::fillGrid()
             resultText(e, p203),
         };
         QColor back;
-        if (e.state == RowState::Refused || e.state == RowState::NoReply)
+        if (e.state == RowState::Refused || e.state == RowState::NoReply || e.state == RowState::Mismatch)
             back = RefusedColour;
-        else if (e.state == RowState::Written || e.state == RowState::Taken)
+        else if (e.state == RowState::Written || e.state == RowState::Taken || e.state == RowState::Verified)
             back = WrittenColour;
         else if (r.differs())
             back = DiffColour;
@@ -358,6 +380,8 @@ QString TFormCompare::resultText(const Entry& e, qint32 p203) const
     case RowState::Refused:
         return T("Refused").arg(e.row.setpoint ? QString() : partext::limitsText(e.row.number, p203));
     case RowState::NoReply: return e.result.isEmpty() ? T("NoReply") : T("NoReply") + QStringLiteral(": ") + e.result;
+    case RowState::Verified: return texts::Verify("RowVerified");
+    case RowState::Mismatch: return texts::Verify("RowMismatch").arg(e.result);
     }
     return QString();
 }
@@ -499,6 +523,15 @@ void TFormCompare::CmdWriteClick()
     } else if (anyParameter) {
         ParGezondenEnNietGeladen = true;
     }
+    if (safety::verifyOn() && !lineGone) {
+        const QString verified = verifyWritten(ticked);
+        if (!verified.isEmpty()) {
+            summary += QStringLiteral("; ") + verified;
+            red = red || std::any_of(ticked.begin(), ticked.end(), [this](int i) {
+                      return m_entries[i].state != RowState::Verified;
+                  });
+        }
+    }
     m_busy = false;
     // Keep every row with a result in place: recompute the differences, keep the states.
     const QList<Entry> old = m_entries;
@@ -510,6 +543,54 @@ void TFormCompare::CmdWriteClick()
     }
     fillGrid();
     setStatus(summary, red);
+}
+
+QString TFormCompare::verifyWritten(const QList<int>& rows)
+{
+    const int from = sourceSideFor(Source::Controller);
+    const compare::ValueSet& src = m_side[from].values;
+    QList<verify::Written> written;
+    compare::ValueSet back;
+    back.hasParameters = back.hasSetpoints = true;
+    back.par = m_side[0].values.par; // parameter 203 for the texts, until read
+    for (int i : rows) {
+        Entry& e = m_entries[i];
+        if (e.state != RowState::Written && e.state != RowState::NoReply)
+            continue;
+        const compare::Row& r = e.row;
+        qint32 now = 0;
+        const transfer::Result res = r.setpoint ? transfer::readSetpoint(m_exchange, r.number, now)
+                                                : transfer::readParameter(m_exchange, r.number, now);
+        if (!res.ok())
+            return texts::Verify("VerifyFailed").arg(res.error.isZero() ? res.detail : commErrorText(res.error));
+        (r.setpoint ? back.soll[r.number] : back.par[r.number]) = now;
+        written.append({r.setpoint, r.number, r.setpoint ? src.soll.value(r.number) : src.par.value(r.number),
+                        e.state == RowState::Written});
+    }
+    if (written.isEmpty())
+        return QString();
+    const verify::Result v = verify::check(written, back);
+    const int to = 1 - from;
+    for (int i : rows) {
+        Entry& e = m_entries[i];
+        if (e.state != RowState::Written)
+            continue;
+        const compare::Row& r = e.row;
+        const qint32 now = r.setpoint ? back.soll.value(r.number) : back.par.value(r.number);
+        const qint32 want = r.setpoint ? src.soll.value(r.number) : src.par.value(r.number);
+        if (now == want) {
+            e.state = RowState::Verified;
+            continue;
+        }
+        // The echo said done, the controller says otherwise: its value counts.
+        e.state = RowState::Mismatch;
+        for (const compare::Row& m : v.mismatches)
+            if (m.setpoint == r.setpoint && m.number == r.number)
+                e.result = m.textB;
+        if (m_side[to].source == Source::Controller)
+            (r.setpoint ? m_side[to].values.soll[r.number] : m_side[to].values.par[r.number]) = now;
+    }
+    return v.text();
 }
 
 void TFormCompare::CmdTakeClick()

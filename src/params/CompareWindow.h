@@ -37,7 +37,9 @@ public:
                           Written,
                           Refused,
                           NoReply,
-                          Taken };
+                          Taken,
+                          Verified,   // written and read back the same
+                          Mismatch }; // written, but the controller holds another value
 
     // sets: what the opening editor holds (parameters, setpoints).
     explicit TFormCompare(transfer::Sets sets, QWidget* parent = nullptr);
@@ -53,6 +55,10 @@ public:
     bool isTicked(int tableRow) const;
     // The exchange with the controller; tests may replace it.
     void setExchange(transfer::ExchangeFn fn) { m_exchange = std::move(fn); }
+    // Both sides given as values with their column names (what was written against
+    // what was read back); they count as files, so Refresh keeps them.
+    void showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
+                  const compare::ValueSet& b);
     // Writes the CSV of the visible rows; false with the reason on failure.
     bool exportCsv(const QString& path, QString* error = nullptr) const;
 
@@ -81,6 +87,7 @@ private:
     struct Side {
         Source source = Source::Editor;
         QString path;
+        QString name; // column name instead of the source's
         compare::ValueSet values;
         bool loaded = false;
     };
@@ -102,6 +109,9 @@ private:
     int sourceSideFor(Source target) const;
     void setStatus(const QString& text, bool red = false);
     transfer::Exchange lineExchange(const QString& request, int timeoutMs);
+    // Reads back the rows just written (and those whose reply was lost) and marks
+    // them; the text for the status line.
+    QString verifyWritten(const QList<int>& rows);
     Entry* entryOf(int tableRow);
     const Entry* entryOf(int tableRow) const;
 
