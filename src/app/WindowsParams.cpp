@@ -4,8 +4,10 @@
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "params/BackupRestore.h"
+#include "params/CompareWindow.h"
 #include "params/LeesParSoll.h"
 #include "params/SchrijfParSoll.h"
+#include "setpoints/Reports.h"
 
 #include <QAction>
 #include <QMenu>
@@ -24,6 +26,11 @@ const WindowRegistration leesParSoll(WindowOrder::LeesParSoll, [](TFormMain& mai
 const WindowRegistration schrijfParSoll(WindowOrder::SchrijfParSoll, [](TFormMain& main) {
     auto* schrijf = new TFormSchrijfParSoll(&main);
     keepInSlot(app().FormSchrijfParSoll, schrijf);
+    // The compare window prints through the report machinery above it.
+    TFormCompare::setReportDrawer([](QPainter& p, QSize size, const QString& title, const QStringList& lines,
+                                     const std::function<void()>& newPage) {
+        drawLinesReport(p, size, currentReportHeader(), title, lines, newPage);
+    });
     main.setWindowOpener(QStringLiteral("Restore1"), [schrijf, &main] { RestoreUitvoeren(&main, *schrijf); });
     // "Undo last restore" right below Restore, enabled with it.
     if (auto* restore = main.findChild<QAction*>(QStringLiteral("Restore1"))) {

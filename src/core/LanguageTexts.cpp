@@ -473,6 +473,12 @@ constexpr LangText kVerify[] = {
     {"UndoCaption", "Restore ongedaan maken"},
     {"UndoConfirm", "De veiligheidsbackup %1 wordt naar de besturing geschreven. Doorgaan?"},
     {"UndoNone", "Er is geen veiligheidsbackup in %1"},
+    {"GroupByMenu", "Per menu"},
+    {"ColMenu", "Menu"},
+    {"NoMenu", "(in geen menu)"},
+    {"SetpointsMenu", "Sollwerten"},
+    {"CmdPrint", "Afdrukken (PDF)..."},
+    {"PrintFilter", "PDF-bestand (*.pdf)|*.pdf"},
 };
 
 } // namespace

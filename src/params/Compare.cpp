@@ -1,5 +1,6 @@
 #include "params/Compare.h"
 
+#include "params/ParTree.h"
 #include "params/ParamText.h"
 #include "params/ParameterDefs.h"
 
@@ -80,6 +81,22 @@ QList<Row> differences(const ValueSet& a, const ValueSet& b)
 QList<Row> allRows(const ValueSet& a, const ValueSet& b)
 {
     return rowsOf(a, b, true);
+}
+
+QHash<int, MenuPlace> menuPlaces(const ParTree& tree)
+{
+    QHash<int, MenuPlace> places;
+    for (int i = 0; i < tree.nodes.size(); ++i) {
+        const ParTreeNode& node = tree.nodes[i];
+        if (node.depth < 1 || node.depth > 2)
+            continue;
+        const QString heading = node.depth == 1 ? node.caption
+                                                : tree.nodes[node.parent].caption + QStringLiteral(" > ") + node.caption;
+        for (const std::optional<int>& p : menuParameters(menuPosition(tree, i).number(), ReportRows))
+            if (p && !places.contains(*p))
+                places.insert(*p, MenuPlace{i, heading});
+    }
+    return places;
 }
 
 } // namespace vx::compare

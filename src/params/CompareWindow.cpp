@@ -9,6 +9,7 @@
 #include "core/UiSeams.h"
 #include "device/ControllerLine.h"
 #include "params/ParFiles.h"
+#include "params/ParTree.h"
 #include "params/ParamText.h"
 #include "params/ParameterDefs.h"
 
@@ -21,6 +22,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -74,7 +78,9 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     CheckOnlyDiff->setChecked(true);
     EditFilter = new QLineEdit(this);
     EditFilter->setClearButtonEnabled(true);
+    CheckGroup = new QCheckBox(this);
     filters->addWidget(CheckOnlyDiff);
+    filters->addWidget(CheckGroup);
     filters->addWidget(EditFilter, 1);
 
     Grid = new QTableWidget(0, ColumnCount, this);
@@ -89,10 +95,12 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     CmdWrite = new QPushButton(this);
     CmdTake = new QPushButton(this);
     CmdExport = new QPushButton(this);
+    CmdPrint = new QPushButton(this);
     CmdClose = new QPushButton(this);
     buttons->addWidget(CmdWrite);
     buttons->addWidget(CmdTake);
     buttons->addWidget(CmdExport);
+    buttons->addWidget(CmdPrint);
     buttons->addStretch(1);
     buttons->addWidget(CmdClose);
 
@@ -115,6 +123,8 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     connect(CmdWrite, &QPushButton::clicked, this, &TFormCompare::CmdWriteClick);
     connect(CmdTake, &QPushButton::clicked, this, &TFormCompare::CmdTakeClick);
     connect(CmdExport, &QPushButton::clicked, this, &TFormCompare::CmdExportClick);
+    connect(CmdPrint, &QPushButton::clicked, this, &TFormCompare::CmdPrintClick);
+    connect(CheckGroup, &QCheckBox::toggled, this, [this] { fillGrid(); });
     connect(CmdClose, &QPushButton::clicked, this, &QDialog::accept);
     connect(Grid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (m_filling || item->column() != ColTick)
@@ -142,6 +152,9 @@ void TFormCompare::LezenTeksten()
     CmdWrite->setText(T("CmdWrite"));
     CmdTake->setText(T("CmdTake"));
     CmdExport->setText(T("CmdExport"));
+    CmdPrint->setText(texts::Verify("CmdPrint"));
+    CheckGroup->setText(texts::Verify("GroupByMenu"));
+    m_places = compare::menuPlaces(loadParTree());
     CmdClose->setText(T("CmdClose"));
     fillGrid();
     layout()->activate(); // new captions may be wider
@@ -311,7 +324,8 @@ void TFormCompare::rebuild()
 void TFormCompare::fillGrid()
 {
     Grid->setHorizontalHeaderLabels({QString(), T("ColNumber"), T("ColName"), sourceName(m_side[0]),
-                                     sourceName(m_side[1]), T("ColLimits"), T("ColResult")});
+                                     sourceName(m_side[1]), T("ColLimits"), T("ColResult"),
+                                     texts::Verify("ColMenu")});
     const QString filter = EditFilter->text().trimmed();
     m_visible.clear();
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
@@ -327,6 +341,19 @@ void TFormCompare::fillGrid()
         }
         m_visible.append(int(i));
     }
+    const bool grouped = CheckGroup->isChecked();
+    if (grouped) {
+        // Menu by menu in tree order; parameters in no menu, then setpoints, last.
+        const auto key = [this](int i) {
+            const compare::Row& r = m_entries[i].row;
+            const auto place = m_places.constFind(r.number);
+            const int rank = r.setpoint ? 2 : place == m_places.cend() ? 1
+                                                                       : 0;
+            return std::tuple(rank, rank == 0 ? place->order : 0, r.number);
+        };
+        std::stable_sort(m_visible.begin(), m_visible.end(), [&](int x, int y) { return key(x) < key(y); });
+    }
+    Grid->setColumnHidden(ColMenu, !grouped);
     m_filling = true;
     const int current = Grid->currentRow();
     Grid->setRowCount(int(m_visible.size()));
@@ -342,6 +369,7 @@ void TFormCompare::fillGrid()
             r.unknownB ? T("Unknown").arg(r.textB) : r.textB,
             r.setpoint ? QString() : partext::limitsText(r.number, p203),
             resultText(e, p203),
+            menuText(r),
         };
         QColor back;
         if (e.state == RowState::Refused || e.state == RowState::NoReply || e.state == RowState::Mismatch)
@@ -637,24 +665,104 @@ bool TFormCompare::exportCsv(const QString& path, QString* error) const
                  .join(u',');
     for (int row = 0; row < Grid->rowCount(); ++row) {
         QStringList f;
-        for (int c = ColNumber; c < ColumnCount; ++c)
+        for (int c = ColNumber; c <= ColResult; ++c)
             f << csvField(Grid->item(row, c) ? Grid->item(row, c)->text() : QString());
         lines << f.join(u',');
     }
     return files::saveAtomically(path, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8(), error);
 }
 
-void TFormCompare::CmdExportClick()
+QString TFormCompare::menuText(const compare::Row& r) const
 {
-    const QString path = ui().saveFileName(this, T("CmdExport"), app().OpenCloseDialoogPath,
-                                           files::dialogFilter(T("ExportFilter")), QStringLiteral("csv"));
+    if (r.setpoint)
+        return texts::Verify("SetpointsMenu");
+    const auto place = m_places.constFind(r.number);
+    return place == m_places.cend() ? texts::Verify("NoMenu") : place->heading;
+}
+
+namespace {
+TFormCompare::ReportDrawer& reportDrawer()
+{
+    static TFormCompare::ReportDrawer drawer;
+    return drawer;
+}
+} // namespace
+
+void TFormCompare::setReportDrawer(ReportDrawer drawer) { reportDrawer() = std::move(drawer); }
+
+QStringList TFormCompare::reportLines() const
+{
+    // Monospaced columns; long names and values are cut rather than wrapped.
+    const auto cell = [](const QString& t, int width) { return t.left(width).leftJustified(width); };
+    const int widths[] = {6, 30, 14, 14, 16, 28};
+    const auto line = [&](const QStringList& cells) {
+        QString out;
+        for (int i = 0; i < cells.size(); ++i)
+            out += cell(cells[i], widths[i]) + u' ';
+        return out.trimmed();
+    };
+    QStringList lines;
+    lines << line({T("ColNumber"), T("ColName"), sourceName(m_side[0]), sourceName(m_side[1]), T("ColLimits"),
+                   T("ColResult")});
+    QString heading;
+    for (int row = 0; row < Grid->rowCount(); ++row) {
+        const auto text = [&](int c) { return Grid->item(row, c) ? Grid->item(row, c)->text() : QString(); };
+        if (CheckGroup->isChecked() && text(ColMenu) != heading) {
+            heading = text(ColMenu);
+            lines << QString() << heading;
+        }
+        lines << line({text(ColNumber), text(ColName), text(ColA), text(ColB), text(ColLimits), text(ColResult)});
+    }
+    return lines;
+}
+
+bool TFormCompare::printPdf(const QString& path, QString* error) const
+{
+    if (!reportDrawer()) {
+        if (error)
+            *error = QStringLiteral("no report machinery");
+        return false;
+    }
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setResolution(300);
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        if (error)
+            *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    reportDrawer()(painter, QSize(writer.width(), writer.height()), windowTitle(), reportLines(),
+                   [&writer] { writer.newPage(); });
+    painter.end();
+    return true;
+}
+
+void TFormCompare::saveAs(const QString& caption, const QString& filter, const QString& suffix,
+                          const std::function<bool(const QString&, QString*)>& write)
+{
+    const QString path =
+        ui().saveFileName(this, caption, app().OpenCloseDialoogPath, files::dialogFilter(filter), suffix);
     if (path.isEmpty())
         return;
     QString error;
-    if (exportCsv(path, &error))
+    if (write(path, &error))
         setStatus(T("Saved").arg(QFileInfo(path).fileName()));
     else
         setStatus(T("FileFailed").arg(QFileInfo(path).fileName()) + QStringLiteral(": ") + error, true);
+}
+
+void TFormCompare::CmdPrintClick()
+{
+    saveAs(texts::Verify("CmdPrint"), texts::Verify("PrintFilter"), QStringLiteral("pdf"),
+           [this](const QString& path, QString* error) { return printPdf(path, error); });
+}
+
+void TFormCompare::CmdExportClick()
+{
+    saveAs(T("CmdExport"), T("ExportFilter"), QStringLiteral("csv"),
+           [this](const QString& path, QString* error) { return exportCsv(path, error); });
 }
 
 } // namespace vx

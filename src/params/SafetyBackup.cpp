@@ -40,7 +40,8 @@ QList<Entry> entries(const QString& dir)
         out.append({n, m.captured(2), m.captured(4), m.captured(5).isEmpty() ? 1 : m.captured(5).toInt()});
     }
     std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
-        return a.stamp != b.stamp ? a.stamp < b.stamp : a.extra != b.extra ? a.extra < b.extra : a.name < b.name;
+        return a.stamp != b.stamp ? a.stamp < b.stamp : a.extra != b.extra ? a.extra < b.extra
+                                                                           : a.name < b.name;
     });
     return out;
 }
@@ -169,7 +170,7 @@ Taken take(const transfer::ExchangeFn& exchange, const QString& dir, int unit, c
 QString reasonText(const Taken& taken)
 {
     const transfer::Result& r = taken.read;
-    const QString what = !taken.failedRequest.isEmpty() ? taken.failedRequest
+    const QString what = !taken.failedRequest.isEmpty()       ? taken.failedRequest
                          : r.item == transfer::Item::Setpoint ? QStringLiteral("rs %1").arg(r.number)
                                                               : QStringLiteral("rp %1").arg(r.number);
     switch (r.outcome) {

@@ -10,14 +10,17 @@
 #include "params/BackupRestore.h"
 #include "params/CompareWindow.h"
 #include "params/ParFormats.h"
+#include "params/ParTree.h"
 #include "params/ParameterDefs.h"
 #include "params/SafetyBackup.h"
 #include "params/SchrijfParSoll.h"
+#include "setpoints/Reports.h"
 #include "sim/SimBus.h"
 #include "sim/SimOptions.h"
 #include "support/InProcessUnit.h"
 #include "support/ScriptedUi.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -325,6 +328,50 @@ private slots:
         app().TaalIndex = 1;
         QVERIFY(loadTaalFile());
         bus().clearFaults();
+    }
+
+    // Grouped by the editor's menu tree (menu order, then number; no menu last), and
+    // printed to a PDF through the report machinery.
+    void groupedByMenuAndPrinted()
+    {
+        resetValueStore();
+        ParWaarden = compare::defaultsSet().par;
+        int changed = 0;
+        for (int n = 511; n >= 0 && changed < 30; --n)
+            if (parExists(n) && parType(n) == 0 && parDefault(n) < parMax(n)) {
+                ParWaarden[n] = parDefault(n) + 1;
+                ++changed;
+            }
+        TFormCompare w(transfer::Sets{true, false}); // the editor against the defaults
+        QCOMPARE(w.visibleRows(), changed);
+        QVERIFY(w.Grid->isColumnHidden(TFormCompare::ColMenu));
+        w.CheckGroup->setChecked(true);
+        QVERIFY(!w.Grid->isColumnHidden(TFormCompare::ColMenu));
+        const auto places = compare::menuPlaces(loadParTree());
+        QVERIFY(!places.isEmpty());
+        std::pair<int, int> last{-1, -1};
+        for (int r = 0; r < w.visibleRows(); ++r) {
+            const int n = w.rowAt(r).number;
+            const std::pair<int, int> key{places.contains(n) ? places[n].order : INT_MAX, n};
+            QVERIFY(key > last);
+            last = key;
+            QCOMPARE(w.Grid->item(r, TFormCompare::ColMenu)->text(),
+                     places.contains(n) ? places[n].heading : QStringLiteral("(in no menu)"));
+        }
+
+        TFormCompare::setReportDrawer([](QPainter& p, QSize size, const QString& title, const QStringList& lines,
+                                         const std::function<void()>& newPage) {
+            drawLinesReport(p, size, currentReportHeader(), title, lines, newPage);
+        });
+        const QStringList lines = w.reportLines();
+        QVERIFY(lines.contains(w.Grid->item(0, TFormCompare::ColMenu)->text()));
+        w.resize(900, 500);
+        test::saveShot(&w, "verify-compare-grouped");
+        const QString shots = qEnvironmentVariable("VX_SHOT_DIR");
+        const QString pdf = shots.isEmpty() ? m_dir.filePath("compare.pdf") : shots + "/verify-compare.pdf";
+        QVERIFY(w.printPdf(pdf));
+        QVERIFY(readAll(pdf).startsWith("%PDF"));
+        TFormCompare::setReportDrawer({});
     }
 };
 

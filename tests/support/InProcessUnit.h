@@ -43,7 +43,7 @@ inline bool loadProgramData(const QString& dataDir, int language)
 {
     app().ExeDir = dataDir + u'/';
     app().TaalIndex = language;
-    return ParameterDef_lezen() && loadTaalFile();
+    return ParameterDef_lezen() && ParamNo_lezen() && loadTaalFile();
 }
 
 inline void saveShot(QWidget* w, const QString& name)
