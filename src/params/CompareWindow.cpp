@@ -89,6 +89,8 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->verticalHeader()->hide();
+    // Column widths from the rows in view and a few screens more, not every row's text.
+    Grid->horizontalHeader()->setResizeContentsPrecision(100);
     Grid->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
@@ -355,6 +357,8 @@ void TFormCompare::fillGrid()
     }
     Grid->setColumnHidden(ColMenu, !grouped);
     m_filling = true;
+    // One repaint for the whole table, not one per cell.
+    Grid->setUpdatesEnabled(false);
     const int current = Grid->currentRow();
     Grid->setRowCount(int(m_visible.size()));
     for (int row = 0; row < m_visible.size(); ++row) {
@@ -394,6 +398,7 @@ void TFormCompare::fillGrid()
     }
     m_filling = false;
     Grid->resizeColumnsToContents();
+    Grid->setUpdatesEnabled(true);
     Grid->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
     if (Grid->rowCount() > 0)
         Grid->setCurrentCell(std::clamp(current, 0, Grid->rowCount() - 1), ColNumber);

@@ -1,6 +1,7 @@
 // Safety backups and read-back against the simulated controller: the file name and
 // pruning rules, a restore that keeps its way back, a safety read that fails before
 // anything is written, and a write the controller silently ignores.
+#include "app/Opties.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
@@ -372,6 +373,19 @@ private slots:
         QVERIFY(w.printPdf(pdf));
         QVERIFY(readAll(pdf).startsWith("%PDF"));
         TFormCompare::setReportDrawer({});
+    }
+
+    // Opties shows and changes both switches.
+    void optionsSwitchBoth()
+    {
+        TFormOpties o;
+        o.show();
+        QVERIFY(o.CheckVeiligheidsbackup->isChecked() && o.CheckVerifieren->isChecked());
+        QCOMPARE(o.CheckVerifieren->text(), QStringLiteral("Read back and verify after writing"));
+        test::saveShot(&o, "verify-opties");
+        o.CheckVeiligheidsbackup->setChecked(false);
+        o.CmdOKClick();
+        QVERIFY(!safety::backupsOn() && safety::verifyOn());
     }
 };
 
