@@ -92,7 +92,8 @@ void TFormSchrijfParSoll::Start()
     // controller as it was with a half-written one.
     if (safety::backupsOn() && m_safetyPath.isEmpty()) {
         QTimer::singleShot(0, this, [this] {
-            if (takeSafetyBackup())
+            // Closed in the meantime: nothing may be read, let alone written.
+            if (isVisible() && !m_done && !m_failed && takeSafetyBackup())
                 beginWrite();
         });
         return;
@@ -249,7 +250,10 @@ void TFormSchrijfParSoll::complete(const QString& text, bool red)
         return;
     }
     // Out of the reply handler: the read-back waits in its own loop.
-    QTimer::singleShot(0, this, [this, text, red] { verifyAndFinish(text, red); });
+    QTimer::singleShot(0, this, [this, text, red] {
+        if (isVisible())
+            verifyAndFinish(text, red);
+    });
 }
 
 void TFormSchrijfParSoll::verifyAndFinish(const QString& text, bool red)

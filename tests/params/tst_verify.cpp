@@ -255,6 +255,26 @@ private slots:
         QCOMPARE(int(safety::backups(safety::folder()).size()), backupsBefore);
     }
 
+    // Cancel before or during the safety backup closes the window without a write.
+    void cancelDuringSafetyBackupWritesNothing()
+    {
+        for (const bool early : {true, false}) {
+            bus().clearLog();
+            m_schrijf->start(3);
+            // The safety read runs in its own loop, so the late Cancel comes from a timer.
+            if (early)
+                m_schrijf->CmdCancel->click();
+            else
+                QTimer::singleShot(300, m_schrijf->CmdCancel, &QPushButton::click);
+            QTRY_VERIFY(!m_schrijf->isVisible());
+            QTest::qWait(200);
+            QCOMPARE(requestsStartingWith("wp "), 0);
+            const int reads = requestsStartingWith("rp ");
+            QVERIFY2(early ? reads == 0 : reads > 0 && reads < 512, qPrintable(QString::number(reads)));
+            QVERIFY(m_schrijf->safetyBackupPath().isEmpty());
+        }
+    }
+
     // The controller echoes a write of parameter 12 but keeps its old value: the
     // read-back names it, and the compare window opens on it.
     void verifyCatchesAnIgnoredWrite()
