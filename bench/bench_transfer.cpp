@@ -1,11 +1,14 @@
 // Whole-controller read and write (mode 3) against vx5x-sim over a pseudo-terminal at
 // 38400 baud: the time taken against the floor of the line, which is every character
 // at its character time, the controller's latency and the 50 ms pause that ends each
-// reply.
+// reply. A restore also reads the controller first (safety backup) and after
+// (read-back); both show as their own lines.
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/Paths.h"
 #include "device/ControllerLine.h"
 #include "params/LeesParSoll.h"
+#include "params/SafetyBackup.h"
 #include "params/SchrijfParSoll.h"
 
 #include <QApplication>
@@ -13,6 +16,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -115,6 +119,10 @@ int main(int argc, char** argv)
     const QByteArray ptyPath = sim.readLine().trimmed();
     setPortDevicePath(1, ptyPath.toStdString());
 
+    // Safety backups of this run go to a scratch folder.
+    QTemporaryDir scratch;
+    paths::setUserDataDir(scratch.path());
+
     TSXComm port;
     port.setBaudrate(TBaudrate::br38400);
     port.setFrameParitybit(TParityBit::Odd);
@@ -154,6 +162,23 @@ int main(int argc, char** argv)
         }
         report(qPrintable(QStringLiteral("write + bp, %1").arg(QLatin1String(mode))), write,
                writeFloorMs(schrijf.ParBuffer, schrijf.SollwBuffer), goal);
+        // A restore as the program runs it: the safety backup's extra read on its
+        // own line, then the whole restore with safety backup and read-back.
+        safety::setBackupsOn(true);
+        safety::setVerifyOn(false);
+        const double withSafety = timeTransfer(schrijf);
+        safety::setVerifyOn(true);
+        const double restore = timeTransfer(schrijf);
+        safety::setBackupsOn(false);
+        safety::setVerifyOn(false);
+        if (withSafety < 0 || restore < 0) {
+            rc = 1;
+            break;
+        }
+        report(qPrintable(QStringLiteral("safety backup, %1").arg(QLatin1String(mode))), withSafety - write,
+               readFloorMs(lees.ParBuffer, lees.SollwBuffer), goal);
+        std::printf("%-22s %8.2f s   (safety backup + write + bp + read-back; write alone %.2f s)\n",
+                    qPrintable(QStringLiteral("restore, %1").arg(QLatin1String(mode))), restore, write);
         if (!fast) {
             classicRead = read;
             classicWrite = write;

@@ -9,6 +9,7 @@
 #include "core/Widgets.h"
 #include "device/ControllerLine.h"
 #include "params/ParameterDefs.h"
+#include "params/SafetyBackup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,6 +60,12 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     CheckLogVerkeer = new QCheckBox(QStringLiteral("Verkeer naar bestand loggen"), TabSheet1);
     CheckLogVerkeer->setObjectName(QStringLiteral("CheckLogVerkeer"));
     page->addWidget(CheckLogVerkeer);
+    CheckVeiligheidsbackup = new QCheckBox(texts::Verify("OptSafety"), TabSheet1);
+    CheckVeiligheidsbackup->setObjectName(QStringLiteral("CheckVeiligheidsbackup"));
+    page->addWidget(CheckVeiligheidsbackup);
+    CheckVerifieren = new QCheckBox(texts::Verify("OptVerify"), TabSheet1);
+    CheckVerifieren->setObjectName(QStringLiteral("CheckVerifieren"));
+    page->addWidget(CheckVerifieren);
     page->addStretch();
 
     const OkCancel buttons = addOkCancelRow(this, top);
@@ -99,6 +106,10 @@ void TFormOpties::FormActivate()
     CheckAutoVerbinden->setChecked(main ? main->AutomatischVerbinden : true);
     CheckSnelleAntwoorden->setChecked(fastReplies());
     CheckLogVerkeer->setChecked(trafficLogging());
+    CheckVeiligheidsbackup->setText(texts::Verify("OptSafety"));
+    CheckVeiligheidsbackup->setChecked(safety::backupsOn());
+    CheckVerifieren->setText(texts::Verify("OptVerify"));
+    CheckVerifieren->setChecked(safety::verifyOn());
 }
 
 void TFormOpties::CmdOKClick()
@@ -109,6 +120,8 @@ void TFormOpties::CmdOKClick()
     if (CheckSnelleAntwoorden->isChecked() != fastReplies() || (fastReplies() && s.SXComm1 && s.SXComm1->FastRepliesOff()))
         setFastReplies(CheckSnelleAntwoorden->isChecked());
     setTrafficLogging(CheckLogVerkeer->isChecked(), s.SXComm1, paths::userDataDir() + QStringLiteral("/logs"));
+    safety::setBackupsOn(CheckVeiligheidsbackup->isChecked());
+    safety::setVerifyOn(CheckVerifieren->isChecked());
     if (s.TaalIndex != m_oldTaalIndex) s.TekstFile_Lezen();
     s.LezenTeksten();
     s.ParameterDef_lezen();

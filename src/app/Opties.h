@@ -27,6 +27,8 @@ public:
     QCheckBox* CheckSnelleAntwoorden = nullptr;
     // Every exchange into the daily traffic log in the user's data folder.
     QCheckBox* CheckLogVerkeer = nullptr;
+    QCheckBox* CheckVeiligheidsbackup = nullptr;
+    QCheckBox* CheckVerifieren = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;
 

@@ -7,6 +7,7 @@
 #include "core/Paths.h"
 #include "core/SettingsFile.h"
 #include "device/ControllerLine.h"
+#include "params/SafetyBackup.h"
 
 #include <QSpinBox>
 
@@ -31,6 +32,8 @@ void TFormMain::Configfile_lezen()
     setFastReplies(ini.readBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), false), m_port);
     setTrafficLogging(ini.readBool(QStringLiteral("Opties"), QStringLiteral("LogVerkeer"), false), m_port,
                       paths::userDataDir() + QStringLiteral("/logs"));
+    safety::setBackupsOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("Veiligheidsbackup"), safety::backupsOn()));
+    safety::setVerifyOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("Verifieren"), safety::verifyOn()));
     s.OpenCloseDialoogPath = ini.readString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), QString());
     s.AfdrukFirma = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), QString());
     s.AfdrukType = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), QString());
@@ -56,6 +59,8 @@ bool TFormMain::ProgrammaInstellingen_opslaan()
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), AutomatischVerbinden);
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), fastReplies());
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("LogVerkeer"), trafficLogging());
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("Veiligheidsbackup"), safety::backupsOn());
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("Verifieren"), safety::verifyOn());
     ini.writeString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), s.OpenCloseDialoogPath);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), s.AfdrukFirma);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), s.AfdrukType);

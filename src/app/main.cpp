@@ -4,6 +4,7 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Paths.h"
+#include "params/SafetyBackup.h"
 #include "sim/SimInstall.h"
 
 #include <QApplication>
@@ -126,6 +127,9 @@ int main(int argc, char** argv)
         for (int n = 1; n <= 16; ++n) vx::setPortDevicePath(n, "sim");
     }
 
+    // Safety backups and read-backs are on until the settings say otherwise.
+    vx::safety::setBackupsOn(true);
+    vx::safety::setVerifyOn(true);
     vx::TFormMain mainWindow(options);
     vx::createRegisteredWindows(mainWindow);
     // Nothing remembered yet, and the program folder is no place for the user's files.

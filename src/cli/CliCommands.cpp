@@ -12,6 +12,8 @@
 #include "params/ParFormats.h"
 #include "params/ParamText.h"
 #include "params/ParameterDefs.h"
+#include "params/SafetyBackup.h"
+#include "params/Verify.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -490,18 +492,16 @@ int cmdRestore(Context& c)
     if (!c.selectUnit())
         return c.failure;
     if (!noSafety) {
-        compare::ValueSet before;
-        if (!readWhole(c, before, QStringLiteral("safety backup")))
-            return c.failure;
-        const QString folder = safetyFolder(c);
-        QDir().mkpath(folder);
-        const QString path = folder
-                             + QStringLiteral("/unit%1-%2.bak")
-                                   .arg(c.unit, 2, 10, QLatin1Char('0'))
-                                   .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-        if (!save(c, path, files::backupFileBytes(before.par, before.soll)))
-            return c.failure;
-        c.note(cliText("SafetyBackup").arg(path));
+        const safety::Taken t = safety::take(c.line()->exchangeFn(), safetyFolder(c), c.unit,
+                                             progressFn(c, QStringLiteral("safety backup")));
+        c.endProgress();
+        if (!t.read.ok())
+            return c.transferFailure(t.read, t.failedRequest);
+        if (!t.ok()) {
+            c.error(cliText("FileError").arg(safetyFolder(c), t.error));
+            return ExitUsage;
+        }
+        c.note(cliText("SafetyBackup").arg(t.path));
     }
     const int status = writeValues(c, f.values, true, QStringLiteral("restore"));
     if (status != ExitOk)
@@ -511,11 +511,11 @@ int cmdRestore(Context& c)
     compare::ValueSet after;
     if (!readWhole(c, after, QStringLiteral("verify")))
         return c.failure;
-    const QList<compare::Row> rows = compare::differences(f.values, after);
-    if (rows.isEmpty())
+    const verify::Result v = verify::check(verify::wholeSet(f.values), after);
+    if (v.ok())
         return ExitOk;
-    c.error(cliText("VerifyFailed").arg(rows.size()));
-    printRows(c, rows);
+    c.error(cliText("VerifyFailed").arg(v.mismatches.size()));
+    printRows(c, v.mismatches);
     return ExitDiffers;
 }
 

@@ -557,6 +557,42 @@ constexpr LangText kCalibratie[] = {
     {"CommError", "Communicatie error"},
 };
 
+constexpr LangText kVerify[] = {
+    {"Verified", "Geverifieerd: %1 van %2"},
+    {"MismatchParameter", "P%1 geschreven %2, gelezen %3"},
+    {"MismatchSetpoint", "S%1 geschreven %2, gelezen %3"},
+    {"UnconfirmedParameter", "P%1 onbevestigd (geen antwoord)"},
+    {"UnconfirmedSetpoint", "S%1 onbevestigd (geen antwoord)"},
+    {"More", "en %1 meer"},
+    {"Verifying", "Teruglezen: %1 van %2"},
+    {"VerifyFailed", "Teruglezen mislukt: %1"},
+    {"SafetyReading", "Veiligheidsbackup lezen: %1 van %2"},
+    {"SafetyFailed", "Veiligheidsbackup niet compleet (%1); er is niets geschreven"},
+    {"SafetySaveFailed", "Veiligheidsbackup niet opgeslagen (%1); er is niets geschreven"},
+    {"ReasonNoReply", "geen antwoord op %1"},
+    {"ReasonLine", "lijn weg bij %1"},
+    {"ReasonRefused", "%1 geweigerd"},
+    {"ReasonBadReply", "onbruikbaar antwoord op %1"},
+    {"ReasonStopped", "afgebroken"},
+    {"CmdCompare", "Vergelijken..."},
+    {"SideWritten", "Geschreven"},
+    {"SideReadBack", "Teruggelezen"},
+    {"RowVerified", "geschreven, geverifieerd"},
+    {"RowMismatch", "geschreven, besturing heeft %1"},
+    {"OptSafety", "Veiligheidsbackup voor restore en zenden"},
+    {"OptVerify", "Na schrijven teruglezen en controleren"},
+    {"UndoMenu", "Laatste restore ongedaan maken..."},
+    {"UndoCaption", "Restore ongedaan maken"},
+    {"UndoConfirm", "De veiligheidsbackup %1 wordt naar de besturing geschreven. Doorgaan?"},
+    {"UndoNone", "Er is geen veiligheidsbackup in %1"},
+    {"GroupByMenu", "Per menu"},
+    {"ColMenu", "Menu"},
+    {"NoMenu", "(in geen menu)"},
+    {"SetpointsMenu", "Sollwerten"},
+    {"CmdPrint", "Afdrukken (PDF)..."},
+    {"PrintFilter", "PDF-bestand (*.pdf)|*.pdf"},
+};
+
 } // namespace
 
 namespace texts {
@@ -582,6 +618,7 @@ const LangSection Compare{"Compare", kCompare};
 const LangSection Verkeer{"Verkeer", kVerkeer};
 const LangSection Terminal{"Terminal", kTerminal};
 const LangSection Calibratie{"Calibratie", kCalibratie};
+const LangSection Verify{"Verify", kVerify};
 } // namespace texts
 
 std::span<const LangSection* const> languageSections()
@@ -609,6 +646,7 @@ std::span<const LangSection* const> languageSections()
         &texts::Verkeer,
         &texts::Terminal,
         &texts::Calibratie,
+        &texts::Verify,
     };
     return all;
 }

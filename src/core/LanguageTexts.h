@@ -11,6 +11,7 @@ namespace vx {
 
 namespace texts {
 extern const LangSection Main, Opties, About, HelpErrorNummers, InitCom, AparaatZoeken, LeesParSoll, SchrijfParSoll, Antwoord, EditParam, ParamService, Loader, BackupRestore, EditSollwert, Afdrukken, Grafiek, DisplayNokken, Cli, Compare, Verkeer, Terminal, Calibratie;
+extern const LangSection Verify;
 } // namespace texts
 
 // All sections above, in language-file order.

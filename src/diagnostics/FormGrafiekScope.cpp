@@ -340,18 +340,7 @@ bool TFormGrafiek::CmdSavePdfClick()
             pdf.setTitle(windowTitle());
             QPainter painter(&pdf);
             // The printed reports' page header: company, type, serial number, date.
-            const AppState& s = app();
-            ReportHeader h;
-            if (s.TaalGeladen) {
-                h.labelFirma = texts::Afdrukken("LabelFirma");
-                h.labelType = texts::Afdrukken("LabelType");
-                h.labelSn = texts::Afdrukken("LabelSn");
-                h.paginaTekst = texts::Afdrukken("TekstPagina");
-            }
-            h.firma = s.AfdrukFirma;
-            h.type = s.AfdrukType;
-            h.sn = s.AfdrukSn;
-            h.datum = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+            const ReportHeader h = currentReportHeader();
             const QSize page(pdf.width(), pdf.height());
             ReportWriter w(painter, page, h);
             w.PrintPaginaHeader();

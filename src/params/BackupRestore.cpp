@@ -6,6 +6,7 @@
 #include "core/UiSeams.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
+#include "params/SafetyBackup.h"
 #include "params/SchrijfParSoll.h"
 
 #include <QDir>
@@ -70,6 +71,31 @@ bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf)
     const bool ok = schrijf.run(3) == QDialog::Accepted;
     trafficLogSummary(QStringLiteral("restore"), name, ok);
     return ok;
+}
+
+bool LaatsteRestoreTerug(QWidget* parent, TFormSchrijfParSoll& schrijf)
+{
+    app().StopPolling();
+    const QString folder = safety::folder();
+    const QString name = safety::latest(folder);
+    const QString caption = texts::Verify("UndoCaption");
+    if (name.isEmpty()) {
+        ui().message(parent, QMessageBox::Information, caption,
+                     texts::Verify("UndoNone").arg(QDir::toNativeSeparators(folder)), QMessageBox::Ok);
+        return false;
+    }
+    TParWaarden par;
+    TSollWaarden soll;
+    if (!files::readBackupFile(parent, name, par, soll))
+        return false;
+    const auto answer = ui().message(parent, QMessageBox::Warning, caption,
+                                     texts::Verify("UndoConfirm").arg(QDir::toNativeSeparators(name)),
+                                     QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return false;
+    schrijf.ParBuffer = par;
+    schrijf.SollwBuffer = soll;
+    return schrijf.run(3) == QDialog::Accepted;
 }
 
 } // namespace vx

@@ -22,4 +22,9 @@ bool BackupMaken(QWidget* parent, TFormLeesParSoll& lees);
 // touched. True when the write window ended with OK.
 bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf);
 
+// "Undo last restore": writes the newest safety backup back (mode 3, with the
+// read-back when it is switched on) after a confirmation that names the file.
+// True when the write window ended with OK.
+bool LaatsteRestoreTerug(QWidget* parent, TFormSchrijfParSoll& schrijf);
+
 } // namespace vx

@@ -1,5 +1,6 @@
 #include "params/Compare.h"
 
+#include "params/ParTree.h"
 #include "params/ParamText.h"
 #include "params/ParameterDefs.h"
 
@@ -37,36 +38,40 @@ QList<Row> rowsOf(const ValueSet& a, const ValueSet& b, bool all)
         for (int n = TParWaarden::first; n <= TParWaarden::last; ++n) {
             if (!all && a.par.value(n) == b.par.value(n))
                 continue;
-            Row r;
-            r.number = n;
-            r.name = parNaam(n);
-            r.a = a.par.value(n);
-            r.b = b.par.value(n);
-            r.textA = parText(n, r.a, decA);
-            r.textB = parText(n, r.b, decB);
-            r.unknownA = outsideOptions(n, r.a);
-            r.unknownB = outsideOptions(n, r.b);
-            rows << r;
+            rows << makeRow(false, n, a.par.value(n), b.par.value(n), decA, decB);
         }
     }
     if (a.hasSetpoints && b.hasSetpoints) {
         for (int n = TSollWaarden::first; n <= TSollWaarden::last; ++n) {
             if (!all && a.soll.value(n) == b.soll.value(n))
                 continue;
-            Row r;
-            r.setpoint = true;
-            r.number = n;
-            r.a = a.soll.value(n);
-            r.b = b.soll.value(n);
-            r.textA = partext::setpointText(r.a, decA);
-            r.textB = partext::setpointText(r.b, decB);
-            rows << r;
+            rows << makeRow(true, n, a.soll.value(n), b.soll.value(n), decA, decB);
         }
     }
     return rows;
 }
 
 } // namespace
+
+Row makeRow(bool setpoint, int number, qint32 a, qint32 b, qint32 decA, qint32 decB)
+{
+    Row r;
+    r.setpoint = setpoint;
+    r.number = number;
+    r.a = a;
+    r.b = b;
+    if (setpoint) {
+        r.textA = partext::setpointText(a, decA);
+        r.textB = partext::setpointText(b, decB);
+        return r;
+    }
+    r.name = parNaam(number);
+    r.textA = parText(number, a, decA);
+    r.textB = parText(number, b, decB);
+    r.unknownA = outsideOptions(number, a);
+    r.unknownB = outsideOptions(number, b);
+    return r;
+}
 
 QList<Row> differences(const ValueSet& a, const ValueSet& b)
 {
@@ -76,6 +81,22 @@ QList<Row> differences(const ValueSet& a, const ValueSet& b)
 QList<Row> allRows(const ValueSet& a, const ValueSet& b)
 {
     return rowsOf(a, b, true);
+}
+
+QHash<int, MenuPlace> menuPlaces(const ParTree& tree)
+{
+    QHash<int, MenuPlace> places;
+    for (int i = 0; i < tree.nodes.size(); ++i) {
+        const ParTreeNode& node = tree.nodes[i];
+        if (node.depth < 1 || node.depth > 2)
+            continue;
+        const QString heading = node.depth == 1 ? node.caption
+                                                : tree.nodes[node.parent].caption + QStringLiteral(" > ") + node.caption;
+        for (const std::optional<int>& p : menuParameters(menuPosition(tree, i).number(), ReportRows))
+            if (p && !places.contains(*p))
+                places.insert(*p, MenuPlace{i, heading});
+    }
+    return places;
 }
 
 } // namespace vx::compare

@@ -4,8 +4,13 @@
 // a compare window can show the same rows.
 #include "params/ValueStore.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
+
+namespace vx {
+struct ParTree;
+}
 
 namespace vx::compare {
 
@@ -35,5 +40,15 @@ struct Row {
 QList<Row> differences(const ValueSet& a, const ValueSet& b);
 // Every value both sets hold, equal or not, in the same order.
 QList<Row> allRows(const ValueSet& a, const ValueSet& b);
+// One row, a scaled with decA and b with decB (the parameter 203 of each side).
+Row makeRow(bool setpoint, int number, qint32 a, qint32 b, qint32 decA, qint32 decB);
+
+// Where a parameter sits in the editor's menu tree: the first menu that lists it, in
+// tree order, and that menu's heading ("Group > Sub").
+struct MenuPlace {
+    int order = 0;
+    QString heading;
+};
+QHash<int, MenuPlace> menuPlaces(const ParTree& tree);
 
 } // namespace vx::compare

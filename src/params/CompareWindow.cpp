@@ -1,4 +1,6 @@
 #include "params/CompareWindow.h"
+#include "params/SafetyBackup.h"
+#include "params/Verify.h"
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
@@ -7,6 +9,7 @@
 #include "core/UiSeams.h"
 #include "device/ControllerLine.h"
 #include "params/ParFiles.h"
+#include "params/ParTree.h"
 #include "params/ParamText.h"
 #include "params/ParameterDefs.h"
 
@@ -19,6 +22,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -72,7 +78,9 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     CheckOnlyDiff->setChecked(true);
     EditFilter = new QLineEdit(this);
     EditFilter->setClearButtonEnabled(true);
+    CheckGroup = new QCheckBox(this);
     filters->addWidget(CheckOnlyDiff);
+    filters->addWidget(CheckGroup);
     filters->addWidget(EditFilter, 1);
 
     Grid = new QTableWidget(0, ColumnCount, this);
@@ -81,16 +89,20 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->verticalHeader()->hide();
+    // Column widths from the rows in view and a few screens more, not every row's text.
+    Grid->horizontalHeader()->setResizeContentsPrecision(100);
     Grid->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
     CmdWrite = new QPushButton(this);
     CmdTake = new QPushButton(this);
     CmdExport = new QPushButton(this);
+    CmdPrint = new QPushButton(this);
     CmdClose = new QPushButton(this);
     buttons->addWidget(CmdWrite);
     buttons->addWidget(CmdTake);
     buttons->addWidget(CmdExport);
+    buttons->addWidget(CmdPrint);
     buttons->addStretch(1);
     buttons->addWidget(CmdClose);
 
@@ -113,6 +125,8 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     connect(CmdWrite, &QPushButton::clicked, this, &TFormCompare::CmdWriteClick);
     connect(CmdTake, &QPushButton::clicked, this, &TFormCompare::CmdTakeClick);
     connect(CmdExport, &QPushButton::clicked, this, &TFormCompare::CmdExportClick);
+    connect(CmdPrint, &QPushButton::clicked, this, &TFormCompare::CmdPrintClick);
+    connect(CheckGroup, &QCheckBox::toggled, this, [this] { fillGrid(); });
     connect(CmdClose, &QPushButton::clicked, this, &QDialog::accept);
     connect(Grid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (m_filling || item->column() != ColTick)
@@ -140,6 +154,9 @@ void TFormCompare::LezenTeksten()
     CmdWrite->setText(T("CmdWrite"));
     CmdTake->setText(T("CmdTake"));
     CmdExport->setText(T("CmdExport"));
+    CmdPrint->setText(texts::Verify("CmdPrint"));
+    CheckGroup->setText(texts::Verify("GroupByMenu"));
+    m_places = compare::menuPlaces(loadParTree());
     CmdClose->setText(T("CmdClose"));
     fillGrid();
     layout()->activate(); // new captions may be wider
@@ -147,6 +164,8 @@ void TFormCompare::LezenTeksten()
 
 QString TFormCompare::sourceName(const Side& s) const
 {
+    if (!s.name.isEmpty())
+        return s.name;
     switch (s.source) {
     case Source::Controller: return T("SourceController").section(u'(', 0, 0).trimmed();
     case Source::Editor: return T("SourceEditor");
@@ -203,6 +222,24 @@ bool TFormCompare::setSide(int side, Source source, const QString& path)
     (side == 0 ? ComboA : ComboB)->setCurrentIndex(int(source));
     rebuild();
     return true;
+}
+
+void TFormCompare::showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
+                            const compare::ValueSet& b)
+{
+    const std::pair<QString, compare::ValueSet> given[2] = {{nameA, a}, {nameB, b}};
+    for (int i = 0; i < 2; ++i) {
+        Side& s = m_side[i];
+        s = Side{};
+        s.source = Source::File;
+        s.name = given[i].first;
+        s.values = given[i].second;
+        s.values.hasParameters = s.values.hasParameters && m_sets.parameters;
+        s.values.hasSetpoints = s.values.hasSetpoints && m_sets.setpoints;
+        s.loaded = true;
+        (i == 0 ? ComboA : ComboB)->setCurrentIndex(int(Source::File));
+    }
+    rebuild();
 }
 
 void TFormCompare::Refresh()
@@ -289,7 +326,8 @@ void TFormCompare::rebuild()
 void TFormCompare::fillGrid()
 {
     Grid->setHorizontalHeaderLabels({QString(), T("ColNumber"), T("ColName"), sourceName(m_side[0]),
-                                     sourceName(m_side[1]), T("ColLimits"), T("ColResult")});
+                                     sourceName(m_side[1]), T("ColLimits"), T("ColResult"),
+                                     texts::Verify("ColMenu")});
     const QString filter = EditFilter->text().trimmed();
     m_visible.clear();
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
@@ -305,7 +343,22 @@ void TFormCompare::fillGrid()
         }
         m_visible.append(int(i));
     }
+    const bool grouped = CheckGroup->isChecked();
+    if (grouped) {
+        // Menu by menu in tree order; parameters in no menu, then setpoints, last.
+        const auto key = [this](int i) {
+            const compare::Row& r = m_entries[i].row;
+            const auto place = m_places.constFind(r.number);
+            const int rank = r.setpoint ? 2 : place == m_places.cend() ? 1
+                                                                       : 0;
+            return std::tuple(rank, rank == 0 ? place->order : 0, r.number);
+        };
+        std::stable_sort(m_visible.begin(), m_visible.end(), [&](int x, int y) { return key(x) < key(y); });
+    }
+    Grid->setColumnHidden(ColMenu, !grouped);
     m_filling = true;
+    // One repaint for the whole table, not one per cell.
+    Grid->setUpdatesEnabled(false);
     const int current = Grid->currentRow();
     Grid->setRowCount(int(m_visible.size()));
     for (int row = 0; row < m_visible.size(); ++row) {
@@ -320,11 +373,12 @@ void TFormCompare::fillGrid()
             r.unknownB ? T("Unknown").arg(r.textB) : r.textB,
             r.setpoint ? QString() : partext::limitsText(r.number, p203),
             resultText(e, p203),
+            menuText(r),
         };
         QColor back;
-        if (e.state == RowState::Refused || e.state == RowState::NoReply)
+        if (e.state == RowState::Refused || e.state == RowState::NoReply || e.state == RowState::Mismatch)
             back = RefusedColour;
-        else if (e.state == RowState::Written || e.state == RowState::Taken)
+        else if (e.state == RowState::Written || e.state == RowState::Taken || e.state == RowState::Verified)
             back = WrittenColour;
         else if (r.differs())
             back = DiffColour;
@@ -344,6 +398,7 @@ void TFormCompare::fillGrid()
     }
     m_filling = false;
     Grid->resizeColumnsToContents();
+    Grid->setUpdatesEnabled(true);
     Grid->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
     if (Grid->rowCount() > 0)
         Grid->setCurrentCell(std::clamp(current, 0, Grid->rowCount() - 1), ColNumber);
@@ -358,6 +413,8 @@ QString TFormCompare::resultText(const Entry& e, qint32 p203) const
     case RowState::Refused:
         return T("Refused").arg(e.row.setpoint ? QString() : partext::limitsText(e.row.number, p203));
     case RowState::NoReply: return e.result.isEmpty() ? T("NoReply") : T("NoReply") + QStringLiteral(": ") + e.result;
+    case RowState::Verified: return texts::Verify("RowVerified");
+    case RowState::Mismatch: return texts::Verify("RowMismatch").arg(e.result);
     }
     return QString();
 }
@@ -499,6 +556,15 @@ void TFormCompare::CmdWriteClick()
     } else if (anyParameter) {
         ParGezondenEnNietGeladen = true;
     }
+    if (safety::verifyOn() && !lineGone) {
+        const QString verified = verifyWritten(ticked);
+        if (!verified.isEmpty()) {
+            summary += QStringLiteral("; ") + verified;
+            red = red || std::any_of(ticked.begin(), ticked.end(), [this](int i) {
+                      return m_entries[i].state != RowState::Verified;
+                  });
+        }
+    }
     m_busy = false;
     // Keep every row with a result in place: recompute the differences, keep the states.
     const QList<Entry> old = m_entries;
@@ -510,6 +576,54 @@ void TFormCompare::CmdWriteClick()
     }
     fillGrid();
     setStatus(summary, red);
+}
+
+QString TFormCompare::verifyWritten(const QList<int>& rows)
+{
+    const int from = sourceSideFor(Source::Controller);
+    const compare::ValueSet& src = m_side[from].values;
+    QList<verify::Written> written;
+    compare::ValueSet back;
+    back.hasParameters = back.hasSetpoints = true;
+    back.par = m_side[0].values.par; // parameter 203 for the texts, until read
+    for (int i : rows) {
+        Entry& e = m_entries[i];
+        if (e.state != RowState::Written && e.state != RowState::NoReply)
+            continue;
+        const compare::Row& r = e.row;
+        qint32 now = 0;
+        const transfer::Result res = r.setpoint ? transfer::readSetpoint(m_exchange, r.number, now)
+                                                : transfer::readParameter(m_exchange, r.number, now);
+        if (!res.ok())
+            return texts::Verify("VerifyFailed").arg(res.error.isZero() ? res.detail : commErrorText(res.error));
+        (r.setpoint ? back.soll[r.number] : back.par[r.number]) = now;
+        written.append({r.setpoint, r.number, r.setpoint ? src.soll.value(r.number) : src.par.value(r.number),
+                        e.state == RowState::Written});
+    }
+    if (written.isEmpty())
+        return QString();
+    const verify::Result v = verify::check(written, back);
+    const int to = 1 - from;
+    for (int i : rows) {
+        Entry& e = m_entries[i];
+        if (e.state != RowState::Written)
+            continue;
+        const compare::Row& r = e.row;
+        const qint32 now = r.setpoint ? back.soll.value(r.number) : back.par.value(r.number);
+        const qint32 want = r.setpoint ? src.soll.value(r.number) : src.par.value(r.number);
+        if (now == want) {
+            e.state = RowState::Verified;
+            continue;
+        }
+        // The echo said done, the controller says otherwise: its value counts.
+        e.state = RowState::Mismatch;
+        for (const compare::Row& m : v.mismatches)
+            if (m.setpoint == r.setpoint && m.number == r.number)
+                e.result = m.textB;
+        if (m_side[to].source == Source::Controller)
+            (r.setpoint ? m_side[to].values.soll[r.number] : m_side[to].values.par[r.number]) = now;
+    }
+    return v.text();
 }
 
 void TFormCompare::CmdTakeClick()
@@ -556,24 +670,104 @@ bool TFormCompare::exportCsv(const QString& path, QString* error) const
                  .join(u',');
     for (int row = 0; row < Grid->rowCount(); ++row) {
         QStringList f;
-        for (int c = ColNumber; c < ColumnCount; ++c)
+        for (int c = ColNumber; c <= ColResult; ++c)
             f << csvField(Grid->item(row, c) ? Grid->item(row, c)->text() : QString());
         lines << f.join(u',');
     }
     return files::saveAtomically(path, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8(), error);
 }
 
-void TFormCompare::CmdExportClick()
+QString TFormCompare::menuText(const compare::Row& r) const
 {
-    const QString path = ui().saveFileName(this, T("CmdExport"), app().OpenCloseDialoogPath,
-                                           files::dialogFilter(T("ExportFilter")), QStringLiteral("csv"));
+    if (r.setpoint)
+        return texts::Verify("SetpointsMenu");
+    const auto place = m_places.constFind(r.number);
+    return place == m_places.cend() ? texts::Verify("NoMenu") : place->heading;
+}
+
+namespace {
+TFormCompare::ReportDrawer& reportDrawer()
+{
+    static TFormCompare::ReportDrawer drawer;
+    return drawer;
+}
+} // namespace
+
+void TFormCompare::setReportDrawer(ReportDrawer drawer) { reportDrawer() = std::move(drawer); }
+
+QStringList TFormCompare::reportLines() const
+{
+    // Monospaced columns; long names and values are cut rather than wrapped.
+    const auto cell = [](const QString& t, int width) { return t.left(width).leftJustified(width); };
+    const int widths[] = {6, 30, 14, 14, 16, 28};
+    const auto line = [&](const QStringList& cells) {
+        QString out;
+        for (int i = 0; i < cells.size(); ++i)
+            out += cell(cells[i], widths[i]) + u' ';
+        return out.trimmed();
+    };
+    QStringList lines;
+    lines << line({T("ColNumber"), T("ColName"), sourceName(m_side[0]), sourceName(m_side[1]), T("ColLimits"),
+                   T("ColResult")});
+    QString heading;
+    for (int row = 0; row < Grid->rowCount(); ++row) {
+        const auto text = [&](int c) { return Grid->item(row, c) ? Grid->item(row, c)->text() : QString(); };
+        if (CheckGroup->isChecked() && text(ColMenu) != heading) {
+            heading = text(ColMenu);
+            lines << QString() << heading;
+        }
+        lines << line({text(ColNumber), text(ColName), text(ColA), text(ColB), text(ColLimits), text(ColResult)});
+    }
+    return lines;
+}
+
+bool TFormCompare::printPdf(const QString& path, QString* error) const
+{
+    if (!reportDrawer()) {
+        if (error)
+            *error = QStringLiteral("no report machinery");
+        return false;
+    }
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setResolution(300);
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        if (error)
+            *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    reportDrawer()(painter, QSize(writer.width(), writer.height()), windowTitle(), reportLines(),
+                   [&writer] { writer.newPage(); });
+    painter.end();
+    return true;
+}
+
+void TFormCompare::saveAs(const QString& caption, const QString& filter, const QString& suffix,
+                          const std::function<bool(const QString&, QString*)>& write)
+{
+    const QString path =
+        ui().saveFileName(this, caption, app().OpenCloseDialoogPath, files::dialogFilter(filter), suffix);
     if (path.isEmpty())
         return;
     QString error;
-    if (exportCsv(path, &error))
+    if (write(path, &error))
         setStatus(T("Saved").arg(QFileInfo(path).fileName()));
     else
         setStatus(T("FileFailed").arg(QFileInfo(path).fileName()) + QStringLiteral(": ") + error, true);
+}
+
+void TFormCompare::CmdPrintClick()
+{
+    saveAs(texts::Verify("CmdPrint"), texts::Verify("PrintFilter"), QStringLiteral("pdf"),
+           [this](const QString& path, QString* error) { return printPdf(path, error); });
+}
+
+void TFormCompare::CmdExportClick()
+{
+    saveAs(T("CmdExport"), T("ExportFilter"), QStringLiteral("csv"),
+           [this](const QString& path, QString* error) { return exportCsv(path, error); });
 }
 
 } // namespace vx

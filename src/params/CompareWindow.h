@@ -6,11 +6,15 @@
 #include "params/SetTransfer.h"
 
 #include <QDialog>
+#include <QHash>
+#include <QSize>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPainter;
 class QPushButton;
 class QTableWidget;
 
@@ -32,12 +36,15 @@ public:
                   ColB,
                   ColLimits,
                   ColResult,
+                  ColMenu, // shown while grouped by menu
                   ColumnCount };
     enum class RowState { None,
                           Written,
                           Refused,
                           NoReply,
-                          Taken };
+                          Taken,
+                          Verified,   // written and read back the same
+                          Mismatch }; // written, but the controller holds another value
 
     // sets: what the opening editor holds (parameters, setpoints).
     explicit TFormCompare(transfer::Sets sets, QWidget* parent = nullptr);
@@ -53,17 +60,33 @@ public:
     bool isTicked(int tableRow) const;
     // The exchange with the controller; tests may replace it.
     void setExchange(transfer::ExchangeFn fn) { m_exchange = std::move(fn); }
+    // Both sides given as values with their column names (what was written against
+    // what was read back); they count as files, so Refresh keeps them.
+    void showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
+                  const compare::ValueSet& b);
+    // Draws a printed report of text lines (title first) on a page of the given size;
+    // newPage starts the next one. The report machinery, which lives above this window,
+    // sets it; without it the window cannot print.
+    using ReportDrawer = std::function<void(QPainter&, QSize, const QString& title, const QStringList& lines,
+                                            const std::function<void()>& newPage)>;
+    static void setReportDrawer(ReportDrawer drawer);
+    // The visible rows as report lines, a menu heading before each group when grouped.
+    QStringList reportLines() const;
+    // Writes the comparison as a PDF; false with the reason on failure.
+    bool printPdf(const QString& path, QString* error = nullptr) const;
     // Writes the CSV of the visible rows; false with the reason on failure.
     bool exportCsv(const QString& path, QString* error = nullptr) const;
 
     QComboBox* ComboA = nullptr;
     QComboBox* ComboB = nullptr;
     QCheckBox* CheckOnlyDiff = nullptr;
+    QCheckBox* CheckGroup = nullptr; // rows in the order of the editor's menu tree
     QLineEdit* EditFilter = nullptr;
     QTableWidget* Grid = nullptr;
     QPushButton* CmdWrite = nullptr;
     QPushButton* CmdTake = nullptr;
     QPushButton* CmdExport = nullptr;
+    QPushButton* CmdPrint = nullptr;
     QPushButton* CmdClose = nullptr;
     QLabel* PanelStatus = nullptr;
 
@@ -73,6 +96,7 @@ public slots:
     void CmdWriteClick();
     void CmdTakeClick();
     void CmdExportClick();
+    void CmdPrintClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,6 +105,7 @@ private:
     struct Side {
         Source source = Source::Editor;
         QString path;
+        QString name; // column name instead of the source's
         compare::ValueSet values;
         bool loaded = false;
     };
@@ -101,7 +126,13 @@ private:
     // The side whose values go to the controller / the editor: the other one.
     int sourceSideFor(Source target) const;
     void setStatus(const QString& text, bool red = false);
+    // Asks for a file name and writes it; the outcome in the status line.
+    void saveAs(const QString& caption, const QString& filter, const QString& suffix,
+                const std::function<bool(const QString&, QString*)>& write);
     transfer::Exchange lineExchange(const QString& request, int timeoutMs);
+    // Reads back the rows just written (and those whose reply was lost) and marks
+    // them; the text for the status line.
+    QString verifyWritten(const QList<int>& rows);
     Entry* entryOf(int tableRow);
     const Entry* entryOf(int tableRow) const;
 
@@ -109,6 +140,8 @@ private:
     Side m_side[2];
     QList<Entry> m_entries;
     QList<int> m_visible; // indices into m_entries
+    QHash<int, compare::MenuPlace> m_places;
+    QString menuText(const compare::Row& r) const;
     transfer::ExchangeFn m_exchange;
     TPX400Protocol* m_component = nullptr;
     bool m_busy = false;

@@ -6,8 +6,12 @@
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
+#include "params/CompareWindow.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 namespace vx {
 
@@ -33,6 +37,17 @@ TFormSchrijfParSoll::TFormSchrijfParSoll(QWidget* parent)
     };
     PX400SchrijfParSoll->OnCommError = onError;
     PX400BerekenParameters->OnCommError = onError;
+    PX400Controle = makeControllerComponent(this, "PX400Controle", transfer::ReadTimeoutMs);
+
+    CmdCompare = new QPushButton(QStringLiteral("Compare..."), this);
+    CmdCompare->setObjectName(QStringLiteral("CmdCompare"));
+    CmdCompare->hide();
+    connect(CmdCompare, &QPushButton::clicked, this, &TFormSchrijfParSoll::CmdCompareClick);
+    if (auto* row = qobject_cast<QHBoxLayout*>(layout()->itemAt(layout()->count() - 1)->layout()))
+        row->insertWidget(1, CmdCompare);
+    // Room for the read-back's result below the finish text.
+    Panel1->setWordWrap(true);
+    setFixedSize(480, 160);
 }
 
 const LangSection& TFormSchrijfParSoll::texts() const { return texts::SchrijfParSoll; }
@@ -65,6 +80,29 @@ void TFormSchrijfParSoll::Start()
     resetForStart();
     m_refused = false;
     m_reported = false;
+    m_verified = false;
+    m_verify = {};
+    CmdCompare->hide();
+    CmdCompare->setText(texts::Verify("CmdCompare"));
+    if (m_newRun) {
+        m_newRun = false;
+        m_safetyPath.clear();
+    }
+    // Once per run: Again after a failed write must not replace the backup of the
+    // controller as it was with a half-written one.
+    if (safety::backupsOn() && m_safetyPath.isEmpty()) {
+        QTimer::singleShot(0, this, [this] {
+            // Closed in the meantime: nothing may be read, let alone written.
+            if (isVisible() && !m_done && !m_failed && takeSafetyBackup())
+                beginWrite();
+        });
+        return;
+    }
+    beginWrite();
+}
+
+void TFormSchrijfParSoll::beginWrite()
+{
     if (Mode == 1) {
         setProgressMaximum(80);
         writeSetpoint(1);
@@ -126,7 +164,7 @@ void TFormSchrijfParSoll::PX400SchrijfParSollCommResult(const QByteArray& reply)
         }
     } else {
         if (m_counter >= 80 && Mode == 1) {
-            finish(PanelTekst[5]);
+            complete(PanelTekst[5]);
         } else if (m_counter >= 80) {
             compute();
         } else {
@@ -150,9 +188,114 @@ void TFormSchrijfParSoll::PX400BerekenParametersCommResult(const QByteArray& rep
         return;
     }
     if (r.accepted)
-        finish(finishText());
+        complete(finishText());
     else
-        finish(PanelTekst[10] + u' ' + r.detail + u' ' + PanelTekst[11], true);
+        complete(PanelTekst[10] + u' ' + r.detail + u' ' + PanelTekst[11], true);
+}
+
+transfer::Exchange TFormSchrijfParSoll::checkExchange(const QString& request, int timeoutMs)
+{
+    if (!portOpen()) {
+        transfer::Exchange x;
+        x.error.Code = CommPortClosed;
+        return x;
+    }
+    return transfer::exchangeThrough(*PX400Controle, request, timeoutMs);
+}
+
+bool TFormSchrijfParSoll::takeSafetyBackup()
+{
+    m_checking = true;
+    const int total = TParWaarden::last - TParWaarden::first + 1 + TSollWaarden::last - TSollWaarden::first + 1;
+    setProgressMaximum(total);
+    showStatus(texts::Verify("SafetyReading").arg(0).arg(total));
+    const safety::Taken t = safety::take(
+        [this](const QString& rq, int ms) { return checkExchange(rq, ms); }, safety::folder(), app().unitNumber(),
+        [this](int done, int all) {
+            showStatus(texts::Verify("SafetyReading").arg(done).arg(all));
+            setProgressPosition(done);
+            return !m_cancelRequested;
+        });
+    m_checking = false;
+    if (m_cancelRequested) {
+        done(QDialog::Rejected);
+        return false;
+    }
+    if (!t.ok()) {
+        // Nothing was written, so there is nothing to report about the controller.
+        m_reported = true;
+        fail(t.read.ok() ? texts::Verify("SafetySaveFailed").arg(t.error)
+                         : texts::Verify("SafetyFailed").arg(safety::reasonText(t)));
+        return false;
+    }
+    m_safetyPath = t.path;
+    setProgressPosition(0);
+    return true;
+}
+
+compare::ValueSet TFormSchrijfParSoll::writtenSet() const
+{
+    compare::ValueSet w;
+    w.hasParameters = Mode != 1;
+    w.hasSetpoints = Mode != 0;
+    w.par = ParBuffer;
+    w.soll = SollwBuffer;
+    return w;
+}
+
+void TFormSchrijfParSoll::complete(const QString& text, bool red)
+{
+    if (!safety::verifyOn()) {
+        finish(text, red);
+        return;
+    }
+    // Out of the reply handler: the read-back waits in its own loop.
+    QTimer::singleShot(0, this, [this, text, red] {
+        if (isVisible())
+            verifyAndFinish(text, red);
+    });
+}
+
+void TFormSchrijfParSoll::verifyAndFinish(const QString& text, bool red)
+{
+    const compare::ValueSet written = writtenSet();
+    compare::ValueSet back;
+    back.hasParameters = written.hasParameters;
+    back.hasSetpoints = written.hasSetpoints;
+    m_checking = true;
+    const int total = (written.hasParameters ? 512 : 0) + (written.hasSetpoints ? 80 : 0);
+    setProgressMaximum(total);
+    const transfer::Result r = transfer::readSets(
+        [this](const QString& rq, int ms) { return checkExchange(rq, ms); },
+        {back.hasParameters, back.hasSetpoints}, back.par, back.soll, [this](int done, int all) {
+            showStatus(texts::Verify("Verifying").arg(done).arg(all));
+            setProgressPosition(done);
+            return !m_cancelRequested; });
+    m_checking = false;
+    m_cancelRequested = false;
+    if (!r.ok()) {
+        // The write itself ended; only its proof is missing.
+        safety::Taken why;
+        why.read = r;
+        finish(text + u'\n' + texts::Verify("VerifyFailed").arg(safety::reasonText(why)), true);
+        return;
+    }
+    m_readBack = back;
+    m_verify = verify::check(verify::wholeSet(written), back);
+    m_verified = true;
+    finish(text + u'\n' + m_verify.text(4), red || !m_verify.ok());
+    Panel1->setToolTip(m_verify.text(100));
+    CmdCompare->setVisible(!m_verify.ok());
+}
+
+void TFormSchrijfParSoll::CmdCompareClick()
+{
+    if (!m_verified)
+        return;
+    const compare::ValueSet written = writtenSet();
+    TFormCompare compare({written.hasParameters, written.hasSetpoints}, this);
+    compare.showSets(texts::Verify("SideWritten"), written, texts::Verify("SideReadBack"), m_readBack);
+    compare.exec();
 }
 
 void TFormSchrijfParSoll::PX400SchrijfParSollCommError(const TCommError& error)

@@ -1,7 +1,9 @@
 #pragma once
 // The write window: all parameters and/or setpoints from its own buffers to the
 // controller, request by request, then the computation of derived parameters ("bp").
+#include "params/SafetyBackup.h"
 #include "params/TransferForm.h"
+#include "params/Verify.h"
 
 namespace vx {
 
@@ -21,15 +23,38 @@ public:
     // Fixed text while the controller computes.
     static constexpr const char* ComputingText = "Bereken parameters";
 
+    // Safety backup and read-back (when switched on); 1000 ms like the read window.
+    TPX400Protocol* PX400Controle = nullptr;
+    // Opens the compare window on what was written against what was read back.
+    QPushButton* CmdCompare = nullptr;
+    // The safety backup this run saved before writing (empty: none).
+    const QString& safetyBackupPath() const { return m_safetyPath; }
+    // The read-back after the last finished write, if one ran.
+    bool verified() const { return m_verified; }
+    const verify::Result& verifyResult() const { return m_verify; }
+    void CmdCompareClick();
+
 protected:
     const LangSection& texts() const override;
     void Start() override;
     void Continue() override;
-    QList<TPX400Protocol*> components() const override { return {PX400SchrijfParSoll, PX400BerekenParameters}; }
+    QList<TPX400Protocol*> components() const override
+    {
+        return {PX400SchrijfParSoll, PX400BerekenParameters, PX400Controle};
+    }
     TPX400Protocol* waitingComponent() const override;
     void interrupted() override;
+    // The exchanges of the safety backup and the read-back.
+    virtual transfer::Exchange checkExchange(const QString& request, int timeoutMs);
 
 private:
+    void beginWrite();
+    // False when the write must not start (reason shown, or Cancel closed the window).
+    bool takeSafetyBackup();
+    // Ends the transfer with text, after the read-back when it is switched on.
+    void complete(const QString& text, bool red = false);
+    void verifyAndFinish(const QString& text, bool red);
+    compare::ValueSet writtenSet() const;
     void writeParameter(int nr);
     void writeSetpoint(int nr);
     void compute();
@@ -39,6 +64,10 @@ private:
 
     bool m_refused = false;  // the value in flight was answered with "er 7"
     bool m_reported = false; // the interruption was told once this run
+    QString m_safetyPath;
+    bool m_verified = false;
+    verify::Result m_verify;
+    compare::ValueSet m_readBack;
 };
 
 // The program's write window (created at start-up), or null.

@@ -172,6 +172,11 @@ Result readParameter(const ExchangeFn& exchange, int nr, qint32& value)
     return exchangeValue(exchange, cmd::readPar(nr), ReadTimeoutMs, Item::Parameter, nr, true, &value);
 }
 
+Result readSetpoint(const ExchangeFn& exchange, int nr, qint32& value)
+{
+    return exchangeValue(exchange, cmd::readSoll(nr), ReadTimeoutMs, Item::Setpoint, nr, true, &value);
+}
+
 Result writeParameter(const ExchangeFn& exchange, int nr, qint32 value)
 {
     return exchangeValue(exchange, cmd::writePar(nr, value), WriteTimeoutMs, Item::Parameter, nr, false, nullptr);

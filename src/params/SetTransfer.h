@@ -71,6 +71,8 @@ Result writeSets(const ExchangeFn& exchange, Sets sets, const TParWaarden& par, 
 
 // One parameter: its value, or the failure.
 Result readParameter(const ExchangeFn& exchange, int nr, qint32& value);
+// One setpoint: its value, or the failure.
+Result readSetpoint(const ExchangeFn& exchange, int nr, qint32& value);
 // One parameter written (no "bp").
 Result writeParameter(const ExchangeFn& exchange, int nr, qint32 value);
 // One setpoint written.

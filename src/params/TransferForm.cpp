@@ -88,12 +88,14 @@ TTransferForm::TTransferForm(const QString& designCaption, QWidget* parent)
 int TTransferForm::run(int mode)
 {
     Mode = mode;
+    m_newRun = true;
     return exec();
 }
 
 void TTransferForm::start(int mode)
 {
     Mode = mode;
+    m_newRun = true;
     if (isVisible())
         FormActivate();
     else
@@ -343,6 +345,10 @@ void TTransferForm::CmdVerderClick()
 
 void TTransferForm::CmdCancelClick()
 {
+    if (m_checking) {
+        m_cancelRequested = true;
+        return;
+    }
     // With the port gone no reply will come to close on.
     if (m_failed || m_done || !m_waiting || !portOpen()) {
         if (m_waiting && !m_failed && !m_done)

@@ -122,6 +122,10 @@ protected:
     bool m_done = false;
     bool m_cancelRequested = false;
     bool m_waiting = false;
+    // Set by run() and start(): the next Start() begins a new transfer, not Again.
+    bool m_newRun = false;
+    // A safety backup or read-back is under way in a local loop; Cancel only asks it to stop.
+    bool m_checking = false;
     // The last failure was the line's, not the controller's answer: Verder may go on.
     bool m_canContinue = false;
     // While a transfer that may go on waits, looks whether the line is back.

@@ -7,7 +7,9 @@
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
 
+#include <QDate>
 #include <QFontMetrics>
+#include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <cmath>
@@ -291,6 +293,37 @@ void drawParameterReport(QPainter& painter, QSize pageSize, const ReportHeader& 
         w.HuidigY += w.textHeight();
         PrintMenuParameters(w, kolomKop, menuNumber);
     }
+}
+
+ReportHeader currentReportHeader()
+{
+    const AppState& s = app();
+    ReportHeader h;
+    if (s.TaalGeladen) {
+        h.labelFirma = texts::Afdrukken("LabelFirma");
+        h.labelType = texts::Afdrukken("LabelType");
+        h.labelSn = texts::Afdrukken("LabelSn");
+        h.paginaTekst = texts::Afdrukken("TekstPagina");
+    }
+    h.firma = s.AfdrukFirma;
+    h.type = s.AfdrukType;
+    h.sn = s.AfdrukSn;
+    h.datum = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    return h;
+}
+
+void drawLinesReport(QPainter& painter, QSize pageSize, const ReportHeader& header, const QString& title,
+                     const QStringList& lines, NewPageFn newPage)
+{
+    ReportWriter w(painter, pageSize, header, std::move(newPage));
+    w.PrintPaginaHeader();
+    w.HuidigY = w.BovenY;
+    w.setFont(14, true);
+    w.textOut(w.LinksX, w.HuidigY, title);
+    w.HuidigY += 2 * w.textHeight();
+    w.setFont(9, false);
+    for (const QString& line : lines)
+        w.bodyLine(line, w.RegelHoogte);
 }
 
 // --- setpoint report ----------------------------------------------------------------------

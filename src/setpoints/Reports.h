@@ -82,6 +82,13 @@ void drawParameterReport(QPainter& painter, QSize pageSize, const ReportHeader& 
 void drawSollwertReport(QPainter& painter, QSize pageSize, const ReportHeader& header,
                         const QString& kolomKop, const QString& sollTitel, NewPageFn newPage = {});
 
+// The page header from the shared print fields and the language texts, dated today.
+ReportHeader currentReportHeader();
+// A report of prepared text lines: the title, then one monospaced line each, with page
+// breaks and the page header on every page.
+void drawLinesReport(QPainter& painter, QSize pageSize, const ReportHeader& header, const QString& title,
+                     const QStringList& lines, NewPageFn newPage = {});
+
 // One line of a menu's block; missing entries give empty columns.
 QString parameterReportLine(int menuNumber, int k);
 // Number of rows of a menu the report prints (keys ParId1..ParId40 not -1), or 0 when

@@ -552,10 +552,18 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
                     h.unit->selected = *target == h.unit->number;
         for (Heard* h : responders) {
             std::optional<std::string> r;
-            if (refused)
+            if (refused) {
                 r = "er " + std::to_string(refused->errorNumber);
-            else
+            } else if (firedKind(Fault::Kind::IgnoreWrite)) {
+                // Answered like any accepted write; the values stay as they were.
+                const auto parameters = h->unit->parameters;
+                const auto setpoints = h->unit->setpoints;
                 r = h->unit->execute(h->text, t);
+                h->unit->parameters = parameters;
+                h->unit->setpoints = setpoints;
+            } else {
+                r = h->unit->execute(h->text, t);
+            }
             if (!r)
                 continue;
             if (const Fault* f = firedKind(Fault::Kind::WrongEcho))

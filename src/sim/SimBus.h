@@ -24,17 +24,18 @@ using Clock = std::chrono::steady_clock;
 
 struct Fault {
     enum class Kind {
-        NoReply,   // the request is lost; no unit sees it
-        WrongEcho, // the reply repeats the request wrongly
-        Er7,       // the selected unit answers "er errorNumber" and changes nothing
-        Pause,     // the reply stops for pauseMs before byte atByte
-        Garbage,   // garbage bytes come before the reply
-        LineError, // reply byte atByte arrives with lineErrors
-        Unplug,    // after the reply the adapter is gone
-        NoLineEnd, // the reply comes without its CR LF
-        Babble,    // after the reply the line keeps sending for babbleMs
-        LfCr,      // the reply ends LF CR instead of CR LF
-        ExtraLine, // another line (extraLine) follows the reply at once
+        NoReply,     // the request is lost; no unit sees it
+        WrongEcho,   // the reply repeats the request wrongly
+        Er7,         // the selected unit answers "er errorNumber" and changes nothing
+        Pause,       // the reply stops for pauseMs before byte atByte
+        Garbage,     // garbage bytes come before the reply
+        LineError,   // reply byte atByte arrives with lineErrors
+        Unplug,      // after the reply the adapter is gone
+        NoLineEnd,   // the reply comes without its CR LF
+        Babble,      // after the reply the line keeps sending for babbleMs
+        LfCr,        // the reply ends LF CR instead of CR LF
+        ExtraLine,   // another line (extraLine) follows the reply at once
+        IgnoreWrite, // a write is answered as done, but the old value stays
     };
     // OtherArguments: the first number in the reply is one higher ("rp 12 50" ->
     // "rp 13 50"); a reply without one gets other letters.
@@ -80,6 +81,8 @@ struct Fault {
     static Fault babble(const std::string& command = {}, int ms = 10000);
     static Fault lfCr(const std::string& command = {});
     static Fault extraLineAfter(const std::string& command = {});
+    // "wp N ..." is echoed as accepted and parameter N keeps its value.
+    static Fault ignoreWrite(int parameter);
 };
 
 const char* faultName(Fault::Kind kind);

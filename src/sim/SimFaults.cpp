@@ -118,6 +118,14 @@ Fault Fault::extraLineAfter(const std::string& command)
     return f;
 }
 
+Fault Fault::ignoreWrite(int parameter)
+{
+    Fault f;
+    f.kind = Kind::IgnoreWrite;
+    f.command = "wp " + std::to_string(parameter);
+    return f;
+}
+
 const char* faultName(Fault::Kind kind)
 {
     switch (kind) {
@@ -132,6 +140,7 @@ const char* faultName(Fault::Kind kind)
     case Fault::Kind::Babble: return "babble";
     case Fault::Kind::LfCr: return "lf-cr";
     case Fault::Kind::ExtraLine: return "extra-line";
+    case Fault::Kind::IgnoreWrite: return "ignore-write";
     }
     return "?";
 }

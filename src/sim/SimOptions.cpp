@@ -117,6 +117,8 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
         f.kind = Fault::Kind::LfCr;
     else if (kind == "extra-line")
         f.kind = Fault::Kind::ExtraLine;
+    else if (kind == "ignore-write")
+        f.kind = Fault::Kind::IgnoreWrite;
     else {
         error = "unknown fault '" + kind + "'";
         return false;

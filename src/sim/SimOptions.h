@@ -14,9 +14,9 @@ bool parseFrame(const std::string& text, LineFrame& frame);
 bool parseUnit(const std::string& text, UnitConfig& unit, std::string& error);
 
 // "KIND[:key=value,...]" with KIND one of no-reply, wrong-echo, er7 (or er),
-// pause, garbage, line-error, unplug, no-line-end, babble and the keys
+// pause, garbage, line-error, unplug, no-line-end, babble, ignore-write and the keys
 //   cmd=TEXT  nth=N  times=N  unit=N          which requests
-//   p=N / s=N                                  er7 at parameter / setpoint N
+//   p=N / s=N                                  er7 or ignore-write at parameter / setpoint N
 //   n=N                                        error number of er (default 7)
 //   ms=N  at=N                                 pause length and position; babble length
 //   bytes=HEX                                  garbage, e.g. bytes=fe13

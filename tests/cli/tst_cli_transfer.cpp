@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -117,6 +118,11 @@ private slots:
         const QFileInfoList safety = QDir(dir.filePath("vx5x-tool/Backups")).entryInfoList(QDir::Files);
         QCOMPARE(safety.size(), 1);
         QCOMPARE(safety.first().size(), qint64(files::BackupSize));
+        // Controller type, "rx" text, unit and time, as the windows name them.
+        QVERIFY2(QRegularExpression(R"(^VX50_SN_\d+_u0_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.bak$)")
+                     .match(safety.first().fileName())
+                     .hasMatch(),
+                 qPrintable(safety.first().fileName()));
         const QByteArray log = sim.log();
         QCOMPARE(log.count("> wp "), 512);
         QCOMPARE(log.count("> ws "), 80);

@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
@@ -147,6 +148,21 @@ private slots:
     }
 
     QAction* action(const char* name) { return m_main->findChild<QAction*>(QLatin1String(name)); }
+
+    // "Undo last restore" sits right below Restore and is enabled with it.
+    void undoRestoreSitsBelowRestore()
+    {
+        QAction* undo = action("UndoRestore1");
+        QVERIFY(undo);
+        const QList<QAction*> items = qobject_cast<QMenu*>(undo->parent())->actions();
+        QCOMPARE(items.indexOf(undo), items.indexOf(action("Restore1")) + 1);
+        QCOMPARE(undo->text(), QStringLiteral("Undo last restore..."));
+        QVERIFY(undo->isEnabled());
+        m_main->CmdSelectUnit->click(); // close
+        QVERIFY(!action("Restore1")->isEnabled() && !undo->isEnabled());
+        m_main->CmdSelectUnit->click();
+        QVERIFY(undo->isEnabled());
+    }
 
     void backupThenRestoreSendsWhatWasRead()
     {

@@ -7,7 +7,7 @@
 #include "params/ParFormats.h"
 #include "params/ParameterDefs.h"
 #include "sim/SimBus.h"
-#include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
 #include "support/ScriptedUi.h"
 
 #include <QCheckBox>
@@ -27,12 +27,6 @@ class TestCompare : public QObject {
 
     sim::SimBus& bus() { return sim::defaultBus(); }
 
-    void shot(QWidget* w, const QString& name)
-    {
-        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
-            w->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + '/' + name + ".png");
-    }
-
     // The controller's parameters as a file, before anything is changed.
     QString controllerFile()
     {
@@ -50,24 +44,11 @@ private slots:
         const QString data = qEnvironmentVariable("VX_DATA_DIR");
         if (data.isEmpty())
             QSKIP("VX_DATA_DIR not set");
-        app().ExeDir = data + u'/';
-        app().TaalIndex = 1;
-        QVERIFY(ParameterDef_lezen());
-        QVERIFY(loadTaalFile());
+        QVERIFY(test::loadProgramData(data, 1));
         test::ScriptedUi::install();
-        sim::installInProcessSimulator();
-        setPortDevicePath(1, "sim");
-        sim::resetDefaultBus();
-        bus().removeUnits();
-        sim::UnitConfig c;
-        c.frame = LineFrame{38400, 8, 'O', 1};
-        bus().addUnit(c);
+        test::singleUnitAt38400();
 
-        m_port = new TSXComm(this);
-        m_port->setBaudrate(TBaudrate::br38400);
-        m_port->setFrameParitybit(TParityBit::Odd);
-        app().SXComm1 = m_port;
-        m_port->Open();
+        m_port = test::openCom1At38400(this);
         QVERIFY(m_port->Active());
     }
 
@@ -114,7 +95,7 @@ private slots:
         QTest::keyClick(w.Grid, Qt::Key_Down);
         QTest::keyClick(w.Grid, Qt::Key_Space);
         QVERIFY(w.isTicked(0) && w.isTicked(1) && !w.isTicked(2));
-        shot(&w, "compare-en-diff");
+        test::saveShot(&w, "compare-en-diff");
 
         bus().addFault(sim::Fault::er7AtParameter(changed[1]));
         bus().clearLog();
@@ -139,7 +120,7 @@ private slots:
         QVERIFY(w.rowAt(1).differs());
         QVERIFY(w.isTicked(1));
         QVERIFY(w.Grid->item(1, TFormCompare::ColResult)->text().contains("er 7"));
-        shot(&w, "compare-en-results");
+        test::saveShot(&w, "compare-en-results");
 
         const QString csv = m_dir.filePath("compare.csv");
         QVERIFY(w.exportCsv(csv));
@@ -150,7 +131,7 @@ private slots:
         app().TaalIndex = 0;
         QVERIFY(loadTaalFile());
         w.LezenTeksten();
-        shot(&w, "compare-nl-results");
+        test::saveShot(&w, "compare-nl-results");
         app().TaalIndex = 1;
         QVERIFY(loadTaalFile());
     }

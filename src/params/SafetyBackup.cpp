@@ -1,0 +1,192 @@
+#include "params/SafetyBackup.h"
+
+#include "core/LanguageTexts.h"
+#include "core/Paths.h"
+#include "device/CommandSet.h"
+#include "params/ParFormats.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace vx::safety {
+
+namespace {
+
+bool g_backups = false;
+bool g_verify = false;
+
+// type _ rx _ uN _ date _ time [-k] .bak; the type never holds '_', the rx text may.
+const QRegularExpression& namePattern()
+{
+    static const QRegularExpression re(QStringLiteral(
+        R"(^([A-Za-z0-9-]+)_(.+)_u(\d+)_(\d{4}-\d{2}-\d{2}_\d{2}-\d{2}-\d{2})(?:-(\d+))?\.bak$)"));
+    return re;
+}
+
+struct Entry {
+    QString name, rx, stamp;
+    int extra = 1;
+};
+
+QList<Entry> entries(const QString& dir)
+{
+    QList<Entry> out;
+    const QStringList names = QDir(dir).entryList({QStringLiteral("*.bak")}, QDir::Files);
+    for (const QString& n : names) {
+        const auto m = namePattern().match(n);
+        if (!m.hasMatch())
+            continue;
+        out.append({n, m.captured(2), m.captured(4), m.captured(5).isEmpty() ? 1 : m.captured(5).toInt()});
+    }
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
+        return a.stamp != b.stamp ? a.stamp < b.stamp : a.extra != b.extra ? a.extra < b.extra
+                                                                           : a.name < b.name;
+    });
+    return out;
+}
+
+// One identity request; false with the failure in r.
+bool ask(const transfer::ExchangeFn& exchange, const char* request, QString& value, transfer::Result& r)
+{
+    const QString rq = QLatin1String(request);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const transfer::Exchange x = exchange(rq, transfer::ReadTimeoutMs);
+        if (!x.error.isZero()) {
+            r.error = x.error;
+            r.outcome = x.error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
+            if (r.outcome == transfer::Outcome::LineFailed)
+                return false;
+            continue;
+        }
+        const cmd::CheckedReply checked = cmd::checkReply(rq, x.reply);
+        if (checked.ok()) {
+            value = checked.value;
+            return true;
+        }
+        r.outcome = checked.refusal == cmd::Refusal::ControllerError ? transfer::Outcome::Refused
+                                                                     : transfer::Outcome::BadReply;
+        r.detail = cmd::refusalText(checked);
+        r.error = {};
+    }
+    return false;
+}
+
+} // namespace
+
+QString namePart(const QString& text)
+{
+    QString out;
+    for (const QChar c : text.trimmed())
+        out += (c.isLetterOrNumber() && c.unicode() < 0x80) || c == u'-' ? c : QChar(u'_');
+    return out.isEmpty() ? QStringLiteral("unknown") : out;
+}
+
+QString fileName(const QString& type, const QString& rx, int unit, const QDateTime& when)
+{
+    // The type names the file's first field, so it must not hold the separator.
+    QString t = namePart(type);
+    t.replace(u'_', u'-');
+    return QStringLiteral("%1_%2_u%3_%4.bak")
+        .arg(t, namePart(rx))
+        .arg(unit)
+        .arg(when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")));
+}
+
+QString folder() { return paths::userDataDir() + QStringLiteral("/Backups"); }
+
+QStringList backups(const QString& dir, const QString* rx)
+{
+    const QString want = rx ? namePart(*rx) : QString();
+    QStringList out;
+    for (const Entry& e : entries(dir))
+        if (!rx || e.rx == want)
+            out << QDir(dir).filePath(e.name);
+    return out;
+}
+
+QString latest(const QString& dir)
+{
+    const QStringList all = backups(dir);
+    return all.isEmpty() ? QString() : all.last();
+}
+
+int prune(const QString& dir, const QString& rx, int keep)
+{
+    const QStringList mine = backups(dir, &rx);
+    int removed = 0;
+    for (qsizetype i = 0; i + keep < mine.size(); ++i)
+        removed += QFile::remove(mine[i]) ? 1 : 0;
+    return removed;
+}
+
+Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& par, const TSollWaarden& soll,
+           const QDateTime& when)
+{
+    Taken t;
+    if (!QDir().mkpath(dir)) {
+        t.error = QStringLiteral("cannot create %1").arg(dir);
+        return t;
+    }
+    QString name = fileName(id.type, id.rx, unit, when);
+    // Never overwrite an earlier safety backup taken in the same second.
+    for (int k = 2; QFileInfo::exists(QDir(dir).filePath(name)); ++k)
+        name = fileName(id.type, id.rx, unit, when).chopped(4) + QStringLiteral("-%1.bak").arg(k);
+    const QString path = QDir(dir).filePath(name);
+    if (!files::saveAtomically(path, files::backupFileBytes(par, soll), &t.error))
+        return t;
+    t.path = path;
+    t.values.hasParameters = t.values.hasSetpoints = true;
+    t.values.par = par;
+    t.values.soll = soll;
+    prune(dir, id.rx);
+    return t;
+}
+
+Taken take(const transfer::ExchangeFn& exchange, const QString& dir, int unit, const transfer::ProgressFn& progress)
+{
+    Taken t;
+    Identity id;
+    if (!ask(exchange, cmd::ReadType, id.type, t.read)) {
+        t.failedRequest = QLatin1String(cmd::ReadType);
+        return t;
+    }
+    id.type = cmd::controllerType(id.type);
+    if (!ask(exchange, cmd::ReadIdent3, id.rx, t.read)) {
+        t.failedRequest = QLatin1String(cmd::ReadIdent3);
+        return t;
+    }
+    TParWaarden par;
+    TSollWaarden soll;
+    t.read = transfer::readSets(exchange, {true, true}, par, soll, progress);
+    if (!t.read.ok())
+        return t;
+    const transfer::Result read = t.read;
+    t = save(dir, id, unit, par, soll);
+    t.read = read;
+    return t;
+}
+
+QString reasonText(const Taken& taken)
+{
+    const transfer::Result& r = taken.read;
+    const QString what = !taken.failedRequest.isEmpty()       ? taken.failedRequest
+                         : r.item == transfer::Item::Setpoint ? QStringLiteral("rs %1").arg(r.number)
+                                                              : QStringLiteral("rp %1").arg(r.number);
+    switch (r.outcome) {
+    case transfer::Outcome::NoReply: return texts::Verify("ReasonNoReply").arg(what);
+    case transfer::Outcome::LineFailed: return texts::Verify("ReasonLine").arg(what);
+    case transfer::Outcome::Refused: return texts::Verify("ReasonRefused").arg(what);
+    case transfer::Outcome::BadReply: return texts::Verify("ReasonBadReply").arg(what);
+    case transfer::Outcome::Stopped: return texts::Verify("ReasonStopped");
+    case transfer::Outcome::Done: break;
+    }
+    return taken.error;
+}
+
+bool backupsOn() { return g_backups; }
+void setBackupsOn(bool on) { g_backups = on; }
+bool verifyOn() { return g_verify; }
+void setVerifyOn(bool on) { g_verify = on; }
+
+} // namespace vx::safety

@@ -1,0 +1,63 @@
+#pragma once
+// A backup of the controller as it was, taken before a restore or a whole-set send so
+// a wrong file has a way back. Kept in the user's data folder, named by controller
+// type, "rx" text, unit and time; the newest 50 per "rx" text stay.
+#include "params/Compare.h"
+#include "params/SetTransfer.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+namespace vx::safety {
+
+inline constexpr int KeepPerController = 50;
+
+// Letters, digits and '-' kept, anything else '_'; "unknown" when empty.
+QString namePart(const QString& text);
+// VX50_SN_123456_u0_2026-12-07_14-03-22.bak
+QString fileName(const QString& type, const QString& rx, int unit, const QDateTime& when);
+// <user data folder>/Backups
+QString folder();
+
+// The safety backups in dir, oldest first; only those of one "rx" text when rx is given.
+QStringList backups(const QString& dir, const QString* rx = nullptr);
+// The newest safety backup in dir (full path), or empty.
+QString latest(const QString& dir);
+// Removes all but the newest `keep` of the "rx" text; returns how many went.
+int prune(const QString& dir, const QString& rx, int keep = KeepPerController);
+
+struct Identity {
+    QString type; // first four characters of "rt"
+    QString rx;
+};
+
+struct Taken {
+    transfer::Result read; // the identity and whole-set read
+    QString failedRequest; // "rt" or "rx" when the identity could not be read
+    QString path;          // the saved file
+    QString error;         // why it could not be saved
+    compare::ValueSet values;
+    bool ok() const { return read.ok() && error.isEmpty() && !path.isEmpty(); }
+};
+
+// Saves par/soll atomically as a backup file in dir under the name rule (a second
+// one in the same second gets "-2", "-3" ...), then prunes that "rx" text.
+Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& par, const TSollWaarden& soll,
+           const QDateTime& when = QDateTime::currentDateTime());
+// Why a safety backup was not taken, in the user's language.
+QString reasonText(const Taken& taken);
+// Asks "rt" and "rx", reads every parameter and setpoint and saves them. Nothing is
+// saved unless everything was read.
+Taken take(const transfer::ExchangeFn& exchange, const QString& dir, int unit,
+           const transfer::ProgressFn& progress = {});
+
+// Whether the windows take a safety backup before a restore or whole-set send, and
+// read back what they wrote. The program switches both on at start (the settings file
+// may switch them off); in tests and tools they stay off unless asked for.
+bool backupsOn();
+void setBackupsOn(bool on);
+bool verifyOn();
+void setVerifyOn(bool on);
+
+} // namespace vx::safety
