@@ -108,6 +108,10 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
 
     PanelStatus = new QLabel(this);
     PanelStatus->setFrameShape(QFrame::StyledPanel);
+    // Tests, the guide's pictures and accessibility tools find controls by name.
+    const std::pair<QWidget*, const char*> names[] = {
+        {ComboA, "ComboA"}, {ComboB, "ComboB"}, {CheckOnlyDiff, "CheckOnlyDiff"}, {EditFilter, "EditFilter"}, {CheckGroup, "CheckGroup"}, {CmdWrite, "CmdWrite"}, {CmdTake, "CmdTake"}, {CmdExport, "CmdExport"}, {CmdPrint, "CmdPrint"}, {CmdClose, "CmdClose"}, {PanelStatus, "PanelStatus"}};
+    for (const auto& [w, name] : names) w->setObjectName(QLatin1String(name));
 
     auto* v = new QVBoxLayout(this);
     v->addLayout(top);

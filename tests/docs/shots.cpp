@@ -7,6 +7,7 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Paths.h"
+#include "params/SafetyBackup.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -27,9 +28,10 @@ using namespace vx;
 
 namespace {
 
-// Runs trigger (which shows a modal window and waits for it) and drives and grabs the
-// window that comes up; false when none did.
-bool shootModal(const std::function<void()>& trigger, const shots::Shot& shot, const QString& file)
+// Runs trigger and hands the window it opened to use: the modal window that comes
+// up, else a window that is not modal (error help, traffic) open beside the main one.
+// False when none opened.
+bool withWindow(const std::function<void()>& trigger, const std::function<void(QWidget*)>& use)
 {
     QWidget* before = QApplication::activeModalWidget();
     bool taken = false;
@@ -39,24 +41,58 @@ bool shootModal(const std::function<void()>& trigger, const shots::Shot& shot, c
         if (taken || !m || m == before) return;
         taken = true;
         poll.stop();
-        if (shot.drive) shot.drive(m);
-        m->grab().save(file);
+        use(m);
         m->close();
     });
     poll.start(50);
     trigger();
     poll.stop();
     if (taken) return true;
-    // A window that is not modal (error help, traffic) is open now beside the main one.
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (!w->isVisible() || qobject_cast<TFormMain*>(w) || w->windowType() == Qt::ToolTip) continue;
-        if (shot.drive) shot.drive(w);
-        w->grab().save(file);
+        use(w);
         w->close();
         return true;
     }
     return false;
 }
+
+// Opens the window of an opener chain ("Par11/Vergelijken1": the editor's menu item
+// inside the window the main menu opened), drives it and saves its picture.
+bool shoot(QObject* in, const QStringList& chain, const shots::Shot& shot, const QString& file)
+{
+    std::function<void()> trigger;
+    if (auto* action = in->findChild<QAction*>(chain.first()))
+        trigger = [action] { action->trigger(); };
+    else if (auto* b = in->findChild<QPushButton*>(chain.first()))
+        trigger = [b] { b->click(); };
+    else
+        return false;
+    bool taken = false;
+    const bool opened = withWindow(trigger, [&](QWidget* w) {
+        if (chain.size() > 1) {
+            taken = shoot(w, chain.mid(1), shot, file);
+            return;
+        }
+        if (shot.drive) shot.drive(w);
+        taken = w->grab().save(file);
+    });
+    return opened && taken;
+}
+
+// Questions get the answer that keeps a picture run moving and changes nothing:
+// discard unsaved edits, switch calibration mode off, confirm.
+class ShotUi : public test::ScriptedUi {
+public:
+    QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                        const QString& text, QMessageBox::StandardButtons buttons) override
+    {
+        ScriptedUi::message(parent, icon, caption, text, buttons);
+        for (auto b : {QMessageBox::Discard, QMessageBox::Yes, QMessageBox::Ok, QMessageBox::No})
+            if (buttons.testFlag(b)) return b;
+        return QMessageBox::NoButton;
+    }
+};
 
 // Every picture starts from the same settings: what one window saves on closing
 // must not change the next.
@@ -85,7 +121,7 @@ bool shootLanguage(int index, const QString& lang, const QString& dataDir, const
     paths::setUserDataDir(dir.filePath(QStringLiteral("user")));
     resetValueStore();
     sim::resetDefaultBus();
-    test::ScriptedUi::install();
+    setUiSeams(std::make_unique<ShotUi>());
 
     bool ok = true;
     for (const shots::Shot& shot : shots::all()) {
@@ -107,13 +143,9 @@ bool shootLanguage(int index, const QString& lang, const QString& dataDir, const
         bool taken = true;
         if (shot.opener.isEmpty()) {
             shot.drive(&main);
-            main.grab().save(file);
-        } else if (auto* action = main.findChild<QAction*>(shot.opener)) {
-            taken = shootModal([action] { action->trigger(); }, shot, file);
-        } else if (auto* b = main.findChild<QPushButton*>(shot.opener)) {
-            taken = shootModal([b] { b->click(); }, shot, file);
+            taken = main.grab().save(file);
         } else {
-            taken = false;
+            taken = shoot(&main, shot.opener.split(u'/'), shot, file);
         }
         if (!taken) {
             std::fprintf(stderr, "vx5x-shots: %s did not open a window\n", qPrintable(shot.name));
@@ -143,6 +175,9 @@ int main(int argc, char** argv)
     QString data = qEnvironmentVariable("VX_DATA_DIR");
     if (data.isEmpty()) data = QCoreApplication::applicationDirPath();
 
+    // As the program starts: safety backups and read-back on.
+    safety::setBackupsOn(true);
+    safety::setVerifyOn(true);
     sim::installInProcessSimulator((data + QStringLiteral("/Parameters.txt")).toStdString());
     for (int n = 1; n <= 16; ++n) setPortDevicePath(n, "sim");
 

@@ -1,6 +1,7 @@
 #include "support/Shots.h"
 
 #include "app/VX40Main.h"
+#include "params/CompareWindow.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 
@@ -57,6 +58,21 @@ std::vector<Shot> table()
          }},
         {QStringLiteral("editparam"), QStringLiteral("Par11"), valuesFromController, [](QWidget*) { settle(300); }},
         {QStringLiteral("editsollwerten"), QStringLiteral("Par21"), valuesFromController, [](QWidget*) { settle(300); }},
+        {QStringLiteral("compare"), QStringLiteral("Par11/Vergelijken1"), [](TFormMain& main) {
+             valuesFromController(main);
+             // Three values changed in the editor; one of them the controller refuses.
+             ParWaarden[20] += 1000;
+             ParWaarden[21] += 1000;
+             ParWaarden[22] += 1000;
+             sim::defaultBus().addFault(sim::Fault::errorReply("wp 21", 7)); }, [](QWidget* w) {
+             auto* form = qobject_cast<TFormCompare*>(w);
+             if (!form) return;
+             form->setSide(0, TFormCompare::Source::Editor);
+             form->setSide(1, TFormCompare::Source::Controller);
+             for (int row = 0; row < form->visibleRows(); ++row) form->setTicked(row, true);
+             click(w, "CmdWrite");
+             waitFor([form] { return form->stateAt(0) != TFormCompare::RowState::None; }, 30000);
+             settle(300); }},
         {QStringLiteral("transfer"), QStringLiteral("VX40ontvangen1"), {}, [](QWidget*) { settle(1500); }},
         {QStringLiteral("graph"), QStringLiteral("Grafiek1"), {}, [](QWidget* w) {
              click(w, "CmdStartLog");
