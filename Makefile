@@ -17,7 +17,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug $(CCACHE)
 
 configure: deps $(BUILD)/CMakeCache.txt
 
@@ -57,7 +57,7 @@ test: build
 # The threaded part (serial library and simulator) once more under ThreadSanitizer.
 TSAN_BUILD ?= build-tsan
 tsan: deps
-	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=OFF -DVX_TSAN=ON >/dev/null
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=OFF -DVX_TSAN=ON $(CCACHE) >/dev/null
 	@targets=$$(cd $(TSAN_BUILD) && cmake --build . --target help | sed -n 's/^\.\.\. \(\(comm\|sim\)_tst_[a-z_0-9]*\).*/\1/p'); \
 	  flock $(LOCK) cmake --build $(TSAN_BUILD) -j$(JOBS) --target $$targets vx5x-sim
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan/suppressions.txt" \

@@ -1,0 +1,92 @@
+// The parameter editor's memory of what it last loaded, received, saved or sent: the
+// window title and the question before closing with changes that would be lost.
+#include "params/EditParam.h"
+
+#include "core/AppState.h"
+#include "core/LanguageTexts.h"
+#include "core/UiSeams.h"
+#include "params/TextWrap.h"
+#include "params/ValueStore.h"
+
+namespace vx {
+
+bool TFormEditParam::FormCloseQuery()
+{
+    bool sluiten = true;
+    if (ParGezondenEnNietGeladen && app().TaalGeladen) {
+        const QString text = wrapMessage(texts::EditParam("Msg_ParGezondenEnNietGeladen"), 42);
+        sluiten = ui().message(this, QMessageBox::Warning, texts::EditParam("Msg_waarschuwingCaption"), text,
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                  == QMessageBox::Yes;
+    }
+    verversFunctieTeksten();
+    return sluiten;
+}
+
+void TFormEditParam::reject()
+{
+    if (FormCloseQuery() && VraagOnbewaard())
+        QDialog::reject();
+}
+
+bool TFormEditParam::gewijzigd() const
+{
+    return m_basisGezet && !(ParWaarden == m_basis);
+}
+
+QString controllerSource()
+{
+    const QString ident = app().ApparaatIdent;
+    return ident.isEmpty() ? QStringLiteral("unit %1").arg(app().unitNumber()) : ident;
+}
+
+QString editorTitle(const QString& caption, const QString& source, bool changed)
+{
+    QString t = caption;
+    if (!source.isEmpty())
+        t += QStringLiteral(" - ") + source;
+    if (changed)
+        t += QStringLiteral(" *");
+    return t;
+}
+
+QString TFormEditParam::bronVanStatus() const
+{
+    switch (ParStatus) {
+    case 1: return controllerSource();
+    case 2: return m_bron;
+    case 3: return QStringLiteral("Default");
+    default: return QString();
+    }
+}
+
+void TFormEditParam::nieuweBasis(const QString& bron)
+{
+    m_basis = ParWaarden;
+    m_basisGezet = true;
+    m_bron = bron;
+    updateTitel();
+}
+
+void TFormEditParam::updateTitel()
+{
+    setWindowTitle(editorTitle(m_caption.isEmpty() ? QStringLiteral("FormEditParam") : m_caption, m_bron, gewijzigd()));
+}
+
+bool TFormEditParam::VraagOnbewaard()
+{
+    if (!gewijzigd() || !app().TaalGeladen)
+        return true;
+    QMessageBox::StandardButtons buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    if (portOpen() && app().FormSchrijfParSoll)
+        buttons |= QMessageBox::Apply;
+    switch (askUnsaved(this, texts::EditParam("Msg_waarschuwingCaption"), texts::EditParam("Msg_Onbewaard"),
+                       buttons, texts::EditParam("CmdZenden"))) {
+    case QMessageBox::Apply: ParZendenClick(); return !gewijzigd();
+    case QMessageBox::Save: OpslaanAlsClick(); return !gewijzigd();
+    case QMessageBox::Discard: return true;
+    default: return false;
+    }
+}
+
+} // namespace vx
