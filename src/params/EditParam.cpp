@@ -551,12 +551,12 @@ void TFormEditParam::StringGrid1DblClick()
     StringGrid1SelectCell(row);
     if (cell(row, 1).isEmpty() || !m_service)
         return;
-    const qint32 before = ParWaarden.value(ServicePar.Nr.toInt());
     m_service->exec();
-    // A value the controller confirmed is no longer unsent.
-    if (ParGezondenEnNietGeladen && TParWaarden::contains(ServicePar.Nr.toInt())
-        && ParWaarden.value(ServicePar.Nr.toInt()) != before)
-        m_basis[ServicePar.Nr.toInt()] = ParWaarden.value(ServicePar.Nr.toInt());
+    // A value the controller confirmed is no longer unsent; one only kept with OK is.
+    // (The flag of a send in an earlier run says nothing about this one.)
+    if (const std::optional<qint32> sent = m_service->bevestigdeWaarde();
+        sent && TParWaarden::contains(ServicePar.Nr.toInt()))
+        m_basis[ServicePar.Nr.toInt()] = *sent;
     VulGrid();
     ServicePar.Waarde = FixedToText(m_selDec, ParWaarden.value(ServicePar.Nr.toInt()));
 }

@@ -55,26 +55,8 @@ ServiceKeyResult serviceKeyFilter(QChar key, const ServiceKeyContext& ctx)
         return {ServiceKeyResult::PrependMinus, QChar()};
     }
 
-    if (!ctx.hasSelection) {
-        QString t = text;
-        const int minus = int(t.indexOf(kMinus));
-        if (minus >= 0)
-            t.remove(minus, 1);
-        const int commaIndex = int(t.indexOf(kComma));
-        if (commaIndex >= 0) {
-            const int commaPos = commaIndex + 1; // counted from 1, caret counted from 0
-            if (ctx.caret < commaPos) {
-                if (ch != kBackspace && commaPos > ctx.integerDigits)
-                    return swallow;
-            } else {
-                const int after = int(t.size()) - commaPos;
-                if (ch != kBackspace && after >= ctx.decimals)
-                    return swallow;
-            }
-        } else if (ch != kBackspace && ch != kComma && t.size() >= ctx.integerDigits) {
-            return swallow;
-        }
-    }
+    // Digits are never dropped for want of room: a dropped digit turned 1000000 into
+    // 100000, which was then sent as if typed. OK and Send refuse what does not fit.
     return {ServiceKeyResult::Pass, ch};
 }
 
@@ -95,7 +77,7 @@ ServiceInputResult serviceInputValue(const QString& text, int decimals, qint32 m
         const int after = int(t.size()) - int(t.indexOf(kComma)) - 1;
         // More decimals than the parameter has would scale the value wrongly.
         if (after > decimals)
-            return {ServiceInputResult::Malformed, 0};
+            return {ServiceInputResult::TooLong, 0};
         t += QString(decimals - after, u'0');
         t.remove(t.indexOf(kComma), 1);
     }

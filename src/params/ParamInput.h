@@ -17,8 +17,8 @@ struct ServiceKeyContext {
     QString text;  // the field's text before the key
     int caret = 0; // caret position, from 0 (start of the selection if any)
     bool hasSelection = false;
-    int decimals = 0; // resolved (9 already replaced)
-    int integerDigits = 0;
+    int decimals = 0;      // resolved (9 already replaced)
+    int integerDigits = 0; // the limit's digits; shown, no longer enforced while typing
     qint32 min = 0;
 };
 
@@ -38,7 +38,7 @@ ServiceKeyResult serviceKeyFilter(QChar key, const ServiceKeyContext& ctx);
 struct ServiceInputResult {
     enum Kind {
         Ok,
-        TooLong,    // more than 8 digits once scaled
+        TooLong,    // more than 8 digits once scaled, or more decimals than the parameter has
         OutOfRange, // outside min .. max
         Malformed,  // not a number (pasted text); never produced by the filter
     };

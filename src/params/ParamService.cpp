@@ -177,6 +177,7 @@ void TFormParamService::FormActivate()
     PanelDefault->setText(sp.DefaultTekst);
 
     m_nummer = sp.Nr.toInt();
+    m_bevestigd.reset();
     m_optie = parType(sp.Nr) != 0;
     if (m_optie) {
         LabelParData->move(kLabelXOptie, LabelParData->y());
@@ -315,6 +316,7 @@ void TFormParamService::PX400ZendServiceParameterCommResult(TSXProtocolComponent
         toonStatus(QStringLiteral("(er 7) ") + m_panelTekst[6], true);
     } else if (checked.ok()) {
         ParGezondenEnNietGeladen = true;
+        m_bevestigd = ParWaarden.value(m_nummer);
         toonStatus(m_panelTekst[4], false);
     } else {
         // Any other answer (a cut one, another number's, another error) is no

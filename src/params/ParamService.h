@@ -3,6 +3,7 @@
 // it in ParWaarden and can write it to the controller ("wp") and have the controller
 // compute its derived parameters ("bp").
 #include <QDialog>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -47,6 +48,8 @@ public:
     bool wachten() const { return m_wachten; }
     // Whether the status panel shows an error (red).
     bool panelFout() const { return m_panelFout; }
+    // The value the controller confirmed for this parameter since the dialog opened.
+    std::optional<qint32> bevestigdeWaarde() const { return m_bevestigd; }
 
 public slots:
     void FormActivate();
@@ -79,6 +82,7 @@ private:
     int m_integerCijfers = 0;
     bool m_wachten = false;
     bool m_panelFout = false;
+    std::optional<qint32> m_bevestigd;
     QString m_panelTekst[11];
 };
 

@@ -121,6 +121,21 @@ private slots:
             });
             QTest::keyClick(ed->StringGrid1, Qt::Key_Return);
             QCOMPARE(sim::defaultBus().parameter(0, nr), 200);
+            QVERIFY(!ed->gewijzigd()); // what was sent is not unsent
+
+            // A value only kept with OK stays unsent, though a send before left the
+            // "sent, not loaded" flag up; putting it back clears the mark again.
+            ed->StringGrid1->setCurrentCell(1, 0);
+            const QString original = ed->cell(2, 3);
+            for (const QString& text : {QStringLiteral("3"), original}) {
+                whenModal([&] {
+                    svc->MaskEditParData->setText(text);
+                    svc->CmdOK->click();
+                });
+                QTest::keyClick(ed->StringGrid1, Qt::Key_Return);
+                QCOMPARE(ed->gewijzigd(), text != original);
+                QCOMPARE(ed->windowTitle().endsWith(QStringLiteral(" *")), text != original);
+            }
             ed->Afsluiten1->trigger(); // the scripted box answers Yes
             done = true;
         });

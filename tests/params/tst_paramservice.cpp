@@ -144,20 +144,20 @@ private slots:
         QTest::newRow("minus over selection, sign kept") << "-12" << 1 << true << 0 << 3 << -500 << "-"
                                                          << A::Swallow << "";
         QTest::newRow("before the sign") << "-12" << 0 << false << 0 << 3 << -500 << "5" << A::Swallow << "";
-        QTest::newRow("integer part full") << "123" << 3 << false << 2 << 3 << 0 << "4" << A::Swallow << "";
+        QTest::newRow("integer part full: kept, OK refuses") << "123" << 3 << false << 2 << 3 << 0 << "4" << A::Pass << "4";
         QTest::newRow("comma after full integer part") << "123" << 3 << false << 2 << 3 << 0 << ","
                                                        << A::Pass << ",";
         QTest::newRow("backspace when full") << "123" << 3 << false << 0 << 3 << 0 << "\b" << A::Pass << "\b";
         QTest::newRow("integer digit before comma, full") << "123,4" << 1 << false << 2 << 3 << 0 << "9"
-                                                          << A::Swallow << "";
+                                                          << A::Pass << "9";
         QTest::newRow("integer digit before comma, room") << "12,4" << 1 << false << 2 << 3 << 0 << "9"
                                                           << A::Pass << "9";
-        QTest::newRow("decimals full") << "1,45" << 4 << false << 2 << 3 << 0 << "6" << A::Swallow << "";
+        QTest::newRow("decimals full: kept, OK refuses") << "1,45" << 4 << false << 2 << 3 << 0 << "6" << A::Pass << "6";
         QTest::newRow("decimal room") << "1,4" << 3 << false << 2 << 3 << 0 << "6" << A::Pass << "6";
         QTest::newRow("over a selection") << "123" << 0 << true << 0 << 3 << 0 << "9" << A::Pass << "9";
         QTest::newRow("negative, integer part counted without sign") << "-12" << 3 << false << 0 << 3 << -500
                                                                      << "3" << A::Pass << "3";
-        QTest::newRow("negative, full") << "-123" << 4 << false << 0 << 3 << -500 << "4" << A::Swallow << "";
+        QTest::newRow("negative, full") << "-123" << 4 << false << 0 << 3 << -500 << "4" << A::Pass << "4";
     }
 
     void keyFilter()
@@ -197,7 +197,7 @@ private slots:
         QTest::newRow("nine nines too long") << "9999999,99" << 2 << -999999999 << 999999999 << K::TooLong << 0;
         QTest::newRow("eight digits with sign") << "-12345678" << 0 << -999999999 << 0 << K::Ok << -12345678;
         QTest::newRow("pasted letters") << "1a" << 0 << 0 << 100 << K::Malformed << 0;
-        QTest::newRow("too many decimals") << "1,234" << 2 << 0 << 100000 << K::Malformed << 0;
+        QTest::newRow("too many decimals") << "1,234" << 2 << 0 << 100000 << K::TooLong << 0;
         QTest::newRow("sign at the end") << "5-" << 0 << -10 << 10 << K::Malformed << 0;
         QTest::newRow("double sign") << "--5" << 0 << -10 << 10 << K::Malformed << 0;
     }
@@ -240,10 +240,11 @@ private slots:
                                                             << "-12";
         QTest::newRow("3 integer digits, 2 decimals") << 10 << "123,45"
                                                       << "123,45";
-        QTest::newRow("no fourth integer digit") << 10 << "1234"
-                                                 << "123";
-        QTest::newRow("no third decimal") << 10 << "12,345"
-                                          << "12,34";
+        // Every digit typed stays in view; OK and Send refuse what does not fit.
+        QTest::newRow("fourth integer digit kept") << 10 << "1234"
+                                                   << "1234";
+        QTest::newRow("third decimal kept") << 10 << "12,345"
+                                            << "12,345";
         QTest::newRow("point with 1 decimal") << 12 << "."
                                               << ",";
         QTest::newRow("no comma without decimals") << 16 << "1,2"
@@ -304,6 +305,11 @@ private slots:
                                     << "T3";
         QTest::newRow("above max") << 16 << "5001"
                                    << "T2";
+        // Typed, not pasted: a digit too many once went missing and the rest was taken.
+        QTest::newRow("one integer digit too many") << 10 << "1000"
+                                                    << "T2";
+        QTest::newRow("a third decimal") << 10 << "12,345"
+                                         << "T3";
     }
 
     void inputErrorsKeepDialogAndValue()
@@ -313,7 +319,9 @@ private slots:
         QFETCH(QString, panel);
         ParWaarden[nr] = 4;
         open(nr);
-        dlg->MaskEditParData->setText(text);
+        dlg->MaskEditParData->clear();
+        QTest::keyClicks(dlg->MaskEditParData, text);
+        QCOMPARE(dlg->MaskEditParData->text(), text);
         QTest::mouseClick(dlg->CmdOK, Qt::LeftButton);
         QVERIFY(dlg->isVisible());
         QCOMPARE(dlg->PanelService->text(), panel);
