@@ -67,6 +67,8 @@ int printPaths(const QString& exeDir)
         vx::paths::settingsLocation(exeDir, vx::paths::configHome(), vx::paths::folderWritable(exeDir));
     std::printf("data:     %s%s\n", qPrintable(data), found ? "" : " (language and definition files not found)");
     std::printf("settings: %s%s\n", qPrintable(s.file), s.perUser ? " (per user)" : "");
+    // Safety backups, traffic logs and the terminal history; --simulate uses a scratch folder.
+    std::printf("user data: %s\n", qPrintable(vx::paths::userDataDir()));
     return found ? 0 : 1;
 }
 
