@@ -523,6 +523,7 @@ void TFormCompare::CmdWriteClick()
                                                 : transfer::writeParameter(m_exchange, r.number, value);
         if (res.ok()) {
             e.state = RowState::Written;
+            m_confirmed.append({r.setpoint, r.number, value});
             ++written;
             anyParameter = anyParameter || !r.setpoint;
             // What the controller confirmed is what the editor and its side now hold.
@@ -621,6 +622,7 @@ QString TFormCompare::verifyWritten(const QList<int>& rows)
         }
         // The echo said done, the controller says otherwise: its value counts.
         e.state = RowState::Mismatch;
+        m_confirmed.removeIf([&r](const Confirmed& c) { return c.setpoint == r.setpoint && c.number == r.number; });
         for (const compare::Row& m : v.mismatches)
             if (m.setpoint == r.setpoint && m.number == r.number)
                 e.result = m.textB;

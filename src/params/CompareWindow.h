@@ -74,6 +74,14 @@ public:
     QStringList reportLines() const;
     // Writes the comparison as a PDF; false with the reason on failure.
     bool printPdf(const QString& path, QString* error = nullptr) const;
+    // Values the controller confirmed here (echo, and read-back when on): an editor
+    // counts them as sent, not as changes of its own.
+    struct Confirmed {
+        bool setpoint = false;
+        int number = 0;
+        qint32 value = 0;
+    };
+    const QList<Confirmed>& confirmed() const { return m_confirmed; }
     // Writes the CSV of the visible rows; false with the reason on failure.
     bool exportCsv(const QString& path, QString* error = nullptr) const;
 
@@ -139,6 +147,7 @@ private:
     transfer::Sets m_sets;
     Side m_side[2];
     QList<Entry> m_entries;
+    QList<Confirmed> m_confirmed;
     QList<int> m_visible; // indices into m_entries
     QHash<int, compare::MenuPlace> m_places;
     QString menuText(const compare::Row& r) const;

@@ -612,8 +612,11 @@ void TFormEditParam::VergelijkenClick()
 {
     TFormCompare w(transfer::Sets{true, false}, this);
     w.exec();
-    // Values taken or written there are in the store now.
+    // Values taken or written there are in the store now; written ones are sent.
+    for (const TFormCompare::Confirmed& c : w.confirmed())
+        if (!c.setpoint && m_basisGezet) m_basis[c.number] = c.value;
     VulGrid();
+    updateTitel();
     verversFunctieTeksten();
 }
 

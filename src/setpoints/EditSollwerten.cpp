@@ -655,6 +655,10 @@ void TFormEditSollwerten::Vergelijken1Click()
 {
     TFormCompare w(transfer::Sets{false, true}, this);
     w.exec();
+    // Written values are sent, not changes of the editor's own.
+    for (const TFormCompare::Confirmed& c : w.confirmed())
+        if (c.setpoint && m_basisGezet) m_basis[c.number] = c.value;
+    updateTitel();
     InitSollwertStringgrid();
     FormActivate();
 }

@@ -341,6 +341,10 @@ private slots:
             QCOMPARE(w.stateAt(1), TFormCompare::RowState::Mismatch);
             QCOMPARE(w.stateAt(2), TFormCompare::RowState::Verified);
             QVERIFY(w.rowAt(0).differs() && w.rowAt(1).differs() && !w.rowAt(2).differs());
+            // Only the verified value counts as sent for an editor.
+            QCOMPARE(w.confirmed().size(), 1);
+            QCOMPARE(w.confirmed()[0].number, changed[2]);
+            QCOMPARE(w.confirmed()[0].value, par[changed[2]]);
             if (lang == 1)
                 QVERIFY2(w.PanelStatus->text().contains("Verified: 1 of 2"), qPrintable(w.PanelStatus->text()));
             test::saveShot(&w, QStringLiteral("verify-compare-%1").arg(lang == 0 ? "nl" : lang == 1 ? "en"
