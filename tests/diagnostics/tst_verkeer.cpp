@@ -13,6 +13,7 @@
 #include "params/LeesParSoll.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
 #include "support/ScriptedUi.h"
 
 #include <QCheckBox>
@@ -41,13 +42,7 @@ private slots:
         app().ExeDir = qEnvironmentVariable("VX_DATA_DIR", QCoreApplication::applicationDirPath()) + u'/';
         app().StopPolling = [] {};
         test::ScriptedUi::install();
-        sim::installInProcessSimulator();
-        setPortDevicePath(1, "sim");
-        sim::resetDefaultBus();
-        sim::defaultBus().removeUnits();
-        sim::UnitConfig c;
-        c.frame = LineFrame{38400, 8, 'O', 1};
-        sim::defaultBus().addUnit(c);
+        test::singleUnitAt38400();
         m_port = new TSXComm(this);
         m_port->setBaudrate(TBaudrate::br38400);
         m_port->setFrameParitybit(TParityBit::Odd);
