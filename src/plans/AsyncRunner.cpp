@@ -1,0 +1,215 @@
+#include "plans/AsyncRunner.h"
+
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+
+#include <QTimer>
+
+namespace vx::plans {
+
+AsyncRunner::AsyncRunner(QObject* parent) : QObject(parent)
+{
+    m_wait = new QTimer(this);
+    m_wait->setSingleShot(true);
+    connect(m_wait, &QTimer::timeout, this, [this] {
+        if (m_plan && m_step.kind == Step::Kind::Wait)
+            advance(Outcome{});
+    });
+}
+
+AsyncRunner::~AsyncRunner()
+{
+    // Components may outlive the runner; their events must not reach it any more.
+    for (TPX400Protocol* c : std::as_const(m_channels)) {
+        if (!c)
+            continue;
+        c->OnCommResult = nullptr;
+        c->OnCommError = nullptr;
+    }
+}
+
+void AsyncRunner::setChannel(int channel, TPX400Protocol* component, bool bind)
+{
+    m_channels.insert(channel, component);
+    if (!bind || !component)
+        return;
+    component->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) { CommResult(s, r); };
+    component->OnCommError = [this](TSXProtocolComponent* s, const TCommError& e, const QByteArray& r) {
+        CommError(s, e, r);
+    };
+}
+
+TSXComm* AsyncRunner::port() const
+{
+    if (m_port)
+        return m_port;
+    for (TPX400Protocol* c : m_channels)
+        if (c && c->SXComm())
+            return c->SXComm();
+    return nullptr;
+}
+
+void AsyncRunner::run(Plan* plan)
+{
+    cancel();
+    m_plan = plan;
+    execute(plan->start());
+}
+
+void AsyncRunner::stop()
+{
+    if (!m_plan)
+        return;
+    m_plan->requestStop();
+    // Nothing is in flight during a wait: the plan may stop now.
+    if (m_step.kind == Step::Kind::Wait) {
+        m_wait->stop();
+        advance(Outcome{});
+    }
+}
+
+void AsyncRunner::cancel()
+{
+    ++m_generation;
+    m_wait->stop();
+    m_plan = nullptr;
+    m_inFlight = nullptr;
+    m_waiting = false;
+    m_step = Step{};
+}
+
+bool AsyncRunner::lineOpen() const
+{
+    if (portOpen)
+        return portOpen();
+    const TSXComm* p = port();
+    return p && p->Active();
+}
+
+void AsyncRunner::putOnLine(TPX400Protocol* component)
+{
+    if (transmit) {
+        transmit(component);
+        return;
+    }
+    component->Send();
+}
+
+void AsyncRunner::execute(Step step)
+{
+    // Steps that end at once are taken in a loop, not by recursion.
+    for (;;) {
+        m_step = step;
+        const quint64 generation = m_generation;
+        switch (step.kind) {
+        case Step::Kind::Finished: {
+            m_plan = nullptr;
+            m_inFlight = nullptr;
+            m_waiting = false;
+            emit finished();
+            return;
+        }
+        case Step::Kind::Send: {
+            TPX400Protocol* c = m_channels.value(step.request.channel);
+            if (!c || !lineOpen()) {
+                // No reply or error would ever come: the failure is the outcome, taken
+                // from the event loop so a plan that repeats cannot recurse.
+                TCommError e;
+                e.Code = CommPortClosed;
+                m_waiting = true;
+                m_inFlight = c;
+                QTimer::singleShot(0, this, [this, e, generation] {
+                    if (generation == m_generation && m_waiting)
+                        advance(Outcome::failure(e));
+                });
+                return;
+            }
+            if (step.request.pauseRule)
+                c->setEndAtLineEnd(false);
+            c->setTimeoutTime(step.request.timeoutMs);
+            c->setASCIIProtocol(step.request.text);
+            m_inFlight = c;
+            m_waiting = true;
+            emit sent(step.request);
+            if (generation != m_generation)
+                return;
+            putOnLine(c);
+            return;
+        }
+        case Step::Kind::Wait:
+            m_wait->start(std::max(0, step.waitMs));
+            return;
+        case Step::Kind::SetLine:
+        case Step::Kind::Reopen: {
+            Outcome o;
+            TSXComm* p = port();
+            try {
+                if (!p)
+                    throw EComm("no port");
+                if (step.kind == Step::Kind::SetLine) {
+                    p->setBaudrate(step.line.baud);
+                    p->setFrameParitybit(step.line.parity);
+                    p->setFrameStopbits(step.line.stop);
+                } else {
+                    p->Close();
+                    if (!step.device.isEmpty())
+                        setPortDevicePath(int(p->PortName()) + 1, step.device.toStdString());
+                    p->Open();
+                    if (!p->Active())
+                        throw EComm("port not open");
+                }
+            } catch (const EComm& e) {
+                o.error.Code = CommDeviceError;
+                o.errorText = e.text();
+            }
+            if (!m_plan)
+                return;
+            step = m_plan->next(o);
+            emit progressed(m_plan ? m_plan->done() : 0, m_plan ? m_plan->total() : 0);
+            if (generation != m_generation || !m_plan)
+                return;
+            continue;
+        }
+        }
+    }
+}
+
+void AsyncRunner::advance(const Outcome& outcome)
+{
+    if (!m_plan)
+        return;
+    const quint64 generation = m_generation;
+    m_waiting = false;
+    m_inFlight = nullptr;
+    Plan* plan = m_plan;
+    const Step step = plan->next(outcome);
+    emit progressed(plan->done(), plan->total());
+    // A slot may have cancelled or started another run meanwhile.
+    if (generation != m_generation || m_plan != plan)
+        return;
+    execute(step);
+}
+
+void AsyncRunner::CommResult(TSXProtocolComponent* sender, const QByteArray& reply)
+{
+    auto* c = qobject_cast<TPX400Protocol*>(sender);
+    if (!m_plan || !m_waiting || m_step.kind != Step::Kind::Send || !c || c != m_inFlight)
+        return;
+    // The end of an earlier exchange of the same component (a run stopped mid-request
+    // and started again) answers another request.
+    if (c->hasExchanged() && c->AnsweredText() != c->ASCIIProtocol())
+        return;
+    advance(Outcome::replied(m_step.request.text, reply));
+}
+
+void AsyncRunner::CommError(TSXProtocolComponent* sender, const TCommError& error, const QByteArray& reply)
+{
+    auto* c = qobject_cast<TPX400Protocol*>(sender);
+    if (!m_plan || !m_waiting || m_step.kind != Step::Kind::Send || !c || c != m_inFlight)
+        return;
+    if (c->hasExchanged() && c->AnsweredText() != c->ASCIIProtocol())
+        return;
+    advance(Outcome::failure(error, reply));
+}
+
+} // namespace vx::plans

@@ -1,0 +1,117 @@
+#include "plans/BlockingRunner.h"
+
+#include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace vx::plans {
+
+void runBlocking(Plan& plan, const BlockingLine& line, const ProgressFn& progress)
+{
+    Step step = plan.start();
+    while (!step.isFinished()) {
+        if (line.interrupted && line.interrupted())
+            plan.requestStop();
+        Outcome o;
+        switch (step.kind) {
+        case Step::Kind::Send: {
+            const Exchange x = line.send ? line.send(step.request) : Exchange{{CommPortClosed, 0, 0}, {}};
+            o = x.error.isZero() ? Outcome::replied(step.request.text, x.reply) : Outcome::failure(x.error, x.reply);
+            break;
+        }
+        case Step::Kind::SetLine:
+        case Step::Kind::Reopen: {
+            const QString error = step.kind == Step::Kind::SetLine
+                                      ? (line.setLine ? line.setLine(step.line) : QStringLiteral("no port"))
+                                      : (line.reopen ? line.reopen(step.device) : QStringLiteral("no port"));
+            if (!error.isEmpty()) {
+                o.error.Code = CommDeviceError;
+                o.errorText = error;
+            }
+            break;
+        }
+        case Step::Kind::Wait:
+            if (line.wait)
+                line.wait(step.waitMs);
+            break;
+        case Step::Kind::Finished: break;
+        }
+        step = plan.next(o);
+        if (progress)
+            progress(plan);
+    }
+}
+
+Exchange exchangeThrough(TPX400Protocol& component, const Request& request)
+{
+    Exchange result;
+    bool done = false;
+    QEventLoop loop;
+    component.OnCommResult = [&](TSXProtocolComponent*, const QByteArray& reply) {
+        result.reply = reply;
+        done = true;
+        loop.quit();
+    };
+    component.OnCommError = [&](TSXProtocolComponent*, const TCommError& e, const QByteArray& reply) {
+        result.error = e;
+        result.reply = reply;
+        done = true;
+        loop.quit();
+    };
+    const bool endAtLineEnd = component.EndAtLineEnd();
+    if (request.pauseRule)
+        component.setEndAtLineEnd(false);
+    component.setTimeoutTime(request.timeoutMs);
+    component.setASCIIProtocol(request.text);
+    component.Send();
+    if (!done)
+        loop.exec();
+    component.setEndAtLineEnd(endAtLineEnd);
+    component.OnCommResult = nullptr;
+    component.OnCommError = nullptr;
+    return result;
+}
+
+BlockingLine lineThrough(TSXComm& port, TPX400Protocol& component)
+{
+    BlockingLine line;
+    line.send = [&port, &component](const Request& r) {
+        if (!port.Active()) {
+            Exchange x;
+            x.error.Code = CommPortClosed;
+            return x;
+        }
+        return exchangeThrough(component, r);
+    };
+    line.setLine = [&port](const LineSettings& s) {
+        try {
+            port.setBaudrate(s.baud);
+            port.setFrameParitybit(s.parity);
+            port.setFrameStopbits(s.stop);
+        } catch (const EComm& e) {
+            return e.text();
+        }
+        return QString();
+    };
+    line.reopen = [&port](const QString& device) {
+        try {
+            port.Close();
+            if (!device.isEmpty())
+                setPortDevicePath(int(port.PortName()) + 1, device.toStdString());
+            port.Open();
+        } catch (const EComm& e) {
+            return e.text();
+        }
+        return port.Active() ? QString() : QStringLiteral("port not open");
+    };
+    line.wait = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    return line;
+}
+
+} // namespace vx::plans
