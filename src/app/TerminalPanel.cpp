@@ -1,6 +1,7 @@
 #include "app/TerminalPanel.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/AtomicFile.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "params/ParameterDefs.h"
@@ -18,7 +19,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -275,11 +275,10 @@ void TerminalPanel::clearLog()
 
 bool TerminalPanel::saveLog(const QString& fileName)
 {
-    QSaveFile f(fileName);
-    const QByteArray out = logText().toUtf8();
-    if (f.open(QIODevice::WriteOnly) && f.write(out) == out.size() && f.commit())
+    QString why;
+    if (saveAtomically(fileName, logText().toUtf8(), &why))
         return true;
-    showError(m_form, m_form->windowTitle(), QDir::toNativeSeparators(fileName) + u'\n' + f.errorString());
+    showError(m_form, m_form->windowTitle(), QDir::toNativeSeparators(fileName) + u'\n' + why);
     return false;
 }
 

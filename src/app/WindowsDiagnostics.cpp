@@ -20,7 +20,9 @@ const WindowRegistration displayNokken(WindowOrder::DisplayNokken, [](TFormMain&
 const WindowRegistration calibratie(WindowOrder::Calibratie, [](TFormMain& main) {
     auto* w = new TFormCalibratie(&main);
     main.setWindowOpener(QStringLiteral("CmdCalibratie"), [w] { w->exec(); });
-    main.addCloseGuard([w] { return w->ModeUitVoorSluiten(); });
+    // After "km 0" is confirmed the program's close is tried again.
+    TFormMain* m = &main;
+    main.addCloseGuard([w, m] { return w->ModeUitVoorSluiten([m] { m->close(); }); });
 });
 
 const WindowRegistration grafiek(WindowOrder::Grafiek, [](TFormMain& main) {

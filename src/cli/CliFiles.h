@@ -1,23 +1,13 @@
 #pragma once
 // Parameter, setpoint and backup files as the command-line program reads them: the
-// kind from the contents, and for a file that does not parse the line and the reason.
-#include "params/Compare.h"
-
-#include <QString>
+// same reader as the windows' (kind from the contents, the first bad line and why).
+#include "params/ParFormats.h"
 
 namespace vx::cli {
 
-enum class FileKind { Unknown,
-                      Parameters,
-                      Setpoints,
-                      Backup };
+using FileKind = files::FileKind;
+using LoadedFile = files::ValueFile;
 
-struct LoadedFile {
-    FileKind kind = FileKind::Unknown;
-    compare::ValueSet values;
-    QString error; // empty when the file was taken; else "line 7: ..." or the reason
-};
-
-LoadedFile loadValueFile(const QString& path);
+inline LoadedFile loadValueFile(const QString& path) { return files::readValueFile(path); }
 
 } // namespace vx::cli

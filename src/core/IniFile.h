@@ -27,7 +27,10 @@ public:
 
     // The file decoding of load(): UTF-8, or Windows-1252 when not valid UTF-8.
     static QString decodeText(const QByteArray& bytes);
-    // The integer rule of readInteger on a bare text; false leaves value untouched.
+    // The integer rule of every INI value, this reader's and SettingsFile's: leading
+    // blanks, a sign, then decimal digits that fit 32 bits, or "$"/"0x" and at most
+    // eight hex digits, which wrap like a 32-bit register ($FFFFFFFF is -1); nothing
+    // may follow. false leaves value untouched.
     static bool parseInteger(QStringView text, int& value);
 
     struct Impl;

@@ -1,7 +1,9 @@
 #include "core/SettingsFile.h"
 
+#include "core/AtomicFile.h"
+#include "core/IniFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace vx {
@@ -30,29 +32,6 @@ bool splitEntry(const QString& line, QString& key, QString& value)
 }
 
 } // namespace
-
-bool SettingsFile::parseInteger(const QString& text, int& out)
-{
-    const QString t = text.trimmed();
-    bool ok = false;
-    qlonglong v = 0;
-    if (t.startsWith(u"0x", Qt::CaseInsensitive))
-        v = t.mid(2).toLongLong(&ok, 16);
-    else if (t.startsWith(u'$'))
-        v = t.mid(1).toLongLong(&ok, 16);
-    else
-        v = t.toLongLong(&ok, 10);
-    // Hex values wrap like a 32-bit register ($FFFFFFFF is -1); decimals must fit.
-    if (!ok) return false;
-    if (t.startsWith(u"0x", Qt::CaseInsensitive) || t.startsWith(u'$')) {
-        if (v > 0xFFFFFFFFLL) return false;
-        out = static_cast<int>(static_cast<quint32>(v));
-        return true;
-    }
-    if (v < INT_MIN || v > INT_MAX) return false;
-    out = static_cast<int>(v);
-    return true;
-}
 
 bool SettingsFile::load(const QString& path)
 {
@@ -104,8 +83,9 @@ QString SettingsFile::readString(const QString& section, const QString& key, con
 
 int SettingsFile::readInteger(const QString& section, const QString& key, int def) const
 {
+    // The same integer rule as the language and definition files.
     int v = 0;
-    return parseInteger(readString(section, key, QString()), v) ? v : def;
+    return IniFile::parseInteger(readString(section, key, QString()), v) ? v : def;
 }
 
 bool SettingsFile::readBool(const QString& section, const QString& key, bool def) const
@@ -149,25 +129,13 @@ void SettingsFile::writeBool(const QString& section, const QString& key, bool va
 
 bool SettingsFile::save(const QString& path)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        m_error = f.errorString();
-        return false;
-    }
     QByteArray out;
     for (const QString& line : m_lines) {
         out += line.toUtf8();
         out += "\r\n";
     }
-    if (f.write(out) != out.size()) {
-        m_error = f.errorString();
-        f.cancelWriting();
+    if (!saveAtomically(path, out, &m_error))
         return false;
-    }
-    if (!f.commit()) {
-        m_error = f.errorString();
-        return false;
-    }
     m_exists = true;
     return true;
 }

@@ -13,7 +13,7 @@ public:
     bool load(const QString& path);
     bool exists() const { return m_exists; }
 
-    // Integers: decimal, or hexadecimal after "0x"/"0X"/"$"; anything else gives def.
+    // Integers as IniFile::parseInteger reads them; anything else gives def.
     int readInteger(const QString& section, const QString& key, int def) const;
     // Strings are read up to 2047 characters.
     QString readString(const QString& section, const QString& key, const QString& def) const;
@@ -28,8 +28,6 @@ public:
     bool save(const QString& path);
     QString errorString() const { return m_error; }
     QStringList lines() const { return m_lines; }
-
-    static bool parseInteger(const QString& text, int& out);
 
 private:
     int findSection(const QString& section) const;          // index of the [section] line or -1

@@ -1,10 +1,10 @@
 #include "core/TerminalHistory.h"
+#include "core/AtomicFile.h"
 #include "core/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace vx {
 
@@ -45,11 +45,7 @@ bool TerminalHistory::save() const
     if (m_file.isEmpty())
         return true;
     QDir().mkpath(QFileInfo(m_file).absolutePath());
-    QSaveFile f(m_file);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    f.write(m_entries.join(u'\n').toUtf8() + '\n');
-    return f.commit();
+    return saveAtomically(m_file, m_entries.join(u'\n').toUtf8() + '\n');
 }
 
 QString TerminalHistory::older(const QString& typing)

@@ -11,7 +11,6 @@
 #include "diagnostics/SpinEdit.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +19,7 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace vx {
 
@@ -173,6 +173,11 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
     connect(CmdSaveToEEPROM, &QPushButton::clicked, this,
             [this] { sendCommand(QLatin1String(cmd::StoreCalibration)); });
 
+    m_modeOffTimer = new QTimer(this);
+    m_modeOffTimer->setSingleShot(true);
+    m_modeOffTimer->setInterval(3000);
+    connect(m_modeOffTimer, &QTimer::timeout, this, [this] { modeOffEnded(); });
+
     Panel1 = new QLabel(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -301,7 +306,7 @@ void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QBy
     const cmd::CheckedReply checked = cmd::checkReply(PX400Kalibratie->AnsweredText(), reply);
     if (!checked.ok()) {
         setPanel(checked.text.isEmpty() ? cmd::refusalText(checked) : checked.text, Qt::red);
-        if (m_wait) m_wait->quit();
+        modeOffEnded();
         return;
     }
     setPanel(checked.text, windowText());
@@ -342,7 +347,7 @@ void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QBy
             CmdSet_I_actief->setEnabled(false);
             CmdSet_I_InActief->setEnabled(false);
             KalibratieModeAan = false;
-            if (m_wait) m_wait->quit();
+            modeOffEnded();
         } else if (arg == QLatin1String("1")) {
             setTextColour(GroupBox4, windowText());
             CmdSet_U_actief->setEnabled(true);
@@ -359,38 +364,51 @@ void TFormCalibratie::PX400KalibratieCommError(TSXProtocolComponent*, const TCom
         setPanel(texts::Calibratie("Timeout"), Qt::red);
     else if (error.Code != 0 && (error.OSError != 0 || error.LineErrors != 0))
         setPanel(texts::Calibratie("CommError"), Qt::red);
-    if (m_wait) m_wait->quit();
+    modeOffEnded();
 }
 
 void TFormCalibratie::reject()
 {
+    // Already closing: the answer to "km 0" decides.
+    if (m_modeOffPending) return;
     if (GezondenNietGesaved
         && ui().message(this, QMessageBox::Warning, texts::Calibratie("Msg_waarschuwingCaption"), closeQuestion(),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
                != QMessageBox::Yes)
         return;
-    if (!ModeUitVoorSluiten()) return;
+    if (!ModeUitVoorSluiten([this] { QDialog::reject(); })) return;
     QDialog::reject();
 }
 
-bool TFormCalibratie::ModeUitVoorSluiten()
+bool TFormCalibratie::ModeUitVoorSluiten(std::function<void()> whenOff)
 {
     if (!KalibratieModeAan || !app().SXComm1 || !app().SXComm1->Active()) return true;
+    if (m_modeOffPending) return false;
     const auto answer = ui().message(this, QMessageBox::Question, texts::Calibratie("Msg_waarschuwingCaption"),
                                      texts::Calibratie("Msg_ModeUit"),
                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) return false;
     if (answer != QMessageBox::Yes) return true;
-    // Wait for the confirmation: only "km 0" coming back proves the mode is off.
-    QEventLoop loop;
-    m_wait = &loop;
-    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    // Only "km 0" coming back proves the mode is off; its answer, a failure or the
+    // time-out ends the wait in modeOffEnded().
+    m_modeOffPending = true;
+    m_afterModeOff = std::move(whenOff);
+    m_modeOffTimer->start();
     sendCommand(QStringLiteral("km 0"));
-    if (KalibratieModeAan) loop.exec();
-    m_wait = nullptr;
-    if (!KalibratieModeAan) return true;
-    showWarning(this, texts::Calibratie("Msg_waarschuwingCaption"), texts::Calibratie("Msg_ModeUitMislukt"));
     return false;
+}
+
+void TFormCalibratie::modeOffEnded()
+{
+    if (!m_modeOffPending) return;
+    m_modeOffPending = false;
+    m_modeOffTimer->stop();
+    const std::function<void()> then = std::exchange(m_afterModeOff, {});
+    if (!KalibratieModeAan) {
+        if (then) then();
+        return;
+    }
+    showWarning(this, texts::Calibratie("Msg_waarschuwingCaption"), texts::Calibratie("Msg_ModeUitMislukt"));
 }
 
 void TFormCalibratie::LeesTeksten()

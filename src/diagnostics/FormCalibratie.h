@@ -5,11 +5,12 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <functional>
 
-class QEventLoop;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace vx {
 
@@ -78,8 +79,10 @@ public:
     // Asks before closing with written values not yet saved, and whether to switch
     // a controller still in calibration mode back ("km 0").
     void reject() override;
-    // The calibration-mode question alone (also when the program closes); false: stay open.
-    bool ModeUitVoorSluiten();
+    // The calibration-mode question alone (also when the program closes); false: stay
+    // open for now. After Yes it sends "km 0" and returns false; once the controller
+    // has confirmed, whenOff runs (the close goes on), else a warning is shown.
+    bool ModeUitVoorSluiten(std::function<void()> whenOff = {});
     void LeesTeksten();
 
 protected:
@@ -100,10 +103,14 @@ private:
     void setPanel(const QString& text, const QColor& colour);
     void fieldChanged(int constant, TSpinEdit* field);
     TSpinEdit* fieldOf(int constant) const;
+    void modeOffEnded();
 
     Channel m_u{};
     Channel m_i{};
-    QEventLoop* m_wait = nullptr; // while closing waits for "km 0" to be confirmed
+    // While closing waits for "km 0" to be confirmed: the time allowed, and what follows.
+    QTimer* m_modeOffTimer = nullptr;
+    bool m_modeOffPending = false;
+    std::function<void()> m_afterModeOff;
 };
 
 } // namespace vx

@@ -5,6 +5,7 @@
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/AtomicFile.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
@@ -23,7 +24,6 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -507,18 +507,14 @@ bool TFormGrafiek::CmdSaveCsvClick()
     const QString name = ui().saveFileName(this, CmdSaveCsv->text(), app().OpenCloseDialoogPath,
                                            QStringLiteral("CSV (*.csv)"), QStringLiteral("csv"));
     if (name.isEmpty()) return false;
-    QSaveFile f(name);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        graph::CsvChannel channels[2] = {{sourceName(currentSource()), currentSource(), LogWaarde.data(), LogTijd.data(), yDiv()},
-                                         {}};
-        const graph::View v = view();
-        if (v.waarde2)
-            channels[1] = {sourceName(secondSource()), secondSource(), LogWaarde2.data(), LogTijd2.data(), v.yDiv2};
-        const QByteArray out = graph::samplesCsv(channels, v.waarde2 ? 2 : 1, LogIndex);
-        f.write(out);
-        if (f.commit()) return true;
-    }
-    showError(this, windowTitle(), QDir::toNativeSeparators(name) + QStringLiteral("\n") + f.errorString());
+    graph::CsvChannel channels[2] = {{sourceName(currentSource()), currentSource(), LogWaarde.data(), LogTijd.data(), yDiv()},
+                                     {}};
+    const graph::View v = view();
+    if (v.waarde2)
+        channels[1] = {sourceName(secondSource()), secondSource(), LogWaarde2.data(), LogTijd2.data(), v.yDiv2};
+    QString why;
+    if (saveAtomically(name, graph::samplesCsv(channels, v.waarde2 ? 2 : 1, LogIndex), &why)) return true;
+    showError(this, windowTitle(), QDir::toNativeSeparators(name) + QStringLiteral("\n") + why);
     return false;
 }
 
@@ -527,10 +523,11 @@ bool TFormGrafiek::CmdSavePngClick()
     const QString name = ui().saveFileName(this, CmdSavePng->text(), app().OpenCloseDialoogPath,
                                            QStringLiteral("PNG (*.png)"), QStringLiteral("png"));
     if (name.isEmpty()) return false;
-    QSaveFile f(name);
-    if (f.open(QIODevice::WriteOnly) && composedImage().save(&f, "PNG") && f.commit()) return true;
-    const QString why = f.errorString().isEmpty() ? QStringLiteral("PNG") : f.errorString();
-    f.cancelWriting();
+    const QImage image = composedImage();
+    auto png = [&](QIODevice& f) { return image.save(&f, "PNG"); };
+    QString why;
+    if (saveAtomically(name, png, &why)) return true;
+    if (why.isEmpty()) why = QStringLiteral("PNG");
     showError(this, windowTitle(), QDir::toNativeSeparators(name) + QStringLiteral("\n") + why);
     return false;
 }

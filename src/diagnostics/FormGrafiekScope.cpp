@@ -5,6 +5,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "core/AppState.h"
+#include "core/AtomicFile.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "diagnostics/GraphScope.h"
@@ -24,7 +25,6 @@
 #include <QPdfWriter>
 #include <QPushButton>
 #include <QRubberBand>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QWheelEvent>
@@ -330,40 +330,39 @@ bool TFormGrafiek::CmdSavePdfClick()
     const QString name = ui().saveFileName(this, CmdSavePdf->text(), app().OpenCloseDialoogPath,
                                            QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
     if (name.isEmpty()) return false;
-    QSaveFile f(name);
-    if (f.open(QIODevice::WriteOnly)) {
-        {
-            QPdfWriter pdf(&f);
-            pdf.setPageSize(QPageSize(QPageSize::A4));
-            pdf.setPageOrientation(QPageLayout::Landscape);
-            pdf.setResolution(150);
-            pdf.setTitle(windowTitle());
-            QPainter painter(&pdf);
-            // The printed reports' page header: company, type, serial number, date.
-            const ReportHeader h = currentReportHeader();
-            const QSize page(pdf.width(), pdf.height());
-            ReportWriter w(painter, page, h);
-            w.PrintPaginaHeader();
-            w.HuidigY += w.RegelHoogte;
-            w.setFont(10, true);
-            QString title = windowTitle() + QStringLiteral(": ") + sourceName(currentSource()) + u' '
-                            + graph::unitText(currentSource());
-            if (secondSource() >= 0) title += QStringLiteral(" / ") + sourceName(secondSource());
-            w.textOut(w.LinksX, w.HuidigY, title);
-            w.HuidigY += w.RegelHoogte * 2;
-            const QImage image = composedImage();
-            const int width = page.width() - 2 * w.LinksX;
-            const int height = std::min(w.OnderY - w.HuidigY - 2 * w.RegelHoogte, width * image.height() / image.width());
-            const QRect target(w.LinksX, w.HuidigY, height * image.width() / image.height(), height);
-            painter.drawImage(target, image);
-            w.HuidigY = target.bottom() + w.RegelHoogte;
-            w.setFont(9, false);
-            w.textOut(w.LinksX, w.HuidigY, LabelStatus->text());
-        }
-        if (f.commit()) return true;
-    }
-    const QString why = f.errorString().isEmpty() ? QStringLiteral("PDF") : f.errorString();
-    f.cancelWriting();
+    // The painter and the writer finish the file when they go, at the lambda's end.
+    auto write = [&](QIODevice& f) {
+        QPdfWriter pdf(&f);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageOrientation(QPageLayout::Landscape);
+        pdf.setResolution(150);
+        pdf.setTitle(windowTitle());
+        QPainter painter(&pdf);
+        // The printed reports' page header: company, type, serial number, date.
+        const ReportHeader h = currentReportHeader();
+        const QSize page(pdf.width(), pdf.height());
+        ReportWriter w(painter, page, h);
+        w.PrintPaginaHeader();
+        w.HuidigY += w.RegelHoogte;
+        w.setFont(10, true);
+        QString title = windowTitle() + QStringLiteral(": ") + sourceName(currentSource()) + u' '
+                        + graph::unitText(currentSource());
+        if (secondSource() >= 0) title += QStringLiteral(" / ") + sourceName(secondSource());
+        w.textOut(w.LinksX, w.HuidigY, title);
+        w.HuidigY += w.RegelHoogte * 2;
+        const QImage image = composedImage();
+        const int width = page.width() - 2 * w.LinksX;
+        const int height = std::min(w.OnderY - w.HuidigY - 2 * w.RegelHoogte, width * image.height() / image.width());
+        const QRect target(w.LinksX, w.HuidigY, height * image.width() / image.height(), height);
+        painter.drawImage(target, image);
+        w.HuidigY = target.bottom() + w.RegelHoogte;
+        w.setFont(9, false);
+        w.textOut(w.LinksX, w.HuidigY, LabelStatus->text());
+        return true;
+    };
+    QString why;
+    if (saveAtomically(name, write, &why)) return true;
+    if (why.isEmpty()) why = QStringLiteral("PDF");
     showError(this, windowTitle(), QDir::toNativeSeparators(name) + QStringLiteral("\n") + why);
     return false;
 }

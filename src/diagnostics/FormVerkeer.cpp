@@ -1,6 +1,8 @@
 #include "diagnostics/FormVerkeer.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/AtomicFile.h"
+#include "core/Csv.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "diagnostics/TrafficModel.h"
@@ -13,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
@@ -25,15 +26,6 @@ namespace {
 
 // The view takes in new rows this often, in one batch each.
 constexpr int kTickMs = 200;
-
-QString csvField(const QString& s)
-{
-    if (!s.contains(u',') && !s.contains(u'"') && !s.contains(u';'))
-        return s;
-    QString q = s;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
 
 } // namespace
 
@@ -223,19 +215,12 @@ bool TFormVerkeer::CmdOpslaanClick()
 
 bool TFormVerkeer::saveTo(const QString& fileName)
 {
-    const bool csv = fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    const bool asCsv = fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
     QList<int> columns;
     for (int c = 0; c < TrafficModel::ColumnCount; ++c)
         if (!TableVerkeer->isColumnHidden(c))
             columns << c;
-    auto join = [&](const QStringList& fields) {
-        if (!csv)
-            return fields.join(u'\t');
-        QStringList quoted;
-        for (const QString& f : fields)
-            quoted << csvField(f);
-        return quoted.join(u',');
-    };
+    auto join = [&](const QStringList& fields) { return asCsv ? csv::row(fields) : fields.join(u'\t'); };
     QStringList header;
     for (int c : columns)
         header << m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
@@ -243,10 +228,10 @@ bool TFormVerkeer::saveTo(const QString& fileName)
     for (int row = 0; row < m_model->rowCount(); ++row)
         out += join(m_model->rowTexts(row, columns)).toUtf8() + '\n';
     // Written whole or not at all.
-    QSaveFile f(fileName);
-    if (f.open(QIODevice::WriteOnly) && f.write(out) == out.size() && f.commit())
+    QString why;
+    if (saveAtomically(fileName, out, &why))
         return true;
-    showError(this, windowTitle(), QDir::toNativeSeparators(fileName) + u'\n' + f.errorString());
+    showError(this, windowTitle(), QDir::toNativeSeparators(fileName) + u'\n' + why);
     return false;
 }
 

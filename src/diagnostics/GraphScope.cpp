@@ -1,5 +1,6 @@
 #include "diagnostics/GraphScope.h"
 
+#include "core/Csv.h"
 #include "params/FixedPoint.h"
 #include "params/ValueStore.h"
 
@@ -146,21 +147,21 @@ bool scaledValue(int source, const QString& text, qint32* raw)
 
 namespace {
 
-QByteArray quoted(const QString& text) { return '"' + text.toUtf8().replace('"', "\"\"") + '"'; }
+QByteArray csvField(const QString& text) { return csv::field(text).toUtf8(); }
 
 } // namespace
 
 QByteArray samplesCsv(const CsvChannel* channels, int count, int logIndex)
 {
     // The first two columns are what the CSV always held; each channel adds its
-    // value in units (a decimal comma, so quoted) under a header naming source,
+    // value in units (quoted where it has a decimal comma) under a header naming source,
     // unit and scale, and the second channel its own sample times.
     QByteArray out;
     for (int c = 0; c < count; ++c) {
         const CsvChannel& ch = channels[c];
         const QByteArray n = c ? QByteArray::number(c + 1) : QByteArray();
         if (c) out += ',';
-        out += "time" + n + "_ms,value" + n + ',' + quoted(ch.name + u' ' + unitText(ch.source) + u' ' + QString::number(ch.yDiv) + QStringLiteral("/div"));
+        out += "time" + n + "_ms,value" + n + ',' + csvField(ch.name + u' ' + unitText(ch.source) + u' ' + QString::number(ch.yDiv) + QStringLiteral("/div"));
     }
     out += '\n';
     for (int i = 0; i <= std::min(logIndex, LastIndex); ++i) {
@@ -168,7 +169,7 @@ QByteArray samplesCsv(const CsvChannel* channels, int count, int logIndex)
             const CsvChannel& ch = channels[c];
             if (c) out += ',';
             out += QByteArray::number(ch.tijd[i]) + ',' + QByteArray::number(ch.waarde[i]) + ','
-                   + quoted(scaledText(ch.source, ch.waarde[i]));
+                   + csvField(scaledText(ch.source, ch.waarde[i]));
         }
         out += '\n';
     }

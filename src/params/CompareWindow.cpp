@@ -5,6 +5,8 @@
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/AtomicFile.h"
+#include "core/Csv.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/ControllerLine.h"
@@ -15,7 +17,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -46,13 +47,6 @@ const QColor WrittenColour(200, 240, 200);
 QString numberText(const compare::Row& r)
 {
     return QString(QChar(r.setpoint ? u'S' : u'P')) + QString::number(r.number).rightJustified(3, u'0');
-}
-
-QString csvField(const QString& s)
-{
-    QString q = s;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
 }
 
 } // namespace
@@ -255,30 +249,12 @@ void TFormCompare::Refresh()
 
 bool TFormCompare::readFile(const QString& path, compare::ValueSet& out)
 {
-    QFile f(path);
-    if (f.size() > files::MaxTextFileSize || !f.open(QIODevice::ReadOnly)) {
+    const files::ValueFile f = files::readValueFile(path);
+    if (!f.ok()) {
         setStatus(T("FileFailed").arg(QFileInfo(path).fileName()), true);
         return false;
     }
-    const QByteArray bytes = f.readAll();
-    compare::ValueSet v;
-    bool ok = false;
-    // The kind by its contents: a text file names itself in its header.
-    if (bytes.startsWith(files::ParameterHeader)) {
-        ok = files::parseParameterFile(bytes, v.par) == files::TextFileError::None;
-        v.hasParameters = ok;
-    } else if (bytes.startsWith(files::SetpointHeader)) {
-        ok = files::parseSetpointFile(bytes, v.soll) == files::TextFileError::None;
-        v.hasSetpoints = ok;
-    } else {
-        ok = files::parseBackupFile(bytes, v.par, v.soll) == files::BackupError::None;
-        v.hasParameters = v.hasSetpoints = ok;
-    }
-    if (!ok) {
-        setStatus(T("FileFailed").arg(QFileInfo(path).fileName()), true);
-        return false;
-    }
-    out = v;
+    out = f.values;
     return true;
 }
 
@@ -671,14 +647,13 @@ void TFormCompare::CmdTakeClick()
 bool TFormCompare::exportCsv(const QString& path, QString* error) const
 {
     QStringList lines;
-    lines << QStringList{csvField(T("ColNumber")), csvField(T("ColName")), csvField(sourceName(m_side[0])),
-                         csvField(sourceName(m_side[1])), csvField(T("ColLimits")), csvField(T("ColResult"))}
-                 .join(u',');
+    lines << csv::row({T("ColNumber"), T("ColName"), sourceName(m_side[0]), sourceName(m_side[1]), T("ColLimits"),
+                       T("ColResult")});
     for (int row = 0; row < Grid->rowCount(); ++row) {
         QStringList f;
         for (int c = ColNumber; c <= ColResult; ++c)
-            f << csvField(Grid->item(row, c) ? Grid->item(row, c)->text() : QString());
-        lines << f.join(u',');
+            f << (Grid->item(row, c) ? Grid->item(row, c)->text() : QString());
+        lines << csv::row(f);
     }
     return files::saveAtomically(path, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8(), error);
 }
@@ -734,20 +709,27 @@ bool TFormCompare::printPdf(const QString& path, QString* error) const
             *error = QStringLiteral("no report machinery");
         return false;
     }
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageOrientation(QPageLayout::Landscape);
-    writer.setResolution(300);
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        if (error)
-            *error = QStringLiteral("cannot write %1").arg(path);
-        return false;
-    }
-    reportDrawer()(painter, QSize(writer.width(), writer.height()), windowTitle(), reportLines(),
-                   [&writer] { writer.newPage(); });
-    painter.end();
-    return true;
+    bool painted = false;
+    const bool saved = saveAtomically(
+        path,
+        [&](QIODevice& file) {
+            QPdfWriter writer(&file);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageOrientation(QPageLayout::Landscape);
+            writer.setResolution(300);
+            QPainter painter;
+            if (!painter.begin(&writer))
+                return false;
+            painted = true;
+            reportDrawer()(painter, QSize(writer.width(), writer.height()), windowTitle(), reportLines(),
+                           [&writer] { writer.newPage(); });
+            painter.end();
+            return true;
+        },
+        error);
+    if (!saved && !painted && error)
+        *error = QStringLiteral("cannot write %1").arg(path);
+    return saved;
 }
 
 void TFormCompare::saveAs(const QString& caption, const QString& filter, const QString& suffix,

@@ -5,7 +5,6 @@
 #include "core/UiSeams.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -26,7 +25,8 @@ const LangSection& sectionOf(FileKind kind)
     switch (kind) {
     case FileKind::Parameters: return texts::EditParam;
     case FileKind::Setpoints: return texts::EditSollwert;
-    case FileKind::Backup: break;
+    case FileKind::Backup:
+    case FileKind::Unknown: break;
     }
     return texts::BackupRestore;
 }
@@ -55,6 +55,7 @@ const char* extensionOf(FileKind kind)
     case FileKind::Parameters: return "app";
     case FileKind::Setpoints: return "aps";
     case FileKind::Backup: return "bak";
+    case FileKind::Unknown: break;
     }
     return "";
 }
@@ -89,13 +90,23 @@ void showOpenFailure(QWidget* parent, FileKind kind, TextFileError e)
     showError(parent, t.errorCaption, t.openMsg[int(e)]);
 }
 
-bool readWholeTextFile(const QString& path, QByteArray& contents)
+// The editors' open: the store and its status change only for a file taken whole.
+bool openIntoStore(QWidget* parent, const QString& path, FileKind kind)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const ValueFile f = readValueFile(path);
+    const TextFileError e = textFileError(f, kind);
+    if (e != TextFileError::None) {
+        showOpenFailure(parent, kind, e);
         return false;
-    contents = f.read(MaxTextFileSize + 1);
-    return f.error() == QFileDevice::NoError;
+    }
+    if (kind == FileKind::Parameters) {
+        ParWaarden = f.values.par;
+        ParStatus = 2;
+    } else {
+        SollWaarden = f.values.soll;
+        SollStatus = 2;
+    }
+    return true;
 }
 
 } // namespace
@@ -166,45 +177,12 @@ bool writeSetpointFile(QWidget* parent, const QString& path)
 
 bool readParameterFile(QWidget* parent, const QString& path)
 {
-    QByteArray contents;
-    if (!readWholeTextFile(path, contents)) {
-        showOpenFailure(parent, FileKind::Parameters, TextFileError::CannotOpen);
-        return false;
-    }
-    TParWaarden scratch;
-    TextFileError e = contents.size() > MaxTextFileSize ? TextFileError::WrongCount
-                                                        : parseParameterFile(contents, scratch);
-    // The header is checked first, also for an oversized file.
-    if (!contents.startsWith(ParameterHeader))
-        e = TextFileError::BadHeader;
-    if (e != TextFileError::None) {
-        showOpenFailure(parent, FileKind::Parameters, e);
-        return false;
-    }
-    ParWaarden = scratch;
-    ParStatus = 2;
-    return true;
+    return openIntoStore(parent, path, FileKind::Parameters);
 }
 
 bool readSetpointFile(QWidget* parent, const QString& path)
 {
-    QByteArray contents;
-    if (!readWholeTextFile(path, contents)) {
-        showOpenFailure(parent, FileKind::Setpoints, TextFileError::CannotOpen);
-        return false;
-    }
-    TSollWaarden scratch;
-    TextFileError e = contents.size() > MaxTextFileSize ? TextFileError::WrongCount
-                                                        : parseSetpointFile(contents, scratch);
-    if (!contents.startsWith(SetpointHeader))
-        e = TextFileError::BadHeader;
-    if (e != TextFileError::None) {
-        showOpenFailure(parent, FileKind::Setpoints, e);
-        return false;
-    }
-    SollWaarden = scratch;
-    SollStatus = 2;
-    return true;
+    return openIntoStore(parent, path, FileKind::Setpoints);
 }
 
 bool saveParameterFile(QWidget* parent)
@@ -242,18 +220,19 @@ bool writeBackupFile(QWidget* parent, const QString& path, const TParWaarden& pa
 
 bool readBackupFile(QWidget* parent, const QString& path, TParWaarden& par, TSollWaarden& soll)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    const ValueFile f = readValueFile(path);
+    if (f.fault == FileFault::CannotOpen) {
         const KindTexts t = kindTexts(FileKind::Backup);
         showError(parent, t.errorCaption, t.openMsg[1]);
         return false;
     }
-    const QByteArray contents = f.read(BackupSize);
-    if (parseBackupFile(contents, par, soll) != BackupError::None) {
-        // Wrong marks and a short file alike: not a backup, nothing is taken from it.
+    if (!f.ok() || f.kind != FileKind::Backup) {
+        // Wrong marks, a short file or another kind alike: nothing is taken from it.
         showError(parent, QString(), kindTexts(FileKind::Backup).openMsg[2]);
         return false;
     }
+    par = f.values.par;
+    soll = f.values.soll;
     return true;
 }
 

@@ -8,10 +8,7 @@ class QWidget;
 namespace vx::files {
 
 // --- dialogs -------------------------------------------------------------------------
-enum class FileKind { Parameters,
-                      Setpoints,
-                      Backup };
-
+// The kind is one of Parameters, Setpoints and Backup.
 // The save / open dialog for a kind of file, starting in OpenCloseDialoogPath; the
 // chosen folder becomes the new OpenCloseDialoogPath. A typed name without extension
 // gets the kind's extension on saving. Empty when cancelled.

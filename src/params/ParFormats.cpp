@@ -2,9 +2,10 @@
 
 #include "device/CommandSet.h"
 
-#include <QSaveFile>
+#include <QFile>
 #include <QtEndian>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace vx::files {
@@ -30,44 +31,79 @@ QByteArray textFile(const char* header, int unit, char letter, int first, int la
     return out;
 }
 
-// Reads the data lines of a text file into table[0 .. tableSize-1]. Every number must
-// occur exactly once: a damaged file must never fill a set partly.
-TextFileError parseTextFile(const QByteArray& contents, const char* header, int expectedLines,
-                            std::vector<qint32>& table)
+// One pass over a text file. Every number must occur exactly once: a damaged file
+// must never fill a set partly. error is what the editors report (a malformed line
+// stops the pass; a number twice counts as bad only when the count is right, since
+// another number is missing then); line and why name the first line that breaks a
+// rule, else the count.
+struct TextScan {
+    TextFileError error = TextFileError::None;
+    int line = 0;
+    QString why;
+    std::vector<qint32> table;
+};
+
+TextScan scanTextFile(const QByteArray& contents, const char* header, int expected)
 {
-    const int tableSize = expectedLines;
+    TextScan r;
+    // The first rule broken names the line; a later one does not replace it.
+    auto note = [&](int lineNo, const QString& why) {
+        if (r.why.isEmpty()) {
+            r.line = lineNo;
+            r.why = why;
+        }
+    };
+    auto fault = [&](TextFileError e, int lineNo, const QString& why) {
+        note(lineNo, why);
+        r.error = e;
+        return std::move(r);
+    };
     const QList<QByteArray> lines = textFileLines(contents);
     if (lines.isEmpty() || !lines.constFirst().startsWith(header))
-        return TextFileError::BadHeader;
+        return fault(TextFileError::BadHeader, 1,
+                     QStringLiteral("line 1: the header is not \"%1\"").arg(QLatin1String(header)));
 
-    table.assign(std::size_t(tableSize), 0);
-    std::vector<bool> seen(std::size_t(tableSize), false);
+    r.table.assign(std::size_t(expected), 0);
+    std::vector<int> firstLine(std::size_t(expected), 0);
     bool duplicate = false;
     int count = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray& line = lines.at(i);
+        const int lineNo = int(i) + 1;
+        const QString at = QString::number(lineNo);
         if (line.isEmpty())
             continue;
         if (line.indexOf(' ') != 4)
-            return TextFileError::BadLine;
+            return fault(TextFileError::BadLine, lineNo,
+                         QStringLiteral("line %1: expected a letter, three digits, a blank and a value").arg(at));
         // The first character (the kind letter) is not examined.
-        const auto number = cmd::parseDecimal(QString::fromLatin1(line.mid(1, 3)));
-        const auto value = cmd::parseDecimal(QString::fromLatin1(line.mid(5)));
-        if (!number || !value || *number < 0 || *number >= tableSize)
-            return TextFileError::BadLine;
-        const auto n = std::size_t(*number);
-        if (seen[n])
+        const QString numberText = QString::fromLatin1(line.mid(1, 3));
+        const auto number = cmd::parseDecimal(numberText);
+        if (!number || *number < 0 || *number >= expected)
+            return fault(TextFileError::BadLine, lineNo,
+                         QStringLiteral("line %1: number %2 is outside 0 .. %3")
+                             .arg(at, numberText, QString::number(expected - 1)));
+        const QString valueText = QString::fromLatin1(line.mid(5));
+        const auto value = cmd::parseDecimal(valueText);
+        if (!value)
+            return fault(TextFileError::BadLine, lineNo,
+                         QStringLiteral("line %1: \"%2\" is not a whole number").arg(at, valueText));
+        int& seen = firstLine[std::size_t(*number)];
+        if (seen) {
             duplicate = true;
-        seen[n] = true;
-        table[n] = *value;
+            note(lineNo, QStringLiteral("line %1: number %2 again (first on line %3)")
+                             .arg(at, QString::number(*number), QString::number(seen)));
+        } else {
+            seen = lineNo;
+        }
+        r.table[std::size_t(*number)] = *value;
         ++count;
     }
-    if (count != expectedLines)
-        return TextFileError::WrongCount;
-    // The count is right, so a duplicate means another number is missing.
-    if (duplicate)
-        return TextFileError::BadLine;
-    return TextFileError::None;
+    if (count != expected)
+        return fault(TextFileError::WrongCount, 0,
+                     QStringLiteral("%1 value lines, expected %2").arg(count).arg(expected));
+    r.error = duplicate ? TextFileError::BadLine : TextFileError::None;
+    return r;
 }
 
 void put32(QByteArray& out, qint32 v)
@@ -107,27 +143,37 @@ QList<QByteArray> textFileLines(const QByteArray& contents)
     return lines;
 }
 
+namespace {
+
+TextScan scanParameterFile(const QByteArray& contents, TParWaarden& out)
+{
+    TextScan r = scanTextFile(contents, ParameterHeader, ParameterLines);
+    if (r.error == TextFileError::None)
+        for (int n = 0; n < ParameterLines; ++n)
+            out[n] = r.table[std::size_t(n)];
+    return r;
+}
+
+TextScan scanSetpointFile(const QByteArray& contents, TSollWaarden& out)
+{
+    TextScan r = scanTextFile(contents, SetpointHeader, SetpointLines);
+    // The value of S000 is not used.
+    if (r.error == TextFileError::None)
+        for (int n = 1; n <= 80; ++n)
+            out[n] = r.table[std::size_t(n)];
+    return r;
+}
+
+} // namespace
+
 TextFileError parseParameterFile(const QByteArray& contents, TParWaarden& out)
 {
-    std::vector<qint32> table;
-    const TextFileError e = parseTextFile(contents, ParameterHeader, ParameterLines, table);
-    if (e != TextFileError::None)
-        return e;
-    for (int n = 0; n < ParameterLines; ++n)
-        out[n] = table[std::size_t(n)];
-    return e;
+    return scanParameterFile(contents, out).error;
 }
 
 TextFileError parseSetpointFile(const QByteArray& contents, TSollWaarden& out)
 {
-    std::vector<qint32> table;
-    const TextFileError e = parseTextFile(contents, SetpointHeader, SetpointLines, table);
-    if (e != TextFileError::None)
-        return e;
-    // The value of S000 is not used.
-    for (int n = 1; n <= 80; ++n)
-        out[n] = table[std::size_t(n)];
-    return e;
+    return scanSetpointFile(contents, out).error;
 }
 
 QByteArray backupFileBytes(const TParWaarden& par, const TSollWaarden& soll)
@@ -162,28 +208,85 @@ BackupError parseBackupFile(const QByteArray& contents, TParWaarden& par, TSollW
     return BackupError::None;
 }
 
-bool saveAtomically(const QString& path, const QByteArray& contents, QString* error)
+ValueFile valueFileFrom(const QByteArray& contents, const QString& name)
 {
-    QSaveFile f(path);
-    // Never fall back to writing the target in place: that is what loses the old file.
-    f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
+    ValueFile f;
+    const bool marks = contents.size() >= 8 && get32(contents, 0) == BackupStartMark && get32(contents, 4) == BackupStartMark;
+    if (contents.startsWith(ParameterHeader))
+        f.kind = FileKind::Parameters;
+    else if (contents.startsWith(SetpointHeader))
+        f.kind = FileKind::Setpoints;
+    else if (marks || contents.size() == BackupSize || name.endsWith(QLatin1String(".bak"), Qt::CaseInsensitive))
+        f.kind = FileKind::Backup;
+
+    auto refuse = [&](FileFault fault, int line, const QString& why) {
+        f.fault = fault;
+        f.line = line;
+        f.error = why;
+        return f;
+    };
+    if (contents.size() > MaxTextFileSize)
+        return refuse(FileFault::TooLarge, 0, QStringLiteral("too large for a parameter, setpoint or backup file"));
+
+    compare::ValueSet& v = f.values;
+    switch (f.kind) {
+    case FileKind::Unknown:
+        return refuse(FileFault::Unrecognised, 1, QStringLiteral("line 1: neither a parameter, setpoint nor backup file"));
+    case FileKind::Parameters:
+    case FileKind::Setpoints: {
+        const bool parameters = f.kind == FileKind::Parameters;
+        const TextScan r = parameters ? scanParameterFile(contents, v.par) : scanSetpointFile(contents, v.soll);
+        switch (r.error) {
+        case TextFileError::None: break;
+        case TextFileError::WrongCount: return refuse(FileFault::WrongCount, r.line, r.why);
+        case TextFileError::BadLine: return refuse(FileFault::BadLine, r.line, r.why);
+        case TextFileError::BadHeader:
+        case TextFileError::CannotOpen: return refuse(FileFault::Unrecognised, r.line, r.why);
+        }
+        (parameters ? v.hasParameters : v.hasSetpoints) = true;
+        return f;
     }
-    if (f.write(contents) != contents.size() || !f.flush()) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting(); // the temporary file goes, the target stays as it was
-        return false;
+    case FileKind::Backup:
+        switch (parseBackupFile(contents, v.par, v.soll)) {
+        case BackupError::None: break;
+        case BackupError::TooShort:
+            return refuse(FileFault::TooShort, 0,
+                          QStringLiteral("%1 bytes, a backup file has %2").arg(contents.size()).arg(BackupSize));
+        case BackupError::BadMarks: return refuse(FileFault::BadMarks, 0, QStringLiteral("the start or end marks are wrong"));
+        }
+        v.hasParameters = v.hasSetpoints = true;
+        return f;
     }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
+    return f;
+}
+
+ValueFile readValueFile(const QString& path)
+{
+    QFile file(path);
+    QByteArray contents;
+    if (file.open(QIODevice::ReadOnly))
+        contents = file.read(MaxTextFileSize + 1); // one byte more tells a file too large
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        ValueFile f;
+        f.fault = FileFault::CannotOpen;
+        f.error = file.errorString();
+        return f;
     }
-    return true;
+    return valueFileFrom(contents, path);
+}
+
+TextFileError textFileError(const ValueFile& file, FileKind wanted)
+{
+    if (file.fault == FileFault::CannotOpen)
+        return TextFileError::CannotOpen;
+    // Another kind of file, also one too large, is refused by its header.
+    if (file.kind != wanted)
+        return TextFileError::BadHeader;
+    switch (file.fault) {
+    case FileFault::None: return TextFileError::None;
+    case FileFault::BadLine: return TextFileError::BadLine;
+    default: return TextFileError::WrongCount;
+    }
 }
 
 } // namespace vx::files

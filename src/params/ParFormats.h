@@ -2,6 +2,8 @@
 // Parameter files (.app), setpoint files (.aps) and backup files (.bak) as pure
 // functions: values in, bytes out and back. Every window, and the command-line
 // program, that stores or loads a set uses this code; ParFiles adds the dialogs.
+#include "core/AtomicFile.h"
+#include "params/Compare.h"
 #include "params/ValueStore.h"
 
 #include <QByteArray>
@@ -55,10 +57,43 @@ QByteArray backupFileBytes(const TParWaarden& par, const TSollWaarden& soll);
 // Bytes beyond BackupSize are ignored; par and soll are written only on None.
 BackupError parseBackupFile(const QByteArray& contents, TParWaarden& par, TSollWaarden& soll);
 
+// --- reading any of them -------------------------------------------------------------
+enum class FileKind { Unknown,
+                      Parameters,
+                      Setpoints,
+                      Backup };
+
+// Why a file was not taken.
+enum class FileFault { None,
+                       CannotOpen,   // error: the system's reason
+                       TooLarge,     // over MaxTextFileSize
+                       Unrecognised, // no header, no backup marks, no .bak name
+                       BadLine,      // a malformed line, or a number twice with the count right
+                       WrongCount,   // too few or too many value lines
+                       TooShort,     // a backup file under BackupSize
+                       BadMarks };   // a backup file's start or end marks
+
+struct ValueFile {
+    FileKind kind = FileKind::Unknown;
+    FileFault fault = FileFault::None;
+    int line = 0;             // the first bad line of a text file (1 = the header), else 0
+    QString error;            // empty when taken; else "line 7: ..." or the reason
+    compare::ValueSet values; // hasParameters / hasSetpoints only when taken
+    bool ok() const { return fault == FileFault::None; }
+};
+
+// The kind comes from the contents: a text file names itself in its header, a backup
+// file starts with its marks; a file with neither counts as a backup when it has a
+// backup's size or its name ends in .bak, so its fault can be named.
+ValueFile readValueFile(const QString& path);
+ValueFile valueFileFrom(const QByteArray& contents, const QString& name);
+
+// The editors' message for a file read when they wanted kind `wanted`.
+TextFileError textFileError(const ValueFile& file, FileKind wanted);
+
 // --- saving --------------------------------------------------------------------------
-// Writes through a temporary file in the same folder that is renamed over the target
-// only when everything was written and flushed, so a failed save leaves an existing
-// file as it was. On failure returns false and sets error to the system's reason.
-bool saveAtomically(const QString& path, const QByteArray& contents, QString* error = nullptr);
+// Every save goes through core's saveAtomically; the name stays here for the
+// callers that know it as files::saveAtomically.
+using vx::saveAtomically;
 
 } // namespace vx::files

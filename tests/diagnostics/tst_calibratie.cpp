@@ -2,6 +2,7 @@
 // chain, the commands sent and the closing question.
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/LanguageTexts.h"
 #include "diagnostics/FormCalibratie.h"
 #include "diagnostics/SpinEdit.h"
 #include "params/TextWrap.h"
@@ -287,13 +288,42 @@ private slots:
         ui->answers = {QMessageBox::StandardButton(answer)};
         form->close();
         QCOMPARE(ui->messages.size(), before + 1);
-        QCOMPARE(!form->isVisible(), closes);
+        // After Yes the window closes once "km 0" is confirmed.
+        QTRY_COMPARE_WITH_TIMEOUT(!form->isVisible(), closes, Wait);
         QCOMPARE(requests().contains("km 0"), sendsOff);
         QCOMPARE(form->KalibratieModeAan, !sendsOff);
         if (form->isVisible()) {
             ui->answers = {QMessageBox::No};
             form->close();
         }
+    }
+
+    // Without a confirmation of "km 0" the window stays open and says so; the wait
+    // holds up nothing (close() returns at once).
+    void modeOffUnconfirmedKeepsTheWindow()
+    {
+        openAndRead();
+        modeOn();
+        sim::defaultBus().addFault(sim::Fault::noReply("km", 1));
+        ui->answers = {QMessageBox::Yes};
+        QElapsedTimer t;
+        t.start();
+        form->close();
+        QVERIFY(t.elapsed() < 500);
+        QCOMPARE(ui->messages.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ui->messages.size(), 2, Wait);
+        QCOMPARE(ui->messages.last().icon, QMessageBox::Warning);
+        QCOMPARE(ui->messages.last().text, texts::Calibratie("Msg_ModeUitMislukt"));
+        QVERIFY(form->isVisible());
+        QVERIFY(form->KalibratieModeAan);
+        QCOMPARE(requests().count("km 0"), 1);
+
+        // Asked again, the confirmation comes this time and the window closes.
+        ui->answers = {QMessageBox::Yes};
+        form->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), Wait);
+        QVERIFY(!form->KalibratieModeAan);
+        QCOMPARE(ui->messages.size(), 3);
     }
 
     void everyTypedCharacterIsSent()

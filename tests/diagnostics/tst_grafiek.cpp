@@ -319,7 +319,7 @@ private slots:
         // The columns the CSV always had, then the value in units, which reads back
         // to the raw value under a header naming source, unit and scale.
         const QList<QByteArray> lines = csv.readAll().split('\n');
-        QVERIFY2(lines[0].startsWith("time_ms,value,\"") && lines[0].contains("(AWE)"), lines[0]);
+        QVERIFY2(lines[0].startsWith("time_ms,value,") && lines[0].contains("(AWE)"), lines[0]);
         const QList<QByteArray> expected = {"0,10,", "250,-20,", "500,30,"};
         for (int i = 0; i < 3; ++i) {
             QVERIFY2(lines[i + 1].startsWith(expected[i]), lines[i + 1]);

@@ -16,6 +16,8 @@ using namespace vx;
 using namespace vx::files;
 
 Q_DECLARE_METATYPE(vx::files::TextFileError)
+Q_DECLARE_METATYPE(vx::files::FileKind)
+Q_DECLARE_METATYPE(vx::files::FileFault)
 
 namespace {
 
@@ -267,6 +269,113 @@ private slots:
             QCOMPARE(p[0], 5);
             QCOMPARE(s[80], 5);
         }
+    }
+
+    // One reader for every window and vx5x: the kind from the contents, the first bad
+    // line and why, and what the parameter editor makes of it.
+    void valueFiles_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<FileKind>("kind");
+        QTest::addColumn<FileFault>("fault");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<TextFileError>("editor");
+
+        const QByteArray backup = backupFileBytes(samplePars(), sampleSoll());
+        const auto good = lines(parameterFileText(7, samplePars()));
+        auto with = [&](QList<std::pair<int, QByteArray>> changes) {
+            auto l = good;
+            for (const auto& [at, text] : changes)
+                l[at] = text + '\r';
+            return joinLines(l, "\n");
+        };
+        const auto ok = FileFault::None;
+        const auto none = TextFileError::None;
+        QTest::newRow("parameters") << joinLines(good, "\n") << "a.txt" << FileKind::Parameters << ok << 0 << ""
+                                    << none;
+        QTest::newRow("setpoints") << setpointFileText(1, sampleSoll()) << "a.app" << FileKind::Setpoints << ok << 0
+                                   << "" << TextFileError::BadHeader;
+        QTest::newRow("backup by its marks") << backup + "tail"
+                                             << "a.dat" << FileKind::Backup << ok << 0 << ""
+                                             << TextFileError::BadHeader;
+        QTest::newRow("short .bak") << QByteArray(100, 'x') << "short.BAK" << FileKind::Backup << FileFault::TooShort
+                                    << 0 << "100 bytes, a backup file has 16020" << TextFileError::BadHeader;
+        QTest::newRow("backup size, marks wrong") << QByteArray(16020, '\0') << "a.bin" << FileKind::Backup
+                                                  << FileFault::BadMarks << 0 << "the start or end marks are wrong"
+                                                  << TextFileError::BadHeader;
+        QTest::newRow("unknown") << QByteArray("junk\r\n") << "a.app" << FileKind::Unknown << FileFault::Unrecognised
+                                 << 1 << "line 1: neither a parameter, setpoint nor backup file"
+                                 << TextFileError::BadHeader;
+        QTest::newRow("malformed") << with({{3, "P12 5"}}) << "a.app" << FileKind::Parameters << FileFault::BadLine << 4
+                                   << "line 4: expected a letter, three digits, a blank and a value"
+                                   << TextFileError::BadLine;
+        QTest::newRow("number outside") << with({{4, "P512 7"}}) << "a.app" << FileKind::Parameters
+                                        << FileFault::BadLine << 5 << "line 5: number 512 is outside 0 .. 511"
+                                        << TextFileError::BadLine;
+        QTest::newRow("percent in the number") << with({{4, "P%01 7"}}) << "a.app" << FileKind::Parameters
+                                               << FileFault::BadLine << 5 << "line 5: number %01 is outside 0 .. 511"
+                                               << TextFileError::BadLine;
+        QTest::newRow("value") << with({{5, "P003 1x"}}) << "a.app" << FileKind::Parameters << FileFault::BadLine << 6
+                               << "line 6: \"1x\" is not a whole number" << TextFileError::BadLine;
+        QTest::newRow("twice, count right") << with({{14, "P013 7"}}) << "a.app" << FileKind::Parameters
+                                            << FileFault::BadLine << 16 << "line 16: number 13 again (first on line 15)"
+                                            << TextFileError::BadLine;
+        QTest::newRow("twice before a malformed line")
+            << with({{14, "P013 7"}, {300, "P29 1"}}) << "a.app" << FileKind::Parameters << FileFault::BadLine << 16
+            << "line 16: number 13 again (first on line 15)" << TextFileError::BadLine;
+        {
+            auto l = good;
+            l.append("P011 5\r");
+            QTest::newRow("513 lines, one twice")
+                << joinLines(l, "\n") << "a.app" << FileKind::Parameters << FileFault::WrongCount << 515
+                << "line 515: number 11 again (first on line 14)" << TextFileError::WrongCount;
+            l = good;
+            l.removeAt(300);
+            QTest::newRow("511 lines") << joinLines(l, "\n") << "a.app" << FileKind::Parameters
+                                       << FileFault::WrongCount << 0 << "511 value lines, expected 512"
+                                       << TextFileError::WrongCount;
+        }
+        {
+            QByteArray huge = parameterFileText(7, samplePars());
+            huge += QByteArray(int(MaxTextFileSize), '\n');
+            QTest::newRow("too large") << huge << "a.app" << FileKind::Parameters << FileFault::TooLarge << 0
+                                       << "too large for a parameter, setpoint or backup file"
+                                       << TextFileError::WrongCount;
+        }
+    }
+
+    void valueFiles()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, name);
+        QFETCH(FileKind, kind);
+        QFETCH(FileFault, fault);
+        QFETCH(int, line);
+        QFETCH(QString, error);
+        QFETCH(TextFileError, editor);
+        const ValueFile f = valueFileFrom(contents, name);
+        QCOMPARE(f.kind, kind);
+        QCOMPARE(f.fault, fault);
+        QCOMPARE(f.line, line);
+        QCOMPARE(f.error, error);
+        QCOMPARE(textFileError(f, FileKind::Parameters), editor);
+        // Values only from a file taken whole.
+        QCOMPARE(f.values.hasParameters, f.ok() && kind != FileKind::Setpoints);
+        QCOMPARE(f.values.hasSetpoints, f.ok() && kind != FileKind::Parameters);
+        if (f.values.hasParameters)
+            QVERIFY(f.values.par == samplePars());
+        if (f.values.hasSetpoints)
+            QVERIFY(f.values.soll == sampleSoll());
+    }
+
+    void missingValueFile()
+    {
+        const ValueFile f = readValueFile(path(QStringLiteral("none.bak")));
+        QCOMPARE(f.fault, FileFault::CannotOpen);
+        QVERIFY(!f.error.isEmpty());
+        QCOMPARE(textFileError(f, FileKind::Setpoints), TextFileError::CannotOpen);
     }
 
     // Through the dialogs: names, folder, store and status, messages.
