@@ -458,6 +458,13 @@ void TFormMain::Disable_checkboxen_status_klemmen()
     setBoxColor(TB_K0_2, face);
 }
 
+void TFormMain::resumeClose()
+{
+    m_resumingClose = true;
+    close();
+    m_resumingClose = false;
+}
+
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     if (m_closing) {
@@ -465,8 +472,11 @@ void TFormMain::closeEvent(QCloseEvent* event)
         return;
     }
     // Unsaved work and a controller left in calibration mode are asked about first.
-    for (const auto& guard : m_closeGuards) {
-        if (!guard()) {
+    const std::size_t first = m_resumingClose ? m_heldBy + 1 : 0;
+    m_resumingClose = false;
+    for (std::size_t i = first; i < m_closeGuards.size(); ++i) {
+        if (!m_closeGuards[i]()) {
+            m_heldBy = i;
             event->ignore();
             return;
         }

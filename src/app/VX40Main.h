@@ -52,6 +52,9 @@ public:
     // Asked before the program closes; false keeps it open (unsaved work, a
     // controller left in calibration mode).
     void addCloseGuard(std::function<bool()> guard) { m_closeGuards.push_back(std::move(guard)); }
+    // Closes again after a guard that held the close and has now settled (calibration
+    // mode switched off): the guards before it were answered already and are not asked again.
+    void resumeClose();
 
     void Configfile_lezen();
     bool ProgrammaInstellingen_opslaan();
@@ -137,6 +140,8 @@ private:
     TerminalPanel* m_terminal = nullptr;
     std::map<QString, std::function<void()>> m_openers;
     std::vector<std::function<bool()>> m_closeGuards;
+    std::size_t m_heldBy = 0;     // the guard that held the last close
+    bool m_resumingClose = false; // resumeClose(): start after m_heldBy
     QString m_saveError;
     bool m_closing = false;
     // Identification texts (rt, rh, rx) of the controller now or last connected.

@@ -20,9 +20,9 @@ const WindowRegistration displayNokken(WindowOrder::DisplayNokken, [](TFormMain&
 const WindowRegistration calibratie(WindowOrder::Calibratie, [](TFormMain& main) {
     auto* w = new TFormCalibratie(&main);
     main.setWindowOpener(QStringLiteral("CmdCalibratie"), [w] { w->exec(); });
-    // After "km 0" is confirmed the program's close is tried again.
+    // After "km 0" is confirmed the program's close goes on past this guard.
     TFormMain* m = &main;
-    main.addCloseGuard([w, m] { return w->ModeUitVoorSluiten([m] { m->close(); }); });
+    main.addCloseGuard([w, m] { return w->ModeUitVoorSluiten([m] { m->resumeClose(); }); });
 });
 
 const WindowRegistration grafiek(WindowOrder::Grafiek, [](TFormMain& main) {

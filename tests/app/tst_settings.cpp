@@ -193,6 +193,27 @@ private slots:
             QVERIFY2(out.contains(QLatin1String(key)), key);
     }
 
+    // A guard that holds the close and settles later (calibration mode switched off)
+    // resumes it without asking the guards before it again (an editor's Discard).
+    void heldCloseResumesPastTheAnsweredGuards()
+    {
+        QTemporaryDir dir;
+        MainOptions o;
+        o.exeDir = dir.path() + "/";
+        TFormMain w(o);
+        int asked = 0;
+        int held = 0;
+        w.addCloseGuard([&] { return ++asked > 0; });
+        w.addCloseGuard([&] { return ++held > 1; });
+        w.close();
+        QCOMPARE(asked, 1);
+        QVERIFY(!QFile::exists(dir.filePath("application.ini")));
+        w.resumeClose();
+        QCOMPARE(asked, 1);
+        QCOMPARE(held, 1);
+        QVERIFY(QFile::exists(dir.filePath("application.ini")));
+    }
+
     void unwritableFolderIsReportedOnce()
     {
         auto* ui = test::ScriptedUi::install();
