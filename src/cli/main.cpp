@@ -9,6 +9,7 @@
 #include "params/ParameterDefs.h"
 #include "sim/SimInstall.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
 #include <cstdio>
@@ -32,83 +33,139 @@ std::optional<int> toInt(const QString& s)
     return ok ? std::optional<int>(v) : std::nullopt;
 }
 
-// Global options may stand anywhere; the first other word is the command.
-GlobalParse parseGlobal(QStringList args, Options& o)
+// The options every command takes; the rest of a command line is the command's own.
+QList<QCommandLineOption> globalOptions()
 {
-    GlobalParse g;
+    QList<QCommandLineOption> list;
+    for (const char* name : {"port", "unit", "baud", "parity", "data", "stop", "lang", "log"})
+        list << QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value"));
+    for (const char* name : {"simulate", "fast", "json", "version"})
+        list << QCommandLineOption(QLatin1String(name));
+    list << QCommandLineOption(QStringList{"quiet", "q"}) << QCommandLineOption(QStringList{"help", "h"});
+    return list;
+}
+
+// The global options' words, apart from the rest. Global options may stand anywhere,
+// so they are picked out by name first; what is left keeps its order for the command
+// (its own options, its arguments, and anything unknown, which the command reports).
+struct Words {
+    QStringList global;
     QStringList rest;
-    static const QStringList valued = {"--port", "--unit", "--baud", "--parity", "--data", "--stop", "--lang", "--log"};
-    while (!args.isEmpty()) {
-        QString a = args.takeFirst();
-        QString value;
-        bool hasValue = false;
-        if (a.startsWith(QStringLiteral("--")) && a.contains(u'=')) {
-            value = a.section(u'=', 1);
-            a = a.section(u'=', 0, 0);
-            hasValue = true;
+    QString command;
+    QString missing; // a global option that ends the line without its value
+};
+
+Words splitWords(const QStringList& args, const QList<QCommandLineOption>& options)
+{
+    QHash<QString, bool> valued;
+    for (const QCommandLineOption& o : options)
+        for (const QString& n : o.names())
+            valued.insert(n.size() == 1 ? u'-' + n : QStringLiteral("--") + n, !o.valueName().isEmpty());
+    Words w;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const QString name = a.startsWith(QLatin1String("--")) ? a.section(u'=', 0, 0) : a;
+        const auto found = valued.constFind(name);
+        if (found == valued.cend()) {
+            if (w.command.isEmpty() && !a.startsWith(u'-'))
+                w.command = a;
+            else
+                w.rest << a;
+            continue;
         }
-        if (valued.contains(a)) {
-            if (!hasValue) {
-                if (args.isEmpty()) {
-                    g.ok = false;
-                    g.bad = a;
-                    return g;
-                }
-                value = args.takeFirst();
-            }
-            bool good = true;
-            if (a == QLatin1String("--port")) {
-                o.port = value;
-            } else if (a == QLatin1String("--unit")) {
-                o.unit = toInt(value);
-                good = o.unit && *o.unit >= 0 && *o.unit <= 31;
-            } else if (a == QLatin1String("--baud")) {
-                o.baud = toInt(value);
-                good = o.baud.has_value();
-            } else if (a == QLatin1String("--parity") && (value == QLatin1String("auto") || value == QLatin1String("as-port"))) {
-                rest << a << value; // the search's own option
-            } else if (a == QLatin1String("--parity")) {
-                const QString p = value.toUpper();
-                good = p == QLatin1String("N") || p == QLatin1String("E") || p == QLatin1String("O");
-                if (good)
-                    o.parity = p[0].toLatin1();
-            } else if (a == QLatin1String("--data")) {
-                o.dataBits = toInt(value);
-                good = o.dataBits && (*o.dataBits == 7 || *o.dataBits == 8);
-            } else if (a == QLatin1String("--stop")) {
-                o.stopBits = toInt(value);
-                good = o.stopBits && (*o.stopBits == 1 || *o.stopBits == 2);
-            } else if (a == QLatin1String("--lang")) {
-                const auto l = toInt(value);
-                good = l && *l >= 0 && *l <= 2;
-                o.lang = l.value_or(-1);
-            } else if (a == QLatin1String("--log")) {
-                o.logFile = value;
-            }
-            if (!good) {
-                g.ok = false;
-                g.bad = a + u' ' + value;
-                return g;
-            }
-        } else if (a == QLatin1String("--simulate")) {
-            o.simulate = true;
-        } else if (a == QLatin1String("--fast")) {
-            o.fast = true;
-        } else if (a == QLatin1String("--json")) {
-            o.json = true;
-        } else if (a == QLatin1String("--quiet") || a == QLatin1String("-q")) {
-            o.quiet = true;
-        } else if (a == QLatin1String("--version")) {
-            g.version = true;
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            g.help = true;
-        } else if (o.command.isEmpty() && !a.startsWith(u'-')) {
-            o.command = a;
+        QString value;
+        if (!*found) {
+            w.global << name; // a value given to a flag is ignored
+            continue;
+        }
+        if (name.size() < a.size()) {
+            value = a.mid(name.size() + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
         } else {
-            rest << (hasValue ? a + u'=' + value : a);
+            w.missing = a;
+            break;
+        }
+        // The search's own parity choices pass through to it.
+        if (name == QLatin1String("--parity") && (value == QLatin1String("auto") || value == QLatin1String("as-port")))
+            w.rest << name << value;
+        else
+            w.global << name + u'=' + value;
+    }
+    return w;
+}
+
+GlobalParse parseGlobal(const QStringList& args, Options& o)
+{
+    const QList<QCommandLineOption> options = globalOptions();
+    const Words words = splitWords(args, options);
+    o.command = words.command;
+    o.args = words.rest;
+
+    QCommandLineParser parser;
+    parser.addOptions(options);
+    parser.parse(QStringList{QStringLiteral("vx5x")} + words.global);
+
+    // In the order given: a later value replaces an earlier one, and the first bad one
+    // stops the reading (options after it, --version or --help among them, are not seen).
+    GlobalParse g;
+    QHash<QString, qsizetype> seen;
+    for (const QString& name : parser.optionNames()) {
+        const QCommandLineOption* option = nullptr;
+        for (const QCommandLineOption& candidate : options)
+            if (candidate.names().contains(name))
+                option = &candidate;
+        const QString key = option->names().first();
+        const QString value = option->valueName().isEmpty() ? QString() : parser.values(key).value(seen[key]++);
+        bool good = true;
+        if (key == QLatin1String("port")) {
+            o.port = value;
+        } else if (key == QLatin1String("unit")) {
+            o.unit = toInt(value);
+            good = o.unit && *o.unit >= 0 && *o.unit <= 31;
+        } else if (key == QLatin1String("baud")) {
+            o.baud = toInt(value);
+            good = o.baud.has_value();
+        } else if (key == QLatin1String("parity")) {
+            const QString p = value.toUpper();
+            good = p == QLatin1String("N") || p == QLatin1String("E") || p == QLatin1String("O");
+            if (good)
+                o.parity = p[0].toLatin1();
+        } else if (key == QLatin1String("data")) {
+            o.dataBits = toInt(value);
+            good = o.dataBits && (*o.dataBits == 7 || *o.dataBits == 8);
+        } else if (key == QLatin1String("stop")) {
+            o.stopBits = toInt(value);
+            good = o.stopBits && (*o.stopBits == 1 || *o.stopBits == 2);
+        } else if (key == QLatin1String("lang")) {
+            const auto l = toInt(value);
+            good = l && *l >= 0 && *l <= 2;
+            o.lang = l.value_or(-1);
+        } else if (key == QLatin1String("log")) {
+            o.logFile = value;
+        } else if (key == QLatin1String("simulate")) {
+            o.simulate = true;
+        } else if (key == QLatin1String("fast")) {
+            o.fast = true;
+        } else if (key == QLatin1String("json")) {
+            o.json = true;
+        } else if (key == QLatin1String("quiet")) {
+            o.quiet = true;
+        } else if (key == QLatin1String("version")) {
+            g.version = true;
+        } else if (key == QLatin1String("help")) {
+            g.help = true;
+        }
+        if (!good) {
+            g.ok = false;
+            g.bad = QStringLiteral("--") + key + u' ' + value;
+            return g;
         }
     }
-    o.args = rest;
+    if (!words.missing.isEmpty()) {
+        g.ok = false;
+        g.bad = words.missing;
+    }
     return g;
 }
 

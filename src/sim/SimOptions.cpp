@@ -1,6 +1,10 @@
 #include "sim/SimOptions.h"
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <getopt.h>
 #include <sstream>
 #include <vector>
 
@@ -234,6 +238,156 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
     }
     fault = f;
     return true;
+}
+
+bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& error, bool& showUsage)
+{
+    enum { Device = 256,
+           Frame,
+           Unit,
+           Params,
+           Latency,
+           Error,
+           NoDemo,
+           FaultOpt,
+           Log,
+           Link,
+           ReplugAfter,
+           ReplugRx,
+           Help };
+    static const option longOptions[] = {
+        {"device", required_argument, nullptr, Device},
+        {"frame", required_argument, nullptr, Frame},
+        {"unit", required_argument, nullptr, Unit},
+        {"params", required_argument, nullptr, Params},
+        {"latency", required_argument, nullptr, Latency},
+        {"error", required_argument, nullptr, Error},
+        {"no-demo", no_argument, nullptr, NoDemo},
+        {"fault", required_argument, nullptr, FaultOpt},
+        {"log", no_argument, nullptr, Log},
+        {"link", required_argument, nullptr, Link},
+        {"replug-after", required_argument, nullptr, ReplugAfter},
+        {"replug-rx", required_argument, nullptr, ReplugRx},
+        {"help", no_argument, nullptr, Help},
+        {nullptr, 0, nullptr, 0},
+    };
+    showUsage = false;
+    auto unknown = [&](const char* word) {
+        error = std::string("unknown option '") + word + "'";
+        showUsage = true;
+        return false;
+    };
+    // getopt_long would take "--dev" for --device and "--frame=..." too; the options
+    // stay as they were documented, one word each, the value in the next.
+    auto spelledOut = [&](const char* word, int index) {
+        return std::strcmp(word, index < 0 ? "-h" : "--") == 0 || (index >= 0 && std::strncmp(word, "--", 2) == 0 && std::strcmp(word + 2, longOptions[index].name) == 0);
+    };
+    // "+": stop at the first word that is not an option, as it is reported in its place;
+    // ":": a missing value is told apart from an unknown option.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        const int at = optind == 0 ? 1 : optind;
+        int index = -1;
+        const int c = getopt_long(argc, argv, "+:h", longOptions, &index);
+        if (c == -1) {
+            if (at < argc)
+                return unknown(argv[at]); // a plain word, or "--"
+            return true;
+        }
+        const char* word = argv[at];
+        if (c == '?')
+            return unknown(word);
+        if (c == ':') {
+            if (optopt == 'h' || optopt == 0)
+                return unknown(word);
+            error = std::string(word) + " needs a value";
+            for (const option& o : longOptions)
+                if (o.name && o.val == optopt && !spelledOut(word, int(&o - longOptions)))
+                    return unknown(word);
+            return false;
+        }
+        if (!spelledOut(word, c == 'h' ? -1 : index))
+            return unknown(word);
+        const std::string value = optarg ? optarg : "";
+        switch (c) {
+        case 'h':
+        case Help:
+            cmd.help = true;
+            return true;
+        case Device:
+            cmd.device = value;
+            break;
+        case Frame:
+            if (!parseFrame(value, cmd.frame)) {
+                error = "bad line settings '" + value + "'";
+                return false;
+            }
+            cmd.frameGiven = true;
+            break;
+        case Unit: {
+            UnitConfig u;
+            if (!parseUnit(value, u, error))
+                return false;
+            cmd.units.push_back(u);
+            break;
+        }
+        case Params:
+            cmd.paramsPath = value;
+            break;
+        case Latency: {
+            char* end = nullptr;
+            cmd.latency = std::strtod(value.c_str(), &end);
+            if (!end || *end || cmd.latency < 0) {
+                error = "bad latency '" + value + "'";
+                return false;
+            }
+            break;
+        }
+        case Error: {
+            int n = 0, e = 0;
+            if (std::sscanf(value.c_str(), "%d:%d", &n, &e) != 2) {
+                error = "--error needs N:E";
+                return false;
+            }
+            cmd.errors.emplace_back(n, e);
+            break;
+        }
+        case NoDemo:
+            cmd.demo = false;
+            break;
+        case FaultOpt: {
+            Fault f;
+            if (!parseFault(value, f, error)) {
+                error = "fault '" + value + "': " + (error.empty() ? "bad value" : error);
+                return false;
+            }
+            cmd.faults.push_back(f);
+            break;
+        }
+        case Log:
+            cmd.logRequests = true;
+            break;
+        case Link:
+            cmd.link = value;
+            break;
+        case ReplugAfter: {
+            char* end = nullptr;
+            const long ms = std::strtol(value.c_str(), &end, 10);
+            if (!end || *end || ms < 0 || ms > 3600000) {
+                error = "bad re-plug time '" + value + "'";
+                return false;
+            }
+            cmd.replugAfterMs = int(ms);
+            break;
+        }
+        case ReplugRx:
+            cmd.replugRx = value;
+            break;
+        default:
+            return unknown(word);
+        }
+    }
 }
 
 } // namespace vx::sim

@@ -3,6 +3,8 @@
 #include "sim/SimBus.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vx::sim {
 
@@ -25,5 +27,22 @@ bool parseUnit(const std::string& text, UnitConfig& unit, std::string& error);
 //   after=N                                    unplug after N requests
 // A command text with blanks is written with '_' or '+' for each blank: cmd=rp_12.
 bool parseFault(const std::string& text, Fault& fault, std::string& error);
+
+// What vx5x-sim's command line asks for.
+struct SimCommandLine {
+    std::string device, paramsPath, link, replugRx;
+    std::vector<UnitConfig> units;
+    std::vector<Fault> faults;
+    std::vector<std::pair<int, int>> errors; // unit, error number
+    LineFrame frame;
+    bool frameGiven = false, logRequests = false, demo = true, help = false;
+    double latency = 2.0;
+    int replugAfterMs = -1;
+};
+
+// Reads the options in the order given; the first bad one stops the reading (a --help
+// before it wins). Every option is spelt out in full. False with the message in error;
+// showUsage when the usage text belongs after it (an unknown option).
+bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& error, bool& showUsage);
 
 } // namespace vx::sim

@@ -55,6 +55,14 @@ private slots:
         QTest::newRow("unknown command") << QStringList{"--lang", "1", "frobnicate"} << 2 << "unknown command: frobnicate";
         QTest::newRow("unit out of range") << QStringList{"--lang", "1", "--unit", "40", "info"} << 2 << "--unit 40";
         QTest::newRow("stray option") << Sim + QStringList{"info", "--frob"} << 2 << "--frob";
+        // Global options stand anywhere and are read in order: the first bad value or a
+        // value missing at the end is named, and hides a --version after it.
+        QTest::newRow("value missing at the end") << QStringList{"--lang", "1", "info", "--unit"} << 2
+                                                  << "bad value: --unit (see";
+        QTest::newRow("bad value before version") << QStringList{"--lang=1", "--unit=40", "--version"} << 2 << "--unit 40";
+        QTest::newRow("version before bad value") << QStringList{"--version", "--unit", "40"} << 0 << "";
+        QTest::newRow("bad value after the command") << QStringList{"info", "--lang", "1", "--parity", "X"} << 2
+                                                     << "--parity X";
         QTest::newRow("missing port") << QStringList{"--lang", "1", "--port", "/dev/ttyVX-none", "info"} << 3
                                       << "cannot open port /dev/ttyVX-none";
         QTest::newRow("silent unit") << Sim + QStringList{"--unit", "9", "info"} << 4 << "no reply from unit 9";

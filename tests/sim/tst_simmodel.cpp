@@ -146,6 +146,84 @@ private slots:
             QVERIFY2(!error.empty(), "a refusal says why");
     }
 
+    // Options are read in order and spelt out in full: getopt_long's abbreviations,
+    // "=" forms and option clusters stay unknown, and the first bad word is named.
+    void commandLines_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("error"); // empty: accepted
+        QTest::addColumn<bool>("usage");
+        QTest::addColumn<QString>("parsed");
+        QTest::newRow("nothing") << QStringList{} << "" << false << "units 0 faults 0 latency 2";
+        QTest::newRow("all kinds") << QStringList{"--unit", "3:VX51", "--unit", "4", "--fault", "er7:p=12", "--latency",
+                                                  "0.5", "--no-demo", "--log", "--error", "3:7", "--replug-after", "100"}
+                                   << "" << false << "units 2 faults 1 latency 0.5 nodemo log errors 1 replug 100";
+        QTest::newRow("value that looks like an option") << QStringList{"--link", "--log"} << "" << false
+                                                         << "units 0 faults 0 latency 2 link --log";
+        QTest::newRow("help first wins") << QStringList{"--help", "--frob"} << "" << false << "help";
+        QTest::newRow("short help") << QStringList{"-h"} << "" << false << "help";
+        QTest::newRow("unknown before help") << QStringList{"--frob", "--help"} << "unknown option '--frob'" << true << "";
+        QTest::newRow("abbreviation") << QStringList{"--dev", "x"} << "unknown option '--dev'" << true << "";
+        QTest::newRow("abbreviation at the end") << QStringList{"--dev"} << "unknown option '--dev'" << true << "";
+        QTest::newRow("equals form") << QStringList{"--frame=9600"} << "unknown option '--frame=9600'" << true << "";
+        QTest::newRow("value to a flag") << QStringList{"--log=1"} << "unknown option '--log=1'" << true << "";
+        QTest::newRow("cluster") << QStringList{"-hh"} << "unknown option '-hh'" << true << "";
+        QTest::newRow("plain word") << QStringList{"--unit", "3", "foo", "--help"} << "unknown option 'foo'" << true << "";
+        QTest::newRow("double dash") << QStringList{"--", "--help"} << "unknown option '--'" << true << "";
+        QTest::newRow("missing value") << QStringList{"--log", "--frame"} << "--frame needs a value" << false << "";
+        QTest::newRow("bad frame") << QStringList{"--frame", "9600:8Q1"} << "bad line settings '9600:8Q1'" << false << "";
+        QTest::newRow("bad unit") << QStringList{"--unit", "3:VX99"} << "unit type must be VX50 or VX51: 'VX99'" << false
+                                  << "";
+        QTest::newRow("bad latency") << QStringList{"--latency", "-1"} << "bad latency '-1'" << false << "";
+        QTest::newRow("bad error") << QStringList{"--error", "3"} << "--error needs N:E" << false << "";
+        QTest::newRow("bad fault") << QStringList{"--fault", "explode"} << "fault 'explode': unknown fault 'explode'"
+                                   << false << "";
+        QTest::newRow("bad re-plug") << QStringList{"--replug-after", "99999999"} << "bad re-plug time '99999999'" << false
+                                     << "";
+    }
+    void commandLines()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, error);
+        QFETCH(bool, usage);
+        QFETCH(QString, parsed);
+        // Twice: the parser starts afresh on every call.
+        for (int round = 0; round < 2; ++round) {
+            std::vector<std::string> words{"vx5x-sim"};
+            for (const QString& a : args)
+                words.push_back(a.toStdString());
+            std::vector<char*> argv;
+            for (std::string& w : words)
+                argv.push_back(w.data());
+            argv.push_back(nullptr);
+            SimCommandLine cmd;
+            std::string message;
+            bool showUsage = false;
+            const bool ok = parseCommandLine(int(words.size()), argv.data(), cmd, message, showUsage);
+            QCOMPARE(QString::fromStdString(message), error);
+            QCOMPARE(ok, error.isEmpty());
+            QCOMPARE(showUsage, usage);
+            if (!ok)
+                continue;
+            QString got = cmd.help ? QStringLiteral("help")
+                                   : QString("units %1 faults %2 latency %3")
+                                         .arg(cmd.units.size())
+                                         .arg(cmd.faults.size())
+                                         .arg(cmd.latency);
+            if (!cmd.demo)
+                got += " nodemo";
+            if (cmd.logRequests)
+                got += " log";
+            if (!cmd.errors.empty())
+                got += QString(" errors %1").arg(cmd.errors.size());
+            if (cmd.replugAfterMs >= 0)
+                got += QString(" replug %1").arg(cmd.replugAfterMs);
+            if (!cmd.link.empty())
+                got += " link " + QString::fromStdString(cmd.link);
+            QCOMPARE(got, parsed);
+        }
+    }
+
     void wireModel()
     {
         const LineFrame f{9600, 8, 'O', 1};

@@ -101,91 +101,27 @@ bool placeLink(const std::string& link, const std::string& target, std::string& 
 int main(int argc, char** argv)
 {
     using namespace vx::sim;
-    std::string device, paramsPath;
-    std::vector<UnitConfig> units;
-    std::vector<Fault> faults;
-    std::vector<std::pair<int, int>> errors;
-    vx::LineFrame frame;
-    bool frameGiven = false, logRequests = false, demo = true;
-    double latency = 2.0;
-    std::string link, replugRx;
-    int replugAfterMs = -1;
-
-    auto need = [&](int& i) -> const char* {
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "vx5x-sim: %s needs a value\n", argv[i]);
-            std::exit(2);
-        }
-        return argv[++i];
-    };
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        std::string error;
-        if (a == "--help" || a == "-h") {
-            usage(stdout);
-            return 0;
-        } else if (a == "--device") {
-            device = need(i);
-        } else if (a == "--frame") {
-            if (!parseFrame(need(i), frame)) {
-                std::fprintf(stderr, "vx5x-sim: bad line settings '%s'\n", argv[i]);
-                return 2;
-            }
-            frameGiven = true;
-        } else if (a == "--unit") {
-            UnitConfig u;
-            if (!parseUnit(need(i), u, error)) {
-                std::fprintf(stderr, "vx5x-sim: %s\n", error.c_str());
-                return 2;
-            }
-            units.push_back(u);
-        } else if (a == "--params") {
-            paramsPath = need(i);
-        } else if (a == "--latency") {
-            const char* v = need(i);
-            char* end = nullptr;
-            latency = std::strtod(v, &end);
-            if (!end || *end || latency < 0) {
-                std::fprintf(stderr, "vx5x-sim: bad latency '%s'\n", v);
-                return 2;
-            }
-        } else if (a == "--error") {
-            int n = 0, e = 0;
-            if (std::sscanf(need(i), "%d:%d", &n, &e) != 2) {
-                std::fprintf(stderr, "vx5x-sim: --error needs N:E\n");
-                return 2;
-            }
-            errors.emplace_back(n, e);
-        } else if (a == "--fault") {
-            Fault f;
-            if (!parseFault(need(i), f, error)) {
-                std::fprintf(stderr, "vx5x-sim: fault '%s': %s\n", argv[i], error.empty() ? "bad value" : error.c_str());
-                return 2;
-            }
-            faults.push_back(f);
-        } else if (a == "--log") {
-            logRequests = true;
-        } else if (a == "--link") {
-            link = need(i);
-        } else if (a == "--replug-after") {
-            const char* v = need(i);
-            char* end = nullptr;
-            const long ms = std::strtol(v, &end, 10);
-            if (!end || *end || ms < 0 || ms > 3600000) {
-                std::fprintf(stderr, "vx5x-sim: bad re-plug time '%s'\n", v);
-                return 2;
-            }
-            replugAfterMs = int(ms);
-        } else if (a == "--replug-rx") {
-            replugRx = need(i);
-        } else if (a == "--no-demo") {
-            demo = false;
-        } else {
-            std::fprintf(stderr, "vx5x-sim: unknown option '%s'\n", a.c_str());
+    SimCommandLine cmd;
+    std::string parseError;
+    bool showUsage = false;
+    if (!parseCommandLine(argc, argv, cmd, parseError, showUsage)) {
+        std::fprintf(stderr, "vx5x-sim: %s\n", parseError.c_str());
+        if (showUsage)
             usage(stderr);
-            return 2;
-        }
+        return 2;
     }
+    if (cmd.help) {
+        usage(stdout);
+        return 0;
+    }
+    std::string device = cmd.device, paramsPath = cmd.paramsPath, link = cmd.link, replugRx = cmd.replugRx;
+    std::vector<UnitConfig> units = cmd.units;
+    const std::vector<Fault>& faults = cmd.faults;
+    const std::vector<std::pair<int, int>>& errors = cmd.errors;
+    vx::LineFrame frame = cmd.frame;
+    const bool frameGiven = cmd.frameGiven, logRequests = cmd.logRequests, demo = cmd.demo;
+    const double latency = cmd.latency;
+    const int replugAfterMs = cmd.replugAfterMs;
 
     SimBus bus;
     if (paramsPath.empty())
