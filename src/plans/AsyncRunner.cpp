@@ -151,7 +151,9 @@ void AsyncRunner::execute(Step step)
                     p->setFrameParitybit(step.line.parity);
                     p->setFrameStopbits(step.line.stop);
                 } else {
-                    p->Close();
+                    // A lost port stays lost until it opens again: closing it would give up on it.
+                    if (p->Active())
+                        p->Close();
                     if (!step.device.isEmpty())
                         setPortDevicePath(int(p->PortName()) + 1, step.device.toStdString());
                     p->Open();
@@ -199,7 +201,7 @@ void AsyncRunner::CommResult(TSXProtocolComponent* sender, const QByteArray& rep
     // and started again) answers another request.
     if (c->hasExchanged() && c->AnsweredText() != c->ASCIIProtocol())
         return;
-    advance(Outcome::replied(m_step.request.text, reply));
+    advance(Outcome::replied(m_step.request.text, reply, m_step.request.replyLimit));
 }
 
 void AsyncRunner::CommError(TSXProtocolComponent* sender, const TCommError& error, const QByteArray& reply)
