@@ -14,11 +14,12 @@ namespace vx::plans {
 
 // One request for the controller.
 struct Request {
-    QString text;                     // without the CR the component adds
-    int timeoutMs = 0;                // first-byte time-out; 0 means the component's 100 ms
-    int channel = 0;                  // which of the caller's components carries it (its name shows in the traffic)
-    bool pauseRule = false;           // end the reply at the pause even with fast replies (probes at wrong settings)
-    int replyLimit = cmd::ReplyLimit; // longest whole reply (input and output words are shorter)
+    QString text;           // without the CR the component adds
+    int timeoutMs = 0;      // first-byte time-out; 0 means the component's 100 ms
+    int channel = 0;        // which of the caller's components carries it (its name shows in the traffic)
+    bool pauseRule = false; // end the reply at the pause even with fast replies (probes at wrong settings)
+    // The longest whole reply (input and output words are shorter).
+    int replyLimit = cmd::ReplyLimit;
 };
 
 // Line settings a plan asks for (the device search).
