@@ -27,15 +27,7 @@ TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
     auto sharedError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
         if (OnCommError) OnCommError(e);
     };
-    for (TPX400Protocol* c : {PX400UnitSelect, PX400_in, PX400Protocol1, PX400ReadError}) c->OnCommError = sharedError;
-
-    // Any reply to the select goes on to the identification.
-    PX400UnitSelect->OnCommResult = [this](TSXProtocolComponent*, const QByteArray&) {
-        if (OnUnitSelected) OnUnitSelected();
-        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadType));
-        PX400TypeInfo->Send();
-    };
-    PX400TypeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) { typeInfoReply(reply); };
+    for (TPX400Protocol* c : {PX400_in, PX400Protocol1, PX400ReadError}) c->OnCommError = sharedError;
 
     for (int i = 0; i < ValueCount; ++i) {
         const auto which = Value(i);
@@ -95,37 +87,6 @@ const char* TLiveMonitor::request(Value which)
     case ValueCount: break;
     }
     return "";
-}
-
-void TLiveMonitor::selectUnit(int unit)
-{
-    app().TypeInfoStap = 0;
-    PX400UnitSelect->setASCIIProtocol(cmd::selectUnit(unit));
-    PX400UnitSelect->Send();
-}
-
-void TLiveMonitor::typeInfoReply(const QByteArray& reply)
-{
-    AppState& s = app();
-    // A cut or foreign identification is unreadable, never a type.
-    const cmd::CheckedReply checked = cmd::checkReply(PX400TypeInfo->ASCIIProtocol(), reply);
-    const std::optional<QString> text = checked.ok() ? std::optional<QString>(checked.value) : std::nullopt;
-    const int step = s.TypeInfoStap;
-    switch (step) {
-    case 0:
-        s.ApparaatType = text ? cmd::controllerType(*text) : QString();
-        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent2));
-        PX400TypeInfo->Send();
-        s.TypeInfoStap = 1;
-        break;
-    case 1:
-        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent3));
-        PX400TypeInfo->Send();
-        s.TypeInfoStap = 2;
-        break;
-    default: break;
-    }
-    if (OnIdentification) OnIdentification(std::min(step, 2), text);
 }
 
 void TLiveMonitor::setValuesPolling(bool on, int analogueChannel)

@@ -1,8 +1,8 @@
 #pragma once
-// The controller's live state without a window: selecting and identifying the unit,
-// polling the live values, inputs and outputs, the error number and the terminal.
-// It owns the protocol components, checks every reply, and reports what it read;
-// the main window only shows it.
+// The controller's live state without a window: polling the live values, inputs and
+// outputs, the error number and the terminal. It owns the protocol components (also
+// those the select and identification plan runs on), checks every reply, and reports
+// what it read; the main window only shows it.
 #include "comm/SXComm.h"
 
 #include <QObject>
@@ -29,8 +29,6 @@ public:
                  Stroom,
                  ValueCount };
 
-    // "sc" with the unit, then "rt", "rh", "rx" one after the other (TypeInfoStap).
-    void selectUnit(int unit);
     // Live values on with the analogue channel of parameter 280 (1 voltage, 2 current),
     // or off; inputs and outputs on or off.
     void setValuesPolling(bool on, int analogueChannel);
@@ -40,9 +38,7 @@ public:
     void sendTerminal(const QString& text);
 
     // What came back. A value is none when its reply was unreadable (cut, foreign,
-    // no number); an identification text likewise.
-    std::function<void()> OnUnitSelected;
-    std::function<void(int step, const std::optional<QString>& text)> OnIdentification;
+    // no number).
     std::function<void(Value which, std::optional<qint32> value)> OnValue;
     std::function<void(Value which)> OnValueFailed;
     // Only readable words arrive: an unreadable one must not look like all off.
@@ -51,7 +47,7 @@ public:
     // A readable error number; "no error" when the controller says so.
     std::function<void(bool noError, const QString& value)> OnErrorNumber;
     std::function<void(const QByteArray& reply)> OnTerminalReply;
-    // Failures of the select, input, error-number and terminal requests.
+    // Failures of the input, error-number and terminal requests.
     std::function<void(const TCommError& error)> OnCommError;
 
     TPX400Protocol* PX400UnitSelect = nullptr;
@@ -71,9 +67,6 @@ public:
 
     TPX400Protocol* component(Value which) const;
     static const char* request(Value which);
-
-private:
-    void typeInfoReply(const QByteArray& reply);
 };
 
 } // namespace vx

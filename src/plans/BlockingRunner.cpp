@@ -76,7 +76,7 @@ Exchange exchangeThrough(TPX400Protocol& component, const Request& request)
 
 BlockingLine lineThrough(TSXComm& port, TPX400Protocol& component)
 {
-    BlockingLine line;
+    BlockingLine line = portLine(port);
     line.send = [&port, &component](const Request& r) {
         if (!port.Active()) {
             Exchange x;
@@ -85,6 +85,12 @@ BlockingLine lineThrough(TSXComm& port, TPX400Protocol& component)
         }
         return exchangeThrough(component, r);
     };
+    return line;
+}
+
+BlockingLine portLine(TSXComm& port)
+{
+    BlockingLine line;
     line.setLine = [&port](const LineSettings& s) {
         try {
             port.setBaudrate(s.baud);
