@@ -178,6 +178,7 @@ void TFormMain::identified(int step, const std::optional<QString>& text)
 
 void TFormMain::runSelect()
 {
+    m_connect->cancel();
     m_selectPlan = std::make_unique<plans::SelectPlan>(SpinEditUnitSelect->value());
     m_connectRunning = m_selectPlan.get();
     m_connect->run(m_selectPlan.get());
@@ -192,6 +193,7 @@ void TFormMain::startReconnect()
     for (int i = 0; i < 3; ++i)
         if (!m_identBeforeLoss[i].isEmpty()) t.before.at(i) = m_identBeforeLoss[i];
     t.intervalMs = kReconnectIntervalMs;
+    m_connect->cancel();
     m_reconnectPlan = std::make_unique<plans::ReconnectPlan>(t);
     m_reconnecting = true;
     TimerReconnect->start();

@@ -1,9 +1,13 @@
 #include "plans/LiveSelect.h"
 
+#include <algorithm>
+
 namespace vx::plans {
 
-namespace {
-const char* const kIdentRequests[3] = {cmd::ReadType, cmd::ReadIdent2, cmd::ReadIdent3};
+QString identRequest(int step)
+{
+    static const char* const requests[3] = {cmd::ReadType, cmd::ReadIdent2, cmd::ReadIdent3};
+    return QLatin1String(requests[std::clamp(step, 0, 2)]);
 }
 
 const std::optional<QString>& Identity::at(int step) const
@@ -41,7 +45,7 @@ SelectPlan::SelectPlan(int unit, bool select) : m_unit(unit), m_select(select) {
 Step SelectPlan::identify(int step)
 {
     m_step = step;
-    return Step::send(QLatin1String(kIdentRequests[step]), 0, IdentChannel);
+    return Step::send(identRequest(step), 0, IdentChannel);
 }
 
 Step SelectPlan::start()

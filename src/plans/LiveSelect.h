@@ -8,6 +8,9 @@
 
 namespace vx::plans {
 
+// The request of identification step 0..2: "rt", "rh", "rx".
+QString identRequest(int step);
+
 // The three identification texts; none where a reply was unreadable.
 struct Identity {
     std::optional<QString> type;   // "rt"

@@ -4,8 +4,6 @@ namespace vx::plans {
 
 namespace {
 
-const char* const kIdentRequests[3] = {cmd::ReadType, cmd::ReadIdent2, cmd::ReadIdent3};
-
 template <typename T>
 int placeOf(const QList<T>& list, const T& value)
 {
@@ -137,7 +135,7 @@ Step SearchPlan::next(const Outcome& last)
         m_phase = Phase::Ident;
         m_identStep = 0;
         m_identity = {};
-        return Step::send(QLatin1String(kIdentRequests[0]), 0, IdentChannel, true);
+        return Step::send(identRequest(0), 0, IdentChannel, true);
     case Phase::Ident:
         if (portGone(last)) {
             m_failure = last;
@@ -152,7 +150,7 @@ Step SearchPlan::next(const Outcome& last)
         if (m_identStep == 1 && stopRequested())
             return end(State::Stopped);
         ++m_identStep;
-        return Step::send(QLatin1String(kIdentRequests[m_identStep]), 0, IdentChannel, true);
+        return Step::send(identRequest(m_identStep), 0, IdentChannel, true);
     }
     return end(State::Stopped);
 }
