@@ -39,11 +39,9 @@ const QColor kOnBlue(0, 0, 255);
 const QColor kLostGrey(160, 160, 160);
 constexpr int kReconnectIntervalMs = 250;
 
-// The five axis values always, voltage or current as parameter 280 says.
 bool valueShown(int which, int channel)
 {
-    return which < TLiveMonitor::Spanning || (which == TLiveMonitor::Spanning && channel == 1)
-           || (which == TLiveMonitor::Stroom && channel == 2);
+    return TLiveMonitor::polled(TLiveMonitor::Value(which), channel);
 }
 
 bool isTheActiveWindow(QWidget* w)

@@ -7,6 +7,26 @@
 
 namespace vx {
 
+int liveReplyLimit(QStringView request)
+{
+    return request == QLatin1String(cmd::ReadInputs) || request == QLatin1String(cmd::ReadOutputs) ? cmd::IoReplyLimit
+                                                                                                   : cmd::ReplyLimit;
+}
+
+std::optional<qint32> liveValue(QStringView request, const cmd::CheckedReply& reply)
+{
+    if (!reply.ok()) return std::nullopt;
+    if (reply.number) return reply.number;
+    if (request == QLatin1String(cmd::ReadError) && cmd::isNoError(reply.value)) return -1;
+    return std::nullopt;
+}
+
+bool TLiveMonitor::polled(Value which, int analogueChannel)
+{
+    return which < Spanning || (which == Spanning && analogueChannel == 1)
+           || (which == Stroom && analogueChannel == 2);
+}
+
 TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
 {
     PX400UnitSelect = makeControllerComponent(this, "PX400UnitSelect", 0, port);
@@ -32,7 +52,8 @@ TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
     for (int i = 0; i < ValueCount; ++i) {
         const auto which = Value(i);
         component(which)->OnCommResult = [this, which](TSXProtocolComponent*, const QByteArray& reply) {
-            if (OnValue) OnValue(which, cmd::checkReply(QString::fromLatin1(request(which)), reply).number);
+            const QString rq = QString::fromLatin1(request(which));
+            if (OnValue) OnValue(which, liveValue(rq, cmd::checkReply(rq, reply, liveReplyLimit(rq))));
         };
         component(which)->OnCommError = [this, which](TSXProtocolComponent*, const TCommError&, const QByteArray&) {
             if (OnValueFailed) OnValueFailed(which);
@@ -40,7 +61,8 @@ TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
     }
 
     auto ioWord = [](const char* request, const QByteArray& reply) {
-        return cmd::checkReply(QString::fromLatin1(request), reply, cmd::IoReplyLimit).number;
+        const QString rq = QString::fromLatin1(request);
+        return liveValue(rq, cmd::checkReply(rq, reply, liveReplyLimit(rq)));
     };
     PX400_in->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
         if (const auto word = ioWord(cmd::ReadInputs, reply); word && OnInputs) OnInputs(*word);
@@ -93,9 +115,7 @@ void TLiveMonitor::setValuesPolling(bool on, int analogueChannel)
 {
     for (int i = 0; i < ValueCount; ++i) {
         const auto which = Value(i);
-        const bool wanted = on
-                            && (which < Spanning || (which == Spanning && analogueChannel == 1)
-                                || (which == Stroom && analogueChannel == 2));
+        const bool wanted = on && polled(which, analogueChannel);
         if (wanted) component(which)->setASCIIProtocol(QLatin1String(request(which)));
         component(which)->setCyclic(wanted);
     }

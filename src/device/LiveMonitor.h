@@ -4,6 +4,7 @@
 // those the select and identification plan runs on), checks every reply, and reports
 // what it read; the main window only shows it.
 #include "comm/SXComm.h"
+#include "device/CommandSet.h"
 
 #include <QObject>
 #include <QString>
@@ -13,6 +14,13 @@
 namespace vx {
 
 class TPX400Protocol;
+
+// Reading live requests, for the main window's polling and vx5x monitor alike.
+// The longest whole reply to a live request: input and output words are short.
+int liveReplyLimit(QStringView request);
+// A live value from its checked reply: the number, or -1 for an error number that
+// says "no error"; none when the reply is unreadable.
+std::optional<qint32> liveValue(QStringView request, const cmd::CheckedReply& reply);
 
 class TLiveMonitor : public QObject {
     Q_OBJECT
@@ -67,6 +75,8 @@ public:
 
     TPX400Protocol* component(Value which) const;
     static const char* request(Value which);
+    // The five axis values always, voltage or current as parameter 280 says.
+    static bool polled(Value which, int analogueChannel);
 };
 
 } // namespace vx

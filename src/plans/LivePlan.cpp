@@ -2,20 +2,11 @@
 
 namespace vx::plans {
 
-int liveReplyLimit(QStringView request)
-{
-    return request == u"ri" || request == u"ru" ? cmd::IoReplyLimit : cmd::ReplyLimit;
-}
-
 std::optional<qint32> liveValue(QStringView request, const Outcome& o)
 {
-    if (!o.answered())
+    if (o.failed())
         return std::nullopt;
-    if (o.checked.number)
-        return o.checked.number;
-    if (request == QLatin1String(cmd::ReadError) && cmd::isNoError(o.checked.value))
-        return -1;
-    return std::nullopt;
+    return vx::liveValue(request, o.checked);
 }
 
 LivePlan::LivePlan(LiveChoice choice) : m_choice(std::move(choice)) { }

@@ -3,6 +3,7 @@
 // request after the other) every period. A lost line is reconnected as the main
 // window does it (ReconnectPlan); the same controller resumes the rows, another
 // one ends the cycle.
+#include "device/LiveMonitor.h"
 #include "plans/ReconnectPlan.h"
 
 #include <QList>
@@ -11,11 +12,7 @@
 
 namespace vx::plans {
 
-// Longest whole reply to a live request: input and output words are short.
-int liveReplyLimit(QStringView request);
-
-// A live value from its reply: the number, or -1 for an error number that says
-// "no error"; none when the reply is unreadable.
+// A live value from a request's outcome (see vx::liveValue); none when it failed.
 std::optional<qint32> liveValue(QStringView request, const Outcome& o);
 
 struct LiveChoice {
