@@ -10,6 +10,7 @@
 #include "core/UiSeams.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
+#include "plans/ReconnectPlan.h"
 
 #include <QAction>
 #include <QApplication>

@@ -20,6 +20,13 @@ class QTimer;
 
 namespace vx {
 
+namespace plans {
+class AsyncRunner;
+class Plan;
+class ReconnectPlan;
+class SelectPlan;
+} // namespace plans
+
 class SettingsFile;
 class TLiveMonitor;
 class TerminalPanel;
@@ -118,6 +125,11 @@ private:
     void bindHooks(bool on);
     void PX400UnitSelectComError(const TCommError& error);
     void identified(int step, const std::optional<QString>& text);
+    // Select and identification, and the reconnect, run as plans on m_connect.
+    void runSelect();
+    void startReconnect();
+    void connectProgressed();
+    void connectFinished();
     // After an automatic reconnect: the same controller resumes the polling that
     // was on; another one is asked about first.
     void reconnectIdentified();
@@ -135,8 +147,12 @@ private:
     void writePortSettings(SettingsFile& ini);
 
     MainOptions m_options;
-    TSXComm* m_port = nullptr;      // owned
-    TLiveMonitor* m_live = nullptr; // the live state the window shows
+    TSXComm* m_port = nullptr;               // owned
+    TLiveMonitor* m_live = nullptr;          // the live state the window shows
+    plans::AsyncRunner* m_connect = nullptr; // runs the select and the reconnect
+    std::unique_ptr<plans::SelectPlan> m_selectPlan;
+    std::unique_ptr<plans::ReconnectPlan> m_reconnectPlan;
+    plans::Plan* m_connectRunning = nullptr; // which of the two m_connect runs
     TerminalPanel* m_terminal = nullptr;
     std::map<QString, std::function<void()>> m_openers;
     std::vector<std::function<bool()>> m_closeGuards;

@@ -3,6 +3,7 @@
 #include "app/TerminalPanel.h"
 #include "app/VX40Main.h"
 #include "core/Widgets.h"
+#include "device/ControllerLine.h"
 #include "device/LiveMonitor.h"
 
 #include "comm/PX400Protocol.h"
@@ -11,11 +12,12 @@
 #include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
-#include "core/SerialDevices.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 #include "params/FixedPoint.h"
 #include "params/ValueStore.h"
+#include "plans/AsyncRunner.h"
+#include "plans/ReconnectPlan.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,11 +39,9 @@ const QColor kOnBlue(0, 0, 255);
 const QColor kLostGrey(160, 160, 160);
 constexpr int kReconnectIntervalMs = 250;
 
-// The five axis values always, voltage or current as parameter 280 says.
 bool valueShown(int which, int channel)
 {
-    return which < TLiveMonitor::Spanning || (which == TLiveMonitor::Spanning && channel == 1)
-           || (which == TLiveMonitor::Stroom && channel == 2);
+    return TLiveMonitor::polled(TLiveMonitor::Value(which), channel);
 }
 
 bool isTheActiveWindow(QWidget* w)
@@ -65,7 +65,15 @@ QString lineSettingsText(const TSXComm& p)
 void TFormMain::buildComponents()
 {
     TSXComm* p = m_port;
+    // Made before the live monitor's components, so it goes before them.
+    m_connect = new plans::AsyncRunner(this);
+    m_connect->setObjectName(QStringLiteral("ConnectRunner"));
     m_live = new TLiveMonitor(p, this);
+    m_connect->setPort(p);
+    m_connect->setChannel(plans::SelectPlan::SelectChannel, m_live->PX400UnitSelect);
+    m_connect->setChannel(plans::SelectPlan::IdentChannel, m_live->PX400TypeInfo);
+    connect(m_connect, &plans::AsyncRunner::progressed, this, &TFormMain::connectProgressed);
+    connect(m_connect, &plans::AsyncRunner::finished, this, &TFormMain::connectFinished);
 
     p->OnActivate = [this](TSXComm*) { SXComm1Activate(); };
     p->OnDeactivate = [this](TSXComm*) { SXComm1Deactivate(); };
@@ -76,10 +84,8 @@ void TFormMain::buildComponents()
     };
 
     m_live->OnCommError = [this](const TCommError& e) { PX400UnitSelectComError(e); };
-    m_live->OnUnitSelected = [this] { PanelComInfo->clear(); };
     m_terminal = new TerminalPanel(this, EditZenden, CmdTerminalZenden, GroupBoxTerminal, p,
                                    m_live->PX400Protocol1->objectName());
-    m_live->OnIdentification = [this](int step, const std::optional<QString>& text) { identified(step, text); };
 
     // Live values: a reply counts only while polling is on; any error shows "?".
     m_live->OnValue = [this](TLiveMonitor::Value which, std::optional<qint32> v) {
@@ -166,7 +172,62 @@ void TFormMain::identified(int step, const std::optional<QString>& text)
         && s.ApparaatType != QLatin1String("VX51") && s.TaalGeladen) {
         showWarning(this, texts::Main("Msg_waarschuwingCaption"), texts::Main("Msg_Melding_Geen_VX50"));
     }
-    if (step == 2 && m_reconnecting) reconnectIdentified();
+}
+
+void TFormMain::runSelect()
+{
+    m_connect->cancel();
+    m_selectPlan = std::make_unique<plans::SelectPlan>(SpinEditUnitSelect->value());
+    m_connectRunning = m_selectPlan.get();
+    m_connect->run(m_selectPlan.get());
+}
+
+void TFormMain::startReconnect()
+{
+    plans::ReconnectTarget t;
+    t.path = QString::fromStdString(m_port->devicePath());
+    t.byId = m_lostById;
+    t.unit = SpinEditUnitSelect->value();
+    for (int i = 0; i < 3; ++i)
+        if (!m_identBeforeLoss[i].isEmpty()) t.before.at(i) = m_identBeforeLoss[i];
+    t.intervalMs = kReconnectIntervalMs;
+    m_connect->cancel();
+    m_reconnectPlan = std::make_unique<plans::ReconnectPlan>(t);
+    m_reconnecting = true;
+    TimerReconnect->start();
+    m_connectRunning = m_reconnectPlan.get();
+    m_connect->run(m_reconnectPlan.get());
+}
+
+void TFormMain::connectProgressed()
+{
+    const plans::SelectPlan* sel = m_connectRunning == m_selectPlan.get() ? m_selectPlan.get()
+                                   : m_reconnectPlan && m_connectRunning == m_reconnectPlan.get()
+                                       ? m_reconnectPlan->selecting()
+                                       : nullptr;
+    if (!sel) return;
+    if (sel->justSelected()) PanelComInfo->clear();
+    const int step = sel->justIdentified();
+    if (step < 0) return;
+    const std::optional<QString>& text = sel->identity().at(step);
+    AppState& s = app();
+    if (step == 0) s.ApparaatType = text ? cmd::controllerType(*text) : QString();
+    s.TypeInfoStap = std::min(step + 1, 2);
+    identified(step, text);
+}
+
+void TFormMain::connectFinished()
+{
+    plans::Plan* done = m_connectRunning;
+    m_connectRunning = nullptr;
+    if (done && done == m_selectPlan.get()) {
+        if (m_selectPlan->state() == plans::SelectPlan::State::SelectFailed)
+            PX400UnitSelectComError(m_selectPlan->failure().error);
+    } else if (done && done == m_reconnectPlan.get()) {
+        const auto state = m_reconnectPlan->state();
+        if (state == plans::ReconnectPlan::State::Same || state == plans::ReconnectPlan::State::Different)
+            reconnectIdentified();
+    }
 }
 
 QLabel* TFormMain::valuePanel(int which) const
@@ -208,6 +269,7 @@ void TFormMain::CmdSelectUnitClick()
 {
     // While a lost line is awaited the button gives up on it, like a disconnect.
     TimerReconnect->stop();
+    m_connect->cancel();
     m_reconnecting = false;
     if (!m_port->Active() && !m_port->Lost()) {
         try {
@@ -242,24 +304,23 @@ void TFormMain::SXComm1Activate()
     if (!m_reconnecting) {
         // Remember the adapter by its stable name, should it come back under another.
         m_lostDevice = QString::fromStdString(m_port->devicePath());
-        m_lostById.clear();
-        const QString canonical = QFileInfo(m_lostDevice).canonicalFilePath();
-        if (m_lostDevice.startsWith(u'/')) {
-            for (const SerialDevice& d : scanSerialDevices()) {
-                if (!d.byId.isEmpty() && (d.path == m_lostDevice || d.path == canonical || d.byId == m_lostDevice))
-                    m_lostById = d.byId;
-            }
-        }
+        m_lostById = byIdNameOf(m_lostDevice);
     }
     app().TypeInfoStap = 0;
-    if (!isTheActiveWindow(app().FormApparaatZoeken)) m_live->selectUnit(SpinEditUnitSelect->value());
-    else m_reconnecting = false; // the search identifies for itself
+    if (isTheActiveWindow(app().FormApparaatZoeken)) {
+        // The search identifies for itself.
+        m_connect->cancel();
+        m_reconnecting = false;
+    } else if (!m_reconnecting) {
+        runSelect();
+    } // else the reconnect plan that opened the port selects and identifies next
     updateConnectionItems();
 }
 
 void TFormMain::SXComm1Deactivate()
 {
     TimerReconnect->stop();
+    m_connect->cancel();
     m_reconnecting = false;
     PanelErrorNo->clear();
     PanelComInfo->clear();
@@ -304,6 +365,7 @@ void TFormMain::SXComm1LineLost()
         for (int i = 0; i < 3; ++i) m_identBeforeLoss[i] = m_ident[i];
     }
     m_reconnecting = false;
+    m_connect->cancel();
     PanelErrorNo->clear();
     PanelComInfo->setText(lostText());
     PanelComInfo->setToolTip(PanelComInfo->text());
@@ -325,36 +387,25 @@ void TFormMain::SXComm1LineLost()
     setBoxColor(TB_K0_1, kLostGrey);
     setBoxColor(TB_K0_2, kLostGrey);
     updateConnectionItems();
-    if (AutomatischVerbinden) TimerReconnect->start();
+    if (AutomatischVerbinden) startReconnect();
 }
 
 void TFormMain::TimerReconnectTimer()
 {
-    if (!m_port->Lost() || !AutomatischVerbinden) {
-        TimerReconnect->stop();
-        return;
-    }
-    const int com = static_cast<int>(m_port->PortName()) + 1;
-    const QString path = QString::fromStdString(portDevicePath(com));
-    if (path.startsWith(u'/') && resolveSerialDevice(path).isEmpty()) {
-        // The same adapter may come back under another number; its by-id name stays.
-        const QString now = m_lostById.isEmpty() ? QString() : resolveSerialDevice(m_lostById);
-        if (now.isEmpty()) return;
-        setPortDevicePath(com, now.toStdString());
-    }
-    m_reconnecting = true;
-    try {
-        m_port->Open();
-    } catch (const EComm&) {
-        // Present but not ready yet (udev still setting it up): try again.
+    // The reconnect plan waits and tries by itself; this gives up on it once the
+    // option is switched off, or stops once the port is no longer lost.
+    if (m_port->Lost() && AutomatischVerbinden) return;
+    TimerReconnect->stop();
+    if (m_port->Lost()) {
+        m_connect->cancel();
         m_reconnecting = false;
     }
 }
 
 void TFormMain::reconnectIdentified()
 {
-    const bool same = !m_ident[0].isEmpty() && m_ident[0] == m_identBeforeLoss[0] && m_ident[2] == m_identBeforeLoss[2];
-    if (!same) {
+    if (!m_reconnectPlan->selecting()) return;
+    if (m_reconnectPlan->state() != plans::ReconnectPlan::State::Same) {
         // Another controller: nothing more goes to it until the user says so.
         const QString was = m_identBeforeLoss[0] + QStringLiteral(", ") + m_identBeforeLoss[2];
         const QString now = m_ident[0] + QStringLiteral(", ") + m_ident[2];

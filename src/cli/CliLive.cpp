@@ -4,6 +4,10 @@
 #include "core/LanguageTexts.h"
 #include "core/TerminalHistory.h"
 #include "device/CommandSet.h"
+#include "device/ControllerLine.h"
+#include "plans/BlockingRunner.h"
+#include "plans/LivePlan.h"
+#include "plans/SearchPlan.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,6 +21,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -24,12 +29,17 @@ namespace vx::cli {
 
 namespace {
 
-transfer::Result failureOf(const transfer::Exchange& x)
+transfer::Result failureOf(const TCommError& error)
 {
     transfer::Result r;
-    r.outcome = x.error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
-    r.error = x.error;
+    r.outcome = error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
+    r.error = error;
     return r;
+}
+
+transfer::Result failureOf(const transfer::Exchange& x)
+{
+    return failureOf(x.error);
 }
 
 const char* parityLetter(TParityBit p)
@@ -78,6 +88,27 @@ void pause(int ms)
     }
 }
 
+// The line for a plan: requests through the run's line (so --log sees them), the
+// port's settings and reopening, and waits counted from the end of the last one,
+// so rows keep their pace whatever their requests took.
+plans::BlockingLine planLine(Line& l)
+{
+    plans::BlockingLine b = plans::portLine(l.port());
+    b.send = [&l](const plans::Request& r) {
+        const transfer::Exchange x = l.exchange(r.text, r.timeoutMs);
+        return plans::Exchange{x.error, x.reply};
+    };
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto next = std::make_shared<qint64>(0);
+    clock->start();
+    b.wait = [clock, next](int ms) {
+        *next = std::max(*next + ms, clock->elapsed());
+        pause(int(*next - clock->elapsed()));
+    };
+    b.interrupted = [] { return interrupted.load(); };
+    return b;
+}
+
 } // namespace
 
 // --- search ----------------------------------------------------------------------------
@@ -116,59 +147,74 @@ int cmdSearch(Context& c)
         parities = {TParityBit::None, TParityBit::Odd, TParityBit::Even};
     else
         parities = {port.FrameParitybit()};
-    const int total = int(bauds.size() * units.size() * parities.size());
-    int probes = 0;
+    plans::SearchChoice choice;
+    choice.bauds = bauds;
+    choice.units = units;
+    choice.parities = parities;
+    choice.stops = {port.FrameStopbits()};
+    auto lineText = [&port](const plans::LineSettings& s) {
+        return QStringLiteral("%1 %2%3%4")
+            .arg(baudrateValue(s.baud))
+            .arg(port.FrameDatabits() == TDataBit::db_7 ? 7 : 8)
+            .arg(QLatin1String(parityLetter(s.parity)))
+            .arg(s.stop == TStopBit::sb_2 ? 2 : 1);
+    };
+    const plans::BlockingLine line = planLine(*l);
     int hits = 0;
-    for (TBaudrate baud : bauds) {
-        port.setBaudrate(baud);
-        for (int unit : units) {
-            for (TParityBit parity : parities) {
-                if (interrupted) {
-                    c.endProgress();
-                    c.error(cliText("Interrupted"));
-                    return ExitInterrupt;
-                }
-                port.setFrameParitybit(parity);
-                const QString line = QStringLiteral("%1 %2%3%4")
-                                         .arg(baudrateValue(baud))
-                                         .arg(port.FrameDatabits() == TDataBit::db_7 ? 7 : 8)
-                                         .arg(QLatin1String(parityLetter(parity)))
-                                         .arg(port.FrameStopbits() == TStopBit::sb_2 ? 2 : 1);
-                c.progress(QStringLiteral("search %1/%2  unit %3  %4").arg(++probes).arg(total).arg(unit).arg(line));
-                const transfer::Exchange x = l->exchange(cmd::selectUnit(unit), 0);
-                if (!x.error.isZero() && x.error.Code != CommTimeout && x.error.Code != CommLineError)
-                    return c.transferFailure(failureOf(x), cmd::selectUnit(unit));
-                if (!x.error.isZero() || !cmd::isProbeHit(x.reply, unit))
-                    continue;
-                QStringList ident;
-                for (const char* rq : {cmd::ReadType, cmd::ReadIdent2, cmd::ReadIdent3}) {
-                    const QString request = QLatin1String(rq);
-                    const transfer::Exchange y = l->exchange(request, 0);
-                    const cmd::CheckedReply checked = cmd::checkReply(request, y.reply);
-                    ident << (y.error.isZero() && checked.ok() ? checked.value : QString());
-                }
-                ++hits;
-                if (c.opt.json) {
-                    c.endProgress();
-                    c.outJson(QJsonObject{{"unit", unit},
-                                          {"baud", baudrateValue(baud)},
-                                          {"frame", line.section(u' ', 1)},
-                                          {"rt", ident[0]},
-                                          {"rh", ident[1]},
-                                          {"rx", ident[2]}},
-                              true);
-                } else {
-                    c.endProgress();
-                    c.out(QStringLiteral("%1\t%2\t%3\t%4\t%5")
-                              .arg(unit, 2, 10, QLatin1Char('0'))
-                              .arg(line, ident[0], ident[1], ident[2]));
-                }
+    std::optional<plans::Probe> after;
+    for (;;) {
+        // Each find ends a plan; the next one goes on after it.
+        plans::SearchPlan plan(choice, after);
+        std::optional<plans::Probe> shown;
+        runBlocking(plan, line, [&](const plans::Plan&) {
+            if (plan.state() == plans::SearchPlan::State::Searching && shown != plan.probe()) {
+                shown = plan.probe();
+                c.progress(QStringLiteral("search %1/%2  unit %3  %4")
+                               .arg(plan.done() + 1)
+                               .arg(plan.total())
+                               .arg(plan.probe().unit)
+                               .arg(lineText(plan.probe().line)));
             }
+        });
+        const plans::Probe& p = plan.probe();
+        switch (plan.state()) {
+        case plans::SearchPlan::State::Found: break;
+        case plans::SearchPlan::State::Searching:
+        case plans::SearchPlan::State::Exhausted:
+            c.endProgress();
+            c.note(cliText("SearchDone").arg(hits));
+            return hits > 0 ? ExitOk : ExitNoReply;
+        case plans::SearchPlan::State::Stopped:
+            c.endProgress();
+            c.error(cliText("Interrupted"));
+            return ExitInterrupt;
+        case plans::SearchPlan::State::LineFailed:
+            return c.transferFailure(failureOf(plan.failure().error), cmd::selectUnit(p.unit));
+        case plans::SearchPlan::State::PortFailed:
+            c.error(cliText("PortOpen").arg(c.portName, plan.failure().errorText));
+            return ExitPort;
+        }
+        ++hits;
+        after = p;
+        const QString text = lineText(p.line);
+        QStringList ident;
+        for (int step = 0; step < 3; ++step)
+            ident << plan.identity().at(step).value_or(QString());
+        c.endProgress();
+        if (c.opt.json) {
+            c.outJson(QJsonObject{{"unit", p.unit},
+                                  {"baud", baudrateValue(p.line.baud)},
+                                  {"frame", text.section(u' ', 1)},
+                                  {"rt", ident[0]},
+                                  {"rh", ident[1]},
+                                  {"rx", ident[2]}},
+                      true);
+        } else {
+            c.out(QStringLiteral("%1\t%2\t%3\t%4\t%5")
+                      .arg(p.unit, 2, 10, QLatin1Char('0'))
+                      .arg(text, ident[0], ident[1], ident[2]));
         }
     }
-    c.endProgress();
-    c.note(cliText("SearchDone").arg(hits));
-    return hits > 0 ? ExitOk : ExitNoReply;
 }
 
 // --- monitor ---------------------------------------------------------------------------
@@ -198,44 +244,45 @@ int cmdMonitor(Context& c)
     Line& l = *c.line();
     if (!c.opt.json)
         c.out(QStringLiteral("time,") + values.join(u','));
-    const auto periodMs = qint64(1000.0 / rate);
-    QElapsedTimer clock;
-    clock.start();
-    qint64 next = 0;
-    for (int row = 0; (count == 0 || row < count) && !interrupted; ++row) {
-        const qint64 wait = next - clock.elapsed();
-        if (wait > 0)
-            pause(int(wait));
-        if (interrupted)
-            break;
-        next += periodMs;
+    plans::LiveChoice choice;
+    choice.unit = c.unit;
+    choice.select = false; // selected above, with its echo checked
+    choice.requests = values;
+    choice.periodMs = int(1000.0 / rate);
+    choice.rows = count;
+    // A pulled adapter is awaited and the same controller resumes, as in the main window.
+    choice.device.path = QString::fromStdString(l.port().devicePath());
+    choice.device.byId = byIdNameOf(choice.device.path);
+    plans::LivePlan plan(choice);
+    runBlocking(plan, planLine(l), [&](const plans::Plan&) {
+        if (plan.lost())
+            c.note(cliText("LineLost").arg(c.portName, commErrorText(plan.failure().error)));
+        if (!plan.rowReady())
+            return;
         const QString stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
         QStringList cells{stamp};
         QJsonObject o{{"time", stamp}};
-        for (const QString& v : values) {
-            const int limit = v == QLatin1String("ri") || v == QLatin1String("ru") ? cmd::IoReplyLimit : cmd::ReplyLimit;
-            const transfer::Exchange x = l.exchange(v, 0);
-            if (!x.error.isZero())
-                return c.transferFailure(failureOf(x), v);
-            const cmd::CheckedReply checked = cmd::checkReply(v, x.reply, limit);
-            QJsonValue jv;
-            QString cell;
-            if (checked.ok() && checked.number) {
-                cell = QString::number(*checked.number);
-                jv = *checked.number;
-            } else if (checked.ok() && v == QLatin1String("rf")) {
-                cell = QStringLiteral("-1"); // no error
-                jv = -1;
-            }
-            cells << cell;
-            o.insert(v, jv);
+        for (int i = 0; i < values.size(); ++i) {
+            const std::optional<qint32> v = plan.row().value(i);
+            cells << (v ? QString::number(*v) : QString());
+            o.insert(values[i], v ? QJsonValue(*v) : QJsonValue());
         }
         if (c.opt.json)
             c.outJson(o, true);
         else
             c.out(cells.join(u','));
+    });
+    switch (plan.state()) {
+    case plans::LivePlan::State::Failed:
+    case plans::LivePlan::State::SelectFailed:
+        return c.transferFailure(failureOf(plan.failure().error), plan.failedRequest());
+    case plans::LivePlan::State::OtherController: {
+        const plans::Identity& now = plan.reconnecting()->identity();
+        c.error(cliText("LineLost").arg(c.portName, QStringLiteral("another controller answers: %1, %2 (before %3, %4)").arg(now.type.value_or(QString()), now.ident3.value_or(QString()), plan.identity().type.value_or(QString()), plan.identity().ident3.value_or(QString()))));
+        return ExitPort;
     }
-    return ExitOk;
+    default: return ExitOk;
+    }
 }
 
 // --- term ------------------------------------------------------------------------------

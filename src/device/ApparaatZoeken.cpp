@@ -7,6 +7,7 @@
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
+#include "plans/AsyncRunner.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,7 +29,6 @@ namespace vx {
 namespace {
 
 const QColor kLightYellow(255, 255, 151);
-constexpr int kLastUnit = 31;
 constexpr int kColumnWidths[5] = {34, 305, 66, 48, 74};
 
 void setPanelColour(QLabel* panel, const QColor& colour)
@@ -79,72 +79,6 @@ QString parityText(TParityBit p)
 
 } // namespace
 
-TBaudrate nextSearchBaud(TBaudrate b)
-{
-    switch (b) {
-    case TBaudrate::br9600: return TBaudrate::br19200;
-    case TBaudrate::br19200: return TBaudrate::br28800;
-    case TBaudrate::br28800: return TBaudrate::br38400;
-    case TBaudrate::br38400: return TBaudrate::br57600;
-    default: return TBaudrate::br9600;
-    }
-}
-
-ZoekStand firstProbe(const ZoekKeuze& keuze)
-{
-    ZoekStand s;
-    s.unit = 0;
-    const int b = static_cast<int>(keuze.start);
-    // Only the five rates of the cycle can start a search; anything else would never come round again.
-    s.baud = b >= int(TBaudrate::br9600) && b <= int(TBaudrate::br57600) ? keuze.start : TBaudrate::br9600;
-    s.parity = keuze.parityAuto ? TParityBit::None : keuze.comParity;
-    s.stop = keuze.stopAuto ? TStopBit::sb_1 : keuze.comStop;
-    return s;
-}
-
-std::optional<ZoekStand> nextProbe(const ZoekStand& s, const ZoekKeuze& keuze)
-{
-    ZoekStand n = s;
-    if (keuze.parityAuto && s.parity != TParityBit::Even) {
-        n.parity = s.parity == TParityBit::None ? TParityBit::Odd : TParityBit::Even;
-        return n;
-    }
-    if (keuze.stopAuto && s.stop != TStopBit::sb_2) {
-        n.stop = TStopBit::sb_2;
-        if (keuze.parityAuto) n.parity = TParityBit::None;
-        return n;
-    }
-    if (keuze.parityAuto) n.parity = TParityBit::None;
-    if (keuze.stopAuto) n.stop = TStopBit::sb_1;
-    if (s.unit < kLastUnit) {
-        n.unit = s.unit + 1;
-        return n;
-    }
-    n.baud = nextSearchBaud(s.baud);
-    const TBaudrate start = firstProbe(keuze).baud;
-    if (n.baud == start) return std::nullopt;
-    n.unit = 0;
-    return n;
-}
-
-int probeCount(const ZoekKeuze& keuze)
-{
-    return 5 * (kLastUnit + 1) * (keuze.parityAuto ? 3 : 1) * (keuze.stopAuto ? 2 : 1);
-}
-
-int probeIndex(const ZoekStand& s, const ZoekKeuze& keuze)
-{
-    const int parities = keuze.parityAuto ? 3 : 1;
-    const int stops = keuze.stopAuto ? 2 : 1;
-    const int startBaud = int(firstProbe(keuze).baud);
-    const int bauds = (int(s.baud) - startBaud + 5) % 5;
-    const int parity = !keuze.parityAuto ? 0 : s.parity == TParityBit::None ? 0
-                                           : s.parity == TParityBit::Odd    ? 1
-                                                                            : 2;
-    const int stop = keuze.stopAuto && s.stop == TStopBit::sb_2 ? 1 : 0;
-    return ((bauds * (kLastUnit + 1) + s.unit) * stops + stop) * parities + parity;
-}
-
 TFormApparaatZoeken::TFormApparaatZoeken(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormApparaatZoeken"));
@@ -153,18 +87,25 @@ TFormApparaatZoeken::TFormApparaatZoeken(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Zoeken..."));
     buildControls();
 
+    // Made before the components, so it goes before them and never reaches a deleted one.
+    m_runner = new plans::AsyncRunner(this);
     m_probe = makeControllerComponent(this, "PX400ApparaatZoeken");
     m_typeInfo = makeControllerComponent(this, "ASCIILeesTypeInfo");
     // Probes on wrong line settings bring garbled bytes, which may hold a line end.
     keepPauseRule(m_probe);
     keepPauseRule(m_typeInfo);
-    m_probe->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) { PX400ApparaatZoekenCommResult(r); };
-    m_typeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& r) { ASCIILeesTypeInfoCommResult(r); };
-    auto onError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
-        PX400ApparaatZoekenCommError(e);
+    m_probe->OnCommResult = [this](TSXProtocolComponent* c, const QByteArray& r) { PX400ApparaatZoekenCommResult(c, r); };
+    m_typeInfo->OnCommResult = [this](TSXProtocolComponent* c, const QByteArray& r) { ASCIILeesTypeInfoCommResult(c, r); };
+    auto onError = [this](TSXProtocolComponent* c, const TCommError& e, const QByteArray& r) {
+        PX400ApparaatZoekenCommError(c, e, r);
     };
     m_probe->OnCommError = onError;
     m_typeInfo->OnCommError = onError;
+
+    m_runner->setChannel(plans::SearchPlan::ProbeChannel, m_probe, false);
+    m_runner->setChannel(plans::SearchPlan::IdentChannel, m_typeInfo, false);
+    connect(m_runner, &plans::AsyncRunner::sent, this, &TFormApparaatZoeken::probe);
+    connect(m_runner, &plans::AsyncRunner::finished, this, &TFormApparaatZoeken::zoekenKlaar);
 }
 
 TFormApparaatZoeken::~TFormApparaatZoeken() = default;
@@ -249,7 +190,7 @@ void TFormApparaatZoeken::buildControls()
     PanelApparaatNo->setAlignment(Qt::AlignCenter);
     Gauge1 = new QProgressBar(this);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
-    Gauge1->setRange(0, kLastUnit);
+    Gauge1->setRange(0, 31);
     Gauge1->setValue(0);
     status->addWidget(PanelZoekTekst, 3);
     status->addWidget(PanelBaudRate, 1);
@@ -325,6 +266,7 @@ void TFormApparaatZoeken::showEvent(QShowEvent* event)
 
 void TFormApparaatZoeken::FormActivate()
 {
+    m_runner->cancel();
     LeesTeksten();
     if (TSXComm* port = app().SXComm1) {
         m_savedBaud = port->Baudrate();
@@ -384,7 +326,12 @@ void TFormApparaatZoeken::CmdStartZoekenClick()
     ApparaatZoekenStap();
 }
 
-void TFormApparaatZoeken::CmdStopClick() { StopFlag = true; }
+void TFormApparaatZoeken::CmdStopClick()
+{
+    StopFlag = true;
+    // Honoured when the request under way is answered.
+    m_runner->stop();
+}
 
 void TFormApparaatZoeken::CmdVerderClick()
 {
@@ -396,28 +343,31 @@ void TFormApparaatZoeken::CmdVerderClick()
     ApparaatZoekenStap();
 }
 
-void TFormApparaatZoeken::applyToPort(const ZoekStand& s)
+void TFormApparaatZoeken::applyToPort(const plans::LineSettings& line)
 {
     TSXComm* port = app().SXComm1;
     if (!port) return;
-    port->setBaudrate(s.baud);
-    port->setFrameParitybit(s.parity);
-    port->setFrameStopbits(s.stop);
+    port->setBaudrate(line.baud);
+    port->setFrameParitybit(line.parity);
+    port->setFrameStopbits(line.stop);
 }
 
 // A port that cannot be opened or set ends the search; the user sees why.
-bool TFormApparaatZoeken::portFailure(const EComm& e)
+void TFormApparaatZoeken::portFailure(const QString& text)
 {
-    showError(this, QStringLiteral("Comm Error"), e.text());
+    showError(this, QStringLiteral("Comm Error"), text);
     PanelZoekTekst->setText(PanelTekst[1]);
     setIdleControls(false);
-    return false;
 }
 
 void TFormApparaatZoeken::ApparaatZoekenStap()
 {
     PanelZoekTekst->setText(PanelTekst[0]);
     TSXComm* port = app().SXComm1;
+    // The automatic choices may have been changed while the search rested.
+    m_keuze = plans::SearchChoice::window(static_cast<TBaudrate>(qBound(0, ComboBaudRate->currentIndex(), 4) + 3),
+                                          RB_parity_auto->isChecked(), RB_stopbits_auto->isChecked(), m_savedParity,
+                                          m_savedStop);
     if (StartFlag) {
         StartFlag = false;
         StopFlag = false;
@@ -427,68 +377,47 @@ void TFormApparaatZoeken::ApparaatZoekenStap()
         for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto})
             rb->setEnabled(false);
         m_gridRow = 1;
-        Gauge1->setRange(0, kLastUnit);
-        m_keuze.start = static_cast<TBaudrate>(qBound(0, ComboBaudRate->currentIndex(), 4) + 3);
-        m_keuze.parityAuto = RB_parity_auto->isChecked();
-        m_keuze.stopAuto = RB_stopbits_auto->isChecked();
-        m_keuze.comParity = m_savedParity;
-        m_keuze.comStop = m_savedStop;
-        m_stand = firstProbe(m_keuze);
+        Gauge1->setRange(0, 31);
+        m_plan = std::make_unique<plans::SearchPlan>(m_keuze);
         m_zoekTijd.start();
         try {
-            applyToPort(m_stand);
-            if (port && !port->Active()) port->Open();
+            // A closed port opens at the first probe's settings.
+            if (port && !port->Active()) {
+                if (const auto first = m_keuze.first()) applyToPort(first->line);
+                port->Open();
+            }
         } catch (const EComm& e) {
-            portFailure(e);
+            portFailure(e.text());
             return;
         }
     } else {
-        // The automatic choices may have been changed while the search rested.
-        m_keuze.parityAuto = RB_parity_auto->isChecked();
-        m_keuze.stopAuto = RB_stopbits_auto->isChecked();
-        const auto next = nextProbe(m_stand, m_keuze);
-        if (!next) {
-            m_finished = true;
-            toonVoortgang(probeCount(m_keuze));
-            PanelZoekTekst->setText(PanelTekst[2]);
-            ComboBaudRate->setEnabled(true);
-            for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto})
-                rb->setEnabled(true);
-            CmdStartZoeken->setEnabled(true);
-            CmdStop->setEnabled(false);
-            CmdVerder->setEnabled(false);
-            return;
-        }
-        m_stand = *next;
-        try {
-            applyToPort(m_stand);
-        } catch (const EComm& e) {
-            portFailure(e);
-            return;
-        }
+        // Verder: on from the probe after the last one.
+        m_plan = std::make_unique<plans::SearchPlan>(m_keuze, m_stand);
     }
-    probe();
+    m_runner->setPort(port);
+    m_runner->run(m_plan.get());
 }
 
-void TFormApparaatZoeken::probe()
+void TFormApparaatZoeken::probe(const plans::Request& request)
 {
-    PanelBaudRate->setText(QStringLiteral("%1 bit/s").arg(baudrateValue(m_stand.baud)));
+    if (request.channel != plans::SearchPlan::ProbeChannel || !m_plan) return;
+    m_stand = m_plan->probe();
+    PanelZoekTekst->setText(PanelTekst[0]);
+    PanelBaudRate->setText(QStringLiteral("%1 bit/s").arg(baudrateValue(m_stand.line.baud)));
     PanelApparaatNo->setText(QString::number(m_stand.unit));
     Gauge1->setValue(m_stand.unit);
-    toonVoortgang(probeIndex(m_stand, m_keuze));
+    toonVoortgang(m_plan->done());
     auto mark = [](QLabel* panel, bool on) { setPanelColour(panel, on ? kLightYellow : buttonFace()); };
-    mark(Panel_parity_N, m_stand.parity == TParityBit::None);
-    mark(Panel_parity_O, m_stand.parity == TParityBit::Odd);
-    mark(Panel_parity_E, m_stand.parity == TParityBit::Even);
-    mark(Panel_stopbits_1, m_stand.stop == TStopBit::sb_1);
-    mark(Panel_stopbits_2, m_stand.stop == TStopBit::sb_2);
-    m_probe->setASCIIProtocol(cmd::selectUnit(m_stand.unit));
-    m_probe->Send();
+    mark(Panel_parity_N, m_stand.line.parity == TParityBit::None);
+    mark(Panel_parity_O, m_stand.line.parity == TParityBit::Odd);
+    mark(Panel_parity_E, m_stand.line.parity == TParityBit::Even);
+    mark(Panel_stopbits_1, m_stand.line.stop == TStopBit::sb_1);
+    mark(Panel_stopbits_2, m_stand.line.stop == TStopBit::sb_2);
 }
 
 void TFormApparaatZoeken::toonVoortgang(int done)
 {
-    const int all = probeCount(m_keuze);
+    const int all = m_keuze.count();
     // Time left from the pace so far; nothing to go on before the first probe.
     const qint64 left = done > 0 && m_zoekTijd.isValid() ? m_zoekTijd.elapsed() * (all - done) / done / 1000 : -1;
     PanelVoortgang->setText(texts::AparaatZoeken("Voortgang")
@@ -511,68 +440,39 @@ void TFormApparaatZoeken::stopZoeken()
     setIdleControls(true);
 }
 
-void TFormApparaatZoeken::PX400ApparaatZoekenCommResult(const QByteArray& reply)
+void TFormApparaatZoeken::zoekenKlaar()
 {
-    if (cmd::isProbeHit(reply, m_stand.unit)) {
-        TypeStep = 0;
-        m_typeText.clear();
-        m_typeInfo->setASCIIProtocol(QLatin1String(cmd::ReadType));
-        m_typeInfo->Send();
-        return;
-    }
-    if (StopFlag) {
-        stopZoeken();
-        return;
-    }
-    ApparaatZoekenStap();
-}
-
-void TFormApparaatZoeken::PX400ApparaatZoekenCommError(const TCommError& error)
-{
-    // The port itself failed (an adapter pulled out, a device gone): probing on would
-    // only race through every combination and report a search without a controller.
-    if ((error.Code == CommSystemError || error.Code == CommLineLost) && error.OSError != 0) {
+    if (!m_plan) return;
+    using State = plans::SearchPlan::State;
+    switch (m_plan->state()) {
+    case State::Searching:
+    case State::Stopped: stopZoeken(); break;
+    case State::Exhausted:
+        m_finished = true;
+        toonVoortgang(m_keuze.count());
+        PanelZoekTekst->setText(PanelTekst[2]);
+        setIdleControls(false);
+        CmdStop->setEnabled(false);
+        break;
+    case State::PortFailed: portFailure(m_plan->failure().errorText); break;
+    case State::LineFailed:
+        // The port itself failed (an adapter pulled out, a device gone).
         showError(this, QStringLiteral("Comm Error"), QStringLiteral("Windows Comm error! "));
         PanelZoekTekst->setText(PanelTekst[1]);
         setIdleControls(true);
-        return;
-    }
-    if (StopFlag) {
-        stopZoeken();
-        return;
-    }
-    ApparaatZoekenStap();
-}
-
-void TFormApparaatZoeken::ASCIILeesTypeInfoCommResult(const QByteArray& reply)
-{
-    const cmd::CheckedReply checked = cmd::checkReply(m_typeInfo->ASCIIProtocol(), reply);
-    const QString value = checked.ok() ? checked.value : QStringLiteral("????");
-    switch (TypeStep) {
-    case 0:
-        m_typeText = value;
-        m_typeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent2));
-        TypeStep = 1;
-        m_typeInfo->Send();
         break;
-    case 1:
-        m_typeText += QStringLiteral("   ") + value;
-        if (StopFlag) {
-            stopZoeken();
-            return;
+    case State::Found: {
+        QString text;
+        for (int step = 0; step < 3; ++step) {
+            if (step > 0) text += QStringLiteral("   ");
+            text += m_plan->identity().at(step).value_or(QStringLiteral("????"));
         }
-        m_typeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent3));
-        TypeStep = 2;
-        m_typeInfo->Send();
-        break;
-    default: {
-        m_typeText += QStringLiteral("   ") + value;
         const int row = m_gridRow;
         setCell(row, 0, QString::asprintf("%2.2d", m_stand.unit));
-        setCell(row, 1, m_typeText);
-        setCell(row, 2, QString::number(baudrateValue(m_stand.baud)));
-        setCell(row, 3, parityText(m_stand.parity));
-        setCell(row, 4, m_stand.stop == TStopBit::sb_2 ? QStringLiteral("2") : QStringLiteral("1"));
+        setCell(row, 1, text);
+        setCell(row, 2, QString::number(baudrateValue(m_stand.line.baud)));
+        setCell(row, 3, parityText(m_stand.line.parity));
+        setCell(row, 4, m_stand.line.stop == TStopBit::sb_2 ? QStringLiteral("2") : QStringLiteral("1"));
         ++m_gridRow;
         PanelZoekTekst->setText(PanelTekst[3]);
         CmdOK->setEnabled(true);
@@ -582,10 +482,27 @@ void TFormApparaatZoeken::ASCIILeesTypeInfoCommResult(const QByteArray& reply)
     }
 }
 
+void TFormApparaatZoeken::PX400ApparaatZoekenCommResult(TSXProtocolComponent* sender, const QByteArray& reply)
+{
+    m_runner->CommResult(sender, reply);
+}
+
+void TFormApparaatZoeken::PX400ApparaatZoekenCommError(TSXProtocolComponent* sender, const TCommError& error,
+                                                       const QByteArray& reply)
+{
+    m_runner->CommError(sender, error, reply);
+}
+
+void TFormApparaatZoeken::ASCIILeesTypeInfoCommResult(TSXProtocolComponent* sender, const QByteArray& reply)
+{
+    m_runner->CommResult(sender, reply);
+}
+
 void TFormApparaatZoeken::CmdOKClick()
 {
     const int row = StringGrid1->currentRow() + 1;
     if (row < 1 || cell(row, 1).isEmpty()) return;
+    m_runner->cancel();
     TSXComm* port = app().SXComm1;
     if (port) {
         try {
@@ -620,6 +537,7 @@ void TFormApparaatZoeken::CmdOKClick()
 
 void TFormApparaatZoeken::CmdCancelClick()
 {
+    m_runner->cancel();
     if (TSXComm* port = app().SXComm1) {
         try {
             port->Close();

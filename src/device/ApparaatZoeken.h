@@ -1,13 +1,15 @@
 #pragma once
 // Device search: probes every unit number at every baud rate (and, on request, every
 // parity and stop-bit setting) with "sc <unit>" and lists the controllers that answer.
-// The search is driven by the protocol components' reply and error events: each step
-// sends one request and the next step runs from its answer, so the UI never waits.
+// The window runs the search plan through an asynchronous runner: each request goes
+// out when the last one is answered, so the UI never waits.
 #include "comm/SXComm.h"
+#include "plans/SearchPlan.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QString>
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -21,34 +23,10 @@ class QTableWidget;
 namespace vx {
 
 class TPX400Protocol;
-
-// One probe's line settings and unit number.
-struct ZoekStand {
-    int unit = 0;
-    TBaudrate baud = TBaudrate::br9600;
-    TParityBit parity = TParityBit::None;
-    TStopBit stop = TStopBit::sb_1;
-    bool operator==(const ZoekStand&) const = default;
-};
-
-// What the user chose before Start, plus the port's own parity and stop bits.
-struct ZoekKeuze {
-    TBaudrate start = TBaudrate::br9600;
-    bool parityAuto = false;
-    bool stopAuto = false;
-    TParityBit comParity = TParityBit::Even;
-    TStopBit comStop = TStopBit::sb_1;
-};
-
-// The first probe of a search.
-ZoekStand firstProbe(const ZoekKeuze& keuze);
-// The probe after s; none when every combination has been tried.
-std::optional<ZoekStand> nextProbe(const ZoekStand& s, const ZoekKeuze& keuze);
-// The baud rate after b in the search's cycle 9600 .. 57600.
-TBaudrate nextSearchBaud(TBaudrate b);
-// How many probes a search makes, and how many come before s (its place, from 0).
-int probeCount(const ZoekKeuze& keuze);
-int probeIndex(const ZoekStand& s, const ZoekKeuze& keuze);
+class TSXProtocolComponent;
+namespace plans {
+class AsyncRunner;
+}
 
 class TFormApparaatZoeken : public QDialog {
     Q_OBJECT
@@ -62,7 +40,7 @@ public:
     QString cell(int row, int col) const;
     int gridRows() const; // data rows, header not counted
     bool finished() const { return m_finished; }
-    const ZoekStand& stand() const { return m_stand; }
+    const plans::Probe& stand() const { return m_stand; }
 
 public slots:
     void FormActivate();
@@ -80,19 +58,23 @@ private:
     void buildControls();
     void LeesTeksten();
     void ApparaatZoekenStap();
-    void probe();
+    void probe(const plans::Request& request);
+    void zoekenKlaar();
     void stopZoeken();
     void setIdleControls(bool verder);
     void clearGrid();
     void setCell(int row, int col, const QString& text);
-    void PX400ApparaatZoekenCommResult(const QByteArray& reply);
-    void PX400ApparaatZoekenCommError(const TCommError& error);
-    void ASCIILeesTypeInfoCommResult(const QByteArray& reply);
-    void applyToPort(const ZoekStand& s);
-    bool portFailure(const EComm& e);
+    // The components' events, fed to the runner.
+    void PX400ApparaatZoekenCommResult(TSXProtocolComponent* sender, const QByteArray& reply);
+    void PX400ApparaatZoekenCommError(TSXProtocolComponent* sender, const TCommError& error, const QByteArray& reply);
+    void ASCIILeesTypeInfoCommResult(TSXProtocolComponent* sender, const QByteArray& reply);
+    void applyToPort(const plans::LineSettings& line);
+    void portFailure(const QString& text);
 
     TPX400Protocol* m_probe = nullptr;
     TPX400Protocol* m_typeInfo = nullptr;
+    plans::AsyncRunner* m_runner = nullptr;
+    std::unique_ptr<plans::SearchPlan> m_plan;
 
     bool StartFlag = false;
     bool StopFlag = false;
@@ -100,10 +82,8 @@ private:
     QElapsedTimer m_zoekTijd;
     void toonVoortgang(int done);
     int m_gridRow = 1;
-    int TypeStep = 0;
-    QString m_typeText;
-    ZoekKeuze m_keuze;
-    ZoekStand m_stand;
+    plans::SearchChoice m_keuze;
+    plans::Probe m_stand;
     TBaudrate m_savedBaud = TBaudrate::br9600;
     TParityBit m_savedParity = TParityBit::Even;
     TStopBit m_savedStop = TStopBit::sb_1;

@@ -2,6 +2,9 @@
 
 #include "comm/PX400Protocol.h"
 #include "core/AppState.h"
+#include "core/SerialDevices.h"
+
+#include <QFileInfo>
 
 #include <QVariant>
 
@@ -51,6 +54,19 @@ void keepPauseRule(TPX400Protocol* component)
 {
     component->setProperty(kFollowsOption, false);
     component->setEndAtLineEnd(false);
+}
+
+QString byIdNameOf(const QString& devicePath)
+{
+    if (!devicePath.startsWith(u'/'))
+        return {};
+    const QString canonical = QFileInfo(devicePath).canonicalFilePath();
+    QString byId;
+    for (const SerialDevice& d : scanSerialDevices()) {
+        if (!d.byId.isEmpty() && (d.path == devicePath || d.path == canonical || d.byId == devicePath))
+            byId = d.byId;
+    }
+    return byId;
 }
 
 } // namespace vx

@@ -1,6 +1,8 @@
 #pragma once
 // The one way to make a protocol component for the controller's line, so every
 // window talks to it with the same framing.
+#include <QString>
+
 class QObject;
 
 namespace vx {
@@ -22,5 +24,10 @@ void setFastReplies(bool on, TSXComm* port = nullptr);
 // A component that keeps the pause rule whatever the option says (the device
 // search, where wrong line settings give garbled bytes that may hold a line end).
 void keepPauseRule(TPX400Protocol* component);
+
+// The /dev/serial/by-id name of the adapter behind a device path (or the by-id name
+// itself), empty when it has none: a reconnect finds the adapter by it should it
+// come back under another number.
+QString byIdNameOf(const QString& devicePath);
 
 } // namespace vx

@@ -7,6 +7,26 @@
 
 namespace vx {
 
+int liveReplyLimit(QStringView request)
+{
+    return request == QLatin1String(cmd::ReadInputs) || request == QLatin1String(cmd::ReadOutputs) ? cmd::IoReplyLimit
+                                                                                                   : cmd::ReplyLimit;
+}
+
+std::optional<qint32> liveValue(QStringView request, const cmd::CheckedReply& reply)
+{
+    if (!reply.ok()) return std::nullopt;
+    if (reply.number) return reply.number;
+    if (request == QLatin1String(cmd::ReadError) && cmd::isNoError(reply.value)) return -1;
+    return std::nullopt;
+}
+
+bool TLiveMonitor::polled(Value which, int analogueChannel)
+{
+    return which < Spanning || (which == Spanning && analogueChannel == 1)
+           || (which == Stroom && analogueChannel == 2);
+}
+
 TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
 {
     PX400UnitSelect = makeControllerComponent(this, "PX400UnitSelect", 0, port);
@@ -27,20 +47,13 @@ TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
     auto sharedError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
         if (OnCommError) OnCommError(e);
     };
-    for (TPX400Protocol* c : {PX400UnitSelect, PX400_in, PX400Protocol1, PX400ReadError}) c->OnCommError = sharedError;
-
-    // Any reply to the select goes on to the identification.
-    PX400UnitSelect->OnCommResult = [this](TSXProtocolComponent*, const QByteArray&) {
-        if (OnUnitSelected) OnUnitSelected();
-        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadType));
-        PX400TypeInfo->Send();
-    };
-    PX400TypeInfo->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) { typeInfoReply(reply); };
+    for (TPX400Protocol* c : {PX400_in, PX400Protocol1, PX400ReadError}) c->OnCommError = sharedError;
 
     for (int i = 0; i < ValueCount; ++i) {
         const auto which = Value(i);
         component(which)->OnCommResult = [this, which](TSXProtocolComponent*, const QByteArray& reply) {
-            if (OnValue) OnValue(which, cmd::checkReply(QString::fromLatin1(request(which)), reply).number);
+            const QString rq = QString::fromLatin1(request(which));
+            if (OnValue) OnValue(which, liveValue(rq, cmd::checkReply(rq, reply, liveReplyLimit(rq))));
         };
         component(which)->OnCommError = [this, which](TSXProtocolComponent*, const TCommError&, const QByteArray&) {
             if (OnValueFailed) OnValueFailed(which);
@@ -48,7 +61,8 @@ TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
     }
 
     auto ioWord = [](const char* request, const QByteArray& reply) {
-        return cmd::checkReply(QString::fromLatin1(request), reply, cmd::IoReplyLimit).number;
+        const QString rq = QString::fromLatin1(request);
+        return liveValue(rq, cmd::checkReply(rq, reply, liveReplyLimit(rq)));
     };
     PX400_in->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
         if (const auto word = ioWord(cmd::ReadInputs, reply); word && OnInputs) OnInputs(*word);
@@ -97,44 +111,11 @@ const char* TLiveMonitor::request(Value which)
     return "";
 }
 
-void TLiveMonitor::selectUnit(int unit)
-{
-    app().TypeInfoStap = 0;
-    PX400UnitSelect->setASCIIProtocol(cmd::selectUnit(unit));
-    PX400UnitSelect->Send();
-}
-
-void TLiveMonitor::typeInfoReply(const QByteArray& reply)
-{
-    AppState& s = app();
-    // A cut or foreign identification is unreadable, never a type.
-    const cmd::CheckedReply checked = cmd::checkReply(PX400TypeInfo->ASCIIProtocol(), reply);
-    const std::optional<QString> text = checked.ok() ? std::optional<QString>(checked.value) : std::nullopt;
-    const int step = s.TypeInfoStap;
-    switch (step) {
-    case 0:
-        s.ApparaatType = text ? cmd::controllerType(*text) : QString();
-        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent2));
-        PX400TypeInfo->Send();
-        s.TypeInfoStap = 1;
-        break;
-    case 1:
-        PX400TypeInfo->setASCIIProtocol(QLatin1String(cmd::ReadIdent3));
-        PX400TypeInfo->Send();
-        s.TypeInfoStap = 2;
-        break;
-    default: break;
-    }
-    if (OnIdentification) OnIdentification(std::min(step, 2), text);
-}
-
 void TLiveMonitor::setValuesPolling(bool on, int analogueChannel)
 {
     for (int i = 0; i < ValueCount; ++i) {
         const auto which = Value(i);
-        const bool wanted = on
-                            && (which < Spanning || (which == Spanning && analogueChannel == 1)
-                                || (which == Stroom && analogueChannel == 2));
+        const bool wanted = on && polled(which, analogueChannel);
         if (wanted) component(which)->setASCIIProtocol(QLatin1String(request(which)));
         component(which)->setCyclic(wanted);
     }

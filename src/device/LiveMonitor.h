@@ -1,9 +1,10 @@
 #pragma once
-// The controller's live state without a window: selecting and identifying the unit,
-// polling the live values, inputs and outputs, the error number and the terminal.
-// It owns the protocol components, checks every reply, and reports what it read;
-// the main window only shows it.
+// The controller's live state without a window: polling the live values, inputs and
+// outputs, the error number and the terminal. It owns the protocol components (also
+// those the select and identification plan runs on), checks every reply, and reports
+// what it read; the main window only shows it.
 #include "comm/SXComm.h"
+#include "device/CommandSet.h"
 
 #include <QObject>
 #include <QString>
@@ -13,6 +14,13 @@
 namespace vx {
 
 class TPX400Protocol;
+
+// Reading live requests, for the main window's polling and vx5x monitor alike.
+// The longest whole reply to a live request: input and output words are short.
+int liveReplyLimit(QStringView request);
+// A live value from its checked reply: the number, or -1 for an error number that
+// says "no error"; none when the reply is unreadable.
+std::optional<qint32> liveValue(QStringView request, const cmd::CheckedReply& reply);
 
 class TLiveMonitor : public QObject {
     Q_OBJECT
@@ -29,8 +37,6 @@ public:
                  Stroom,
                  ValueCount };
 
-    // "sc" with the unit, then "rt", "rh", "rx" one after the other (TypeInfoStap).
-    void selectUnit(int unit);
     // Live values on with the analogue channel of parameter 280 (1 voltage, 2 current),
     // or off; inputs and outputs on or off.
     void setValuesPolling(bool on, int analogueChannel);
@@ -40,9 +46,7 @@ public:
     void sendTerminal(const QString& text);
 
     // What came back. A value is none when its reply was unreadable (cut, foreign,
-    // no number); an identification text likewise.
-    std::function<void()> OnUnitSelected;
-    std::function<void(int step, const std::optional<QString>& text)> OnIdentification;
+    // no number).
     std::function<void(Value which, std::optional<qint32> value)> OnValue;
     std::function<void(Value which)> OnValueFailed;
     // Only readable words arrive: an unreadable one must not look like all off.
@@ -51,7 +55,7 @@ public:
     // A readable error number; "no error" when the controller says so.
     std::function<void(bool noError, const QString& value)> OnErrorNumber;
     std::function<void(const QByteArray& reply)> OnTerminalReply;
-    // Failures of the select, input, error-number and terminal requests.
+    // Failures of the input, error-number and terminal requests.
     std::function<void(const TCommError& error)> OnCommError;
 
     TPX400Protocol* PX400UnitSelect = nullptr;
@@ -71,9 +75,8 @@ public:
 
     TPX400Protocol* component(Value which) const;
     static const char* request(Value which);
-
-private:
-    void typeInfoReply(const QByteArray& reply);
+    // The five axis values always, voltage or current as parameter 280 says.
+    static bool polled(Value which, int analogueChannel);
 };
 
 } // namespace vx

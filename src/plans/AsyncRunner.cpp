@@ -20,7 +20,7 @@ AsyncRunner::AsyncRunner(QObject* parent) : QObject(parent)
 AsyncRunner::~AsyncRunner()
 {
     // Components may outlive the runner; their events must not reach it any more.
-    for (TPX400Protocol* c : std::as_const(m_channels)) {
+    for (const QPointer<TPX400Protocol>& c : std::as_const(m_bound)) {
         if (!c)
             continue;
         c->OnCommResult = nullptr;
@@ -33,6 +33,7 @@ void AsyncRunner::setChannel(int channel, TPX400Protocol* component, bool bind)
     m_channels.insert(channel, component);
     if (!bind || !component)
         return;
+    m_bound.append(component);
     component->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) { CommResult(s, r); };
     component->OnCommError = [this](TSXProtocolComponent* s, const TCommError& e, const QByteArray& r) {
         CommError(s, e, r);
@@ -43,7 +44,7 @@ TSXComm* AsyncRunner::port() const
 {
     if (m_port)
         return m_port;
-    for (TPX400Protocol* c : m_channels)
+    for (const QPointer<TPX400Protocol>& c : m_channels)
         if (c && c->SXComm())
             return c->SXComm();
     return nullptr;
@@ -151,7 +152,9 @@ void AsyncRunner::execute(Step step)
                     p->setFrameParitybit(step.line.parity);
                     p->setFrameStopbits(step.line.stop);
                 } else {
-                    p->Close();
+                    // A lost port stays lost until it opens again: closing it would give up on it.
+                    if (p->Active())
+                        p->Close();
                     if (!step.device.isEmpty())
                         setPortDevicePath(int(p->PortName()) + 1, step.device.toStdString());
                     p->Open();
@@ -199,7 +202,7 @@ void AsyncRunner::CommResult(TSXProtocolComponent* sender, const QByteArray& rep
     // and started again) answers another request.
     if (c->hasExchanged() && c->AnsweredText() != c->ASCIIProtocol())
         return;
-    advance(Outcome::replied(m_step.request.text, reply));
+    advance(Outcome::replied(m_step.request.text, reply, m_step.request.replyLimit));
 }
 
 void AsyncRunner::CommError(TSXProtocolComponent* sender, const TCommError& error, const QByteArray& reply)

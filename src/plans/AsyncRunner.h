@@ -70,7 +70,10 @@ private:
     void putOnLine(TPX400Protocol* component);
     bool lineOpen() const;
 
-    QHash<int, TPX400Protocol*> m_channels;
+    // Components may be deleted before the runner (siblings made earlier die later).
+    QHash<int, QPointer<TPX400Protocol>> m_channels;
+    // The components whose events the runner took over, to hand back on destruction.
+    QList<QPointer<TPX400Protocol>> m_bound;
     QPointer<TSXComm> m_port;
     Plan* m_plan = nullptr;
     Step m_step;

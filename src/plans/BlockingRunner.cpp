@@ -18,7 +18,7 @@ void runBlocking(Plan& plan, const BlockingLine& line, const ProgressFn& progres
         switch (step.kind) {
         case Step::Kind::Send: {
             const Exchange x = line.send ? line.send(step.request) : Exchange{{CommPortClosed, 0, 0}, {}};
-            o = x.error.isZero() ? Outcome::replied(step.request.text, x.reply) : Outcome::failure(x.error, x.reply);
+            o = x.error.isZero() ? Outcome::replied(step.request.text, x.reply, step.request.replyLimit) : Outcome::failure(x.error, x.reply);
             break;
         }
         case Step::Kind::SetLine:
@@ -76,7 +76,7 @@ Exchange exchangeThrough(TPX400Protocol& component, const Request& request)
 
 BlockingLine lineThrough(TSXComm& port, TPX400Protocol& component)
 {
-    BlockingLine line;
+    BlockingLine line = portLine(port);
     line.send = [&port, &component](const Request& r) {
         if (!port.Active()) {
             Exchange x;
@@ -85,6 +85,12 @@ BlockingLine lineThrough(TSXComm& port, TPX400Protocol& component)
         }
         return exchangeThrough(component, r);
     };
+    return line;
+}
+
+BlockingLine portLine(TSXComm& port)
+{
+    BlockingLine line;
     line.setLine = [&port](const LineSettings& s) {
         try {
             port.setBaudrate(s.baud);
@@ -97,7 +103,9 @@ BlockingLine lineThrough(TSXComm& port, TPX400Protocol& component)
     };
     line.reopen = [&port](const QString& device) {
         try {
-            port.Close();
+            // A lost port stays lost until it opens again: closing it would give up on it.
+            if (port.Active())
+                port.Close();
             if (!device.isEmpty())
                 setPortDevicePath(int(port.PortName()) + 1, device.toStdString());
             port.Open();

@@ -45,5 +45,7 @@ Exchange exchangeThrough(TPX400Protocol& component, const Request& request);
 // A line over port and component: requests through exchangeThrough, line settings and
 // reopening on the port, waits in a local event loop.
 BlockingLine lineThrough(TSXComm& port, TPX400Protocol& component);
+// The same without requests, for a caller that sends its own way.
+BlockingLine portLine(TSXComm& port);
 
 } // namespace vx::plans

@@ -18,6 +18,8 @@ struct Request {
     int timeoutMs = 0;      // first-byte time-out; 0 means the component's 100 ms
     int channel = 0;        // which of the caller's components carries it (its name shows in the traffic)
     bool pauseRule = false; // end the reply at the pause even with fast replies (probes at wrong settings)
+    // The longest whole reply (input and output words are shorter).
+    int replyLimit = cmd::ReplyLimit;
 };
 
 // Line settings a plan asks for (the device search).
@@ -47,6 +49,13 @@ struct Step {
         Step s;
         s.kind = Kind::Send;
         s.request = {text, timeoutMs, channel, pauseRule};
+        return s;
+    }
+    static Step send(const Request& request)
+    {
+        Step s;
+        s.kind = Kind::Send;
+        s.request = request;
         return s;
     }
     static Step setLine(const LineSettings& line)
@@ -89,11 +98,11 @@ struct Outcome {
     // A whole reply that answers the request with a value of its kind.
     bool answered() const { return !failed() && checked.ok(); }
 
-    static Outcome replied(QStringView request, const QByteArray& bytes)
+    static Outcome replied(QStringView request, const QByteArray& bytes, int limit = cmd::ReplyLimit)
     {
         Outcome o;
         o.reply = bytes;
-        o.checked = cmd::checkReply(request, bytes);
+        o.checked = cmd::checkReply(request, bytes, limit);
         return o;
     }
     static Outcome failure(const TCommError& e, const QByteArray& bytes = {})

@@ -1,4 +1,4 @@
-// Device search against the simulated bus: the order of the probes, hits and their
+// The search window against the simulated bus: the probes over the line, hits and their
 // identification, Stop and Verder, taking a row over, Cancel, a port that fails.
 #include "app/VX40Main.h"
 #include "comm/SXComm.h"
@@ -31,24 +31,6 @@ void addUnit(int number, LineFrame frame, const char* type = "VX50")
     u.frame = frame;
     u.type = type;
     bus().addUnit(u);
-}
-
-QString describe(const ZoekStand& s)
-{
-    const char p = s.parity == TParityBit::None ? 'N' : s.parity == TParityBit::Odd ? 'O'
-                                                                                    : 'E';
-    return QStringLiteral("%1/%2%3%4").arg(s.unit).arg(baudrateValue(s.baud)).arg(QLatin1Char(p)).arg(s.stop == TStopBit::sb_1 ? 1 : 2);
-}
-
-QStringList allProbes(const ZoekKeuze& k)
-{
-    QStringList out;
-    std::optional<ZoekStand> s = firstProbe(k);
-    while (s && out.size() < 5000) {
-        out << describe(*s);
-        s = nextProbe(*s, k);
-    }
-    return out;
 }
 
 } // namespace
@@ -90,58 +72,6 @@ private slots:
         app().SXComm1 = nullptr;
         setUiSeams(nullptr);
         sim::resetDefaultBus();
-    }
-
-    void probeOrder_data()
-    {
-        QTest::addColumn<int>("start"); // combo index
-        QTest::addColumn<bool>("parityAuto");
-        QTest::addColumn<bool>("stopAuto");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QStringList>("head");
-        QTest::addColumn<QStringList>("rates"); // first probe of each rate, in order
-
-        QTest::newRow("both as COM") << 0 << false << false << 160
-                                     << QStringList{"0/9600O2", "1/9600O2", "2/9600O2"}
-                                     << QStringList{"0/9600O2", "0/19200O2", "0/28800O2", "0/38400O2", "0/57600O2"};
-        QTest::newRow("both automatic: six per unit") << 0 << true << true << 960
-                                                      << QStringList{"0/9600N1", "0/9600O1", "0/9600E1", "0/9600N2", "0/9600O2", "0/9600E2", "1/9600N1"}
-                                                      << QStringList{"0/9600N1", "0/19200N1", "0/28800N1", "0/38400N1", "0/57600N1"};
-        QTest::newRow("stop bits automatic") << 0 << false << true << 320
-                                             << QStringList{"0/9600O1", "0/9600O2", "1/9600O1"}
-                                             << QStringList{"0/9600O1", "0/19200O1", "0/28800O1", "0/38400O1", "0/57600O1"};
-        QTest::newRow("start 38400 wraps round") << 3 << false << false << 160 << QStringList{"0/38400O2"}
-                                                 << QStringList{"0/38400O2", "0/57600O2", "0/9600O2", "0/19200O2", "0/28800O2"};
-    }
-    void probeOrder()
-    {
-        QFETCH(int, start);
-        QFETCH(bool, parityAuto);
-        QFETCH(bool, stopAuto);
-        QFETCH(int, count);
-        QFETCH(QStringList, head);
-        QFETCH(QStringList, rates);
-        ZoekKeuze k;
-        k.start = TBaudrate(start + 3);
-        k.parityAuto = parityAuto;
-        k.stopAuto = stopAuto;
-        k.comParity = TParityBit::Odd;
-        k.comStop = TStopBit::sb_2;
-        const QStringList probes = allProbes(k);
-        QCOMPARE(probes.size(), count);
-        QCOMPARE(probes.mid(0, head.size()), head);
-        QStringList firsts; // each rate takes an equal share of the probes
-        for (int i = 0; i < 5; ++i) firsts << probes.value(i * count / 5);
-        QCOMPARE(firsts, rates);
-        QCOMPARE(probes.last().section(u'/', 0, 0), QStringLiteral("31"));
-        QCOMPARE(QSet<QString>(probes.begin(), probes.end()).size(), probes.size()); // nothing probed twice
-        // The progress text counts the same probes in the same order.
-        QCOMPARE(probeCount(k), count);
-        ZoekStand st = firstProbe(k);
-        for (int i = 0; i < count; ++i) {
-            QCOMPARE(probeIndex(st, k), i);
-            st = nextProbe(st, k).value_or(st);
-        }
     }
 
     // The whole sweep over the line: every request, with the line settings it used.
