@@ -1,6 +1,8 @@
 #include "params/CompareWindow.h"
 #include "params/SafetyBackup.h"
 #include "params/Verify.h"
+#include "plans/BlockingRunner.h"
+#include "plans/TransferPlans.h"
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
@@ -62,7 +64,6 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
 {
     setObjectName(QStringLiteral("FormCompare"));
     resize(860, 560);
-    m_exchange = [this](const QString& request, int timeoutMs) { return lineExchange(request, timeoutMs); };
 
     auto* top = new QHBoxLayout;
     ComboA = new QComboBox(this);
@@ -282,15 +283,19 @@ bool TFormCompare::readFile(const QString& path, compare::ValueSet& out)
     return true;
 }
 
-transfer::Exchange TFormCompare::lineExchange(const QString& request, int timeoutMs)
+void TFormCompare::runOnLine(plans::Plan& plan, const std::function<void(const plans::Plan&)>& progress)
 {
-    transfer::Exchange result;
-    TSXComm* port = app().SXComm1;
-    if (!port || !port->Active()) {
-        result.error.Code = CommPortClosed;
-        return result;
-    }
-    return transfer::exchangeThrough(*m_component, request, timeoutMs);
+    plans::BlockingLine line;
+    line.send = [this](const plans::Request& r) {
+        TSXComm* port = app().SXComm1;
+        if (!port || !port->Active()) {
+            plans::Exchange x;
+            x.error.Code = CommPortClosed;
+            return x;
+        }
+        return plans::exchangeThrough(*m_component, r);
+    };
+    plans::runBlocking(plan, line, progress);
 }
 
 bool TFormCompare::readController(compare::ValueSet& out)
@@ -300,10 +305,9 @@ bool TFormCompare::readController(compare::ValueSet& out)
     compare::ValueSet v;
     v.hasParameters = m_sets.parameters;
     v.hasSetpoints = m_sets.setpoints;
-    const transfer::Result r = transfer::readSets(m_exchange, m_sets, v.par, v.soll, [this](int done, int total) {
-        setStatus(T("Reading").arg(done).arg(total));
-        return true;
-    });
+    plans::SetReadPlan plan(m_sets, v.par, v.soll);
+    runOnLine(plan, [this](const plans::Plan& p) { setStatus(T("Reading").arg(p.done()).arg(p.total())); });
+    const transfer::Result r = plan.result();
     m_busy = false;
     if (!r.ok()) {
         const QString why = r.error.isZero() ? r.detail : commErrorText(r.error);
@@ -519,8 +523,10 @@ void TFormCompare::CmdWriteClick()
         }
         const compare::Row& r = e.row;
         const qint32 value = r.setpoint ? src.soll.value(r.number) : src.par.value(r.number);
-        const transfer::Result res = r.setpoint ? transfer::writeSetpoint(m_exchange, r.number, value)
-                                                : transfer::writeParameter(m_exchange, r.number, value);
+        plans::ValuePlan plan(r.setpoint ? plans::ValuePlan::writeSetpoint(r.number, value)
+                                         : plans::ValuePlan::writeParameter(r.number, value));
+        runOnLine(plan);
+        const transfer::Result res = plan.result();
         if (res.ok()) {
             e.state = RowState::Written;
             m_confirmed.append({r.setpoint, r.number, value});
@@ -550,7 +556,9 @@ void TFormCompare::CmdWriteClick()
     QString summary = T("WriteDone").arg(written).arg(refused).arg(lost);
     bool red = refused + lost > 0;
     if (anyParameter && !lineGone) {
-        const transfer::Result bp = transfer::computeParameters(m_exchange);
+        plans::ValuePlan plan(plans::ValuePlan::compute());
+        runOnLine(plan);
+        const transfer::Result bp = plan.result();
         if (bp.ok()) {
             summary += QStringLiteral("; ") + T("BpDone");
             ParGezondenEnNietGeladen = false;
@@ -596,9 +604,11 @@ QString TFormCompare::verifyWritten(const QList<int>& rows)
         if (e.state != RowState::Written && e.state != RowState::NoReply)
             continue;
         const compare::Row& r = e.row;
-        qint32 now = 0;
-        const transfer::Result res = r.setpoint ? transfer::readSetpoint(m_exchange, r.number, now)
-                                                : transfer::readParameter(m_exchange, r.number, now);
+        plans::ValuePlan plan(r.setpoint ? plans::ValuePlan::readSetpoint(r.number)
+                                         : plans::ValuePlan::readParameter(r.number));
+        runOnLine(plan);
+        const transfer::Result res = plan.result();
+        const qint32 now = plan.value();
         if (!res.ok())
             return texts::Verify("VerifyFailed").arg(res.error.isZero() ? res.detail : commErrorText(res.error));
         (r.setpoint ? back.soll[r.number] : back.par[r.number]) = now;

@@ -18,6 +18,10 @@ class QPainter;
 class QPushButton;
 class QTableWidget;
 
+namespace vx::plans {
+class Plan;
+}
+
 namespace vx {
 
 class TPX400Protocol;
@@ -58,8 +62,6 @@ public:
     RowState stateAt(int tableRow) const;
     void setTicked(int tableRow, bool on);
     bool isTicked(int tableRow) const;
-    // The exchange with the controller; tests may replace it.
-    void setExchange(transfer::ExchangeFn fn) { m_exchange = std::move(fn); }
     // Both sides given as values with their column names (what was written against
     // what was read back); they count as files, so Refresh keeps them.
     void showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
@@ -137,7 +139,8 @@ private:
     // Asks for a file name and writes it; the outcome in the status line.
     void saveAs(const QString& caption, const QString& filter, const QString& suffix,
                 const std::function<bool(const QString&, QString*)>& write);
-    transfer::Exchange lineExchange(const QString& request, int timeoutMs);
+    // Runs a transfer plan on the line, to its end.
+    void runOnLine(plans::Plan& plan, const std::function<void(const plans::Plan&)>& progress = {});
     // Reads back the rows just written (and those whose reply was lost) and marks
     // them; the text for the status line.
     QString verifyWritten(const QList<int>& rows);
@@ -151,7 +154,6 @@ private:
     QList<int> m_visible; // indices into m_entries
     QHash<int, compare::MenuPlace> m_places;
     QString menuText(const compare::Row& r) const;
-    transfer::ExchangeFn m_exchange;
     TPX400Protocol* m_component = nullptr;
     bool m_busy = false;
     bool m_filling = false;
