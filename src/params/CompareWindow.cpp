@@ -1,7 +1,9 @@
 #include "params/CompareWindow.h"
 #include "params/SafetyBackup.h"
 #include "params/Verify.h"
+#include "plans/AsyncRunner.h"
 #include "plans/BlockingRunner.h"
+#include "plans/RowWritePlan.h"
 #include "plans/TransferPlans.h"
 
 #include "comm/PX400Protocol.h"
@@ -121,7 +123,15 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     v->addLayout(buttons);
     v->addWidget(PanelStatus);
 
+    // The runner goes before the component it drives.
+    m_runner = new plans::AsyncRunner(this);
     m_component = makeControllerComponent(this, "PX400Compare", 1000);
+    m_runner->portOpen = [] { return app().SXComm1 && app().SXComm1->Active(); };
+    connect(m_runner, &plans::AsyncRunner::progressed, this, [this](int done, int total) {
+        if (m_rowPlan && m_rowPlan->phase() == plans::RowWritePlan::Phase::Write)
+            setStatus(T("Writing").arg(done).arg(total));
+    });
+    connect(m_runner, &plans::AsyncRunner::finished, this, &TFormCompare::writeFinished);
 
     connect(ComboA, &QComboBox::activated, this, [this] { comboChanged(0); });
     connect(ComboB, &QComboBox::activated, this, [this] { comboChanged(1); });
@@ -493,12 +503,16 @@ void TFormCompare::setStatus(const QString& text, bool red)
     PanelStatus->setStyleSheet(red ? QStringLiteral("color: #b00000;") : QString());
 }
 
+TFormCompare::~TFormCompare()
+{
+    m_runner->cancel();
+}
+
 void TFormCompare::CmdWriteClick()
 {
     if (m_busy)
         return;
     const int from = sourceSideFor(Source::Controller);
-    const int to = 1 - from;
     const compare::ValueSet& src = m_side[from].values;
     QList<int> ticked;
     for (int i = 0; i < m_entries.size(); ++i)
@@ -510,28 +524,37 @@ void TFormCompare::CmdWriteClick()
     }
     app().StopPolling();
     m_busy = true;
-    int written = 0, refused = 0, lost = 0;
-    bool anyParameter = false;
-    bool lineGone = false;
+    QList<plans::RowWritePlan::Row> rows;
     for (int i : ticked) {
-        Entry& e = m_entries[i];
-        if (lineGone) {
-            e.state = RowState::NoReply;
-            e.result.clear();
-            ++lost;
-            continue;
-        }
+        const compare::Row& r = m_entries[i].row;
+        rows.append({r.setpoint, r.number, r.setpoint ? src.soll.value(r.number) : src.par.value(r.number)});
+    }
+    m_writeRows = ticked;
+    // Reading a side takes the component's handlers for its time; the write's are the runner's.
+    m_runner->setChannel(0, m_component);
+    m_rowPlan = std::make_unique<plans::RowWritePlan>(rows, safety::verifyOn());
+    m_runner->run(m_rowPlan.get());
+}
+
+void TFormCompare::writeFinished()
+{
+    if (!m_rowPlan || !m_busy)
+        return;
+    const plans::RowWritePlan& plan = *m_rowPlan;
+    const QList<int> ticked = m_writeRows;
+    const int from = sourceSideFor(Source::Controller);
+    const int to = 1 - from;
+    const compare::ValueSet& src = m_side[from].values;
+    int written = 0, refused = 0, lost = 0;
+    for (qsizetype k = 0; k < ticked.size() && k < plan.written().size(); ++k) {
+        Entry& e = m_entries[ticked[k]];
         const compare::Row& r = e.row;
+        const transfer::Result& res = plan.written()[k];
         const qint32 value = r.setpoint ? src.soll.value(r.number) : src.par.value(r.number);
-        plans::ValuePlan plan(r.setpoint ? plans::ValuePlan::writeSetpoint(r.number, value)
-                                         : plans::ValuePlan::writeParameter(r.number, value));
-        runOnLine(plan);
-        const transfer::Result res = plan.result();
         if (res.ok()) {
             e.state = RowState::Written;
             m_confirmed.append({r.setpoint, r.number, value});
             ++written;
-            anyParameter = anyParameter || !r.setpoint;
             // What the controller confirmed is what the editor and its side now hold.
             if (r.setpoint)
                 SollWaarden[r.number] = value;
@@ -549,16 +572,12 @@ void TFormCompare::CmdWriteClick()
             e.state = RowState::NoReply;
             e.result = res.error.isZero() ? res.detail : commErrorText(res.error);
             ++lost;
-            lineGone = res.outcome == transfer::Outcome::LineFailed;
         }
-        setStatus(T("Writing").arg(written + refused + lost).arg(ticked.size()));
     }
     QString summary = T("WriteDone").arg(written).arg(refused).arg(lost);
     bool red = refused + lost > 0;
-    if (anyParameter && !lineGone) {
-        plans::ValuePlan plan(plans::ValuePlan::compute());
-        runOnLine(plan);
-        const transfer::Result bp = plan.result();
+    if (plan.computed()) {
+        const transfer::Result& bp = plan.compute();
         if (bp.ok()) {
             summary += QStringLiteral("; ") + T("BpDone");
             ParGezondenEnNietGeladen = false;
@@ -566,10 +585,10 @@ void TFormCompare::CmdWriteClick()
             summary += QStringLiteral("; ") + T("BpFailed").arg(bp.error.isZero() ? bp.detail : commErrorText(bp.error));
             red = true;
         }
-    } else if (anyParameter) {
+    } else if (plan.anyParameter()) {
         ParGezondenEnNietGeladen = true;
     }
-    if (safety::verifyOn() && !lineGone) {
+    if (plan.readBackRan()) {
         const QString verified = verifyWritten(ticked);
         if (!verified.isEmpty()) {
             summary += QStringLiteral("; ") + verified;
@@ -593,24 +612,23 @@ void TFormCompare::CmdWriteClick()
 
 QString TFormCompare::verifyWritten(const QList<int>& rows)
 {
+    const plans::RowWritePlan& plan = *m_rowPlan;
+    if (!plan.readBack().ok()) {
+        const transfer::Result& res = plan.readBack();
+        return texts::Verify("VerifyFailed").arg(res.error.isZero() ? res.detail : commErrorText(res.error));
+    }
     const int from = sourceSideFor(Source::Controller);
     const compare::ValueSet& src = m_side[from].values;
     QList<verify::Written> written;
     compare::ValueSet back;
     back.hasParameters = back.hasSetpoints = true;
     back.par = m_side[0].values.par; // parameter 203 for the texts, until read
-    for (int i : rows) {
-        Entry& e = m_entries[i];
+    for (qsizetype k = 0; k < rows.size(); ++k) {
+        Entry& e = m_entries[rows[k]];
         if (e.state != RowState::Written && e.state != RowState::NoReply)
             continue;
         const compare::Row& r = e.row;
-        plans::ValuePlan plan(r.setpoint ? plans::ValuePlan::readSetpoint(r.number)
-                                         : plans::ValuePlan::readParameter(r.number));
-        runOnLine(plan);
-        const transfer::Result res = plan.result();
-        const qint32 now = plan.value();
-        if (!res.ok())
-            return texts::Verify("VerifyFailed").arg(res.error.isZero() ? res.detail : commErrorText(res.error));
+        const qint32 now = plan.readValues().value(k).value_or(0);
         (r.setpoint ? back.soll[r.number] : back.par[r.number]) = now;
         written.append({r.setpoint, r.number, r.setpoint ? src.soll.value(r.number) : src.par.value(r.number),
                         e.state == RowState::Written});

@@ -108,6 +108,8 @@ Step ValuePlan::start()
         timeout = transfer::ComputeTimeoutMs;
         break;
     }
+    if (m_job.timeoutMs >= 0)
+        timeout = m_job.timeoutMs;
     return m_exchange.begin(m_job.kind, m_job.item, m_job.number, text, timeout, m_channel, m_rules);
 }
 

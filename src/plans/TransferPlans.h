@@ -57,13 +57,14 @@ public:
         ValueExchange::Kind kind = ValueExchange::Kind::Read;
         Item item = Item::Parameter;
         int number = 0;
-        qint32 value = 0; // to write
+        qint32 value = 0;   // to write
+        int timeoutMs = -1; // first-byte time-out; -1: the transfer windows' one for its kind
     };
-    static Job readParameter(int nr) { return {ValueExchange::Kind::Read, Item::Parameter, nr, 0}; }
-    static Job readSetpoint(int nr) { return {ValueExchange::Kind::Read, Item::Setpoint, nr, 0}; }
-    static Job writeParameter(int nr, qint32 v) { return {ValueExchange::Kind::Write, Item::Parameter, nr, v}; }
-    static Job writeSetpoint(int nr, qint32 v) { return {ValueExchange::Kind::Write, Item::Setpoint, nr, v}; }
-    static Job compute() { return {ValueExchange::Kind::Compute, Item::Compute, -1, 0}; }
+    static Job readParameter(int nr) { return {ValueExchange::Kind::Read, Item::Parameter, nr, 0, -1}; }
+    static Job readSetpoint(int nr) { return {ValueExchange::Kind::Read, Item::Setpoint, nr, 0, -1}; }
+    static Job writeParameter(int nr, qint32 v) { return {ValueExchange::Kind::Write, Item::Parameter, nr, v, -1}; }
+    static Job writeSetpoint(int nr, qint32 v) { return {ValueExchange::Kind::Write, Item::Setpoint, nr, v, -1}; }
+    static Job compute() { return {ValueExchange::Kind::Compute, Item::Compute, -1, 0, -1}; }
 
     explicit ValuePlan(Job job, TransferRules rules = {}, int channel = 0);
 

@@ -2,6 +2,7 @@
 // order of requests, the one repeat, refusals, stops, and the phases of the guarded
 // write.
 #include "plans/BlockingRunner.h"
+#include "plans/RowWritePlan.h"
 #include "plans/SafeWritePlan.h"
 #include "plans/TransferPlans.h"
 
@@ -420,6 +421,66 @@ private slots:
         }
         if (QByteArray(QTest::currentDataTag()) == "identity lost")
             QCOMPARE(plan.safety().failedRequest, QStringLiteral("rx"));
+    }
+
+    // The compare window's ticked rows: each one written, "bp" after a parameter, the
+    // rows not refused read back; a failed line leaves the rest unsent.
+    void rowWrites_data()
+    {
+        QTest::addColumn<bool>("setpointsOnly");
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QString>("fault"); // request=reply,...
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<QList<int>>("outcomes");
+        QTest::addColumn<int>("readBack"); // outcome of the read-back, -1: none ran
+        const QStringList writes{"wp 4 40", "ws 2 20", "wp 9 90"};
+        const QStringList reads{"rp 4", "rs 2", "rp 9"};
+        const int ok = int(Ended::Done);
+        QTest::newRow("all") << false << true << "" << writes + QStringList{"bp"} + reads
+                             << QList<int>{ok, ok, ok} << ok;
+        QTest::newRow("no read-back") << false << false << "" << writes + QStringList{"bp"} << QList<int>{ok, ok, ok}
+                                      << -1;
+        QTest::newRow("refused row not read") << false << true << "ws 2 20=er 7"
+                                              << writes + QStringList{"bp", "rp 4", "rp 9"}
+                                              << QList<int>{ok, int(Ended::Refused), ok} << ok;
+        QTest::newRow("line lost: rest unsent") << false << true << "wp 4 40=line" << QStringList{"wp 4 40"}
+                                                << QList<int>{3, 3, 3} << -1;
+        QTest::newRow("setpoints: no bp") << true << true << "" << QStringList{"ws 2 20", "rs 2"} << QList<int>{ok}
+                                          << ok;
+        QTest::newRow("read-back lost") << false << true << "rs 2=timeout,timeout"
+                                        << writes + QStringList{"bp", "rp 4", "rs 2", "rs 2"}
+                                        << QList<int>{ok, ok, ok} << int(Ended::NoReply);
+    }
+    void rowWrites()
+    {
+        QFETCH(bool, setpointsOnly);
+        QFETCH(bool, verify);
+        QFETCH(QString, fault);
+        QFETCH(QList<int>, outcomes);
+        QFETCH(int, readBack);
+        Controller c;
+        if (!fault.isEmpty())
+            for (const QString& r : fault.section(u'=', 1).split(u','))
+                c.script[fault.section(u'=', 0, 0)].push_back(r);
+        QList<RowWritePlan::Row> rows;
+        if (!setpointsOnly)
+            rows.append({false, 4, 40});
+        rows.append({true, 2, 20});
+        if (!setpointsOnly)
+            rows.append({false, 9, 90});
+        RowWritePlan plan(rows, verify);
+        runBlocking(plan, c.line());
+        QTEST(c.sent, "requests");
+        QCOMPARE(int(plan.written().size()), int(outcomes.size()));
+        for (qsizetype i = 0; i < outcomes.size(); ++i)
+            QCOMPARE(int(plan.written()[i].outcome), outcomes[i]);
+        QCOMPARE(plan.readBackRan(), readBack >= 0);
+        if (readBack >= 0)
+            QCOMPARE(int(plan.readBack().outcome), readBack);
+        if (readBack == int(Ended::Done))
+            for (qsizetype i = 0; i < rows.size(); ++i)
+                if (plan.written()[i].ok())
+                    QCOMPARE(plan.readValues()[i].value_or(-1), rows[i].value);
     }
 };
 
