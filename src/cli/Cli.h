@@ -3,6 +3,7 @@
 // settings, the messages and, once a command needs it, the line to the controller.
 #include "comm/SXComm.h"
 #include "params/SetTransfer.h"
+#include "plans/BlockingRunner.h"
 
 #include <QJsonValue>
 #include <QString>
@@ -17,6 +18,11 @@ namespace vx {
 class TPX400Protocol;
 class LangSection;
 } // namespace vx
+
+namespace vx::transfer {
+// One request's reply or failure, by the name the commands know it.
+using Exchange = plans::Exchange;
+} // namespace vx::transfer
 
 namespace vx::cli {
 
@@ -64,11 +70,13 @@ public:
 
     // Opens the port with the run's settings; on failure the message says why.
     bool open(QString& error);
-    transfer::Exchange exchange(const QString& request, int timeoutMs);
+    plans::Exchange exchange(const QString& request, int timeoutMs);
     // For values: the first reply byte may take at least MinValueTimeoutMs, so a
     // loaded PC or a USB adapter's latency does not end a long transfer.
     static constexpr int MinValueTimeoutMs = 500;
-    transfer::ExchangeFn exchangeFn();
+    // The line for a plan: every request through exchange(), so the traffic log
+    // keeps it; Ctrl-C stops the plan between requests.
+    plans::BlockingLine blockingLine();
     TSXComm& port() { return *m_port; }
     QString portText() const;
 
@@ -106,6 +114,8 @@ public:
     // Reports a transfer's failure and returns its exit status.
     int transferFailure(const transfer::Result& r, const QString& request = QString());
     QString itemText(transfer::Item item, int number) const;
+    // Runs plan on the line, showing "what done/total" as it goes.
+    void run(plans::Plan& plan, const QString& what = QString());
 
 private:
     std::unique_ptr<Line> m_line;

@@ -14,6 +14,8 @@
 #include "params/ParameterDefs.h"
 #include "params/SafetyBackup.h"
 #include "params/Verify.h"
+#include "plans/SafeWritePlan.h"
+#include "plans/TransferPlans.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -41,19 +43,21 @@ bool noneLeft(Context& c, const QStringList& args)
     return false;
 }
 
-transfer::ProgressFn progressFn(Context& c, const QString& what)
+// One value through its plan.
+transfer::Result runValue(Context& c, const plans::ValuePlan::Job& job, qint32* value = nullptr)
 {
-    return [&c, what](int done, int total) {
-        c.progress(QStringLiteral("%1 %2/%3").arg(what).arg(done).arg(total));
-        return !interrupted.load();
-    };
+    plans::ValuePlan plan(job);
+    c.run(plan);
+    if (value)
+        *value = plan.value();
+    return plan.result();
 }
 
 // Parameter 203, which scales every dec 9 parameter and every setpoint.
 std::optional<qint32> readDecimals(Context& c)
 {
     qint32 v = 0;
-    const transfer::Result r = transfer::readParameter(c.line()->exchangeFn(), ParDecimalsParameter, v);
+    const transfer::Result r = runValue(c, plans::ValuePlan::readParameter(ParDecimalsParameter), &v);
     if (!r.ok()) {
         c.failure = c.transferFailure(r);
         return std::nullopt;
@@ -191,7 +195,7 @@ int cmdInfo(Context& c)
     QStringList values;
     for (const char* request : {cmd::ReadType, cmd::ReadIdent2, cmd::ReadIdent3, cmd::ReadError}) {
         const QString rq = QLatin1String(request);
-        const transfer::Exchange x = l.exchange(rq, 0);
+        const plans::Exchange x = l.exchange(rq, 0);
         if (!x.error.isZero()) {
             transfer::Result r;
             r.outcome = x.error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
@@ -257,7 +261,7 @@ int cmdGet(Context& c)
     QJsonArray all;
     for (int nr : numbers) {
         qint32 v = 0;
-        const transfer::Result r = transfer::readParameter(c.line()->exchangeFn(), nr, v);
+        const transfer::Result r = runValue(c, plans::ValuePlan::readParameter(nr), &v);
         if (!r.ok())
             return c.transferFailure(r);
         const QString text = raw ? QString::number(v) : partext::scaledText(nr, v, p203);
@@ -326,12 +330,7 @@ int cmdSet(Context& c)
     QJsonArray done;
     int status = ExitOk;
     for (const Item& i : items) {
-        if (interrupted) {
-            transfer::Result stopped;
-            stopped.outcome = transfer::Outcome::Stopped;
-            return c.transferFailure(stopped);
-        }
-        const transfer::Result r = transfer::writeParameter(c.line()->exchangeFn(), i.nr, i.value);
+        const transfer::Result r = runValue(c, plans::ValuePlan::writeParameter(i.nr, i.value));
         if (r.outcome == transfer::Outcome::Refused) {
             c.error(cliText("Refused").arg(parLabel(i.nr) + u' ' + parNaam(i.nr) + QStringLiteral(" = ") + i.text));
             status = ExitDiffers;
@@ -345,7 +344,7 @@ int cmdSet(Context& c)
     // Values the controller took before a refusal still get their "bp", so it does
     // not run on values it never computed from.
     if (!noCheck && !done.isEmpty()) {
-        const transfer::Result bp = transfer::computeParameters(c.line()->exchangeFn());
+        const transfer::Result bp = runValue(c, plans::ValuePlan::compute());
         if (bp.outcome == transfer::Outcome::Refused) {
             result.insert("bp", bp.detail);
             c.error(cliText("BpRefused").arg(bp.detail));
@@ -377,9 +376,9 @@ int cmdRead(Context& c)
         return c.failure;
     TParWaarden par;
     TSollWaarden soll;
-    const transfer::Result r = transfer::readSets(c.line()->exchangeFn(), {bool(parFile), bool(sollFile)}, par, soll,
-                                                  progressFn(c, QStringLiteral("read")));
-    c.endProgress();
+    plans::SetReadPlan plan({bool(parFile), bool(sollFile)}, par, soll);
+    c.run(plan, QStringLiteral("read"));
+    const transfer::Result& r = plan.result();
     if (!r.ok())
         return c.transferFailure(r);
     if (parFile && !save(c, *parFile, files::parameterFileText(c.unit, par)))
@@ -393,14 +392,9 @@ int cmdRead(Context& c)
 
 namespace {
 
-// Writes a file's values; says how far it came when it stops.
-int writeValues(Context& c, const compare::ValueSet& v, bool compute, const QString& what)
+// A write that stopped: says how far it came.
+int writeFailure(Context& c, const transfer::Result& r, int total)
 {
-    const transfer::Sets sets{v.hasParameters, v.hasSetpoints};
-    const int total = (sets.parameters ? ParCount : 0) + (sets.setpoints ? SollCount : 0);
-    const transfer::Result r = transfer::writeSets(c.line()->exchangeFn(), sets, v.par, v.soll, compute,
-                                                   progressFn(c, what));
-    c.endProgress();
     if (r.ok())
         return ExitOk;
     if (r.outcome == transfer::Outcome::Refused && r.item != transfer::Item::Compute) {
@@ -418,6 +412,14 @@ int writeValues(Context& c, const compare::ValueSet& v, bool compute, const QStr
     case transfer::Outcome::LineFailed: return ExitPort;
     default: return ExitNoReply;
     }
+}
+
+// Writes a file's values; says how far it came when it stops.
+int writeValues(Context& c, const compare::ValueSet& v, bool compute, const QString& what)
+{
+    plans::SetWritePlan plan({v.hasParameters, v.hasSetpoints}, v.par, v.soll, compute);
+    c.run(plan, what);
+    return writeFailure(c, plan.result(), plan.total());
 }
 
 } // namespace
@@ -449,8 +451,9 @@ namespace {
 bool readWhole(Context& c, compare::ValueSet& v, const QString& what)
 {
     v.hasParameters = v.hasSetpoints = true;
-    const transfer::Result r = transfer::readSets(c.line()->exchangeFn(), {}, v.par, v.soll, progressFn(c, what));
-    c.endProgress();
+    plans::SetReadPlan plan({}, v.par, v.soll);
+    c.run(plan, what);
+    const transfer::Result& r = plan.result();
     if (!r.ok())
         c.failure = c.transferFailure(r);
     return r.ok();
@@ -491,27 +494,43 @@ int cmdRestore(Context& c)
     }
     if (!c.selectUnit())
         return c.failure;
-    if (!noSafety) {
-        const safety::Taken t = safety::take(c.line()->exchangeFn(), safetyFolder(c), c.unit,
-                                             progressFn(c, QStringLiteral("safety backup")));
-        c.endProgress();
+    plans::SafeWritePlan::Job job;
+    job.values = f.values;
+    job.backup = !noSafety;
+    job.verify = !noVerify;
+    const QString folder = safetyFolder(c);
+    job.save = [&c, folder](const safety::Identity& id, const TParWaarden& par, const TSollWaarden& soll) {
+        return safety::save(folder, id, c.unit, par, soll);
+    };
+    plans::SafeWritePlan plan(std::move(job));
+    using Phase = plans::SafeWritePlan::Phase;
+    bool noted = false;
+    plans::runBlocking(plan, c.line()->blockingLine(), [&](const plans::Plan&) {
+        if (!noted && plan.phase() == Phase::Write && plan.safety().ok()) {
+            c.endProgress();
+            c.note(cliText("SafetyBackup").arg(plan.safety().path));
+            noted = true;
+        }
+        const char* what = plan.phase() == Phase::Write      ? "restore"
+                           : plan.phase() == Phase::ReadBack ? "verify"
+                                                             : "safety backup";
+        c.progress(QStringLiteral("%1 %2/%3").arg(QLatin1String(what)).arg(plan.done()).arg(plan.total()));
+    });
+    c.endProgress();
+    if (plan.phase() == Phase::Identity || plan.phase() == Phase::Backup) {
+        const safety::Taken& t = plan.safety();
         if (!t.read.ok())
             return c.transferFailure(t.read, t.failedRequest);
-        if (!t.ok()) {
-            c.error(cliText("FileError").arg(safetyFolder(c), t.error));
-            return ExitUsage;
-        }
-        c.note(cliText("SafetyBackup").arg(t.path));
+        c.error(cliText("FileError").arg(folder, t.error));
+        return ExitUsage;
     }
-    const int status = writeValues(c, f.values, true, QStringLiteral("restore"));
-    if (status != ExitOk)
-        return status;
-    if (noVerify)
-        return ExitOk;
-    compare::ValueSet after;
-    if (!readWhole(c, after, QStringLiteral("verify")))
-        return c.failure;
-    const verify::Result v = verify::check(verify::wholeSet(f.values), after);
+    if (plan.phase() == Phase::Write) {
+        const int total = (f.values.hasParameters ? ParCount : 0) + (f.values.hasSetpoints ? SollCount : 0);
+        return writeFailure(c, plan.write(), total);
+    }
+    if (!plan.readBack().ok())
+        return c.transferFailure(plan.readBack());
+    const verify::Result& v = plan.verifyResult();
     if (v.ok())
         return ExitOk;
     c.error(cliText("VerifyFailed").arg(v.mismatches.size()));
@@ -556,11 +575,10 @@ int cmdDiff(Context& c)
         d.hasSetpoints = other.hasSetpoints;
         if (!c.selectUnit())
             return c.failure;
-        const transfer::Result r = transfer::readSets(c.line()->exchangeFn(), {d.hasParameters, d.hasSetpoints}, d.par,
-                                                      d.soll, progressFn(c, QStringLiteral("read")));
-        c.endProgress();
-        if (!r.ok())
-            return c.transferFailure(r);
+        plans::SetReadPlan plan({d.hasParameters, d.hasSetpoints}, d.par, d.soll);
+        c.run(plan, QStringLiteral("read"));
+        if (!plan.result().ok())
+            return c.transferFailure(plan.result());
     }
     if (!(sides[0].hasParameters && sides[1].hasParameters) && !(sides[0].hasSetpoints && sides[1].hasSetpoints)) {
         c.error(cliText("NothingInCommon").arg(args[0], args[1]));

@@ -124,14 +124,14 @@ void Line::logLine(char direction, const QByteArray& bytes)
     m_log->flush();
 }
 
-transfer::Exchange Line::exchange(const QString& request, int timeoutMs)
+plans::Exchange Line::exchange(const QString& request, int timeoutMs)
 {
     logLine('>', request.toLatin1() + '\r');
-    transfer::Exchange result;
+    plans::Exchange result;
     if (!m_port->Active())
         result.error.Code = CommPortClosed;
     else
-        result = transfer::exchangeThrough(*m_component, request, timeoutMs);
+        result = plans::exchangeThrough(*m_component, {request, timeoutMs});
     if (result.error.isZero())
         logLine('<', result.reply);
     else
@@ -139,11 +139,14 @@ transfer::Exchange Line::exchange(const QString& request, int timeoutMs)
     return result;
 }
 
-transfer::ExchangeFn Line::exchangeFn()
+plans::BlockingLine Line::blockingLine()
 {
-    return [this](const QString& request, int timeoutMs) {
-        return exchange(request, std::max(timeoutMs, MinValueTimeoutMs));
+    plans::BlockingLine line;
+    line.send = [this](const plans::Request& r) {
+        return exchange(r.text, std::max(r.timeoutMs, MinValueTimeoutMs));
     };
+    line.interrupted = [] { return interrupted.load(); };
+    return line;
 }
 
 // --- Context ---------------------------------------------------------------------------
@@ -230,7 +233,7 @@ bool Context::selectUnit()
     if (!l)
         return false;
     const QString request = cmd::selectUnit(unit);
-    transfer::Exchange x = l->exchange(request, 0);
+    const plans::Exchange x = l->exchange(request, 0);
     if (!x.error.isZero()) {
         transfer::Result r;
         r.outcome = x.error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
@@ -256,6 +259,20 @@ QString Context::itemText(transfer::Item item, int number) const
     case transfer::Item::Compute: break;
     }
     return QStringLiteral("bp");
+}
+
+void Context::run(plans::Plan& plan, const QString& what)
+{
+    Line* l = line();
+    if (!l)
+        return;
+    plans::ProgressFn progressFn;
+    if (!what.isEmpty())
+        progressFn = [this, what](const plans::Plan& p) {
+            progress(QStringLiteral("%1 %2/%3").arg(what).arg(p.done()).arg(p.total()));
+        };
+    plans::runBlocking(plan, l->blockingLine(), progressFn);
+    endProgress();
 }
 
 int Context::transferFailure(const transfer::Result& r, const QString& request)

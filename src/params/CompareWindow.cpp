@@ -1,6 +1,10 @@
 #include "params/CompareWindow.h"
 #include "params/SafetyBackup.h"
 #include "params/Verify.h"
+#include "plans/AsyncRunner.h"
+#include "plans/BlockingRunner.h"
+#include "plans/RowWritePlan.h"
+#include "plans/TransferPlans.h"
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
@@ -56,7 +60,6 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
 {
     setObjectName(QStringLiteral("FormCompare"));
     resize(860, 560);
-    m_exchange = [this](const QString& request, int timeoutMs) { return lineExchange(request, timeoutMs); };
 
     auto* top = new QHBoxLayout;
     ComboA = new QComboBox(this);
@@ -114,7 +117,15 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     v->addLayout(buttons);
     v->addWidget(PanelStatus);
 
+    // The runner goes before the component it drives.
+    m_runner = new plans::AsyncRunner(this);
     m_component = makeControllerComponent(this, "PX400Compare", 1000);
+    m_runner->portOpen = [] { return app().SXComm1 && app().SXComm1->Active(); };
+    connect(m_runner, &plans::AsyncRunner::progressed, this, [this](int done, int total) {
+        if (m_rowPlan && m_rowPlan->phase() == plans::RowWritePlan::Phase::Write)
+            setStatus(T("Writing").arg(done).arg(total));
+    });
+    connect(m_runner, &plans::AsyncRunner::finished, this, &TFormCompare::writeFinished);
 
     connect(ComboA, &QComboBox::activated, this, [this] { comboChanged(0); });
     connect(ComboB, &QComboBox::activated, this, [this] { comboChanged(1); });
@@ -258,15 +269,19 @@ bool TFormCompare::readFile(const QString& path, compare::ValueSet& out)
     return true;
 }
 
-transfer::Exchange TFormCompare::lineExchange(const QString& request, int timeoutMs)
+void TFormCompare::runOnLine(plans::Plan& plan, const std::function<void(const plans::Plan&)>& progress)
 {
-    transfer::Exchange result;
-    TSXComm* port = app().SXComm1;
-    if (!port || !port->Active()) {
-        result.error.Code = CommPortClosed;
-        return result;
-    }
-    return transfer::exchangeThrough(*m_component, request, timeoutMs);
+    plans::BlockingLine line;
+    line.send = [this](const plans::Request& r) {
+        TSXComm* port = app().SXComm1;
+        if (!port || !port->Active()) {
+            plans::Exchange x;
+            x.error.Code = CommPortClosed;
+            return x;
+        }
+        return plans::exchangeThrough(*m_component, r);
+    };
+    plans::runBlocking(plan, line, progress);
 }
 
 bool TFormCompare::readController(compare::ValueSet& out)
@@ -276,10 +291,9 @@ bool TFormCompare::readController(compare::ValueSet& out)
     compare::ValueSet v;
     v.hasParameters = m_sets.parameters;
     v.hasSetpoints = m_sets.setpoints;
-    const transfer::Result r = transfer::readSets(m_exchange, m_sets, v.par, v.soll, [this](int done, int total) {
-        setStatus(T("Reading").arg(done).arg(total));
-        return true;
-    });
+    plans::SetReadPlan plan(m_sets, v.par, v.soll);
+    runOnLine(plan, [this](const plans::Plan& p) { setStatus(T("Reading").arg(p.done()).arg(p.total())); });
+    const transfer::Result r = plan.result();
     m_busy = false;
     if (!r.ok()) {
         const QString why = r.error.isZero() ? r.detail : commErrorText(r.error);
@@ -465,12 +479,16 @@ void TFormCompare::setStatus(const QString& text, bool red)
     PanelStatus->setStyleSheet(red ? QStringLiteral("color: #b00000;") : QString());
 }
 
+TFormCompare::~TFormCompare()
+{
+    m_runner->cancel();
+}
+
 void TFormCompare::CmdWriteClick()
 {
     if (m_busy)
         return;
     const int from = sourceSideFor(Source::Controller);
-    const int to = 1 - from;
     const compare::ValueSet& src = m_side[from].values;
     QList<int> ticked;
     for (int i = 0; i < m_entries.size(); ++i)
@@ -482,26 +500,37 @@ void TFormCompare::CmdWriteClick()
     }
     app().StopPolling();
     m_busy = true;
-    int written = 0, refused = 0, lost = 0;
-    bool anyParameter = false;
-    bool lineGone = false;
+    QList<plans::RowWritePlan::Row> rows;
     for (int i : ticked) {
-        Entry& e = m_entries[i];
-        if (lineGone) {
-            e.state = RowState::NoReply;
-            e.result.clear();
-            ++lost;
-            continue;
-        }
+        const compare::Row& r = m_entries[i].row;
+        rows.append({r.setpoint, r.number, r.setpoint ? src.soll.value(r.number) : src.par.value(r.number)});
+    }
+    m_writeRows = ticked;
+    // Reading a side takes the component's handlers for its time; the write's are the runner's.
+    m_runner->setChannel(0, m_component);
+    m_rowPlan = std::make_unique<plans::RowWritePlan>(rows, safety::verifyOn());
+    m_runner->run(m_rowPlan.get());
+}
+
+void TFormCompare::writeFinished()
+{
+    if (!m_rowPlan || !m_busy)
+        return;
+    const plans::RowWritePlan& plan = *m_rowPlan;
+    const QList<int> ticked = m_writeRows;
+    const int from = sourceSideFor(Source::Controller);
+    const int to = 1 - from;
+    const compare::ValueSet& src = m_side[from].values;
+    int written = 0, refused = 0, lost = 0;
+    for (qsizetype k = 0; k < ticked.size() && k < plan.written().size(); ++k) {
+        Entry& e = m_entries[ticked[k]];
         const compare::Row& r = e.row;
+        const transfer::Result& res = plan.written()[k];
         const qint32 value = r.setpoint ? src.soll.value(r.number) : src.par.value(r.number);
-        const transfer::Result res = r.setpoint ? transfer::writeSetpoint(m_exchange, r.number, value)
-                                                : transfer::writeParameter(m_exchange, r.number, value);
         if (res.ok()) {
             e.state = RowState::Written;
             m_confirmed.append({r.setpoint, r.number, value});
             ++written;
-            anyParameter = anyParameter || !r.setpoint;
             // What the controller confirmed is what the editor and its side now hold.
             if (r.setpoint)
                 SollWaarden[r.number] = value;
@@ -519,14 +548,12 @@ void TFormCompare::CmdWriteClick()
             e.state = RowState::NoReply;
             e.result = res.error.isZero() ? res.detail : commErrorText(res.error);
             ++lost;
-            lineGone = res.outcome == transfer::Outcome::LineFailed;
         }
-        setStatus(T("Writing").arg(written + refused + lost).arg(ticked.size()));
     }
     QString summary = T("WriteDone").arg(written).arg(refused).arg(lost);
     bool red = refused + lost > 0;
-    if (anyParameter && !lineGone) {
-        const transfer::Result bp = transfer::computeParameters(m_exchange);
+    if (plan.computed()) {
+        const transfer::Result& bp = plan.compute();
         if (bp.ok()) {
             summary += QStringLiteral("; ") + T("BpDone");
             ParGezondenEnNietGeladen = false;
@@ -534,10 +561,10 @@ void TFormCompare::CmdWriteClick()
             summary += QStringLiteral("; ") + T("BpFailed").arg(bp.error.isZero() ? bp.detail : commErrorText(bp.error));
             red = true;
         }
-    } else if (anyParameter) {
+    } else if (plan.anyParameter()) {
         ParGezondenEnNietGeladen = true;
     }
-    if (safety::verifyOn() && !lineGone) {
+    if (plan.readBackRan()) {
         const QString verified = verifyWritten(ticked);
         if (!verified.isEmpty()) {
             summary += QStringLiteral("; ") + verified;
@@ -561,22 +588,23 @@ void TFormCompare::CmdWriteClick()
 
 QString TFormCompare::verifyWritten(const QList<int>& rows)
 {
+    const plans::RowWritePlan& plan = *m_rowPlan;
+    if (!plan.readBack().ok()) {
+        const transfer::Result& res = plan.readBack();
+        return texts::Verify("VerifyFailed").arg(res.error.isZero() ? res.detail : commErrorText(res.error));
+    }
     const int from = sourceSideFor(Source::Controller);
     const compare::ValueSet& src = m_side[from].values;
     QList<verify::Written> written;
     compare::ValueSet back;
     back.hasParameters = back.hasSetpoints = true;
     back.par = m_side[0].values.par; // parameter 203 for the texts, until read
-    for (int i : rows) {
-        Entry& e = m_entries[i];
+    for (qsizetype k = 0; k < rows.size(); ++k) {
+        Entry& e = m_entries[rows[k]];
         if (e.state != RowState::Written && e.state != RowState::NoReply)
             continue;
         const compare::Row& r = e.row;
-        qint32 now = 0;
-        const transfer::Result res = r.setpoint ? transfer::readSetpoint(m_exchange, r.number, now)
-                                                : transfer::readParameter(m_exchange, r.number, now);
-        if (!res.ok())
-            return texts::Verify("VerifyFailed").arg(res.error.isZero() ? res.detail : commErrorText(res.error));
+        const qint32 now = plan.readValues().value(k).value_or(0);
         (r.setpoint ? back.soll[r.number] : back.par[r.number]) = now;
         written.append({r.setpoint, r.number, r.setpoint ? src.soll.value(r.number) : src.par.value(r.number),
                         e.state == RowState::Written});

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QSize>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -17,6 +18,12 @@ class QLineEdit;
 class QPainter;
 class QPushButton;
 class QTableWidget;
+
+namespace vx::plans {
+class AsyncRunner;
+class Plan;
+class RowWritePlan;
+} // namespace vx::plans
 
 namespace vx {
 
@@ -48,6 +55,7 @@ public:
 
     // sets: what the opening editor holds (parameters, setpoints).
     explicit TFormCompare(transfer::Sets sets, QWidget* parent = nullptr);
+    ~TFormCompare() override;
 
     // Loads one side (0 left, 1 right); a file source takes path, or asks for one
     // when it is empty. False (with the reason shown) when the side could not be loaded.
@@ -57,9 +65,9 @@ public:
     const compare::Row& rowAt(int tableRow) const;
     RowState stateAt(int tableRow) const;
     void setTicked(int tableRow, bool on);
+    // A read or the write of the ticked rows is under way.
+    bool busy() const { return m_busy; }
     bool isTicked(int tableRow) const;
-    // The exchange with the controller; tests may replace it.
-    void setExchange(transfer::ExchangeFn fn) { m_exchange = std::move(fn); }
     // Both sides given as values with their column names (what was written against
     // what was read back); they count as files, so Refresh keeps them.
     void showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
@@ -137,10 +145,13 @@ private:
     // Asks for a file name and writes it; the outcome in the status line.
     void saveAs(const QString& caption, const QString& filter, const QString& suffix,
                 const std::function<bool(const QString&, QString*)>& write);
-    transfer::Exchange lineExchange(const QString& request, int timeoutMs);
+    // Runs a transfer plan on the line, to its end.
+    void runOnLine(plans::Plan& plan, const std::function<void(const plans::Plan&)>& progress = {});
     // Reads back the rows just written (and those whose reply was lost) and marks
     // them; the text for the status line.
     QString verifyWritten(const QList<int>& rows);
+    // The ticked rows' write ended: marks the rows and says how it went.
+    void writeFinished();
     Entry* entryOf(int tableRow);
     const Entry* entryOf(int tableRow) const;
 
@@ -151,8 +162,10 @@ private:
     QList<int> m_visible; // indices into m_entries
     QHash<int, compare::MenuPlace> m_places;
     QString menuText(const compare::Row& r) const;
-    transfer::ExchangeFn m_exchange;
     TPX400Protocol* m_component = nullptr;
+    plans::AsyncRunner* m_runner = nullptr;
+    std::unique_ptr<plans::RowWritePlan> m_rowPlan;
+    QList<int> m_writeRows; // the entries being written
     bool m_busy = false;
     bool m_filling = false;
 };

@@ -7,6 +7,8 @@
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "device/CommandSet.h"
+#include "plans/AsyncRunner.h"
+#include "plans/TransferPlans.h"
 
 #include <QPushButton>
 
@@ -28,81 +30,85 @@ TFormLeesParSoll::TFormLeesParSoll(QWidget* parent)
     PX400LeesParSoll->OnCommError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
         PX400LeesParSollCommError(e);
     };
+    m_runner->setChannel(0, PX400LeesParSoll, false);
+}
+
+TFormLeesParSoll::~TFormLeesParSoll()
+{
+    m_runner->cancel();
 }
 
 const LangSection& TFormLeesParSoll::texts() const { return texts::LeesParSoll; }
 
-void TFormLeesParSoll::readParameter(int nr)
+void TFormLeesParSoll::runPlan(bool resume)
 {
-    m_counter = nr;
-    m_phase = Phase::Parameters;
-    showProgress(PanelTekst[2], nr);
-    send(PX400LeesParSoll, cmd::readPar(nr));
-}
-
-void TFormLeesParSoll::readSetpoint(int nr)
-{
-    m_counter = nr;
-    m_phase = Phase::Setpoints;
-    showProgress(PanelTekst[4], nr);
-    send(PX400LeesParSoll, cmd::readSoll(nr));
+    m_runner->cancel();
+    // Values land in the window's buffers as they are read; a read that stops
+    // leaves the ones before it there.
+    m_plan = std::make_unique<plans::SetReadPlan>(transfer::Sets{Mode != 1, Mode != 0}, ParBuffer, SollwBuffer);
+    if (resume)
+        m_plan->resumeAt(m_phase == Phase::Setpoints ? transfer::Item::Setpoint : transfer::Item::Parameter,
+                         m_counter);
+    m_runner->run(m_plan.get());
 }
 
 void TFormLeesParSoll::Start()
 {
     resetForStart();
-    if (Mode == 1) {
-        setProgressMaximum(80);
-        readSetpoint(1);
-    } else {
-        setProgressMaximum(511);
-        readParameter(0);
-    }
+    m_phase = Mode == 1 ? Phase::Setpoints : Phase::Parameters;
+    m_counter = Mode == 1 ? 1 : 0;
+    setProgressMaximum(Mode == 1 ? 80 : 511);
+    runPlan(false);
 }
 
 void TFormLeesParSoll::Continue()
 {
-    if (m_phase == Phase::Setpoints)
-        readSetpoint(m_counter);
-    else
-        readParameter(m_counter);
+    runPlan(true);
+}
+
+void TFormLeesParSoll::requestSent(const plans::Request&)
+{
+    const bool setpoints = m_plan->item() == transfer::Item::Setpoint;
+    m_phase = setpoints ? Phase::Setpoints : Phase::Parameters;
+    m_counter = m_plan->number();
+    showProgress(PanelTekst[setpoints ? 4 : 2], m_counter);
+}
+
+void TFormLeesParSoll::stepTaken()
+{
+    followValue(m_plan->item(), m_plan->number());
+}
+
+void TFormLeesParSoll::lineDown()
+{
+    m_plan->lineDown();
+}
+
+void TFormLeesParSoll::planFinished()
+{
+    if (closeIfCancelRequested())
+        return;
+    const transfer::Result& r = m_plan->result();
+    using O = transfer::Outcome;
+    switch (r.outcome) {
+    case O::Done:
+        finish(Mode == 0 ? PanelTekst[3] : Mode == 1 ? PanelTekst[5]
+                                                     : PanelTekst[6]);
+        return;
+    case O::NoReply:
+    case O::LineFailed: lineFailed(r.error); return;
+    case O::Refused:
+    case O::BadReply:
+        // Nothing else may reach the buffers: the value stays as it was.
+        fail(unexpectedReplyText(r, m_phase == Phase::Setpoints ? 'S' : 'P'));
+        return;
+    case O::Stopped: done(QDialog::Rejected); return;
+    }
 }
 
 void TFormLeesParSoll::PX400LeesParSollCommResult(const QByteArray& reply)
 {
-    if (!takeReply(PX400LeesParSoll))
-        return;
-    if (closeIfCancelRequested())
-        return;
-    const bool parameters = m_phase == Phase::Parameters;
-    // Whole, for this very number and a whole-number value, or it is an unexpected
-    // reply: nothing else may reach the buffers.
-    const cmd::CheckedReply checked = cmd::checkReply(PX400LeesParSoll->ASCIIProtocol(), reply);
-    if (!checked.ok()) {
-        unexpectedReply(PX400LeesParSoll, reply, parameters ? 'P' : 'S', reasonText(checked));
-        return;
-    }
-    const qint32 value = *checked.number;
-    m_retried = false;
-
-    if (parameters) {
-        ParBuffer[m_counter] = value;
-        if (m_counter >= 511 && (Mode == 2 || Mode == 3)) {
-            setProgressMaximum(80);
-            readSetpoint(1);
-        } else if (m_counter >= 511) {
-            finish(PanelTekst[3]);
-        } else {
-            readParameter(m_counter + 1);
-        }
-    } else {
-        SollwBuffer[m_counter] = value;
-        if (m_counter >= 80)
-            finish(Mode == 1 ? PanelTekst[5] : PanelTekst[6]);
-        else
-            readSetpoint(m_counter + 1);
-    }
-    setProgressPosition(m_counter);
+    CommResult(PX400LeesParSoll, reply);
 }
 
 void TFormLeesParSoll::PX400LeesParSollCommError(const TCommError& error)

@@ -1,5 +1,6 @@
 #include "params/ParLoader.h"
 #include "device/ControllerLine.h"
+#include "plans/AsyncRunner.h"
 
 #include "comm/PX400Protocol.h"
 #include "core/AppState.h"
@@ -44,6 +45,15 @@ TFormParLoader::TFormParLoader(QWidget* parent)
     PX400ParLoader->OnCommError = [this](TSXProtocolComponent* s, const TCommError& e, const QByteArray& r) {
         PX400ParLoaderCommError(s, e, r);
     };
+    m_runner = new plans::AsyncRunner(this);
+    m_runner->setChannel(0, PX400ParLoader, false);
+    connect(m_runner, &plans::AsyncRunner::finished, this, &TFormParLoader::planFinished);
+}
+
+TFormParLoader::~TFormParLoader()
+{
+    // Before the components it clears on the way out.
+    delete m_runner;
 }
 
 void TFormParLoader::showEvent(QShowEvent* event)
@@ -75,8 +85,8 @@ void TFormParLoader::FormActivate()
         toonStatus(m_panelTekst[2], true);
         return;
     }
-    PX400ParLoader->setASCIIProtocol(QLatin1String(cmd::ComputeParameters));
-    PX400ParLoader->Send();
+    // One "bp", no repeat: the loader shows the first answer as it is.
+    m_runner->run(&m_plan);
 }
 
 void TFormParLoader::CmdOKClick()
@@ -95,25 +105,34 @@ void TFormParLoader::toonStatus(const QString& text, bool fout)
 
 void TFormParLoader::PX400ParLoaderCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
-    const cmd::BpResult r = cmd::bpResult(reply);
-    if (!r.readable) {
+    m_runner->CommResult(PX400ParLoader, reply);
+}
+
+void TFormParLoader::PX400ParLoaderCommError(TSXProtocolComponent*, const TCommError& error, const QByteArray& reply)
+{
+    m_runner->CommError(PX400ParLoader, error, reply);
+}
+
+void TFormParLoader::planFinished()
+{
+    const transfer::Result& r = m_plan.result();
+    using O = transfer::Outcome;
+    switch (r.outcome) {
+    case O::NoReply: toonStatus(m_panelTekst[0], true); return;
+    case O::LineFailed:
+    case O::BadReply:
         // A cut or foreign reply confirms nothing: the single-write mark stays.
         toonStatus(m_panelTekst[2], true);
         return;
+    case O::Stopped: return;
+    case O::Done:
+    case O::Refused: break;
     }
     ParGezondenEnNietGeladen = false;
-    if (r.accepted)
+    if (r.outcome == O::Done)
         toonStatus(m_panelTekst[4], false);
     else
         toonStatus(m_panelTekst[5] + u' ' + r.detail + u' ' + m_panelTekst[6], true);
-}
-
-void TFormParLoader::PX400ParLoaderCommError(TSXProtocolComponent*, const TCommError& error, const QByteArray&)
-{
-    if (error.Code == CommTimeout)
-        toonStatus(m_panelTekst[0], true);
-    else if (!error.isZero())
-        toonStatus(m_panelTekst[2], true);
 }
 
 } // namespace vx

@@ -1,10 +1,17 @@
 #pragma once
 // The loader: asks the controller to compute its derived parameters ("bp") each
 // time it is shown, and shows the outcome.
+#include "plans/TransferPlans.h"
+
 #include <QDialog>
+#include <memory>
 
 class QLabel;
 class QPushButton;
+
+namespace vx::plans {
+class AsyncRunner;
+}
 
 namespace vx {
 
@@ -16,6 +23,7 @@ class TFormParLoader : public QDialog {
     Q_OBJECT
 public:
     explicit TFormParLoader(QWidget* parent = nullptr);
+    ~TFormParLoader() override;
 
     QLabel* Panel1 = nullptr;
     QPushButton* CmdOK = nullptr;
@@ -34,9 +42,12 @@ protected:
 
 private:
     void toonStatus(const QString& text, bool fout);
+    void planFinished();
 
     bool m_panelFout = false;
     QString m_panelTekst[7];
+    plans::AsyncRunner* m_runner = nullptr;
+    plans::ValuePlan m_plan{plans::ValuePlan::compute(), plans::TransferRules{false}};
 };
 
 } // namespace vx

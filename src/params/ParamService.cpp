@@ -1,5 +1,6 @@
 #include "params/ParamService.h"
 #include "device/ControllerLine.h"
+#include "plans/AsyncRunner.h"
 
 #include "comm/PX400Protocol.h"
 #include "core/AppState.h"
@@ -128,6 +129,16 @@ TFormParamService::TFormParamService(QWidget* parent)
     };
     PX400ZendServiceParameter->OnCommError = onError;
     PX400ServiceBerPar->OnCommError = onError;
+    m_runner = new plans::AsyncRunner(this);
+    m_runner->setChannel(0, PX400ZendServiceParameter, false);
+    m_runner->setChannel(1, PX400ServiceBerPar, false);
+    connect(m_runner, &plans::AsyncRunner::finished, this, &TFormParamService::planFinished);
+}
+
+TFormParamService::~TFormParamService()
+{
+    // Before the components it clears on the way out.
+    delete m_runner;
 }
 
 void TFormParamService::showEvent(QShowEvent* event)
@@ -275,9 +286,18 @@ void TFormParamService::CmdZendenClick()
         return;
     }
     toonStatus(m_panelTekst[1], false);
-    PX400ZendServiceParameter->setASCIIProtocol(cmd::writePar(m_nummer, ParWaarden.value(m_nummer)));
     setWachten(true);
-    PX400ZendServiceParameter->Send();
+    plans::ValuePlan::Job job = plans::ValuePlan::writeParameter(m_nummer, ParWaarden.value(m_nummer));
+    job.timeoutMs = kWpTimeout;
+    runPlan(job, 0);
+}
+
+void TFormParamService::runPlan(const plans::ValuePlan::Job& job, int channel)
+{
+    m_runner->cancel();
+    // One request, no repeat: the dialog shows the first answer as it is.
+    m_plan = std::make_unique<plans::ValuePlan>(job, plans::TransferRules{false}, channel);
+    m_runner->run(m_plan.get());
 }
 
 void TFormParamService::CmdBerParClick()
@@ -286,10 +306,11 @@ void TFormParamService::CmdBerParClick()
         toonStatus(m_panelTekst[5], true);
         return;
     }
-    PX400ServiceBerPar->setASCIIProtocol(QLatin1String(cmd::ComputeParameters));
     toonStatus(m_panelTekst[9], false);
     setWachten(true);
-    PX400ServiceBerPar->Send();
+    plans::ValuePlan::Job job = plans::ValuePlan::compute();
+    job.timeoutMs = kBpTimeout;
+    runPlan(job, 1);
 }
 
 void TFormParamService::CmdDefaultClick()
@@ -311,45 +332,52 @@ void TFormParamService::CmdCancelClick()
 
 void TFormParamService::PX400ZendServiceParameterCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
-    const cmd::CheckedReply checked = cmd::checkReply(PX400ZendServiceParameter->ASCIIProtocol(), reply);
-    if (checked.refusedValue()) {
-        toonStatus(QStringLiteral("(er 7) ") + m_panelTekst[6], true);
-    } else if (checked.ok()) {
-        ParGezondenEnNietGeladen = true;
-        m_bevestigd = ParWaarden.value(m_nummer);
-        toonStatus(m_panelTekst[4], false);
-    } else {
-        // Any other answer (a cut one, another number's, another error) is no
-        // confirmation: the value is unconfirmed.
-        toonStatus(m_panelTekst[5], true);
-    }
-    setWachten(false);
+    m_runner->CommResult(PX400ZendServiceParameter, reply);
 }
 
 void TFormParamService::PX400ServiceBerParCommResult(TSXProtocolComponent*, const QByteArray& reply)
 {
-    const cmd::BpResult r = cmd::bpResult(reply);
-    if (!r.readable) {
-        // Nobody knows whether the controller computed: the mark stays.
+    m_runner->CommResult(PX400ServiceBerPar, reply);
+}
+
+void TFormParamService::PX400CommError(TSXProtocolComponent* sender, const TCommError& error, const QByteArray& reply)
+{
+    m_runner->CommError(sender, error, reply);
+}
+
+void TFormParamService::planFinished()
+{
+    const transfer::Result& r = m_plan->result();
+    using O = transfer::Outcome;
+    setWachten(false);
+    switch (r.outcome) {
+    case O::NoReply: toonStatus(m_panelTekst[0], true); return;
+    case O::LineFailed: toonStatus(m_panelTekst[5], true); return;
+    case O::Stopped: return;
+    case O::BadReply:
+        // Any other answer (a cut one, another number's, another error) is no
+        // confirmation: the value, or whether the controller computed, is unknown
+        // and the mark stays.
         toonStatus(m_panelTekst[5], true);
-        setWachten(false);
+        return;
+    case O::Done:
+    case O::Refused: break;
+    }
+    if (r.item != transfer::Item::Compute) {
+        if (r.outcome == O::Refused) {
+            toonStatus(QStringLiteral("(er 7) ") + m_panelTekst[6], true);
+            return;
+        }
+        ParGezondenEnNietGeladen = true;
+        m_bevestigd = ParWaarden.value(m_nummer);
+        toonStatus(m_panelTekst[4], false);
         return;
     }
     ParGezondenEnNietGeladen = false;
-    if (r.accepted)
+    if (r.outcome == O::Done)
         toonStatus(m_panelTekst[10], false);
     else
         toonStatus(m_panelTekst[7] + u' ' + r.detail + u' ' + m_panelTekst[8], true);
-    setWachten(false);
-}
-
-void TFormParamService::PX400CommError(TSXProtocolComponent*, const TCommError& error, const QByteArray&)
-{
-    if (error.Code == CommTimeout)
-        toonStatus(m_panelTekst[0], true);
-    else if (!error.isZero())
-        toonStatus(m_panelTekst[5], true);
-    setWachten(false);
 }
 
 bool TFormParamService::MaskEditKeyPress(QChar key)

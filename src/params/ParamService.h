@@ -2,13 +2,20 @@
 // The service dialog: edits the parameter selected in the editor (ServicePar), stores
 // it in ParWaarden and can write it to the controller ("wp") and have the controller
 // compute its derived parameters ("bp").
+#include "plans/TransferPlans.h"
+
 #include <QDialog>
+#include <memory>
 #include <optional>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+namespace vx::plans {
+class AsyncRunner;
+}
 
 namespace vx {
 
@@ -19,6 +26,7 @@ struct TCommError;
 class TFormParamService : public QDialog {
     Q_OBJECT
 public:
+    ~TFormParamService() override;
     explicit TFormParamService(QWidget* parent = nullptr);
 
     QLabel* LabelMin = nullptr;
@@ -66,6 +74,10 @@ public slots:
     void PX400CommError(TSXProtocolComponent* sender, const TCommError& error, const QByteArray& reply);
 
 protected:
+    // Sends one request through its plan; the outcome shows when it ends.
+    void runPlan(const plans::ValuePlan::Job& job, int channel);
+    void planFinished();
+
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -84,6 +96,8 @@ private:
     bool m_panelFout = false;
     std::optional<qint32> m_bevestigd;
     QString m_panelTekst[11];
+    plans::AsyncRunner* m_runner = nullptr;
+    std::unique_ptr<plans::ValuePlan> m_plan;
 };
 
 } // namespace vx

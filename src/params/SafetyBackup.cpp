@@ -2,7 +2,6 @@
 
 #include "core/LanguageTexts.h"
 #include "core/Paths.h"
-#include "device/CommandSet.h"
 #include "params/ParFormats.h"
 
 #include <QDir>
@@ -44,32 +43,6 @@ QList<Entry> entries(const QString& dir)
                                                                            : a.name < b.name;
     });
     return out;
-}
-
-// One identity request; false with the failure in r.
-bool ask(const transfer::ExchangeFn& exchange, const char* request, QString& value, transfer::Result& r)
-{
-    const QString rq = QLatin1String(request);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const transfer::Exchange x = exchange(rq, transfer::ReadTimeoutMs);
-        if (!x.error.isZero()) {
-            r.error = x.error;
-            r.outcome = x.error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
-            if (r.outcome == transfer::Outcome::LineFailed)
-                return false;
-            continue;
-        }
-        const cmd::CheckedReply checked = cmd::checkReply(rq, x.reply);
-        if (checked.ok()) {
-            value = checked.value;
-            return true;
-        }
-        r.outcome = checked.refusal == cmd::Refusal::ControllerError ? transfer::Outcome::Refused
-                                                                     : transfer::Outcome::BadReply;
-        r.detail = cmd::refusalText(checked);
-        r.error = {};
-    }
-    return false;
 }
 
 } // namespace
@@ -140,30 +113,6 @@ Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& 
     t.values.par = par;
     t.values.soll = soll;
     prune(dir, id.rx);
-    return t;
-}
-
-Taken take(const transfer::ExchangeFn& exchange, const QString& dir, int unit, const transfer::ProgressFn& progress)
-{
-    Taken t;
-    Identity id;
-    if (!ask(exchange, cmd::ReadType, id.type, t.read)) {
-        t.failedRequest = QLatin1String(cmd::ReadType);
-        return t;
-    }
-    id.type = cmd::controllerType(id.type);
-    if (!ask(exchange, cmd::ReadIdent3, id.rx, t.read)) {
-        t.failedRequest = QLatin1String(cmd::ReadIdent3);
-        return t;
-    }
-    TParWaarden par;
-    TSollWaarden soll;
-    t.read = transfer::readSets(exchange, {true, true}, par, soll, progress);
-    if (!t.read.ok())
-        return t;
-    const transfer::Result read = t.read;
-    t = save(dir, id, unit, par, soll);
-    t.read = read;
     return t;
 }
 

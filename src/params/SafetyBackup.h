@@ -47,11 +47,6 @@ Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& 
            const QDateTime& when = QDateTime::currentDateTime());
 // Why a safety backup was not taken, in the user's language.
 QString reasonText(const Taken& taken);
-// Asks "rt" and "rx", reads every parameter and setpoint and saves them. Nothing is
-// saved unless everything was read.
-Taken take(const transfer::ExchangeFn& exchange, const QString& dir, int unit,
-           const transfer::ProgressFn& progress = {});
-
 // Whether the windows take a safety backup before a restore or whole-set send, and
 // read back what they wrote. The program switches both on at start (the settings file
 // may switch them off); in tests and tools they stay off unless asked for.

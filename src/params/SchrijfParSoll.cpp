@@ -7,6 +7,8 @@
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 #include "params/CompareWindow.h"
+#include "plans/AsyncRunner.h"
+#include "plans/SafeWritePlan.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,6 +40,9 @@ TFormSchrijfParSoll::TFormSchrijfParSoll(QWidget* parent)
     PX400SchrijfParSoll->OnCommError = onError;
     PX400BerekenParameters->OnCommError = onError;
     PX400Controle = makeControllerComponent(this, "PX400Controle", transfer::ReadTimeoutMs);
+    m_runner->setChannel(0, PX400SchrijfParSoll, false);
+    m_runner->setChannel(1, PX400BerekenParameters, false);
+    m_runner->setChannel(2, PX400Controle);
 
     CmdCompare = new QPushButton(QStringLiteral("Compare..."), this);
     CmdCompare->setObjectName(QStringLiteral("CmdCompare"));
@@ -50,30 +55,12 @@ TFormSchrijfParSoll::TFormSchrijfParSoll(QWidget* parent)
     setFixedSize(480, 160);
 }
 
+TFormSchrijfParSoll::~TFormSchrijfParSoll()
+{
+    m_runner->cancel();
+}
+
 const LangSection& TFormSchrijfParSoll::texts() const { return texts::SchrijfParSoll; }
-
-void TFormSchrijfParSoll::writeParameter(int nr)
-{
-    m_counter = nr;
-    m_phase = Phase::Parameters;
-    showProgress(PanelTekst[2], nr);
-    send(PX400SchrijfParSoll, cmd::writePar(nr, ParBuffer.value(nr)));
-}
-
-void TFormSchrijfParSoll::writeSetpoint(int nr)
-{
-    m_counter = nr;
-    m_phase = Phase::Setpoints;
-    showProgress(PanelTekst[4], nr);
-    send(PX400SchrijfParSoll, cmd::writeSoll(nr, SollwBuffer.value(nr)));
-}
-
-void TFormSchrijfParSoll::compute()
-{
-    m_phase = Phase::Computing;
-    showStatus(QLatin1String(ComputingText));
-    send(PX400BerekenParameters, QLatin1String(cmd::ComputeParameters));
-}
 
 void TFormSchrijfParSoll::Start()
 {
@@ -88,28 +75,48 @@ void TFormSchrijfParSoll::Start()
         m_newRun = false;
         m_safetyPath.clear();
     }
+    m_phase = Mode == 1 ? Phase::Setpoints : Phase::Parameters;
+    m_counter = Mode == 1 ? 1 : 0;
     // Once per run: Again after a failed write must not replace the backup of the
     // controller as it was with a half-written one.
     if (safety::backupsOn() && m_safetyPath.isEmpty()) {
         QTimer::singleShot(0, this, [this] {
             // Closed in the meantime: nothing may be read, let alone written.
-            if (isVisible() && !m_done && !m_failed && takeSafetyBackup())
-                beginWrite();
+            if (isVisible() && !m_done && !m_failed && !m_runner->running())
+                runPlan(true, false);
         });
         return;
     }
-    beginWrite();
+    runPlan(false, false);
 }
 
-void TFormSchrijfParSoll::beginWrite()
+void TFormSchrijfParSoll::runPlan(bool backup, bool resume)
 {
-    if (Mode == 1) {
-        setProgressMaximum(80);
-        writeSetpoint(1);
+    m_runner->cancel();
+    plans::SafeWritePlan::Job job;
+    job.values = writtenSet();
+    job.backup = backup;
+    job.verify = safety::verifyOn();
+    job.save = [unit = app().unitNumber()](const safety::Identity& id, const TParWaarden& par,
+                                           const TSollWaarden& soll) {
+        return safety::save(safety::folder(), id, unit, par, soll);
+    };
+    job.channels = {2, 0, 1};
+    m_plan = std::make_unique<plans::SafeWritePlan>(std::move(job));
+    if (resume)
+        m_plan->resumeWriteAt(m_phase == Phase::Computing   ? transfer::Item::Compute
+                              : m_phase == Phase::Setpoints ? transfer::Item::Setpoint
+                                                            : transfer::Item::Parameter,
+                              m_counter);
+    m_checking = backup;
+    if (backup) {
+        const int total = ParCount + SollCount;
+        setProgressMaximum(total);
+        showStatus(texts::Verify("SafetyReading").arg(0).arg(total));
     } else {
-        setProgressMaximum(511);
-        writeParameter(0);
+        setProgressMaximum(m_phase == Phase::Setpoints ? 80 : 511);
     }
+    m_runner->run(m_plan.get());
 }
 
 void TFormSchrijfParSoll::Continue()
@@ -117,11 +124,150 @@ void TFormSchrijfParSoll::Continue()
     // A later stop is reported again, with what is confirmed by then.
     m_reported = false;
     m_refused = false;
-    switch (m_phase) {
-    case Phase::Parameters: writeParameter(m_counter); break;
-    case Phase::Setpoints: writeSetpoint(m_counter); break;
-    case Phase::Computing: compute(); break;
+    runPlan(false, true);
+}
+
+void TFormSchrijfParSoll::requestSent(const plans::Request&)
+{
+    using P = plans::SafeWritePlan::Phase;
+    if (m_plan->phase() != P::Write)
+        return;
+    const plans::SetPlan* w = m_plan->current();
+    switch (w->item()) {
+    case transfer::Item::Parameter:
+    case transfer::Item::Setpoint: {
+        const bool setpoints = w->item() == transfer::Item::Setpoint;
+        m_phase = setpoints ? Phase::Setpoints : Phase::Parameters;
+        m_counter = w->number();
+        showProgress(PanelTekst[setpoints ? 4 : 2], m_counter);
+        break;
     }
+    case transfer::Item::Compute:
+        m_phase = Phase::Computing;
+        showStatus(QLatin1String(ComputingText));
+        break;
+    }
+}
+
+void TFormSchrijfParSoll::stepTaken()
+{
+    using P = plans::SafeWritePlan::Phase;
+    switch (m_plan->phase()) {
+    case P::Identity: break;
+    case P::Backup:
+        showStatus(texts::Verify("SafetyReading").arg(m_plan->done()).arg(m_plan->total()));
+        setProgressPosition(m_plan->done());
+        break;
+    case P::Write:
+        if (m_checking) {
+            // The backup is saved; the write begins.
+            m_checking = false;
+            m_safetyPath = m_plan->safety().path;
+            setProgressPosition(0);
+            setProgressMaximum(Mode == 1 ? 80 : 511);
+            break;
+        }
+        followValue(m_plan->current()->item(), m_plan->current()->number());
+        break;
+    case P::ReadBack:
+        if (!m_checking) {
+            m_checking = true;
+            setProgressMaximum(m_plan->total());
+        }
+        showStatus(texts::Verify("Verifying").arg(m_plan->done()).arg(m_plan->total()));
+        setProgressPosition(m_plan->done());
+        break;
+    }
+}
+
+void TFormSchrijfParSoll::lineDown()
+{
+    m_plan->lineDown();
+}
+
+void TFormSchrijfParSoll::planFinished()
+{
+    using P = plans::SafeWritePlan::Phase;
+    switch (m_plan->phase()) {
+    case P::Identity:
+    case P::Backup: backupEnded(); return;
+    case P::Write: writeEnded(); return;
+    case P::ReadBack: readBackEnded(); return;
+    }
+}
+
+void TFormSchrijfParSoll::backupEnded()
+{
+    m_checking = false;
+    if (m_cancelRequested) {
+        done(QDialog::Rejected);
+        return;
+    }
+    // Nothing was written, so there is nothing to report about the controller.
+    const safety::Taken& t = m_plan->safety();
+    m_reported = true;
+    fail(t.read.ok() ? texts::Verify("SafetySaveFailed").arg(t.error)
+                     : texts::Verify("SafetyFailed").arg(safety::reasonText(t)));
+}
+
+QString TFormSchrijfParSoll::writeEndText(bool& red) const
+{
+    const transfer::Result& r = m_plan->write();
+    red = r.outcome == transfer::Outcome::Refused;
+    if (red)
+        return PanelTekst[10] + u' ' + r.detail + u' ' + PanelTekst[11];
+    return finishText();
+}
+
+void TFormSchrijfParSoll::writeEnded()
+{
+    m_checking = false;
+    if (m_plan->safety().ok())
+        m_safetyPath = m_plan->safety().path;
+    if (closeIfCancelRequested())
+        return;
+    const transfer::Result& r = m_plan->write();
+    using O = transfer::Outcome;
+    const char letter = r.item == transfer::Item::Compute    ? 'B'
+                        : r.item == transfer::Item::Setpoint ? 'S'
+                                                             : 'P';
+    switch (r.outcome) {
+    case O::Done: break;
+    case O::Refused:
+        if (r.item == transfer::Item::Compute)
+            break;
+        m_refused = true;
+        fail(QStringLiteral("(er 7) ") + PanelTekst[9]);
+        return;
+    case O::BadReply: fail(unexpectedReplyText(r, letter)); return;
+    case O::NoReply:
+    case O::LineFailed: lineFailed(r.error); return;
+    case O::Stopped: done(QDialog::Rejected); return;
+    }
+    bool red = false;
+    const QString text = writeEndText(red);
+    finish(text, red);
+}
+
+void TFormSchrijfParSoll::readBackEnded()
+{
+    m_checking = false;
+    m_cancelRequested = false;
+    bool red = false;
+    const QString text = writeEndText(red);
+    if (!m_plan->verified()) {
+        // The write itself ended; only its proof is missing.
+        safety::Taken why;
+        why.read = m_plan->readBack();
+        finish(text + u'\n' + texts::Verify("VerifyFailed").arg(safety::reasonText(why)), true);
+        return;
+    }
+    m_readBack = m_plan->readBackValues();
+    m_verify = m_plan->verifyResult();
+    m_verified = true;
+    finish(text + u'\n' + m_verify.text(4), red || !m_verify.ok());
+    Panel1->setToolTip(m_verify.text(100));
+    CmdCompare->setVisible(!m_verify.ok());
 }
 
 QString TFormSchrijfParSoll::finishText() const
@@ -136,101 +282,12 @@ QString TFormSchrijfParSoll::finishText() const
 
 void TFormSchrijfParSoll::PX400SchrijfParSollCommResult(const QByteArray& reply)
 {
-    if (m_phase == Phase::Computing || !takeReply(PX400SchrijfParSoll))
-        return;
-    if (closeIfCancelRequested())
-        return;
-    const bool parameters = m_phase == Phase::Parameters;
-    const cmd::CheckedReply checked = cmd::checkReply(PX400SchrijfParSoll->ASCIIProtocol(), reply);
-    if (checked.refusedValue()) {
-        m_refused = true;
-        fail(QStringLiteral("(er 7) ") + PanelTekst[9]);
-        return;
-    }
-    if (!checked.ok()) {
-        unexpectedReply(PX400SchrijfParSoll, reply, parameters ? 'P' : 'S', reasonText(checked));
-        return;
-    }
-    m_retried = false;
-
-    if (parameters) {
-        if (m_counter >= 511 && (Mode == 2 || Mode == 3)) {
-            setProgressMaximum(80);
-            writeSetpoint(1);
-        } else if (m_counter >= 511) {
-            compute();
-        } else {
-            writeParameter(m_counter + 1);
-        }
-    } else {
-        if (m_counter >= 80 && Mode == 1) {
-            complete(PanelTekst[5]);
-        } else if (m_counter >= 80) {
-            compute();
-        } else {
-            writeSetpoint(m_counter + 1);
-        }
-    }
-    setProgressPosition(m_counter);
+    CommResult(PX400SchrijfParSoll, reply);
 }
 
 void TFormSchrijfParSoll::PX400BerekenParametersCommResult(const QByteArray& reply)
 {
-    if (m_phase != Phase::Computing || !takeReply(PX400BerekenParameters))
-        return;
-    if (closeIfCancelRequested())
-        return;
-    const cmd::BpResult r = cmd::bpResult(reply);
-    if (!r.readable) {
-        // A cut or foreign reply says nothing about what was computed.
-        unexpectedReply(PX400BerekenParameters, reply, 'B',
-                        reasonText(cmd::checkReply(u"bp", reply)));
-        return;
-    }
-    if (r.accepted)
-        complete(finishText());
-    else
-        complete(PanelTekst[10] + u' ' + r.detail + u' ' + PanelTekst[11], true);
-}
-
-transfer::Exchange TFormSchrijfParSoll::checkExchange(const QString& request, int timeoutMs)
-{
-    if (!portOpen()) {
-        transfer::Exchange x;
-        x.error.Code = CommPortClosed;
-        return x;
-    }
-    return transfer::exchangeThrough(*PX400Controle, request, timeoutMs);
-}
-
-bool TFormSchrijfParSoll::takeSafetyBackup()
-{
-    m_checking = true;
-    const int total = TParWaarden::last - TParWaarden::first + 1 + TSollWaarden::last - TSollWaarden::first + 1;
-    setProgressMaximum(total);
-    showStatus(texts::Verify("SafetyReading").arg(0).arg(total));
-    const safety::Taken t = safety::take(
-        [this](const QString& rq, int ms) { return checkExchange(rq, ms); }, safety::folder(), app().unitNumber(),
-        [this](int done, int all) {
-            showStatus(texts::Verify("SafetyReading").arg(done).arg(all));
-            setProgressPosition(done);
-            return !m_cancelRequested;
-        });
-    m_checking = false;
-    if (m_cancelRequested) {
-        done(QDialog::Rejected);
-        return false;
-    }
-    if (!t.ok()) {
-        // Nothing was written, so there is nothing to report about the controller.
-        m_reported = true;
-        fail(t.read.ok() ? texts::Verify("SafetySaveFailed").arg(t.error)
-                         : texts::Verify("SafetyFailed").arg(safety::reasonText(t)));
-        return false;
-    }
-    m_safetyPath = t.path;
-    setProgressPosition(0);
-    return true;
+    CommResult(PX400BerekenParameters, reply);
 }
 
 compare::ValueSet TFormSchrijfParSoll::writtenSet() const
@@ -241,51 +298,6 @@ compare::ValueSet TFormSchrijfParSoll::writtenSet() const
     w.par = ParBuffer;
     w.soll = SollwBuffer;
     return w;
-}
-
-void TFormSchrijfParSoll::complete(const QString& text, bool red)
-{
-    if (!safety::verifyOn()) {
-        finish(text, red);
-        return;
-    }
-    // Out of the reply handler: the read-back waits in its own loop.
-    QTimer::singleShot(0, this, [this, text, red] {
-        if (isVisible())
-            verifyAndFinish(text, red);
-    });
-}
-
-void TFormSchrijfParSoll::verifyAndFinish(const QString& text, bool red)
-{
-    const compare::ValueSet written = writtenSet();
-    compare::ValueSet back;
-    back.hasParameters = written.hasParameters;
-    back.hasSetpoints = written.hasSetpoints;
-    m_checking = true;
-    const int total = (written.hasParameters ? 512 : 0) + (written.hasSetpoints ? 80 : 0);
-    setProgressMaximum(total);
-    const transfer::Result r = transfer::readSets(
-        [this](const QString& rq, int ms) { return checkExchange(rq, ms); },
-        {back.hasParameters, back.hasSetpoints}, back.par, back.soll, [this](int done, int all) {
-            showStatus(texts::Verify("Verifying").arg(done).arg(all));
-            setProgressPosition(done);
-            return !m_cancelRequested; });
-    m_checking = false;
-    m_cancelRequested = false;
-    if (!r.ok()) {
-        // The write itself ended; only its proof is missing.
-        safety::Taken why;
-        why.read = r;
-        finish(text + u'\n' + texts::Verify("VerifyFailed").arg(safety::reasonText(why)), true);
-        return;
-    }
-    m_readBack = back;
-    m_verify = verify::check(verify::wholeSet(written), back);
-    m_verified = true;
-    finish(text + u'\n' + m_verify.text(4), red || !m_verify.ok());
-    Panel1->setToolTip(m_verify.text(100));
-    CmdCompare->setVisible(!m_verify.ok());
 }
 
 void TFormSchrijfParSoll::CmdCompareClick()
@@ -301,11 +313,6 @@ void TFormSchrijfParSoll::CmdCompareClick()
 void TFormSchrijfParSoll::PX400SchrijfParSollCommError(const TCommError& error)
 {
     CommError(error);
-}
-
-TPX400Protocol* TFormSchrijfParSoll::waitingComponent() const
-{
-    return m_phase == Phase::Computing ? PX400BerekenParameters : PX400SchrijfParSoll;
 }
 
 void TFormSchrijfParSoll::interrupted()

@@ -5,12 +5,19 @@
 #include "params/TransferForm.h"
 #include "params/Verify.h"
 
+#include <memory>
+
+namespace vx::plans {
+class SafeWritePlan;
+}
+
 namespace vx {
 
 class TFormSchrijfParSoll : public TTransferForm {
     Q_OBJECT
 public:
     explicit TFormSchrijfParSoll(QWidget* parent = nullptr);
+    ~TFormSchrijfParSoll() override;
 
     TPX400Protocol* PX400SchrijfParSoll = nullptr;    // "wp", "ws"; 100 ms
     TPX400Protocol* PX400BerekenParameters = nullptr; // "bp"; 2000 ms
@@ -42,26 +49,27 @@ protected:
     {
         return {PX400SchrijfParSoll, PX400BerekenParameters, PX400Controle};
     }
-    TPX400Protocol* waitingComponent() const override;
     void interrupted() override;
-    // The exchanges of the safety backup and the read-back.
-    virtual transfer::Exchange checkExchange(const QString& request, int timeoutMs);
+    void requestSent(const plans::Request& request) override;
+    void stepTaken() override;
+    void planFinished() override;
+    void lineDown() override;
 
 private:
-    void beginWrite();
-    // False when the write must not start (reason shown, or Cancel closed the window).
-    bool takeSafetyBackup();
-    // Ends the transfer with text, after the read-back when it is switched on.
-    void complete(const QString& text, bool red = false);
-    void verifyAndFinish(const QString& text, bool red);
+    // Runs the guarded write: the safety backup first when asked, the read-back
+    // after it when switched on; resume goes on from the value in flight.
+    void runPlan(bool backup, bool resume);
+    void backupEnded();
+    void writeEnded();
+    void readBackEnded();
+    // The write's own end text, and whether it is red ("bp" refused).
+    QString writeEndText(bool& red) const;
     compare::ValueSet writtenSet() const;
-    void writeParameter(int nr);
-    void writeSetpoint(int nr);
-    void compute();
     QString finishText() const;
     // What the controller holds after a write that stopped early, for the message box.
     QString interruptedText() const;
 
+    std::unique_ptr<plans::SafeWritePlan> m_plan;
     bool m_refused = false;  // the value in flight was answered with "er 7"
     bool m_reported = false; // the interruption was told once this run
     QString m_safetyPath;

@@ -6,6 +6,7 @@
 #include "comm/SXCommThread.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
+#include "plans/AsyncRunner.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -65,12 +66,20 @@ TTransferForm::TTransferForm(const QString& designCaption, QWidget* parent)
     m_cancelTimer->setSingleShot(true);
     connect(m_cancelTimer, &QTimer::timeout, this, [this] {
         // Whatever the line is doing, Cancel does not wait longer than this.
-        if (!m_cancelRequested || !m_waiting)
+        if (!m_cancelRequested || !m_runner->waiting())
             return;
-        m_waiting = false;
+        m_runner->cancel();
         interrupted();
         done(QDialog::Rejected);
     });
+
+    m_runner = new plans::AsyncRunner(this);
+    // Tests script the line through the window's own transmit and portOpen.
+    m_runner->transmit = [this](TPX400Protocol* c) { transmit(c); };
+    m_runner->portOpen = [this] { return portOpen(); };
+    connect(m_runner, &plans::AsyncRunner::sent, this, [this](const plans::Request& r) { requestSent(r); });
+    connect(m_runner, &plans::AsyncRunner::progressed, this, [this] { stepTaken(); });
+    connect(m_runner, &plans::AsyncRunner::finished, this, [this] { planFinished(); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -149,11 +158,11 @@ bool TTransferForm::portOpen() const
 
 void TTransferForm::resetForStart()
 {
-    m_retried = false;
+    m_runner->cancel();
     m_failed = false;
     m_done = false;
     m_cancelRequested = false;
-    m_waiting = false;
+    m_checking = false;
     m_canContinue = false;
     m_cancelTimer->stop();
     m_lineWatch->stop();
@@ -166,39 +175,27 @@ void TTransferForm::resetForStart()
     ProgressBar1->setValue(0);
 }
 
-void TTransferForm::send(TPX400Protocol* c, const QString& text)
-{
-    c->setASCIIProtocol(text);
-    resend(c);
-}
-
-void TTransferForm::resend(TPX400Protocol* c)
-{
-    m_waiting = true;
-    transmit(c);
-}
-
 void TTransferForm::transmit(TPX400Protocol* c)
 {
-    if (!portOpen()) {
-        // Without an open port no reply or error would ever come; stop here instead
-        // of waiting for ever.
-        TCommError e;
-        e.Code = CommPortClosed;
-        CommError(e);
-        return;
-    }
     c->Send();
 }
 
-bool TTransferForm::takeReply(const TPX400Protocol* c)
+void TTransferForm::CommResult(TPX400Protocol* c, const QByteArray& reply)
 {
-    if (!m_waiting)
-        return false;
-    if (c && c->hasExchanged() && c->AnsweredText() != c->ASCIIProtocol())
-        return false;
-    m_waiting = false;
-    return true;
+    m_runner->CommResult(c, reply);
+}
+
+void TTransferForm::CommError(const TCommError& error)
+{
+    // Both of a window's components share one error handler: the failure belongs
+    // to whichever carries the request in flight.
+    if (!m_runner->waiting())
+        return;
+    TPX400Protocol* c = m_runner->channel(m_runner->current().request.channel);
+    // A reply lost with the port gone is not asked for again on a closed port.
+    if (error.Code == CommTimeout && !portOpen())
+        lineDown();
+    m_runner->CommError(c, error, {});
 }
 
 void TTransferForm::showStatus(const QString& text, bool red)
@@ -245,22 +242,36 @@ void TTransferForm::finish(const QString& text, bool red)
     CmdOK->setFocus();
 }
 
-void TTransferForm::unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter,
-                                    const QString& reason)
+QString TTransferForm::unexpectedReplyText(const transfer::Result& result, char phaseLetter) const
 {
-    if (!m_retried) {
-        m_retried = true;
-        resend(c);
-        return;
-    }
     // The first four characters of what came, without line-end or other control bytes.
-    QString head = QString::fromLatin1(reply.left(4));
+    QString head = QString::fromLatin1(result.reply.left(4));
     head.removeIf([](QChar ch) { return ch.unicode() < 0x20; });
     QString text = PanelTekst[7] + u' ' + head + QStringLiteral("   ") + QLatin1Char(phaseLetter) + u'['
                    + QString::number(m_counter).rightJustified(3, u'0') + u']';
+    const QString reason = reasonText(result.checked);
     if (!reason.isEmpty())
         text += QStringLiteral("\n(") + reason + u')';
-    fail(text);
+    return text;
+}
+
+void TTransferForm::followValue(transfer::Item item, int number)
+{
+    // After Cancel the window closes on this outcome, telling the value in flight.
+    if (m_cancelRequested)
+        return;
+    if (item == transfer::Item::Compute) {
+        m_phase = Phase::Computing;
+        return;
+    }
+    const Phase phase = item == transfer::Item::Setpoint ? Phase::Setpoints : Phase::Parameters;
+    if (phase == m_phase && number == m_counter)
+        return;
+    if (phase == Phase::Setpoints && m_phase == Phase::Parameters)
+        setProgressMaximum(80);
+    m_phase = phase;
+    m_counter = number;
+    setProgressPosition(number);
 }
 
 QString TTransferForm::reasonText(const cmd::CheckedReply& reply)
@@ -290,19 +301,8 @@ bool TTransferForm::closeIfCancelRequested()
     return true;
 }
 
-void TTransferForm::CommError(const TCommError& error)
+void TTransferForm::lineFailed(const TCommError& error)
 {
-    if (!takeReply(waitingComponent()))
-        return;
-    if (closeIfCancelRequested())
-        return;
-    // One lost reply does not end a transfer of hundreds of values: the request is
-    // repeated once, as after an unexpected reply.
-    if (error.Code == CommTimeout && !m_retried && portOpen()) {
-        m_retried = true;
-        resend(waitingComponent());
-        return;
-    }
     // Every failure stops the transfer, so Cancel closes and Again restarts; a code
     // without system or line error flags is shown like any other communication error.
     m_canContinue = true;
@@ -333,7 +333,6 @@ void TTransferForm::CmdVerderClick()
     // Everything before the value in flight is confirmed; only that one and the
     // rest are asked for again.
     m_failed = false;
-    m_retried = false;
     m_canContinue = false;
     m_cancelRequested = false;
     m_lineWatch->stop();
@@ -347,18 +346,21 @@ void TTransferForm::CmdCancelClick()
 {
     if (m_checking) {
         m_cancelRequested = true;
+        m_runner->stop();
         return;
     }
     // With the port gone no reply will come to close on.
-    if (m_failed || m_done || !m_waiting || !portOpen()) {
-        if (m_waiting && !m_failed && !m_done)
+    const bool waiting = m_runner->waiting();
+    if (m_failed || m_done || !waiting || !portOpen()) {
+        m_runner->cancel();
+        if (waiting && !m_failed && !m_done)
             interrupted();
-        m_waiting = false;
         done(QDialog::Rejected);
         return;
     }
     m_cancelRequested = true;
-    if (TPX400Protocol* c = waitingComponent())
+    m_runner->stop();
+    if (TPX400Protocol* c = m_runner->channel(m_runner->current().request.channel))
         m_cancelTimer->start(std::max(c->TimeoutTime(), 100) + TSXCommThread::NextByteMs);
 }
 

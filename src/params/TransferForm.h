@@ -3,6 +3,7 @@
 // the state flags, the communication-error handling and the rules for closing.
 #include "core/Taal.h"
 #include "device/CommandSet.h"
+#include "params/SetTransfer.h"
 #include "params/ValueStore.h"
 
 #include <QDialog>
@@ -12,6 +13,11 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+
+namespace vx::plans {
+class AsyncRunner;
+struct Request;
+} // namespace vx::plans
 
 namespace vx {
 
@@ -75,30 +81,35 @@ protected:
     virtual void Continue() = 0;
     virtual QList<TPX400Protocol*> components() const = 0;
 
+    // The runner's reports: a request went out, an outcome was taken, the plan ended.
+    virtual void requestSent(const plans::Request& request) = 0;
+    virtual void stepTaken() = 0;
+    virtual void planFinished() = 0;
+    // The port is gone while a reply is awaited: a lost reply is not asked again.
+    virtual void lineDown() = 0;
+
     void resetForStart();
-    // Sends text through c; when the port is not open the failure shows at once.
-    void send(TPX400Protocol* c, const QString& text);
-    void resend(TPX400Protocol* c);
-    // The reply or error belongs to the request in progress: false for a late one
-    // after the window stopped waiting, and for the end of an earlier exchange of c
-    // (a run cancelled mid-request and started again).
-    bool takeReply(const TPX400Protocol* c);
     void showStatus(const QString& text, bool red = false);
     // "text number", the running count.
     void showProgress(const QString& tekst, int number);
     void fail(const QString& text);
     void finish(const QString& text, bool red = false);
-    // An unexpected reply: repeat once, then the red failure text naming the value
-    // and, below it, why the reply was not taken.
-    void unexpectedReply(TPX400Protocol* c, const QByteArray& reply, char phaseLetter,
-                         const QString& reason = QString());
+    // The red failure text naming the value the plan gave up on and, below it, why
+    // its reply was not taken.
+    QString unexpectedReplyText(const transfer::Result& result, char phaseLetter) const;
     // Why a reply was not taken, in the user's language.
     static QString reasonText(const cmd::CheckedReply& reply);
-    // The component whose reply the window waits for (a time-out repeats its request).
-    virtual TPX400Protocol* waitingComponent() const = 0;
+    // A lost reply or a failed line ended the transfer: Verder may go on later.
+    void lineFailed(const TCommError& error);
+    // Moves the status to the value the plan is at (m_phase, m_counter) after an
+    // outcome; the progress bar follows a new value.
+    void followValue(transfer::Item item, int number);
     // The transfer stopped before its end (failure, or Cancel while a request was out).
     virtual void interrupted() { }
+    // A component's failure, handed to the runner for the request in flight.
     void CommError(const TCommError& error);
+    // A component's reply, handed to the runner.
+    void CommResult(TPX400Protocol* c, const QByteArray& reply);
     // Cancel was pressed while a request was out: close now (true) or go on.
     bool closeIfCancelRequested();
     void setProgressMaximum(int max);
@@ -115,16 +126,16 @@ protected:
 
     QString m_designCaption;
     QString PanelTekst[12];
+    // Sends the plan's requests through the window's components.
+    plans::AsyncRunner* m_runner = nullptr;
     int m_counter = 0;
     Phase m_phase = Phase::Parameters;
-    bool m_retried = false;
     bool m_failed = false;
     bool m_done = false;
     bool m_cancelRequested = false;
-    bool m_waiting = false;
     // Set by run() and start(): the next Start() begins a new transfer, not Again.
     bool m_newRun = false;
-    // A safety backup or read-back is under way in a local loop; Cancel only asks it to stop.
+    // A safety backup or read-back is under way; Cancel only asks it to stop.
     bool m_checking = false;
     // The last failure was the line's, not the controller's answer: Verder may go on.
     bool m_canContinue = false;

@@ -10,10 +10,14 @@ namespace vx::plans {
 
 void runBlocking(Plan& plan, const BlockingLine& line, const ProgressFn& progress)
 {
-    Step step = plan.start();
-    while (!step.isFinished()) {
+    // Asked before the plan decides its next step, so a stop sends nothing more.
+    const auto askStop = [&] {
         if (line.interrupted && line.interrupted())
             plan.requestStop();
+    };
+    askStop();
+    Step step = plan.start();
+    while (!step.isFinished()) {
         Outcome o;
         switch (step.kind) {
         case Step::Kind::Send: {
@@ -38,6 +42,7 @@ void runBlocking(Plan& plan, const BlockingLine& line, const ProgressFn& progres
             break;
         case Step::Kind::Finished: break;
         }
+        askStop();
         step = plan.next(o);
         if (progress)
             progress(plan);

@@ -27,7 +27,7 @@ struct BlockingLine {
     std::function<QString(const QString& device)> reopen;
     // Lets ms pass.
     std::function<void(int ms)> wait;
-    // Asked before every step: true stops the plan (Ctrl-C).
+    // Asked before the plan decides each step: true stops the plan (Ctrl-C).
     std::function<bool()> interrupted;
 };
 

@@ -1,12 +1,15 @@
-// The headless whole-set sequence against a scripted line: repeats, refusals and
-// stops end where the transfer windows end, and say what was in flight.
-#include "params/SetTransfer.h"
+// vx5x's whole-set sequences (the transfer plans through the blocking runner) against
+// a scripted line: repeats, refusals and stops end where the transfer windows end, and
+// say what was in flight.
+#include "plans/BlockingRunner.h"
+#include "plans/TransferPlans.h"
 
 #include <QTest>
 #include <deque>
 
 using namespace vx;
 using namespace vx::transfer;
+using vx::plans::Exchange;
 
 namespace {
 
@@ -17,7 +20,7 @@ struct ScriptedLine {
     QMap<QString, std::deque<QString>> script;
     QStringList sent;
 
-    Exchange operator()(const QString& request, int)
+    Exchange operator()(const QString& request)
     {
         sent << request;
         Exchange x;
@@ -86,10 +89,15 @@ private slots:
             par[n] = n * 10;
         for (int n = 1; n <= 80; ++n)
             soll[n] = n * 10;
-        ExchangeFn fn = [&](const QString& r, int ms) { return line(r, ms); };
+        plans::BlockingLine fn;
+        fn.send = [&](const plans::Request& r) { return line(r.text); };
         TParWaarden readPar;
         TSollWaarden readSoll;
-        const Result r = write ? writeSets(fn, {}, par, soll, true) : readSets(fn, {}, readPar, readSoll);
+        plans::SetWritePlan writing({}, par, soll, true);
+        plans::SetReadPlan reading({}, readPar, readSoll);
+        plans::SetPlan& plan = write ? static_cast<plans::SetPlan&>(writing) : reading;
+        plans::runBlocking(plan, fn);
+        const Result r = plan.result();
         QTEST(int(r.outcome), "outcome");
         if (r.outcome != Outcome::Done && r.item != Item::Compute)
             QTEST(r.number, "number");
@@ -106,10 +114,14 @@ private slots:
     void stopsBeforeTheNextRequest()
     {
         ScriptedLine line;
-        ExchangeFn fn = [&](const QString& r, int ms) { return line(r, ms); };
+        plans::BlockingLine fn;
+        fn.send = [&](const plans::Request& r) { return line(r.text); };
+        fn.interrupted = [&] { return line.sent.size() >= 40; };
         TParWaarden par;
         TSollWaarden soll;
-        const Result r = writeSets(fn, {true, false}, par, soll, true, [](int done, int) { return done < 40; });
+        plans::SetWritePlan plan({true, false}, par, soll, true);
+        plans::runBlocking(plan, fn);
+        const Result r = plan.result();
         QCOMPARE(int(r.outcome), int(Outcome::Stopped));
         QCOMPARE(r.number, 40);
         QCOMPARE(r.confirmed, 40);

@@ -100,6 +100,8 @@ private slots:
         bus().addFault(sim::Fault::er7AtParameter(changed[1]));
         bus().clearLog();
         w.CmdWrite->click();
+        // The rows are written from the event loop.
+        QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 20000);
         bus().clearFaults();
         int wp = 0, bp = 0;
         for (const std::string& r : bus().requests()) {

@@ -355,7 +355,8 @@ private slots:
         app().SXComm1 = nullptr;
         TFormLeesParSoll w;
         w.start(0);
-        QVERIFY(w.failed());
+        // The failure is taken from the event loop, at once.
+        QTRY_VERIFY_WITH_TIMEOUT(w.failed(), 1000);
         QCOMPARE(w.Panel1->text(), QStringLiteral("Communication error!"));
         w.CmdCancel->click();
         QVERIFY(!w.isVisible());

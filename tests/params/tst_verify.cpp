@@ -337,6 +337,8 @@ private slots:
             bus().addFault(sim::Fault::er7AtParameter(changed[0]));
             bus().addFault(sim::Fault::ignoreWrite(changed[1]));
             w.CmdWrite->click();
+            // The rows are written from the event loop.
+            QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 20000);
             QCOMPARE(w.stateAt(0), TFormCompare::RowState::Refused);
             QCOMPARE(w.stateAt(1), TFormCompare::RowState::Mismatch);
             QCOMPARE(w.stateAt(2), TFormCompare::RowState::Verified);

@@ -1,0 +1,215 @@
+#include "plans/SafeWritePlan.h"
+
+namespace vx::plans {
+
+using Ended = transfer::Outcome;
+
+namespace {
+const char* const IdentityRequests[] = {cmd::ReadType, cmd::ReadIdent3};
+}
+
+SafeWritePlan::SafeWritePlan(Job job) : m_job(std::move(job)) { }
+
+void SafeWritePlan::resumeWriteAt(Item item, int number)
+{
+    m_resume = true;
+    m_resumeItem = item;
+    m_resumeNumber = number;
+}
+
+SetPlan* SafeWritePlan::active()
+{
+    switch (m_phase) {
+    case Phase::Identity: return nullptr;
+    case Phase::Backup: return m_backupRead.get();
+    case Phase::Write: return m_writePlan.get();
+    case Phase::ReadBack: return m_readBackPlan.get();
+    }
+    return nullptr;
+}
+
+const SetPlan* SafeWritePlan::current() const
+{
+    return const_cast<SafeWritePlan*>(this)->active();
+}
+
+QString SafeWritePlan::identityRequest() const
+{
+    return QLatin1String(IdentityRequests[m_identityIndex]);
+}
+
+int SafeWritePlan::done() const
+{
+    const SetPlan* p = current();
+    return p ? p->done() : 0;
+}
+
+int SafeWritePlan::total() const
+{
+    const SetPlan* p = current();
+    return p ? p->total() : 0;
+}
+
+void SafeWritePlan::lineDown()
+{
+    if (SetPlan* p = active())
+        p->lineDown();
+    else
+        m_identity.lineDown();
+}
+
+Step SafeWritePlan::start()
+{
+    m_safety = {};
+    m_write = {};
+    m_readBack = {};
+    m_wrote = m_verified = false;
+    m_verify = {};
+    if (!m_job.backup || m_resume)
+        return startWrite();
+    m_phase = Phase::Identity;
+    m_identityIndex = 0;
+    if (stopRequested()) {
+        m_safety.read.outcome = Ended::Stopped;
+        return Step::finished();
+    }
+    return m_identity.begin(ValueExchange::Kind::Text, Item::Parameter, -1, identityRequest(),
+                            transfer::ReadTimeoutMs, m_job.channels.check, m_job.rules);
+}
+
+Step SafeWritePlan::next(const Outcome& last)
+{
+    if (stopRequested())
+        if (SetPlan* p = active())
+            p->requestStop();
+    switch (m_phase) {
+    case Phase::Identity: return identityNext(last);
+    case Phase::Backup: return backupNext(last);
+    case Phase::Write: return writeNext(last);
+    case Phase::ReadBack: return readBackNext(last);
+    }
+    return Step::finished();
+}
+
+Step SafeWritePlan::identityNext(const Outcome& last)
+{
+    if (auto repeat = m_identity.take(last)) {
+        if (!stopRequested())
+            return *repeat;
+        m_safety.read.outcome = Ended::Stopped;
+        return Step::finished();
+    }
+    if (!m_identity.result().ok()) {
+        m_safety.read = m_identity.result();
+        m_safety.failedRequest = identityRequest();
+        return Step::finished();
+    }
+    if (m_identityIndex == 0) {
+        m_id.type = cmd::controllerType(m_identity.text());
+        m_identityIndex = 1;
+        if (stopRequested()) {
+            m_safety.read.outcome = Ended::Stopped;
+            return Step::finished();
+        }
+        return m_identity.begin(ValueExchange::Kind::Text, Item::Parameter, -1, identityRequest(),
+                                transfer::ReadTimeoutMs, m_job.channels.check, m_job.rules);
+    }
+    m_id.rx = m_identity.text();
+    m_phase = Phase::Backup;
+    m_backupRead = std::make_unique<SetReadPlan>(transfer::Sets{true, true}, m_backupPar, m_backupSoll,
+                                                 m_job.channels.check, m_job.rules);
+    if (stopRequested())
+        m_backupRead->requestStop();
+    const Step s = m_backupRead->start();
+    if (s.isFinished())
+        m_safety.read = m_backupRead->result();
+    return s;
+}
+
+Step SafeWritePlan::backupNext(const Outcome& last)
+{
+    const Step s = m_backupRead->next(last);
+    if (!s.isFinished())
+        return s;
+    const transfer::Result read = m_backupRead->result();
+    m_safety.read = read;
+    if (!read.ok())
+        return Step::finished();
+    // Nothing is written unless the way back is on disk.
+    if (m_job.save)
+        m_safety = m_job.save(m_id, m_backupPar, m_backupSoll);
+    else
+        m_safety.error = QStringLiteral("no place to save");
+    m_safety.read = read;
+    if (!m_safety.ok())
+        return Step::finished();
+    if (stopRequested()) {
+        m_write.outcome = Ended::Stopped;
+        m_phase = Phase::Write;
+        return Step::finished();
+    }
+    return startWrite();
+}
+
+Step SafeWritePlan::startWrite()
+{
+    m_phase = Phase::Write;
+    const compare::ValueSet& v = m_job.values;
+    m_writePlan = std::make_unique<SetWritePlan>(transfer::Sets{v.hasParameters, v.hasSetpoints}, v.par, v.soll,
+                                                 m_job.compute,
+                                                 TransferChannels{m_job.channels.write, m_job.channels.compute},
+                                                 m_job.rules);
+    if (m_resume)
+        m_writePlan->resumeAt(m_resumeItem, m_resumeNumber);
+    if (stopRequested())
+        m_writePlan->requestStop();
+    m_wrote = true;
+    const Step s = m_writePlan->start();
+    return s.isFinished() ? writeEnded() : s;
+}
+
+Step SafeWritePlan::writeNext(const Outcome& last)
+{
+    const Step s = m_writePlan->next(last);
+    return s.isFinished() ? writeEnded() : s;
+}
+
+Step SafeWritePlan::writeEnded()
+{
+    m_write = m_writePlan->result();
+    // A refused "bp" still ends the write: the values went, so they are read back.
+    const bool written = m_write.ok() || (m_write.outcome == Ended::Refused && m_write.item == Item::Compute);
+    if (!written || !m_job.verify || stopRequested())
+        return Step::finished();
+    return startReadBack();
+}
+
+Step SafeWritePlan::startReadBack()
+{
+    m_phase = Phase::ReadBack;
+    m_back = {};
+    m_back.hasParameters = m_job.values.hasParameters;
+    m_back.hasSetpoints = m_job.values.hasSetpoints;
+    m_readBackPlan = std::make_unique<SetReadPlan>(transfer::Sets{m_back.hasParameters, m_back.hasSetpoints},
+                                                   m_back.par, m_back.soll, m_job.channels.check, m_job.rules);
+    const Step s = m_readBackPlan->start();
+    return s.isFinished() ? readBackEnded() : s;
+}
+
+Step SafeWritePlan::readBackNext(const Outcome& last)
+{
+    const Step s = m_readBackPlan->next(last);
+    return s.isFinished() ? readBackEnded() : s;
+}
+
+Step SafeWritePlan::readBackEnded()
+{
+    m_readBack = m_readBackPlan->result();
+    if (m_readBack.ok()) {
+        m_verify = verify::check(verify::wholeSet(m_job.values), m_back);
+        m_verified = true;
+    }
+    return Step::finished();
+}
+
+} // namespace vx::plans

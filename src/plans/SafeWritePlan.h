@@ -1,0 +1,103 @@
+#pragma once
+// A whole-set write with a way back and a proof: the controller's identity and every
+// value are read and saved first (the safety backup), then the sets are written with
+// "bp", then read back and compared with what was sent. Restore and the send windows
+// run it; each phase may be left out. The save is the caller's function, so the plan
+// itself touches no file.
+#include "params/Compare.h"
+#include "params/SafetyBackup.h"
+#include "params/Verify.h"
+#include "plans/TransferPlans.h"
+
+#include <functional>
+#include <memory>
+
+namespace vx::plans {
+
+class SafeWritePlan : public Plan {
+public:
+    enum class Phase { Identity, // "rt", "rx" for the backup's name
+                       Backup,   // every parameter and setpoint read
+                       Write,
+                       ReadBack };
+    // Saves the values read as the safety backup; its path, or its error.
+    using SaveFn = std::function<safety::Taken(const safety::Identity&, const TParWaarden&, const TSollWaarden&)>;
+
+    struct Channels {
+        int check = 0; // identity, backup and read-back
+        int write = 0;
+        int compute = 0;
+    };
+    struct Job {
+        compare::ValueSet values; // what to write, and which sets
+        bool compute = true;      // "bp" after the parameters
+        bool backup = true;
+        bool verify = true;
+        SaveFn save;
+        Channels channels;
+        TransferRules rules;
+    };
+
+    explicit SafeWritePlan(Job job);
+
+    // Goes on with the write from this value (no backup again). Set before start().
+    void resumeWriteAt(Item item, int number);
+
+    Step start() override;
+    Step next(const Outcome& last) override;
+    int done() const override;
+    int total() const override;
+    // The line is known to be down: a lost reply in flight is not asked again.
+    void lineDown();
+
+    Phase phase() const { return m_phase; }
+    // The sub-plan of the phase under way (Backup, Write, ReadBack), else null.
+    const SetPlan* current() const;
+    // Identity request in flight or failed ("rt", "rx").
+    QString identityRequest() const;
+
+    // Why it ended: the backup (read, or its save), the write, or the read-back.
+    const safety::Taken& safety() const { return m_safety; }
+    const transfer::Result& write() const { return m_write; }
+    const transfer::Result& readBack() const { return m_readBack; }
+    bool wrote() const { return m_wrote; }
+    // The read-back ran to its end and was compared.
+    bool verified() const { return m_verified; }
+    const verify::Result& verifyResult() const { return m_verify; }
+    const compare::ValueSet& readBackValues() const { return m_back; }
+    const compare::ValueSet& written() const { return m_job.values; }
+
+private:
+    Step startWrite();
+    Step startReadBack();
+    Step identityNext(const Outcome& last);
+    Step backupNext(const Outcome& last);
+    Step writeNext(const Outcome& last);
+    Step writeEnded();
+    Step readBackNext(const Outcome& last);
+    Step readBackEnded();
+    SetPlan* active();
+
+    Job m_job;
+    Phase m_phase = Phase::Identity;
+    bool m_resume = false;
+    Item m_resumeItem = Item::Parameter;
+    int m_resumeNumber = 0;
+    int m_identityIndex = 0;
+    ValueExchange m_identity;
+    safety::Identity m_id;
+    TParWaarden m_backupPar;
+    TSollWaarden m_backupSoll;
+    std::unique_ptr<SetReadPlan> m_backupRead;
+    std::unique_ptr<SetWritePlan> m_writePlan;
+    std::unique_ptr<SetReadPlan> m_readBackPlan;
+    safety::Taken m_safety;
+    transfer::Result m_write;
+    transfer::Result m_readBack;
+    bool m_wrote = false;
+    bool m_verified = false;
+    verify::Result m_verify;
+    compare::ValueSet m_back;
+};
+
+} // namespace vx::plans

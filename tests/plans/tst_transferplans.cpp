@@ -1,0 +1,488 @@
+// The transfer plans fed from a scripted controller, with no port and no thread: the
+// order of requests, the one repeat, refusals, stops, and the phases of the guarded
+// write.
+#include "plans/BlockingRunner.h"
+#include "plans/RowWritePlan.h"
+#include "plans/SafeWritePlan.h"
+#include "plans/TransferPlans.h"
+
+#include <QTest>
+#include <deque>
+
+using namespace vx;
+using namespace vx::plans;
+using Ended = vx::transfer::Outcome;
+
+namespace {
+
+// A controller that keeps what is written, except for scripted replies keyed by
+// request: "timeout", "line", "cut" (the right reply without its line end) or a
+// literal reply, taken in order.
+struct Controller {
+    TParWaarden par;
+    TSollWaarden soll;
+    QMap<QString, std::deque<QString>> script;
+    QSet<QString> ignored; // writes echoed but not kept
+    QStringList sent;
+    int stopAfter = -1; // requests before the stop is asked
+    bool downAfterLost = false;
+
+    QByteArray answer(const QString& rq)
+    {
+        const QString head = rq.left(2);
+        const int n = rq.section(u' ', 1, 1).toInt();
+        const qint32 v = rq.section(u' ', 2, 2).toInt();
+        if (head == "rp")
+            return (rq + u' ' + QString::number(par[n])).toLatin1();
+        if (head == "rs")
+            return (rq + u' ' + QString::number(soll[n])).toLatin1();
+        if (head == "wp" || head == "ws") {
+            if (!ignored.contains(rq))
+                (head == "wp" ? par[n] : soll[n]) = v;
+            return rq.toLatin1();
+        }
+        if (rq == "bp")
+            return "bp -1";
+        if (rq == "rt")
+            return "rt VX50 V2.04";
+        if (rq == "rx")
+            return "rx SN 4711";
+        return "er 1";
+    }
+
+    Exchange exchange(const Request& r)
+    {
+        sent << r.text;
+        Exchange x;
+        auto it = script.find(r.text);
+        if (it != script.end() && !it->empty()) {
+            const QString s = it->front();
+            it->pop_front();
+            if (s == "timeout")
+                x.error.Code = CommTimeout;
+            else if (s == "line")
+                x.error.Code = CommSystemError;
+            else if (s == "cut")
+                x.reply = answer(r.text);
+            else
+                x.reply = s.toLatin1() + "\r\n";
+            return x;
+        }
+        x.reply = answer(r.text) + "\r\n";
+        return x;
+    }
+
+    BlockingLine line()
+    {
+        BlockingLine l;
+        l.send = [this](const Request& r) { return exchange(r); };
+        l.interrupted = [this] { return stopAfter >= 0 && sent.size() >= stopAfter; };
+        return l;
+    }
+};
+
+QStringList numbered(const char* prefix, int first, int last, const std::function<qint32(int)>& value = {})
+{
+    QStringList out;
+    for (int n = first; n <= last; ++n)
+        out << QLatin1String(prefix) + QString::number(n) + (value ? u' ' + QString::number(value(n)) : QString());
+    return out;
+}
+
+qint32 parValue(int n) { return n * 3 - 700; }
+qint32 sollValue(int n) { return 1000 + n; }
+
+struct Sets {
+    TParWaarden par;
+    TSollWaarden soll;
+    Sets()
+    {
+        for (int n = 0; n <= 511; ++n)
+            par[n] = parValue(n);
+        for (int n = 1; n <= 80; ++n)
+            soll[n] = sollValue(n);
+    }
+};
+
+} // namespace
+
+class TestTransferPlans : public QObject {
+    Q_OBJECT
+private slots:
+    void requestOrder_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<bool>("parameters");
+        QTest::addColumn<bool>("setpoints");
+        QTest::addColumn<bool>("compute");
+        QTest::addColumn<QStringList>("requests");
+        const QStringList rp = numbered("rp ", 0, 511), rs = numbered("rs ", 1, 80);
+        const QStringList wp = numbered("wp ", 0, 511, parValue), ws = numbered("ws ", 1, 80, sollValue);
+        QTest::newRow("read parameters") << false << true << false << false << rp;
+        QTest::newRow("read setpoints") << false << false << true << false << rs;
+        QTest::newRow("read both") << false << true << true << false << rp + rs;
+        QTest::newRow("write parameters, bp") << true << true << false << true << wp + QStringList{"bp"};
+        QTest::newRow("write setpoints, no bp") << true << false << true << true << ws;
+        QTest::newRow("write both, bp last") << true << true << true << true << wp + ws + QStringList{"bp"};
+        QTest::newRow("write both, no compute") << true << true << true << false << wp + ws;
+    }
+    void requestOrder()
+    {
+        QFETCH(bool, write);
+        QFETCH(bool, parameters);
+        QFETCH(bool, setpoints);
+        QFETCH(bool, compute);
+        QFETCH(QStringList, requests);
+        Controller c;
+        const Sets mine;
+        if (!write) {
+            c.par = mine.par;
+            c.soll = mine.soll;
+        }
+        TParWaarden par;
+        TSollWaarden soll;
+        std::unique_ptr<SetPlan> plan;
+        if (write)
+            plan = std::make_unique<SetWritePlan>(transfer::Sets{parameters, setpoints}, mine.par, mine.soll, compute);
+        else
+            plan = std::make_unique<SetReadPlan>(transfer::Sets{parameters, setpoints}, par, soll);
+        runBlocking(*plan, c.line());
+        QCOMPARE(c.sent, requests);
+        QVERIFY(plan->result().ok());
+        QCOMPARE(plan->result().confirmed, (parameters ? 512 : 0) + (setpoints ? 80 : 0));
+        if (parameters)
+            QVERIFY((write ? c.par : par) == mine.par);
+        if (setpoints)
+            QVERIFY((write ? c.soll : soll) == mine.soll);
+    }
+
+    // One request's fate under the rules; the request in flight is named.
+    void rules_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QStringList>("replies");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("confirmed");
+        QTest::addColumn<int>("sends"); // of the scripted request
+        using I = transfer::Item;
+        const QStringList lost{"timeout"}, lost2{"timeout", "timeout"};
+        QTest::newRow("lost once") << false << "rp 7" << lost << int(Ended::Done) << 0 << 0 << 592 << 2;
+        QTest::newRow("lost twice") << false << "rp 7" << lost2 << int(Ended::NoReply) << int(I::Parameter) << 7 << 7 << 2;
+        QTest::newRow("cut once") << false << "rs 3" << QStringList{"cut"} << int(Ended::Done) << 0 << 0 << 592 << 2;
+        QTest::newRow("cut twice") << false << "rs 3" << QStringList{"cut", "cut"} << int(Ended::BadReply)
+                                   << int(I::Setpoint) << 3 << 514 << 2;
+        QTest::newRow("foreign echo twice") << false << "rs 3" << QStringList{"rs 4 30", "rs 4 30"}
+                                            << int(Ended::BadReply) << int(I::Setpoint) << 3 << 514 << 2;
+        QTest::newRow("er 7 to a read repeats") << false << "rp 9" << QStringList{"er 7"} << int(Ended::Done) << 0 << 0
+                                                << 592 << 2;
+        QTest::newRow("line fails at once") << false << "rp 0" << QStringList{"line"} << int(Ended::LineFailed)
+                                            << int(I::Parameter) << 0 << 0 << 1;
+        QTest::newRow("lost, then line") << false << "rp 5" << QStringList{"timeout", "line"} << int(Ended::LineFailed)
+                                         << int(I::Parameter) << 5 << 5 << 2;
+        QTest::newRow("er 7 stops the write") << true << "wp 100 -400" << QStringList{"er 7"} << int(Ended::Refused)
+                                              << int(I::Parameter) << 100 << 100 << 1;
+        QTest::newRow("er 7 at a setpoint") << true << "ws 5 1005" << QStringList{"er 7"} << int(Ended::Refused)
+                                            << int(I::Setpoint) << 5 << 516 << 1;
+        QTest::newRow("er 70 is no refusal") << true << "wp 1 -697" << QStringList{"er 70", "er 70"}
+                                             << int(Ended::BadReply) << int(I::Parameter) << 1 << 1 << 2;
+        QTest::newRow("bp refused") << true << "bp" << QStringList{"bp 17"} << int(Ended::Refused) << int(I::Compute)
+                                    << -1 << 592 << 1;
+        QTest::newRow("bp unreadable once") << true << "bp" << QStringList{"rp 1 10"} << int(Ended::Done) << 0 << 0 << 592
+                                            << 2;
+        QTest::newRow("bp unreadable twice") << true << "bp" << QStringList{"cut", "cut"} << int(Ended::BadReply)
+                                             << int(I::Compute) << -1 << 592 << 2;
+        QTest::newRow("bp lost twice") << true << "bp" << lost2 << int(Ended::NoReply) << int(I::Compute) << -1 << 592
+                                       << 2;
+    }
+    void rules()
+    {
+        QFETCH(bool, write);
+        QFETCH(QString, request);
+        QFETCH(QStringList, replies);
+        QFETCH(int, outcome);
+        QFETCH(int, sends);
+        Controller c;
+        const Sets mine;
+        c.par = mine.par;
+        c.soll = mine.soll;
+        c.script[request] = std::deque<QString>(replies.begin(), replies.end());
+        TParWaarden par;
+        TSollWaarden soll;
+        std::unique_ptr<SetPlan> plan;
+        if (write)
+            plan = std::make_unique<SetWritePlan>(transfer::Sets{}, mine.par, mine.soll, true);
+        else
+            plan = std::make_unique<SetReadPlan>(transfer::Sets{}, par, soll);
+        runBlocking(*plan, c.line());
+        const transfer::Result& r = plan->result();
+        QCOMPARE(int(r.outcome), outcome);
+        QCOMPARE(int(c.sent.count(request)), sends);
+        QTEST(r.confirmed, "confirmed");
+        if (r.ok())
+            return;
+        QTEST(int(r.item), "item");
+        QTEST(r.number, "number");
+        QCOMPARE(c.sent.constLast(), request); // nothing after the value that ended it
+        if (r.outcome == Ended::NoReply || r.outcome == Ended::LineFailed)
+            QVERIFY(!r.error.isZero());
+        if (QByteArray(QTest::currentDataTag()) == "bp refused")
+            QCOMPARE(r.detail, QStringLiteral("17"));
+        if (r.outcome == Ended::BadReply) {
+            QVERIFY(!r.reply.isEmpty());
+            QVERIFY(!r.checked.ok());
+        }
+        // Garbage never reaches a buffer.
+        if (!write && r.item == transfer::Item::Setpoint)
+            QCOMPARE(soll[r.number], 0);
+    }
+
+    // A stop is taken between requests: the reply in flight counts, nothing more goes.
+    void stop()
+    {
+        for (int after : {0, 40, 512}) {
+            Controller c;
+            c.stopAfter = after;
+            const Sets mine;
+            SetWritePlan plan({}, mine.par, mine.soll, true);
+            runBlocking(plan, c.line());
+            QCOMPARE(int(plan.result().outcome), int(Ended::Stopped));
+            QCOMPARE(int(c.sent.size()), after);
+            QCOMPARE(plan.result().confirmed, after);
+            QCOMPARE(plan.result().number, after == 512 ? 1 : after);
+        }
+    }
+
+    // Verder: from the value in flight, the earlier ones counted as confirmed.
+    void resume()
+    {
+        Controller c;
+        const Sets mine;
+        SetWritePlan plan({}, mine.par, mine.soll, true);
+        plan.resumeAt(transfer::Item::Setpoint, 5);
+        runBlocking(plan, c.line());
+        QCOMPARE(c.sent, numbered("ws ", 5, 80, sollValue) + QStringList{"bp"});
+        QCOMPARE(plan.result().confirmed, 592);
+        SetWritePlan onlyBp({}, mine.par, mine.soll, true);
+        onlyBp.resumeAt(transfer::Item::Compute, -1);
+        c.sent.clear();
+        runBlocking(onlyBp, c.line());
+        QCOMPARE(c.sent, QStringList{"bp"});
+    }
+
+    void singleValues_data()
+    {
+        QTest::addColumn<int>("job"); // 0 read parameter, 1 write setpoint, 2 bp
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<QStringList>("replies");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("sends");
+        QTest::newRow("read") << 0 << true << QStringList{} << int(Ended::Done) << 1;
+        QTest::newRow("read lost once") << 0 << true << QStringList{"timeout"} << int(Ended::Done) << 2;
+        QTest::newRow("read lost once, no repeats") << 0 << false << QStringList{"timeout"} << int(Ended::NoReply) << 1;
+        QTest::newRow("write refused") << 1 << true << QStringList{"er 7"} << int(Ended::Refused) << 1;
+        QTest::newRow("write cut, no repeats") << 1 << false << QStringList{"cut"} << int(Ended::BadReply) << 1;
+        QTest::newRow("bp refused") << 2 << true << QStringList{"bp 203"} << int(Ended::Refused) << 1;
+        QTest::newRow("bp unreadable, no repeats") << 2 << false << QStringList{"b"} << int(Ended::BadReply) << 1;
+        QTest::newRow("bp line") << 2 << true << QStringList{"line"} << int(Ended::LineFailed) << 1;
+    }
+    void singleValues()
+    {
+        QFETCH(int, job);
+        QFETCH(bool, repeat);
+        QFETCH(QStringList, replies);
+        QFETCH(int, outcome);
+        const ValuePlan::Job jobs[] = {ValuePlan::readParameter(203), ValuePlan::writeSetpoint(7, -12),
+                                       ValuePlan::compute()};
+        const QString requests[] = {"rp 203", "ws 7 -12", "bp"};
+        Controller c;
+        c.par[203] = 3;
+        c.script[requests[job]] = std::deque<QString>(replies.begin(), replies.end());
+        ValuePlan plan(jobs[job], TransferRules{repeat});
+        runBlocking(plan, c.line());
+        QCOMPARE(int(plan.result().outcome), outcome);
+        QTEST(int(c.sent.size()), "sends");
+        QCOMPARE(c.sent.constFirst(), requests[job]);
+        if (job == 0 && plan.result().ok())
+            QCOMPARE(plan.value(), 3);
+        if (job == 1 && plan.result().ok())
+            QCOMPARE(c.soll[7], -12);
+        if (job == 2 && plan.result().outcome == Ended::Refused)
+            QCOMPARE(plan.result().detail, QStringLiteral("203"));
+    }
+
+    // A window that sees its port gone takes a lost reply as final.
+    void lostWithTheLineDown()
+    {
+        ValuePlan plan(ValuePlan::readParameter(1));
+        QCOMPARE(plan.start().request.text, QStringLiteral("rp 1"));
+        plan.lineDown();
+        QVERIFY(plan.next(Outcome::failure(CommTimeout)).isFinished());
+        QCOMPARE(int(plan.result().outcome), int(Ended::NoReply));
+    }
+
+    // Backup, write, read-back: which phases run, where it ends, what it found.
+    void guardedWrite_data()
+    {
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QString>("fault"); // request=reply, or "ignore:request", "nosave", "stop:N"
+        QTest::addColumn<int>("phase");
+        QTest::addColumn<bool>("wrote");
+        QTest::addColumn<bool>("verified");
+        QTest::addColumn<int>("requests");
+        using P = SafeWritePlan::Phase;
+        const int all = 2 + 592 + 593 + 592;
+        QTest::newRow("all three") << true << true << "" << int(P::ReadBack) << true << true << all;
+        QTest::newRow("write only") << false << false << "" << int(P::Write) << true << false << 593;
+        QTest::newRow("identity lost") << true << true << "rx=timeout,timeout" << int(P::Identity) << false << false << 3;
+        QTest::newRow("identity refused") << true << true << "rt=er 3,er 3" << int(P::Identity) << false << false << 2;
+        QTest::newRow("backup read fails") << true << true << "rs 40=line" << int(P::Backup) << false << false
+                                           << 2 + 512 + 40;
+        QTest::newRow("backup not saved") << true << true << "nosave" << int(P::Backup) << false << false << 594;
+        QTest::newRow("er 7: no read-back") << true << true << "wp 3 -691=er 7" << int(P::Write) << true << false
+                                            << 594 + 4;
+        QTest::newRow("bp refused: read back") << false << true << "bp=bp 12" << int(P::ReadBack) << true << true
+                                               << 593 + 592;
+        QTest::newRow("ignored write found") << false << true << "ignore:wp 12 -664" << int(P::ReadBack) << true << true
+                                             << 593 + 592;
+        QTest::newRow("read-back lost") << false << true << "rs 80=timeout,timeout" << int(P::ReadBack) << true << false
+                                        << 593 + 593;
+        QTest::newRow("stop in the backup") << true << true << "stop:100" << int(P::Backup) << false << false << 100;
+        QTest::newRow("stop before the identity") << true << true << "stop:0" << int(P::Identity) << false << false << 0;
+    }
+    void guardedWrite()
+    {
+        QFETCH(bool, backup);
+        QFETCH(bool, verify);
+        QFETCH(QString, fault);
+        QFETCH(int, phase);
+        Controller c;
+        const Sets mine;
+        bool saveFails = false;
+        if (fault.startsWith("ignore:"))
+            c.ignored << fault.mid(7);
+        else if (fault == "nosave")
+            saveFails = true;
+        else if (fault.startsWith("stop:"))
+            c.stopAfter = fault.mid(5).toInt();
+        else if (!fault.isEmpty())
+            for (const QString& r : fault.section(u'=', 1).split(u','))
+                c.script[fault.section(u'=', 0, 0)].push_back(r);
+        for (int n = 0; n <= 511; ++n)
+            c.par[n] = n; // what the backup must hold
+        int saves = 0;
+        safety::Identity saved;
+        TParWaarden savedPar;
+        SafeWritePlan::Job job;
+        job.values.hasParameters = job.values.hasSetpoints = true;
+        job.values.par = mine.par;
+        job.values.soll = mine.soll;
+        job.backup = backup;
+        job.verify = verify;
+        job.save = [&](const safety::Identity& id, const TParWaarden& par, const TSollWaarden&) {
+            ++saves;
+            saved = id;
+            savedPar = par;
+            safety::Taken t;
+            if (saveFails)
+                t.error = "disk full";
+            else
+                t.path = "/backups/x.bak";
+            return t;
+        };
+        SafeWritePlan plan(std::move(job));
+        runBlocking(plan, c.line());
+        QCOMPARE(int(plan.phase()), phase);
+        QTEST(plan.wrote(), "wrote");
+        QTEST(plan.verified(), "verified");
+        QTEST(int(c.sent.size()), "requests");
+        const bool backupRead = plan.safety().read.ok() && backup;
+        QCOMPARE(saves, backupRead ? 1 : 0);
+        if (backupRead) {
+            QCOMPARE(saved.type, QStringLiteral("VX50"));
+            QCOMPARE(saved.rx, QStringLiteral("SN 4711"));
+            QCOMPARE(savedPar[300], 300);
+            QCOMPARE(c.sent.mid(0, 3), QStringList({"rt", "rx", "rp 0"}));
+        }
+        if (!plan.wrote()) {
+            QVERIFY(!c.sent.join(u'|').contains("wp "));
+            QVERIFY(!plan.safety().ok());
+        }
+        if (plan.verified()) {
+            const bool ignored = !c.ignored.isEmpty();
+            QCOMPARE(plan.verifyResult().ok(), !ignored);
+            if (ignored) {
+                QCOMPARE(plan.verifyResult().mismatches.size(), 1);
+                QCOMPARE(plan.verifyResult().mismatches[0].number, 12);
+            }
+        }
+        if (QByteArray(QTest::currentDataTag()) == "identity lost")
+            QCOMPARE(plan.safety().failedRequest, QStringLiteral("rx"));
+    }
+
+    // The compare window's ticked rows: each one written, "bp" after a parameter, the
+    // rows not refused read back; a failed line leaves the rest unsent.
+    void rowWrites_data()
+    {
+        QTest::addColumn<bool>("setpointsOnly");
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QString>("fault"); // request=reply,...
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<QList<int>>("outcomes");
+        QTest::addColumn<int>("readBack"); // outcome of the read-back, -1: none ran
+        const QStringList writes{"wp 4 40", "ws 2 20", "wp 9 90"};
+        const QStringList reads{"rp 4", "rs 2", "rp 9"};
+        const int ok = int(Ended::Done);
+        QTest::newRow("all") << false << true << "" << writes + QStringList{"bp"} + reads
+                             << QList<int>{ok, ok, ok} << ok;
+        QTest::newRow("no read-back") << false << false << "" << writes + QStringList{"bp"} << QList<int>{ok, ok, ok}
+                                      << -1;
+        QTest::newRow("refused row not read") << false << true << "ws 2 20=er 7"
+                                              << writes + QStringList{"bp", "rp 4", "rp 9"}
+                                              << QList<int>{ok, int(Ended::Refused), ok} << ok;
+        QTest::newRow("line lost: rest unsent") << false << true << "wp 4 40=line" << QStringList{"wp 4 40"}
+                                                << QList<int>{3, 3, 3} << -1;
+        QTest::newRow("setpoints: no bp") << true << true << "" << QStringList{"ws 2 20", "rs 2"} << QList<int>{ok}
+                                          << ok;
+        QTest::newRow("read-back lost") << false << true << "rs 2=timeout,timeout"
+                                        << writes + QStringList{"bp", "rp 4", "rs 2", "rs 2"}
+                                        << QList<int>{ok, ok, ok} << int(Ended::NoReply);
+    }
+    void rowWrites()
+    {
+        QFETCH(bool, setpointsOnly);
+        QFETCH(bool, verify);
+        QFETCH(QString, fault);
+        QFETCH(QList<int>, outcomes);
+        QFETCH(int, readBack);
+        Controller c;
+        if (!fault.isEmpty())
+            for (const QString& r : fault.section(u'=', 1).split(u','))
+                c.script[fault.section(u'=', 0, 0)].push_back(r);
+        QList<RowWritePlan::Row> rows;
+        if (!setpointsOnly)
+            rows.append({false, 4, 40});
+        rows.append({true, 2, 20});
+        if (!setpointsOnly)
+            rows.append({false, 9, 90});
+        RowWritePlan plan(rows, verify);
+        runBlocking(plan, c.line());
+        QTEST(c.sent, "requests");
+        QCOMPARE(int(plan.written().size()), int(outcomes.size()));
+        for (qsizetype i = 0; i < outcomes.size(); ++i)
+            QCOMPARE(int(plan.written()[i].outcome), outcomes[i]);
+        QCOMPARE(plan.readBackRan(), readBack >= 0);
+        if (readBack >= 0)
+            QCOMPARE(int(plan.readBack().outcome), readBack);
+        if (readBack == int(Ended::Done))
+            for (qsizetype i = 0; i < rows.size(); ++i)
+                if (plan.written()[i].ok())
+                    QCOMPARE(plan.readValues()[i].value_or(-1), rows[i].value);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTransferPlans)
+#include "tst_transferplans.moc"
