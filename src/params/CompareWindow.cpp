@@ -2,7 +2,6 @@
 #include "params/SafetyBackup.h"
 #include "params/Verify.h"
 #include "plans/AsyncRunner.h"
-#include "plans/BlockingRunner.h"
 #include "plans/RowWritePlan.h"
 #include "plans/TransferPlans.h"
 
@@ -122,10 +121,17 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     m_component = makeControllerComponent(this, "PX400Compare", 1000);
     m_runner->portOpen = [] { return app().SXComm1 && app().SXComm1->Active(); };
     connect(m_runner, &plans::AsyncRunner::progressed, this, [this](int done, int total) {
-        if (m_rowPlan && m_rowPlan->phase() == plans::RowWritePlan::Phase::Write)
+        if (m_readPlan)
+            setStatus(T("Reading").arg(done).arg(total));
+        else if (m_rowPlan && m_rowPlan->phase() == plans::RowWritePlan::Phase::Write)
             setStatus(T("Writing").arg(done).arg(total));
     });
-    connect(m_runner, &plans::AsyncRunner::finished, this, &TFormCompare::writeFinished);
+    connect(m_runner, &plans::AsyncRunner::finished, this, [this] {
+        if (m_readPlan)
+            readFinished();
+        else
+            writeFinished();
+    });
 
     connect(ComboA, &QComboBox::activated, this, [this] { comboChanged(0); });
     connect(ComboB, &QComboBox::activated, this, [this] { comboChanged(1); });
@@ -200,9 +206,8 @@ bool TFormCompare::setSide(int side, Source source, const QString& path)
     s.source = source;
     switch (source) {
     case Source::Controller:
-        if (!readController(s.values))
-            return false;
-        break;
+        readController(side);
+        return true;
     case Source::Editor:
         s.values.hasParameters = m_sets.parameters;
         s.values.hasSetpoints = m_sets.setpoints;
@@ -224,13 +229,18 @@ bool TFormCompare::setSide(int side, Source source, const QString& path)
     }
     case Source::Defaults: s.values = compare::defaultsSet(); break;
     }
+    applySide(side, s);
+    return true;
+}
+
+void TFormCompare::applySide(int side, Side s)
+{
     s.values.hasParameters = s.values.hasParameters && m_sets.parameters;
     s.values.hasSetpoints = s.values.hasSetpoints && m_sets.setpoints;
     s.loaded = true;
     m_side[side] = s;
-    (side == 0 ? ComboA : ComboB)->setCurrentIndex(int(source));
+    (side == 0 ? ComboA : ComboB)->setCurrentIndex(int(s.source));
     rebuild();
-    return true;
 }
 
 void TFormCompare::showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
@@ -269,39 +279,32 @@ bool TFormCompare::readFile(const QString& path, compare::ValueSet& out)
     return true;
 }
 
-void TFormCompare::runOnLine(plans::Plan& plan, const std::function<void(const plans::Plan&)>& progress)
-{
-    plans::BlockingLine line;
-    line.send = [this](const plans::Request& r) {
-        TSXComm* port = app().SXComm1;
-        if (!port || !port->Active()) {
-            plans::Exchange x;
-            x.error.Code = CommPortClosed;
-            return x;
-        }
-        return plans::exchangeThrough(*m_component, r);
-    };
-    plans::runBlocking(plan, line, progress);
-}
-
-bool TFormCompare::readController(compare::ValueSet& out)
+void TFormCompare::readController(int side)
 {
     app().StopPolling();
     m_busy = true;
-    compare::ValueSet v;
-    v.hasParameters = m_sets.parameters;
-    v.hasSetpoints = m_sets.setpoints;
-    plans::SetReadPlan plan(m_sets, v.par, v.soll);
-    runOnLine(plan, [this](const plans::Plan& p) { setStatus(T("Reading").arg(p.done()).arg(p.total())); });
-    const transfer::Result r = plan.result();
+    m_readSide = side;
+    m_reading = Side{};
+    m_reading.source = Source::Controller;
+    m_reading.values.hasParameters = m_sets.parameters;
+    m_reading.values.hasSetpoints = m_sets.setpoints;
+    m_readPlan = std::make_unique<plans::SetReadPlan>(m_sets, m_reading.values.par, m_reading.values.soll);
+    m_runner->setChannel(0, m_component);
+    m_runner->run(m_readPlan.get());
+}
+
+void TFormCompare::readFinished()
+{
+    const std::unique_ptr<plans::SetReadPlan> plan = std::move(m_readPlan);
     m_busy = false;
+    const transfer::Result r = plan->result();
     if (!r.ok()) {
         const QString why = r.error.isZero() ? r.detail : commErrorText(r.error);
         setStatus(T("ReadFailed").arg(why), true);
-        return false;
+        (m_readSide == 0 ? ComboA : ComboB)->setCurrentIndex(int(m_side[m_readSide].source));
+        return;
     }
-    out = v;
-    return true;
+    applySide(m_readSide, m_reading);
 }
 
 void TFormCompare::rebuild()

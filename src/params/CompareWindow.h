@@ -23,6 +23,7 @@ namespace vx::plans {
 class AsyncRunner;
 class Plan;
 class RowWritePlan;
+class SetReadPlan;
 } // namespace vx::plans
 
 namespace vx {
@@ -59,6 +60,8 @@ public:
 
     // Loads one side (0 left, 1 right); a file source takes path, or asks for one
     // when it is empty. False (with the reason shown) when the side could not be loaded.
+    // The controller is read from the event loop: true means the read started, and
+    // the side shows once busy() is over (or the reason, with the old side kept).
     bool setSide(int side, Source source, const QString& path = QString());
     // Rows shown now, in order.
     int visibleRows() const;
@@ -134,7 +137,11 @@ private:
 
     void comboChanged(int side);
     QString sourceName(const Side& s) const;
-    bool readController(compare::ValueSet& out);
+    // Starts reading the controller into `side`; readFinished() takes it.
+    void readController(int side);
+    void readFinished();
+    // Shows s as one side.
+    void applySide(int side, Side s);
     bool readFile(const QString& path, compare::ValueSet& out);
     void rebuild();
     QString resultText(const Entry& e, qint32 p203) const;
@@ -145,8 +152,6 @@ private:
     // Asks for a file name and writes it; the outcome in the status line.
     void saveAs(const QString& caption, const QString& filter, const QString& suffix,
                 const std::function<bool(const QString&, QString*)>& write);
-    // Runs a transfer plan on the line, to its end.
-    void runOnLine(plans::Plan& plan, const std::function<void(const plans::Plan&)>& progress = {});
     // Reads back the rows just written (and those whose reply was lost) and marks
     // them; the text for the status line.
     QString verifyWritten(const QList<int>& rows);
@@ -165,6 +170,9 @@ private:
     TPX400Protocol* m_component = nullptr;
     plans::AsyncRunner* m_runner = nullptr;
     std::unique_ptr<plans::RowWritePlan> m_rowPlan;
+    std::unique_ptr<plans::SetReadPlan> m_readPlan;
+    Side m_reading; // the side being read from the controller
+    int m_readSide = 0;
     QList<int> m_writeRows; // the entries being written
     bool m_busy = false;
     bool m_filling = false;

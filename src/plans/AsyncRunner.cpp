@@ -40,6 +40,11 @@ void AsyncRunner::setChannel(int channel, TPX400Protocol* component, bool bind)
     };
 }
 
+TPX400Protocol* AsyncRunner::channel(int channel) const
+{
+    return m_channels.value(channel);
+}
+
 TSXComm* AsyncRunner::port() const
 {
     if (m_port)

@@ -29,7 +29,7 @@ public:
     // error events go straight to the runner; a window that keeps its own handlers
     // leaves bind off and forwards to CommResult/CommError from them.
     void setChannel(int channel, TPX400Protocol* component, bool bind = true);
-    TPX400Protocol* channel(int channel) const { return m_channels.value(channel); }
+    TPX400Protocol* channel(int channel) const;
     // The port SetLine and Reopen steps act on; without one, the first channel's.
     void setPort(TSXComm* port) { m_port = port; }
     TSXComm* port() const;
