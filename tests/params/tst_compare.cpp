@@ -80,7 +80,7 @@ private slots:
         QVERIFY(w.setSide(0, TFormCompare::Source::File, file));
         QVERIFY(w.setSide(1, TFormCompare::Source::Controller));
         // The controller is read from the event loop.
-        QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 240000);
         QCOMPARE(w.visibleRows(), 3);
         for (int r = 0; r < 3; ++r) {
             QCOMPARE(w.rowAt(r).number, changed[r]);

@@ -331,7 +331,7 @@ private slots:
             w.show();
             QVERIFY(w.setSide(0, TFormCompare::Source::File, file));
             QVERIFY(w.setSide(1, TFormCompare::Source::Controller));
-            QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 60000);
+            QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 240000);
             QCOMPARE(w.visibleRows(), 3);
             for (int r = 0; r < 3; ++r)
                 w.setTicked(r, true);

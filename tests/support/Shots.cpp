@@ -69,7 +69,7 @@ std::vector<Shot> table()
              if (!form) return;
              form->setSide(0, TFormCompare::Source::Editor);
              form->setSide(1, TFormCompare::Source::Controller);
-             waitFor([form] { return !form->busy(); }, 60000);
+             waitFor([form] { return !form->busy(); }, 240000);
              for (int row = 0; row < form->visibleRows(); ++row) form->setTicked(row, true);
              click(w, "CmdWrite");
              waitFor([form] { return form->stateAt(0) != TFormCompare::RowState::None; }, 30000);
