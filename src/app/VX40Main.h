@@ -52,6 +52,12 @@ public:
     // Asked before the program closes; false keeps it open (unsaved work, a
     // controller left in calibration mode).
     void addCloseGuard(std::function<bool()> guard) { m_closeGuards.push_back(std::move(guard)); }
+    // Closes as Exit does, without those questions: the program was told to end (a signal).
+    void closeWithoutQuestions()
+    {
+        m_closeGuards.clear();
+        close();
+    }
 
     void Configfile_lezen();
     bool ProgrammaInstellingen_opslaan();
