@@ -163,6 +163,23 @@ set -e
 grep -q '^/dev/pts/' "$tmp/sim.out" || fail "vx5x-sim printed no pseudo-terminal: $(cat "$tmp/sim.out")"
 ! grep -q 'no parameter definitions' "$tmp/sim.err" || fail "vx5x-sim: $(cat "$tmp/sim.err")"
 [ $clirc -eq 0 ] || fail "vx5x --help ended with $clirc: $cli"
+
+# A first start speaks the system's language and saves it; a later start in another
+# locale keeps what was saved.
+start_and_end() {
+  HOME=$tmp/lang XDG_CONFIG_HOME=$tmp/lang/.config LC_ALL=$1 LANG=$1 QT_QPA_PLATFORM=offscreen "$bin/vx5x-tool" \
+    >"$tmp/lang.out" 2>&1 &
+  local pid=$! i
+  for i in $(seq 50); do [ -S "$(ls -d "${TMPDIR:-/tmp}"/*package-check-$$ 2>/dev/null | head -1)" ] && break; sleep 0.2; done
+  sleep 1
+  kill -TERM $pid && wait $pid || fail "vx5x-tool in $1 did not end cleanly: $(cat "$tmp/lang.out")"
+}
+mkdir -p "$tmp/lang"
+start_and_end de_DE.UTF-8
+saved() { tr -d '\r' <"$tmp/lang/.config/vx5x-tool/application.ini" | grep -x 'Taal=[0-9]*'; }
+[ "$(saved)" = Taal=2 ] || fail "a first start in German saved $(saved): $(cat "$tmp/lang.out")"
+start_and_end nl_NL.UTF-8
+[ "$(saved)" = Taal=2 ] || fail "a later start changed the saved language to $(saved)"
 [ "$(ls -A "$bin")" = "$before" ] || fail "a program wrote beside itself: $(ls -A "$bin")"
 for p in vx5x-tool vx5x vx5x-sim vx5x-data; do
   echo "package-check: $(basename "${deb[$p]}") ok ($(du -k "${deb[$p]}" | cut -f1) KiB," \

@@ -96,7 +96,7 @@ QString g_userDataDir;
 QString userDataDir()
 {
     if (!g_userDataDir.isEmpty()) return g_userDataDir;
-    const QString own = qEnvironmentVariable("VX_USER_DATA_DIR");
+    QString own = qEnvironmentVariable("VX_USER_DATA_DIR");
     if (!own.isEmpty()) return own;
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share");
