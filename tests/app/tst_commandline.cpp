@@ -1,4 +1,7 @@
 // vx5x-tool's options without a display, and its end on SIGTERM and SIGINT.
+#include "app/VX40Main.h"
+#include "core/AppState.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -115,7 +118,32 @@ private slots:
         left.removeIf([](const QString& name) { return name.startsWith("runtime-"); }); // Qt's, without XDG_RUNTIME_DIR
         QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
     }
+
+    // What a signal runs: the close without the unsaved-work question, with the
+    // settings saved as Exit saves them.
+    void endingSkipsTheQuestions()
+    {
+        vx::app() = vx::AppState();
+        QTemporaryDir dir;
+        vx::MainOptions o;
+        o.exeDir = dir.path() + "/";
+        vx::TFormMain w(o);
+        int asked = 0;
+        w.addCloseGuard([&] {
+            ++asked;
+            return false; // the user keeps the window open
+        });
+        w.show();
+        w.close();
+        QVERIFY(w.isVisible());
+        QCOMPARE(asked, 1);
+        w.closeWithoutQuestions();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(asked, 1);
+        QVERIFY(QFileInfo::exists(dir.filePath("application.ini")));
+        vx::app() = vx::AppState();
+    }
 };
 
-QTEST_GUILESS_MAIN(TestCommandLine)
+QTEST_MAIN(TestCommandLine)
 #include "tst_commandline.moc"
