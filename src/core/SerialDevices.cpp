@@ -223,13 +223,11 @@ QList<SerialDevice> scanSerialDevicesInSysfs(const QString& root)
     const QString sysTty = underRoot(root, QStringLiteral("/sys/class/tty"));
     QList<SerialDevice> out;
     for (const QString& entry : dev.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        // A node the tty class does not know (a disk, /dev/null) has no device there
+        // either, and no serial driver's name.
         const QString sysEntry = sysTty + QLatin1Char('/') + entry;
-        // Only ttys: a node the kernel's tty class knows, or one named like a serial port.
         const QString sysDevice = sysEntry + QStringLiteral("/device");
-        const bool known = QFileInfo::exists(sysEntry);
         const bool hasDevice = QFileInfo::exists(sysDevice);
-        if (!known && !isSerialPort(entry, false, QString()))
-            continue;
         if (!isSerialPort(entry, hasDevice, readLine(sysEntry + QStringLiteral("/type"))))
             continue;
         SerialDevice d;
