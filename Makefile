@@ -1,13 +1,17 @@
 # make run   - install what is missing, build optimised, start the tool against the simulated controller
 # make test  - install what is missing, build (sanitizers), run every test
-# make package       - the Debian package, from the optimised build (build-run/package/)
-# make package-check - build the package and check it without installing it
+# make package       - the Debian packages, from the optimised build (build-run/package/)
+# make package-check - build the packages and check them without installing them
 # make bench - build and run the benchmarks
 # make screenshots - the user guide's pictures, from the real windows (docs/img)
 # make lint  - clang-format check and clang-tidy (LINT=--changed: changed files only)
 BUILD ?= build
 JOBS  ?= 2
-LOCK  := /tmp/vx5x-build.lock
+# One build at a time per checkout (two cores do not gain from two); another checkout
+# builds on its own. A build that has to wait says so once.
+LOCK  ?= $(CURDIR)/.build.lock
+LOCKED = sh -c 'flock -n -E 75 "$$0" "$$@"; rc=$$?; [ $$rc -ne 75 ] && exit $$rc; \
+  echo "waiting for another build of this checkout..." >&2; exec flock "$$0" "$$@"' $(LOCK)
 
 .PHONY: all deps configure build run run-build package package-check test tsan bench lint format clean screenshots
 
@@ -22,7 +26,7 @@ $(BUILD)/CMakeCache.txt:
 configure: deps $(BUILD)/CMakeCache.txt
 
 build: configure
-	@flock $(LOCK) cmake --build $(BUILD) -j$(JOBS)
+	@$(LOCKED) cmake --build $(BUILD) -j$(JOBS)
 
 # The tool as a user gets it: optimised, no sanitizers, in a folder of its own; the
 # package is made from the same build.
@@ -31,9 +35,9 @@ CCACHE := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER
 run-build: deps
 	@[ -f $(RUN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(RUN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DVX_SANITIZE=OFF -DVX_WERROR=OFF $(CCACHE) >/dev/null
-	@targets="vx5x-tool vx5x-sim vx_data"; help=$$(cmake --build $(RUN_BUILD) --target help); \
+	@targets="vx5x-tool vx5x-sim vx_data vx_changelog"; help=$$(cmake --build $(RUN_BUILD) --target help); \
 	  for t in vx5x vx_man; do echo "$$help" | grep -q "\.\.\. $$t$$" && targets="$$targets $$t"; done; \
-	  flock $(LOCK) cmake --build $(RUN_BUILD) -j$(JOBS) --target $$targets
+	  $(LOCKED) cmake --build $(RUN_BUILD) -j$(JOBS) --target $$targets
 
 run: run-build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
@@ -47,7 +51,7 @@ package: run-build
 	@ls $(RUN_BUILD)/package/*.deb
 
 package-check: package
-	bash scripts/package-check.sh $(RUN_BUILD)/package/*.deb
+	bash scripts/package-check.sh $(RUN_BUILD)/package
 
 test: build
 	@bash scripts/lint.sh --format
@@ -59,7 +63,7 @@ TSAN_BUILD ?= build-tsan
 tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=OFF -DVX_TSAN=ON $(CCACHE) >/dev/null
 	@targets=$$(cd $(TSAN_BUILD) && cmake --build . --target help | sed -n 's/^\.\.\. \(\(comm\|sim\)_tst_[a-z_0-9]*\).*/\1/p'); \
-	  flock $(LOCK) cmake --build $(TSAN_BUILD) -j$(JOBS) --target $$targets vx5x-sim
+	  $(LOCKED) cmake --build $(TSAN_BUILD) -j$(JOBS) --target $$targets vx5x-sim
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan/suppressions.txt" \
 	  ctest --output-on-failure -j$(JOBS) -R '^(comm|sim)_'
 
@@ -68,7 +72,7 @@ BENCH_BUILD ?= build-bench
 bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVX_SANITIZE=OFF >/dev/null
 	@targets=$$(cd $(BENCH_BUILD) && cmake --build . --target help | sed -n 's/^\.\.\. \(bench_[a-z_0-9]*\).*/\1/p'); \
-	  flock $(LOCK) cmake --build $(BENCH_BUILD) -j$(JOBS) --target $$targets vx5x-sim vx_data
+	  $(LOCKED) cmake --build $(BENCH_BUILD) -j$(JOBS) --target $$targets vx5x-sim vx_data
 	@found=; for b in $(BENCH_BUILD)/bin/bench_*; do [ -x "$$b" ] || continue; found=1; echo "== $$b"; \
 	  (cd $(BENCH_BUILD)/bin && QT_QPA_PLATFORM=offscreen ./$$(basename $$b)); done; \
 	 [ -n "$$found" ] || echo "No benchmarks built yet."
@@ -94,7 +98,7 @@ FUZZ ?= $(patsubst fuzz/fuzz_%.cpp,%,$(wildcard fuzz/fuzz_*.cpp))
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVX_FUZZ=ON -DVX_WERROR=OFF \
 	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
-	@flock $(LOCK) cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ))
+	@$(LOCKED) cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ))
 	@mkdir -p $(FUZZ_BUILD)/crashes
 	@for t in $(FUZZ); do echo "== fuzz_$$t ($(FUZZ_TIME) s)"; mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
 	  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1 \
@@ -104,7 +108,7 @@ fuzz: deps
 # The user guide's pictures: the real windows offscreen against the simulated
 # controller, in every language; the guide test checks docs/img against the table.
 screenshots: configure
-	@flock $(LOCK) cmake --build $(BUILD) -j$(JOBS) --target vx5x-shots vx_data
+	@$(LOCKED) cmake --build $(BUILD) -j$(JOBS) --target vx5x-shots vx_data
 	@rm -rf $(BUILD)/shots && mkdir -p $(BUILD)/shots
 	cd $(BUILD)/bin && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 VX_DATA_DIR=$(CURDIR)/data \
 	  ./vx5x-shots $(CURDIR)/$(BUILD)/shots >/dev/null

@@ -4,6 +4,8 @@ set -euo pipefail
 pkgs=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
       xvfb xauth imagemagick fonts-dejavu-core clang-format clang-tidy
       dpkg-dev file desktop-file-utils)
+# `make package-check`: Debian's package checker and hardening-check (devscripts).
+pkgs+=(lintian devscripts)
 # Qt's own translations: standard buttons and dialogs in Dutch and German.
 pkgs+=(qt6-translations-l10n)
 # `make fuzz`: clang and its libFuzzer runtime; ccache keeps its rebuilds short.

@@ -62,6 +62,12 @@ public:
     // Closes again after a guard that held the close and has now settled (calibration
     // mode switched off): the guards before it were answered already and are not asked again.
     void resumeClose();
+    // Closes as Exit does, without those questions: the program was told to end (a signal).
+    void closeWithoutQuestions()
+    {
+        m_closeGuards.clear();
+        close();
+    }
 
     void Configfile_lezen();
     bool ProgrammaInstellingen_opslaan();

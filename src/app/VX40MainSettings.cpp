@@ -27,7 +27,8 @@ void TFormMain::Configfile_lezen()
     readPortSettings(ini);
 
     SpinEditUnitSelect->setValue(ini.readInteger(kSerieel, QStringLiteral("unit_no"), 0));
-    s.TaalIndex = ini.readInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), 0);
+    // Without a Taal key (site settings) the language chosen before reading stays.
+    s.TaalIndex = ini.readInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), s.TaalIndex);
     AutomatischVerbinden = ini.readBool(QStringLiteral("Opties"), QStringLiteral("AutomatischVerbinden"), true);
     setFastReplies(ini.readBool(QStringLiteral("Opties"), QStringLiteral("SnelleAntwoorden"), false), m_port);
     setTrafficLogging(ini.readBool(QStringLiteral("Opties"), QStringLiteral("LogVerkeer"), false), m_port,

@@ -243,8 +243,8 @@ int main(int argc, char** argv)
     // Definitions and language files: beside the program, or the installed share folder.
     const QString exeDir = QCoreApplication::applicationDirPath() + u'/';
     st.ExeDir = paths::dataDir(exeDir);
-    // The windows' settings file: beside the program when that folder is writable, else per user.
-    st.SettingsPath = paths::settingsLocation(exeDir, paths::configHome(), paths::folderWritable(exeDir)).file;
+    // The windows' settings file: beside a build or portable copy, else per user.
+    st.SettingsPath = paths::settingsLocation(exeDir).file;
     SettingsFile ini;
     ini.load(settingsFilePath());
     st.TaalIndex = c.opt.lang >= 0 ? c.opt.lang : ini.readInteger(QStringLiteral("Opties"), QStringLiteral("Taal"), 0);

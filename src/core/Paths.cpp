@@ -39,18 +39,41 @@ bool folderWritable(const QString& dir)
     return probe.open();
 }
 
+bool selfContained(const QString& exeDir)
+{
+    return QFileInfo::exists(withSlash(exeDir) + kMarker);
+}
+
+QString siteSettingsFile(const QString& exeDir)
+{
+    QString prefix = QDir::cleanPath(exeDir + QStringLiteral("/.."));
+    // The /usr prefix keeps its settings in /etc, as does an unpacked package's usr/;
+    // /usr/local and /opt/... have their own etc/.
+    if (prefix.endsWith(QLatin1String("/usr"))) prefix.chop(4);
+    if (prefix == QLatin1String("/")) prefix.clear();
+    return prefix + QStringLiteral("/etc/vx5x-tool/") + kSettingsName;
+}
+
 SettingsLocation settingsLocation(const QString& exeDir, const QString& configHome, bool exeDirWritable)
 {
+    const bool portable = selfContained(exeDir);
     const QString beside = withSlash(exeDir) + kSettingsName;
-    if (exeDirWritable) return {beside, false};
+    if (portable && exeDirWritable) return {beside, false, !QFileInfo::exists(beside)};
     const QString dir = withSlash(configHome) + QStringLiteral("vx5x-tool");
     QDir().mkpath(dir);
     const QString own = dir + u'/' + kSettingsName;
-    if (!QFileInfo::exists(own) && QFileInfo::exists(beside) && QFile::copy(beside, own)) {
+    const bool fresh = !QFileInfo::exists(own);
+    const QString seed = portable ? beside : siteSettingsFile(exeDir);
+    if (fresh && QFileInfo::exists(seed) && QFile::copy(seed, own)) {
         // The copy keeps the original's read-only mode; the user must be able to save.
         QFile(own).setPermissions(QFile(own).permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
     }
-    return {own, true};
+    return {own, true, fresh};
+}
+
+SettingsLocation settingsLocation(const QString& exeDir)
+{
+    return settingsLocation(exeDir, configHome(), selfContained(exeDir) && folderWritable(exeDir));
 }
 
 QString configHome()
@@ -73,7 +96,7 @@ QString g_userDataDir;
 QString userDataDir()
 {
     if (!g_userDataDir.isEmpty()) return g_userDataDir;
-    const QString own = qEnvironmentVariable("VX_USER_DATA_DIR");
+    QString own = qEnvironmentVariable("VX_USER_DATA_DIR");
     if (!own.isEmpty()) return own;
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share");

@@ -16,16 +16,28 @@ QString dataDir(const QString& exeDir);
 // file and a rename, so the folder counts, not the file).
 bool folderWritable(const QString& dir);
 
+// Whether the program folder holds the data files: a build folder or a portable copy,
+// which keep their settings beside the program. An installed program never writes there.
+bool selfContained(const QString& exeDir);
+
+// The site's settings an installed program's users start from:
+// <prefix>/etc/vx5x-tool/application.ini beside <prefix>/bin, /etc/... for /usr.
+QString siteSettingsFile(const QString& exeDir);
+
 struct SettingsLocation {
     QString file;         // application.ini to read and write
-    bool perUser = false; // true when the program folder is not writable
+    bool perUser = false; // true when the settings are not kept beside the program
+    bool fresh = false;   // no settings existed for this user yet (a first start)
 };
 
-// application.ini beside the program while its folder is writable, else
-// <configHome>/vx5x-tool/application.ini (the folder is created). A per-user file
-// that does not exist yet starts as a copy of one beside the program, so settings
-// put there for every user carry over.
+// application.ini beside the program when the program folder holds the data and is
+// writable, else <configHome>/vx5x-tool/application.ini (the folder is created). A
+// per-user file that does not exist yet starts as a copy of the site's settings (an
+// installed program) or of the one beside the program (a read-only portable copy).
 SettingsLocation settingsLocation(const QString& exeDir, const QString& configHome, bool exeDirWritable);
+// The same for this user: probes the program folder only when it holds the data, so
+// an installed program creates nothing beside itself, not even for a moment.
+SettingsLocation settingsLocation(const QString& exeDir);
 
 // $XDG_CONFIG_HOME, else ~/.config.
 QString configHome();

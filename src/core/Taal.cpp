@@ -19,6 +19,13 @@ QString taalFileName(int taalIndex)
     }
 }
 
+int taalIndexForLocale(const QString& localeName)
+{
+    if (localeName.startsWith(QLatin1String("nl"))) return 0;
+    if (localeName.startsWith(QLatin1String("de"))) return 2;
+    return 1;
+}
+
 QString qtTranslationName(int taalIndex)
 {
     switch (taalIndex) {

@@ -15,6 +15,10 @@ QString taalFileName(int taalIndex);
 // When the file does not exist nothing changes. Returns whether a file was loaded.
 bool loadTaalFile();
 
+// The language index a first start takes from the system's locale name ("nl_BE",
+// "de_AT.UTF-8", "C"): Dutch and German have their own, everything else is English.
+int taalIndexForLocale(const QString& localeName);
+
 // Qt's own translations (standard buttons, file and print dialogs) for a language
 // index; false when none is needed or none is installed.
 QString qtTranslationName(int taalIndex);
