@@ -7,6 +7,7 @@
 #include "params/ParFormats.h"
 #include "params/ParameterDefs.h"
 #include "sim/SimBus.h"
+#include "support/EventWait.h"
 #include "support/InProcessUnit.h"
 #include "support/ScriptedUi.h"
 
@@ -80,7 +81,7 @@ private slots:
         QVERIFY(w.setSide(0, TFormCompare::Source::File, file));
         QVERIFY(w.setSide(1, TFormCompare::Source::Controller));
         // The controller is read from the event loop.
-        QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 240000);
+        QVERIFY(test::waitFor([&] { return !w.busy(); }, 240000));
         QCOMPARE(w.visibleRows(), 3);
         for (int r = 0; r < 3; ++r) {
             QCOMPARE(w.rowAt(r).number, changed[r]);
@@ -103,7 +104,7 @@ private slots:
         bus().clearLog();
         w.CmdWrite->click();
         // The rows are written from the event loop.
-        QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 20000);
+        QVERIFY(test::waitFor([&] { return !w.busy(); }, 60000));
         bus().clearFaults();
         int wp = 0, bp = 0;
         for (const std::string& r : bus().requests()) {

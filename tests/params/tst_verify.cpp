@@ -18,6 +18,7 @@
 #include "setpoints/Reports.h"
 #include "sim/SimBus.h"
 #include "sim/SimOptions.h"
+#include "support/EventWait.h"
 #include "support/InProcessUnit.h"
 #include "support/ScriptedUi.h"
 
@@ -261,11 +262,11 @@ private slots:
         for (const bool early : {true, false}) {
             bus().clearLog();
             m_schrijf->start(3);
-            // The safety read runs in its own loop, so the late Cancel comes from a timer.
-            if (early)
-                m_schrijf->CmdCancel->click();
-            else
-                QTimer::singleShot(300, m_schrijf->CmdCancel, &QPushButton::click);
+            // The late Cancel comes once the safety read is under way (after the
+            // identity requests), whatever the machine's load.
+            if (!early)
+                QTRY_VERIFY(requestsStartingWith("rp ") > 0);
+            m_schrijf->CmdCancel->click();
             QTRY_VERIFY(!m_schrijf->isVisible());
             QTest::qWait(200);
             QCOMPARE(requestsStartingWith("wp "), 0);
@@ -331,7 +332,7 @@ private slots:
             w.show();
             QVERIFY(w.setSide(0, TFormCompare::Source::File, file));
             QVERIFY(w.setSide(1, TFormCompare::Source::Controller));
-            QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 240000);
+            QVERIFY(test::waitFor([&] { return !w.busy(); }, 240000));
             QCOMPARE(w.visibleRows(), 3);
             for (int r = 0; r < 3; ++r)
                 w.setTicked(r, true);
@@ -339,7 +340,7 @@ private slots:
             bus().addFault(sim::Fault::ignoreWrite(changed[1]));
             w.CmdWrite->click();
             // The rows are written from the event loop.
-            QTRY_VERIFY_WITH_TIMEOUT(!w.busy(), 20000);
+            QVERIFY(test::waitFor([&] { return !w.busy(); }, 60000));
             QCOMPARE(w.stateAt(0), TFormCompare::RowState::Refused);
             QCOMPARE(w.stateAt(1), TFormCompare::RowState::Mismatch);
             QCOMPARE(w.stateAt(2), TFormCompare::RowState::Verified);

@@ -3,6 +3,8 @@
 // there (the menu item or button a user would take) and what state is set up first.
 // `vx5x-shots` takes them; the guide test checks that the set of files in docs/img
 // matches this table and that every opener still exists.
+#include "support/EventWait.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -31,7 +33,6 @@ const QStringList& languages();
 // Every file name the table produces, sorted.
 QStringList fileNames();
 
-// Waits in a real event loop until done() holds or ms have passed.
-bool waitFor(const std::function<bool()>& done, int ms);
+using test::waitFor;
 
 } // namespace vx::shots
