@@ -55,6 +55,16 @@ private slots:
         QTest::newRow("unknown command") << QStringList{"--lang", "1", "frobnicate"} << 2 << "unknown command: frobnicate";
         QTest::newRow("unit out of range") << QStringList{"--lang", "1", "--unit", "40", "info"} << 2 << "--unit 40";
         QTest::newRow("stray option") << Sim + QStringList{"info", "--frob"} << 2 << "--frob";
+        // A command's own options: a flag takes no value, a value is given once, and the
+        // first fault in the order given is the one named.
+        QTest::newRow("flag with a value") << Sim + QStringList{"get", "--raw=1", "1"} << 2 << "value: --raw=1 (see";
+        QTest::newRow("value given twice") << QStringList{"--lang", "1", "read", "--params", "a", "--params=b"} << 2
+                                           << "value: --params=b (see";
+        QTest::newRow("value missing") << QStringList{"--lang", "1", "read", "--setpoints"} << 2 << "missing argument: read";
+        QTest::newRow("bad name before stray option") << Sim + QStringList{"set", "nosuch=1", "--frob"} << 2
+                                                      << "unknown parameter \"nosuch\"";
+        QTest::newRow("stray option before bad name") << Sim + QStringList{"set", "--frob", "nosuch=1"} << 2
+                                                      << "value: --frob (see";
         // Global options stand anywhere and are read in order: the first bad value or a
         // value missing at the end is named, and hides a --version after it.
         QTest::newRow("value missing at the end") << QStringList{"--lang", "1", "info", "--unit"} << 2
