@@ -150,6 +150,34 @@ private slots:
         QVERIFY2(r.err.contains("refused P012") && r.err.contains("12 of 512 values written"), r.err.constData());
     }
 
+    // The select's echo and every identification reply are checked; the first bad
+    // one ends the run, and nothing more is sent.
+    void selectAndIdentityChecked_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("notSent");
+        QTest::newRow("wrong select echo") << "wrong-echo:cmd=sc"
+                                           << "unusable reply to sc 0" << QByteArray("rt");
+        QTest::newRow("garbled rh") << "garbage:cmd=rh"
+                                    << "unusable reply to rh" << QByteArray("rx");
+        QTest::newRow("silent rt") << "no-reply:cmd=rt"
+                                   << "no reply from unit 0" << QByteArray("rh");
+    }
+    void selectAndIdentityChecked()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        QFETCH(QByteArray, notSent);
+        SimProcess sim;
+        QVERIFY(sim.start({"--fault", fault}));
+        const CliResult r = runCli(onPty(sim.pty, 9600, {"--log", path("ident.log"), "info"}), dir.path());
+        QCOMPARE(r.code, 4);
+        QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
+        QVERIFY(!readAll(path("ident.log")).contains("> " + notSent));
+        QFile::remove(path("ident.log"));
+    }
+
     void searchFindsBothUnitsOfTheDefaultBus()
     {
         SimProcess sim;
