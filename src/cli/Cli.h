@@ -4,7 +4,9 @@
 #include "comm/SXComm.h"
 #include "params/SetTransfer.h"
 #include "plans/BlockingRunner.h"
+#include "plans/LiveSelect.h"
 
+#include <QCommandLineParser>
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
@@ -76,7 +78,7 @@ public:
     static constexpr int MinValueTimeoutMs = 500;
     // The line for a plan: every request through exchange(), so the traffic log
     // keeps it; Ctrl-C stops the plan between requests.
-    plans::BlockingLine blockingLine();
+    plans::BlockingLine blockingLine(int minTimeoutMs = MinValueTimeoutMs);
     TSXComm& port() { return *m_port; }
     QString portText() const;
 
@@ -110,6 +112,10 @@ public:
     int failure = ExitOk;
     // Sends "sc unit" and checks the echo; false with the message and failure set.
     bool selectUnit();
+    // Runs a select plan that checks every reply; false with the message and failure set.
+    bool runSelect(plans::SelectPlan& plan);
+    // Whether o answers request; if not, the message and failure are set.
+    bool answered(const plans::Outcome& o, const QString& request);
 
     // Reports a transfer's failure and returns its exit status.
     int transferFailure(const transfer::Result& r, const QString& request = QString());
@@ -147,8 +153,40 @@ QString helpText();
 QString commandHelp(const QString& command);
 bool isCommand(const QString& command);
 
-// Command options: takes "--name" or "--name value" / "--name=value" out of args.
-bool takeFlag(QStringList& args, const QString& name);
-std::optional<QString> takeValue(QStringList& args, const QString& name, bool& missing);
+// A command's own options, read by QCommandLineParser: "--name", "--name value" or
+// "--name=value". "--" is not taken as the end of the options: it is reported as any
+// other word the command does not know.
+class CommandLine {
+public:
+    CommandLine(const QStringList& words, const QList<QCommandLineOption>& options);
+    // Every word is an option the command knows (a value with each that takes one)
+    // or an argument.
+    bool ok() const { return m_ok; }
+    bool isSet(const QString& name) const { return m_parser.isSet(name); }
+    // The value of an option's first use; none when it is not given.
+    std::optional<QString> value(const QString& name) const;
+    // Used more than once.
+    bool repeated(const QString& name) const { return m_parser.optionNames().count(name) > 1; }
+    // Given last, without its value.
+    bool valueMissing(const QString& name) const;
+    QStringList arguments() const { return m_parser.positionalArguments(); }
+    // The words, as given, that are left when each option's first use (and every use
+    // of a flag) is taken out.
+    QStringList left() const;
+    // The first word that is neither a flag as given nor an argument.
+    QString firstUnknown() const;
+    // The arguments given before that word (all of them when the line is ok), so a
+    // command reports its first fault in the order given.
+    QStringList argumentsBeforeUnknown() const;
+
+private:
+    QStringList m_words;
+    QList<QCommandLineOption> m_options;
+    QCommandLineParser m_parser;
+    bool m_ok = false;
+};
+
+QCommandLineOption flagOption(const char* name);
+QCommandLineOption valueOption(const char* name);
 
 } // namespace vx::cli

@@ -34,8 +34,9 @@ QString parLabel(int nr)
 }
 
 // Unused arguments are a usage error, so a mistyped option is never ignored.
-bool noneLeft(Context& c, const QStringList& args)
+bool noneLeft(Context& c, const CommandLine& line)
 {
+    const QStringList args = line.left();
     if (args.isEmpty())
         return true;
     c.error(cliText("BadOption").arg(args.join(u' ')));
@@ -154,7 +155,7 @@ bool withinLimits(Context& c, const compare::ValueSet& v)
 
 int cmdPorts(Context& c)
 {
-    if (!noneLeft(c, c.opt.args))
+    if (!noneLeft(c, CommandLine(c.opt.args, {})))
         return c.failure;
     SettingsFile ini;
     ini.load(settingsFilePath());
@@ -189,26 +190,20 @@ int cmdPorts(Context& c)
 
 int cmdInfo(Context& c)
 {
-    if (!noneLeft(c, c.opt.args) || !c.selectUnit())
+    if (!noneLeft(c, CommandLine(c.opt.args, {})) || !c.selectUnit())
         return c.failure;
-    Line& l = *c.line();
+    plans::SelectPlan ident(c.unit, false);
+    if (!c.runSelect(ident))
+        return c.failure;
     QStringList values;
-    for (const char* request : {cmd::ReadType, cmd::ReadIdent2, cmd::ReadIdent3, cmd::ReadError}) {
-        const QString rq = QLatin1String(request);
-        const plans::Exchange x = l.exchange(rq, 0);
-        if (!x.error.isZero()) {
-            transfer::Result r;
-            r.outcome = x.error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
-            r.error = x.error;
-            return c.transferFailure(r, rq);
-        }
-        const cmd::CheckedReply checked = cmd::checkReply(rq, x.reply);
-        if (!checked.ok()) {
-            c.error(cliText("BadReply").arg(rq, cmd::refusalText(checked)));
-            return ExitNoReply;
-        }
-        values << checked.value;
-    }
+    for (int step = 0; step < 3; ++step)
+        values << ident.identity().at(step).value_or(QString());
+    const QString rq = QLatin1String(cmd::ReadError);
+    const plans::Exchange x = c.line()->exchange(rq, 0);
+    const plans::Outcome o = x.error.isZero() ? plans::Outcome::replied(rq, x.reply) : plans::Outcome::failure(x.error, x.reply);
+    if (!c.answered(o, rq))
+        return c.failure;
+    values << o.checked.value;
     const bool noError = cmd::isNoError(values[3]);
     if (c.opt.json) {
         c.outJson(QJsonObject{{"unit", c.unit},
@@ -232,22 +227,22 @@ int cmdInfo(Context& c)
 
 int cmdGet(Context& c)
 {
-    QStringList args = c.opt.args;
-    const bool raw = takeFlag(args, QStringLiteral("--raw"));
-    if (args.isEmpty()) {
+    const CommandLine line(c.opt.args, {flagOption("raw")});
+    const bool raw = line.isSet(QStringLiteral("raw"));
+    if (line.left().isEmpty()) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("get")));
         return ExitUsage;
     }
     QList<int> numbers;
-    for (const QString& a : args) {
-        if (a.startsWith(QLatin1String("--"))) {
-            noneLeft(c, {a});
-            return c.failure;
-        }
+    for (const QString& a : line.argumentsBeforeUnknown()) {
         int nr = 0;
         if (!resolve(c, a, nr))
             return c.failure;
         numbers << nr;
+    }
+    if (!line.ok()) {
+        c.error(cliText("BadOption").arg(line.firstUnknown()));
+        return ExitUsage;
     }
     if (!c.selectUnit())
         return c.failure;
@@ -277,10 +272,10 @@ int cmdGet(Context& c)
 
 int cmdSet(Context& c)
 {
-    QStringList args = c.opt.args;
-    const bool raw = takeFlag(args, QStringLiteral("--raw"));
-    const bool noCheck = takeFlag(args, QStringLiteral("--no-check"));
-    if (args.isEmpty()) {
+    const CommandLine line(c.opt.args, {flagOption("raw"), flagOption("no-check")});
+    const bool raw = line.isSet(QStringLiteral("raw"));
+    const bool noCheck = line.isSet(QStringLiteral("no-check"));
+    if (line.left().isEmpty()) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("set")));
         return ExitUsage;
     }
@@ -290,9 +285,9 @@ int cmdSet(Context& c)
         qint32 value = 0;
     };
     QList<Item> items;
-    for (const QString& a : args) {
+    for (const QString& a : line.argumentsBeforeUnknown()) {
         const qsizetype eq = a.indexOf(u'=');
-        if (eq <= 0 || a.startsWith(QLatin1String("--"))) {
+        if (eq <= 0) {
             c.error(cliText("BadOption").arg(a));
             return ExitUsage;
         }
@@ -300,6 +295,10 @@ int cmdSet(Context& c)
         if (!resolve(c, a.left(eq), nr))
             return c.failure;
         items << Item{nr, a.mid(eq + 1)};
+    }
+    if (!line.ok()) {
+        c.error(cliText("BadOption").arg(line.firstUnknown()));
+        return ExitUsage;
     }
     // Everything is checked before the first byte goes out; only dec 9 values need
     // the controller's parameter 203 first.
@@ -364,15 +363,17 @@ int cmdSet(Context& c)
 
 int cmdRead(Context& c)
 {
-    QStringList args = c.opt.args;
-    bool missing = false;
-    const auto parFile = takeValue(args, QStringLiteral("--params"), missing);
-    const auto sollFile = takeValue(args, QStringLiteral("--setpoints"), missing);
+    const CommandLine line(c.opt.args, {valueOption("params"), valueOption("setpoints")});
+    const auto parFile = line.value(QStringLiteral("params"));
+    const auto sollFile = line.value(QStringLiteral("setpoints"));
+    // Only a first use without its value is missing; a later one is left over.
+    const bool missing = (!parFile && line.valueMissing(QStringLiteral("params")))
+                         || (!sollFile && line.valueMissing(QStringLiteral("setpoints")));
     if (missing || (!parFile && !sollFile)) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("read --params FILE.app | --setpoints FILE.aps")));
         return ExitUsage;
     }
-    if (!noneLeft(c, args) || !c.selectUnit())
+    if (!noneLeft(c, line) || !c.selectUnit())
         return c.failure;
     TParWaarden par;
     TSollWaarden soll;
@@ -426,9 +427,10 @@ int writeValues(Context& c, const compare::ValueSet& v, bool compute, const QStr
 
 int cmdWrite(Context& c)
 {
-    QStringList args = c.opt.args;
-    const bool noLimits = takeFlag(args, QStringLiteral("--no-limits"));
-    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
+    const CommandLine line(c.opt.args, {flagOption("no-limits")});
+    const bool noLimits = line.isSet(QStringLiteral("no-limits"));
+    const QStringList args = line.arguments();
+    if (!line.ok() || args.size() != 1) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("write FILE.app|FILE.aps")));
         return ExitUsage;
     }
@@ -463,8 +465,9 @@ bool readWhole(Context& c, compare::ValueSet& v, const QString& what)
 
 int cmdBackup(Context& c)
 {
-    QStringList args = c.opt.args;
-    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
+    const CommandLine line(c.opt.args, {});
+    const QStringList args = line.arguments();
+    if (!line.ok() || args.size() != 1) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("backup FILE.bak")));
         return ExitUsage;
     }
@@ -480,10 +483,11 @@ int cmdBackup(Context& c)
 
 int cmdRestore(Context& c)
 {
-    QStringList args = c.opt.args;
-    const bool noSafety = takeFlag(args, QStringLiteral("--no-safety"));
-    const bool noVerify = takeFlag(args, QStringLiteral("--no-verify"));
-    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
+    const CommandLine line(c.opt.args, {flagOption("no-safety"), flagOption("no-verify")});
+    const bool noSafety = line.isSet(QStringLiteral("no-safety"));
+    const bool noVerify = line.isSet(QStringLiteral("no-verify"));
+    const QStringList args = line.arguments();
+    if (!line.ok() || args.size() != 1) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("restore FILE.bak")));
         return ExitUsage;
     }

@@ -1,4 +1,4 @@
-// Help texts and the small argument helpers every command uses.
+// Help texts, and the reading of every command's own options.
 #include "cli/Cli.h"
 
 #include <QMap>
@@ -116,31 +116,85 @@ QString helpText()
         "the controller, 130 interrupted (Ctrl-C).");
 }
 
-bool takeFlag(QStringList& args, const QString& name)
+QCommandLineOption flagOption(const char* name)
 {
-    return args.removeAll(name) > 0;
+    return QCommandLineOption(QLatin1String(name));
 }
 
-std::optional<QString> takeValue(QStringList& args, const QString& name, bool& missing)
+QCommandLineOption valueOption(const char* name)
 {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == name) {
-            if (i + 1 >= args.size()) {
-                missing = true;
-                args.removeAt(i);
-                return std::nullopt;
-            }
-            const QString v = args[i + 1];
-            args.remove(i, 2);
-            return v;
+    return QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value"));
+}
+
+CommandLine::CommandLine(const QStringList& words, const QList<QCommandLineOption>& options)
+    : m_words(words), m_options(options)
+{
+    m_parser.addOptions(options);
+    // "--" ends no options here: the parser does not see it, and it is left over.
+    QStringList seen = words;
+    seen.removeAll(QStringLiteral("--"));
+    m_ok = m_parser.parse(QStringList{QStringLiteral("vx5x")} + seen) && seen.size() == words.size();
+    // A flag may be given twice; a second value is one too many.
+    for (const QCommandLineOption& o : options)
+        m_ok = m_ok && (o.valueName().isEmpty() || !repeated(o.names().first()));
+}
+
+std::optional<QString> CommandLine::value(const QString& name) const
+{
+    const QStringList all = m_parser.values(name);
+    return all.isEmpty() ? std::nullopt : std::optional<QString>(all.first());
+}
+
+bool CommandLine::valueMissing(const QString& name) const
+{
+    // The parser counts a use that ended the line without its value, but keeps no value for it.
+    return m_parser.optionNames().count(name) > m_parser.values(name).size();
+}
+
+QStringList CommandLine::left() const
+{
+    QStringList rest = m_words;
+    for (const QCommandLineOption& o : m_options) {
+        const QString word = QStringLiteral("--") + o.names().first();
+        if (o.valueName().isEmpty()) {
+            rest.removeAll(word);
+            continue;
         }
-        if (args[i].startsWith(name + u'=')) {
-            const QString v = args[i].mid(name.size() + 1);
-            args.removeAt(i);
-            return v;
+        const auto v = value(o.names().first());
+        if (!v)
+            continue;
+        // The first use as the parser took it: "--name=value", or "--name" and the value.
+        for (qsizetype i = 0; i < rest.size(); ++i) {
+            if (rest[i] == word + u'=' + *v) {
+                rest.removeAt(i);
+                break;
+            }
+            if (rest[i] == word && i + 1 < rest.size() && rest[i + 1] == *v) {
+                rest.remove(i, 2);
+                break;
+            }
         }
     }
-    return std::nullopt;
+    return rest;
+}
+
+QString CommandLine::firstUnknown() const
+{
+    const QStringList arguments = m_parser.positionalArguments();
+    for (const QString& w : left())
+        if (!arguments.contains(w))
+            return w;
+    return m_words.join(u' ');
+}
+
+QStringList CommandLine::argumentsBeforeUnknown() const
+{
+    const qsizetype at = m_ok ? m_words.size() : m_words.indexOf(firstUnknown());
+    QStringList before;
+    for (const QString& a : m_parser.positionalArguments())
+        if (m_words.indexOf(a) < at)
+            before << a;
+    return before;
 }
 
 } // namespace vx::cli

@@ -139,11 +139,11 @@ plans::Exchange Line::exchange(const QString& request, int timeoutMs)
     return result;
 }
 
-plans::BlockingLine Line::blockingLine()
+plans::BlockingLine Line::blockingLine(int minTimeoutMs)
 {
     plans::BlockingLine line;
-    line.send = [this](const plans::Request& r) {
-        return exchange(r.text, std::max(r.timeoutMs, MinValueTimeoutMs));
+    line.send = [this, minTimeoutMs](const plans::Request& r) {
+        return exchange(r.text, std::max(r.timeoutMs, minTimeoutMs));
     };
     line.interrupted = [] { return interrupted.load(); };
     return line;
@@ -229,25 +229,39 @@ bool Context::selectUnit()
 {
     if (m_selected)
         return true;
+    plans::SelectPlan plan(unit);
+    plan.selectOnly();
+    m_selected = runSelect(plan);
+    return m_selected;
+}
+
+bool Context::runSelect(plans::SelectPlan& plan)
+{
     Line* l = line();
     if (!l)
         return false;
-    const QString request = cmd::selectUnit(unit);
-    const plans::Exchange x = l->exchange(request, 0);
-    if (!x.error.isZero()) {
+    plan.checkEveryReply();
+    // The component's own first-byte time-out, and no Ctrl-C between these few requests.
+    plans::BlockingLine b = l->blockingLine(0);
+    b.interrupted = nullptr;
+    plans::runBlocking(plan, b);
+    return plan.state() == plans::SelectPlan::State::Identified || answered(plan.failure(), plan.failedRequest());
+}
+
+bool Context::answered(const plans::Outcome& o, const QString& request)
+{
+    if (o.failed()) {
         transfer::Result r;
-        r.outcome = x.error.Code == CommTimeout ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
-        r.error = x.error;
+        r.outcome = o.noReply() ? transfer::Outcome::NoReply : transfer::Outcome::LineFailed;
+        r.error = o.error;
         failure = transferFailure(r, request);
         return false;
     }
-    const cmd::CheckedReply checked = cmd::checkReply(request, x.reply);
-    if (!checked.ok()) {
-        error(cliText("BadReply").arg(request, cmd::refusalText(checked)));
+    if (!o.checked.ok()) {
+        error(cliText("BadReply").arg(request, cmd::refusalText(o.checked)));
         failure = ExitNoReply;
         return false;
     }
-    m_selected = true;
     return true;
 }
 

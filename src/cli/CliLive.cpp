@@ -115,11 +115,11 @@ plans::BlockingLine planLine(Line& l)
 
 int cmdSearch(Context& c)
 {
-    QStringList args = c.opt.args;
-    bool missing = false;
-    const auto unitsText = takeValue(args, QStringLiteral("--units"), missing);
-    const auto baudsText = takeValue(args, QStringLiteral("--bauds"), missing);
-    const auto parityText = takeValue(args, QStringLiteral("--parity"), missing);
+    const CommandLine given(c.opt.args, {valueOption("units"), valueOption("bauds"), valueOption("parity")});
+    bool missing = !given.ok() || !given.left().isEmpty();
+    const auto unitsText = given.value(QStringLiteral("units"));
+    const auto baudsText = given.value(QStringLiteral("bauds"));
+    const auto parityText = given.value(QStringLiteral("parity"));
     QList<int> units;
     QList<TBaudrate> bauds;
     if (!parseUnits(unitsText.value_or(QStringLiteral("0-31")), units))
@@ -134,7 +134,7 @@ int cmdSearch(Context& c)
     const QString parityMode = parityText.value_or(QStringLiteral("as-port"));
     if (parityMode != QLatin1String("auto") && parityMode != QLatin1String("as-port"))
         missing = true;
-    if (missing || !args.isEmpty()) {
+    if (missing) {
         c.error(cliText("BadOption").arg(QStringLiteral("search ") + c.opt.args.join(u' ')));
         return ExitUsage;
     }
@@ -221,11 +221,11 @@ int cmdSearch(Context& c)
 
 int cmdMonitor(Context& c)
 {
-    QStringList args = c.opt.args;
-    bool missing = false;
-    const auto rateText = takeValue(args, QStringLiteral("--rate"), missing);
-    const auto valuesText = takeValue(args, QStringLiteral("--values"), missing);
-    const auto countText = takeValue(args, QStringLiteral("--count"), missing);
+    const CommandLine line(c.opt.args, {valueOption("rate"), valueOption("values"), valueOption("count")});
+    const bool missing = !line.ok() || !line.left().isEmpty();
+    const auto rateText = line.value(QStringLiteral("rate"));
+    const auto valuesText = line.value(QStringLiteral("values"));
+    const auto countText = line.value(QStringLiteral("count"));
     bool ok = true;
     const double rate = rateText ? rateText->toDouble(&ok) : 5.0;
     const bool rateOk = ok && rate > 0 && rate <= 1000;
@@ -235,7 +235,7 @@ int cmdMonitor(Context& c)
     bool valuesOk = !values.isEmpty();
     for (const QString& v : values)
         valuesOk = valuesOk && known.contains(v);
-    if (missing || !rateOk || !ok || count < 0 || !valuesOk || !args.isEmpty()) {
+    if (missing || !rateOk || !ok || count < 0 || !valuesOk) {
         c.error(cliText("BadOption").arg(QStringLiteral("monitor ") + c.opt.args.join(u' ')));
         return ExitUsage;
     }

@@ -42,6 +42,11 @@ bool portGone(const Outcome& o)
 
 SelectPlan::SelectPlan(int unit, bool select) : m_unit(unit), m_select(select) { }
 
+QString SelectPlan::failedRequest() const
+{
+    return m_step < 0 ? cmd::selectUnit(m_unit) : identRequest(m_step);
+}
+
 Step SelectPlan::identify(int step)
 {
     m_step = step;
@@ -62,7 +67,7 @@ Step SelectPlan::next(const Outcome& last)
 {
     m_justSelected = false;
     m_justIdentified = -1;
-    if (last.failed()) {
+    if (last.failed() || (m_checked && !last.checked.ok())) {
         // A select without reply says so; a silent identification ends it quietly.
         m_failure = last;
         m_state = m_step < 0 ? State::SelectFailed : State::IdentFailed;
@@ -71,6 +76,10 @@ Step SelectPlan::next(const Outcome& last)
     if (m_step < 0) {
         // Any reply to the select goes on to the identification.
         m_justSelected = true;
+        if (!m_identify) {
+            m_state = State::Identified;
+            return Step::finished();
+        }
     } else {
         // A cut or foreign identification is unreadable, never a type.
         m_identity.at(m_step) = last.answered() ? std::optional<QString>(last.checked.value) : std::nullopt;

@@ -42,6 +42,12 @@ public:
     // With select off the unit is taken as selected and only the identification runs.
     explicit SelectPlan(int unit, bool select = true);
 
+    // vx5x's use: every reply must answer its request (the select its echo), or the
+    // plan ends with that step's failure; and it may end after the select alone
+    // (Identified then means selected).
+    void checkEveryReply() { m_checked = true; }
+    void selectOnly() { m_identify = false; }
+
     Step start() override;
     Step next(const Outcome& last) override;
 
@@ -52,12 +58,16 @@ public:
     int justIdentified() const { return m_justIdentified; }
     // The failure that ended the plan (SelectFailed, IdentFailed).
     const Outcome& failure() const { return m_failure; }
+    // The request of the step that failed.
+    QString failedRequest() const;
 
 private:
     Step identify(int step);
 
     int m_unit;
     bool m_select;
+    bool m_checked = false;
+    bool m_identify = true;
     int m_step = -1; // -1: the select, 0..2: identification
     State m_state = State::Running;
     Identity m_identity;

@@ -55,6 +55,16 @@ private slots:
         QTest::newRow("unknown command") << QStringList{"--lang", "1", "frobnicate"} << 2 << "unknown command: frobnicate";
         QTest::newRow("unit out of range") << QStringList{"--lang", "1", "--unit", "40", "info"} << 2 << "--unit 40";
         QTest::newRow("stray option") << Sim + QStringList{"info", "--frob"} << 2 << "--frob";
+        // A command's own options: a flag takes no value, a value is given once, and the
+        // first fault in the order given is the one named.
+        QTest::newRow("flag with a value") << Sim + QStringList{"get", "--raw=1", "1"} << 2 << "value: --raw=1 (see";
+        QTest::newRow("value given twice") << QStringList{"--lang", "1", "read", "--params", "a", "--params=b"} << 2
+                                           << "value: --params=b (see";
+        QTest::newRow("value missing") << QStringList{"--lang", "1", "read", "--setpoints"} << 2 << "missing argument: read";
+        QTest::newRow("bad name before stray option") << Sim + QStringList{"set", "nosuch=1", "--frob"} << 2
+                                                      << "unknown parameter \"nosuch\"";
+        QTest::newRow("stray option before bad name") << Sim + QStringList{"set", "--frob", "nosuch=1"} << 2
+                                                      << "value: --frob (see";
         // Global options stand anywhere and are read in order: the first bad value or a
         // value missing at the end is named, and hides a --version after it.
         QTest::newRow("value missing at the end") << QStringList{"--lang", "1", "info", "--unit"} << 2
@@ -138,6 +148,34 @@ private slots:
         r = runCli(onPty(sim.pty, 9600, {"write", path("defaults.app")}), dir.path());
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains("refused P012") && r.err.contains("12 of 512 values written"), r.err.constData());
+    }
+
+    // The select's echo and every identification reply are checked; the first bad
+    // one ends the run, and nothing more is sent.
+    void selectAndIdentityChecked_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("notSent");
+        QTest::newRow("wrong select echo") << "wrong-echo:cmd=sc"
+                                           << "unusable reply to sc 0" << QByteArray("rt");
+        QTest::newRow("garbled rh") << "garbage:cmd=rh"
+                                    << "unusable reply to rh" << QByteArray("rx");
+        QTest::newRow("silent rt") << "no-reply:cmd=rt"
+                                   << "no reply from unit 0" << QByteArray("rh");
+    }
+    void selectAndIdentityChecked()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        QFETCH(QByteArray, notSent);
+        SimProcess sim;
+        QVERIFY(sim.start({"--fault", fault}));
+        const CliResult r = runCli(onPty(sim.pty, 9600, {"--log", path("ident.log"), "info"}), dir.path());
+        QCOMPARE(r.code, 4);
+        QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
+        QVERIFY(!readAll(path("ident.log")).contains("> " + notSent));
+        QFile::remove(path("ident.log"));
     }
 
     void searchFindsBothUnitsOfTheDefaultBus()
