@@ -180,6 +180,10 @@ public:
     QStringList argumentsBeforeUnknown() const;
 
 private:
+    // "--name" or "--name=..." of an option of this command: never taken as another's
+    // value ("read --setpoints --params" lacks a file name; it does not name one "--params").
+    bool isOptionWord(const QString& word) const;
+
     QStringList m_words;
     QList<QCommandLineOption> m_options;
     QCommandLineParser m_parser;

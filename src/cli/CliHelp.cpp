@@ -139,16 +139,28 @@ CommandLine::CommandLine(const QStringList& words, const QList<QCommandLineOptio
         m_ok = m_ok && (o.valueName().isEmpty() || !repeated(o.names().first()));
 }
 
+bool CommandLine::isOptionWord(const QString& word) const
+{
+    for (const QCommandLineOption& o : m_options)
+        for (const QString& n : o.names())
+            if (word == QStringLiteral("--") + n || word.startsWith(QStringLiteral("--") + n + u'='))
+                return true;
+    return false;
+}
+
 std::optional<QString> CommandLine::value(const QString& name) const
 {
     const QStringList all = m_parser.values(name);
-    return all.isEmpty() ? std::nullopt : std::optional<QString>(all.first());
+    if (all.isEmpty() || isOptionWord(all.first()))
+        return std::nullopt;
+    return all.first();
 }
 
 bool CommandLine::valueMissing(const QString& name) const
 {
     // The parser counts a use that ended the line without its value, but keeps no value for it.
-    return m_parser.optionNames().count(name) > m_parser.values(name).size();
+    const QStringList all = m_parser.values(name);
+    return m_parser.optionNames().count(name) > all.size() || (!all.isEmpty() && isOptionWord(all.first()));
 }
 
 QStringList CommandLine::left() const

@@ -61,6 +61,9 @@ private slots:
         QTest::newRow("value given twice") << QStringList{"--lang", "1", "read", "--params", "a", "--params=b"} << 2
                                            << "value: --params=b (see";
         QTest::newRow("value missing") << QStringList{"--lang", "1", "read", "--setpoints"} << 2 << "missing argument: read";
+        // Another option is no file name: nothing is saved under "--params".
+        QTest::newRow("option as a value") << QStringList{"--lang", "1", "read", "--setpoints", "--params"} << 2
+                                           << "missing argument: read";
         QTest::newRow("bad name before stray option") << Sim + QStringList{"set", "nosuch=1", "--frob"} << 2
                                                       << "unknown parameter \"nosuch\"";
         QTest::newRow("stray option before bad name") << Sim + QStringList{"set", "--frob", "nosuch=1"} << 2
