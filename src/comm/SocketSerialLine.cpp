@@ -244,6 +244,10 @@ void SocketSerialLine::receiveLoop()
             m_cv.notify_all();
             return;
         }
+        // A server that sends a reply in pieces with Nagle on waits for our ACK of the
+        // first before the rest; a delayed ACK would hold every reply up 40 ms.
+        const int one = 1;
+        setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
         std::vector<uint8_t> reply;
         {
             std::lock_guard lock(m_mx);
