@@ -8,6 +8,8 @@ pkgs=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev li
 pkgs+=(lintian devscripts)
 # Qt's own translations: standard buttons and dialogs in Dutch and German.
 pkgs+=(qt6-translations-l10n)
+# Network-port tests: ser2net in front of the simulator.
+pkgs+=(ser2net)
 # `make fuzz`: clang and its libFuzzer runtime; ccache keeps its rebuilds short.
 pkgs+=(clang libclang-rt-dev ccache)
 missing=()

@@ -181,6 +181,20 @@ int cmdPorts(Context& c)
             c.out(line);
         }
     }
+    // Device servers on the network that COM names lead to.
+    for (int n = 1; n <= 16; ++n) {
+        const QString path = ini.readString(QStringLiteral("Poorten"), QStringLiteral("COM%1").arg(n), QString());
+        if (!isNetworkPort(path.toStdString()))
+            continue;
+        const QString what = isRawNetworkPort(path.toStdString())
+                                 ? QStringLiteral("network, raw TCP (the device server's own line settings must match)")
+                                 : QStringLiteral("network, RFC 2217");
+        const QString com = QStringLiteral("COM%1").arg(n);
+        if (c.opt.json)
+            all.append(QJsonObject{{"path", path}, {"byId", QString()}, {"com", com}, {"maker", QString()}, {"product", what}});
+        else
+            c.out(path + u'\t' + com + QStringLiteral("\t-\t") + what);
+    }
     if (c.opt.json)
         c.outJson(all);
     return ExitOk;

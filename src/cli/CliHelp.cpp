@@ -13,7 +13,8 @@ const QMap<QString, QString>& commandTexts()
         {"ports", "usage: vx5x ports\n"
                   "Lists the serial devices present: /dev/ttyS* with hardware behind them, USB\n"
                   "adapters (/dev/ttyUSB*) and modems (/dev/ttyACM*), with their /dev/serial/by-id\n"
-                  "name and the COM name application.ini leads to them.\n"
+                  "name and the COM name application.ini leads to them, then the network ports\n"
+                  "([Poorten] COM3=rfc2217://HOST:PORT or tcp://HOST:PORT) it leads to.\n"
                   "Columns: device, COM name (- for none), by-id name, maker and product."},
         {"search", "usage: vx5x search [--units 0-31] [--bauds 9600,19200,...] [--parity auto|as-port]\n"
                    "Probes every unit number at every baud rate with \"sc N\" and lists each\n"
@@ -102,6 +103,7 @@ QString helpText()
         "\n"
         "Options (defaults from application.ini, as the windows use):\n"
         "  --port COM1|/dev/ttyUSB0|sim   the port; sim is the built-in simulated bus\n"
+
         "  --unit N  --baud B  --parity N|E|O  --data 7|8  --stop 1|2\n"
         "  --simulate                 every port leads to the built-in simulated bus\n"
         "  --fast                     a reply ends at its line end, not after 50 ms of silence\n"

@@ -221,6 +221,16 @@ Line* Context::line()
         failure = ExitPort;
         return nullptr;
     }
+    // Raw TCP carries no line settings: the device server's own must match.
+    if (const std::string path = portDevicePath(int(l->port().PortName()) + 1); isRawNetworkPort(path)) {
+        const LineFrame f = l->port().lineFrame();
+        note(QStringLiteral("%1 is raw TCP: no line settings are sent; the device server must be set to %2 %3%4%5 itself.")
+                 .arg(QString::fromStdString(path))
+                 .arg(f.baud)
+                 .arg(f.dataBits)
+                 .arg(QChar::fromLatin1(f.parity))
+                 .arg(f.stopBits));
+    }
     m_line = std::move(l);
     return m_line.get();
 }

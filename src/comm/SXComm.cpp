@@ -146,8 +146,10 @@ void TSXComm::applyFrame()
 {
     if (!m_active || !m_line)
         return;
-    if (!m_line->setFrame(lineFrame()))
-        throw ECommInitError(SerialLine::systemMessage(m_line->lastError()));
+    if (!m_line->setFrame(lineFrame())) {
+        const std::string own = m_line->ownErrorText();
+        throw ECommInitError(own.empty() ? SerialLine::systemMessage(m_line->lastError()) : own);
+    }
 }
 
 void TSXComm::refuseWhileActive(const char* reason) const
@@ -307,8 +309,10 @@ void TSXComm::Open()
     if (m_active)
         return;
     std::shared_ptr<SerialLine> line(createSerialLine(devicePath()));
-    if (!line->open(devicePath()))
-        throw ECommHandleError(openErrorText(devicePath(), line->lastError()));
+    if (!line->open(devicePath())) {
+        const std::string own = line->ownErrorText();
+        throw ECommHandleError(own.empty() ? openErrorText(devicePath(), line->lastError()) : own);
+    }
     m_line = std::move(line);
     m_active = true;
     m_lost = false;

@@ -1,7 +1,10 @@
 #include "comm/SXSetupCommDialog.h"
 
+#include "comm/SocketSerialLine.h"
+
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -32,6 +35,11 @@ const Text kHelp{"&Help", "&Hilfe"};
 const Text kTSAnschluss{"Port configuration", "Anschlu\u00dfeinstellungen"};
 const Text kTSErweitert{"Extended", "Erweitert"};
 const Text kPort{"&Port:", "&Anschlu\u00df:"};
+const Text kDevice{"De&vice:", "&Ger\u00e4t:"};
+const Text kRawNote{"Raw TCP carries no line settings: set the device server to the same baud rate, data bits, "
+                    "parity and stop bits.",
+                    "Reines TCP \u00fcbertr\u00e4gt keine Leitungseinstellungen: den Ger\u00e4teserver auf dieselbe "
+                    "Baudrate, Datenbits, Parit\u00e4t und Stoppbits einstellen."};
 const Text kIORange{"I/&O range:", "&E/A-Bereich:"};
 const Text kBaudrate{"&Bits per second:", "&Bits pro Sekunde:"};
 const Text kDatabits{"&Data bits:", "&Datenbits:"};
@@ -125,12 +133,25 @@ TSXSetupCommForm::TSXSetupCommForm(int language, QWidget* parent)
     CBParitaet = makeList(TSAnschluss, "CBParitaet", 5);
     CBStopbits = makeList(TSAnschluss, "CBStopbits", 6);
     PortLabel = makeLabel(TSAnschluss, "PortLabel", CBAnschluss);
+    CBGeraet = new QComboBox(TSAnschluss);
+    CBGeraet->setObjectName(QStringLiteral("CBGeraet"));
+    CBGeraet->setEditable(true);
+    CBGeraet->setInsertPolicy(QComboBox::NoInsert);
+    CBGeraet->setMinimumWidth(260);
+    CBGeraet->setToolTip(QStringLiteral("/dev/ttyUSB0, tcp://HOST:PORT, rfc2217://HOST:PORT"));
+    DeviceLabel = makeLabel(TSAnschluss, "DeviceLabel", CBGeraet);
+    NetNoteLabel = new QLabel(TSAnschluss);
+    NetNoteLabel->setObjectName(QStringLiteral("NetNoteLabel"));
+    NetNoteLabel->setWordWrap(true);
+    NetNoteLabel->hide();
     IORangeLabel = makeLabel(TSAnschluss, "IORangeLabel", CBBereich);
     BaudrateLabel = makeLabel(TSAnschluss, "BaudrateLabel", CBBaudrate);
     DatabitsLabel = makeLabel(TSAnschluss, "DatabitsLabel", CBDatenbits);
     ParityLabel = makeLabel(TSAnschluss, "ParityLabel", CBParitaet);
     StopbitsLabel = makeLabel(TSAnschluss, "StopbitsLabel", CBStopbits);
     f1->addRow(PortLabel, CBAnschluss);
+    f1->addRow(DeviceLabel, CBGeraet);
+    f1->addRow(NetNoteLabel);
     f1->addRow(IORangeLabel, CBBereich);
     f1->addRow(BaudrateLabel, CBBaudrate);
     f1->addRow(DatabitsLabel, CBDatenbits);
@@ -183,6 +204,8 @@ TSXSetupCommForm::TSXSetupCommForm(int language, QWidget* parent)
     m_captionPrefix = t(kCaption);
     setWindowTitle(m_captionPrefix);
     PortLabel->setText(t(kPort));
+    DeviceLabel->setText(t(kDevice));
+    NetNoteLabel->setText(t(kRawNote));
     IORangeLabel->setText(t(kIORange));
     BaudrateLabel->setText(t(kBaudrate));
     DatabitsLabel->setText(t(kDatabits));
@@ -212,6 +235,7 @@ TSXSetupCommForm::TSXSetupCommForm(int language, QWidget* parent)
     PageControl->setCurrentIndex(0);
 
     connect(CBAnschluss, &QComboBox::activated, this, &TSXSetupCommForm::CBAnschlussChange);
+    connect(CBGeraet, &QComboBox::currentTextChanged, this, &TSXSetupCommForm::CBGeraetChange);
     connect(CBHardware, &QComboBox::activated, this, &TSXSetupCommForm::CBHardwareChange);
     connect(CBTyp, &QComboBox::activated, this, &TSXSetupCommForm::CBTypChange);
     connect(CBEmpfangen, &QComboBox::activated, this, &TSXSetupCommForm::CBEmpfangenChange);
@@ -243,7 +267,41 @@ void TSXSetupCommForm::FormActivate()
     selectIndex(CBTyp, int(m_port->PortType()));
     selectIndex(CBEmpfangen, int(m_port->ReceiveDriver()));
     selectIndex(CBSenden, int(m_port->TransmitDriver()));
+    fillDevices();
     updateCaption();
+}
+
+void TSXSetupCommForm::fillDevices()
+{
+    CBGeraet->clear();
+    QStringList items;
+    // Local devices: adapters by their lasting name, then the plain nodes.
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QString& n : byId.entryList(QDir::System | QDir::Files, QDir::Name))
+        items << byId.filePath(n);
+    const QDir dev(QStringLiteral("/dev"));
+    for (const QString& n : dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")}, QDir::System, QDir::Name))
+        items << dev.filePath(n);
+    // Network ports other COM names lead to: typed once, offered again.
+    for (int n = 1; n <= 16; ++n) {
+        const std::string path = portDevicePath(n);
+        if (isNetworkPort(path) && !items.contains(QString::fromStdString(path)))
+            items << QString::fromStdString(path);
+    }
+    CBGeraet->addItems(items);
+    showDevice();
+}
+
+void TSXSetupCommForm::showDevice()
+{
+    const int com = CBAnschluss->currentIndex();
+    CBGeraet->setEditText(com >= 0 ? QString::fromStdString(portDevicePath(com + 1)) : QString());
+    CBGeraetChange();
+}
+
+void TSXSetupCommForm::CBGeraetChange()
+{
+    NetNoteLabel->setVisible(isRawNetworkPort(CBGeraet->currentText().trimmed().toStdString()));
 }
 
 void TSXSetupCommForm::updateCaption()
@@ -254,6 +312,7 @@ void TSXSetupCommForm::updateCaption()
 void TSXSetupCommForm::CBAnschlussChange()
 {
     selectIndex(CBBereich, CBAnschluss->currentIndex());
+    showDevice();
     updateCaption();
 }
 
@@ -302,6 +361,16 @@ void TSXSetupCommForm::CBSendenChange()
 
 void TSXSetupCommForm::OKButtonClick()
 {
+    const int com = CBAnschluss->currentIndex() + 1;
+    const std::string device = CBGeraet->currentText().trimmed().toStdString();
+    if (isNetworkPort(device)) {
+        std::string host, port, error;
+        if (!splitNetworkPort(device, host, port, error)) {
+            ErrorLabel->setText(QString::fromStdString(error));
+            ErrorLabel->show();
+            return;
+        }
+    }
     if (m_port) {
         try {
             // Lists always hold a selection here; a missing one keeps the port's value.
@@ -316,6 +385,10 @@ void TSXSetupCommForm::OKButtonClick()
             if (sel(CBTyp) >= 0) m_port->setPortType(TPortType(sel(CBTyp)));
             if (sel(CBEmpfangen) >= 0) m_port->setReceiveDriver(TReceiveDriver(sel(CBEmpfangen)));
             if (sel(CBSenden) >= 0) m_port->setTransmitDriver(TTransmitDriver(sel(CBSenden)));
+            if (com >= 1 && !device.empty() && device != portDevicePath(com)) {
+                setPortDevicePath(com, device);
+                if (OnDeviceChosen) OnDeviceChosen(com, QString::fromStdString(device));
+            }
         } catch (const EComm& e) {
             // The port was opened behind the form's back: say so, keep the form open.
             ErrorLabel->setText(e.text());
@@ -371,6 +444,7 @@ bool TSXSetupCommDialog::run(int language)
 {
     auto form = std::make_unique<TSXSetupCommForm>(language);
     form->setPort(SXComm());
+    form->OnDeviceChosen = OnDeviceChosen;
     if (OnShow) OnShow(this);
     // Centred on the screen, as a dialog of its own.
     form->adjustSize();

@@ -26,11 +26,16 @@ public:
     QString helpFile() const { return m_helpFile; }
     TSXComm* port() const { return m_port; }
     void setPort(TSXComm* port) { m_port = port; }
+    // Called on OK when the COM name now leads to another device path.
+    std::function<void(int comNumber, const QString& path)> OnDeviceChosen;
 
     QTabWidget* PageControl = nullptr;
     QWidget* TSAnschluss = nullptr;
     QWidget* TSErweitert = nullptr;
     QComboBox* CBAnschluss = nullptr;
+    // Where the chosen COM name leads: a local device, or a network port typed in
+    // (tcp://HOST:PORT, rfc2217://HOST:PORT); network ports in use are listed.
+    QComboBox* CBGeraet = nullptr;
     QComboBox* CBBereich = nullptr;
     QComboBox* CBBaudrate = nullptr;
     QComboBox* CBDatenbits = nullptr;
@@ -41,6 +46,8 @@ public:
     QComboBox* CBSenden = nullptr;
     QComboBox* CBEmpfangen = nullptr;
     QLabel* PortLabel = nullptr;
+    QLabel* DeviceLabel = nullptr;
+    QLabel* NetNoteLabel = nullptr; // raw TCP: the device server's own settings count
     QLabel* IORangeLabel = nullptr;
     QLabel* BaudrateLabel = nullptr;
     QLabel* DatabitsLabel = nullptr;
@@ -61,6 +68,7 @@ public:
 public slots:
     void FormActivate();
     void CBAnschlussChange();
+    void CBGeraetChange();
     void CBHardwareChange();
     void CBTypChange();
     void CBEmpfangenChange();
@@ -73,6 +81,8 @@ protected:
 
 private:
     void updateCaption();
+    void fillDevices();
+    void showDevice();
 
     int m_language = 1;
     QString m_helpFile;
@@ -94,6 +104,8 @@ public:
 
     NotifyEvent OnClose; // the form is being destroyed
     NotifyEvent OnShow;  // the form is about to be shown
+    // A COM name now leads elsewhere (the owner keeps it, e.g. in [Poorten]).
+    std::function<void(int comNumber, const QString& path)> OnDeviceChosen;
 
     // 2 (German) for a German locale, else 1 (English).
     static int languageFor(const QLocale& locale);

@@ -1,5 +1,6 @@
 #include "comm/SerialLine.h"
 #include "comm/PosixSerialLine.h"
+#include "comm/SocketSerialLine.h"
 
 #include <atomic>
 #include <cerrno>
@@ -93,8 +94,20 @@ speed_t standardSpeed(int baud)
 
 } // namespace
 
+bool isRawNetworkPort(const std::string& devicePath)
+{
+    return devicePath.starts_with("tcp://");
+}
+
+bool isNetworkPort(const std::string& devicePath)
+{
+    return isRawNetworkPort(devicePath) || devicePath.starts_with("rfc2217://");
+}
+
 std::unique_ptr<SerialLine> createSerialLine(const std::string& devicePath)
 {
+    if (isNetworkPort(devicePath))
+        return std::make_unique<SocketSerialLine>();
     if (devicePath == "sim") {
         std::lock_guard lock(factoryMutex());
         if (simFactory()) {

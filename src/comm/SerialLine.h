@@ -60,6 +60,9 @@ public:
     // closed). A lost line stays lost until it is closed; every call on it fails
     // with lastError() at once and touches no descriptor.
     virtual bool lost() const { return false; }
+    // A message of the line's own for the last failure (a network port names its
+    // host and port); empty when the system's text for lastError() says it all.
+    virtual std::string ownErrorText() const { return {}; }
 
     // OS errors that mean the device itself is gone, not that one call failed.
     static bool deviceGone(int osError);
@@ -73,6 +76,12 @@ public:
 protected:
     static void noteCallOnLostLine();
 };
+
+// "tcp://HOST:PORT" (raw bytes) and "rfc2217://HOST:PORT" lead to a device server
+// on the network instead of a local device.
+bool isNetworkPort(const std::string& devicePath);
+// Raw TCP: the device server's own line settings must match, none are sent.
+bool isRawNetworkPort(const std::string& devicePath);
 
 // Makes the line for a device path. The path "sim" asks for the built-in
 // simulated controller; that only works after the simulator registered itself.

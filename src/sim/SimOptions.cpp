@@ -254,6 +254,8 @@ bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& e
            Link,
            ReplugAfter,
            ReplugRx,
+           Listen,
+           ListenRfc2217,
            Help };
     static const option longOptions[] = {
         {"device", required_argument, nullptr, Device},
@@ -268,6 +270,8 @@ bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& e
         {"link", required_argument, nullptr, Link},
         {"replug-after", required_argument, nullptr, ReplugAfter},
         {"replug-rx", required_argument, nullptr, ReplugRx},
+        {"listen", required_argument, nullptr, Listen},
+        {"listen-rfc2217", required_argument, nullptr, ListenRfc2217},
         {"help", no_argument, nullptr, Help},
         {nullptr, 0, nullptr, 0},
     };
@@ -383,6 +387,15 @@ bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& e
         }
         case ReplugRx:
             cmd.replugRx = value;
+            break;
+        case Listen:
+        case ListenRfc2217:
+            if (value.empty()) {
+                error = std::string(word) + " needs a value";
+                return false;
+            }
+            cmd.listen = value;
+            cmd.listenRfc2217 = c == ListenRfc2217;
             break;
         default:
             return unknown(word);

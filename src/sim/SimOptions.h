@@ -31,6 +31,8 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error);
 // What vx5x-sim's command line asks for.
 struct SimCommandLine {
     std::string device, paramsPath, link, replugRx;
+    std::string listen; // [ADDR:]PORT served over TCP
+    bool listenRfc2217 = false;
     std::vector<UnitConfig> units;
     std::vector<Fault> faults;
     std::vector<std::pair<int, int>> errors; // unit, error number

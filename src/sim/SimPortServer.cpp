@@ -1,13 +1,17 @@
 #include "sim/SimPortServer.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -117,6 +121,9 @@ SimPortServer::~SimPortServer()
 
 void SimPortServer::closeAll()
 {
+    if (m_listen >= 0)
+        ::close(m_listen);
+    m_listen = -1;
     if (m_fd >= 0)
         ::close(m_fd);
     if (m_slave >= 0)
@@ -179,6 +186,43 @@ bool SimPortServer::openDevice(const std::string& path, const LineFrame& frame, 
     return true;
 }
 
+bool SimPortServer::listenTcp(const std::string& where, bool rfc2217, const LineFrame& frame, std::string& bound, std::string& error)
+{
+    std::string addr = "127.0.0.1", port = where;
+    const size_t colon = where.rfind(':');
+    if (colon != std::string::npos) {
+        addr = where.substr(0, colon);
+        port = where.substr(colon + 1);
+    }
+    char* end = nullptr;
+    const long n = std::strtol(port.c_str(), &end, 10);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(uint16_t(n));
+    if (port.empty() || *end || n < 0 || n > 65535 || inet_pton(AF_INET, addr.c_str(), &sa.sin_addr) != 1) {
+        error = "bad address to listen on '" + where + "' (want [ADDR:]PORT, ADDR numeric)";
+        return false;
+    }
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int one = 1;
+    if (fd >= 0)
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd, 1) != 0) {
+        error = "cannot listen on " + where + ": " + std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    socklen_t len = sizeof sa;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
+    bound = addr + ":" + std::to_string(ntohs(sa.sin_port));
+    m_listen = fd;
+    m_telnet = rfc2217;
+    m_pty = false;
+    m_deviceFrame = frame;
+    return true;
+}
+
 void SimPortServer::stop()
 {
     if (m_stopPipe[1] >= 0) {
@@ -205,6 +249,8 @@ bool SimPortServer::waitOrStop(int ms)
 
 PortView SimPortServer::currentView()
 {
+    if (m_server)
+        return {m_server->frame(), true};
     if (!m_pty)
         return {m_deviceFrame, true};
     LineFrame f;
@@ -222,22 +268,68 @@ PortView SimPortServer::currentView()
 
 int SimPortServer::run(std::string& message)
 {
-    if (m_fd < 0) {
+    if (m_fd < 0 && m_listen < 0) {
         message = "nothing to serve";
         return 1;
     }
     PortSession session;
     std::deque<RxByte> out;
     for (;;) {
+        if (m_listen >= 0 && m_fd < 0) {
+            // One client at a time; the next one finds the bus as the last one left it.
+            pollfd fds[2] = {{m_listen, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
+            const int r = ::poll(fds, m_stopPipe[0] >= 0 ? 2 : 1, -1);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r > 0 && m_stopPipe[0] >= 0 && (fds[1].revents & POLLIN)) {
+                closeAll();
+                message = "stopped";
+                return 0;
+            }
+            const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (client < 0)
+                continue;
+            const int one = 1;
+            setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            m_fd = client;
+            out.clear();
+            session = {};
+            if (m_telnet) {
+                m_server = std::make_unique<rfc2217::Server>(m_deviceFrame);
+                const auto hello = m_server->greeting();
+                [[maybe_unused]] ssize_t w = ::send(m_fd, hello.data(), hello.size(), MSG_NOSIGNAL);
+            }
+            continue;
+        }
         auto now = Clock::now();
         const auto gone = m_bus.goneAt();
         // Send what is due; bytes due after the adapter vanished never leave.
         while (!out.empty() && out.front().due <= now && (!gone || out.front().due < *gone)) {
             uint8_t b = out.front().value;
             // A pty cannot carry parity or framing errors; a damaged byte arrives wrong instead.
-            if (out.front().flags != 0)
+            const uint32_t flags = out.front().flags;
+            if (flags != 0 && m_server) {
+                // RFC 2217 tells line errors apart, ahead of the byte they hit.
+                uint8_t state = 0;
+                if (flags & CE_OVERRUN) state |= rfc2217::LsOverrun;
+                if (flags & CE_RXPARITY) state |= rfc2217::LsParity;
+                if (flags & CE_FRAME) state |= rfc2217::LsFraming;
+                if (flags & CE_BREAK) state |= rfc2217::LsBreak;
+                const auto notice = rfc2217::comPortSub(rfc2217::NotifyLinestate + rfc2217::ServerOffset, {state});
+                [[maybe_unused]] ssize_t w = ::send(m_fd, notice.data(), notice.size(), MSG_NOSIGNAL);
+            } else if (flags != 0) {
                 b ^= 0x01;
-            const ssize_t n = ::write(m_fd, &b, 1);
+            }
+            const uint8_t twice[2] = {b, b};
+            // RFC 2217 doubles IAC in data.
+            const ssize_t n = m_listen < 0 ? ::write(m_fd, &b, 1) : ::send(m_fd, twice, m_server && b == rfc2217::IAC ? 2 : 1, MSG_NOSIGNAL);
+            if (n < 0 && errno != EAGAIN && errno != EINTR && m_listen >= 0) {
+                ::close(m_fd);
+                m_fd = -1;
+                m_server.reset();
+                out.clear();
+                break;
+            }
             if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 message = std::string("write: ") + std::strerror(errno);
                 closeAll();
@@ -289,6 +381,13 @@ int SimPortServer::run(std::string& message)
             ssize_t n = ::read(m_fd, raw, sizeof raw);
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 continue;
+            if (n <= 0 && m_listen >= 0) {
+                // The client went; wait for the next.
+                ::close(m_fd);
+                m_fd = -1;
+                m_server.reset();
+                continue;
+            }
             if (n <= 0) {
                 message = n == 0 ? "end of input" : std::string("read: ") + std::strerror(errno);
                 closeAll();
@@ -305,6 +404,19 @@ int SimPortServer::run(std::string& message)
                 ++buf;
                 if (--n == 0)
                     continue;
+            }
+            std::vector<uint8_t> data, reply;
+            if (m_server) {
+                m_server->receive(buf, size_t(n), data, reply);
+                if (!reply.empty()) {
+                    [[maybe_unused]] ssize_t w = ::send(m_fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+                }
+                if (m_server->takePurge())
+                    out.clear();
+                if (data.empty())
+                    continue;
+                buf = data.data();
+                n = ssize_t(data.size());
             }
             now = Clock::now();
             const PortView view = currentView();

@@ -1,8 +1,10 @@
 #pragma once
 // Serves a simulated bus on a real file descriptor: the master side of a
 // pseudo-terminal, or a serial device. Used by vx5x-sim.
+#include "comm/Rfc2217Codec.h"
 #include "sim/SimBus.h"
 
+#include <memory>
 #include <string>
 
 namespace vx::sim {
@@ -19,6 +21,11 @@ public:
     bool openPty(const LineFrame& initial, std::string& slavePath, std::string& error);
     // Opens a serial device at `frame`; units are judged against that frame.
     bool openDevice(const std::string& path, const LineFrame& frame, std::string& error);
+
+    // Listens on "[ADDR:]PORT" (ADDR 127.0.0.1 when left out) for one client at a
+    // time: raw bytes judged against `frame`, or RFC 2217 where the client's line
+    // settings reach the units. `bound` is the address and port really taken.
+    bool listenTcp(const std::string& where, bool rfc2217, const LineFrame& frame, std::string& bound, std::string& error);
 
     // Serves until stop() or until the adapter is unplugged (then the master or
     // device is closed). Returns 0, or 1 after an I/O failure.
@@ -38,6 +45,9 @@ private:
     bool m_pty = false;
     LineFrame m_deviceFrame;
     int m_stopPipe[2] = {-1, -1};
+    int m_listen = -1;
+    bool m_telnet = false;
+    std::unique_ptr<rfc2217::Server> m_server;
 };
 
 // Line settings of a terminal as far as the kernel keeps them (any baud rate).

@@ -117,6 +117,52 @@ private slots:
         QVERIFY(!m_port->Active()); // the dialog never opens the port
     }
 
+    // A network port typed in: kept on OK and handed to the owner; the ones in use
+    // are offered for the other COM names; a raw one says the server's settings count.
+    void networkPortTypedIn()
+    {
+        setPortDevicePath(4, "rfc2217://10.1.2.3:4001");
+        TSXSetupCommDialog d;
+        d.setSXComm(m_port.get());
+        QList<QPair<int, QString>> chosen;
+        d.OnDeviceChosen = [&](int com, const QString& path) { chosen.append({com, path}); };
+        bool offered = false, noteForRfc = true, noteForRaw = false;
+        QString shown;
+        whenShown([&](TSXSetupCommForm* f) {
+            shown = f->CBGeraet->currentText();
+            offered = f->CBGeraet->findText(QStringLiteral("rfc2217://10.1.2.3:4001")) >= 0;
+            f->CBAnschluss->setCurrentIndex(1);
+            f->CBAnschlussChange();
+            f->CBGeraet->setEditText(QStringLiteral("rfc2217://plc-gw:4002"));
+            noteForRfc = f->NetNoteLabel->isVisibleTo(f);
+            f->CBGeraet->setEditText(QStringLiteral("tcp://[::1]:4003"));
+            noteForRaw = f->NetNoteLabel->isVisibleTo(f);
+        },
+                  "OKButton");
+        QVERIFY(d.ExecuteEnglish());
+        QCOMPARE(shown, QStringLiteral("/dev/ttyS0"));
+        QVERIFY(offered);
+        QVERIFY(!noteForRfc);
+        QVERIFY(noteForRaw);
+        QCOMPARE(portDevicePath(2), std::string("tcp://[::1]:4003"));
+        QCOMPARE(chosen, (QList<QPair<int, QString>>{{2, QStringLiteral("tcp://[::1]:4003")}}));
+
+        // A name without a port number keeps the form open and says how to write it.
+        QString error;
+        bool stillOpen = false;
+        whenShown([&](TSXSetupCommForm* f) {
+            f->CBGeraet->setEditText(QStringLiteral("rfc2217://10.1.2.3"));
+            f->OKButton->click();
+            error = f->ErrorLabel->text();
+            stillOpen = f->isVisible();
+        },
+                  "CancelButton");
+        QVERIFY(!d.ExecuteEnglish());
+        QVERIFY(stillOpen);
+        QVERIFY2(error.contains(QStringLiteral("rfc2217://HOST:PORT")), qPrintable(error));
+        QCOMPARE(chosen.size(), 1);
+    }
+
     // Each row: a hardware choice, then a change of one list, and what follows.
     void hardwareRules_data()
     {

@@ -59,6 +59,11 @@ void usage(std::FILE* to)
         "                       behind the same --link, its path printed as a new line\n"
         "  --replug-rx TEXT     the units answer \"rx\" with TEXT after the re-plug (another\n"
         "                       controller on the same adapter)\n"
+        "  --listen [ADDR:]PORT serve the bus as raw TCP instead (ADDR 127.0.0.1 when left out;\n"
+        "                       PORT 0 takes a free one); ADDR:PORT is printed on the first line.\n"
+        "                       Units are judged against --frame, as a device server's own settings\n"
+        "  --listen-rfc2217 [ADDR:]PORT\n"
+        "                       the same over RFC 2217: the client's line settings reach the units\n"
         "  --help               this text\n",
         to);
 }
@@ -167,9 +172,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vx5x-sim: --link and --replug-after serve a pseudo-terminal, not --device\n");
         return 2;
     }
+    if (!cmd.listen.empty() && (!device.empty() || !link.empty() || replugAfterMs >= 0)) {
+        std::fprintf(stderr, "vx5x-sim: --listen serves TCP, not --device, --link or --replug-after\n");
+        return 2;
+    }
     SimPortServer srv(bus);
     std::string error, path;
-    if (device.empty()) {
+    if (!cmd.listen.empty()) {
+        if (!srv.listenTcp(cmd.listen, cmd.listenRfc2217, frame, path, error)) {
+            std::fprintf(stderr, "vx5x-sim: %s\n", error.c_str());
+            return 1;
+        }
+    } else if (device.empty()) {
         if (!srv.openPty(frame, path, error) || !placeLink(link, path, error)) {
             std::fprintf(stderr, "vx5x-sim: %s\n", error.c_str());
             return 1;

@@ -1,0 +1,124 @@
+// A whole-controller read (vx5x backup) at 38400 baud over ser2net with RFC 2217 and
+// over the direct pseudo-terminal, both reply modes, in the same run; printed as
+// ratios to fast replies direct (goal: fast over ser2net within 1.15).
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof sa;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) == 0)
+        port = ntohs(sa.sin_port);
+    ::close(fd);
+    return port;
+}
+
+bool accepts(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sa.sin_port = htons(uint16_t(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+    ::close(fd);
+    return ok;
+}
+
+void stop(QProcess& p)
+{
+    p.terminate();
+    if (!p.waitForFinished(3000))
+        p.kill();
+    p.waitForFinished(1000);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const QString bin = QCoreApplication::applicationDirPath();
+    QString ser2net = QStandardPaths::findExecutable("ser2net");
+    if (ser2net.isEmpty())
+        ser2net = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/sbin"});
+    if (ser2net.isEmpty()) {
+        std::printf("bench_network: ser2net is not installed (scripts/install-deps.sh); skipped\n");
+        return 0;
+    }
+    QTemporaryDir dir;
+    QProcess sim;
+    sim.start(bin + "/vx5x-sim", {"--unit", "0:VX50:38400:8E1"});
+    QByteArray line;
+    for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
+        sim.waitForReadyRead(100);
+        line += sim.readAllStandardOutput();
+    }
+    const QString pty = QString::fromLocal8Bit(line.trimmed());
+    const int port = freePort();
+    QFile yaml(dir.filePath("ser2net.yaml"));
+    if (pty.isEmpty() || !yaml.open(QIODevice::WriteOnly)) {
+        std::printf("bench_network: no simulator\n");
+        return 1;
+    }
+    yaml.write(QStringLiteral("%YAML 1.1\n---\nconnection: &vx\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                              "  connector: serialdev,%2,38400e81,local\n")
+                   .arg(port)
+                   .arg(pty)
+                   .toUtf8());
+    yaml.close();
+    QProcess server;
+    server.start(ser2net, {"-n", "-d", "-c", yaml.fileName(), "-P", dir.filePath("ser2net.pid")});
+    for (int i = 0; i < 250 && !accepts(port); ++i)
+        QThread::msleep(20);
+
+    const QString url = QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
+    auto timed = [&](const QString& where, bool fast) {
+        QStringList args{"--port", where, "--quiet", "--baud", "38400", "--parity", "E", "--unit", "0"};
+        if (fast)
+            args << "--fast";
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dir.path());
+        p.setProcessEnvironment(env);
+        QElapsedTimer t;
+        t.start();
+        p.start(bin + "/vx5x", args + QStringList{"backup", dir.filePath("b.bak")});
+        const bool ok = p.waitForFinished(600000) && p.exitCode() == 0;
+        return ok ? double(t.elapsed()) / 1000.0 : -1.0;
+    };
+    const double fastDirect = timed(pty, true);
+    const double fastNet = timed(url, true);
+    const double classicDirect = timed(pty, false);
+    const double classicNet = timed(url, false);
+    stop(server);
+    stop(sim);
+    if (fastDirect <= 0 || fastNet <= 0 || classicDirect <= 0 || classicNet <= 0) {
+        std::printf("bench_network: a read failed (%.1f %.1f %.1f %.1f s)\n", fastDirect, fastNet, classicDirect, classicNet);
+        return 1;
+    }
+    std::printf("whole-set read at 38400 baud      seconds   ratio to fast direct\n");
+    std::printf("  fast replies, direct pty       %7.1f   %5.2f\n", fastDirect, 1.0);
+    std::printf("  fast replies, ser2net RFC 2217 %7.1f   %5.2f  (goal <= 1.15)\n", fastNet, fastNet / fastDirect);
+    std::printf("  classic replies, direct pty    %7.1f   %5.2f\n", classicDirect, classicDirect / fastDirect);
+    std::printf("  classic replies, ser2net       %7.1f   %5.2f\n", classicNet, classicNet / fastDirect);
+    return fastNet / fastDirect <= 1.15 ? 0 : 1;
+}

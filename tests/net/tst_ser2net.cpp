@@ -1,0 +1,277 @@
+// vx5x against a real ser2net in front of vx5x-sim's pseudo-terminal, raw and over
+// RFC 2217, and against vx5x-sim's own TCP serving: the same bytes as the direct
+// line, the line settings really reaching the pseudo-terminal, and a lost line
+// when the device server goes away.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+QString bin(const char* name)
+{
+    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name);
+}
+
+QProcessEnvironment environment(const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    env.insert("XDG_DATA_HOME", home);
+    return env;
+}
+
+// A port nobody listens on now; ser2net takes it a moment later.
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof sa;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) == 0)
+        port = ntohs(sa.sin_port);
+    ::close(fd);
+    return port;
+}
+
+bool accepts(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sa.sin_port = htons(uint16_t(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+    ::close(fd);
+    return ok;
+}
+
+struct Run {
+    int code = -1;
+    QByteArray out, err;
+};
+
+// A program started by the test, ended by the test.
+class Proc {
+public:
+    QProcess p;
+    QByteArray firstLine;
+    bool start(const QString& program, const QStringList& args, bool waitForLine)
+    {
+        p.setProcessEnvironment(environment(QDir::tempPath()));
+        p.start(program, args);
+        if (!p.waitForStarted(5000))
+            return false;
+        QElapsedTimer t;
+        t.start();
+        while (waitForLine && !firstLine.contains('\n') && t.elapsed() < 10000) {
+            p.waitForReadyRead(100);
+            firstLine += p.readAllStandardOutput();
+        }
+        firstLine = firstLine.trimmed();
+        return !waitForLine || !firstLine.isEmpty();
+    }
+    void stop()
+    {
+        if (p.state() != QProcess::NotRunning) {
+            p.terminate();
+            if (!p.waitForFinished(3000))
+                p.kill();
+            p.waitForFinished(1000);
+        }
+    }
+    ~Proc() { stop(); }
+};
+
+} // namespace
+
+class TstSer2net : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    Run vx5x(const QString& port, const QStringList& rest, bool fast, int timeoutMs = 120000)
+    {
+        QStringList args{"--port", port, "--lang", "1", "--baud", "38400", "--parity", "E", "--unit", "0"};
+        if (fast)
+            args << "--fast";
+        QProcess p;
+        p.setProcessEnvironment(environment(dir.path()));
+        p.start(bin("vx5x"), args + rest);
+        p.closeWriteChannel();
+        Run r;
+        if (!p.waitForFinished(timeoutMs)) {
+            p.kill();
+            p.waitForFinished(2000);
+            return r;
+        }
+        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = p.readAllStandardOutput();
+        r.err = p.readAllStandardError();
+        return r;
+    }
+
+    // ser2net on 127.0.0.1 in front of pty; its line settings as given.
+    bool startSer2net(Proc& s, const QString& pty, bool rfc2217, int& port, const char* settings = "38400e81")
+    {
+        port = freePort();
+        const QString yaml = path(QStringLiteral("ser2net-%1.yaml").arg(port));
+        QFile f(yaml);
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        f.write(QStringLiteral("%YAML 1.1\n---\nconnection: &vx\n  accepter: %1tcp,127.0.0.1,%2\n"
+                               "  connector: serialdev,%3,%4,local\n  options:\n    kickolduser: true\n")
+                    .arg(rfc2217 ? "telnet(rfc2217)," : "")
+                    .arg(port)
+                    .arg(pty, QLatin1String(settings))
+                    .toUtf8());
+        f.close();
+        if (!s.start(m_ser2net, {"-n", "-d", "-c", yaml, "-P", path(QStringLiteral("ser2net-%1.pid").arg(port))}, false))
+            return false;
+        QElapsedTimer t;
+        t.start();
+        while (!accepts(port) && t.elapsed() < 5000)
+            QTest::qWait(20);
+        return accepts(port);
+    }
+
+    QString m_ser2net;
+
+private slots:
+    void initTestCase()
+    {
+        m_ser2net = QStandardPaths::findExecutable("ser2net");
+        if (m_ser2net.isEmpty())
+            m_ser2net = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/sbin"});
+        if (m_ser2net.isEmpty())
+            QSKIP("ser2net is not installed (scripts/install-deps.sh installs it)");
+        QVERIFY(dir.isValid());
+    }
+
+    // Identify, a whole set, a write with "bp", in both reply modes, raw and RFC 2217.
+    void sameBytesAsTheDirectLine_data()
+    {
+        QTest::addColumn<bool>("rfc2217");
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("rfc2217, fast replies") << true << true;
+        QTest::newRow("rfc2217, classic replies") << true << false;
+        QTest::newRow("raw, fast replies") << false << true;
+        QTest::newRow("raw, classic replies") << false << false;
+    }
+    void sameBytesAsTheDirectLine()
+    {
+        QFETCH(bool, rfc2217);
+        QFETCH(bool, fast);
+        Proc sim;
+        QVERIFY(sim.start(bin("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
+        const QString pty = QString::fromLocal8Bit(sim.firstLine);
+        Proc server;
+        int port = 0;
+        QVERIFY(startSer2net(server, pty, rfc2217, port));
+        const QString url = QStringLiteral("%1://127.0.0.1:%2").arg(rfc2217 ? "rfc2217" : "tcp").arg(port);
+
+        Run direct = vx5x(pty, {"info"}, fast);
+        Run net = vx5x(url, {"info"}, fast);
+        QVERIFY2(net.code == 0, net.err.constData());
+        QCOMPARE(net.out, direct.out);
+        QVERIFY(net.out.contains("VX50"));
+
+        // A whole set: the backup in fast mode, the setpoints at the classic pace.
+        const QStringList read = fast ? QStringList{"backup"} : QStringList{"read", "--setpoints"};
+        const QString a = path("direct.out"), b = path("net.out");
+        direct = vx5x(pty, read + QStringList{a}, fast);
+        QVERIFY2(direct.code == 0, direct.err.constData());
+        net = vx5x(url, read + QStringList{b}, fast);
+        QVERIFY2(net.code == 0, net.err.constData());
+        QVERIFY(QFileInfo(b).size() > 0);
+        QCOMPARE(QFileInfo(b).size(), QFileInfo(a).size());
+        QFile fa(a), fb(b);
+        QVERIFY(fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly));
+        QCOMPARE(fb.readAll(), fa.readAll());
+
+        net = vx5x(url, {"set", "cam scan time=300"}, fast);
+        QVERIFY2(net.code == 0, net.err.constData());
+        net = vx5x(pty, {"get", "--raw", "cam scan time"}, fast);
+        QVERIFY2(net.out.contains("300"), net.out.constData());
+    }
+
+    // The unit answers only at 38400 with even parity and one stop bit, over a
+    // pseudo-terminal that ser2net set to 9600 first: the search's settings arrive.
+    void searchOverRfc2217FindsTheUnit()
+    {
+        Proc sim;
+        QVERIFY(sim.start(bin("vx5x-sim"), {"--unit", "3:VX51:38400:8E1", "--latency", "1"}, true));
+        Proc server;
+        int port = 0;
+        QVERIFY(startSer2net(server, QString::fromLocal8Bit(sim.firstLine), true, port, "9600n81"));
+        const Run r = vx5x(QStringLiteral("rfc2217://127.0.0.1:%1").arg(port),
+                           {"--json", "search", "--units", "2-3", "--bauds", "9600,38400", "--parity", "auto"}, true);
+        QVERIFY2(r.code == 0, r.err.constData());
+        QVERIFY2(r.out.contains("\"unit\":3") && r.out.contains("38400"), r.out.constData());
+    }
+
+    // ser2net stopped in the middle of a read: a lost line (exit 3), not a time-out.
+    void stoppingTheServerLosesTheLine()
+    {
+        Proc sim;
+        QVERIFY(sim.start(bin("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
+        Proc server;
+        int port = 0;
+        QVERIFY(startSer2net(server, QString::fromLocal8Bit(sim.firstLine), true, port));
+        QProcess p;
+        p.setProcessEnvironment(environment(dir.path()));
+        p.start(bin("vx5x"), {"--port", QStringLiteral("rfc2217://127.0.0.1:%1").arg(port), "--lang", "1", "--baud", "38400",
+                              "--parity", "E", "--unit", "0", "read", "--setpoints", path("lost.aps")});
+        QVERIFY(p.waitForStarted(5000));
+        QTest::qWait(1500);
+        QCOMPARE(p.state(), QProcess::Running);
+        server.stop();
+        QVERIFY(p.waitForFinished(20000));
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(p.exitCode() == 3, err.constData());
+        QVERIFY2(err.contains("lost"), err.constData());
+        QVERIFY(!QFile::exists(path("lost.aps")));
+        // Nobody listening: the port cannot be opened, and the message says where.
+        const Run refused = vx5x(QStringLiteral("tcp://127.0.0.1:%1").arg(port), {"info"}, true, 20000);
+        QCOMPARE(refused.code, 3);
+        QVERIFY2(refused.err.contains(QStringLiteral("127.0.0.1:%1").arg(port).toUtf8()), refused.err.constData());
+    }
+
+    // vx5x-sim serves TCP itself: the same identification as its pseudo-terminal.
+    void simulatorListens_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("scheme");
+        QTest::newRow("raw") << "--listen"
+                             << "tcp";
+        QTest::newRow("rfc2217") << "--listen-rfc2217"
+                                 << "rfc2217";
+    }
+    void simulatorListens()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, scheme);
+        Proc sim;
+        QVERIFY(sim.start(bin("vx5x-sim"), {option, "127.0.0.1:0", "--frame", "38400:8E1", "--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
+        const QString url = scheme + "://" + QString::fromLocal8Bit(sim.firstLine);
+        for (int i = 0; i < 2; ++i) { // a second client after the first has gone
+            const Run r = vx5x(url, {"info"}, true);
+            QVERIFY2(r.code == 0, r.err.constData());
+            QVERIFY(r.out.contains("VX50"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSer2net)
+#include "tst_ser2net.moc"
