@@ -53,7 +53,7 @@ Step LivePlan::next(const Outcome& last)
     m_resumedNow = false;
     switch (m_phase) {
     case Phase::Identify: {
-        const Step step = m_select->next(last);
+        Step step = m_select->next(last);
         if (!step.isFinished())
             return step;
         if (m_select->state() == SelectPlan::State::SelectFailed) {
@@ -104,7 +104,7 @@ Step LivePlan::next(const Outcome& last)
     case Phase::Reconnect: {
         if (stopRequested())
             m_reconnect->requestStop();
-        const Step step = m_reconnect->next(last);
+        Step step = m_reconnect->next(last);
         if (!step.isFinished())
             return step;
         switch (m_reconnect->state()) {

@@ -60,7 +60,7 @@ Step ReconnectPlan::next(const Outcome& last)
     case Phase::Select: {
         if (stopRequested())
             m_select->requestStop();
-        const Step step = m_select->next(last);
+        Step step = m_select->next(last);
         if (!step.isFinished())
             return step;
         switch (m_select->state()) {

@@ -120,7 +120,7 @@ Step SafeWritePlan::identityNext(const Outcome& last)
                                                  m_job.channels.check, m_job.rules);
     if (stopRequested())
         m_backupRead->requestStop();
-    const Step s = m_backupRead->start();
+    Step s = m_backupRead->start();
     if (s.isFinished())
         m_safety.read = m_backupRead->result();
     return s;
@@ -128,7 +128,7 @@ Step SafeWritePlan::identityNext(const Outcome& last)
 
 Step SafeWritePlan::backupNext(const Outcome& last)
 {
-    const Step s = m_backupRead->next(last);
+    Step s = m_backupRead->next(last);
     if (!s.isFinished())
         return s;
     const transfer::Result read = m_backupRead->result();

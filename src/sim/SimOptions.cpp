@@ -363,7 +363,11 @@ bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& e
         case FaultOpt: {
             Fault f;
             if (!parseFault(value, f, error)) {
-                error = "fault '" + value + "': " + (error.empty() ? "bad value" : error);
+                std::string text = "fault '";
+                text += value;
+                text += "': ";
+                text += error.empty() ? "bad value" : error;
+                error = std::move(text);
                 return false;
             }
             cmd.faults.push_back(f);
