@@ -108,7 +108,7 @@ class TstSer2net : public QObject {
         if (!f.open(QIODevice::WriteOnly))
             return false;
         f.write(QStringLiteral("%YAML 1.1\n---\nconnection: &vx\n  accepter: %1tcp,127.0.0.1,%2\n"
-                               "  connector: serialdev,%3,%4,local\n  options:\n    kickolduser: true\n")
+                               "  connector: serialdev,%3,%4,local\n  options:\n    kickolduser: true\n    chardelay: false\n")
                     .arg(rfc2217 ? "telnet(rfc2217)," : "")
                     .arg(port)
                     .arg(pty, QLatin1String(settings))
