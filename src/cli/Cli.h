@@ -73,6 +73,8 @@ public:
     // Opens the port with the run's settings; on failure the message says why.
     bool open(QString& error);
     plans::Exchange exchange(const QString& request, int timeoutMs);
+    // A plan's request, with its reply rule and settle.
+    plans::Exchange exchange(const plans::Request& request);
     // For values: the first reply byte may take at least MinValueTimeoutMs, so a
     // loaded PC or a USB adapter's latency does not end a long transfer.
     static constexpr int MinValueTimeoutMs = 500;

@@ -407,20 +407,45 @@ int cmdRead(Context& c)
 
 namespace {
 
-// A write that stopped: says how far it came.
-int writeFailure(Context& c, const transfer::Result& r, int total)
+// The value before the one a write stopped at, in the order of writing; empty
+// when there is none.
+QString lastConfirmedBefore(const Context& c, const transfer::Result& r, bool parameters)
+{
+    if (r.item == transfer::Item::Parameter && r.number > TParWaarden::first)
+        return c.itemText(r.item, r.number - 1);
+    if (r.item == transfer::Item::Setpoint && r.number > TSollWaarden::first)
+        return c.itemText(r.item, r.number - 1);
+    if (r.item == transfer::Item::Setpoint && parameters)
+        return c.itemText(transfer::Item::Parameter, TParWaarden::last);
+    return QString();
+}
+
+// A write that did not end cleanly: why, and how far it came. stand: how a write
+// that got every value out stands ("592 of 592 written; 'bp' not confirmed ...").
+int writeFailure(Context& c, const transfer::Result& r, int total, bool parameters, const QString& stand)
 {
     if (r.ok())
         return ExitOk;
-    if (r.outcome == transfer::Outcome::Refused && r.item != transfer::Item::Compute) {
+    const bool refused = r.outcome == transfer::Outcome::Refused;
+    if (refused && r.item != transfer::Item::Compute) {
         const QString item = r.item == transfer::Item::Parameter ? parLabel(r.number) + u' ' + parNaam(r.number)
                                                                  : c.itemText(r.item, r.number);
         c.error(cliText("Refused").arg(item));
     } else if (r.outcome != transfer::Outcome::Stopped) {
         c.transferFailure(r);
     }
-    if (r.item != transfer::Item::Compute)
-        c.error(cliText("WriteStopped").arg(r.confirmed).arg(total).arg(c.itemText(r.item, r.number)));
+    if (r.item == transfer::Item::Compute) {
+        c.error(stand.isEmpty() ? texts::Verify(refused ? "Written" : "WrittenBpOpen").arg(r.confirmed).arg(total)
+                                : stand);
+    } else {
+        // The value in flight may or may not have been taken.
+        const QString at = c.itemText(r.item, r.number);
+        const QString before = lastConfirmedBefore(c, r, parameters);
+        c.error(cliText(refused ? "WriteRefusedAt" : "WriteStopped")
+                    .arg(r.confirmed)
+                    .arg(total)
+                    .arg(at, before.isEmpty() ? QString() : cliText("UpTo").arg(before)));
+    }
     switch (r.outcome) {
     case transfer::Outcome::Stopped: return ExitInterrupt;
     case transfer::Outcome::Refused: return ExitDiffers;
@@ -434,7 +459,7 @@ int writeValues(Context& c, const compare::ValueSet& v, bool compute, const QStr
 {
     plans::SetWritePlan plan({v.hasParameters, v.hasSetpoints}, v.par, v.soll, compute);
     c.run(plan, what);
-    return writeFailure(c, plan.result(), plan.total());
+    return writeFailure(c, plan.result(), plan.total(), v.hasParameters, QString());
 }
 
 } // namespace
@@ -542,18 +567,29 @@ int cmdRestore(Context& c)
         c.error(cliText("FileError").arg(folder, t.error));
         return ExitUsage;
     }
-    if (plan.phase() == Phase::Write) {
-        const int total = (f.values.hasParameters ? ParCount : 0) + (f.values.hasSetpoints ? SollCount : 0);
-        return writeFailure(c, plan.write(), total);
+    const int total = (f.values.hasParameters ? ParCount : 0) + (f.values.hasSetpoints ? SollCount : 0);
+    if (plan.phase() == Phase::Write)
+        return writeFailure(c, plan.write(), total, f.values.hasParameters, plan.standText());
+    // Every value went; "bp" or the read-back may still have failed, and what was
+    // read back is reported either way.
+    int code = ExitOk;
+    if (!plan.write().ok())
+        code = plan.write().outcome == transfer::Outcome::Stopped ? ExitInterrupt : c.transferFailure(plan.write());
+    if (!plan.readBack().ok()) {
+        const int failed = c.transferFailure(plan.readBack());
+        code = code == ExitOk ? failed : code;
     }
-    if (!plan.readBack().ok())
-        return c.transferFailure(plan.readBack());
+    if (const QString stand = plan.standText(); !stand.isEmpty())
+        c.error(stand);
     const verify::Result& v = plan.verifyResult();
-    if (v.ok())
-        return ExitOk;
-    c.error(cliText("VerifyFailed").arg(v.mismatches.size()));
-    printRows(c, v.mismatches);
-    return ExitDiffers;
+    if (!v.mismatches.isEmpty()) {
+        c.error(cliText("VerifyFailed").arg(v.mismatches.size()));
+        printRows(c, v.mismatches);
+        return ExitDiffers;
+    }
+    if (plan.verified())
+        c.note(v.text());
+    return code;
 }
 
 // --- diff ------------------------------------------------------------------------------

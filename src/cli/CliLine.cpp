@@ -126,12 +126,17 @@ void Line::logLine(char direction, const QByteArray& bytes)
 
 plans::Exchange Line::exchange(const QString& request, int timeoutMs)
 {
-    logLine('>', request.toLatin1() + '\r');
+    return exchange(plans::Request{request, timeoutMs});
+}
+
+plans::Exchange Line::exchange(const plans::Request& request)
+{
+    logLine('>', request.text.toLatin1() + '\r');
     plans::Exchange result;
     if (!m_port->Active())
         result.error.Code = CommPortClosed;
     else
-        result = plans::exchangeThrough(*m_component, {request, timeoutMs});
+        result = plans::exchangeThrough(*m_component, request);
     if (result.error.isZero())
         logLine('<', result.reply);
     else
@@ -143,7 +148,9 @@ plans::BlockingLine Line::blockingLine(int minTimeoutMs)
 {
     plans::BlockingLine line;
     line.send = [this, minTimeoutMs](const plans::Request& r) {
-        return exchange(r.text, std::max(r.timeoutMs, minTimeoutMs));
+        plans::Request request = r;
+        request.timeoutMs = std::max(r.timeoutMs, minTimeoutMs);
+        return exchange(request);
     };
     line.interrupted = [] { return interrupted.load(); };
     return line;

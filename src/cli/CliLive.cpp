@@ -95,7 +95,7 @@ plans::BlockingLine planLine(Line& l)
 {
     plans::BlockingLine b = plans::portLine(l.port());
     b.send = [&l](const plans::Request& r) {
-        const transfer::Exchange x = l.exchange(r.text, r.timeoutMs);
+        const transfer::Exchange x = l.exchange(r);
         return plans::Exchange{x.error, x.reply};
     };
     auto clock = std::make_shared<QElapsedTimer>();

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace vx {
 
@@ -608,6 +609,8 @@ void TSXProtocolComponent::Send()
     m_request.Sender = this;
     m_request.Frame = m_frame;
     m_request.TimeoutTime = m_timeoutTime;
+    m_request.PauseEnds = std::exchange(m_nextPauseEnds, false);
+    m_request.Settle = std::exchange(m_nextSettle, false);
     SXComm()->QueueRequest(&m_request);
 }
 

@@ -170,6 +170,12 @@ struct TCommRequest {
     TSXProtocolComponent* Sender = nullptr;
     TFrame Frame{};
     int TimeoutTime = 0;
+    // A line reply ends at the first pause, line end or not (probes at line settings
+    // that may be wrong, whose garbage never has one).
+    bool PauseEnds = false;
+    // Before sending, wait until the line is quiet (the rest of an earlier reply may
+    // still be coming), then purge.
+    bool Settle = false;
 };
 
 class TSXComponent : public QObject {
@@ -209,6 +215,9 @@ public:
     const TFrame& frame() const { return m_frame; }
 
     virtual void Send();
+    // For the next Send only (see TCommRequest).
+    void setNextPauseEnds(bool on) { m_nextPauseEnds = on; }
+    void setNextSettle(bool on) { m_nextSettle = on; }
     // Called on the user-interface thread by the worker: once per finished exchange
     // with the outcome and the exchange buffer (byte 0 = bytes to take from byte 0 on).
     virtual void Complete(const TCommError& error, const uint8_t* buffer);
@@ -260,6 +269,8 @@ private:
     bool m_exchanged = false;
     bool m_cyclic = false;
     int m_timeoutTime = 0;
+    bool m_nextPauseEnds = false;
+    bool m_nextSettle = false;
     TCommError m_current;
     TCommError m_lastReported;
     TCommRequest m_request;

@@ -93,6 +93,8 @@ void TSXCommThread::StartRequest(const TCommRequest* request)
     }
     job.frame = request->Frame;
     job.firstByteMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteMs;
+    job.pauseEnds = request->PauseEnds;
+    job.settle = request->Settle;
     m_next = job;
     m_pending = true;
     lock.unlock();
@@ -260,6 +262,11 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
             return Step::Stop;
         noteFastTrouble(leftover);
     }
+    if (m_job.settle) {
+        settle();
+        if (m_terminated)
+            return Step::Stop;
+    }
     m_received.clear();
     if (!m_line->purge())
         return osFail();
@@ -271,6 +278,7 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
         return Step::Fail;
     if (!m_line->flush())
         return osFail();
+    m_lastActivity = std::chrono::steady_clock::now();
     if (!checkLine(e))
         return Step::Fail;
     return m_terminated ? Step::Stop : Step::Ok;
@@ -294,6 +302,7 @@ TSXCommThread::Step TSXCommThread::readByte(uint8_t& byte, TCommError& e)
     case SerialLine::ReadResult::Byte:
         break;
     }
+    m_lastActivity = std::chrono::steady_clock::now();
     if (m_received.size() < FrameSize)
         m_received.push_back(static_cast<char>(byte));
     if (!checkLine(e))
@@ -326,6 +335,28 @@ bool TSXCommThread::leftoverAfterLineEnd()
     while (!m_terminated && std::chrono::steady_clock::now() < until
            && m_line->readByte(b, NextByteMs) == SerialLine::ReadResult::Byte) { }
     return true;
+}
+
+void TSXCommThread::settle()
+{
+    using namespace std::chrono;
+    const auto until = steady_clock::now() + milliseconds(MaxReplyMs);
+    while (!m_terminated) {
+        const auto now = steady_clock::now();
+        const auto quiet = now - m_lastActivity;
+        if (quiet >= milliseconds(SettleQuietMs) || now >= until)
+            return;
+        const auto wait = std::min(milliseconds(SettleQuietMs) - quiet, until - now);
+        uint8_t b = 0;
+        // Rounded up: a wait of 0 would spin.
+        const int ms = int(duration_cast<milliseconds>(wait).count()) + 1;
+        switch (m_line->readByte(b, ms)) {
+        case SerialLine::ReadResult::Byte: m_lastActivity = steady_clock::now(); break;
+        case SerialLine::ReadResult::Timeout: break;
+        // The purge that follows reports a failed line.
+        case SerialLine::ReadResult::Error: return;
+        }
+    }
 }
 
 void TSXCommThread::noteFastTrouble(bool trouble)
@@ -418,9 +449,10 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             }
             if (st == Step::Fail) {
                 if ((e.Code == CommTimeout || e.Code == CommLineLost) && !first) {
-                    // A pause ends the reply; so does the device going away right
-                    // after it, and the reply still counts (the next request finds
-                    // the line lost).
+                    // A pause after the line end ends the reply, and so does a long
+                    // one without it (the reply check refuses that as cut); so does the
+                    // device going away right after it, and the reply still counts
+                    // (the next request finds the line lost).
                     if (job.lineEnd && !endsWithLineEnd(reply))
                         noteFastTrouble(true);
                     e = {};
@@ -449,14 +481,17 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             if (deliverIt && !deliver(buf.data(), m_restartFlag))
                 return true;
             buf.fill(0);
-            if (job.lineEnd) {
-                reply.push_back(static_cast<char>(b));
-                if (reply.size() >= echo.size() + 2 && reply.compare(0, echo.size(), echo) == 0
-                    && endsWithLineEnd(reply)) {
-                    m_endedAtLineEnd = true;
-                    return false;
-                }
+            reply.push_back(static_cast<char>(b));
+            const bool lineEnded = endsWithLineEnd(reply);
+            if (job.lineEnd && lineEnded && reply.size() >= echo.size() + 2
+                && reply.compare(0, echo.size(), echo) == 0) {
+                m_endedAtLineEnd = true;
+                return false;
             }
+            // A pause before the line end is a stall, not the end (a component with
+            // its own stop character keeps its rule).
+            if (!lineEnded && !job.pauseEnds && !job.stopChar)
+                m_readTimeout = NoLineEndMs;
         }
         // The attempt failed; a vanished device is not asked again.
         buf.fill(0);

@@ -5,6 +5,7 @@
 #include "comm/SXComm.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -32,7 +33,15 @@ public:
     void forgetComponent(const TSXProtocolComponent* component);
 
     static constexpr int DefaultFirstByteMs = 100;
+    // A line reply ends at this much silence after its line end (or, for a request
+    // with PauseEnds, after any byte).
     static constexpr int NextByteMs = 50;
+    // A pause before the line end (a stalling adapter or controller) may last up to
+    // this long; a reply whose line end never comes then ends as it is and fails the
+    // reply check as cut.
+    static constexpr int NoLineEndMs = 500;
+    // A settle before a request waits for this much silence, at most MaxReplyMs.
+    static constexpr int SettleQuietMs = 50;
     // A reply longer than this, or still coming this long after its first byte, is
     // no reply: the exchange fails with CommBabbling and the input is purged.
     static constexpr int MaxReplyBytes = 256;
@@ -55,6 +64,8 @@ private:
         int firstByteMs = DefaultFirstByteMs;
         uint16_t source = 0;
         bool cyclic = false;
+        bool pauseEnds = false;
+        bool settle = false;
     };
     enum class Step { Ok,
                       Fail,
@@ -72,6 +83,9 @@ private:
     // Before a request after a reply that ended at its line end: true when bytes
     // followed it. They are read away until the line is quiet.
     bool leftoverAfterLineEnd();
+    // Reads and drops bytes until the line has been quiet for SettleQuietMs (counted
+    // from the last byte seen or sent), at most MaxReplyMs.
+    void settle();
     void noteFastTrouble(bool trouble);
     Step abandonTelegram(TCommError& e, TFrame& buf, const uint8_t* reset, size_t count);
 
@@ -104,6 +118,8 @@ private:
     bool m_restartFlag = false;
     bool m_endedAtLineEnd = false;
     int m_fastTrouble = 0;
+    // When the last byte came in or the last request left.
+    std::chrono::steady_clock::time_point m_lastActivity{};
     // Bytes read in the current attempt, for the traffic capture.
     std::string m_received;
     std::thread m_thread;

@@ -253,18 +253,35 @@ void TFormSchrijfParSoll::readBackEnded()
 {
     m_checking = false;
     m_cancelRequested = false;
-    bool red = false;
-    const QString text = writeEndText(red);
-    if (!m_plan->verified()) {
-        // The write itself ended; only its proof is missing.
-        safety::Taken why;
-        why.read = m_plan->readBack();
-        finish(text + u'\n' + texts::Verify("VerifyFailed").arg(safety::reasonText(why)), true);
-        return;
-    }
     m_readBack = m_plan->readBackValues();
     m_verify = m_plan->verifyResult();
-    m_verified = true;
+    m_verified = m_plan->verified();
+    const transfer::Result& w = m_plan->write();
+    const QString stand = m_plan->standText();
+    if (!w.ok() && w.outcome != transfer::Outcome::Refused) {
+        // Every value went and was read back, but "bp" is unconfirmed: Continue asks
+        // for it again.
+        m_phase = Phase::Computing;
+        m_canContinue = true;
+        fail(stand + u'\n' + m_verify.text(4));
+        CmdVerder->setEnabled(portOpen());
+        m_lineWatch->start();
+        CmdCompare->setVisible(m_verified && !m_verify.ok());
+        return;
+    }
+    bool red = false;
+    const QString text = writeEndText(red);
+    if (!m_verified) {
+        // The write itself ended; its proof is missing or incomplete, and what was
+        // read before the read-back ended still counts.
+        safety::Taken why;
+        why.read = m_plan->readBack();
+        QString line = stand + QStringLiteral(" (") + safety::reasonText(why) + u')';
+        if (!m_verify.mismatches.isEmpty())
+            line += u'\n' + m_verify.text(4);
+        finish(text + u'\n' + line, true);
+        return;
+    }
     finish(text + u'\n' + m_verify.text(4), red || !m_verify.ok());
     Panel1->setToolTip(m_verify.text(100));
     CmdCompare->setVisible(!m_verify.ok());

@@ -306,10 +306,18 @@ void TTransferForm::lineFailed(const TCommError& error)
     // Every failure stops the transfer, so Cancel closes and Again restarts; a code
     // without system or line error flags is shown like any other communication error.
     m_canContinue = true;
-    if (error.Code == CommTimeout)
+    if (error.Code == CommTimeout) {
         fail(PanelTekst[0]);
-    else
+    } else if (error.Code == CommLineLost) {
+        // Where it stopped, so the technician knows what Continue picks up.
+        const QString at = m_phase == Phase::Computing ? QStringLiteral("bp")
+                                                       : QStringLiteral("%1%2")
+                                                             .arg(QLatin1Char(m_phase == Phase::Setpoints ? 'S' : 'P'))
+                                                             .arg(m_counter, 3, 10, QLatin1Char('0'));
+        fail(PanelTekst[1] + u'\n' + texts::Verify("ReasonLine").arg(at));
+    } else {
         fail(PanelTekst[1]);
+    }
     CmdVerder->setEnabled(portOpen());
     m_lineWatch->start();
 }

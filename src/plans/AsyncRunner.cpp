@@ -59,6 +59,9 @@ void AsyncRunner::run(Plan* plan)
 {
     cancel();
     m_plan = plan;
+    // A run stopped in the middle of a request may have left its reply coming.
+    m_troubled = m_stoppedInFlight;
+    m_stoppedInFlight = false;
     execute(plan->start());
 }
 
@@ -76,6 +79,8 @@ void AsyncRunner::stop()
 
 void AsyncRunner::cancel()
 {
+    if (m_waiting && m_step.kind == Step::Kind::Send)
+        m_stoppedInFlight = true;
     ++m_generation;
     m_wait->stop();
     m_plan = nullptr;
@@ -130,13 +135,17 @@ void AsyncRunner::execute(Step step)
                 });
                 return;
             }
-            if (step.request.pauseRule)
+            m_step.request = requestAfter(step.request, m_troubled);
+            const Request& request = m_step.request;
+            if (request.pauseRule)
                 c->setEndAtLineEnd(false);
-            c->setTimeoutTime(step.request.timeoutMs);
-            c->setASCIIProtocol(step.request.text);
+            c->setNextPauseEnds(request.pauseRule);
+            c->setNextSettle(request.settle);
+            c->setTimeoutTime(request.timeoutMs);
+            c->setASCIIProtocol(request.text);
             m_inFlight = c;
             m_waiting = true;
-            emit sent(step.request);
+            emit sent(request);
             if (generation != m_generation)
                 return;
             putOnLine(c);
@@ -189,6 +198,8 @@ void AsyncRunner::advance(const Outcome& outcome)
     const quint64 generation = m_generation;
     m_waiting = false;
     m_inFlight = nullptr;
+    if (m_step.kind == Step::Kind::Send)
+        m_troubled = !outcome.answered();
     Plan* plan = m_plan;
     const Step step = plan->next(outcome);
     emit progressed(plan->done(), plan->total());

@@ -81,6 +81,9 @@ private:
     bool m_waiting = false;
     bool m_advancing = false;
     QTimer* m_wait = nullptr;
+    // The last exchange failed or was unusable: the next request settles the line first.
+    bool m_troubled = false;
+    bool m_stoppedInFlight = false;
     // Bumped on every run and cancel, so a queued outcome of an older run is dropped.
     quint64 m_generation = 0;
 };

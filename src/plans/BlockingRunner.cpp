@@ -17,12 +17,15 @@ void runBlocking(Plan& plan, const BlockingLine& line, const ProgressFn& progres
     };
     askStop();
     Step step = plan.start();
+    bool troubled = false;
     while (!step.isFinished()) {
         Outcome o;
         switch (step.kind) {
         case Step::Kind::Send: {
-            const Exchange x = line.send ? line.send(step.request) : Exchange{{CommPortClosed, 0, 0}, {}};
-            o = x.error.isZero() ? Outcome::replied(step.request.text, x.reply, step.request.replyLimit) : Outcome::failure(x.error, x.reply);
+            const Request request = requestAfter(step.request, troubled);
+            const Exchange x = line.send ? line.send(request) : Exchange{{CommPortClosed, 0, 0}, {}};
+            o = x.error.isZero() ? Outcome::replied(request.text, x.reply, request.replyLimit) : Outcome::failure(x.error, x.reply);
+            troubled = !o.answered();
             break;
         }
         case Step::Kind::SetLine:
@@ -68,6 +71,8 @@ Exchange exchangeThrough(TPX400Protocol& component, const Request& request)
     const bool endAtLineEnd = component.EndAtLineEnd();
     if (request.pauseRule)
         component.setEndAtLineEnd(false);
+    component.setNextPauseEnds(request.pauseRule);
+    component.setNextSettle(request.settle);
     component.setTimeoutTime(request.timeoutMs);
     component.setASCIIProtocol(request.text);
     component.Send();

@@ -50,7 +50,13 @@ QString SelectPlan::failedRequest() const
 Step SelectPlan::identify(int step)
 {
     m_step = step;
+    m_tries = 1;
     return Step::send(identRequest(step), 0, IdentChannel);
+}
+
+Step SelectPlan::ask() const
+{
+    return m_step < 0 ? Step::send(cmd::selectUnit(m_unit), 0, SelectChannel) : Step::send(identRequest(m_step), 0, IdentChannel);
 }
 
 Step SelectPlan::start()
@@ -60,13 +66,22 @@ Step SelectPlan::start()
     if (!m_select)
         return identify(0);
     m_step = -1;
-    return Step::send(cmd::selectUnit(m_unit), 0, SelectChannel);
+    m_tries = 1;
+    return ask();
 }
 
 Step SelectPlan::next(const Outcome& last)
 {
     m_justSelected = false;
     m_justIdentified = -1;
+    // A lost reply, or one a checked run cannot use, is asked again like any other;
+    // "er n" is an answer, and a gone port answers nothing.
+    const bool unusable = m_checked && !last.failed() && !last.checked.ok()
+                          && last.checked.refusal != cmd::Refusal::ControllerError;
+    if ((last.noReply() || unusable) && m_tries < Tries && !stopRequested()) {
+        ++m_tries;
+        return ask();
+    }
     if (last.failed() || (m_checked && !last.checked.ok())) {
         // A select without reply says so; a silent identification ends it quietly.
         m_failure = last;

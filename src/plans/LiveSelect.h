@@ -63,12 +63,15 @@ public:
 
 private:
     Step identify(int step);
+    // The request of the step under way.
+    Step ask() const;
 
     int m_unit;
     bool m_select;
     bool m_checked = false;
     bool m_identify = true;
     int m_step = -1; // -1: the select, 0..2: identification
+    int m_tries = 1;
     State m_state = State::Running;
     Identity m_identity;
     bool m_justSelected = false;

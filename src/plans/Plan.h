@@ -20,6 +20,10 @@ struct Request {
     bool pauseRule = false; // end the reply at the pause even with fast replies (probes at wrong settings)
     // The longest whole reply (input and output words are shorter).
     int replyLimit = cmd::ReplyLimit;
+    // Let the line go quiet and purge it before sending. The runners set it after a
+    // failed or unusable exchange, whose reply may still be coming; never for a
+    // request with the pause rule (a probe at wrong settings must stay quick).
+    bool settle = false;
 };
 
 // Line settings a plan asks for (the device search).
@@ -119,6 +123,19 @@ struct Outcome {
         return failure(e);
     }
 };
+
+// How often a request is tried before its lost or unusable reply counts (repeating
+// "rp", "wp", "sc" and the like with the same text does no harm).
+inline constexpr int Tries = 3;
+
+// What a runner puts on the line for a Send, after an exchange that came to `last`
+// (troubled: the last exchange failed or its reply was unusable).
+inline Request requestAfter(Request request, bool troubled)
+{
+    if (troubled && !request.pauseRule)
+        request.settle = true;
+    return request;
+}
 
 class Plan {
 public:

@@ -87,6 +87,8 @@ Step RowWritePlan::next(const Outcome& last)
     case Phase::Compute:
         m_computed = true;
         m_compute = r;
+        // A failed "bp" still leaves the rows to read back, unless the line went with it.
+        m_lineGone = r.outcome == Ended::LineFailed;
         return afterWrites();
     case Phase::ReadBack:
         if (!r.ok()) {

@@ -1,5 +1,7 @@
 #include "plans/SafeWritePlan.h"
 
+#include "core/LanguageTexts.h"
+
 namespace vx::plans {
 
 using Ended = transfer::Outcome;
@@ -174,12 +176,19 @@ Step SafeWritePlan::writeNext(const Outcome& last)
     return s.isFinished() ? writeEnded() : s;
 }
 
+bool SafeWritePlan::allWritten() const
+{
+    return m_wrote && m_writePlan && (m_write.ok() || m_write.item == Item::Compute);
+}
+
 Step SafeWritePlan::writeEnded()
 {
     m_write = m_writePlan->result();
-    // A refused "bp" still ends the write: the values went, so they are read back.
-    const bool written = m_write.ok() || (m_write.outcome == Ended::Refused && m_write.item == Item::Compute);
-    if (!written || !m_job.verify || stopRequested())
+    // Once every value went they are read back, also when "bp" was refused or got no
+    // usable reply: values the controller kept old must come to light. Not over a
+    // failed line, nor after a stop.
+    const bool lineUsable = m_write.outcome != Ended::LineFailed && m_write.outcome != Ended::Stopped;
+    if (!allWritten() || !lineUsable || !m_job.verify || stopRequested())
         return Step::finished();
     return startReadBack();
 }
@@ -205,11 +214,29 @@ Step SafeWritePlan::readBackNext(const Outcome& last)
 Step SafeWritePlan::readBackEnded()
 {
     m_readBack = m_readBackPlan->result();
-    if (m_readBack.ok()) {
-        m_verify = verify::check(verify::wholeSet(m_job.values), m_back);
-        m_verified = true;
-    }
+    const QList<verify::Written> all = verify::wholeSet(m_job.values);
+    m_verified = m_readBack.ok();
+    // The values read before an incomplete read-back still prove or disprove theirs.
+    m_verify = verify::check(m_verified ? all : all.mid(0, m_readBack.confirmed), m_back);
     return Step::finished();
+}
+
+QString SafeWritePlan::standText() const
+{
+    if (!allWritten())
+        return QString();
+    // A refused "bp" is an answer, said by its own text.
+    const bool bpOpen = !m_write.ok() && m_write.outcome != Ended::Refused;
+    const bool readBackFailed = m_job.verify && !m_verified;
+    if (!bpOpen && !readBackFailed)
+        return QString();
+    const int total = int(verify::wholeSet(m_job.values).size());
+    QStringList parts;
+    parts << texts::Verify(bpOpen ? "WrittenBpOpen" : "Written").arg(m_write.confirmed).arg(total);
+    if (readBackFailed)
+        parts << (readBackRan() ? texts::Verify("ReadBackIncomplete").arg(m_verify.verified).arg(total)
+                                : texts::Verify("ReadBackNotDone"));
+    return parts.join(QStringLiteral("; "));
 }
 
 } // namespace vx::plans

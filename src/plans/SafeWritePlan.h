@@ -61,9 +61,18 @@ public:
     const transfer::Result& write() const { return m_write; }
     const transfer::Result& readBack() const { return m_readBack; }
     bool wrote() const { return m_wrote; }
+    // Every value was written and confirmed; "bp" may still have failed.
+    bool allWritten() const;
     // The read-back ran to its end and was compared.
     bool verified() const { return m_verified; }
+    // The whole comparison when verified(); else that of the values read back before
+    // the read-back ended (none when it never ran).
     const verify::Result& verifyResult() const { return m_verify; }
+    bool readBackRan() const { return m_readBackPlan != nullptr; }
+    // How a write that got all its values out but did not end cleanly stands:
+    // "592 of 592 written; "bp" not confirmed; read-back incomplete: 100 of 592
+    // verified". Empty when the write ended cleanly or stopped before its end.
+    QString standText() const;
     const compare::ValueSet& readBackValues() const { return m_back; }
     const compare::ValueSet& written() const { return m_job.values; }
 

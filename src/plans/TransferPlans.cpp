@@ -27,7 +27,7 @@ std::optional<Step> ValueExchange::take(const Outcome& o)
 {
     Result& r = m_result;
     const auto again = [this]() -> std::optional<Step> {
-        if (!m_rules.repeat || m_attempts >= 2)
+        if (!m_rules.repeat || m_attempts >= Tries)
             return std::nullopt;
         ++m_attempts;
         return Step::send(m_request.text, m_request.timeoutMs, m_request.channel, m_request.pauseRule);

@@ -1,7 +1,7 @@
 #pragma once
 // Reading and writing values: one value, "bp" alone, or whole sets ("rp 0".."rp 511",
 // "rs 1".."rs 80", "wp"/"ws" then "bp"). The rules are the transfer windows': a lost
-// or unusable reply is asked once more, "er 7" to a write stops at that value, "bp"
+// or unusable reply is asked up to twice more, "er 7" to a write stops at that value, "bp"
 // answered with a detail is a refusal, and a failed line ends the job at once.
 #include "params/SetTransfer.h"
 #include "plans/Plan.h"
@@ -13,7 +13,7 @@ namespace vx::plans {
 using transfer::Item;
 
 struct TransferRules {
-    // One repeat after a lost or unusable reply. The service dialog and the loader
+    // Repeats after a lost or unusable reply (Tries in all). The service dialog and the loader
     // show the first failure as it is.
     bool repeat = true;
 };

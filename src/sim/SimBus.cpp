@@ -627,6 +627,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         rx[i].flags |= le->lineErrors;
     }
 
+    const size_t firstNew = out.bytes.size();
     for (const RxChar& c : rx) {
         RxByte b;
         b.value = c.value;
@@ -637,6 +638,8 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         out.bytes.push_back(b);
         entry.reply += char(c.value);
     }
+    if (const Fault* s = firedKind(Fault::Kind::Stale))
+        delayStaleReply(*s, out.bytes, firstNew);
     if (firedKind(Fault::Kind::Unplug)) {
         const auto last = out.bytes.empty()
                               ? lineEnd + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_latencyMs / 1000.0))

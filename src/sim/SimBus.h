@@ -36,6 +36,8 @@ struct Fault {
         LfCr,        // the reply ends LF CR instead of CR LF
         ExtraLine,   // another line (extraLine) follows the reply at once
         IgnoreWrite, // a write is answered as done, but the old value stays
+        Stale,       // the reply comes pauseMs late (past the time-out), and once on
+                     // its way neither a purge nor the next request stops it
     };
     // OtherArguments: the first number in the reply is one higher ("rp 12 50" ->
     // "rp 13 50"); a reply without one gets other letters.
@@ -83,6 +85,7 @@ struct Fault {
     static Fault extraLineAfter(const std::string& command = {});
     // "wp N ..." is echoed as accepted and parameter N keeps its value.
     static Fault ignoreWrite(int parameter);
+    static Fault stale(const std::string& command = {}, int ms = 300);
 };
 
 const char* faultName(Fault::Kind kind);
@@ -109,7 +112,13 @@ struct RxByte {
     uint32_t flags = 0;
     Clock::time_point due;
     bool babble = false;
+    // Already on its way (a stale reply): a purge does not take it back.
+    bool onWire = false;
 };
+
+// A stale reply: its bytes from `from` on come the fault's pauseMs later and stay
+// on their way whatever the port does.
+void delayStaleReply(const Fault& fault, std::vector<RxByte>& bytes, size_t from);
 
 // What a port sees: exact settings (in-process line, real device), or only the
 // baud rate and stop bits (a pseudo-terminal); then a unit's data bits and parity

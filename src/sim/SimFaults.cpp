@@ -1,5 +1,7 @@
 #include "sim/SimBus.h"
 
+#include <algorithm>
+
 namespace vx::sim {
 
 // ---- faults -------------------------------------------------------------
@@ -126,6 +128,24 @@ Fault Fault::ignoreWrite(int parameter)
     return f;
 }
 
+Fault Fault::stale(const std::string& command, int ms)
+{
+    Fault f;
+    f.kind = Kind::Stale;
+    f.command = command;
+    f.pauseMs = ms;
+    return f;
+}
+
+void delayStaleReply(const Fault& fault, std::vector<RxByte>& bytes, size_t from)
+{
+    const auto delay = std::chrono::milliseconds(std::max(0, fault.pauseMs));
+    for (size_t i = from; i < bytes.size(); ++i) {
+        bytes[i].due += delay;
+        bytes[i].onWire = true;
+    }
+}
+
 const char* faultName(Fault::Kind kind)
 {
     switch (kind) {
@@ -141,6 +161,7 @@ const char* faultName(Fault::Kind kind)
     case Fault::Kind::LfCr: return "lf-cr";
     case Fault::Kind::ExtraLine: return "extra-line";
     case Fault::Kind::IgnoreWrite: return "ignore-write";
+    case Fault::Kind::Stale: return "stale";
     }
     return "?";
 }

@@ -119,7 +119,8 @@ bool SimLine::purge()
         return fail(EIO);
     // Errors of bytes that already arrived stay until they are taken.
     collectDueFlags(now);
-    m_rx.clear();
+    // Bytes of a stale reply that are still on their way come all the same.
+    std::erase_if(m_rx, [&](const RxByte& b) { return !b.onWire || b.due <= now; });
     return true;
 }
 

@@ -1,7 +1,7 @@
 // Every window that takes a value from a reply, in the whole program against a
 // simulated controller whose replies are cut inside their digits, lack their line
 // end, answer another number (or command) or carry "er 3": nothing wrong is stored
-// or shown, a transfer asks once more and then names the value, and a babbling
+// or shown, a transfer asks twice more and then names the value, and a babbling
 // line never holds a window open. (A stall that a retry heals is in tst_transfer.)
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
@@ -36,12 +36,13 @@ enum class Kind { Cut,
                   Foreign,
                   Er3 };
 
-// cutAt is a byte inside the reply's digits; a reply without arguments to repeat
-// answers with other letters instead of another number.
+// cutAt is a byte inside the reply's digits, and the rest comes after the 500 ms a
+// stall may last; a reply without arguments to repeat answers with other letters
+// instead of another number.
 sim::Fault faultFor(Kind kind, const std::string& command, int cutAt, bool hasArguments)
 {
     switch (kind) {
-    case Kind::Cut: return sim::Fault::pause(command, 150, cutAt);
+    case Kind::Cut: return sim::Fault::pause(command, 700, cutAt);
     case Kind::NoLineEnd: return sim::Fault::noLineEnd(command);
     case Kind::Foreign:
         return sim::Fault::wrongEcho(command, hasArguments ? sim::Fault::Echo::OtherArguments
@@ -138,7 +139,7 @@ private slots:
             QVERIFY(w->failed());
             QVERIFY2(w->Panel1->text().contains("S[007]"), qPrintable(w->Panel1->text()));
             QCOMPARE(textColour(w->Panel1), QColor(255, 0, 0));
-            QCOMPARE(sentCount("rs 7"), 2); // asked once more
+            QCOMPARE(sentCount("rs 7"), 3); // asked twice more
             QCOMPARE(w->SollwBuffer[6], 12351);
             QCOMPARE(w->SollwBuffer[7], 0);
             QVERIFY(!w->CmdOK->isEnabled()); // nothing can be taken over
@@ -153,7 +154,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(w->failed() || w->isDone(), Wait);
             QVERIFY(w->failed());
             QVERIFY2(w->Panel1->text().contains("S[007]"), qPrintable(w->Panel1->text()));
-            QCOMPARE(sentCount("ws 7 493"), 2);
+            QCOMPARE(sentCount("ws 7 493"), 3);
             QCOMPARE(bus.requests().back(), std::string("ws 7 493"));
             QCOMPARE(m_ui->messages.size(), 1); // what the controller holds now
             QCOMPARE(m_ui->messages[0].caption, taal("SchrijfParSoll", "StopCaption", ""));

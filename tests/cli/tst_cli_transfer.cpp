@@ -128,6 +128,29 @@ private slots:
         QCOMPARE(log.count("> ws "), 80);
         QCOMPARE(log.count("> rp "), 2 * 512);
     }
+
+    // "bp" never answers: every value went, so they are read back all the same, and
+    // the end says both how far the write came and what the read-back found.
+    void restoreReportsAnUnconfirmedBp()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start(Controller + QStringList{"--fault", "no-reply:cmd=bp"}));
+        TParWaarden par;
+        TSollWaarden soll;
+        for (int n = 0; n <= 511; ++n)
+            par[n] = parDefault(n);
+        for (int n = 1; n <= 80; ++n)
+            soll[n] = n * 7;
+        QVERIFY(files::saveAtomically(path("bp.bak"), files::backupFileBytes(par, soll)));
+        const CliResult r = runCli(onPty(sim.pty, 38400, {"--fast", "restore", "--no-safety", path("bp.bak")}), dir.path());
+        QCOMPARE(r.code, 4);
+        QVERIFY2(r.err.contains("no reply from unit 0") && r.err.contains("(bp)"), r.err.constData());
+        QVERIFY2(r.err.contains("592 of 592 written; 'bp' not confirmed\n"), r.err.constData());
+        QVERIFY2(r.err.contains("Verified: 592 of 592"), r.err.constData());
+        const QByteArray log = sim.log();
+        QCOMPARE(log.count("> bp"), 3);
+        QCOMPARE(log.count("> rs "), 80);
+    }
 };
 
 QTEST_MAIN(TestCliTransfer)

@@ -9,6 +9,8 @@
 
 using namespace vx;
 
+Q_DECLARE_METATYPE(std::vector<PtyPeer::Chunk>)
+
 namespace {
 
 struct Event {
@@ -71,7 +73,9 @@ private slots:
 
     void firstByteTimeout_data();
     void firstByteTimeout();
-    void replyEndsAtPause();
+    void replyEnd_data();
+    void replyEnd();
+    void settleTakesTheRestOfAReply();
     void staleInputNeverReachesReply();
     void oneShotReportsEveryFailure();
     void cyclicReportsChangesOnly();
@@ -110,31 +114,86 @@ void TestExchange::firstByteTimeout()
     QCOMPARE(peer->requests().at(0), QByteArray("ap 1\r"));
 }
 
-void TestExchange::replyEndsAtPause()
+using Chunks = std::vector<PtyPeer::Chunk>;
+
+void TestExchange::replyEnd_data()
 {
-    // 10 ms between bytes keeps the reply together; 200 ms cuts it.
-    peer->setResponder([](const QByteArray& req, int) {
-        if (req.startsWith("one"))
-            return std::vector<PtyPeer::Chunk>{{5, "ab"}, {10, "cd"}, {10, "ef\r"}};
-        if (req.startsWith("two"))
-            return std::vector<PtyPeer::Chunk>{{5, "gh"}, {200, "REST"}};
-        return std::vector<PtyPeer::Chunk>{{5, "xy\r"}};
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<Chunks>("chunks");
+    QTest::addColumn<bool>("fast");
+    QTest::addColumn<bool>("pauseEnds");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<int>("low"); // ms from the request to the reply
+    QTest::addColumn<int>("high");
+    const Chunks together{{5, "ab"}, {10, "cd"}, {10, "ef\r\n"}};
+    QTest::newRow("bytes close together") << "one" << together << false << false << QByteArray("abcdef\r\n") << 0 << 400;
+    // A stalling adapter or controller: the pause inside the digits is no end.
+    const Chunks stall{{5, "rp 12 1"}, {150, "23\r\n"}};
+    for (bool fast : {false, true})
+        QTest::addRow("stall before the line end, %s", fast ? "fast" : "classic")
+            << "rp 12" << stall << fast << false << QByteArray("rp 12 123\r\n") << 150 << 700;
+    QTest::newRow("pause after the line end ends it") << "two" << Chunks{{5, "ab\r\n"}, {200, "zz\r\n"}} << false << false
+                                                      << QByteArray("ab\r\n") << 0 << 1000;
+    // Taken as it is after 500 ms of silence; the reply check refuses it as cut.
+    for (bool fast : {false, true})
+        QTest::addRow("no line end, %s", fast ? "fast" : "classic")
+            << "rp 12" << Chunks{{5, "rp 12 1"}} << fast << false << QByteArray("rp 12 1") << 480 << 1500;
+    // A probe at wrong settings gets garbage without a line end: it must stay quick.
+    QTest::newRow("probe ends at the pause") << "sc 1" << Chunks{{5, "\xfe\x13"}, {200, "REST"}} << false << true
+                                             << QByteArray("\xfe\x13") << 0 << 1000;
+    QTest::newRow("fast: echo and line end end it") << "rp 12" << Chunks{{5, "rp 12 5\r\n"}, {60, "xx"}} << true << false
+                                                    << QByteArray("rp 12 5\r\n") << 0 << 1000;
+}
+
+void TestExchange::replyEnd()
+{
+    QFETCH(QString, request);
+    QFETCH(Chunks, chunks);
+    QFETCH(bool, fast);
+    QFETCH(bool, pauseEnds);
+    QFETCH(QByteArray, expected);
+    QFETCH(int, low);
+    QFETCH(int, high);
+    peer->setResponder([=](const QByteArray& req, int) {
+        return req.startsWith("next") ? Chunks{{5, "next 1\r\n"}} : chunks;
     });
     Recorder r(port.get());
+    r.px->setEndAtLineEnd(fast);
+    r.px->setNextPauseEnds(pauseEnds);
+    r.send(request);
+    QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 1, 3000);
+    QVERIFY(!r.events[0].error);
+    QCOMPARE(r.events[0].result, expected);
+    QVERIFY2(r.events[0].atMs >= low && r.events[0].atMs <= high, QByteArray::number(r.events[0].atMs));
+
+    // What came after the end arrives while the port is idle and is purged before the
+    // next request; the pause rule was for that one request only.
+    QTest::qWait(300);
+    r.send("next");
+    QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 2, 3000);
+    QCOMPARE(r.events[1].result, QByteArray("next 1\r\n"));
+}
+
+void TestExchange::settleTakesTheRestOfAReply()
+{
+    // The rest of a reply follows its line end 30 ms later: a plain request would find
+    // it in its own reply; a settled one waits for quiet, purges, then sends.
+    peer->setResponder([](const QByteArray& req, int) {
+        if (req.startsWith("one"))
+            return Chunks{{5, "one 1\r\n"}, {30, "one 1\r\n"}};
+        return Chunks{{5, "two 2\r\n"}};
+    });
+    Recorder r(port.get());
+    r.px->setEndAtLineEnd(true);
     r.send("one");
     QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 1, 3000);
-    QCOMPARE(r.events[0].result, QByteArray("abcdef\r"));
-
+    QCOMPARE(r.events[0].result, QByteArray("one 1\r\n"));
+    r.px->setNextSettle(true);
     r.send("two");
     QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 2, 3000);
-    QVERIFY(!r.events[1].error);
-    QCOMPARE(r.events[1].result, QByteArray("gh"));
-
-    // The rest arrives while the port is idle and is purged before the next request.
-    QTest::qWait(300);
-    r.send("three");
-    QTRY_COMPARE_WITH_TIMEOUT(r.events.size(), 3, 3000);
-    QCOMPARE(r.events[2].result, QByteArray("xy\r"));
+    QCOMPARE(r.events[1].result, QByteArray("two 2\r\n"));
+    QVERIFY2(r.events[1].atMs >= 50, QByteArray::number(r.events[1].atMs));
+    QCOMPARE(peer->requestCount(), 2);
 }
 
 void TestExchange::staleInputNeverReachesReply()

@@ -1,6 +1,6 @@
 // The transfer plans fed from a scripted controller, with no port and no thread: the
-// order of requests, the one repeat, refusals, stops, and the phases of the guarded
-// write.
+// order of requests, the repeats (three tries, each after the line settled), refusals,
+// stops, and the phases of the guarded write and how it reports an unclean end.
 #include "plans/BlockingRunner.h"
 #include "plans/RowWritePlan.h"
 #include "plans/SafeWritePlan.h"
@@ -24,7 +24,8 @@ struct Controller {
     QMap<QString, std::deque<QString>> script;
     QSet<QString> ignored; // writes echoed but not kept
     QStringList sent;
-    int stopAfter = -1; // requests before the stop is asked
+    QList<bool> settled; // per request: the runner let the line settle first
+    int stopAfter = -1;  // requests before the stop is asked
     bool downAfterLost = false;
 
     QByteArray answer(const QString& rq)
@@ -53,6 +54,7 @@ struct Controller {
     Exchange exchange(const Request& r)
     {
         sent << r.text;
+        settled << r.settle;
         Exchange x;
         auto it = script.find(r.text);
         if (it != script.end() && !it->empty()) {
@@ -168,14 +170,19 @@ private slots:
         QTest::addColumn<int>("confirmed");
         QTest::addColumn<int>("sends"); // of the scripted request
         using I = transfer::Item;
-        const QStringList lost{"timeout"}, lost2{"timeout", "timeout"};
+        const QStringList lost{"timeout"}, lost2{"timeout", "timeout"}, lost3{"timeout", "timeout", "timeout"};
+        const QStringList cut3{"cut", "cut", "cut"};
         QTest::newRow("lost once") << false << "rp 7" << lost << int(Ended::Done) << 0 << 0 << 592 << 2;
-        QTest::newRow("lost twice") << false << "rp 7" << lost2 << int(Ended::NoReply) << int(I::Parameter) << 7 << 7 << 2;
+        QTest::newRow("lost twice") << false << "rp 7" << lost2 << int(Ended::Done) << 0 << 0 << 592 << 3;
+        QTest::newRow("lost three times") << false << "rp 7" << lost3 << int(Ended::NoReply) << int(I::Parameter) << 7
+                                          << 7 << 3;
         QTest::newRow("cut once") << false << "rs 3" << QStringList{"cut"} << int(Ended::Done) << 0 << 0 << 592 << 2;
-        QTest::newRow("cut twice") << false << "rs 3" << QStringList{"cut", "cut"} << int(Ended::BadReply)
-                                   << int(I::Setpoint) << 3 << 514 << 2;
-        QTest::newRow("foreign echo twice") << false << "rs 3" << QStringList{"rs 4 30", "rs 4 30"}
-                                            << int(Ended::BadReply) << int(I::Setpoint) << 3 << 514 << 2;
+        QTest::newRow("cut, then lost") << false << "rs 3" << QStringList{"cut", "timeout"} << int(Ended::Done) << 0 << 0
+                                        << 592 << 3;
+        QTest::newRow("cut three times") << false << "rs 3" << cut3 << int(Ended::BadReply) << int(I::Setpoint) << 3
+                                         << 514 << 3;
+        QTest::newRow("foreign echo three times") << false << "rs 3" << QStringList{"rs 4 30", "rs 4 30", "rs 4 30"}
+                                                  << int(Ended::BadReply) << int(I::Setpoint) << 3 << 514 << 3;
         QTest::newRow("er 7 to a read repeats") << false << "rp 9" << QStringList{"er 7"} << int(Ended::Done) << 0 << 0
                                                 << 592 << 2;
         QTest::newRow("line fails at once") << false << "rp 0" << QStringList{"line"} << int(Ended::LineFailed)
@@ -186,16 +193,16 @@ private slots:
                                               << int(I::Parameter) << 100 << 100 << 1;
         QTest::newRow("er 7 at a setpoint") << true << "ws 5 1005" << QStringList{"er 7"} << int(Ended::Refused)
                                             << int(I::Setpoint) << 5 << 516 << 1;
-        QTest::newRow("er 70 is no refusal") << true << "wp 1 -697" << QStringList{"er 70", "er 70"}
-                                             << int(Ended::BadReply) << int(I::Parameter) << 1 << 1 << 2;
+        QTest::newRow("er 70 is no refusal") << true << "wp 1 -697" << QStringList{"er 70", "er 70", "er 70"}
+                                             << int(Ended::BadReply) << int(I::Parameter) << 1 << 1 << 3;
         QTest::newRow("bp refused") << true << "bp" << QStringList{"bp 17"} << int(Ended::Refused) << int(I::Compute)
                                     << -1 << 592 << 1;
         QTest::newRow("bp unreadable once") << true << "bp" << QStringList{"rp 1 10"} << int(Ended::Done) << 0 << 0 << 592
                                             << 2;
-        QTest::newRow("bp unreadable twice") << true << "bp" << QStringList{"cut", "cut"} << int(Ended::BadReply)
-                                             << int(I::Compute) << -1 << 592 << 2;
-        QTest::newRow("bp lost twice") << true << "bp" << lost2 << int(Ended::NoReply) << int(I::Compute) << -1 << 592
-                                       << 2;
+        QTest::newRow("bp unreadable three times") << true << "bp" << cut3 << int(Ended::BadReply) << int(I::Compute)
+                                                   << -1 << 592 << 3;
+        QTest::newRow("bp lost three times") << true << "bp" << lost3 << int(Ended::NoReply) << int(I::Compute) << -1
+                                             << 592 << 3;
     }
     void rules()
     {
@@ -220,6 +227,9 @@ private slots:
         const transfer::Result& r = plan->result();
         QCOMPARE(int(r.outcome), outcome);
         QCOMPARE(int(c.sent.count(request)), sends);
+        // Exactly the repeats wait for a quiet line first.
+        for (qsizetype i = 0; i < c.sent.size(); ++i)
+            QCOMPARE(c.settled[i], i > 0 && c.sent[i] == c.sent[i - 1]);
         QTEST(r.confirmed, "confirmed");
         if (r.ok())
             return;
@@ -333,25 +343,44 @@ private slots:
         QTest::addColumn<bool>("wrote");
         QTest::addColumn<bool>("verified");
         QTest::addColumn<int>("requests");
+        QTest::addColumn<QStringList>("stand"); // what the stand text names; empty: no text
         using P = SafeWritePlan::Phase;
         const int all = 2 + 592 + 593 + 592;
-        QTest::newRow("all three") << true << true << "" << int(P::ReadBack) << true << true << all;
-        QTest::newRow("write only") << false << false << "" << int(P::Write) << true << false << 593;
-        QTest::newRow("identity lost") << true << true << "rx=timeout,timeout" << int(P::Identity) << false << false << 3;
-        QTest::newRow("identity refused") << true << true << "rt=er 3,er 3" << int(P::Identity) << false << false << 2;
+        const QStringList none;
+        QTest::newRow("all three") << true << true << "" << int(P::ReadBack) << true << true << all << none;
+        QTest::newRow("write only") << false << false << "" << int(P::Write) << true << false << 593 << none;
+        QTest::newRow("identity lost") << true << true << "rx=timeout,timeout,timeout" << int(P::Identity) << false
+                                       << false << 4 << none;
+        QTest::newRow("identity refused") << true << true << "rt=er 3,er 3,er 3" << int(P::Identity) << false << false
+                                          << 3 << none;
         QTest::newRow("backup read fails") << true << true << "rs 40=line" << int(P::Backup) << false << false
-                                           << 2 + 512 + 40;
-        QTest::newRow("backup not saved") << true << true << "nosave" << int(P::Backup) << false << false << 594;
+                                           << 2 + 512 + 40 << none;
+        QTest::newRow("backup not saved") << true << true << "nosave" << int(P::Backup) << false << false << 594
+                                          << none;
         QTest::newRow("er 7: no read-back") << true << true << "wp 3 -691=er 7" << int(P::Write) << true << false
-                                            << 594 + 4;
+                                            << 594 + 4 << none;
         QTest::newRow("bp refused: read back") << false << true << "bp=bp 12" << int(P::ReadBack) << true << true
-                                               << 593 + 592;
+                                               << 593 + 592 << none;
         QTest::newRow("ignored write found") << false << true << "ignore:wp 12 -664" << int(P::ReadBack) << true << true
-                                             << 593 + 592;
-        QTest::newRow("read-back lost") << false << true << "rs 80=timeout,timeout" << int(P::ReadBack) << true << false
-                                        << 593 + 593;
-        QTest::newRow("stop in the backup") << true << true << "stop:100" << int(P::Backup) << false << false << 100;
-        QTest::newRow("stop before the identity") << true << true << "stop:0" << int(P::Identity) << false << false << 0;
+                                             << 593 + 592 << none;
+        // Every value went: the read-back runs although "bp" failed, and the end says both.
+        QTest::newRow("bp lost: read back") << false << true << "bp=timeout,timeout,timeout" << int(P::ReadBack) << true
+                                            << true << 595 + 592 << QStringList{"592", "'bp'"};
+        QTest::newRow("bp unusable: read back") << false << true << "bp=rp 1,rp 1,rp 1" << int(P::ReadBack) << true
+                                                << true << 595 + 592 << QStringList{"592", "'bp'"};
+        QTest::newRow("bp line lost: no read-back") << false << true << "bp=line" << int(P::Write) << true << false
+                                                    << 593 << QStringList{"592", "'bp'", "niet teruggelezen"};
+        QTest::newRow("read-back lost") << false << true << "rs 80=timeout,timeout,timeout" << int(P::ReadBack) << true
+                                        << false << 593 + 594 << QStringList{"592", "591 van 592"};
+        QTest::newRow("line lost in the read-back") << false << true << "rp 100=line" << int(P::ReadBack) << true
+                                                    << false << 593 + 101 << QStringList{"592", "100 van 592"};
+        QTest::newRow("read-back lost, old value found") << false << true << "ignore:wp 12 -664,rp 300=line"
+                                                         << int(P::ReadBack) << true << false << 593 + 301
+                                                         << QStringList{"592", "299 van 592"};
+        QTest::newRow("stop in the backup") << true << true << "stop:100" << int(P::Backup) << false << false << 100
+                                            << none;
+        QTest::newRow("stop before the identity") << true << true << "stop:0" << int(P::Identity) << false << false << 0
+                                                  << none;
     }
     void guardedWrite()
     {
@@ -362,9 +391,11 @@ private slots:
         Controller c;
         const Sets mine;
         bool saveFails = false;
-        if (fault.startsWith("ignore:"))
-            c.ignored << fault.mid(7);
-        else if (fault == "nosave")
+        if (fault.startsWith("ignore:")) {
+            c.ignored << fault.mid(7).section(u',', 0, 0);
+            fault = fault.section(u',', 1); // and a fault after it
+        }
+        if (fault == "nosave")
             saveFails = true;
         else if (fault.startsWith("stop:"))
             c.stopAfter = fault.mid(5).toInt();
@@ -421,6 +452,17 @@ private slots:
         }
         if (QByteArray(QTest::currentDataTag()) == "identity lost")
             QCOMPARE(plan.safety().failedRequest, QStringLiteral("rx"));
+        // The end in words (the built-in texts are Dutch): how far the write and
+        // the read-back came; a partial read-back still names what differs.
+        QFETCH(QStringList, stand);
+        const QString text = plan.standText();
+        QCOMPARE(text.isEmpty(), stand.isEmpty());
+        for (const QString& part : stand)
+            QVERIFY2(text.contains(part), qPrintable(text));
+        if (!plan.verified() && plan.readBackRan() && !c.ignored.isEmpty()) {
+            QCOMPARE(plan.verifyResult().mismatches.size(), 1);
+            QCOMPARE(plan.verifyResult().mismatches[0].number, 12);
+        }
     }
 
     // The compare window's ticked rows: each one written, "bp" after a parameter, the
@@ -445,10 +487,15 @@ private slots:
                                               << QList<int>{ok, int(Ended::Refused), ok} << ok;
         QTest::newRow("line lost: rest unsent") << false << true << "wp 4 40=line" << QStringList{"wp 4 40"}
                                                 << QList<int>{3, 3, 3} << -1;
+        QTest::newRow("bp lost: rows read back") << false << true << "bp=timeout,timeout,timeout"
+                                                 << writes + QStringList{"bp", "bp", "bp"} + reads
+                                                 << QList<int>{ok, ok, ok} << ok;
+        QTest::newRow("bp line lost: no read-back") << false << true << "bp=line" << writes + QStringList{"bp"}
+                                                    << QList<int>{ok, ok, ok} << -1;
         QTest::newRow("setpoints: no bp") << true << true << "" << QStringList{"ws 2 20", "rs 2"} << QList<int>{ok}
                                           << ok;
-        QTest::newRow("read-back lost") << false << true << "rs 2=timeout,timeout"
-                                        << writes + QStringList{"bp", "rp 4", "rs 2", "rs 2"}
+        QTest::newRow("read-back lost") << false << true << "rs 2=timeout,timeout,timeout"
+                                        << writes + QStringList{"bp", "rp 4", "rs 2", "rs 2", "rs 2"}
                                         << QList<int>{ok, ok, ok} << int(Ended::NoReply);
     }
     void rowWrites()
