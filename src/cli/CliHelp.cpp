@@ -56,10 +56,14 @@ const QMap<QString, QString>& commandTexts()
                  "Compares two of: device, a .app/.aps/.bak file, defaults. Prints number, name\n"
                  "and both values, scaled, for every value that differs. Exit status 0 when\n"
                  "equal, 1 when they differ."},
-        {"monitor", "usage: vx5x monitor [--rate HZ] [--values r0,r1,...] [--count N]\n"
+        {"monitor", "usage: vx5x monitor [--rate HZ] [--values r0,r1,...] [--count N] [--once]\n"
                     "Prints live values as CSV lines (header first) with a UTC timestamp, until\n"
                     "Ctrl-C or N lines. Values: r0 r1 r2 r3 r4 r5 r6 ri ru rf (default r0,r4);\n"
-                    "rate default 5 per second. --json prints JSON lines."},
+                    "rate default 5 per second. --json prints JSON lines.\n"
+                    "A lost or unusable reply leaves its cell empty and the rows go on; the count\n"
+                    "of them is told at the end. A lost line (an adapter pulled out) is waited for\n"
+                    "and the same controller resumes; another controller ends it (exit 3).\n"
+                    "--once: a lost line ends it (exit 3) instead."},
         {"term", "usage: vx5x term [REQUEST...]\n"
                  "Sends each request as it stands and prints the reply. Without requests it\n"
                  "reads requests from standard input (a \"> \" prompt on a terminal) until end of\n"
@@ -105,8 +109,10 @@ QString helpText()
         "  --port COM1|/dev/ttyUSB0|sim   the port; sim is the built-in simulated bus\n"
 
         "  --unit N  --baud B  --parity N|E|O  --data 7|8  --stop 1|2\n"
+        "                             B: 1200 2400 4800 9600 19200 28800 38400 57600 115200\n"
         "  --simulate                 every port leads to the built-in simulated bus\n"
-        "  --fast                     a reply ends at its line end, not after 50 ms of silence\n"
+        "  --fast                     a reply ends at its line end, not after 50 ms of silence;\n"
+        "                             after repeated trouble it falls back, said once on stderr\n"
         "  --lang 0|1|2               messages in Dutch, English or German\n"
         "  --json                     one JSON document on stdout (JSON lines: search, monitor)\n"
         "  --quiet                    no notes or progress on stderr, only errors\n"

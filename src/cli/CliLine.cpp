@@ -84,6 +84,8 @@ Line::Line(Context& context)
     m_component = makeControllerComponent(m_port.get(), "PX400Cli", 0, m_port.get());
     // The search probes wrong line settings, whose garbled bytes may hold a line end.
     m_component->setEndAtLineEnd(context.opt.fast && context.opt.command != QLatin1String("search"));
+    // The job goes on, many times slower: the user should know why.
+    m_port->OnFastRepliesOff = [&context](TSXComm*) { context.note(texts::Main("SnelleAntwoordenUit")); };
 }
 
 Line::~Line()

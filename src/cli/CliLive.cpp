@@ -221,7 +221,8 @@ int cmdSearch(Context& c)
 
 int cmdMonitor(Context& c)
 {
-    const CommandLine line(c.opt.args, {valueOption("rate"), valueOption("values"), valueOption("count")});
+    const CommandLine line(c.opt.args,
+                           {valueOption("rate"), valueOption("values"), valueOption("count"), flagOption("once")});
     const bool missing = !line.ok() || !line.left().isEmpty();
     const auto rateText = line.value(QStringLiteral("rate"));
     const auto valuesText = line.value(QStringLiteral("values"));
@@ -250,10 +251,15 @@ int cmdMonitor(Context& c)
     choice.requests = values;
     choice.periodMs = int(1000.0 / rate);
     choice.rows = count;
+    // A noisy line costs a cell, never the rows; a pulled adapter is waited for
+    // unless the user wants the first loss to end it.
+    choice.gaps = true;
+    choice.reconnect = !line.isSet(QStringLiteral("once"));
     // A pulled adapter is awaited and the same controller resumes, as in the main window.
     choice.device.path = QString::fromStdString(l.port().devicePath());
     choice.device.byId = byIdNameOf(choice.device.path);
     plans::LivePlan plan(choice);
+    int shown = 0, empty = 0;
     runBlocking(plan, planLine(l), [&](const plans::Plan&) {
         if (plan.lost())
             c.note(cliText("LineLost").arg(c.portName, commErrorText(plan.failure().error)));
@@ -264,6 +270,8 @@ int cmdMonitor(Context& c)
         QJsonObject o{{"time", stamp}};
         for (int i = 0; i < values.size(); ++i) {
             const std::optional<qint32> v = plan.row().value(i);
+            ++shown;
+            empty += v ? 0 : 1;
             cells << (v ? QString::number(*v) : QString());
             o.insert(values[i], v ? QJsonValue(*v) : QJsonValue());
         }
@@ -272,6 +280,8 @@ int cmdMonitor(Context& c)
         else
             c.out(cells.join(u','));
     });
+    if (empty > 0)
+        c.note(QStringLiteral("%1 of %2 values lost or unusable (empty cells)").arg(empty).arg(shown));
     switch (plan.state()) {
     case plans::LivePlan::State::Failed:
     case plans::LivePlan::State::SelectFailed:

@@ -125,7 +125,18 @@ GlobalParse parseGlobal(const QStringList& args, Options& o)
             good = o.unit && *o.unit >= 0 && *o.unit <= 31;
         } else if (key == QLatin1String("baud")) {
             o.baud = toInt(value);
-            good = o.baud.has_value();
+            // Any other rate would leave the port at its old one without a word.
+            QStringList rates;
+            good = false;
+            for (int i = 0; i <= int(TBaudrate::br115200); ++i) {
+                rates << QString::number(baudrateValue(TBaudrate(i)));
+                good = good || (o.baud && *o.baud == baudrateValue(TBaudrate(i)));
+            }
+            if (!good) {
+                g.ok = false;
+                g.bad = QStringLiteral("--baud %1 (rates: %2)").arg(value, rates.join(QStringLiteral(", ")));
+                return g;
+            }
         } else if (key == QLatin1String("parity")) {
             const QString p = value.toUpper();
             good = p == QLatin1String("N") || p == QLatin1String("E") || p == QLatin1String("O");

@@ -193,8 +193,8 @@ QByteArray backupFileBytes(const TParWaarden& par, const TSollWaarden& soll)
 
 BackupError parseBackupFile(const QByteArray& contents, TParWaarden& par, TSollWaarden& soll)
 {
-    if (contents.size() < BackupSize)
-        return BackupError::TooShort;
+    if (contents.size() != BackupSize)
+        return BackupError::WrongSize;
     constexpr int parOffset = 8;
     constexpr int sollOffset = parOffset + 4 * BackupParEntries;
     constexpr int endOffset = sollOffset + 4 * BackupSollEntries;
@@ -249,8 +249,8 @@ ValueFile valueFileFrom(const QByteArray& contents, const QString& name)
     case FileKind::Backup:
         switch (parseBackupFile(contents, v.par, v.soll)) {
         case BackupError::None: break;
-        case BackupError::TooShort:
-            return refuse(FileFault::TooShort, 0,
+        case BackupError::WrongSize:
+            return refuse(FileFault::WrongSize, 0,
                           QStringLiteral("%1 bytes, a backup file has %2").arg(contents.size()).arg(BackupSize));
         case BackupError::BadMarks: return refuse(FileFault::BadMarks, 0, QStringLiteral("the start or end marks are wrong"));
         }

@@ -50,11 +50,12 @@ inline constexpr int BackupSollEntries = 2000;                                  
 inline constexpr int BackupSize = 8 + 4 * BackupParEntries + 4 * BackupSollEntries + 8; // 16020
 
 enum class BackupError { None,
-                         TooShort,
+                         WrongSize,
                          BadMarks };
 
 QByteArray backupFileBytes(const TParWaarden& par, const TSollWaarden& soll);
-// Bytes beyond BackupSize are ignored; par and soll are written only on None.
+// Exactly BackupSize bytes, or WrongSize: a longer file is no backup with a tail
+// to ignore. par and soll are written only on None.
 BackupError parseBackupFile(const QByteArray& contents, TParWaarden& par, TSollWaarden& soll);
 
 // --- reading any of them -------------------------------------------------------------
@@ -70,7 +71,7 @@ enum class FileFault { None,
                        Unrecognised, // no header, no backup marks, no .bak name
                        BadLine,      // a malformed line, or a number twice with the count right
                        WrongCount,   // too few or too many value lines
-                       TooShort,     // a backup file under BackupSize
+                       WrongSize,    // a backup file of other than BackupSize bytes
                        BadMarks };   // a backup file's start or end marks
 
 struct ValueFile {

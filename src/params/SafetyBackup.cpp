@@ -5,6 +5,7 @@
 #include "params/ParFormats.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -84,12 +85,32 @@ QString latest(const QString& dir)
     return all.isEmpty() ? QString() : all.last();
 }
 
-int prune(const QString& dir, const QString& rx, int keep)
+int prune(const QString& dir, const QString& rx, int keep, const QString& justWritten, const QDateTime& now)
 {
-    const QStringList mine = backups(dir, &rx);
+    struct Dated {
+        QString path;
+        QDateTime modified;
+    };
+    QList<Dated> old;
+    const QString kept = justWritten.isEmpty() ? QString() : QFileInfo(justWritten).absoluteFilePath();
+    bool keptIsMine = false;
+    // Name order first, so files of the same modification time go oldest name first.
+    for (const QString& path : backups(dir, &rx)) {
+        const QFileInfo info(path);
+        if (!kept.isEmpty() && info.absoluteFilePath() == kept) {
+            keptIsMine = true;
+            continue;
+        }
+        const QDateTime modified = info.lastModified();
+        if (modified > now)
+            continue;
+        old.append({path, modified});
+    }
+    std::stable_sort(old.begin(), old.end(), [](const Dated& a, const Dated& b) { return a.modified < b.modified; });
+    const qsizetype room = std::max(0, keep - (keptIsMine ? 1 : 0));
     int removed = 0;
-    for (qsizetype i = 0; i + keep < mine.size(); ++i)
-        removed += QFile::remove(mine[i]) ? 1 : 0;
+    for (qsizetype i = 0; i + room < old.size(); ++i)
+        removed += QFile::remove(old[i].path) ? 1 : 0;
     return removed;
 }
 
@@ -112,7 +133,8 @@ Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& 
     t.values.hasParameters = t.values.hasSetpoints = true;
     t.values.par = par;
     t.values.soll = soll;
-    prune(dir, id.rx);
+    // A file just written may carry a modification time a little after `when`.
+    prune(dir, id.rx, KeepPerController, path, std::max(when, QDateTime::currentDateTime()));
     return t;
 }
 

@@ -24,8 +24,12 @@ QString folder();
 QStringList backups(const QString& dir, const QString* rx = nullptr);
 // The newest safety backup in dir (full path), or empty.
 QString latest(const QString& dir);
-// Removes all but the newest `keep` of the "rx" text; returns how many went.
-int prune(const QString& dir, const QString& rx, int keep = KeepPerController);
+// Removes all but the newest `keep` of the "rx" text, newest by the file's
+// modification time (a name's time is only what the clock said). `justWritten` always
+// stays and counts as one of them; a backup dated after `now` stays and does not count
+// (a clock once set ahead must not push out the backup just taken). Returns how many went.
+int prune(const QString& dir, const QString& rx, int keep = KeepPerController, const QString& justWritten = {},
+          const QDateTime& now = QDateTime::currentDateTime());
 
 struct Identity {
     QString type; // first four characters of "rt"

@@ -73,7 +73,7 @@ Step LivePlan::next(const Outcome& last)
     }
     case Phase::Row: {
         const QString& rq = m_choice.requests[m_column];
-        if (last.failed()) {
+        if (last.failed() && (portGone(last) || !m_choice.gaps)) {
             if (portGone(last) && m_choice.reconnect) {
                 ReconnectTarget t = m_choice.device;
                 t.unit = m_choice.unit;

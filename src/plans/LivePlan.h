@@ -22,6 +22,7 @@ struct LiveChoice {
     int periodMs = 200;     // from one row to the next
     int rows = 0;           // 0: until asked to stop
     bool reconnect = true;  // a lost line is awaited and reconnected
+    bool gaps = false;      // an unanswered value leaves an empty cell; the rows go on
     ReconnectTarget device; // path, by-id name and interval of the reconnect
 };
 

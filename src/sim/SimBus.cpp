@@ -1,5 +1,7 @@
 #include "sim/SimBus.h"
 
+#include "sim/SimNoise.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -293,7 +295,9 @@ int SimBus::selectedUnit() const
 void SimBus::setLatencyMs(double ms)
 {
     std::lock_guard lock(m_mutex);
-    m_latencyMs = std::max(0.0, ms);
+    // Out of range it would overflow the clock's durations.
+    m_latencyMs = ms >= 0 && ms <= MaxLatencyMs ? ms : ms > MaxLatencyMs ? MaxLatencyMs
+                                                                         : 0.0;
 }
 
 double SimBus::latencyMs() const
@@ -306,6 +310,7 @@ int SimBus::addFault(const Fault& fault)
 {
     std::lock_guard lock(m_mutex);
     m_faults.push_back({m_nextFaultId, fault});
+    m_faults.back().rng.seed(fault.seed);
     return m_nextFaultId++;
 }
 
@@ -446,6 +451,13 @@ std::vector<Fault> SimBus::matchFaults(const std::string& request, int replyingU
         if (f.unit >= 0 && f.unit != replyingUnit)
             continue;
         ++s.seen;
+        if (f.kind == Fault::Kind::Random) {
+            if (auto drawn = drawRandomFault(f, s.rng)) {
+                ++s.fired;
+                fired.push_back(std::move(*drawn));
+            }
+            continue;
+        }
         const bool fire = f.nth > 0 ? s.seen == f.nth : (f.times < 0 || s.fired < f.times);
         if (fire) {
             ++s.fired;
@@ -568,6 +580,8 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
                 continue;
             if (const Fault* f = firedKind(Fault::Kind::WrongEcho))
                 *r = spoilEcho(*r, f->echo);
+            if (const Fault* f = firedKind(Fault::Kind::Corrupt))
+                *r = corrupted(*r, f->pick);
             answers.push_back({h->unit, *r, h->port});
         }
     }
@@ -590,11 +604,12 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
                                                                                                : "\r\n";
     if (const Fault* x = firedKind(Fault::Kind::ExtraLine))
         ending += x->extraLine;
+    const bool twice = firedKind(Fault::Kind::Duplicate) != nullptr;
     if (!answers.empty()) {
         std::vector<TxStream> streams;
         const Fault* pause = firedKind(Fault::Kind::Pause);
         for (const Answer& a : answers) {
-            TxStream s = backToBack(a.text + ending, a.unit->frame, replyStart);
+            TxStream s = backToBack(twice ? a.text + ending + a.text + ending : a.text + ending, a.unit->frame, replyStart);
             if (pause)
                 for (size_t i = size_t(std::max(0, pause->atByte)); i < s.chars.size(); ++i)
                     s.chars[i].start += pause->pauseMs / 1000.0;
@@ -627,7 +642,7 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         rx[i].flags |= le->lineErrors;
     }
 
-    const size_t firstNew = out.bytes.size();
+    const size_t firstOut = out.bytes.size();
     for (const RxChar& c : rx) {
         RxByte b;
         b.value = c.value;
@@ -638,8 +653,21 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         out.bytes.push_back(b);
         entry.reply += char(c.value);
     }
-    if (const Fault* s = firedKind(Fault::Kind::Stale))
-        delayStaleReply(*s, out.bytes, firstNew);
+    // A stalled unit: the reply, or its rest from inside the digits, comes late.
+    const Fault* cut = firedKind(Fault::Kind::Cut);
+    const Fault* stale = firedKind(Fault::Kind::Stale);
+    if ((cut || stale) && out.bytes.size() > firstOut) {
+        size_t from = firstOut;
+        if (!stale && !answers.empty()) {
+            const size_t at = cut->atByte >= 0 ? size_t(cut->atByte) : cutPosition(answers.front().text, cut->pick);
+            from = std::min(firstOut + (replyFrom + at), out.bytes.size());
+        }
+        const auto delay = std::chrono::milliseconds(std::max(0, (stale ? stale : cut)->pauseMs));
+        for (size_t i = from; i < out.bytes.size(); ++i) {
+            out.bytes[i].due += delay;
+            out.bytes[i].late = true;
+        }
+    }
     if (firedKind(Fault::Kind::Unplug)) {
         const auto last = out.bytes.empty()
                               ? lineEnd + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_latencyMs / 1000.0))

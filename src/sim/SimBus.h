@@ -11,10 +11,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -36,8 +38,22 @@ struct Fault {
         LfCr,        // the reply ends LF CR instead of CR LF
         ExtraLine,   // another line (extraLine) follows the reply at once
         IgnoreWrite, // a write is answered as done, but the old value stays
-        Stale,       // the reply comes pauseMs late (past the time-out), and once on
-                     // its way neither a purge nor the next request stops it
+        Cut,         // the reply stops before byte atByte; the rest follows pauseMs later
+        Stale,       // the whole reply comes pauseMs late, after the asker gave up
+        Duplicate,   // the reply is sent twice
+        Corrupt,     // some bytes of the reply are replaced by bytes no reply holds
+        Random,      // one of `kinds`, drawn for each request with probability rate
+    };
+    // What a random fault may draw from; a bit per kind.
+    enum RandomKind : unsigned {
+        RandomCut = 1u << 0,
+        RandomStale = 1u << 1,
+        RandomDup = 1u << 2,
+        RandomGarbage = 1u << 3, // some bytes of the reply changed
+        RandomBurst = 1u << 4,   // junk bytes on the line before the reply
+        RandomNoLineEnd = 1u << 5,
+        RandomNoReply = 1u << 6,
+        RandomAll = (1u << 7) - 1,
     };
     // OtherArguments: the first number in the reply is one higher ("rp 12 50" ->
     // "rp 13 50"); a reply without one gets other letters.
@@ -69,6 +85,14 @@ struct Fault {
     int babbleMs = 10000;
     static constexpr size_t BabbleLimit = size_t(1) << 20;
     std::string extraLine = "xx 0\r\n";
+    // Cut and Corrupt: where they strike, drawn from this when atByte < 0.
+    uint64_t pick = 0;
+    // Random: chance per request, the seed of its draws, the kinds it draws from.
+    double rate = 0;
+    uint64_t seed = 1;
+    unsigned kinds = RandomAll;
+    // The name the log shows, when not the kind's own ("random:cut").
+    std::string label;
 
     static Fault noReply(const std::string& command = {}, int nth = 0);
     static Fault wrongEcho(const std::string& command = {}, Echo how = Echo::OtherLetters);
@@ -85,8 +109,28 @@ struct Fault {
     static Fault extraLineAfter(const std::string& command = {});
     // "wp N ..." is echoed as accepted and parameter N keeps its value.
     static Fault ignoreWrite(int parameter);
-    static Fault stale(const std::string& command = {}, int ms = 300);
+    // The reply stops inside its digits (atByte < 0) or before byte atByte; the
+    // rest follows restMs later, also past a purge or the next request.
+    static Fault cut(const std::string& command = {}, int restMs = 200, int atByte = -1);
+    // The reply comes lateMs late, also past a purge or the next request.
+    static Fault stale(const std::string& command = {}, int lateMs = 700);
+    static Fault duplicate(const std::string& command = {});
+    // One to three bytes of the reply replaced by control bytes, where `pick` says.
+    static Fault corrupt(const std::string& command = {}, uint64_t pick = 1);
+    // kinds: RandomKind bits. rate per request, 0 ... 1.
+    static Fault random(double rate, uint64_t seed, unsigned kinds = RandomAll);
 };
+
+// "cut", "stale", ... for one RandomKind bit; empty for anything else.
+std::string randomKindName(unsigned kind);
+// The bit of a name, 0 for an unknown one.
+unsigned randomKindBit(const std::string& name);
+// The concrete fault a random fault's draw turns into for one request, or none.
+// Draws a fixed number of values from rng per request, so a seed replays.
+std::optional<Fault> drawRandomFault(const Fault& random, std::mt19937_64& rng);
+// The reply delays a random fault draws: a cut's rest, a stale reply.
+inline constexpr int CutRestMinMs = 60, CutRestMaxMs = 400;
+inline constexpr int StaleMinMs = 600, StaleMaxMs = 1000;
 
 const char* faultName(Fault::Kind kind);
 // As faultName(kind), but an error reply other than "er 7" is named after its
@@ -112,13 +156,17 @@ struct RxByte {
     uint32_t flags = 0;
     Clock::time_point due;
     bool babble = false;
-    // Already on its way (a stale reply): a purge does not take it back.
-    bool onWire = false;
+    // Still on its way from a stalled unit: neither a purge nor the next request
+    // stops it (a cut reply's rest, a stale reply).
+    bool late = false;
 };
 
-// A stale reply: its bytes from `from` on come the fault's pauseMs later and stay
-// on their way whatever the port does.
-void delayStaleReply(const Fault& fault, std::vector<RxByte>& bytes, size_t from);
+// Queues a delivery behind what is queued: when the queue's last byte is due later
+// than the delivery's first, the whole delivery moves back, keeping its pace.
+void queueAfter(std::deque<RxByte>& queue, const std::vector<RxByte>& bytes);
+// What a purge or a new request leaves of a queue: the late bytes still to come
+// after `arrivedBy` (those due by then are in the port's buffer, and go with it).
+void dropUnsent(std::deque<RxByte>& queue, Clock::time_point arrivedBy);
 
 // What a port sees: exact settings (in-process line, real device), or only the
 // baud rate and stop bits (a pseudo-terminal); then a unit's data bits and parity
@@ -168,6 +216,8 @@ public:
     std::array<int32_t, 4> calibrationEeprom(int unit) const;
     int selectedUnit() const; // -1: none (or more than one)
 
+    // 0 ... MaxLatencyMs; beyond it (or not a number) it is taken as the nearest end.
+    static constexpr double MaxLatencyMs = 10000;
     void setLatencyMs(double ms);
     double latencyMs() const;
 
@@ -215,6 +265,7 @@ private:
         Fault fault;
         int seen = 0;
         int fired = 0;
+        std::mt19937_64 rng{};
     };
     SimUnit* findUnit(int number);
     const SimUnit* findUnit(int number) const;

@@ -1,7 +1,5 @@
 #include "sim/SimBus.h"
 
-#include <algorithm>
-
 namespace vx::sim {
 
 // ---- faults -------------------------------------------------------------
@@ -128,22 +126,50 @@ Fault Fault::ignoreWrite(int parameter)
     return f;
 }
 
-Fault Fault::stale(const std::string& command, int ms)
+Fault Fault::cut(const std::string& command, int restMs, int atByte)
+{
+    Fault f;
+    f.kind = Kind::Cut;
+    f.command = command;
+    f.pauseMs = restMs;
+    f.atByte = atByte;
+    return f;
+}
+
+Fault Fault::stale(const std::string& command, int lateMs)
 {
     Fault f;
     f.kind = Kind::Stale;
     f.command = command;
-    f.pauseMs = ms;
+    f.pauseMs = lateMs;
     return f;
 }
 
-void delayStaleReply(const Fault& fault, std::vector<RxByte>& bytes, size_t from)
+Fault Fault::duplicate(const std::string& command)
 {
-    const auto delay = std::chrono::milliseconds(std::max(0, fault.pauseMs));
-    for (size_t i = from; i < bytes.size(); ++i) {
-        bytes[i].due += delay;
-        bytes[i].onWire = true;
-    }
+    Fault f;
+    f.kind = Kind::Duplicate;
+    f.command = command;
+    return f;
+}
+
+Fault Fault::corrupt(const std::string& command, uint64_t pick)
+{
+    Fault f;
+    f.kind = Kind::Corrupt;
+    f.command = command;
+    f.pick = pick;
+    return f;
+}
+
+Fault Fault::random(double rate, uint64_t seed, unsigned kinds)
+{
+    Fault f;
+    f.kind = Kind::Random;
+    f.rate = rate;
+    f.seed = seed;
+    f.kinds = kinds & RandomAll;
+    return f;
 }
 
 const char* faultName(Fault::Kind kind)
@@ -161,13 +187,19 @@ const char* faultName(Fault::Kind kind)
     case Fault::Kind::LfCr: return "lf-cr";
     case Fault::Kind::ExtraLine: return "extra-line";
     case Fault::Kind::IgnoreWrite: return "ignore-write";
+    case Fault::Kind::Cut: return "cut";
     case Fault::Kind::Stale: return "stale";
+    case Fault::Kind::Duplicate: return "dup";
+    case Fault::Kind::Corrupt: return "corrupt";
+    case Fault::Kind::Random: return "random";
     }
     return "?";
 }
 
 std::string faultName(const Fault& fault)
 {
+    if (!fault.label.empty())
+        return fault.label;
     if (fault.kind == Fault::Kind::Er7 && fault.errorNumber != ErrRefused)
         return "er" + std::to_string(fault.errorNumber);
     return faultName(fault.kind);

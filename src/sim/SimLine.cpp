@@ -119,8 +119,7 @@ bool SimLine::purge()
         return fail(EIO);
     // Errors of bytes that already arrived stay until they are taken.
     collectDueFlags(now);
-    // Bytes of a stale reply that are still on their way come all the same.
-    std::erase_if(m_rx, [&](const RxByte& b) { return !b.onWire || b.due <= now; });
+    dropUnsent(m_rx, now);
     return true;
 }
 
@@ -142,12 +141,7 @@ bool SimLine::write(const uint8_t* data, size_t count)
     // never purges from piling up babble.
     std::erase_if(m_rx, [&](const RxByte& b) { return b.babble && b.due > start; });
     Delivery d = m_bus.transmit(m_session, data, count, PortView{m_frame, true}, start);
-    for (const RxByte& b : d.bytes) {
-        RxByte x = b;
-        if (!m_rx.empty() && x.due < m_rx.back().due)
-            x.due = m_rx.back().due;
-        m_rx.push_back(x);
-    }
+    queueAfter(m_rx, d.bytes);
     m_cv.notify_all();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "sim/SimOptions.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,17 @@ bool toInt(const std::string& s, int& v)
     if (s.empty() || !parseIniInteger(s, x) || x < -2147483647 || x > 2147483647)
         return false;
     v = int(x);
+    return true;
+}
+
+bool addRandomKind(Fault& f, const std::string& name, std::string& error)
+{
+    const unsigned bit = randomKindBit(name);
+    if (bit == 0) {
+        error = "unknown random kind '" + name + "' (cut, stale, dup, garbage, burst, no-line-end, no-reply)";
+        return false;
+    }
+    f.kinds |= bit;
     return true;
 }
 
@@ -123,19 +135,35 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
         f.kind = Fault::Kind::ExtraLine;
     else if (kind == "ignore-write")
         f.kind = Fault::Kind::IgnoreWrite;
+    else if (kind == "cut")
+        f = Fault::cut();
+    else if (kind == "stale")
+        f = Fault::stale();
+    else if (kind == "dup")
+        f.kind = Fault::Kind::Duplicate;
+    else if (kind == "random")
+        f = Fault::random(0, 1);
     else {
         error = "unknown fault '" + kind + "'";
         return false;
     }
     if (colon != std::string::npos) {
+        std::string lastKey;
         for (const std::string& kv : split(text.substr(colon + 1), ',')) {
             const size_t eq = kv.find('=');
+            // kinds=cut,stale,dup: the list goes on after the comma.
+            if (eq == std::string::npos && lastKey == "kinds") {
+                if (!addRandomKind(f, kv, error))
+                    return false;
+                continue;
+            }
             if (eq == std::string::npos) {
                 error = "expected key=value in '" + kv + "'";
                 return false;
             }
             const std::string key = kv.substr(0, eq);
             std::string value = kv.substr(eq + 1);
+            lastKey = key;
             int n = 0;
             const bool isInt = toInt(value, n);
             auto needInt = [&] {
@@ -213,6 +241,34 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
                     }
                 }
                 f.lineErrors = flags;
+            } else if (key == "rate" || key == "seed" || key == "kinds") {
+                if (f.kind != Fault::Kind::Random) {
+                    error = "'" + key + "' belongs to random";
+                    return false;
+                }
+                if (key == "kinds") {
+                    f.kinds = 0;
+                    for (const std::string& k : split(value, '|'))
+                        if (!addRandomKind(f, k, error))
+                            return false;
+                } else if (key == "rate") {
+                    char* end = nullptr;
+                    const double rate = std::strtod(value.c_str(), &end);
+                    if (value.empty() || !end || *end || !(rate >= 0 && rate <= 1)) {
+                        error = "rate needs a probability from 0 to 1, e.g. 0.01";
+                        return false;
+                    }
+                    f.rate = rate;
+                } else {
+                    char* end = nullptr;
+                    errno = 0;
+                    const unsigned long long seed = std::strtoull(value.c_str(), &end, 10);
+                    if (value.empty() || value[0] == '-' || !end || *end || errno != 0) {
+                        error = "seed needs a whole number of at least 0";
+                        return false;
+                    }
+                    f.seed = seed;
+                }
             } else if (key == "echo") {
                 if (value == "letters")
                     f.echo = Fault::Echo::OtherLetters;
@@ -231,6 +287,10 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error)
                 return false;
             }
         }
+    }
+    if (f.kind == Fault::Kind::Random && f.kinds == 0) {
+        error = "kinds needs at least one of cut, stale, dup, garbage, burst, no-line-end, no-reply";
+        return false;
     }
     if (f.kind == Fault::Kind::Unplug && f.nth < 1) {
         error = "unplug needs after=N";
@@ -342,8 +402,9 @@ bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& e
         case Latency: {
             char* end = nullptr;
             cmd.latency = std::strtod(value.c_str(), &end);
-            if (!end || *end || cmd.latency < 0) {
-                error = "bad latency '" + value + "'";
+            // Written this way round, a NaN fails too.
+            if (value.empty() || !end || *end || !(cmd.latency >= 0 && cmd.latency <= SimBus::MaxLatencyMs)) {
+                error = "bad latency '" + value + "': want milliseconds from 0 to 10000";
                 return false;
             }
             break;

@@ -25,6 +25,10 @@ bool parseUnit(const std::string& text, UnitConfig& unit, std::string& error);
 //   flags=parity|frame|overrun|break|rxover    line errors
 //   echo=letters|zero|blank|args               kind of wrong echo
 //   after=N                                    unplug after N requests
+//   rate=R  seed=S  kinds=K,K,...              random: chance per request (0 ... 1),
+//                                              the seed, any of cut, stale, dup,
+//                                              garbage, burst, no-line-end, no-reply
+// cut (ms=N rest delay, at=N), stale (ms=N) and dup are single faults too.
 // A command text with blanks is written with '_' or '+' for each blank: cmd=rp_12.
 bool parseFault(const std::string& text, Fault& fault, std::string& error);
 

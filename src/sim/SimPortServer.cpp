@@ -398,7 +398,7 @@ int SimPortServer::run(std::string& message)
                 // A status byte leads; only TIOCPKT_DATA has data after it.
                 if (raw[0] != TIOCPKT_DATA) {
                     if (raw[0] & TIOCPKT_FLUSHREAD)
-                        out.clear();
+                        dropUnsent(out, {});
                     continue;
                 }
                 ++buf;
@@ -412,7 +412,7 @@ int SimPortServer::run(std::string& message)
                     [[maybe_unused]] ssize_t w = ::send(m_fd, reply.data(), reply.size(), MSG_NOSIGNAL);
                 }
                 if (m_server->takePurge())
-                    out.clear();
+                    dropUnsent(out, {});
                 if (data.empty())
                     continue;
                 buf = data.data();
@@ -426,11 +426,11 @@ int SimPortServer::run(std::string& message)
             const auto start = now - charTime * int64_t(n);
             // A controller stops talking when the master starts a new request
             // (a line feed after the CR of the last one is no new request).
+            // A stalled unit's late bytes still come.
             if (std::any_of(buf, buf + n, [](uint8_t c) { return c != '\n'; }))
-                out.clear();
+                dropUnsent(out, {});
             const Delivery d = m_bus.transmit(session, buf, size_t(n), view, start);
-            for (const RxByte& b : d.bytes)
-                out.push_back(b);
+            queueAfter(out, d.bytes);
         }
     }
 }

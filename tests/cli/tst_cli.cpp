@@ -45,6 +45,9 @@ private slots:
         broken.replace("P001 ", "P001x");
         QVERIFY(files::saveAtomically(path("broken.app"), broken));
         QVERIFY(files::saveAtomically(path("short.bak"), QByteArray(100, 'x')));
+        const QByteArray backup = files::backupFileBytes(defaults, {});
+        QVERIFY(files::saveAtomically(path("long1.bak"), backup + 'x'));
+        QVERIFY(files::saveAtomically(path("long5000.bak"), backup + QByteArray(5000, '\0')));
     }
 
     void exitStatusOfEachFailureClass_data()
@@ -84,6 +87,19 @@ private slots:
         QTest::newRow("not an option") << Sim + QStringList{"set", "baud rate=fast"} << 2 << "\"fast\" is not a value";
         QTest::newRow("bad file line") << Sim + QStringList{"write", "@broken.app"} << 2 << "line 4:";
         QTest::newRow("short backup") << Sim + QStringList{"restore", "@short.bak"} << 2 << "100 bytes";
+        // A backup is exactly 16020 bytes; a longer file is refused before the line is touched.
+        QTest::newRow("backup a byte long") << Sim + QStringList{"restore", "@long1.bak"} << 2
+                                            << "16021 bytes, a backup file has 16020";
+        QTest::newRow("backup 5000 bytes long") << Sim + QStringList{"restore", "@long5000.bak"} << 2
+                                                << "21020 bytes, a backup file has 16020";
+        // Only the port's rates; another would leave the port at its old one.
+        const QString rates = "(rates: 1200, 2400, 4800, 9600, 19200, 28800, 38400, 57600, 115200)";
+        for (const char* baud : {"12345", "0", "-9600", "9600x"})
+            QTest::newRow(qPrintable(QString("baud %1").arg(baud)))
+                << QStringList{"--lang", "1", "--simulate", "--baud", baud, "info"} << 2
+                << QString("--baud %1 %2").arg(baud, rates);
+        QTest::newRow("baud 28800") << QStringList{"--lang", "1", "--simulate", "--baud", "28800", "--unit", "9", "info"}
+                                    << 4 << "no reply from unit 9";
         QTest::newRow("defaults equal") << QStringList{"--lang", "1", "diff", "defaults", "@defaults.app"} << 0 << "";
         QTest::newRow("help set") << QStringList{"help", "set"} << 0 << "";
         QTest::newRow("Dutch message") << QStringList{"--lang", "0", "frobnicate"} << 2 << "onbekend commando";
@@ -198,6 +214,17 @@ private slots:
             QVERIFY(hit.value("rt").toString().startsWith("VX5"));
         }
         QCOMPARE(units, (QList<int>{0, 5}));
+    }
+
+    // Replies followed by another line trouble fast replies; the fall back to the pause
+    // is said once, since the job goes on many times slower.
+    void fastRepliesFallBackWithANote()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--fault", "extra-line:cmd=rp"}));
+        const CliResult r = runCli(onPty(sim.pty, 9600, {"--fast", "get", "--raw", "1", "2", "3", "4", "5", "6"}),
+                                   dir.path());
+        QVERIFY2(r.err.count("Fast replies switched off") == 1, r.err.constData());
     }
 
     void monitorGivesRowsWithRisingTimestamps()

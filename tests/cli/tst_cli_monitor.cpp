@@ -83,6 +83,37 @@ private slots:
         const qsizetype second = log.lastIndexOf("> sc 0");
         QVERIFY(!log.mid(second).contains("> r0"));
     }
+
+    // A lost or unusable reply costs its cell, never the rows; the end says how many.
+    // Every "r1" is lost and every "r4" echoed wrongly, so no repeat can fill them.
+    void lostRepliesLeaveEmptyCells()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--fault", "no-reply:cmd=r1", "--fault", "wrong-echo:cmd=r4"}));
+        const CliResult r =
+            runCli(onPty(sim.pty, 9600, {"monitor", "--count", "10", "--rate", "20", "--values", "r0,r1,r4"}),
+                   dir.path(), 60000);
+        QVERIFY2(r.code == 0, r.err.constData());
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 11);
+        for (const QByteArray& line : lines.mid(1))
+            QVERIFY2(QRegularExpression("^[^,]+,-?\\d+,,$").match(QString::fromLatin1(line)).hasMatch(), line.constData());
+        QVERIFY2(r.err.contains("20 of 30 values lost or unusable"), r.err.constData());
+    }
+
+    // With --once a pulled adapter ends the rows instead of being waited for.
+    void onceEndsAtALostLine()
+    {
+        const QString link = dir.filePath("once");
+        SimProcess sim;
+        QVERIFY(sim.start({"--link", link, "--fault", "unplug:after=12", "--replug-after", "500"}));
+        const CliResult r =
+            runCli(onPty(link, 9600, {"monitor", "--once", "--count", "50", "--rate", "20", "--values", "r0"}),
+                   dir.path(), 60000);
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.contains("line lost on " + link.toLocal8Bit()), r.err.constData());
+        QVERIFY(r.out.trimmed().split('\n').size() < 12);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliMonitor)

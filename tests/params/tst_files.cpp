@@ -244,13 +244,14 @@ private slots:
             return b;
         };
         QTest::newRow("as written") << good << int(BackupError::None);
-        QTest::newRow("longer, tail ignored") << good + QByteArray(100, 'x') << int(BackupError::None);
+        QTest::newRow("one byte more") << good + 'x' << int(BackupError::WrongSize);
+        QTest::newRow("5000 bytes more") << good + QByteArray(5000, '\0') << int(BackupError::WrongSize);
         QTest::newRow("first start mark") << changed(0) << int(BackupError::BadMarks);
         QTest::newRow("second start mark") << changed(5) << int(BackupError::BadMarks);
         QTest::newRow("first end mark") << changed(16012) << int(BackupError::BadMarks);
         QTest::newRow("last four bytes") << changed(16019) << int(BackupError::BadMarks);
-        QTest::newRow("one byte short") << good.left(16019) << int(BackupError::TooShort);
-        QTest::newRow("empty") << QByteArray() << int(BackupError::TooShort);
+        QTest::newRow("one byte short") << good.left(16019) << int(BackupError::WrongSize);
+        QTest::newRow("empty") << QByteArray() << int(BackupError::WrongSize);
     }
 
     void backupChecks()
@@ -297,10 +298,12 @@ private slots:
                                     << none;
         QTest::newRow("setpoints") << setpointFileText(1, sampleSoll()) << "a.app" << FileKind::Setpoints << ok << 0
                                    << "" << TextFileError::BadHeader;
-        QTest::newRow("backup by its marks") << backup + "tail"
-                                             << "a.dat" << FileKind::Backup << ok << 0 << ""
+        QTest::newRow("backup by its marks") << backup << "a.dat" << FileKind::Backup << ok << 0 << ""
                                              << TextFileError::BadHeader;
-        QTest::newRow("short .bak") << QByteArray(100, 'x') << "short.BAK" << FileKind::Backup << FileFault::TooShort
+        QTest::newRow("backup with a tail") << backup + "tail"
+                                            << "a.dat" << FileKind::Backup << FileFault::WrongSize
+                                            << 0 << "16024 bytes, a backup file has 16020" << TextFileError::BadHeader;
+        QTest::newRow("short .bak") << QByteArray(100, 'x') << "short.BAK" << FileKind::Backup << FileFault::WrongSize
                                     << 0 << "100 bytes, a backup file has 16020" << TextFileError::BadHeader;
         QTest::newRow("backup size, marks wrong") << QByteArray(16020, '\0') << "a.bin" << FileKind::Backup
                                                   << FileFault::BadMarks << 0 << "the start or end marks are wrong"

@@ -180,6 +180,58 @@ private slots:
         QCOMPARE(newest[1], 54);
     }
 
+    // Pruning goes by modification time, never takes the backup just written, and
+    // leaves backups dated in the future alone without counting them.
+    void pruneByModificationTime_data()
+    {
+        QTest::addColumn<int>("older");  // backups with a past modification time
+        QTest::addColumn<int>("future"); // dated ahead, as by a clock once set ahead
+        QTest::addColumn<int>("left");   // older ones kept
+        QTest::newRow("55 older") << 55 << 0 << 49;
+        QTest::newRow("49 older") << 49 << 0 << 49;
+        QTest::newRow("50 in the future") << 0 << 50 << 0;
+        QTest::newRow("55 older, 50 in the future") << 55 << 50 << 49;
+    }
+    void pruneByModificationTime()
+    {
+        QFETCH(int, older);
+        QFETCH(int, future);
+        QFETCH(int, left);
+        QTemporaryDir dir;
+        const QDateTime now = QDateTime::currentDateTime();
+        const safety::Identity id{"VX50", "SN 9"};
+        auto place = [&](const QDateTime& named, const QDateTime& modified) {
+            const QString path = dir.filePath(safety::fileName(id.type, id.rx, 0, named));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(files::backupFileBytes({}, {})) > 0 && f.flush());
+            QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
+        };
+        // Names run against the modification times: the name of the oldest file is the newest.
+        for (int i = 0; i < older; ++i)
+            place(now.addDays(-1).addSecs(-i), now.addDays(-100).addSecs(i * 60));
+        for (int i = 0; i < future; ++i)
+            place(now.addYears(1).addSecs(i), now.addYears(1).addSecs(i));
+        const safety::Taken t = safety::save(dir.path(), id, 0, {}, {}, now);
+        QVERIFY2(t.ok(), qPrintable(t.error));
+        QVERIFY(QFileInfo::exists(t.path));
+        const QStringList kept = safety::backups(dir.path(), &id.rx);
+        QCOMPARE(kept.size(), 1 + future + left);
+        // The older ones kept are the newest by modification time.
+        QDateTime oldestKept;
+        int olderKept = 0;
+        for (const QString& path : kept) {
+            const QDateTime m = QFileInfo(path).lastModified();
+            if (path == t.path || m > now)
+                continue;
+            ++olderKept;
+            if (!oldestKept.isValid() || m < oldestKept)
+                oldestKept = m;
+        }
+        QCOMPARE(olderKept, left);
+        if (left > 0)
+            QCOMPARE(oldestKept.secsTo(now.addDays(-100)), -qint64(older - left) * 60);
+    }
+
     // A restore saves the controller as it was first, verifies what it wrote, and undo
     // brings the earlier state back byte for byte.
     void restoreKeepsAWayBack()

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <limits>
+#include <set>
 #include <thread>
 
 using namespace vx;
@@ -512,6 +513,70 @@ private slots:
         bus->addFault(Fault::pause("rh", 150, 2));
         QCOMPARE(ask("rh"), std::string("rh"));
         QCOMPARE(ask("rf"), std::string("rf -1\r\n"));
+    }
+
+    // A stalled unit's late bytes: a purge or the next request does not stop them,
+    // and the next reply queues behind them.
+    void lateBytesOutliveAPurge_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("early"); // what comes before the purge
+        QTest::newRow("cut") << int(Fault::Kind::Cut) << QByteArray("rf -");
+        QTest::newRow("stale") << int(Fault::Kind::Stale) << QByteArray();
+    }
+    void lateBytesOutliveAPurge()
+    {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, early);
+        bus->addFault(Fault::Kind(kind) == Fault::Kind::Cut ? Fault::cut("rf", 200) : Fault::stale("rf", 700));
+        const auto t0 = Clock::now();
+        QCOMPARE(QByteArray::fromStdString(ask("rf")), early);
+        QVERIFY(line->purge());
+        const std::string next = "rh\r";
+        QVERIFY(line->write(reinterpret_cast<const uint8_t*>(next.data()), next.size()));
+        std::string got;
+        uint8_t b = 0;
+        while (got.find("rh HW VX50-3 rev C\r\n") == std::string::npos
+               && line->readByte(b, 3000) == SerialLine::ReadResult::Byte)
+            got += char(b);
+        QCOMPARE(early + QByteArray::fromStdString(got), QByteArray("rf -1\r\nrh HW VX50-3 rev C\r\n"));
+        QVERIFY(Clock::now() - t0 >= 200ms);
+    }
+
+    // The same seed and requests give the same faults; every kind turns up.
+    void randomFaultsReplayBySeed()
+    {
+        auto run = [](uint64_t seed) {
+            SimBus b;
+            b.setParamTable(parseParamTable(Limits));
+            b.addUnit(UnitConfig{});
+            b.addFault(Fault::random(0.25, seed));
+            PortSession session;
+            std::vector<std::pair<std::string, std::string>> seen;
+            for (int i = 0; i < 400; ++i) {
+                const std::string rq = (i % 2 ? "rp 12\r" : "rf\r");
+                b.transmit(session, reinterpret_cast<const uint8_t*>(rq.data()), rq.size(), {F9600O, true}, Clock::now());
+                const LogEntry e = b.log().back();
+                seen.emplace_back(e.faults.empty() ? std::string() : e.faults.front(), e.reply);
+            }
+            return seen;
+        };
+        const auto first = run(42);
+        QVERIFY(first == run(42));
+        QVERIFY(first != run(43));
+        std::set<std::string> kinds;
+        int hits = 0;
+        for (const auto& [fault, reply] : first) {
+            if (fault.empty()) {
+                QVERIFY(reply == "rf -1\r\n" || reply == "rp 12 50\r\n");
+                continue;
+            }
+            ++hits;
+            kinds.insert(fault);
+        }
+        QVERIFY2(hits > 60 && hits < 140, qPrintable(QString::number(hits)));
+        QCOMPARE(kinds, (std::set<std::string>{"random:burst", "random:cut", "random:dup", "random:garbage",
+                                               "random:no-line-end", "random:no-reply", "random:stale"}));
     }
 
     void unplugAfterRequests()

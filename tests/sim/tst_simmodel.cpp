@@ -27,6 +27,15 @@ QString describe(const Fault& f)
         s += QString(" ms=%1").arg(f.babbleMs);
     if (f.kind == Fault::Kind::WrongEcho)
         s += QString(" echo=") + echoes[int(f.echo)];
+    if (f.kind == Fault::Kind::Cut || f.kind == Fault::Kind::Stale)
+        s += QString(" ms=%1 at=%2").arg(f.pauseMs).arg(f.atByte);
+    if (f.kind == Fault::Kind::Random) {
+        QStringList kinds;
+        for (unsigned bit = 1; bit & Fault::RandomAll; bit <<= 1)
+            if (f.kinds & bit)
+                kinds << QString::fromStdString(randomKindName(bit));
+        s += QString(" rate=%1 seed=%2 kinds=%3").arg(f.rate).arg(f.seed).arg(kinds.join('|'));
+    }
     return s;
 }
 
@@ -120,6 +129,21 @@ private slots:
         QTest::newRow("echo of other arguments") << "wrong-echo:echo=args" << true << "wrong-echo echo=args";
         QTest::newRow("babble") << "babble:ms=10000,cmd=rp" << true << "babble cmd='rp' ms=10000";
         QTest::newRow("babble, default length") << "babble:cmd=rp" << true << "babble cmd='rp' ms=10000";
+        QTest::newRow("cut") << "cut:cmd=rp,ms=300" << true << "cut cmd='rp' ms=300 at=-1";
+        QTest::newRow("stale") << "stale" << true << "stale ms=700 at=3";
+        QTest::newRow("random, kinds listed")
+            << "random:rate=0.01,seed=7,kinds=cut,stale,no-reply,cmd=rp" << true
+            << "random cmd='rp' rate=0.01 seed=7 kinds=cut|stale|no-reply";
+        QTest::newRow("random, every kind") << "random:rate=1" << true
+                                            << "random rate=1 seed=1 kinds=cut|stale|dup|garbage|burst|no-line-end|no-reply";
+        QTest::newRow("random, kinds with bars") << "random:kinds=dup|burst,seed=18446744073709551615" << true
+                                                 << "random rate=0 seed=18446744073709551615 kinds=dup|burst";
+        QTest::newRow("random rate above 1") << "random:rate=1.5" << false << "";
+        QTest::newRow("random rate not a number") << "random:rate=nan" << false << "";
+        QTest::newRow("random negative seed") << "random:seed=-1" << false << "";
+        QTest::newRow("random unknown kind") << "random:kinds=cut,smoke" << false << "";
+        QTest::newRow("random no kinds") << "random:kinds=" << false << "";
+        QTest::newRow("rate on another fault") << "pause:rate=0.5" << false << "";
         QTest::newRow("unplug without count") << "unplug" << false << "";
         QTest::newRow("unknown kind") << "explode" << false << "";
         QTest::newRow("unknown key") << "pause:len=3" << false << "";
@@ -174,7 +198,13 @@ private slots:
         QTest::newRow("bad frame") << QStringList{"--frame", "9600:8Q1"} << "bad line settings '9600:8Q1'" << false << "";
         QTest::newRow("bad unit") << QStringList{"--unit", "3:VX99"} << "unit type must be VX50 or VX51: 'VX99'" << false
                                   << "";
-        QTest::newRow("bad latency") << QStringList{"--latency", "-1"} << "bad latency '-1'" << false << "";
+        // Beyond 10 s a latency would overflow the clock's durations.
+        const QString want = "': want milliseconds from 0 to 10000";
+        for (const char* bad : {"-1", "inf", "-inf", "nan", "1e300", "10000.5", ""})
+            QTest::newRow(qPrintable(QString("bad latency '%1'").arg(bad)))
+                << QStringList{"--latency", bad} << "bad latency '" + QString(bad) + want << false << "";
+        QTest::newRow("longest latency") << QStringList{"--latency", "10000"} << "" << false
+                                         << "units 0 faults 0 latency 10000";
         QTest::newRow("bad error") << QStringList{"--error", "3"} << "--error needs N:E" << false << "";
         QTest::newRow("bad fault") << QStringList{"--fault", "explode"} << "fault 'explode': unknown fault 'explode'"
                                    << false << "";

@@ -202,14 +202,81 @@ private slots:
         QVERIFY2(r.bytes.endsWith("rf -1\r\n") && r.bytes.size() < 64, r.bytes.right(40).constData());
     }
 
+    // One random kind at a time, on every "rf": "rf", then "rh" 100 ms later with no
+    // purge, and what the line brings up to the last line end expected.
+    void randomFaultKinds_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("pattern"); // of everything read
+        QTest::addColumn<int>("lineEnds");
+        QTest::addColumn<int>("lateMs"); // the first line end comes no sooner
+        const QString rh = QStringLiteral("rh HW VX50-3 rev C\\r\\n");
+        const QString junk = QStringLiteral("[\\x01-\\x09\\x0b\\x0c\\x0e-\\x10\\x12\\x14-\\x1f\\x7f]");
+        QTest::newRow("cut") << "cut"
+                             << "rf -1\\r\\n" + rh << 2 << 60;
+        QTest::newRow("stale") << "stale"
+                               << "rf -1\\r\\n" + rh << 2 << 600;
+        QTest::newRow("dup") << "dup"
+                             << "rf -1\\r\\nrf -1\\r\\n" + rh << 3 << 0;
+        QTest::newRow("garbage") << "garbage"
+                                 << "(?=.{5}\\r\\n)(?!rf -1)(r|" + junk + ")(f|" + junk + ")( |" + junk
+                                        + ")(-|" + junk + ")(1|" + junk + ")\\r\\n" + rh
+                                 << 2 << 0;
+        QTest::newRow("burst") << "burst" << junk + "{3,24}rf -1\\r\\n" + rh << 2 << 0;
+        QTest::newRow("no line end") << "no-line-end"
+                                     << "rf -1" + rh << 1 << 0;
+        QTest::newRow("no reply") << "no-reply" << rh << 1 << 0;
+    }
+    void randomFaultKinds()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, pattern);
+        QFETCH(int, lineEnds);
+        QFETCH(int, lateMs);
+        QVERIFY(start({"--fault", "random:rate=1,seed=5,cmd=rf,kinds=" + kind, "--latency", "1"}));
+        tcflush(fd, TCIOFLUSH);
+        QElapsedTimer sent;
+        sent.start();
+        QCOMPARE(::write(fd, "rf\r", 3), ssize_t(3));
+        QTest::qWait(100);
+        QCOMPARE(::write(fd, "rh\r", 3), ssize_t(3));
+        QByteArray got;
+        qint64 firstLineEnd = -1;
+        while (got.count("\r\n") < lineEnds && sent.elapsed() < 5000) {
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            char buf[256];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            QVERIFY(n > 0);
+            got.append(buf, int(n));
+            if (firstLineEnd < 0 && got.contains("\r\n"))
+                firstLineEnd = sent.elapsed();
+        }
+        const QRegularExpression re("^" + pattern + "$", QRegularExpression::DotMatchesEverythingOption);
+        QVERIFY2(re.match(QString::fromLatin1(got)).hasMatch(), got.toPercentEncoding().constData());
+        QVERIFY2(firstLineEnd >= lateMs, qPrintable(QString::number(firstLineEnd)));
+    }
+
+    void rejectsBadOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown fault") << QStringList{"--fault", "explode"} << "unknown fault";
+        for (const char* bad : {"inf", "nan", "1e300", "-5", "10001"})
+            QTest::newRow(bad) << QStringList{"--latency", bad} << "want milliseconds from 0 to 10000";
+        QTest::newRow("random rate") << QStringList{"--fault", "random:rate=2"} << "probability";
+    }
     void rejectsBadOptions()
     {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
         const QString program = QCoreApplication::applicationDirPath() + "/vx5x-sim";
         QProcess p;
-        p.start(program, {"--fault", "explode"});
+        p.start(program, args);
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitCode(), 2);
-        QVERIFY(p.readAllStandardError().contains("unknown fault"));
+        QVERIFY(p.readAllStandardError().contains(message.toLatin1()));
     }
 };
 
