@@ -1,6 +1,7 @@
 // A whole-controller read (vx5x backup) at 38400 baud over ser2net with RFC 2217 and
 // over the direct pseudo-terminal, both reply modes, in the same run; printed as
 // ratios to fast replies direct (goal: fast over ser2net within 1.15).
+#include "BenchSim.h"
 #include "support/Loopback.h"
 
 #include <QCoreApplication>
@@ -43,14 +44,9 @@ int main(int argc, char** argv)
         return 0;
     }
     QTemporaryDir dir;
-    QProcess sim;
-    sim.start(bin + "/vx5x-sim", {"--unit", "0:VX50:38400:8E1"});
-    QByteArray line;
-    for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
-        sim.waitForReadyRead(100);
-        line += sim.readAllStandardOutput();
-    }
-    const QString pty = QString::fromLocal8Bit(line.trimmed());
+    bench::SimProcess sim;
+    sim.start({"--unit", "0:VX50:38400:8E1"});
+    const QString pty = sim.pty;
     const int port = freePort();
     QFile yaml(dir.filePath("ser2net.yaml"));
     if (pty.isEmpty() || !yaml.open(QIODevice::WriteOnly)) {
@@ -88,7 +84,7 @@ int main(int argc, char** argv)
     const double classicDirect = timed(pty, false);
     const double classicNet = timed(url, false);
     stop(server);
-    stop(sim);
+    stop(sim.process);
     if (fastDirect <= 0 || fastNet <= 0 || classicDirect <= 0 || classicNet <= 0) {
         std::printf("bench_network: a read failed (%.1f %.1f %.1f %.1f s)\n", fastDirect, fastNet, classicDirect, classicNet);
         return 1;
