@@ -53,9 +53,14 @@ package: run-build
 package-check: package
 	bash scripts/package-check.sh $(RUN_BUILD)/package
 
+# Two tests at a time; the ten that took longest are listed at the end, pass or fail.
 test: build
 	@bash scripts/lint.sh --format
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) -O Testing/ctest.log; rc=$$?; \
+	  echo "Slowest tests:"; \
+	  sed -nE 's/.*Test +#[0-9]+: ([^ ]+) .* ([0-9.]+) sec$$/\2 \1/p' Testing/ctest.log | sort -rn | head -10 | \
+	  awk '{ printf "  %7.1f s  %s\n", $$1, $$2 }'; \
+	  exit $$rc
 	@$(MAKE) --no-print-directory tsan
 
 # The threaded part (serial library and simulator) once more under ThreadSanitizer.

@@ -1,34 +1,20 @@
 #pragma once
-// Starts vx5x-sim on a pseudo-terminal for a benchmark and stops it again.
-#include <QCoreApplication>
-#include <QProcess>
-#include <QString>
+// Starts vx5x-sim on a pseudo-terminal for a benchmark and stops it again; what a
+// benchmark measures about itself.
+#include "support/SimProcess.h"
+
 #include <cstdio>
 #include <sys/resource.h>
 #include <time.h>
 
 namespace bench {
 
-struct SimProcess {
-    QProcess process;
-    QString ptyPath;
-
-    bool start(const QStringList& args)
+// vx5x-sim as a benchmark runs it: its own latency, its messages passed on.
+struct SimProcess : vx::test::SimProcess {
+    SimProcess()
     {
-        process.setProgram(QCoreApplication::applicationDirPath() + "/vx5x-sim");
-        process.setArguments(args);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start();
-        if (!process.waitForStarted(5000)) return false;
-        while (!process.canReadLine())
-            if (!process.waitForReadyRead(5000)) return false;
-        ptyPath = QString::fromLocal8Bit(process.readLine()).trimmed();
-        return !ptyPath.isEmpty();
-    }
-    ~SimProcess()
-    {
-        process.terminate();
-        if (!process.waitForFinished(2000)) process.kill();
+        logRequests = false;
+        latencyMs = -1;
     }
 };
 

@@ -1,6 +1,7 @@
 // vx5x against vx5x-sim over a pseudo-terminal at 38400 baud: a whole-controller
 // read against the line's floor (the same floor as the read window's transfer, so
 // the two front ends cannot drift apart), and the start-up time of `vx5x --version`.
+#include "BenchSim.h"
 #include "params/ParFormats.h"
 
 #include <QCoreApplication>
@@ -67,15 +68,12 @@ int main(int argc, char** argv)
     std::printf("%-22s %8.1f ms (median %.1f ms)   goal 50 ms %s\n", "vx5x --version", starts.front(),
                 starts[starts.size() / 2], starts[starts.size() / 2] < 50 ? "(goal met)" : "(over the goal)");
 
-    QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(bin + QStringLiteral("/vx5x-sim"),
-              {QStringLiteral("--unit"), QStringLiteral("0:VX50:%1:8O1").arg(Baud), QStringLiteral("--no-demo")});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+    bench::SimProcess sim;
+    if (!sim.start({QStringLiteral("--unit"), QStringLiteral("0:VX50:%1:8O1").arg(Baud), QStringLiteral("--no-demo")})) {
         std::fprintf(stderr, "vx5x-sim did not start next to this program\n");
         return 1;
     }
-    const QString pty = QString::fromLocal8Bit(sim.readLine().trimmed());
+    const QString pty = sim.pty;
     QTemporaryDir dir;
     const QString app = dir.filePath(QStringLiteral("a.app"));
     const QString aps = dir.filePath(QStringLiteral("a.aps"));
@@ -87,8 +85,8 @@ int main(int argc, char** argv)
                                               "O", "--quiet", "read", "--params", app, "--setpoints", aps});
     const bool finished = cli.waitForFinished(300000);
     const double seconds = double(t.nsecsElapsed()) / 1e9;
-    sim.terminate();
-    sim.waitForFinished(3000);
+    sim.process.terminate();
+    sim.process.waitForFinished(3000);
     TParWaarden p;
     TSollWaarden s;
     if (!finished || cli.exitCode() != 0

@@ -29,7 +29,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "could not start vx5x-sim\n");
         return 1;
     }
-    setPortDevicePath(1, sim.ptyPath.toStdString());
+    setPortDevicePath(1, sim.pty.toStdString());
 
     QTemporaryDir dir;
     MainOptions o;

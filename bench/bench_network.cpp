@@ -3,6 +3,7 @@
 // ratios to fast replies direct (goal: fast over ser2net within 1.15). ser2net runs
 // twice: as the guide recommends (chardelay off: each byte forwarded at once) and with
 // its defaults, which hold every reply back by up to two character times plus 1 ms.
+#include "BenchSim.h"
 #include "support/Loopback.h"
 
 #include <QCoreApplication>
@@ -45,14 +46,9 @@ int main(int argc, char** argv)
         return 0;
     }
     QTemporaryDir dir;
-    QProcess sim;
-    sim.start(bin + "/vx5x-sim", {"--unit", "0:VX50:38400:8E1"});
-    QByteArray line;
-    for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
-        sim.waitForReadyRead(100);
-        line += sim.readAllStandardOutput();
-    }
-    const QString pty = QString::fromLocal8Bit(line.trimmed());
+    bench::SimProcess sim;
+    sim.start({"--unit", "0:VX50:38400:8E1"});
+    const QString pty = sim.pty;
     // One ser2net per setting, one after the other, in front of the same pseudo-terminal.
     auto startServer = [&](QProcess& server, int port, bool charDelay) {
         QFile yaml(dir.filePath(QStringLiteral("ser2net-%1.yaml").arg(port)));
@@ -106,7 +102,7 @@ int main(int argc, char** argv)
                                     ? timed(QStringLiteral("rfc2217://127.0.0.1:%1").arg(defaultsPort), true)
                                     : -1.0;
     stop(defaultsServer);
-    stop(sim);
+    stop(sim.process);
     if (fastDirect <= 0 || fastNet <= 0 || classicDirect <= 0 || classicNet <= 0 || fastDefaults <= 0) {
         std::printf("bench_network: a read failed (%.1f %.1f %.1f %.1f %.1f s)\n", fastDirect, fastNet, classicDirect,
                     classicNet, fastDefaults);

@@ -3,6 +3,7 @@
 // at its character time, the controller's latency and the 50 ms pause that ends each
 // reply. A restore also reads the controller first (safety backup) and after
 // (read-back); both show as their own lines.
+#include "BenchSim.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Paths.h"
@@ -108,15 +109,12 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
 
-    QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vx5x-sim"),
-              {QStringLiteral("--unit"), QStringLiteral("0:VX50:%1:8O1").arg(Baud), QStringLiteral("--no-demo")});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+    bench::SimProcess sim;
+    if (!sim.start({QStringLiteral("--unit"), QStringLiteral("0:VX50:%1:8O1").arg(Baud), QStringLiteral("--no-demo")})) {
         std::fprintf(stderr, "vx5x-sim did not start next to this program\n");
         return 1;
     }
-    const QByteArray ptyPath = sim.readLine().trimmed();
+    const QByteArray ptyPath = sim.pty.toLocal8Bit();
     setPortDevicePath(1, ptyPath.toStdString());
 
     // Safety backups of this run go to a scratch folder.
@@ -189,7 +187,7 @@ int main(int argc, char** argv)
     }
     port.Close();
     app().SXComm1 = nullptr;
-    sim.terminate();
-    sim.waitForFinished(3000);
+    sim.process.terminate();
+    sim.process.waitForFinished(3000);
     return rc;
 }

@@ -119,7 +119,7 @@ int main(int argc, char** argv)
         auto w = connectedWindow(dir.path());
         if (!runUntil([&] { return w->SXComm1()->Lost(); }, 10000)) return 1;
         // The new pseudo-terminal's path is printed the moment it is served.
-        runUntil([&] { return sim.process.canReadLine(); }, 10000);
+        runUntil([&] { return sim.paths.size() > 1; }, 10000);
         QElapsedTimer t;
         t.start();
         const bool back = runUntil(

@@ -10,6 +10,8 @@ pkgs+=(lintian devscripts)
 pkgs+=(qt6-translations-l10n)
 # Network-port tests: ser2net in front of the simulator.
 pkgs+=(ser2net)
+# Runs of the test suite under CPU load, to shake out timing that holds only on a quiet machine.
+pkgs+=(stress-ng)
 # `make fuzz`: clang and its libFuzzer runtime; ccache keeps its rebuilds short.
 pkgs+=(clang libclang-rt-dev ccache)
 missing=()

@@ -10,6 +10,8 @@
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/MainWindow.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 #include "support/SimProcess.h"
 
@@ -36,30 +38,22 @@ void shot(QWidget* w, const QString& name)
 class TestLineLossWindow : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    test::ProgramFolder m_dir;
     QString m_link;
 
     // The main window connected to the simulator and done identifying it; the
     // error-number timer stays off, so only what a test switches on talks.
     std::unique_ptr<TFormMain> connected()
     {
-        MainOptions o;
-        o.exeDir = m_dir.path() + "/";
-        auto w = std::make_unique<TFormMain>(o);
-        w->Timer1->stop();
-        w->CmdSelectUnit->click();
-        QElapsedTimer t;
-        t.start();
-        while (w->statusPanel(4)->text().isEmpty() && t.elapsed() < 5000) QTest::qWait(20);
+        auto w = test::startMain(m_dir.path(), test::NoWindows | test::NotConnected);
+        test::connectMain(*w);
         return w;
     }
 
 private slots:
     void initTestCase()
     {
-        const QString data = qEnvironmentVariable("VX_DATA_DIR");
-        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal0.ini"})
-            QVERIFY(QFile::copy(data + "/" + f, m_dir.filePath(f)));
+        QVERIFY(m_dir.copyShipped({"Parameters.txt", "ParNo.txt", "Taal0.ini"}));
         m_link = m_dir.filePath("adapter");
     }
 
@@ -121,7 +115,7 @@ private slots:
         QCOMPARE(SerialLine::callsOnLostLines(), onLost);
         QCOMPARE(sim.paths.size(), 2);
         int selects = 0;
-        for (const test::LogLine& l : sim.log()) selects += l.request == "sc 0";
+        for (const test::LogLine& l : sim.requests()) selects += l.request == "sc 0";
         QCOMPARE(selects, 2);
         w->CmdSelectUnit->click();
     }
@@ -141,7 +135,7 @@ private slots:
         QCOMPARE(w->statusPanel(1)->text(), QString("Offline"));
         QTest::qWait(400);
         // After the second select only the identification went to the new controller.
-        const QList<test::LogLine> log = sim.log();
+        const QList<test::LogLine> log = sim.requests();
         int second = -1, selects = 0;
         for (int i = 0; i < log.size(); ++i)
             if (log[i].request == "sc 0" && ++selects == 2) second = i;
@@ -159,7 +153,7 @@ private slots:
         sim::resetDefaultBus();
         setPortDevicePath(1, "sim");
         MainOptions o;
-        o.exeDir = m_dir.path() + "/";
+        o.exeDir = m_dir.path();
         {
             TFormMain w(o);
             QVERIFY(w.AutomatischVerbinden);
@@ -200,7 +194,7 @@ private slots:
         test::SimProcess sim;
         QVERIFY(sim.start({"--link", m_link, "--latency", "150"}));
         MainOptions o;
-        o.exeDir = m_dir.path() + "/";
+        o.exeDir = m_dir.path();
         TFormMain w(o);
         w.Timer1->stop();
         w.CmdSelectUnit->click(); // "sc" and the identification time out as well
@@ -208,7 +202,7 @@ private slots:
         w.live()->OnValue = [&](TLiveMonitor::Value, std::optional<qint32>) { ++values; };
         w.CmdActual->click();
         QTest::qWait(2500);
-        QVERIFY(sim.log().size() >= 10);
+        QVERIFY(sim.requests().size() >= 10);
         QCOMPARE(values, 0);
         for (QLabel* p : {w.PanelActPos1, w.PanelActPos2, w.PanelPosVerschil, w.PanelSnelheid1, w.PanelSnelheid2})
             QCOMPARE(p->text(), QString("?"));
@@ -225,7 +219,7 @@ private slots:
         w->CmdActual->click();
         QTest::qWait(3000);
         w->CmdActual->click();
-        const QList<test::LogLine> log = sim.log();
+        const QList<test::LogLine> log = sim.requests();
         double start = -1;
         int total = 0, late = 0;
         QMap<QString, int> perRequest;

@@ -9,6 +9,8 @@
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/MainWindow.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QApplication>
@@ -27,17 +29,13 @@ using namespace vx;
 namespace {
 
 // A program folder with the shipped data files (or without a language file).
-struct ProgramDir {
-    QTemporaryDir dir;
+struct ProgramDir : test::ProgramFolder {
     explicit ProgramDir(bool withLanguage = true)
     {
-        const QString data = qEnvironmentVariable("VX_DATA_DIR");
-        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal0.ini", "Taal1.ini", "Taal2.ini"}) {
-            if (!withLanguage && QByteArray(f).startsWith("Taal")) continue;
-            QFile::copy(data + "/" + f, dir.filePath(f));
-        }
+        copyShipped({"Parameters.txt", "ParNo.txt"});
+        if (withLanguage)
+            copyShipped({"Taal0.ini", "Taal1.ini", "Taal2.ini"});
     }
-    QString path() const { return dir.path() + "/"; }
 };
 
 bool contains(const std::vector<std::string>& requests, const std::string& r)
@@ -52,20 +50,12 @@ QColor boxColour(QWidget* w) { return w->palette().color(QPalette::Window); }
 class TestLiveMonitor : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TFormMain> open(const ProgramDir& dir)
+    static std::unique_ptr<TFormMain> open(const ProgramDir& dir)
     {
-        MainOptions o;
-        o.exeDir = dir.path();
-        auto w = std::make_unique<TFormMain>(o);
-        w->Timer1->stop(); // rf only where a test asks for it
-        return w;
+        return test::startMain(dir.path(), test::NoWindows | test::NotConnected);
     }
 
-    static void connectAndIdentify(TFormMain& w)
-    {
-        w.CmdSelectUnit->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!w.statusPanel(4)->text().isEmpty(), 5000);
-    }
+    static void connectAndIdentify(TFormMain& w) { QVERIFY(test::connectMain(w)); }
 
 private slots:
     void initTestCase()

@@ -18,6 +18,9 @@
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
+#include "support/MainWindow.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QComboBox>
@@ -67,25 +70,17 @@ constexpr int Wait = 15000;
 class TestReplyFaults : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    test::ProgramFolder m_dir;
     std::unique_ptr<TFormMain> m_main;
     test::ScriptedUi* m_ui = nullptr;
 
     template <class W>
     W* window() const { return m_main->findChild<W*>(); }
 
-    static void shot(QWidget* w, const QString& name)
-    {
-        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
-            w->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + '/' + name + ".png");
-    }
-
 private slots:
     void initTestCase()
     {
-        const QString data = qEnvironmentVariable("VX_DATA_DIR");
-        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal0.ini", "Tree0.txt"})
-            QVERIFY(QFile::copy(data + "/" + f, m_dir.filePath(f)));
+        QVERIFY(m_dir.copyShipped({"Parameters.txt", "ParNo.txt", "Taal0.ini", "Tree0.txt"}));
         sim::installInProcessSimulator();
         setPortDevicePath(1, "sim");
     }
@@ -96,13 +91,8 @@ private slots:
         resetValueStore();
         sim::resetDefaultBus();
         m_ui = test::ScriptedUi::install();
-        MainOptions o;
-        o.exeDir = m_dir.path() + u'/';
-        m_main = std::make_unique<TFormMain>(o);
-        m_main->Timer1->stop();
-        createRegisteredWindows(*m_main);
-        m_main->CmdSelectUnit->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_main->statusPanel(4)->text().isEmpty(), 5000);
+        m_main = test::startMain(m_dir.path());
+        QVERIFY(m_main);
         sim::defaultBus().clearLog();
     }
 
@@ -143,7 +133,7 @@ private slots:
             QCOMPARE(w->SollwBuffer[6], 12351);
             QCOMPARE(w->SollwBuffer[7], 0);
             QVERIFY(!w->CmdOK->isEnabled()); // nothing can be taken over
-            shot(w, "read-" + QString(QTest::currentDataTag()).replace(' ', '-').remove(','));
+            test::saveShot(w, "read-" + QString(QTest::currentDataTag()).replace(' ', '-').remove(','));
             w->CmdCancel->click();
             QVERIFY(!w->isVisible());
         } else if (which == "write") {
@@ -204,7 +194,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(w->LogGaten >= 3, Wait);
             QCOMPARE(w->LogIndex, -1); // not one sample from them
             QVERIFY(w->LabelBufferCount->text().contains(QString::number(w->LogGaten)));
-            shot(w, "graph-gaps");
+            test::saveShot(w, "graph-gaps");
             w->CmdStopLog->click();
             w->hide();
         } else {

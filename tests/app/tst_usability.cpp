@@ -18,6 +18,9 @@
 #include "setpoints/EditSollwerten.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/EventWait.h"
+#include "support/MainWindow.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QAction>
@@ -35,17 +38,9 @@ using namespace vx;
 
 namespace {
 
-// Waits in a real event loop: serial hand-overs need it to be quick.
-bool waitFor(const std::function<bool()>& done, int ms = 10000)
+bool waitFor(const std::function<bool()>& done)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
+    return test::waitFor(done, 10000);
 }
 
 bool requested(const char* request)
@@ -80,7 +75,7 @@ QTimer* closeModalWindows(QObject* owner, bool cancelTransfers = true)
 class TestUsability : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    test::ProgramFolder m_dir;
     std::unique_ptr<TFormMain> m_main;
     test::ScriptedUi* m_ui = nullptr;
 
@@ -96,9 +91,7 @@ class TestUsability : public QObject {
 private slots:
     void initTestCase()
     {
-        const QString data = qEnvironmentVariable("VX_DATA_DIR");
-        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal0.ini", "Tree0.txt", "ErrorHelp0.rtf"})
-            QVERIFY(QFile::copy(data + "/" + f, m_dir.filePath(f)));
+        QVERIFY(m_dir.copyShipped({"Parameters.txt", "ParNo.txt", "Taal0.ini", "Tree0.txt", "ErrorHelp0.rtf"}));
         sim::installInProcessSimulator();
         setPortDevicePath(1, "sim");
     }
@@ -109,14 +102,9 @@ private slots:
         resetValueStore();
         sim::resetDefaultBus();
         m_ui = test::ScriptedUi::install();
-        MainOptions o;
-        o.exeDir = m_dir.path() + u'/';
-        m_main = std::make_unique<TFormMain>(o);
-        m_main->Timer1->stop();
-        createRegisteredWindows(*m_main);
-        app().OpenCloseDialoogPath = m_dir.path();
-        m_main->CmdSelectUnit->click();
-        QVERIFY(waitFor([this] { return !m_main->statusPanel(4)->text().isEmpty(); }));
+        m_main = test::startMain(m_dir.path(), test::NotConnected);
+        app().OpenCloseDialoogPath = m_dir.dir.path();
+        QVERIFY(test::connectMain(*m_main));
     }
 
     void cleanup()

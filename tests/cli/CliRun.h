@@ -2,15 +2,14 @@
 // Runs the real vx5x and vx5x-sim programs for the command-line tests.
 #include "core/AppState.h"
 #include "params/ParameterDefs.h"
+#include "support/SimProcess.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <memory>
 
 // The parameter definitions next to the programs, as vx5x reads them.
 inline bool loadDefinitions()
@@ -70,44 +69,4 @@ inline QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// vx5x-sim on a pseudo-terminal; its request log (--log) goes to a file, so a long
-// run never fills a pipe nobody reads while the test waits for vx5x.
-class SimProcess {
-public:
-    QProcess process;
-    QString pty;
-    QTemporaryDir logDir;
-
-    bool start(const QStringList& args)
-    {
-        process.setProgram(binPath("vx5x-sim"));
-        process.setArguments(QStringList{"--log"} + args);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ASAN_OPTIONS", "detect_leaks=0");
-        process.setProcessEnvironment(env);
-        process.setStandardErrorFile(logDir.filePath("sim.log"));
-        process.start();
-        if (!process.waitForStarted(5000))
-            return false;
-        QByteArray line;
-        QElapsedTimer timer;
-        timer.start();
-        while (!line.contains('\n') && timer.elapsed() < 10000) {
-            process.waitForReadyRead(200);
-            line += process.readAllStandardOutput();
-        }
-        pty = QString::fromLocal8Bit(line.trimmed());
-        return !pty.isEmpty();
-    }
-    // What the simulator logged so far (one line per request).
-    QByteArray log() const { return readAll(logDir.filePath("sim.log")); }
-    ~SimProcess()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(3000))
-                process.kill();
-            process.waitForFinished(1000);
-        }
-    }
-};
+using vx::test::SimProcess;

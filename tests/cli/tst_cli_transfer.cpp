@@ -1,11 +1,13 @@
 // vx5x whole-set transfers end to end over a pseudo-terminal: read, write and read
 // again give the same files; a backup is the windows' backup of the same controller;
 // diff finds exactly the parameter one set changed; restore keeps a safety backup
-// and reads back what it wrote.
+// and reads back what it wrote. Replies end at their line end (--fast): the pause
+// rule's whole set is tst_transfer_fast's.
 #include "CliRun.h"
 
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "device/ControllerLine.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFormats.h"
 #include "params/ParameterDefs.h"
@@ -22,7 +24,7 @@ namespace {
 
 QStringList at38400(const QString& pty, const QStringList& rest)
 {
-    return onPty(pty, 38400, QStringList{"--quiet"} + rest);
+    return onPty(pty, 38400, QStringList{"--quiet", "--fast"} + rest);
 }
 
 const QStringList Controller = {"--unit", "0:VX50:38400:8O1"};
@@ -79,6 +81,7 @@ private slots:
         port.setFrameParitybit(TParityBit::Odd);
         app().SXComm1 = &port;
         port.Open();
+        setFastReplies(true, &port);
         QByteArray windows;
         {
             TFormLeesParSoll lees;

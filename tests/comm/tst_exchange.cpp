@@ -1,8 +1,8 @@
 // Request/reply cycles over a pseudo-terminal: time-outs, reply ends, error reporting,
 // queue order and closing the port at awkward moments.
-#include "PtyPeer.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "support/PtyPeer.h"
 
 #include <QtTest>
 #include <memory>

@@ -1,9 +1,9 @@
 // A device that vanishes under an open port: the port reports it once, closes the
 // line, refuses requests until it is opened again, and leaks nothing doing so;
 // cyclic requests on a failing line back off.
-#include "PtyPeer.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "support/PtyPeer.h"
 
 #include <QDir>
 #include <QtTest>

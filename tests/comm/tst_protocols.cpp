@@ -1,9 +1,9 @@
 // What the three protocols put on the line and how they take replies apart, against
 // a scripted device on a pseudo-terminal.
-#include "PtyPeer.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SSBProtocol.h"
 #include "comm/SX2Protocol.h"
+#include "support/PtyPeer.h"
 
 #include <QtTest>
 #include <memory>

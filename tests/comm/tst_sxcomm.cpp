@@ -1,6 +1,6 @@
 // The port object: settings rules, refusals while open, opening real and missing devices.
-#include "PtyPeer.h"
 #include "comm/SXComm.h"
+#include "support/PtyPeer.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // The port's traffic capture and the traffic log on disk.
-#include "PtyPeer.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "comm/TrafficBuffer.h"
 #include "comm/TrafficLogFile.h"
+#include "support/PtyPeer.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -43,12 +43,8 @@ private slots:
         app().StopPolling = [] {};
         test::ScriptedUi::install();
         test::singleUnitAt38400();
-        m_port = new TSXComm(this);
-        m_port->setBaudrate(TBaudrate::br38400);
-        m_port->setFrameParitybit(TParityBit::Odd);
-        app().SXComm1 = m_port;
+        m_port = test::openCom1At38400(this);
         setFastReplies(true, m_port);
-        m_port->Open();
         QVERIFY(m_port->Active());
     }
 

@@ -25,6 +25,8 @@
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
 #include "sim/SimPortServer.h"
+#include "support/MainWindow.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QComboBox>
@@ -235,7 +237,7 @@ Target targetOf(const QString& op)
 class FaultMatrix : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    test::ProgramFolder m_dir;
     PtyServer m_pty;
     std::unique_ptr<TFormMain> m_main;
     test::ScriptedUi* m_ui = nullptr;
@@ -258,16 +260,9 @@ class FaultMatrix : public QObject {
         }
         setPortDevicePath(1, lineErrorFault(fault) ? "sim" : m_pty.path());
         m_ui = test::ScriptedUi::install();
-        MainOptions o;
-        o.exeDir = m_dir.path() + u'/';
-        m_main = std::make_unique<TFormMain>(o);
-        m_main->Timer1->stop();
-        createRegisteredWindows(*m_main);
-        if (connect) {
-            m_main->CmdSelectUnit->click();
-            if (!waitFor([&] { return !m_main->statusPanel(4)->text().isEmpty(); }, 5000)) return false;
-            waitMs(50);
-        }
+        m_main = test::startMain(m_dir.path(), connect ? test::Connected : test::NotConnected);
+        if (!m_main) return false;
+        if (connect) waitMs(50);
         bus().clearLog();
         return true;
     }
@@ -355,9 +350,7 @@ class FaultMatrix : public QObject {
 private slots:
     void initTestCase()
     {
-        const QString data = qEnvironmentVariable("VX_DATA_DIR");
-        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal0.ini", "Tree0.txt"})
-            QVERIFY(QFile::copy(data + "/" + f, m_dir.filePath(f)));
+        QVERIFY(m_dir.copyShipped({"Parameters.txt", "ParNo.txt", "Taal0.ini", "Tree0.txt"}));
         sim::installInProcessSimulator();
         QVERIFY(m_pty.start());
     }

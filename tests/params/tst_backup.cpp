@@ -13,7 +13,9 @@
 #include "params/ParFiles.h"
 #include "params/SchrijfParSoll.h"
 #include "sim/SimBus.h"
-#include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
+#include "support/MainWindow.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QAction>
@@ -63,7 +65,7 @@ std::vector<std::string> expectedWrites(const TParWaarden& p, const TSollWaarden
 class TestBackup : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QTemporaryDir m_program;
+    test::ProgramFolder m_program;
     std::unique_ptr<TFormMain> m_main;
     TFormLeesParSoll* m_lees = nullptr;
     TFormSchrijfParSoll* m_schrijf = nullptr;
@@ -91,36 +93,19 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         // The program folder: the shipped data files and English texts.
-        const QString data = qEnvironmentVariable("VX_DATA_DIR", QCoreApplication::applicationDirPath());
-        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal1.ini"})
-            QVERIFY(QFile::copy(data + u'/' + QLatin1String(f), m_program.filePath(QLatin1String(f))));
-        QFile ini(m_program.filePath(QStringLiteral("application.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Opties]\r\nTaal=1\r\n");
-        ini.close();
+        QVERIFY(m_program.copyShipped({"Parameters.txt", "ParNo.txt", "Taal1.ini"}));
+        QVERIFY(m_program.write("application.ini", "[Opties]\r\nTaal=1\r\n"));
         test::ScriptedUi::install();
-        sim::installInProcessSimulator();
-        setPortDevicePath(1, "sim");
-
-        // One controller on a faster line keeps whole-controller runs short.
-        sim::resetDefaultBus();
-        bus().removeUnits();
-        sim::UnitConfig c;
-        c.frame = LineFrame{38400, 8, 'O', 1};
-        bus().addUnit(c);
+        test::singleUnitAt38400();
         for (int n = 1; n <= 80; ++n)
             bus().setSetpoint(0, n, n * 1001 - 40000);
 
-        MainOptions o;
-        o.exeDir = m_program.path();
-        m_main = std::make_unique<TFormMain>(o);
-        createRegisteredWindows(*m_main);
-        m_main->Timer1->stop();
+        m_main = test::startMain(m_program.path(), test::At38400);
+        QVERIFY(m_main);
         QVERIFY(app().TaalGeladen);
-        m_main->SXComm1()->setBaudrate(TBaudrate::br38400);
-        m_main->SXComm1()->setFrameParitybit(TParityBit::Odd);
-        m_main->CmdSelectUnit->click();
         QVERIFY(m_main->SXComm1()->Active());
+        // Whole-set runs: replies end at their line end (the pause rule has tests of its own).
+        test::fastRepliesOn(*m_main);
         m_lees = FormLeesParSoll();
         m_schrijf = FormSchrijfParSoll();
         QVERIFY(m_lees && m_schrijf);

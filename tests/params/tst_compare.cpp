@@ -3,12 +3,14 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
+#include "device/ControllerLine.h"
 #include "params/CompareWindow.h"
 #include "params/ParFormats.h"
 #include "params/ParameterDefs.h"
 #include "sim/SimBus.h"
 #include "support/EventWait.h"
 #include "support/InProcessUnit.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QCheckBox>
@@ -51,6 +53,8 @@ private slots:
 
         m_port = test::openCom1At38400(this);
         QVERIFY(m_port->Active());
+        // A whole set from the controller: replies end at their line end.
+        setFastReplies(true, m_port);
     }
 
     void cleanupTestCase()

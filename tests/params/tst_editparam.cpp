@@ -8,8 +8,9 @@
 #include "params/ParameterDefs.h"
 #include "params/TextWrap.h"
 #include "params/ValueStore.h"
+#include "support/ProgramFolder.h"
+#include "support/ScriptedLine.h"
 #include "support/ScriptedUi.h"
-#include "tst_paramservice_line.h"
 
 #include <QAction>
 #include <QFile>
@@ -28,13 +29,6 @@ using vx::test::LineScript;
 using vx::test::ScriptedUi;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 const QByteArray kParameters =
     "[005]\nnaam0=Groep\ndec=0\nmin=0\nmax=10\ndefault=3\n"
@@ -100,7 +94,7 @@ void whenModal(std::function<void(QWidget*)> action)
 class TstEditParam : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    test::ProgramFolder dir;
     std::unique_ptr<TSXComm> port;
     TFormEditParam* ed = nullptr;
     ScriptedUi* sui = nullptr;
@@ -120,11 +114,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        writeFile(dir.filePath("Parameters.txt"), kParameters);
-        writeFile(dir.filePath("ParNo.txt"), kParNo);
-        writeFile(dir.filePath("Tree0.txt"), kTree);
-        writeFile(dir.filePath("Taal0.ini"), kTaal);
-        app().ExeDir = dir.path() + '/';
+        QVERIFY(dir.write("Parameters.txt", kParameters));
+        QVERIFY(dir.write("ParNo.txt", kParNo));
+        QVERIFY(dir.write("Tree0.txt", kTree));
+        QVERIFY(dir.write("Taal0.ini", kTaal));
+        app().ExeDir = dir.path();
         app().TaalIndex = 0;
         QVERIFY(ParameterDef_lezen());
         QVERIFY(ParamNo_lezen());
@@ -183,10 +177,10 @@ private slots:
         QCOMPARE(ed->cell(1, 1), QString());
         QVERIFY(sui->messages.isEmpty());
 
-        writeFile(dir.filePath("Tree0.txt"), "Parameters\n\tAlgemeen\n\t\t\tTe diep\n\tAs 1\n");
+        QVERIFY(dir.write("Tree0.txt", "Parameters\n\tAlgemeen\n\t\t\tTe diep\n\tAs 1\n"));
         ed->hide();
         ed->show();
-        writeFile(dir.filePath("Tree0.txt"), kTree);
+        QVERIFY(dir.write("Tree0.txt", kTree));
         QCOMPARE(sui->messages.size(), 1);
         QCOMPARE(sui->messages[0].icon, QMessageBox::Critical);
         QVERIFY(sui->messages[0].text.contains(" error raised, with message : "));

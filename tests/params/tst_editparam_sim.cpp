@@ -14,6 +14,9 @@
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
+#include "support/MainWindow.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QAction>
@@ -41,16 +44,14 @@ void whenModal(std::function<void()> action)
 class TstEditParamSim : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    test::ProgramFolder dir;
 
 private slots:
     void initTestCase()
     {
-        const QString data = qEnvironmentVariable("VX_DATA_DIR");
-        if (data.isEmpty())
+        if (qEnvironmentVariableIsEmpty("VX_DATA_DIR"))
             QSKIP("VX_DATA_DIR not set");
-        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal0.ini", "Tree0.txt"})
-            QVERIFY(QFile::copy(data + "/" + f, dir.filePath(f)));
+        QVERIFY(dir.copyShipped({"Parameters.txt", "ParNo.txt", "Taal0.ini", "Tree0.txt"}));
         sim::installInProcessSimulator();
         setPortDevicePath(1, "sim");
         sim::resetDefaultBus();
@@ -61,13 +62,9 @@ private slots:
         auto* sui = test::ScriptedUi::install();
         resetValueStore();
         ParWaarden[203] = 2; // positions with two decimals, as if received
-        MainOptions o;
-        o.exeDir = dir.path();
-        TFormMain w(o);
-        w.Timer1->stop();
-        createRegisteredWindows(w);
-        w.CmdSelectUnit->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!w.statusPanel(4)->text().isEmpty(), 5000);
+        const auto main = test::startMain(dir.path());
+        QVERIFY(main);
+        TFormMain& w = *main;
 
         auto* ed = w.findChild<TFormEditParam*>();
         auto* svc = w.findChild<TFormParamService*>();
@@ -155,21 +152,13 @@ private slots:
     {
         auto* sui = test::ScriptedUi::install();
         resetValueStore();
-        // One controller on a faster line keeps the whole-set transfers short.
-        sim::resetDefaultBus();
-        sim::defaultBus().removeUnits();
-        sim::UnitConfig c;
-        c.frame = LineFrame{38400, 8, 'O', 1};
-        sim::defaultBus().addUnit(c);
-        MainOptions o;
-        o.exeDir = dir.path();
-        TFormMain w(o);
-        w.Timer1->stop();
-        createRegisteredWindows(w);
-        w.SXComm1()->setBaudrate(TBaudrate::br38400);
-        w.SXComm1()->setFrameParitybit(TParityBit::Odd);
-        w.CmdSelectUnit->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!w.statusPanel(4)->text().isEmpty(), 5000);
+        // One controller on a faster line keeps the whole-set transfers short, and
+        // replies end at their line end.
+        test::singleUnitAt38400();
+        const auto main = test::startMain(dir.path(), test::At38400);
+        QVERIFY(main);
+        TFormMain& w = *main;
+        test::fastRepliesOn(w);
         auto* ed = w.findChild<TFormEditParam*>();
         auto* lees = w.findChild<TFormLeesParSoll*>();
         auto* schrijf = w.findChild<TFormSchrijfParSoll*>();

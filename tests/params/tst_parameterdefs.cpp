@@ -3,6 +3,7 @@
 #include "params/ParTreeWidget.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
+#include "support/ProgramFolder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,13 +13,6 @@
 using namespace vx;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 const QByteArray kParameters =
     "[007]\n"
@@ -58,15 +52,15 @@ const QByteArray kParNo =
 class TstParameterDefs : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    test::ProgramFolder dir;
 
 private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        writeFile(dir.filePath("Parameters.txt"), kParameters);
-        writeFile(dir.filePath("ParNo.txt"), kParNo);
-        app().ExeDir = dir.path() + '/';
+        QVERIFY(dir.write("Parameters.txt", kParameters));
+        QVERIFY(dir.write("ParNo.txt", kParNo));
+        app().ExeDir = dir.path();
         QVERIFY(ParameterDef_lezen());
         QVERIFY(ParamNo_lezen());
     }
@@ -196,7 +190,7 @@ private slots:
         QVERIFY(!parExists(7));
         QCOMPARE(parNoLookup(102, 1), std::nullopt);
 
-        app().ExeDir = dir.path() + '/';
+        app().ExeDir = dir.path();
         QVERIFY(ParameterDef_lezen());
         QVERIFY(ParamNo_lezen());
         QCOMPARE(parNaam(7), QString("Snelheid"));
@@ -246,10 +240,10 @@ private slots:
 
     void treeFileByLanguage()
     {
-        QTemporaryDir d;
-        writeFile(d.filePath("Tree0.txt"), "Wortel\n\tGroep\n");
-        writeFile(d.filePath("Tree1.txt"), "Root\n\tGr\xfcppe\n"); // Windows-1252
-        app().ExeDir = d.path() + '/';
+        test::ProgramFolder d;
+        QVERIFY(d.write("Tree0.txt", "Wortel\n\tGroep\n"));
+        QVERIFY(d.write("Tree1.txt", "Root\n\tGr\xfcppe\n")); // Windows-1252
+        app().ExeDir = d.path();
 
         app().TaalIndex = 1;
         ParTree t = loadParTree();
@@ -263,7 +257,7 @@ private slots:
         t = loadParTree();
         QVERIFY(!t.fileFound);
         QVERIFY(t.nodes.isEmpty());
-        app().ExeDir = dir.path() + '/';
+        app().ExeDir = dir.path();
     }
 
     void treeWidgetMenuNumbers()

@@ -7,7 +7,8 @@
 #include "params/ParamService.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
-#include "tst_paramservice_line.h"
+#include "support/ProgramFolder.h"
+#include "support/ScriptedLine.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -24,13 +25,6 @@ Q_DECLARE_METATYPE(vx::ServiceKeyResult::Action)
 Q_DECLARE_METATYPE(vx::ServiceInputResult::Kind)
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 const QByteArray kParameters =
     "[010]\nnaam0=Twee decimalen\ntype=0\ndec=2\nmin=0\nmax=99999\ndefault=1250\n"
@@ -74,7 +68,7 @@ bool isRed(QLabel* l)
 class TstParamService : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    test::ProgramFolder dir;
     std::unique_ptr<TSXComm> port;
     TFormParamService* dlg = nullptr;
 
@@ -89,9 +83,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        writeFile(dir.filePath("Parameters.txt"), kParameters);
-        writeFile(dir.filePath("Taal0.ini"), languageFile());
-        app().ExeDir = dir.path() + '/';
+        QVERIFY(dir.write("Parameters.txt", kParameters));
+        QVERIFY(dir.write("Taal0.ini", languageFile()));
+        app().ExeDir = dir.path();
         app().TaalIndex = 0;
         QVERIFY(ParameterDef_lezen());
         QVERIFY(loadTaalFile());

@@ -3,7 +3,7 @@
 #include "core/Taal.h"
 #include "params/ParLoader.h"
 #include "params/ValueStore.h"
-#include "tst_paramservice_line.h"
+#include "support/ScriptedLine.h"
 
 #include <QFile>
 #include <QLabel>

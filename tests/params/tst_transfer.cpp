@@ -7,10 +7,12 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
+#include "device/ControllerLine.h"
 #include "params/LeesParSoll.h"
 #include "params/SchrijfParSoll.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/EventWait.h"
 #include "support/ScriptedUi.h"
 
 #include <QLabel>
@@ -579,7 +581,8 @@ private slots:
 
         TFormLeesParSoll w;
         w.start(1);
-        QTRY_VERIFY_WITH_TIMEOUT(w.isDone() || w.failed(), 30000);
+        // A real event loop: QTRY's sleeps between polls would slow every byte's hand-over.
+        QVERIFY(test::waitFor([&] { return w.isDone() || w.failed(); }, 30000));
         QVERIFY2(w.isDone(), qPrintable(w.Panel1->text()));
         for (int n = 1; n <= 80; ++n)
             QCOMPARE(w.SollwBuffer[n], n * 11 - 300);
@@ -589,7 +592,7 @@ private slots:
         bus.clearLog();
         bus.addFault(sim::Fault::noReply("rs 3"));
         w.CmdAgain->click();
-        QTRY_VERIFY_WITH_TIMEOUT(w.failed(), 10000);
+        QVERIFY(test::waitFor([&] { return w.failed(); }, 10000));
         QCOMPARE(w.Panel1->text(), QStringLiteral("No reply from the controller!"));
         QCOMPARE(bus.requests().back(), std::string("rs 3"));
         w.CmdCancel->click();
@@ -598,7 +601,7 @@ private slots:
         app().SXComm1 = nullptr;
     }
 
-    // A controller that stalls for 150 ms inside "rp 12 -3500": the pause before the
+    // A controller that stalls for 150 ms inside "rs 12 -3500": the pause before the
     // line end is no end, so -3500 is read at once, never the -3 or -350 a pause rule
     // would have left.
     void simulatedPauseInsideTheDigits()
@@ -606,8 +609,8 @@ private slots:
         sim::resetDefaultBus();
         auto& bus = sim::defaultBus();
         bus.withUnit(0, [](sim::SimUnit& u) { u.frame.baud = 38400; }); // a short run
-        bus.setParameter(0, 12, -3500);
-        auto pause = sim::Fault::pause("rp 12", 150, 10); // "rp 12 -350|0"
+        bus.setSetpoint(0, 12, -3500);
+        auto pause = sim::Fault::pause("rs 12", 150, 10); // "rs 12 -350|0"
         pause.nth = 1;
         bus.addFault(pause);
         TSXComm port;
@@ -616,21 +619,13 @@ private slots:
         app().SXComm1 = &port;
         port.Open();
         TFormLeesParSoll w;
-        w.start(0);
-        // A real event loop: QTRY's sleeps between polls would slow every byte's hand-over.
-        QEventLoop loop;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (w.isDone() || w.failed()) loop.quit();
-        });
-        poll.start(20);
-        QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-        loop.exec();
+        w.start(1);
+        QVERIFY(test::waitFor([&] { return w.isDone() || w.failed(); }, 120000));
         QVERIFY2(w.isDone(), qPrintable(w.Panel1->text()));
-        QCOMPARE(w.ParBuffer[12], -3500);
+        QCOMPARE(w.SollwBuffer[12], -3500);
         const auto requests = bus.requests();
-        QCOMPARE(std::count(requests.begin(), requests.end(), std::string("rp 12")), 1);
-        QCOMPARE(requests.size(), size_t(512));
+        QCOMPARE(std::count(requests.begin(), requests.end(), std::string("rs 12")), 1);
+        QCOMPARE(requests.size(), size_t(80));
         port.Close();
         app().SXComm1 = nullptr;
     }
@@ -643,13 +638,15 @@ private slots:
         port.setFrameParitybit(TParityBit::Odd);
         app().SXComm1 = &port;
         port.Open();
+        // Replies end at their line end: these are about the order of writes.
+        setFastReplies(true, &port);
 
         // Mode 1 ends after setpoint 80 without "bp".
         TFormSchrijfParSoll w;
         for (int n = 1; n <= 80; ++n)
             w.SollwBuffer[n] = 500 - n;
         w.start(1);
-        QTRY_VERIFY_WITH_TIMEOUT(w.isDone() || w.failed(), 30000);
+        QVERIFY(test::waitFor([&] { return w.isDone() || w.failed(); }, 30000));
         QVERIFY2(w.isDone(), qPrintable(w.Panel1->text()));
         QCOMPARE(bus.requests().back(), std::string("ws 80 420"));
         QCOMPARE(bus.setpoint(0, 33), 467);
@@ -660,12 +657,13 @@ private slots:
             w.ParBuffer[n] = bus.parameter(0, n);
         bus.addFault(sim::Fault::er7AtParameter(100));
         w.start(0);
-        QTRY_VERIFY_WITH_TIMEOUT(w.failed(), 30000);
+        QVERIFY(test::waitFor([&] { return w.failed(); }, 30000));
         QCOMPARE(w.Panel1->text(), QStringLiteral("(er 7) Value refused by the controller."));
         const auto requests = bus.requests();
         QCOMPARE(requests.size(), size_t(101));
         QVERIFY(QString::fromStdString(requests.back()).startsWith(QLatin1String("wp 100 ")));
         port.Close();
+        setFastReplies(false, &port);
         app().SXComm1 = nullptr;
     }
 

@@ -5,10 +5,11 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
+#include "device/ControllerLine.h"
 #include "params/BackupRestore.h"
 #include "params/LeesParSoll.h"
 #include "sim/SimBus.h"
-#include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
 #include "support/ScriptedUi.h"
 
 #include <QLabel>
@@ -35,23 +36,13 @@ private slots:
         app().InputFunctieTeksten = [this] { ++m_functionTexts; };
         app().OutputFunctieTeksten = [this] { ++m_functionTexts; };
         test::ScriptedUi::install();
-        sim::installInProcessSimulator();
-        setPortDevicePath(1, "sim");
-
-        sim::resetDefaultBus();
-        bus().removeUnits();
-        sim::UnitConfig c;
-        c.frame = LineFrame{38400, 8, 'O', 1};
-        bus().addUnit(c);
+        test::singleUnitAt38400();
         for (int n = 1; n <= 80; ++n)
             bus().setSetpoint(0, n, 7 * n - 100);
-
-        m_port = new TSXComm(this);
-        m_port->setBaudrate(TBaudrate::br38400);
-        m_port->setFrameParitybit(TParityBit::Odd);
-        app().SXComm1 = m_port;
-        m_port->Open();
+        m_port = test::openCom1At38400(this);
         QVERIFY(m_port->Active());
+        // Replies end at their line end; the pause rule's whole set is tst_transfer_fast's.
+        setFastReplies(true, m_port);
     }
 
     void cleanupTestCase()

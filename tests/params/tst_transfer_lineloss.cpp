@@ -7,6 +7,8 @@
 #include "params/LeesParSoll.h"
 #include "params/SchrijfParSoll.h"
 #include "params/ValueStore.h"
+#include "support/MainWindow.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 #include "support/SimProcess.h"
 
@@ -35,7 +37,7 @@ QMap<int, int> countByNumber(const QList<test::LogLine>& log, const QString& pre
 class TestTransferLineLoss : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    test::ProgramFolder m_dir;
 
     // Waits for the stop, then for the line to come back, and goes on.
     static void stopAndContinue(TTransferForm& form)
@@ -54,9 +56,7 @@ class TestTransferLineLoss : public QObject {
 private slots:
     void initTestCase()
     {
-        const QString data = qEnvironmentVariable("VX_DATA_DIR");
-        for (const char* f : {"Parameters.txt", "ParNo.txt", "Taal0.ini"})
-            QVERIFY(QFile::copy(data + "/" + f, m_dir.filePath(f)));
+        QVERIFY(m_dir.copyShipped({"Parameters.txt", "ParNo.txt", "Taal0.ini"}));
         app() = AppState();
         resetValueStore();
     }
@@ -71,19 +71,15 @@ private slots:
         test::SimProcess sim;
         QVERIFY(sim.start({"--link", link, "--fault", "unplug:after=44", "--fault", "unplug:after=130",
                            "--replug-after", "300"}));
-        MainOptions o;
-        o.exeDir = m_dir.path() + "/";
-        TFormMain main(o);
-        main.Timer1->stop();
-        main.CmdSelectUnit->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!main.statusPanel(4)->text().isEmpty(), 5000);
+        const auto mainWindow = test::startMain(m_dir.path(), test::NoWindows);
+        QVERIFY(mainWindow);
 
         TFormLeesParSoll read;
         read.start(1);
         stopAndContinue(read);
         // The read window's own buffer has them all; the value store none yet.
         QCOMPARE(SollWaarden[1], 0);
-        const auto reads = countByNumber(sim.log(), "rs ");
+        const auto reads = countByNumber(sim.requests(), "rs ");
         QCOMPARE(reads.size(), 80);
         for (auto it = reads.cbegin(); it != reads.cend(); ++it) QCOMPARE(it.value(), 1);
 
@@ -91,7 +87,7 @@ private slots:
         write.SollwBuffer = read.SollwBuffer;
         write.start(1);
         stopAndContinue(write);
-        const auto writes = countByNumber(sim.log(), "ws ");
+        const auto writes = countByNumber(sim.requests(), "ws ");
         QCOMPARE(writes.size(), 80);
         for (auto it = writes.cbegin(); it != writes.cend(); ++it) QCOMPARE(it.value(), 1);
         // The stop was told once, with what the controller confirmed.

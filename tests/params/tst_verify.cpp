@@ -20,6 +20,7 @@
 #include "sim/SimOptions.h"
 #include "support/EventWait.h"
 #include "support/InProcessUnit.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QCheckBox>

@@ -3,6 +3,7 @@
 #include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/Taal.h"
+#include "device/ControllerLine.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
 #include "params/ParameterDefs.h"
@@ -72,6 +73,8 @@ private slots:
         app().SXComm1 = port.get();
         port->Open();
         QVERIFY(port->Active());
+        // Replies end at their line end: these runs are about the setpoints, not the pause rule.
+        setFastReplies(true, port.get());
         lees = std::make_unique<TFormLeesParSoll>();
         schrijf = std::make_unique<TFormSchrijfParSoll>();
         app().FormLeesParSoll = lees.get();

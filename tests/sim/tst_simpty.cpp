@@ -1,9 +1,12 @@
 // vx5x-sim end to end: the program serves a pseudo-terminal and the test talks to
 // it through plain termios, as the real serial line layer does.
+#include "support/SimProcess.h"
+
 #include <QtTest>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -41,13 +44,17 @@ struct Read {
     bool hangup = false;
 };
 
-// Reads until nothing more comes for gapMs (the first byte may take firstMs).
-Read readReply(int fd, int firstMs = 1000, int gapMs = 150)
+// Reads until the bytes end with `end` (a line end by default), the line hangs up or
+// deadlineMs pass. Never stops at a pause, so a loaded machine does not cut a reply.
+Read readReply(int fd, const QByteArray& end = "\n", int deadlineMs = 5000)
 {
     Read r;
-    for (int wait = firstMs;; wait = gapMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!r.bytes.endsWith(end)) {
+        const qint64 left = deadlineMs - timer.elapsed();
         pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, wait) <= 0)
+        if (left <= 0 || poll(&p, 1, int(left)) <= 0)
             break;
         char buf[256];
         const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -59,6 +66,10 @@ Read readReply(int fd, int firstMs = 1000, int gapMs = 150)
     }
     return r;
 }
+
+// How long to wait where no proper reply is due: silence, or garbled bytes that may
+// lack a line end.
+constexpr int NoReplyMs = 600;
 
 // Everything that arrives within ms.
 QByteArray readFor(int fd, int ms)
@@ -79,13 +90,14 @@ QByteArray readFor(int fd, int ms)
     return got;
 }
 
-Read ask(int fd, const QByteArray& request)
+// A request and its reply, read to its line end.
+Read ask(int fd, const QByteArray& request, int deadlineMs = 5000)
 {
     tcflush(fd, TCIOFLUSH);
     const QByteArray out = request + "\r";
     if (::write(fd, out.constData(), size_t(out.size())) != out.size())
         return {{}, true};
-    return readReply(fd);
+    return readReply(fd, "\n", deadlineMs);
 }
 
 } // namespace
@@ -93,31 +105,15 @@ Read ask(int fd, const QByteArray& request)
 class TestSimPty : public QObject {
     Q_OBJECT
 
-    QProcess sim;
+    std::unique_ptr<vx::test::SimProcess> sim;
     int fd = -1;
 
     bool start(const QStringList& args)
     {
-        const QString program = QCoreApplication::applicationDirPath() + "/vx5x-sim";
-        if (!QFileInfo::exists(program))
+        sim = std::make_unique<vx::test::SimProcess>();
+        if (!QFileInfo::exists(vx::test::SimProcess::program()) || !sim->start(args))
             return false;
-        sim.setProgram(program);
-        sim.setArguments(args);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ASAN_OPTIONS", "detect_leaks=0");
-        sim.setProcessEnvironment(env);
-        sim.start();
-        if (!sim.waitForStarted(5000))
-            return false;
-        QByteArray line;
-        QElapsedTimer timer;
-        timer.start();
-        while (!line.contains('\n') && timer.elapsed() < 10000) {
-            sim.waitForReadyRead(200);
-            line += sim.readAllStandardOutput();
-        }
-        const QByteArray path = line.trimmed();
-        fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        fd = ::open(sim->pty.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         return fd >= 0 && configure(fd, 9600);
     }
 
@@ -127,12 +123,7 @@ private slots:
         if (fd >= 0)
             ::close(fd);
         fd = -1;
-        if (sim.state() != QProcess::NotRunning) {
-            sim.terminate();
-            if (!sim.waitForFinished(3000))
-                sim.kill();
-            sim.waitForFinished(1000);
-        }
+        sim.reset();
     }
 
     void talksOverThePseudoTerminal()
@@ -150,30 +141,30 @@ private slots:
         QCOMPARE(ask(fd, "sc 0").bytes, QByteArray("sc 0\r\n"));
         QCOMPARE(ask(fd, "rp 460").bytes.left(7), QByteArray("rp 460 "));
         // Unit 5 listens at 38400 baud only.
-        QCOMPARE(ask(fd, "sc 5").bytes, QByteArray());
+        QCOMPARE(ask(fd, "sc 5", NoReplyMs).bytes, QByteArray());
         QVERIFY(configure(fd, 38400));
         QCOMPARE(ask(fd, "sc 5").bytes, QByteArray("sc 5\r\n"));
         QVERIFY(ask(fd, "rt").bytes.startsWith("rt VX51"));
         // A pty shows the stop bits: unit 5 uses one.
         QVERIFY(configure(fd, 38400, true));
-        QVERIFY(ask(fd, "sc 5").bytes != QByteArray("sc 5\r\n"));
+        QVERIFY(ask(fd, "sc 5", NoReplyMs).bytes != QByteArray("sc 5\r\n"));
         QVERIFY(configure(fd, 19200));
-        QVERIFY(ask(fd, "sc 5").bytes != QByteArray("sc 5\r\n"));
+        QVERIFY(ask(fd, "sc 5", NoReplyMs).bytes != QByteArray("sc 5\r\n"));
     }
 
     void faultsFromTheCommandLine()
     {
         QVERIFY(start({"--fault", "no-reply:cmd=rh", "--fault", "er7:p=12", "--fault", "unplug:after=4",
                        "--latency", "1"}));
-        QCOMPARE(ask(fd, "rh").bytes, QByteArray());
+        QCOMPARE(ask(fd, "rh", NoReplyMs).bytes, QByteArray());
         QCOMPARE(ask(fd, "wp 12 5").bytes, QByteArray("er 7\r\n"));
         QCOMPARE(ask(fd, "rf").bytes, QByteArray("rf -1\r\n"));
         QCOMPARE(ask(fd, "rf").bytes, QByteArray("rf -1\r\n"));
         // After the fourth request the adapter is gone: the master side closes.
         const Read r = ask(fd, "rf");
         QVERIFY(r.hangup || r.bytes.isEmpty());
-        QVERIFY(sim.waitForFinished(3000));
-        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY(sim->process.waitForFinished(3000));
+        QCOMPARE(sim->process.exitCode(), 0);
         pollfd p{fd, POLLIN, 0};
         QCOMPARE(poll(&p, 1, 100), 1);
         QVERIFY(p.revents & (POLLHUP | POLLERR));
@@ -198,7 +189,7 @@ private slots:
         QCOMPARE(::write(fd, "rh\r", 3), ssize_t(3));
         QVERIFY(readFor(fd, 200).size() > 100);
         QCOMPARE(::write(fd, "rf\r", 3), ssize_t(3));
-        const Read r = readReply(fd);
+        const Read r = readReply(fd, "rf -1\r\n");
         QVERIFY2(r.bytes.endsWith("rf -1\r\n") && r.bytes.size() < 64, r.bytes.right(40).constData());
     }
 

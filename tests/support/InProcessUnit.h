@@ -3,8 +3,6 @@
 // COM1, and window grabs for tests run with VX_SHOT_DIR set.
 #include "comm/SXComm.h"
 #include "core/AppState.h"
-#include "core/Taal.h"
-#include "params/ParameterDefs.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
 
@@ -36,14 +34,6 @@ inline TSXComm* openCom1At38400(QObject* owner)
     app().SXComm1 = port;
     port->Open();
     return port;
-}
-
-// Definitions and texts from the data folder, in the language given.
-inline bool loadProgramData(const QString& dataDir, int language)
-{
-    app().ExeDir = dataDir + u'/';
-    app().TaalIndex = language;
-    return ParameterDef_lezen() && ParamNo_lezen() && loadTaalFile();
 }
 
 inline void saveShot(QWidget* w, const QString& name)

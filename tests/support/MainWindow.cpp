@@ -1,0 +1,43 @@
+#include "support/MainWindow.h"
+
+#include "app/VX40Main.h"
+#include "app/WindowRegistry.h"
+#include "comm/SXComm.h"
+#include "device/ControllerLine.h"
+#include "support/EventWait.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace vx::test {
+
+std::unique_ptr<TFormMain> startMain(const QString& exeDir, int how)
+{
+    MainOptions o;
+    o.exeDir = exeDir;
+    auto w = std::make_unique<TFormMain>(o);
+    w->Timer1->stop();
+    if (!(how & NoWindows))
+        createRegisteredWindows(*w);
+    if (how & At38400) {
+        w->SXComm1()->setBaudrate(TBaudrate::br38400);
+        w->SXComm1()->setFrameParitybit(TParityBit::Odd);
+    }
+    if (!(how & NotConnected) && !connectMain(*w))
+        return nullptr;
+    return w;
+}
+
+bool connectMain(TFormMain& w)
+{
+    w.CmdSelectUnit->click();
+    return waitFor([&] { return !w.statusPanel(4)->text().isEmpty(); }, 5000);
+}
+
+void fastRepliesOn(TFormMain& w)
+{
+    setFastReplies(true, w.SXComm1());
+}
+
+} // namespace vx::test
