@@ -5,6 +5,7 @@
 # make bench - build and run the benchmarks
 # make screenshots - the user guide's pictures, from the real windows (docs/img)
 # make lint  - clang-format check and clang-tidy (LINT=--changed: changed files only)
+# make ci    - what CI runs (.ci/run): lint of the changed files, make test, the packages
 BUILD ?= build
 JOBS  ?= 2
 # One build at a time per checkout (two cores do not gain from two); another checkout
@@ -13,7 +14,7 @@ LOCK  ?= $(CURDIR)/.build.lock
 LOCKED = sh -c 'flock -n -E 75 "$$0" "$$@"; rc=$$?; [ $$rc -ne 75 ] && exit $$rc; \
   echo "waiting for another build of this checkout..." >&2; exec flock "$$0" "$$@"' $(LOCK)
 
-.PHONY: all deps configure build run run-build package package-check test tsan bench lint format clean screenshots
+.PHONY: all deps configure build run run-build package package-check test tsan bench lint ci format clean screenshots
 
 all: build
 
@@ -85,6 +86,9 @@ bench: deps
 LINT ?=
 lint: build
 	@bash scripts/lint.sh $(LINT)
+
+ci:
+	@bash .ci/run
 
 # Formats every source file in place.
 format:

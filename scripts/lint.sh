@@ -1,18 +1,43 @@
 #!/usr/bin/env bash
 # clang-format in check mode and clang-tidy over the sources.
 #   scripts/lint.sh            every file
-#   scripts/lint.sh --changed  files changed against origin/main (or HEAD~1)
+#   scripts/lint.sh --changed  files changed since the merge base with origin/main (or
+#                              main); on main itself, since LINT_BASE
+#                              (a commit or "A..B" range CI gives) or the previous commit
 #   scripts/lint.sh --format   the format check alone (what make test runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
 mode=${1:-all}
 
+patterns=('src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp')
 if [ "$mode" = "--changed" ]; then
-  base=$(git rev-parse -q --verify origin/main || git rev-parse HEAD~1)
-  mapfile -t files < <(git diff --name-only --diff-filter=ACMR "$base" -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp')
+  base=
+  main=$(git rev-parse -q --verify origin/main || git rev-parse -q --verify main || true)
+  if [ -n "$main" ]; then
+    base=$(git merge-base HEAD "$main" || true)
+    # A clean clone of main: nothing differs from its own merge base.
+    if [ "$base" = "$(git rev-parse HEAD)" ]; then base=; fi
+  fi
+  range=
+  if [ -z "$base" ]; then
+    if [ -n "${LINT_BASE:-}" ]; then
+      case "$LINT_BASE" in *..*) range=$LINT_BASE ;; *) base=$LINT_BASE ;; esac
+    else
+      base=$(git rev-parse -q --verify HEAD~1 || true)
+    fi
+  fi
+  if [ -n "$range" ]; then
+    mapfile -t files < <(git diff --name-only --diff-filter=ACMR "$range" -- "${patterns[@]}")
+  elif [ -n "$base" ]; then
+    # Committed and uncommitted changes alike.
+    mapfile -t files < <(git diff --name-only --diff-filter=ACMR "$base" -- "${patterns[@]}")
+  else
+    mapfile -t files < <(git ls-files "${patterns[@]}") # one commit only: all of it
+  fi
+  echo "lint: ${#files[@]} changed files (since ${range:-${base:-the start}})"
 else
-  mapfile -t files < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp')
+  mapfile -t files < <(git ls-files "${patterns[@]}")
 fi
 [ ${#files[@]} -gt 0 ] || { echo "lint: no files"; exit 0; }
 
@@ -28,7 +53,14 @@ fi
 
 [ -f "$BUILD/compile_commands.json" ] || { echo "lint: configure $BUILD first (make build)"; exit 1; }
 sources=()
-for f in "${files[@]}"; do case "$f" in src/*.cpp) sources+=("$f") ;; esac; done
+# A changed header is checked through its own source file.
+for f in "${files[@]}"; do
+  case "$f" in
+    src/*.cpp) sources+=("$f") ;;
+    src/*.h) [ -f "${f%.h}.cpp" ] && sources+=("${f%.h}.cpp") ;;
+  esac
+done
+mapfile -t sources < <(printf '%s\n' "${sources[@]}" | sort -u | grep . || true)
 if [ ${#sources[@]} -gt 0 ]; then
   if ! printf '%s\n' "${sources[@]}" | xargs -P "${JOBS:-2}" -n 4 clang-tidy -p "$BUILD" --quiet --warnings-as-errors='*' --extra-arg=-Wno-sign-conversion >/tmp/vx-tidy.log 2>&1; then
     grep -E 'warning:|error:' /tmp/vx-tidy.log | sort -u | head -50

@@ -57,6 +57,11 @@ private:
     int m_cntFrame = 0, m_cntParity = 0, m_cntOverrun = 0, m_cntBufOverrun = 0, m_cntBreak = 0;
 };
 
+// Takes one byte of PARMRK-marked input from in[pos...]: FF FF is FF, FF 00 c a
+// marked c (a parity error when the frame has parity, else a framing error), FF 00 00
+// a break (no byte). False when the input ends inside a mark; pos then stays on it.
+bool decodeMarked(const std::vector<uint8_t>& in, size_t& pos, uint8_t& byte, uint32_t& errors, bool parity);
+
 // Sets a baud rate termios has no constant for (28800), through termios2. Lives in
 // its own file because the kernel's termios2 header clashes with <termios.h>.
 bool setCustomBaud(int fd, int baud);

@@ -107,9 +107,9 @@ TSXComm::~TSXComm()
     for (auto& t : m_retired) {
         if (inHandOver(t.get())) {
             // Deleted from inside one of this thread's own handlers: it can only end
-            // after we are gone. It is terminated and touches nothing of ours any more.
-            t->detach();
-            (void)t.release();
+            // after we are gone. It is terminated, touches nothing of ours any more
+            // and frees itself when it ends.
+            t.release()->orphan();
         } else {
             waitForThread(t.get());
         }

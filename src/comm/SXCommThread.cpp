@@ -29,7 +29,14 @@ TSXCommThread::TSXCommThread(TSXComm* port, std::shared_ptr<SerialLine> line)
     : m_port(port), m_handOvers(port->m_handOvers), m_line(std::move(line)), m_traffic(port->m_traffic)
 {
     m_received.reserve(FrameSize);
-    m_thread = std::thread([this] { Execute(); });
+    m_thread = std::thread([this] {
+        Execute();
+        std::unique_lock lock(m_finishMutex);
+        if (m_orphaned) {
+            lock.unlock();
+            delete this;
+        }
+    });
 }
 
 TSXCommThread::~TSXCommThread()
@@ -44,10 +51,16 @@ void TSXCommThread::join()
         m_thread.join();
 }
 
-void TSXCommThread::detach()
+void TSXCommThread::orphan()
 {
-    if (m_thread.joinable())
+    std::unique_lock lock(m_finishMutex);
+    if (!m_finished && m_thread.joinable()) {
+        m_orphaned = true;
         m_thread.detach();
+        return;
+    }
+    lock.unlock();
+    delete this; // the thread is at its end: the destructor joins it
 }
 
 void TSXCommThread::Terminate()

@@ -27,8 +27,9 @@ public:
     // Waits up to ms for finished(); true when it is.
     bool waitFinished(int ms);
     void join();
-    // Lets the thread run out on its own; the object must then be left alive.
-    void detach();
+    // Lets the thread run out on its own; the object frees itself when it ends (at
+    // once when it already has). The caller lets go of it.
+    void orphan();
     // The component of the request in progress is gone: nothing may reach it.
     void forgetComponent(const TSXProtocolComponent* component);
 
@@ -108,6 +109,7 @@ private:
     std::atomic<bool> m_finished{false};
     std::mutex m_finishMutex;
     std::condition_variable m_finishCv;
+    bool m_orphaned = false; // under m_finishMutex
 
     // User-interface thread only: whom the current request's calls go to.
     TSXProtocolComponent* m_component = nullptr;

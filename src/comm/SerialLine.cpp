@@ -317,43 +317,52 @@ bool PosixSerialLine::flush()
     return true;
 }
 
-bool PosixSerialLine::takeBuffered(uint8_t& byte)
+bool decodeMarked(const std::vector<uint8_t>& in, size_t& pos, uint8_t& byte, uint32_t& errors, bool parity)
 {
     for (;;) {
-        const size_t avail = m_in.size() - m_inPos;
+        const size_t avail = in.size() - pos;
         if (avail == 0)
             return false;
-        const uint8_t b = m_in[m_inPos];
+        const uint8_t b = in[pos];
         if (b != 0xFF) {
-            ++m_inPos;
+            ++pos;
             byte = b;
             return true;
         }
         if (avail < 2)
             return false;
-        if (m_in[m_inPos + 1] == 0xFF) {
-            m_inPos += 2;
+        if (in[pos + 1] == 0xFF) {
+            pos += 2;
             byte = 0xFF;
             return true;
         }
-        if (m_in[m_inPos + 1] != 0x00) {
+        if (in[pos + 1] != 0x00) {
             // Not a mark we know; pass the byte on as it came.
-            ++m_inPos;
+            ++pos;
             byte = b;
             return true;
         }
         if (avail < 3)
             return false;
-        const uint8_t c = m_in[m_inPos + 2];
-        m_inPos += 3;
+        const uint8_t c = in[pos + 2];
+        pos += 3;
         if (c == 0) {
-            m_marked |= CE_BREAK;
+            errors |= CE_BREAK;
             continue;
         }
-        m_marked |= m_parity ? CE_RXPARITY : CE_FRAME;
+        errors |= parity ? CE_RXPARITY : CE_FRAME;
         byte = c;
         return true;
     }
+}
+
+bool PosixSerialLine::takeBuffered(uint8_t& byte)
+{
+    uint32_t errors = 0;
+    const bool got = decodeMarked(m_in, m_inPos, byte, errors, m_parity);
+    if (errors != 0)
+        m_marked |= errors;
+    return got;
 }
 
 SerialLine::ReadResult PosixSerialLine::readByte(uint8_t& byte, int timeoutMs)

@@ -6,7 +6,23 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace vx {
+
+namespace {
+
+// A request is one line of text: a control character in a file line (NUL, ESC, a C1
+// byte, a Unicode line separator) would go out on the line with it.
+bool sendable(const QString& request)
+{
+    return !request.isEmpty() && std::none_of(request.begin(), request.end(), [](QChar c) {
+        const QChar::Category k = c.category();
+        return k == QChar::Other_Control || k == QChar::Separator_Line || k == QChar::Separator_Paragraph;
+    });
+}
+
+} // namespace
 
 TerminalHistory::TerminalHistory(QString fileName) : m_file(std::move(fileName)) { }
 
@@ -21,7 +37,7 @@ void TerminalHistory::load()
         return;
     for (const QString& line : QString::fromUtf8(f.readAll()).split(u'\n')) {
         const QString r = line.trimmed();
-        if (!r.isEmpty() && (m_entries.isEmpty() || m_entries.constLast() != r))
+        if (sendable(r) && (m_entries.isEmpty() || m_entries.constLast() != r))
             m_entries.push_back(r);
     }
     if (m_entries.size() > Limit)
@@ -32,7 +48,7 @@ bool TerminalHistory::add(const QString& request)
 {
     m_walk = -1;
     const QString r = request.trimmed();
-    if (r.isEmpty() || (!m_entries.isEmpty() && m_entries.constLast() == r))
+    if (!sendable(r) || (!m_entries.isEmpty() && m_entries.constLast() == r))
         return true;
     m_entries.push_back(r);
     if (m_entries.size() > Limit)

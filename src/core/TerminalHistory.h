@@ -15,10 +15,11 @@ public:
     // <userDataDir>/term_history
     static QString defaultFile();
 
-    // Reads the file's last Limit requests; a repeat in a row counts once.
+    // Reads the file's last Limit requests; a repeat in a row counts once, and a line
+    // with a control character in it is no request.
     void load();
-    // Adds a sent request (blank ones and one equal to the last are left out) and
-    // writes the file. False when the file could not be written.
+    // Adds a sent request (blank ones, ones with a control character and one equal to
+    // the last are left out) and writes the file. False when the file could not be written.
     bool add(const QString& request);
     const QStringList& entries() const { return m_entries; }
     QString fileName() const { return m_file; }
