@@ -10,6 +10,7 @@
 #include "device/ControllerLine.h"
 #include "params/ParameterDefs.h"
 #include "params/SafetyBackup.h"
+#include "params/SchrijfParSoll.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,7 +28,7 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("FormOpties"));
     setWindowTitle(QStringLiteral("FormOpties"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(384, 312);
+    setFixedSize(384, 340);
 
     auto* top = new QVBoxLayout(this);
     PageControl1 = new QTabWidget(this);
@@ -66,6 +67,9 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     CheckVerifieren = new QCheckBox(texts::Verify("OptVerify"), TabSheet1);
     CheckVerifieren->setObjectName(QStringLiteral("CheckVerifieren"));
     page->addWidget(CheckVerifieren);
+    CheckVragenVoorSchrijven = new QCheckBox(texts::Verify("OptAskWrite"), TabSheet1);
+    CheckVragenVoorSchrijven->setObjectName(QStringLiteral("CheckVragenVoorSchrijven"));
+    page->addWidget(CheckVragenVoorSchrijven);
     page->addStretch();
 
     const OkCancel buttons = addOkCancelRow(this, top);
@@ -110,6 +114,8 @@ void TFormOpties::FormActivate()
     CheckVeiligheidsbackup->setChecked(safety::backupsOn());
     CheckVerifieren->setText(texts::Verify("OptVerify"));
     CheckVerifieren->setChecked(safety::verifyOn());
+    CheckVragenVoorSchrijven->setText(texts::Verify("OptAskWrite"));
+    CheckVragenVoorSchrijven->setChecked(writeQuestionOn());
 }
 
 void TFormOpties::CmdOKClick()
@@ -122,6 +128,7 @@ void TFormOpties::CmdOKClick()
     setTrafficLogging(CheckLogVerkeer->isChecked(), s.SXComm1, paths::userDataDir() + QStringLiteral("/logs"));
     safety::setBackupsOn(CheckVeiligheidsbackup->isChecked());
     safety::setVerifyOn(CheckVerifieren->isChecked());
+    setWriteQuestionOn(CheckVragenVoorSchrijven->isChecked());
     if (s.TaalIndex != m_oldTaalIndex) s.TekstFile_Lezen();
     s.LezenTeksten();
     s.ParameterDef_lezen();

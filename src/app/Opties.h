@@ -29,6 +29,8 @@ public:
     QCheckBox* CheckLogVerkeer = nullptr;
     QCheckBox* CheckVeiligheidsbackup = nullptr;
     QCheckBox* CheckVerifieren = nullptr;
+    // The question before whole-set sends and ticked writes (off for experienced users).
+    QCheckBox* CheckVragenVoorSchrijven = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;
 

@@ -166,6 +166,8 @@ void TFormMain::identified(int step, const std::optional<QString>& text)
         for (const int i : {0, 2})
             if (!m_ident[i].trimmed().isEmpty()) parts << m_ident[i].trimmed();
         app().ApparaatIdent = parts.join(QStringLiteral(", "));
+        app().ApparaatRt = m_ident[0].trimmed();
+        app().ApparaatRx = m_ident[2].trimmed();
     }
     const AppState& s = app();
     if (step == 0 && text && !m_reconnecting && s.ApparaatType != QLatin1String("VX50")

@@ -8,6 +8,7 @@
 #include "core/SettingsFile.h"
 #include "device/ControllerLine.h"
 #include "params/SafetyBackup.h"
+#include "params/SchrijfParSoll.h"
 
 #include <QSpinBox>
 
@@ -35,6 +36,7 @@ void TFormMain::Configfile_lezen()
                       paths::userDataDir() + QStringLiteral("/logs"));
     safety::setBackupsOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("Veiligheidsbackup"), safety::backupsOn()));
     safety::setVerifyOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("Verifieren"), safety::verifyOn()));
+    setWriteQuestionOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("VragenVoorSchrijven"), writeQuestionOn()));
     s.OpenCloseDialoogPath = ini.readString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), QString());
     s.AfdrukFirma = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), QString());
     s.AfdrukType = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), QString());
@@ -62,6 +64,7 @@ bool TFormMain::ProgrammaInstellingen_opslaan()
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("LogVerkeer"), trafficLogging());
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("Veiligheidsbackup"), safety::backupsOn());
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("Verifieren"), safety::verifyOn());
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("VragenVoorSchrijven"), writeQuestionOn());
     ini.writeString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), s.OpenCloseDialoogPath);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), s.AfdrukFirma);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), s.AfdrukType);

@@ -35,6 +35,8 @@ struct AppState {
     QString ApparaatType;
     // The connected controller's identification (rt, rx) for window titles; empty until known.
     QString ApparaatIdent;
+    // Its "rt" and "rx" texts as they came (reports and the question before a write).
+    QString ApparaatRt, ApparaatRx;
     int TypeInfoStap = 0;
     bool ActualAan = false;
     bool InUitAan = false;

@@ -365,6 +365,8 @@ constexpr LangText kAfdrukken[] = {
     {"AfdrukMsg_30", ""},
     {"AfdrukMsg_40", ""},
     {"AfdrukMsg_50", ""},
+    {"Decimalen", "Waarden met %1 decimalen (parameter 203)"},
+    {"NietGezonden", "Bevat %1 waarden die niet naar de besturing gezonden zijn"},
 };
 
 constexpr LangText kGrafiek[] = {
@@ -597,6 +599,15 @@ constexpr LangText kVerify[] = {
     {"SetpointsMenu", "Sollwerten"},
     {"CmdPrint", "Afdrukken (PDF)..."},
     {"PrintFilter", "PDF-bestand (*.pdf)|*.pdf"},
+    {"WriteCaption", "Schrijven naar de besturing"},
+    {"WriteCount", "%1 waarden worden naar deze besturing geschreven:"},
+    {"TargetType", "Type: %1"},
+    {"TargetSerial", "Serienummer: %1"},
+    {"TargetUnit", "Unit: %1"},
+    {"TargetPort", "Poort: %1"},
+    {"TargetUnknown", "(onbekend)"},
+    {"WriteGoOn", "Doorgaan?"},
+    {"OptAskWrite", "Vragen voor het schrijven naar de besturing"},
 };
 
 } // namespace

@@ -18,6 +18,8 @@ std::unique_ptr<UiSeams>& current()
 namespace {
 // The caption of the Apply button while askUnsaved asks.
 QString g_applyText;
+// The default button while askYesDefaultNo asks.
+QMessageBox::StandardButton g_defaultButton = QMessageBox::NoButton;
 } // namespace
 
 QMessageBox::StandardButton UiSeams::message(QWidget* parent, QMessageBox::Icon icon,
@@ -30,6 +32,8 @@ QMessageBox::StandardButton UiSeams::message(QWidget* parent, QMessageBox::Icon 
     QMessageBox box(icon, caption, shown, buttons, parent);
     if (QAbstractButton* apply = box.button(QMessageBox::Apply); apply && !g_applyText.isEmpty())
         apply->setText(g_applyText);
+    if (g_defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(g_defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -83,6 +87,16 @@ bool askYesNo(QWidget* parent, const QString& caption, const QString& text)
                         QMessageBox::Yes | QMessageBox::No)
            == QMessageBox::Yes;
 }
+
+bool askYesDefaultNo(QWidget* parent, const QString& caption, const QString& text)
+{
+    g_defaultButton = QMessageBox::No;
+    const auto answer = ui().message(parent, QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No);
+    g_defaultButton = QMessageBox::NoButton;
+    return answer == QMessageBox::Yes;
+}
+
+QMessageBox::StandardButton askedDefaultButton() { return g_defaultButton; }
 
 QMessageBox::StandardButton askUnsaved(QWidget* parent, const QString& caption, const QString& text,
                                        QMessageBox::StandardButtons buttons, const QString& sendText)

@@ -34,6 +34,11 @@ void showError(QWidget* parent, const QString& caption, const QString& text);
 void showWarning(QWidget* parent, const QString& caption, const QString& text);
 void showInfo(QWidget* parent, const QString& caption, const QString& text);
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text);
+// A warning with Yes and No whose default (Enter) is No, for steps that change the
+// controller; true on Yes.
+bool askYesDefaultNo(QWidget* parent, const QString& caption, const QString& text);
+// The default button of the question being asked (NoButton: the box's own choice).
+QMessageBox::StandardButton askedDefaultButton();
 // The unsaved-changes question: buttons from Apply (shown as sendText), Save,
 // Discard and Cancel; the answer as the standard button.
 QMessageBox::StandardButton askUnsaved(QWidget* parent, const QString& caption, const QString& text,

@@ -9,6 +9,7 @@
 #include "params/SafetyBackup.h"
 #include "params/SchrijfParSoll.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 
@@ -30,12 +31,24 @@ bool ParSollOntvangen(TFormLeesParSoll& lees)
     return true;
 }
 
+QString backupFileProposal(const QDate& date)
+{
+    // Only characters every file system takes: "SN 51017" becomes "SN51017".
+    auto part = [](QString t) {
+        t.removeIf([](QChar c) { return !(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-'; });
+        return t.isEmpty() ? QStringLiteral("x") : t;
+    };
+    const AppState& s = app();
+    return part(s.ApparaatType) + u'_' + part(s.ApparaatRx) + QStringLiteral("_u") + QString::number(s.unitNumber())
+           + u'_' + date.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".bak");
+}
+
 bool BackupMaken(QWidget* parent, TFormLeesParSoll& lees)
 {
     app().StopPolling();
     if (lees.run(3) != QDialog::Accepted)
         return false;
-    const QString name = files::chooseSaveFile(parent, files::FileKind::Backup);
+    const QString name = files::chooseSaveFile(parent, files::FileKind::Backup, backupFileProposal(QDate::currentDate()));
     if (name.isEmpty())
         return false;
     const bool ok = files::writeBackupFile(parent, name, lees.ParBuffer, lees.SollwBuffer);
@@ -63,10 +76,8 @@ bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf)
     const QString text = texts::BackupRestore("Msg_waarschuwingRestore_1") + QStringLiteral("  ")
                          + QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()) + QStringLiteral("\n\r")
                          + texts::BackupRestore("Msg_waarschuwingRestore_2");
-    const auto answer = ui().message(parent, QMessageBox::Warning,
-                                     texts::BackupRestore("Msg_waarschuwingCaption"), text,
-                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    if (answer != QMessageBox::Yes)
+    // Asked whatever the options say: a restore overwrites the whole controller.
+    if (!confirmWrite(parent, valuesOfMode(3), text, texts::BackupRestore("Msg_waarschuwingCaption"), true))
         return false;
     const bool ok = schrijf.run(3) == QDialog::Accepted;
     trafficLogSummary(QStringLiteral("restore"), name, ok);
@@ -88,10 +99,8 @@ bool LaatsteRestoreTerug(QWidget* parent, TFormSchrijfParSoll& schrijf)
     TSollWaarden soll;
     if (!files::readBackupFile(parent, name, par, soll))
         return false;
-    const auto answer = ui().message(parent, QMessageBox::Warning, caption,
-                                     texts::Verify("UndoConfirm").arg(QDir::toNativeSeparators(name)),
-                                     QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!confirmWrite(parent, valuesOfMode(3), texts::Verify("UndoConfirm").arg(QDir::toNativeSeparators(name)),
+                      caption, true))
         return false;
     schrijf.ParBuffer = par;
     schrijf.SollwBuffer = soll;

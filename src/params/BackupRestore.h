@@ -1,6 +1,8 @@
 #pragma once
 // The main window's whole-controller commands: read everything into the value store,
 // back up the controller into a file, and restore a backup to it.
+class QDate;
+class QString;
 class QWidget;
 
 namespace vx {
@@ -12,6 +14,10 @@ class TFormSchrijfParSoll;
 // setpoints (mode 2) and, on OK only, takes them into the value store (status 1 both)
 // and refreshes the main window's function texts. True when taken over.
 bool ParSollOntvangen(TFormLeesParSoll& lees);
+
+// The name the backup's save dialog proposes: <type>_<serial>_u<unit>_<date>.bak from the
+// connected controller.
+QString backupFileProposal(const QDate& date);
 
 // "Backup VX40...": stops the polling, reads the whole controller (mode 3) and saves it
 // as a backup file. The value store is not touched. True when a file was written.

@@ -1,5 +1,6 @@
 #include "params/CompareWindow.h"
 #include "params/SafetyBackup.h"
+#include "params/SchrijfParSoll.h"
 #include "params/Verify.h"
 #include "plans/AsyncRunner.h"
 #include "plans/RowWritePlan.h"
@@ -288,6 +289,8 @@ void TFormCompare::readController(int side)
     m_reading.source = Source::Controller;
     m_reading.values.hasParameters = m_sets.parameters;
     m_reading.values.hasSetpoints = m_sets.setpoints;
+    // The old comparison greys out: it no longer holds once this side is read.
+    Grid->setEnabled(false);
     m_readPlan = std::make_unique<plans::SetReadPlan>(m_sets, m_reading.values.par, m_reading.values.soll);
     m_runner->setChannel(0, m_component);
     m_runner->run(m_readPlan.get());
@@ -297,6 +300,7 @@ void TFormCompare::readFinished()
 {
     const std::unique_ptr<plans::SetReadPlan> plan = std::move(m_readPlan);
     m_busy = false;
+    Grid->setEnabled(true);
     const transfer::Result r = plan->result();
     if (!r.ok()) {
         const QString why = r.error.isZero() ? r.detail : commErrorText(r.error);
@@ -394,11 +398,45 @@ void TFormCompare::fillGrid()
         }
     }
     m_filling = false;
-    Grid->resizeColumnsToContents();
+    fitColumns();
     Grid->setUpdatesEnabled(true);
-    Grid->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
     if (Grid->rowCount() > 0)
         Grid->setCurrentCell(std::clamp(current, 0, Grid->rowCount() - 1), ColNumber);
+}
+
+void TFormCompare::fitColumns(bool measure)
+{
+    if (!measure) {
+        fitNameColumn();
+        return;
+    }
+    Grid->resizeColumnsToContents();
+    // A long source name in a value column's header is elided, not the table widened.
+    for (int c : {ColA, ColB}) {
+        int w = 80;
+        for (int r = 0; r < std::min(Grid->rowCount(), 200); ++r)
+            if (const QTableWidgetItem* item = Grid->item(r, c))
+                w = std::max(w, Grid->fontMetrics().horizontalAdvance(item->text()) + 16);
+        Grid->setColumnWidth(c, std::min(w, Grid->columnWidth(c)));
+        if (QTableWidgetItem* h = Grid->horizontalHeaderItem(c))
+            h->setToolTip(h->text());
+    }
+    fitNameColumn();
+}
+
+void TFormCompare::fitNameColumn()
+{
+    int others = 0;
+    for (int c = 0; c < ColumnCount; ++c)
+        if (c != ColName && !Grid->isColumnHidden(c))
+            others += Grid->columnWidth(c);
+    Grid->setColumnWidth(ColName, std::max(120, Grid->viewport()->width() - others));
+}
+
+void TFormCompare::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    fitColumns(false);
 }
 
 QString TFormCompare::resultText(const Entry& e, qint32 p203) const
@@ -501,6 +539,8 @@ void TFormCompare::CmdWriteClick()
         setStatus(T("NothingTicked"), true);
         return;
     }
+    if (!confirmWrite(this, int(ticked.size())))
+        return;
     app().StopPolling();
     m_busy = true;
     QList<plans::RowWritePlan::Row> rows;

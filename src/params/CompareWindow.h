@@ -118,6 +118,7 @@ public slots:
     void CmdPrintClick();
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -146,6 +147,10 @@ private:
     void rebuild();
     QString resultText(const Entry& e, qint32 p203) const;
     void fillGrid();
+    // The result column in view: values and limits by their content, the name column
+    // takes what is left and elides.
+    void fitColumns(bool measure = true);
+    void fitNameColumn();
     // The side whose values go to the controller / the editor: the other one.
     int sourceSideFor(Source target) const;
     void setStatus(const QString& text, bool red = false);

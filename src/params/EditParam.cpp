@@ -412,6 +412,7 @@ void TFormEditParam::LezenTeksten()
     m_panels[0]->setText(texts::EditParam("min"));
     m_panels[2]->setText(texts::EditParam("max"));
     m_panels[4]->setText(texts::EditParam("default"));
+    toonOpgeslagen();
     CmdClear->setText(texts::EditParam("CmdClear"));
     menuBestand->setTitle(texts::EditParam("menuBestand"));
     Openen1->setText(texts::EditParam("subOpenen"));
@@ -428,6 +429,15 @@ void TFormEditParam::LezenTeksten()
     NokkenInfo1->setText(texts::EditParam("subNokkenInfo"));
     menuHelp->setTitle(texts::EditParam("menuHelp"));
     ErrorNummers1->setText(texts::EditParam("subErrorNummers"));
+}
+
+void TFormEditParam::toonOpgeslagen()
+{
+    // Told again in a language chosen later.
+    if (m_opgeslagen.isEmpty())
+        return;
+    m_panels[6]->setText(texts::EditParam("Opgeslagen").arg(QDir::toNativeSeparators(m_opgeslagen)));
+    m_panels[6]->setToolTip(m_panels[6]->text());
 }
 
 void TFormEditParam::updateMenuItems()
@@ -591,8 +601,8 @@ void TFormEditParam::OpslaanAlsClick()
         return;
     nieuweBasis(QFileInfo(name).fileName());
     VulGrid();
-    m_panels[6]->setText(texts::EditParam("Opgeslagen").arg(QDir::toNativeSeparators(name)));
-    m_panels[6]->setToolTip(m_panels[6]->text());
+    m_opgeslagen = name;
+    toonOpgeslagen();
 }
 
 void TFormEditParam::ParOntvangenClick()
@@ -623,7 +633,7 @@ void TFormEditParam::VergelijkenClick()
 void TFormEditParam::ParZendenClick()
 {
     auto* schrijf = qobject_cast<TFormSchrijfParSoll*>(app().FormSchrijfParSoll);
-    if (!schrijf || !ZendenToegestaan())
+    if (!schrijf || !ZendenToegestaan() || !confirmWrite(this, valuesOfMode(0)))
         return;
     for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
         schrijf->ParBuffer[i] = ParWaarden[i];
@@ -698,7 +708,9 @@ void TFormEditParam::AfdrukkenClick()
             != QMessageBox::Yes)
             return;
     }
+    dialog->setProperty(UnsentValuesProperty, aantalGewijzigd());
     dialog->exec();
+    dialog->setProperty(UnsentValuesProperty, 0);
 }
 
 void TFormEditParam::LoaderClick()

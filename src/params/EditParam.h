@@ -22,6 +22,10 @@ namespace vx {
 class TFormParamService;
 class TFormParLoader;
 
+// The parameter print dialog's property with the number of values the editor holds
+// unsent, set before it opens the dialog.
+inline constexpr const char* UnsentValuesProperty = "vxUnsentValues";
+
 // Where the editors' values came from when it was the controller: its identification.
 QString controllerSource();
 // An editor's title: caption, source, and " *" while changed.
@@ -91,8 +95,11 @@ public slots:
     bool FormCloseQuery();
     // Values changed since they were last loaded, received, saved or sent.
     bool gewijzigd() const;
+    int aantalGewijzigd() const;
     // Send / Save / Discard / Cancel when something changed; true to close.
     bool VraagOnbewaard();
+    // Puts back the values as last loaded, received, saved or sent.
+    void verwerpWijzigingen();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -114,6 +121,7 @@ private:
     void nieuweBasis(const QString& bron);
     void updateTitel();
     QString bronVanStatus() const;
+    void toonOpgeslagen();
 
     TFormParamService* m_service = nullptr;
     TFormParLoader* m_loader = nullptr;
@@ -122,10 +130,12 @@ private:
     int m_sub = 0;
     int m_selDec = 0;
     bool m_anderVensterGebruikt = false;
-    TParWaarden m_basis; // the values as last loaded, received, saved or sent
+    TParWaarden m_basis;   // the values as last loaded, received, saved or sent
+    int m_basisStatus = 0; // ParStatus that went with them
     bool m_basisGezet = false;
-    QString m_bron;    // where they came from: the controller or a file name
-    QString m_caption; // the language file's title
+    QString m_bron;       // where they came from: the controller or a file name
+    QString m_caption;    // the language file's title
+    QString m_opgeslagen; // the file last saved, for the status line
 };
 
 } // namespace vx

@@ -34,6 +34,16 @@ bool TFormEditParam::gewijzigd() const
     return m_basisGezet && !(ParWaarden == m_basis);
 }
 
+int TFormEditParam::aantalGewijzigd() const
+{
+    if (!m_basisGezet)
+        return 0;
+    int n = 0;
+    for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
+        n += ParWaarden[i] != m_basis[i];
+    return n;
+}
+
 QString controllerSource()
 {
     const QString ident = app().ApparaatIdent;
@@ -63,6 +73,7 @@ QString TFormEditParam::bronVanStatus() const
 void TFormEditParam::nieuweBasis(const QString& bron)
 {
     m_basis = ParWaarden;
+    m_basisStatus = ParStatus;
     m_basisGezet = true;
     m_bron = bron;
     updateTitel();
@@ -71,6 +82,15 @@ void TFormEditParam::nieuweBasis(const QString& bron)
 void TFormEditParam::updateTitel()
 {
     setWindowTitle(editorTitle(m_caption.isEmpty() ? QStringLiteral("FormEditParam") : m_caption, m_bron, gewijzigd()));
+}
+
+void TFormEditParam::verwerpWijzigingen()
+{
+    // Left in the store, discarded values would still go out with the next whole-set send.
+    ParWaarden = m_basis;
+    ParStatus = m_basisStatus;
+    VulGrid();
+    verversFunctieTeksten();
 }
 
 bool TFormEditParam::VraagOnbewaard()
@@ -84,7 +104,7 @@ bool TFormEditParam::VraagOnbewaard()
                        buttons, texts::EditParam("CmdZenden"))) {
     case QMessageBox::Apply: ParZendenClick(); return !gewijzigd();
     case QMessageBox::Save: OpslaanAlsClick(); return !gewijzigd();
-    case QMessageBox::Discard: return true;
+    case QMessageBox::Discard: verwerpWijzigingen(); return true;
     default: return false;
     }
 }

@@ -135,10 +135,13 @@ QString withDefaultExtension(const QString& name, FileKind kind)
     return name + u'.' + QLatin1String(extensionOf(kind));
 }
 
-QString chooseSaveFile(QWidget* parent, FileKind kind)
+QString chooseSaveFile(QWidget* parent, FileKind kind, const QString& proposed)
 {
     const KindTexts t = kindTexts(kind);
-    QString name = ui().saveFileName(parent, t.saveTitle, app().OpenCloseDialoogPath,
+    QString start = app().OpenCloseDialoogPath;
+    if (!proposed.isEmpty())
+        start = start.isEmpty() ? proposed : QDir(start).filePath(proposed);
+    QString name = ui().saveFileName(parent, t.saveTitle, start,
                                      dialogFilter(saveFilter(kind)), QLatin1String(extensionOf(kind)));
     if (name.isEmpty())
         return QString();

@@ -12,7 +12,8 @@ namespace vx::files {
 // The save / open dialog for a kind of file, starting in OpenCloseDialoogPath; the
 // chosen folder becomes the new OpenCloseDialoogPath. A typed name without extension
 // gets the kind's extension on saving. Empty when cancelled.
-QString chooseSaveFile(QWidget* parent, FileKind kind);
+// proposed: a file name the dialog starts with (empty: none).
+QString chooseSaveFile(QWidget* parent, FileKind kind, const QString& proposed = {});
 QString chooseOpenFile(QWidget* parent, FileKind kind);
 
 // A Delphi-style filter "Text|*.app|All|*.*" as a Qt dialog filter.

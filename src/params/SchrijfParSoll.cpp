@@ -2,6 +2,7 @@
 #include "device/ControllerLine.h"
 
 #include "comm/PX400Protocol.h"
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
@@ -190,10 +191,13 @@ void TFormSchrijfParSoll::planFinished()
     using P = plans::SafeWritePlan::Phase;
     switch (m_plan->phase()) {
     case P::Identity:
-    case P::Backup: backupEnded(); return;
-    case P::Write: writeEnded(); return;
-    case P::ReadBack: readBackEnded(); return;
+    case P::Backup: backupEnded(); break;
+    case P::Write: writeEnded(); break;
+    case P::ReadBack: readBackEnded(); break;
     }
+    // Again after a finished restore would write the whole controller once more
+    // without its question.
+    CmdAgain->setVisible(!(m_done && Mode == 3));
 }
 
 void TFormSchrijfParSoll::backupEnded()
@@ -387,6 +391,48 @@ QString TFormSchrijfParSoll::interruptedText() const
     if (Mode != 1)
         lines << texts::SchrijfParSoll("StopNoBp");
     return lines.join(QStringLiteral("\n\r"));
+}
+
+// --- the question before a write ---------------------------------------------------------
+
+namespace {
+bool g_writeQuestion = true;
+} // namespace
+
+bool writeQuestionOn() { return g_writeQuestion; }
+void setWriteQuestionOn(bool on) { g_writeQuestion = on; }
+
+int valuesOfMode(int mode)
+{
+    return mode == 1 ? SollCount : mode == 3 ? ParCount + SollCount
+                                             : ParCount;
+}
+
+QString writeTargetText(int count)
+{
+    const AppState& s = app();
+    const QString unknown = texts::Verify("TargetUnknown");
+    auto known = [&](const QString& t) { return t.isEmpty() ? unknown : t; };
+    QString port = unknown;
+    if (s.SXComm1)
+        port = s.SXComm1->displayName() + QStringLiteral(" (") + QString::fromStdString(s.SXComm1->devicePath())
+               + u')';
+    return QStringList{texts::Verify("WriteCount").arg(count), QString(),
+                       texts::Verify("TargetType").arg(known(s.ApparaatRt)),
+                       texts::Verify("TargetSerial").arg(known(s.ApparaatRx)),
+                       texts::Verify("TargetUnit").arg(s.unitNumber()), texts::Verify("TargetPort").arg(port)}
+        .join(u'\n');
+}
+
+bool confirmWrite(QWidget* parent, int count, const QString& lead, const QString& caption, bool always)
+{
+    if (!always && !writeQuestionOn())
+        return true;
+    QString text = lead.isEmpty() ? QString() : lead + QStringLiteral("\n\n");
+    text += writeTargetText(count);
+    if (lead.isEmpty())
+        text += QStringLiteral("\n\n") + texts::Verify("WriteGoOn");
+    return askYesDefaultNo(parent, caption.isEmpty() ? texts::Verify("WriteCaption") : caption, text);
 }
 
 } // namespace vx

@@ -81,4 +81,17 @@ private:
 // The program's write window (created at start-up), or null.
 TFormSchrijfParSoll* FormSchrijfParSoll();
 
+// Whether whole-set sends and ticked writes ask first (the options' switch, on by default).
+bool writeQuestionOn();
+void setWriteQuestionOn(bool on);
+// Values a whole-set write of the mode (0, 1, 3) puts on the line.
+int valuesOfMode(int mode);
+// How many values go to which controller: its type and serial texts, unit and port.
+QString writeTargetText(int count);
+// The one question before count values go to the connected controller, default No:
+// lead (a caller's own question) above the target. Asked only while the switch is on,
+// unless always. True to write.
+bool confirmWrite(QWidget* parent, int count, const QString& lead = {}, const QString& caption = {},
+                  bool always = false);
+
 } // namespace vx

@@ -1,5 +1,6 @@
 #include "setpoints/AfdrukkenBase.h"
 
+#include "comm/SXComm.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
@@ -66,6 +67,13 @@ void TFormAfdrukken::FormActivate()
     EditFirma->setText(s.AfdrukFirma);
     EditType->setText(s.AfdrukType);
     EditSn->setText(s.AfdrukSn);
+    // Empty fields are offered what the connected controller calls itself.
+    if (s.SXComm1 && s.SXComm1->Active()) {
+        if (EditType->text().isEmpty())
+            EditType->setText(s.ApparaatRt);
+        if (EditSn->text().isEmpty())
+            EditSn->setText(s.ApparaatRx);
+    }
     if (!s.TaalGeladen)
         return;
     LabelFirma->setText(texts::Afdrukken("LabelFirma"));
@@ -98,7 +106,7 @@ ReportHeader TFormAfdrukken::reportHeader() const
     h.type = s.AfdrukType;
     h.sn = s.AfdrukSn;
     h.paginaTekst = PaginaTekst;
-    h.datum = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    h.datum = reportDate(s.TaalIndex, QDate::currentDate());
     return h;
 }
 

@@ -4,6 +4,7 @@
 #include "core/IniFile.h"
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
+#include "params/EditParam.h"
 #include "params/ParTree.h"
 
 #include <QFile>
@@ -50,11 +51,19 @@ QStringList TFormAfdrukkenPar::leesTreeRegels()
     return lines;
 }
 
+ReportHeader TFormAfdrukkenPar::parameterHeader() const
+{
+    ReportHeader h = reportHeader();
+    if (const int unsent = property(UnsentValuesProperty).toInt(); unsent > 0)
+        h.opmerking = texts::Afdrukken("NietGezonden").arg(unsent);
+    return h;
+}
+
 void TFormAfdrukkenPar::PrintParameters()
 {
     InitParameterHeader();
     runPrintJob([this](QPainter& painter, QSize page) {
-        drawParameterReport(painter, page, reportHeader(), KolomKop, leesTreeRegels());
+        drawParameterReport(painter, page, parameterHeader(), KolomKop, leesTreeRegels());
     });
 }
 

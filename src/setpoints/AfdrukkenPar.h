@@ -19,6 +19,8 @@ public:
     // The tree file of the current language as lines; a file that exists but cannot
     // be read shows the load message and gives what was read (nothing).
     QStringList leesTreeRegels();
+    // The page header, with a note when the editor holds values not sent.
+    ReportHeader parameterHeader() const;
 
 protected:
     void print() override { PrintParameters(); }

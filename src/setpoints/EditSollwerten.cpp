@@ -342,6 +342,7 @@ bool TFormEditSollwerten::gewijzigd() const
 void TFormEditSollwerten::nieuweBasis(const QString& bron)
 {
     m_basis = SollWaarden;
+    m_basisStatus = SollStatus;
     m_basisGezet = true;
     m_bron = bron;
     updateTitel();
@@ -367,6 +368,15 @@ void TFormEditSollwerten::reject()
         QDialog::reject();
 }
 
+void TFormEditSollwerten::verwerpWijzigingen()
+{
+    // Left in the store, discarded values would still go out with the next whole-set send.
+    SollWaarden = m_basis;
+    SollStatus = m_basisStatus;
+    InitSollwertStringgrid();
+    updateTitel();
+}
+
 bool TFormEditSollwerten::VraagOnbewaard()
 {
     if (!gewijzigd() || !app().TaalGeladen)
@@ -378,7 +388,7 @@ bool TFormEditSollwerten::VraagOnbewaard()
                        buttons, texts::EditSollwert("CmdZenden"))) {
     case QMessageBox::Apply: Sollwertenzenden1Click(); return !gewijzigd();
     case QMessageBox::Save: Opslaanals1Click(); return !gewijzigd();
-    case QMessageBox::Discard: return true;
+    case QMessageBox::Discard: verwerpWijzigingen(); return true;
     default: return false;
     }
 }
@@ -679,6 +689,9 @@ void TFormEditSollwerten::Sollwertenzenden1Click()
     }
     if (send) {
         modal = true;
+        send = confirmWrite(this, valuesOfMode(1));
+    }
+    if (send) {
         for (int k = 1; k <= SollCount; ++k)
             schrijf->SollwBuffer[k] = SollWaarden[k];
         if (schrijf->run(1) == QDialog::Accepted)

@@ -81,6 +81,8 @@ public:
     bool gewijzigd() const;
     // Send / Save / Discard / Cancel when something changed; true to close.
     bool VraagOnbewaard();
+    // Puts back the values as last loaded, received, saved or sent.
+    void verwerpWijzigingen();
     void reject() override;
 
 protected:
@@ -108,7 +110,8 @@ private:
     QString bronVanStatus() const;
 
     SollGrid* m_grid = nullptr;
-    TSollWaarden m_basis; // the values as last loaded, received, saved or sent
+    TSollWaarden m_basis;  // the values as last loaded, received, saved or sent
+    int m_basisStatus = 0; // SollStatus that went with them
     bool m_basisGezet = false;
     QString m_bron;
     QPointer<QLineEdit> m_editor;

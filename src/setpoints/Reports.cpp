@@ -96,9 +96,23 @@ QString sollwertHeaderLine(const QString& kolomNo, const QString& kolomWaarde)
 QString sollwertLine(int k)
 {
     return padRight(QString::number(k), 6) + QStringLiteral("   ")
-           + padLeft(QString::number(SollWaarden.value(k)), 12) + QString(10, u' ')
+           + padLeft(FixedToText(9, SollWaarden.value(k)), 12) + QString(10, u' ')
            + padRight(QString::number(k + 40), 6) + QStringLiteral("   ")
-           + padLeft(QString::number(SollWaarden.value(k + 40)), 12);
+           + padLeft(FixedToText(9, SollWaarden.value(k + 40)), 12);
+}
+
+QString reportDate(int taalIndex, const QDate& date)
+{
+    switch (taalIndex) {
+    case 1: return QLocale(QLocale::English, QLocale::UnitedKingdom).toString(date, QStringLiteral("d MMMM yyyy"));
+    case 2: return QLocale(QLocale::German, QLocale::Germany).toString(date, QStringLiteral("d. MMMM yyyy"));
+    default: return QLocale(QLocale::Dutch, QLocale::Netherlands).toString(date, QStringLiteral("d MMMM yyyy"));
+    }
+}
+
+QString sollwertDecimalenNote()
+{
+    return texts::Afdrukken("Decimalen").arg(qMax(0, ParWaarden.value(ParDecimalsParameter)));
 }
 
 QString InitParameterHeader()
@@ -169,6 +183,11 @@ void ReportWriter::PrintPaginaHeader()
     HuidigY += h;
     textOut(LinksX, HuidigY, padLeft(m_header.labelType, len));
     textOut(LinksX + w, HuidigY, m_header.type);
+    if (!m_header.opmerking.isEmpty()) {
+        setFont(10, false);
+        textOut(right - m_p.fontMetrics().horizontalAdvance(m_header.opmerking), HuidigY, m_header.opmerking);
+        setFont(12, true);
+    }
     HuidigY += h;
     const QString page = paginaText(m_header.paginaTekst, PaginaNr);
     textOut(LinksX, HuidigY, padLeft(m_header.labelSn, len));
@@ -244,12 +263,21 @@ namespace {
 
 void PrintMenuParameters(ReportWriter& w, const QString& kolomKop, int menuNumber)
 {
-    w.setFont(10, true);
-    w.bodyLine(kolomKop, w.RegelHoogte);
+    auto kop = [&] {
+        w.setFont(10, true);
+        w.bodyLine(kolomKop, w.RegelHoogte);
+        w.setFont(10, false);
+    };
+    kop();
     const int n = parameterReportRows(menuNumber);
-    w.setFont(10, false);
-    for (int k = 1; k <= n; ++k)
+    for (int k = 1; k <= n; ++k) {
+        // A table that goes on over the page gets its column titles again.
+        const int page = w.PaginaNr;
+        w.pageBreak(w.textHeight());
+        if (w.PaginaNr != page)
+            kop();
         w.bodyLine(parameterReportLine(menuNumber, k), w.RegelHoogte);
+    }
     w.HuidigY += w.RegelHoogte;
 }
 
@@ -308,7 +336,7 @@ ReportHeader currentReportHeader()
     h.firma = s.AfdrukFirma;
     h.type = s.AfdrukType;
     h.sn = s.AfdrukSn;
-    h.datum = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    h.datum = reportDate(s.TaalIndex, QDate::currentDate());
     return h;
 }
 
@@ -331,7 +359,11 @@ void drawLinesReport(QPainter& painter, QSize pageSize, const ReportHeader& head
 void drawSollwertReport(QPainter& painter, QSize pageSize, const ReportHeader& header,
                         const QString& kolomKop, const QString& sollTitel, NewPageFn newPage)
 {
-    ReportWriter w(painter, pageSize, header, std::move(newPage));
+    // Printed as the editor shows them, so the reader is told the decimals.
+    ReportHeader h = header;
+    if (h.opmerking.isEmpty())
+        h.opmerking = sollwertDecimalenNote();
+    ReportWriter w(painter, pageSize, h, std::move(newPage));
     w.PrintPaginaHeader();
     w.HuidigY = w.BovenY;
     w.setFont(14, true);

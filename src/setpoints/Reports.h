@@ -3,6 +3,7 @@
 // page size in device pixels, so the same code prints, writes a PDF or fills an image.
 // Everything is in device pixels with y growing downward; text columns line up
 // because every line is one monospaced text padded with blanks.
+#include <QDate>
 #include <QFont>
 #include <QSize>
 #include <QString>
@@ -19,7 +20,14 @@ struct ReportHeader {
     QString firma, type, sn;                // AfdrukFirma, AfdrukType, AfdrukSn
     QString paginaTekst;                    // page word in front of the page number
     QString datum;                          // date text, right-aligned on line 1
+    QString opmerking;                      // a note on the values, right-aligned on line 2
 };
+
+// A report's date in the program's language (0 Dutch, 1 English, 2 German), spelled out
+// so it reads the same everywhere: "8 december 2026".
+QString reportDate(int taalIndex, const QDate& date);
+// The setpoint report's note: the decimals of parameter 203 its values are printed with.
+QString sollwertDecimalenNote();
 
 // Starts a new page on the device. Empty: the painter's device when it is a paged
 // device (printer, PDF writer); otherwise page breaks only reset the position.
@@ -65,7 +73,7 @@ QString padRight(const QString& s, int n);
 QString padLeft(const QString& s, int n);
 QString parameterHeaderLine(const QStringList& kolomTeksten); // five column titles
 QString sollwertHeaderLine(const QString& kolomNo, const QString& kolomWaarde);
-QString sollwertLine(int k); // setpoints k and k + 40
+QString sollwertLine(int k); // setpoints k and k + 40, with the decimals of parameter 203
 
 // Column headers from the language texts (blank titles while none are loaded).
 QString InitParameterHeader();
@@ -82,7 +90,8 @@ void drawParameterReport(QPainter& painter, QSize pageSize, const ReportHeader& 
 void drawSollwertReport(QPainter& painter, QSize pageSize, const ReportHeader& header,
                         const QString& kolomKop, const QString& sollTitel, NewPageFn newPage = {});
 
-// The page header from the shared print fields and the language texts, dated today.
+// The page header from the shared print fields and the language texts, dated today in
+// the program's language.
 ReportHeader currentReportHeader();
 // A report of prepared text lines: the title, then one monospaced line each, with page
 // breaks and the page header on every page.

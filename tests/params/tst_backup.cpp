@@ -9,19 +9,28 @@
 #include "core/AppState.h"
 #include "core/Taal.h"
 #include "params/BackupRestore.h"
+#include "params/CompareWindow.h"
+#include "params/EditParam.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
+#include "params/SafetyBackup.h"
 #include "params/SchrijfParSoll.h"
+#include "setpoints/EditSollwerten.h"
 #include "sim/SimBus.h"
+#include "sim/SimInstall.h"
+#include "support/EventWait.h"
 #include "support/InProcessUnit.h"
 #include "support/MainWindow.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <QAction>
+#include <QDate>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 using namespace vx;
@@ -48,6 +57,14 @@ struct Answerer {
         t->start();
     }
 };
+
+// How the question before a write names the connected controller.
+QString target(int count)
+{
+    return QStringLiteral("%1 values will be written to this controller:\n\nType: VX50 V2.04\n"
+                          "Serial number: SN 51000\nUnit: 0\nPort: COM 1 (sim)")
+        .arg(count);
+}
 
 std::vector<std::string> expectedWrites(const TParWaarden& p, const TSollWaarden& s)
 {
@@ -167,6 +184,8 @@ private slots:
         ui->fileNames = {name};
         QVERIFY(action("Backup1")->isEnabled());
         action("Backup1")->trigger();
+        // The save dialog proposes a name that says which controller it was.
+        QCOMPARE(ui->dialogDirs.value(0), QDir(m_dir.path()).filePath(QStringLiteral("VX50_SN51000_u0_") + QDate::currentDate().toString(Qt::ISODate) + ".bak"));
         // Stopped for the read, on again after it.
         QVERIFY(app().ActualAan);
         m_main->CmdActual->click();
@@ -220,13 +239,103 @@ private slots:
         QCOMPARE(ui->messages[0].caption, QStringLiteral("Warning"));
         QCOMPARE(ui->messages[0].text, QStringLiteral("Restore from file  ") + name + QStringLiteral(".bak\n\r")
                                            + QStringLiteral("Every parameter and setpoint in the controller "
-                                                            "will be overwritten. Continue?"));
-        QCOMPARE(ui->messages[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                                                            "will be overwritten. Continue?\n\n")
+                                           + target(592));
+        QCOMPARE(ui->messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(ui->messages[0].defaultButton, QMessageBox::No);
+        // A finished restore is not offered again.
+        QVERIFY(m_schrijf->CmdAgain->isHidden());
         QVERIFY(bus().requests() == expectedWrites(pars, soll));
         QVERIFY(simPars() == pars);
         QVERIFY(simSoll() == soll);
         QCOMPARE(ParWaarden[7], 77);
         QCOMPARE(ParStatus, 0);
+    }
+
+    // Every way of writing many values asks once, naming the controller and the count,
+    // with No as the default; No sends nothing. The options' switch leaves out the
+    // question for sends and ticked writes, never for a restore or an undo.
+    void oneQuestionBeforeEveryWrite_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("switchOn");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("lead");
+        QTest::addRow("parameter editor send") << "parameters" << true << 512 << "";
+        QTest::addRow("setpoint editor send") << "setpoints" << true << 80 << "";
+        QTest::addRow("ticked write") << "ticked" << true << 2 << "";
+        QTest::addRow("restore") << "restore" << true << 592 << "Restore from file";
+        QTest::addRow("restore, switch off") << "restore" << false << 592 << "Restore from file";
+        QTest::addRow("undo, switch off") << "undo" << false << 592 << "The safety backup";
+        QTest::addRow("setpoint editor send, switch off") << "setpoints" << false << 0 << "";
+    }
+
+    void oneQuestionBeforeEveryWrite()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, switchOn);
+        QFETCH(int, count);
+        QFETCH(QString, lead);
+        auto* ui = test::ScriptedUi::install();
+        const QString backup = m_dir.filePath(QStringLiteral("question.bak"));
+        QVERIFY(files::writeBackupFile(nullptr, backup, simPars(), simSoll()));
+        const QString safetyDir = safety::folder();
+        QVERIFY(QDir().mkpath(safetyDir));
+        QVERIFY(safety::save(safetyDir, safety::Identity{}, 0, simPars(), simSoll()).error.isEmpty());
+        ParStatus = SollStatus = 1;
+        const TSollWaarden soll = simSoll();
+        for (int n = 1; n <= 80; ++n)
+            SollWaarden[n] = soll[n];
+        setWriteQuestionOn(switchOn);
+        const auto restoreSwitch = qScopeGuard([] { setWriteQuestionOn(true); });
+        // Where a question is due it is answered No; a write window that opened after all
+        // is closed at once.
+        ui->answers = {QMessageBox::No};
+        if (count > 0)
+            QTimer::singleShot(0, m_schrijf, [this] { m_schrijf->CmdCancel->click(); });
+        bus().clearLog();
+
+        TFormCompare compare(transfer::Sets{true, false}, m_main.get());
+        if (how == "parameters") {
+            m_main->findChild<TFormEditParam*>()->ParZendenClick();
+        } else if (how == "setpoints") {
+            m_main->findChild<TFormEditSollwerten*>()->Sollwertenzenden1Click();
+        } else if (how == "restore") {
+            ui->fileNames = {backup};
+            QVERIFY(!RestoreUitvoeren(nullptr, *m_schrijf));
+        } else if (how == "undo") {
+            QVERIFY(!LaatsteRestoreTerug(nullptr, *m_schrijf));
+        } else {
+            resetValueStore();
+            ParWaarden[12] = 3;
+            ParWaarden[13] = 4;
+            QVERIFY(compare.setSide(0, TFormCompare::Source::Editor));
+            QVERIFY(compare.setSide(1, TFormCompare::Source::Defaults));
+            compare.setTicked(0, true);
+            compare.setTicked(1, true);
+            compare.CmdWrite->click();
+        }
+        if (count == 0) {
+            // No question: the send went ahead (the controller's own values, so nothing changes).
+            QVERIFY2(ui->messages.isEmpty(), qPrintable(ui->messages.value(0).text));
+            QVERIFY(bus().requestCount() > 0);
+            QCOMPARE(bus().requests().front(), "ws 1 " + std::to_string(bus().setpoint(0, 1)));
+            return;
+        }
+        QCOMPARE(ui->messages.size(), 1);
+        const test::ShownMessage& m = ui->messages[0];
+        QVERIFY2(m.text.startsWith(lead), qPrintable(m.text));
+        QVERIFY2(m.text.contains(target(count)), qPrintable(m.text));
+        QCOMPARE(m.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(m.defaultButton, QMessageBox::No);
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR")) {
+            QMessageBox box(m.icon, m.caption, m.text, m.buttons);
+            box.setDefaultButton(m.defaultButton);
+            box.show();
+            test::saveShot(&box, QStringLiteral("write-question-") + how);
+        }
+        QTest::qWait(100);
+        QCOMPARE(bus().requestCount(), size_t(0));
     }
 
     void restoreAnsweredNoOrWithoutTextsSendsNothing_data()

@@ -73,9 +73,11 @@ class CountingDialog : public QDialog {
 public:
     using QDialog::QDialog;
     int opened = 0;
+    int unsent = -1; // what the editor told the print dialog
     int exec() override
     {
         ++opened;
+        unsent = property(UnsentValuesProperty).toInt();
         return QDialog::Rejected;
     }
 };
@@ -517,7 +519,14 @@ private slots:
         ParStatus = 3;
         ed->Afdrukken1->trigger();
         QCOMPARE(print.opened, 2);
+        QCOMPARE(print.unsent, 0);
         QCOMPARE(sui->messages.size(), 2);
+        // Values changed here and not sent are counted for the report's header.
+        ParWaarden[5] += 1;
+        ParWaarden[20] += 1;
+        ed->Afdrukken1->trigger();
+        QCOMPARE(print.unsent, 2);
+        QCOMPARE(print.property(UnsentValuesProperty).toInt(), 0);
         app().FormAfdrukkenPar = nullptr;
     }
 

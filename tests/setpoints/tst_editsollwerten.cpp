@@ -1,5 +1,6 @@
 #include "core/AppState.h"
 #include "core/IniFile.h"
+#include "params/EditParam.h"
 #include "params/ValueStore.h"
 #include "setpoints/AfdrukkenSoll.h"
 #include "setpoints/EditSollwerten.h"
@@ -244,6 +245,52 @@ private slots:
         // No open port: nothing to receive from or send to.
         QVERIFY(!form->Sollwertenontvangen1->isEnabled());
         QVERIFY(!form->Sollwertenzenden1->isEnabled());
+    }
+
+    // Discard puts back what was last loaded, received, saved or sent, in both editors,
+    // so a whole-set send afterwards cannot write the discarded value.
+    void discardPutsBackTheLastLoadedValues_data()
+    {
+        QTest::addColumn<bool>("setpoints");
+        QTest::addColumn<int>("answer");
+        for (bool soll : {false, true}) {
+            const char* w = soll ? "setpoint editor" : "parameter editor";
+            QTest::addRow("%s, Discard", w) << soll << int(QMessageBox::Discard);
+            QTest::addRow("%s, Cancel", w) << soll << int(QMessageBox::Cancel);
+        }
+    }
+    void discardPutsBackTheLastLoadedValues()
+    {
+        QFETCH(bool, setpoints);
+        QFETCH(int, answer);
+        loadLanguage();
+        const bool discard = answer == QMessageBox::Discard;
+        qint32& value = setpoints ? SollWaarden[5] : ParWaarden[56];
+        int& status = setpoints ? SollStatus : ParStatus;
+        value = 12;
+        status = 2; // as opened from a file
+        std::unique_ptr<TFormEditParam> param;
+        QDialog* editor = form.get();
+        if (!setpoints) {
+            param = std::make_unique<TFormEditParam>();
+            editor = param.get();
+        }
+        editor->show();
+        // Changed and kept with OK, not sent.
+        value = 44;
+        status = 3;
+        scripted->answers = {QMessageBox::StandardButton(answer)};
+        editor->reject();
+        QCOMPARE(scripted->messages.size(), 1);
+        QCOMPARE(editor->isVisible(), !discard);
+        QCOMPARE(value, discard ? 12 : 44);
+        QCOMPARE(status, discard ? 2 : 3);
+        // Reopened: the old value is back and nothing is marked unsent.
+        editor->hide();
+        editor->show();
+        QCOMPARE(editor->windowTitle().endsWith(QStringLiteral(" *")), !discard);
+        if (setpoints)
+            QCOMPARE(grid()->item(5, 1)->text(), discard ? QStringLiteral("12") : QStringLiteral("44"));
     }
 
     void cellColoursFollowFocus()

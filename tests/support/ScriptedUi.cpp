@@ -5,7 +5,7 @@ namespace vx::test {
 QMessageBox::StandardButton ScriptedUi::message(QWidget*, QMessageBox::Icon icon, const QString& caption,
                                                 const QString& text, QMessageBox::StandardButtons buttons)
 {
-    messages.append({icon, caption, text, buttons});
+    messages.append({icon, caption, text, buttons, askedDefaultButton()});
     if (!answers.empty()) {
         const auto a = answers.front();
         answers.pop_front();
@@ -16,9 +16,10 @@ QMessageBox::StandardButton ScriptedUi::message(QWidget*, QMessageBox::Icon icon
     return QMessageBox::NoButton;
 }
 
-QString ScriptedUi::openFileName(QWidget*, const QString& caption, const QString&, const QString&)
+QString ScriptedUi::openFileName(QWidget*, const QString& caption, const QString& dir, const QString&)
 {
     dialogCaptions.append(caption);
+    dialogDirs.append(dir);
     if (fileNames.empty()) return QString();
     const QString f = fileNames.front();
     fileNames.pop_front();

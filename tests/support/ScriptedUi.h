@@ -14,6 +14,7 @@ struct ShownMessage {
     QString caption;
     QString text;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton; // NoButton: the box's own
 };
 
 class ScriptedUi : public UiSeams {
@@ -22,6 +23,7 @@ public:
     std::deque<QMessageBox::StandardButton> answers; // empty: the first offered of Yes/Ok
     std::deque<QString> fileNames;                   // empty: the dialog is cancelled
     QStringList dialogCaptions;
+    QStringList dialogDirs; // the folder or proposed file each file dialog started at
     bool printAccepted = false;
     int printCalls = 0;
 
