@@ -4,8 +4,11 @@
 // ends within its bound, nothing wrong is stored, shown or written (compared with the
 // simulator's own values and the replies it sent whole), and at most one message
 // tells the user. The fault comes within the first few requests; a cell whose
-// operation reads on after it stops the operation there. The table is printed at the
-// end; a cell that breaks a promise fails the test.
+// operation reads on after it stops the operation there. One fault that passes (a
+// reply lost, cut with its rest late, stale, doubled or garbled once) costs a repeat,
+// never the job: those cells let the operation run and want it complete with every
+// value right. The table is printed at the end; a cell that breaks a promise fails
+// the test.
 #include "app/VX40Main.h"
 #include "app/WindowRegistry.h"
 #include "comm/SXComm.h"
@@ -65,6 +68,8 @@ enum class F {
     Overrun,
     Babble,
     Late,
+    Doubled,
+    Garbled,
     Unplug,
     Replug,
     PortTaken,
@@ -87,6 +92,8 @@ const char* faultTitle(F f)
     case F::Overrun: return "overrun";
     case F::Babble: return "babble";
     case F::Late: return "late";
+    case F::Doubled: return "dup";
+    case F::Garbled: return "garbled";
     case F::Unplug: return "unplug";
     case F::Replug: return "replug";
     case F::PortTaken: return "taken";
@@ -96,7 +103,19 @@ const char* faultTitle(F f)
 
 constexpr F AllFaults[] = {F::NoReplyOnce, F::NoReplyAlways, F::CutInDigits, F::NoLineEnd, F::WrongLetters, F::ForeignArgs,
                            F::Garbage, F::Er7, F::Er3, F::Framing, F::Parity, F::Overrun, F::Babble, F::Late,
-                           F::Unplug, F::Replug, F::PortTaken};
+                           F::Doubled, F::Garbled, F::Unplug, F::Replug, F::PortTaken};
+
+// Faults that strike one reply only: the operation repeats and completes.
+bool singleFault(F f)
+{
+    return f == F::NoReplyOnce || f == F::CutInDigits || f == F::Late || f == F::Doubled || f == F::Garbled;
+}
+
+sim::Fault once(sim::Fault f)
+{
+    f.times = 1;
+    return f;
+}
 
 bool lineErrorFault(F f) { return f == F::Framing || f == F::Parity || f == F::Overrun; }
 
@@ -113,7 +132,7 @@ sim::Fault faultFor(F f, const Target& t)
     switch (f) {
     case F::NoReplyOnce: return sim::Fault::noReply(c, 1);
     case F::NoReplyAlways: return sim::Fault::noReply(c);
-    case F::CutInDigits: return sim::Fault::pause(c, 150, t.cutAt);
+    case F::CutInDigits: return once(sim::Fault::cut(c, 250, t.cutAt)); // the rest comes 250 ms late
     case F::NoLineEnd: return sim::Fault::noLineEnd(c);
     case F::WrongLetters: return sim::Fault::wrongEcho(c, sim::Fault::Echo::OtherLetters);
     case F::ForeignArgs:
@@ -125,7 +144,9 @@ sim::Fault faultFor(F f, const Target& t)
     case F::Parity: return sim::Fault::lineError(c, CE_RXPARITY, 2);
     case F::Overrun: return sim::Fault::lineError(c, CE_OVERRUN, 2);
     case F::Babble: return sim::Fault::babble(c, 3000);
-    case F::Late: return sim::Fault::pause(c, 400, 0); // the whole reply after the time-out
+    case F::Late: return once(sim::Fault::stale(c, 700)); // the whole reply after the time-out
+    case F::Doubled: return once(sim::Fault::duplicate(c));
+    case F::Garbled: return once(sim::Fault::corrupt(c, 7));
     case F::Unplug:
     case F::Replug: return sim::Fault::unplugAfter(1); // gone after the first reply
     case F::PortTaken: break;
@@ -205,9 +226,10 @@ bool waitFor(const std::function<bool()>& done, int boundMs, const std::function
     return true;
 }
 
-constexpr int Bound = 8000;     // an operation's own end, fault included
-constexpr int StopAfter = 6;    // requests past the fault after which a cell stops it
-constexpr int StopBound = 3000; // the stop itself
+constexpr int Bound = 8000;       // an operation's own end, fault included
+constexpr int WholeBound = 90000; // a whole backup or restore at 9600 baud, a repeat included
+constexpr int StopAfter = 6;      // requests past the fault after which a cell stops it
+constexpr int StopBound = 3000;   // the stop itself
 
 QString colourName(const QWidget* w) { return w->palette().color(QPalette::WindowText).name(); }
 
@@ -298,8 +320,9 @@ class FaultMatrix : public QObject {
     // Runs a command that shows the transfer window w modally: answers it (OK when done,
     // Cancel when failed) from a timer, and stops it a few requests past the fault.
     // False when it took longer than its bound.
-    bool runModal(TTransferForm& w, const std::function<void()>& run)
+    bool runModal(TTransferForm& w, const std::function<void()>& run, bool toTheEnd = false)
     {
+        const int bound = toTheEnd ? WholeBound : Bound;
         bool stopped = false;
         QTimer watch;
         watch.setInterval(20);
@@ -309,14 +332,14 @@ class FaultMatrix : public QObject {
             if (!w.isVisible()) return;
             if (w.isDone() || w.failed()) {
                 (w.isDone() ? w.CmdOK : w.CmdCancel)->click();
-            } else if (!stopped && (requestsSent() > 3 + StopAfter || clock.elapsed() > Bound)) {
+            } else if (!stopped && ((!toTheEnd && requestsSent() > 3 + StopAfter) || clock.elapsed() > bound)) {
                 stopped = true;
                 w.CmdCancel->click();
             }
         });
         watch.start();
         run();
-        return clock.elapsed() <= Bound + StopBound;
+        return clock.elapsed() <= bound + StopBound;
     }
 
     // --- operations -----------------------------------------------------------------
@@ -468,6 +491,8 @@ Outcome FaultMatrix::connectIdentify(F fault)
             return {QStringLiteral("shows %1").arg(shown)};
     }
     if (!ended && fault != F::Unplug && fault != F::Replug) return {QStringLiteral("hangs")};
+    if (singleFault(fault) && !goodValues("rx", false).contains(m_main->statusPanel(4)->text()))
+        return {QStringLiteral("identification not completed")};
     // A pulled adapter has to show: a port that still looks open leaves dead data.
     if (fault == F::Unplug && m_main->SXComm1()->Active()) return {QStringLiteral("port still open")};
     if (boxes() > 1) return {QStringLiteral("%1 messages").arg(boxes())};
@@ -523,8 +548,8 @@ Outcome FaultMatrix::wholeSetRead(F fault)
     auto* w = window<TFormLeesParSoll>();
     w->start(1);
     bool stopped = false;
-    const bool ended = waitFor([&] { return w->failed() || w->isDone() || !w->isVisible(); }, Bound, [&] {
-        if (!stopped && requestsSent() > 3 + StopAfter) {
+    const bool ended = waitFor([&] { return w->failed() || w->isDone() || !w->isVisible(); }, singleFault(fault) ? WholeBound : Bound, [&] {
+        if (!stopped && !singleFault(fault) && requestsSent() > 3 + StopAfter) {
             stopped = true;
             w->CmdCancel->click();
         } });
@@ -533,6 +558,7 @@ Outcome FaultMatrix::wholeSetRead(F fault)
         const qint32 v = w->SollwBuffer[n];
         if (v != 0 && v != bus().setpoint(0, n)) return {QStringLiteral("S%1 read as %2").arg(n).arg(v)};
     }
+    if (singleFault(fault) && !w->isDone()) return {QStringLiteral("not completed")};
     if (w->failed()) {
         if (w->Panel1->text().isEmpty() || colourName(w->Panel1) != QColor(Qt::red).name())
             return {QStringLiteral("failure not shown")};
@@ -558,8 +584,8 @@ Outcome FaultMatrix::wholeSetWrite(F fault)
     for (int n = 1; n <= 80; ++n) w->SollwBuffer[n] = 500 - n;
     w->start(1);
     bool stopped = false;
-    const bool ended = waitFor([&] { return w->failed() || w->isDone() || !w->isVisible(); }, Bound, [&] {
-        if (!stopped && requestsSent() > 3 + StopAfter) {
+    const bool ended = waitFor([&] { return w->failed() || w->isDone() || !w->isVisible(); }, singleFault(fault) ? WholeBound : Bound, [&] {
+        if (!stopped && !singleFault(fault) && requestsSent() > 3 + StopAfter) {
             stopped = true;
             w->CmdCancel->click();
         } });
@@ -567,7 +593,9 @@ Outcome FaultMatrix::wholeSetWrite(F fault)
     for (int n = 1; n <= 80; ++n) {
         const qint32 v = bus().setpoint(0, n);
         if (v != before[size_t(n)] && v != 500 - n) return {QStringLiteral("S%1 written as %2").arg(n).arg(v)};
+        if (singleFault(fault) && v != 500 - n) return {QStringLiteral("S%1 not written").arg(n)};
     }
+    if (singleFault(fault) && !w->isDone()) return {QStringLiteral("not completed")};
     if (w->failed() && (w->Panel1->text().isEmpty() || boxes() > 1))
         return {QStringLiteral("failure shown %1 times").arg(boxes() + !w->Panel1->text().isEmpty())};
     if (w->isVisible()) w->CmdCancel->click();
@@ -585,8 +613,10 @@ Outcome FaultMatrix::backup(F fault)
     m_ui->fileNames = {name};
     inject(fault, t);
     // The read window is modal: answer it from a timer, and stop it after the fault.
-    if (!runModal(*lees, [&] { BackupMaken(m_main.get(), *lees); })) return {QStringLiteral("hangs")};
+    if (!runModal(
+            *lees, [&] { BackupMaken(m_main.get(), *lees); }, singleFault(fault))) return {QStringLiteral("hangs")};
     QFile f(name + ".bak");
+    if (singleFault(fault) && !f.exists()) return {QStringLiteral("no backup written")};
     if (f.exists()) {
         if (!f.open(QIODevice::ReadOnly)) return {QStringLiteral("file unreadable")};
         TParWaarden p;
@@ -617,14 +647,19 @@ Outcome FaultMatrix::restore(F fault)
     const Target t = targetOf(QStringLiteral("restore"));
     inject(fault, t);
     auto* schrijf = FormSchrijfParSoll();
-    if (!runModal(*schrijf, [&] { RestoreUitvoeren(m_main.get(), *schrijf); })) return {QStringLiteral("hangs")};
+    if (!runModal(
+            *schrijf, [&] { RestoreUitvoeren(m_main.get(), *schrijf); }, singleFault(fault)))
+        return {QStringLiteral("hangs")};
+    const bool whole = singleFault(fault);
     for (int n = 0; n <= 511; ++n) {
         const qint32 v = bus().parameter(0, n);
         if (v != before[n] && v != p[n]) return {QStringLiteral("P%1 written as %2").arg(n).arg(v)};
+        if (whole && v != p[n]) return {QStringLiteral("P%1 not written").arg(n)};
     }
     for (int n = 1; n <= 80; ++n) {
         const qint32 v = bus().setpoint(0, n);
         if (v != sBefore[n] && v != s[n]) return {QStringLiteral("S%1 written as %2").arg(n).arg(v)};
+        if (whole && v != s[n]) return {QStringLiteral("S%1 not written").arg(n)};
     }
     // The question before the restore is one message; a failure may add one more.
     if (boxes() > 2) return {QStringLiteral("%1 messages").arg(boxes() - 1)};
@@ -652,6 +687,7 @@ Outcome FaultMatrix::serviceWrite(F fault)
     if (!ended) return {QStringLiteral("hangs")};
     const qint32 now = bus().parameter(0, 12);
     if (now != old && now != wanted) return {QStringLiteral("P12 written as %1").arg(now)};
+    if (singleFault(fault) && now != wanted) return {QStringLiteral("P12 not written")};
     if (w->PanelService->text().isEmpty()) return {QStringLiteral("no message")};
     if (boxes() > 1) return {QStringLiteral("%1 messages").arg(boxes())};
     return {};
