@@ -93,17 +93,18 @@ std::optional<qint32> asNumber(const QString& text)
     return cmd::parseDecimal(t);
 }
 
-void checkLookup(const QString& text)
+partext::Lookup checkLookup(const QString& text)
 {
     const partext::Lookup l = partext::findParameter(text);
     FUZZ_CHECK(l.number < 0 || (l.number >= TParWaarden::first && l.number <= TParWaarden::last));
     FUZZ_CHECK(l.ambiguous.isEmpty() || (l.number < 0 && l.ambiguous.size() >= 2));
-    if (l.number < 0) return;
+    if (l.number < 0) return l;
     if (const auto n = asNumber(text)) {
         FUZZ_CHECK(l.number == *n);
     } else {
         FUZZ_CHECK(!folded(text).isEmpty() && hasNameStarting(l.number, folded(text)));
     }
+    return l;
 }
 
 void checkValue(int nr, const QString& text, qint32 p203)
@@ -172,8 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (qsizetype i = 0; i < items.size() && i < 4; ++i) {
         const qsizetype eq = items[i].indexOf(u'=');
         if (eq <= 0) continue;
-        checkLookup(items[i].left(eq));
-        const partext::Lookup l = partext::findParameter(items[i].left(eq));
+        const partext::Lookup l = checkLookup(items[i].left(eq));
         checkValue(l.number >= 0 ? l.number : int(qHash(items[i]) % 512), items[i].mid(eq + 1), p203);
     }
     // Every parameter by its label, and by its own name in each language.

@@ -78,14 +78,15 @@ def main():
     put('marks', 'raw', b'\x03\x08' + b'\xff\x00a\xff\xffb\xff\x00\x00\xff\x01\xff\x00\xff' + b'\x00\x01\x02')
     put('marks', 'raw-parity', b'\x07\x04' + b'\xff\x00\x00\xff\x00\x7f\xff' + b'\x01')
 
-    # sim: op bytes (bit 7: the unit on 38400; low bits: request kind, >= 120 raw)
-    put('sim', 'reads', bytes(range(16)) + bytes(0x80 | k for k in range(16)))
-    put('sim', 'select', bytes([16, 1, 0x90, 1, 0x90, 0, 5, 0, 16, 0, 7, 0, 0, 16, 1, 0]))
-    put('sim', 'writes', bytes([18, 12, 0, 2, 0, 0, 0, 5, 18, 203, 0, 2, 0, 0, 0, 1, 17, 0xff, 0xff, 0xff, 0xff, 0xff,
-                                19, 3, 0, 1, 0x34, 0x12, 21, 1, 20, 2, 0, 1, 5, 0, 22, 2, 0, 23, 2, 0x10, 0x27,
-                                21, 0, 20, 1, 0, 1, 5, 0]))
-    put('sim', 'raw', bytes([120, 12]) + b'rp 12\rwp\x08\x08ws 3 5' + bytes([0xf8, 8]) + b'sc 5\rrt\n'
-        + bytes([121, 5]) + b'\xffrp\x00')
+    # sim: the line settings (bit 0), then ops (request kind op % 24; 240 and up: raw bytes)
+    put('sim', 'reads', bytes([0]) + bytes(range(16)))
+    put('sim', 'reads-38400', bytes([1]) + bytes(range(16)))
+    put('sim', 'select', bytes([0, 16, 1, 0, 16, 0x90, 5, 0, 16, 0, 16, 0xff, 0xff, 0xff, 0xff, 0xff, 3, 16, 0, 0]))
+    put('sim', 'writes', bytes([0, 18, 12, 0, 2, 0, 0, 0, 5, 18, 203, 0, 2, 0, 0, 0, 1, 17, 0xff, 0xff, 0xff, 0xff,
+                                0xff, 19, 3, 0, 1, 0x34, 0x12, 21, 1, 20, 2, 1, 5, 0, 22, 2, 0, 23, 2, 0x10, 0x27,
+                                21, 0, 20, 1, 1, 5, 0]))
+    put('sim', 'raw', bytes([1, 240, 22]) + b'rp 12\rwp\x08\x08ws 3 5\r' + bytes([241, 8]) + b'sc 5\rrt\n'
+        + bytes([242, 5]) + b'\xffrp\x00')
 
     # cli: option set (2: set's), words (kind byte, text), p203, parameter, language
     put('cli', 'set', bytes([2, 4, 200, 6]) + b'P012=5' + bytes([200, 8]) + b'baud=1,5' + bytes([33, 1])

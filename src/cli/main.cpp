@@ -115,6 +115,8 @@ GlobalParse parseGlobal(const QStringList& args, Options& o)
         for (const QCommandLineOption& candidate : options)
             if (candidate.names().contains(name))
                 option = &candidate;
+        if (!option)
+            continue; // the parser names only the options it was given
         const QString key = option->names().first();
         const QString value = option->valueName().isEmpty() ? QString() : parser.values(key).value(seen[key]++);
         bool good = true;

@@ -135,7 +135,7 @@ bool simLineAvailable()
 
 PosixSerialLine::~PosixSerialLine()
 {
-    close();
+    PosixSerialLine::close();
 }
 
 bool PosixSerialLine::fail(int err)

@@ -35,7 +35,7 @@ bool splitNetworkPort(const std::string& name, std::string& host, std::string& p
     port = colon == std::string::npos || colon >= rest.size() ? std::string() : rest.substr(colon + 1);
     char* end = nullptr;
     const long n = port.empty() ? 0 : std::strtol(port.c_str(), &end, 10);
-    if (host.empty() || port.empty() || *end || n < 1 || n > 65535
+    if (host.empty() || port.empty() || !end || *end || n < 1 || n > 65535
         || host.find_first_of("/ ") != std::string::npos) {
         error = "'" + name + "' is no network port: write tcp://HOST:PORT or rfc2217://HOST:PORT";
         return false;
@@ -133,7 +133,7 @@ int connectWithin(const addrinfo* a, std::chrono::steady_clock::time_point deadl
 
 SocketSerialLine::~SocketSerialLine()
 {
-    close();
+    SocketSerialLine::close();
 }
 
 bool SocketSerialLine::fail(int err, const std::string& message)

@@ -106,7 +106,9 @@ std::vector<RxChar> receive(const std::vector<TxStream>& streams, const LineFram
     const double end = last + charSeconds(rx) + 4 * tick;
     const int bits = bitsPerChar(rx);
     bool waitForIdle = false;
-    for (double t = first; t < end; t += tick) {
+    // Counted in ticks, so a long stream adds up no rounding.
+    for (int64_t k = 0; first + double(k) * tick < end; ++k) {
+        const double t = first + double(k) * tick;
         const int l = level(t);
         if (waitForIdle) {
             if (l == 1)
@@ -141,9 +143,9 @@ std::vector<RxChar> receive(const std::vector<TxStream>& streams, const LineFram
                 flags |= CE_BREAK;
             waitForIdle = true;
         }
-        const double ready = t + (8 + 16 * (bits - 1)) * tick;
+        k += 8 + 16 * (bits - 1);
+        const double ready = first + double(k) * tick;
         out.push_back({uint8_t(value), flags, ready});
-        t = ready;
     }
     return out;
 }
