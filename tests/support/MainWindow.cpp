@@ -32,7 +32,8 @@ std::unique_ptr<TFormMain> startMain(const QString& exeDir, int how)
 bool connectMain(TFormMain& w)
 {
     w.CmdSelectUnit->click();
-    return waitFor([&] { return !w.statusPanel(4)->text().isEmpty(); }, 5000);
+    // Generous: a loaded machine can take seconds for the identification's exchanges.
+    return waitFor([&] { return !w.statusPanel(4)->text().isEmpty(); }, 20000);
 }
 
 void fastRepliesOn(TFormMain& w)

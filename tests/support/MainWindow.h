@@ -18,7 +18,7 @@ enum MainStart {
 };
 
 // The program with its files in exeDir; the rf poll is off, a test starts it where it
-// wants it. Null when the line was to open and no identification came within 5 s.
+// wants it. Null when the line was to open and no identification came.
 std::unique_ptr<TFormMain> startMain(const QString& exeDir, int how = Connected);
 // Opens the line (Select unit) and waits for the identification.
 bool connectMain(TFormMain& w);
