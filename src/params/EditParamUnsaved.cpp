@@ -90,6 +90,7 @@ void TFormEditParam::verwerpWijzigingen()
     ParWaarden = m_basis;
     ParStatus = m_basisStatus;
     VulGrid();
+    updateTitel();
     verversFunctieTeksten();
 }
 

@@ -84,8 +84,10 @@ private slots:
         w.show();
         QVERIFY(w.setSide(0, TFormCompare::Source::File, file));
         QVERIFY(w.setSide(1, TFormCompare::Source::Controller));
-        // The controller is read from the event loop.
+        // The old comparison is greyed while the controller is read from the event loop.
+        QVERIFY(!w.Grid->isEnabled());
         QVERIFY(test::waitFor([&] { return !w.busy(); }, 240000));
+        QVERIFY(w.Grid->isEnabled());
         QCOMPARE(w.visibleRows(), 3);
         for (int r = 0; r < 3; ++r) {
             QCOMPARE(w.rowAt(r).number, changed[r]);
@@ -129,6 +131,10 @@ private slots:
         QVERIFY(w.rowAt(1).differs());
         QVERIFY(w.isTicked(1));
         QVERIFY(w.Grid->item(1, TFormCompare::ColResult)->text().contains("er 7"));
+        // The result column is in view without scrolling.
+        const int resultEnd = w.Grid->columnViewportPosition(TFormCompare::ColResult)
+                              + w.Grid->columnWidth(TFormCompare::ColResult);
+        QVERIFY2(resultEnd <= w.Grid->viewport()->width(), qPrintable(QString::number(resultEnd)));
         test::saveShot(&w, "compare-en-results");
 
         const QString csv = m_dir.filePath("compare.csv");
