@@ -478,6 +478,8 @@ TEXTS = [
         ("LijnfoutVol", "ontvangstbuffer vol", "receive buffer full", "Empfangspuffer voll"),
         ("LijnfoutOnbekend", "onbekend", "unknown", "unbekannt"),
         ("CmdCalibratie", "Calibratie", "Calibration", "Kalibrierung"),
+        ("KalibratieModeAan", "Calibratiemode aan", "Calibration mode on", "Kalibriermodus an"),
+        ("KalibratieModeAanTip", "De besturing staat nog in calibratiemode: de analoge uitgang volgt de waarden van het calibratievenster. Open Calibratie en kies Uit.", "The controller is still in calibration mode: its analogue output follows the calibration window's values. Open Calibration and choose Off.", "Die Steuerung ist noch im Kalibriermodus: der Analogausgang folgt den Werten des Kalibrierfensters. Kalibrierung öffnen und Aus wählen."),
     ]),
     ("Opties", [
         ("Caption", "Instellingen", "Settings", "Einstellungen"),
@@ -886,6 +888,8 @@ TEXTS = [
         ("LabelCursors", "Cursors", "Cursors", "Cursor"),
         ("CmdHome", "Beginbeeld", "Home view", "Grundansicht"),
         ("PerSeconde", "metingen/s", "samples/s", "Werte/s"),
+        ("GedeeldeLijn", "lijn gedeeld met de live-waarden", "line shared with the live values", "Leitung mit den Istwerten geteilt"),
+        ("VraagLivePauze", "De live-waarden van het hoofdvenster gebruiken dezelfde lijn: de grafiek meet dan langzamer en ongelijkmatig. Live-waarden pauzeren zolang de registratie loopt? (Ze gaan daarna weer aan.)", "The main window's live values use the same line: the graph then samples slower and unevenly. Pause the live values while logging? (They come back on afterwards.)", "Die Istwerte des Hauptfensters nutzen dieselbe Leitung: die Grafik misst dann langsamer und ungleichmäßig. Istwerte während der Aufzeichnung anhalten? (Sie laufen danach wieder.)"),
         ("LabelAutoscroll", "Autoscroll", "Autoscroll", "Autoscroll"),
         ("LabelHulplijnenXas", "Hulplijnen", "Grid lines", "Hilfslinien"),
         ("LabelHulplijnenYas", "Hulplijnen", "Grid lines", "Hilfslinien"),

@@ -240,11 +240,15 @@ void TFormInitSerial::showDevicePath()
             return;
         }
     }
-    // The COM name leads to a device that is not there (or to the simulator): shown
-    // first, so OK without another choice keeps it.
-    const QString text = path == QLatin1String("sim")
-                             ? QStringLiteral("simulator")
-                             : path + QStringLiteral(" (") + texts::InitCom("NotPresent") + u')';
+    // The COM name leads to a device the scan does not list (a link to a pty or an
+    // adapter, a device that is not there, the simulator): shown first, so OK without
+    // another choice keeps it, and "not present" only when nothing is there.
+    const QFileInfo there(DeviceRoot == QLatin1String("/") ? path : DeviceRoot + path);
+    QString text = path + QStringLiteral(" (") + texts::InitCom("NotPresent") + u')';
+    if (path == QLatin1String("sim"))
+        text = QStringLiteral("simulator");
+    else if (path.startsWith(u'/') && there.exists())
+        text = there.isSymLink() ? path + QStringLiteral(" \u2192 ") + there.symLinkTarget() : path;
     ComboDevice->insertItem(0, text);
     ComboDevice->setItemData(0, path, kPathRole);
     ComboDevice->setItemData(0, true, kAbsentRole);

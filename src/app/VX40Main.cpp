@@ -31,6 +31,32 @@ namespace vx {
 
 namespace {
 
+// An Alt+letter for a caption that has none: its first letter not taken yet in the
+// window. Both captions of a two-state button get the same letter where they can.
+QString withMnemonic(const QString& text, QString& taken)
+{
+    if (text.contains(u'&')) return text;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i).toLower();
+        if (!c.isLetter() || taken.contains(c)) continue;
+        taken += c;
+        QString out = text;
+        out.insert(i, u'&');
+        return out;
+    }
+    return text;
+}
+
+void mnemonicPair(QString& first, QString& second, QString& taken)
+{
+    const QString before = taken;
+    first = withMnemonic(first, taken);
+    QString other = before;
+    second = withMnemonic(second, other);
+    for (QChar c : other)
+        if (!taken.contains(c)) taken += c;
+}
+
 constexpr int kClientWidth = 699;
 constexpr int kClientHeight = 413;
 
@@ -315,6 +341,12 @@ void TFormMain::buildControls()
     SimIndicator->setStyleSheet(QStringLiteral("background:#ffd800; color:black; font-weight:bold;"));
     SimIndicator->setVisible(false);
     bar->addPermanentWidget(SimIndicator);
+    // A controller left in calibration mode drives its output by hand: say so while it lasts.
+    KalibratieIndicator = new QLabel(bar);
+    KalibratieIndicator->setObjectName(QStringLiteral("KalibratieIndicator"));
+    KalibratieIndicator->setStyleSheet(QStringLiteral("background:#d00000; color:white; font-weight:bold;"));
+    KalibratieIndicator->setVisible(false);
+    bar->addPermanentWidget(KalibratieIndicator);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -540,6 +572,14 @@ void TFormMain::FormAboutClick() { runOpener(QStringLiteral("FormAbout")); }
 void TFormMain::Errno1Click() { runOpener(QStringLiteral("Errno1")); }
 void TFormMain::CmdCalibratieClick() { runOpener(QStringLiteral("CmdCalibratie")); }
 
+void TFormMain::showCalibrationMode(bool on)
+{
+    m_calibrationMode = on;
+    KalibratieIndicator->setText(u' ' + texts::Main("KalibratieModeAan") + u' ');
+    KalibratieIndicator->setToolTip(texts::Main("KalibratieModeAanTip"));
+    KalibratieIndicator->setVisible(on);
+}
+
 } // namespace vx
 
 namespace vx {
@@ -584,9 +624,15 @@ void TFormMain::LezenTeksten()
         TxtCmdActual_OFF = texts::Main("CmdActual_OFF");
         TxtCmdComOpen = texts::Main("CmdComOpen");
         TxtCmdComClose = texts::Main("CmdComClose");
-        CmdTerminalZenden->setText(texts::Main("CmdTerminalZenden"));
-        CmdResetError->setText(texts::Main("CmdResetError"));
+        // The main buttons answer to Alt+letter in every language.
+        QString taken;
+        mnemonicPair(TxtCmdComOpen, TxtCmdComClose, taken);
+        mnemonicPair(TxtCmdActual_ON, TxtCmdActual_OFF, taken);
+        mnemonicPair(TxtCmdIO_ON, TxtCmdIO_OFF, taken);
+        CmdTerminalZenden->setText(withMnemonic(texts::Main("CmdTerminalZenden"), taken));
+        CmdResetError->setText(withMnemonic(texts::Main("CmdResetError"), taken));
         CmdCalibratie->setText(texts::Main("CmdCalibratie"));
+        showCalibrationMode(m_calibrationMode);
         TxtPanelTekst0 = texts::Main("PanelTekst0");
         TxtPanelTekst1 = texts::Main("PanelTekst1");
 

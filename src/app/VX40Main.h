@@ -30,6 +30,7 @@ class SelectPlan;
 class SettingsFile;
 class TLiveMonitor;
 class TerminalPanel;
+class TPX400Protocol;
 class TSXComm;
 struct TCommError;
 
@@ -62,6 +63,14 @@ public:
     // Closes again after a guard that held the close and has now settled (calibration
     // mode switched off): the guards before it were answered already and are not asked again.
     void resumeClose();
+    // Runs a menu item's window as its menu item does: polling that was on comes back after.
+    void openWindow(const QString& actionName) { runOpener(actionName); }
+    // The decimals and channel of the live values are being read after identification.
+    bool liveScalingPending() const { return !m_scalingToRead.empty(); }
+    // After a window that may have stopped polling or closed the port: polling that
+    // was on is on again, and the captions say what is polled. While a lost line is
+    // being reconnected it comes back once the controller is found again.
+    void restorePolling(bool wasActual, bool wasIo);
     // Closes as Exit does, without those questions: the program was told to end (a signal).
     void closeWithoutQuestions()
     {
@@ -140,10 +149,11 @@ private:
     // was on; another one is asked about first.
     void reconnectIdentified();
     void resumePolling();
-    // After a window that may have stopped polling or closed the port: polling that
-    // was on is on again, and the captions say what is polled.
-    void restorePolling(bool wasActual, bool wasIo);
     void ioFailed(bool inputs);
+    // Right after identification: the parameters the live values are shown with
+    // (decimals, analogue channel), so the first value shown is already scaled.
+    void readLiveScaling();
+    void liveScalingRead(const std::optional<qint32>& value);
     void showOpenError(const QString& text);
     QString lostText() const;
     // The panel of a live value (TLiveMonitor::Value).
@@ -173,6 +183,13 @@ private:
     bool m_reconnecting = false;
     QString m_lostDevice; // device path the lost port led to
     QString m_lostById;   // its /dev/serial/by-id name, if it has one
+    bool m_calibrationMode = false;
+    // Polling a window's end would have restored while a reconnect was under way.
+    bool m_resumeActual = false;
+    bool m_resumeIo = false;
+    // The scaling parameters still to read after identification (none: done).
+    std::vector<int> m_scalingToRead;
+    TPX400Protocol* m_scalingComponent = nullptr;
 
 public:
     // Controls, named as in the design so tests and other windows find them.
@@ -225,6 +242,9 @@ public:
     QString TxtCmdActual_ON, TxtCmdActual_OFF, TxtPanelTekst0, TxtPanelTekst1;
     QString ErrorIndicator;
     QLabel* SimIndicator = nullptr;
+    QLabel* KalibratieIndicator = nullptr;
+    // The controller confirmed calibration mode on (and not yet off).
+    void showCalibrationMode(bool on);
 
     // The thirteen protocol components of the live monitor.
 };

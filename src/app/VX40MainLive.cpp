@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <utility>
 
 namespace vx {
 
@@ -89,7 +90,8 @@ void TFormMain::buildComponents()
 
     // Live values: a reply counts only while polling is on; any error shows "?".
     m_live->OnValue = [this](TLiveMonitor::Value which, std::optional<qint32> v) {
-        if (!app().ActualAan) return;
+        // Until the decimals are known a value would show unscaled, then jump.
+        if (!app().ActualAan || !m_scalingToRead.empty()) return;
         QLabel* panel = valuePanel(which);
         // Too long, cut, another command's or no number: all equally unreadable.
         if (!v) {
@@ -150,6 +152,15 @@ void TFormMain::buildComponents()
     connect(CmdResetError, &QPushButton::clicked, this, &TFormMain::CmdResetErrorClick);
     connect(CmdTerminalZenden, &QPushButton::clicked, this, &TFormMain::CmdTerminalZendenClick);
     connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+    m_scalingComponent = makeControllerComponent(this, "PX400LeesSchaal", 0, p);
+    m_scalingComponent->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {
+        if (m_scalingToRead.empty()) return;
+        const cmd::CheckedReply r = cmd::checkReply(m_scalingComponent->ASCIIProtocol(), reply);
+        liveScalingRead(r.ok() ? r.number : std::nullopt);
+    };
+    m_scalingComponent->OnCommError = [this](TSXProtocolComponent*, const TCommError& e, const QByteArray&) {
+        if (!e.isZero() && !m_scalingToRead.empty()) liveScalingRead(std::nullopt);
+    };
     TimerReconnect = new QTimer(this);
     TimerReconnect->setObjectName(QStringLiteral("TimerReconnect"));
     TimerReconnect->setInterval(kReconnectIntervalMs);
@@ -223,8 +234,11 @@ void TFormMain::connectFinished()
     plans::Plan* done = m_connectRunning;
     m_connectRunning = nullptr;
     if (done && done == m_selectPlan.get()) {
-        if (m_selectPlan->state() == plans::SelectPlan::State::SelectFailed)
+        const auto state = m_selectPlan->state();
+        if (state == plans::SelectPlan::State::SelectFailed)
             PX400UnitSelectComError(m_selectPlan->failure().error);
+        else if (state == plans::SelectPlan::State::Identified || state == plans::SelectPlan::State::IdentFailed)
+            readLiveScaling();
     } else if (done && done == m_reconnectPlan.get()) {
         const auto state = m_reconnectPlan->state();
         if (state == plans::ReconnectPlan::State::Same || state == plans::ReconnectPlan::State::Different)
@@ -321,6 +335,8 @@ void TFormMain::SXComm1Activate()
 
 void TFormMain::SXComm1Deactivate()
 {
+    m_resumeActual = m_resumeIo = false;
+    m_scalingToRead.clear();
     TimerReconnect->stop();
     m_connect->cancel();
     m_reconnecting = false;
@@ -347,10 +363,44 @@ void TFormMain::SXComm1Deactivate()
     updateConnectionItems();
 }
 
+void TFormMain::readLiveScaling()
+{
+    // The controller's own decimals and channel serve as long as no set was loaded;
+    // a loaded set (received or opened) is not changed behind the editor's back.
+    m_scalingToRead = {ParAnalogueChannel, ParDecimalsParameter};
+    m_scalingComponent->setASCIIProtocol(cmd::readPar(m_scalingToRead.back()));
+    m_scalingComponent->Send();
+}
+
+void TFormMain::liveScalingRead(const std::optional<qint32>& value)
+{
+    const int number = m_scalingToRead.back();
+    m_scalingToRead.pop_back();
+    if (value && ParStatus == 0) {
+        const int channelBefore = ParWaarden[ParAnalogueChannel];
+        ParWaarden[number] = *value;
+        // Polling already on polls the channel the controller uses.
+        if (number == ParAnalogueChannel && channelBefore != *value && app().ActualAan) {
+            ActualActief();
+            ActualActief();
+        }
+    }
+    if (!value) m_scalingToRead.clear(); // no answer: the rest would fare no better
+    if (m_scalingToRead.empty()) return;
+    m_scalingComponent->setASCIIProtocol(cmd::readPar(m_scalingToRead.back()));
+    m_scalingComponent->Send();
+}
+
 void TFormMain::restorePolling(bool wasActual, bool wasIo)
 {
-    if (!portOpen() || m_reconnecting) return;
     const AppState& s = app();
+    if (m_reconnecting || (m_port->Lost() && AutomatischVerbinden)) {
+        // The reconnect resumes what was on; what the window stopped belongs to it too.
+        m_resumeActual = m_resumeActual || (wasActual && !s.ActualAan);
+        m_resumeIo = m_resumeIo || (wasIo && !s.InUitAan);
+        return;
+    }
+    if (!portOpen()) return;
     if (wasActual && !s.ActualAan) ActualActief();
     if (wasIo && !s.InUitAan) InUitActief();
 }
@@ -415,12 +465,18 @@ void TFormMain::reconnectIdentified()
             askYesNo(this, texts::Main("Msg_waarschuwingCaption"), texts::Main("Msg_AndereBesturing").arg(now, was));
         m_reconnecting = false;
         if (!goOn) {
+            m_resumeActual = m_resumeIo = false;
             if (m_port->Active()) CmdSelectUnitClick();
             return;
         }
     }
     m_reconnecting = false;
-    if (m_port->Active()) resumePolling();
+    if (!m_port->Active()) return;
+    readLiveScaling();
+    resumePolling();
+    const bool actual = std::exchange(m_resumeActual, false);
+    const bool io = std::exchange(m_resumeIo, false);
+    restorePolling(actual, io);
 }
 
 void TFormMain::resumePolling()

@@ -22,12 +22,15 @@ const WindowRegistration calibratie(WindowOrder::Calibratie, [](TFormMain& main)
     main.setWindowOpener(QStringLiteral("CmdCalibratie"), [w] { w->exec(); });
     // After "km 0" is confirmed the program's close goes on past this guard.
     TFormMain* m = &main;
+    w->OnModeChanged = [m](bool on) { m->showCalibrationMode(on); };
     main.addCloseGuard([w, m] { return w->ModeUitVoorSluiten([m] { m->resumeClose(); }); });
 });
 
 const WindowRegistration grafiek(WindowOrder::Grafiek, [](TFormMain& main) {
     auto* w = new TFormGrafiek(&main);
     keepInSlot(app().FormGrafiek, w);
+    TFormMain* m = &main;
+    w->ResumeLivePolling = [m](bool actual, bool io) { m->restorePolling(actual, io); };
     main.setWindowOpener(QStringLiteral("Grafiek1"), [w] { w->exec(); });
 });
 

@@ -41,7 +41,9 @@ const WindowRegistration schrijfParSoll(WindowOrder::SchrijfParSoll, [](TFormMai
         undo->setObjectName(QStringLiteral("UndoRestore1"));
         if (menu)
             menu->insertAction(at < items.size() ? items[at] : nullptr, undo);
-        QObject::connect(undo, &QAction::triggered, &main, [schrijf, &main] { LaatsteRestoreTerug(&main, *schrijf); });
+        // Through the main window, like every window that stops the polling: it comes back after.
+        main.setWindowOpener(QStringLiteral("UndoRestore1"), [schrijf, &main] { LaatsteRestoreTerug(&main, *schrijf); });
+        QObject::connect(undo, &QAction::triggered, &main, [&main] { main.openWindow(QStringLiteral("UndoRestore1")); });
         QObject::connect(restore, &QAction::changed, undo, [restore, undo] { undo->setEnabled(restore->isEnabled()); });
         QObject::connect(menu, &QMenu::aboutToShow, undo, [undo] { undo->setText(texts::Verify("UndoMenu")); });
         undo->setEnabled(restore->isEnabled());

@@ -220,8 +220,8 @@ int main(int argc, char** argv)
         QFile::copy(settings.file, vx::app().SettingsPath);
         QFile(vx::app().SettingsPath).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         // Safety backups, logs and history of a simulated controller stay out of the
-        // user's own folder too.
-        vx::paths::setUserDataDir(QDir::tempPath() + QStringLiteral("/vx5x-tool-simulated"));
+        // user's own folder too, and each run starts without an earlier run's files.
+        vx::paths::setUserDataDir(scratch.filePath(QStringLiteral("data")));
     }
 
     if (simulate) {

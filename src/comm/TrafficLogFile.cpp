@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
@@ -119,6 +120,42 @@ void TrafficLogFile::prune(const QString& folder, const QDate& today, int keepDa
     }
 }
 
+QString trafficSourceName(const QString& componentName)
+{
+    static const QHash<QString, QString> purposes = {
+        {QStringLiteral("PX400ActPos1"), QStringLiteral("Live: position 1")},
+        {QStringLiteral("PX400ActPos2"), QStringLiteral("Live: position 2")},
+        {QStringLiteral("PX400PosVerschil"), QStringLiteral("Live: position difference")},
+        {QStringLiteral("PX400Snelheid1"), QStringLiteral("Live: velocity 1")},
+        {QStringLiteral("PX400Snelheid2"), QStringLiteral("Live: velocity 2")},
+        {QStringLiteral("PX400Spanning"), QStringLiteral("Live: voltage")},
+        {QStringLiteral("PX400Stroom"), QStringLiteral("Live: current")},
+        {QStringLiteral("PX400_in"), QStringLiteral("Live: inputs")},
+        {QStringLiteral("PX400_uit"), QStringLiteral("Live: outputs")},
+        {QStringLiteral("PX400ReadError"), QStringLiteral("Error number")},
+        {QStringLiteral("PX400ResetError"), QStringLiteral("Error reset")},
+        {QStringLiteral("PX400Protocol1"), QStringLiteral("Terminal")},
+        {QStringLiteral("PX400UnitSelect"), QStringLiteral("Connect: select unit")},
+        {QStringLiteral("PX400TypeInfo"), QStringLiteral("Connect: identify")},
+        {QStringLiteral("PX400LeesSchaal"), QStringLiteral("Connect: decimals")},
+        {QStringLiteral("PX400LeesParSoll"), QStringLiteral("Transfer")},
+        {QStringLiteral("PX400SchrijfParSoll"), QStringLiteral("Transfer")},
+        {QStringLiteral("PX400Controle"), QStringLiteral("Transfer: check")},
+        {QStringLiteral("PX400Compare"), QStringLiteral("Compare")},
+        {QStringLiteral("PX400ApparaatZoeken"), QStringLiteral("Search")},
+        {QStringLiteral("ASCIILeesTypeInfo"), QStringLiteral("Search: identify")},
+        {QStringLiteral("PX400LeesLogData"), QStringLiteral("Graph")},
+        {QStringLiteral("PX400Kalibratie"), QStringLiteral("Calibration")},
+        {QStringLiteral("PX400LeesKalibratieWaarden"), QStringLiteral("Calibration: read")},
+        {QStringLiteral("PX400BerekenParameters"), QStringLiteral("Editor: compute")},
+        {QStringLiteral("PX400ServiceBerPar"), QStringLiteral("Service: compute")},
+        {QStringLiteral("PX400ZendServiceParameter"), QStringLiteral("Service: send")},
+        {QStringLiteral("PX400ParLoader"), QStringLiteral("Loader")},
+        {QStringLiteral("PX400Cli"), QStringLiteral("vx5x")},
+    };
+    return purposes.value(componentName, componentName);
+}
+
 QString trafficLogLine(const TrafficRecord& r, const QString& source)
 {
     return trafficWallText(r.wallMs, true) + u'\t' + source + u'\t' + trafficText(r.request) + u'\t'
@@ -149,7 +186,7 @@ void TrafficLogger::flush()
         QStringList lines;
         QDate day;
         for (const TrafficRecord& r : records) {
-            const QString line = trafficLogLine(r, m_buffer->sourceName(r.source));
+            const QString line = trafficLogLine(r, trafficSourceName(m_buffer->sourceName(r.source)));
             const QDate d = QDate::fromString(line.left(10), QStringLiteral("yyyy-MM-dd"));
             if (d != day && !lines.isEmpty()) {
                 m_file.append(lines, day);

@@ -44,6 +44,10 @@ private:
     QString m_error;
 };
 
+// What a component asks, as the traffic window and the log name it ("Live: position 1",
+// "Transfer", "Search"); a component of no known purpose keeps its own name.
+QString trafficSourceName(const QString& componentName);
+
 // One exchange as a log line: date and time, component, request, reply, duration,
 // outcome, tab-separated.
 QString trafficLogLine(const TrafficRecord& r, const QString& source);

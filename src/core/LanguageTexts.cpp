@@ -64,6 +64,8 @@ constexpr LangText kMain[] = {
     {"LijnfoutVol", "ontvangstbuffer vol"},
     {"LijnfoutOnbekend", "onbekend"},
     {"CmdCalibratie", "Calibratie"},
+    {"KalibratieModeAan", "Calibratiemode aan"},
+    {"KalibratieModeAanTip", "De besturing staat nog in calibratiemode: de analoge uitgang volgt de waarden van het calibratievenster. Open Calibratie en kies Uit."},
 };
 
 constexpr LangText kOpties[] = {
@@ -389,6 +391,8 @@ constexpr LangText kGrafiek[] = {
     {"LabelCursors", "Cursors"},
     {"CmdHome", "Home"},
     {"PerSeconde", "/s"},
+    {"GedeeldeLijn", "lijn gedeeld met de live-waarden"},
+    {"VraagLivePauze", "De live-waarden van het hoofdvenster gebruiken dezelfde lijn: de grafiek meet dan langzamer en ongelijkmatig. Live-waarden pauzeren zolang de registratie loopt? (Ze gaan daarna weer aan.)"},
     {"PanelTekst0", "tekst 0"},
     {"PanelTekst1", "tekst 1"},
     {"PanelTekst2", "tekst 2"},

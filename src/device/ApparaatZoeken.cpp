@@ -23,6 +23,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vx {
 
@@ -377,9 +378,13 @@ void TFormApparaatZoeken::ApparaatZoekenStap()
         for (QRadioButton* rb : {RB_parity_com, RB_parity_auto, RB_stopbits_com, RB_stopbits_auto})
             rb->setEnabled(false);
         m_gridRow = 1;
-        Gauge1->setRange(0, 31);
+        // The bar counts what its text counts: combinations of the whole search.
+        Gauge1->setRange(0, std::max(1, m_keuze.count()));
         m_plan = std::make_unique<plans::SearchPlan>(m_keuze);
         m_zoekTijd.start();
+        m_msPerProbe = -1;
+        m_probesTimed = 0;
+        m_timedAt = 0;
         try {
             // A closed port opens at the first probe's settings.
             if (port && !port->Active()) {
@@ -391,8 +396,9 @@ void TFormApparaatZoeken::ApparaatZoekenStap()
             return;
         }
     } else {
-        // Verder: on from the probe after the last one.
+        // Verder: on from the probe after the last one; the rest is no probe's time.
         m_plan = std::make_unique<plans::SearchPlan>(m_keuze, m_stand);
+        if (m_zoekTijd.isValid()) m_timedAt = m_zoekTijd.elapsed();
     }
     m_runner->setPort(port);
     m_runner->run(m_plan.get());
@@ -405,7 +411,6 @@ void TFormApparaatZoeken::probe(const plans::Request& request)
     PanelZoekTekst->setText(PanelTekst[0]);
     PanelBaudRate->setText(QStringLiteral("%1 bit/s").arg(baudrateValue(m_stand.line.baud)));
     PanelApparaatNo->setText(QString::number(m_stand.unit));
-    Gauge1->setValue(m_stand.unit);
     toonVoortgang(m_plan->done());
     auto mark = [](QLabel* panel, bool on) { setPanelColour(panel, on ? kLightYellow : buttonFace()); };
     mark(Panel_parity_N, m_stand.line.parity == TParityBit::None);
@@ -418,8 +423,24 @@ void TFormApparaatZoeken::probe(const plans::Request& request)
 void TFormApparaatZoeken::toonVoortgang(int done)
 {
     const int all = m_keuze.count();
-    // Time left from the pace so far; nothing to go on before the first probe.
-    const qint64 left = done > 0 && m_zoekTijd.isValid() ? m_zoekTijd.elapsed() * (all - done) / done / 1000 : -1;
+    Gauge1->setRange(0, std::max(1, all));
+    Gauge1->setValue(std::clamp(done, 0, std::max(1, all)));
+    // Time left from the pace so far, smoothed over the probes (a silent address
+    // waits its whole time-out, an answering one does not); nothing to go on before
+    // the first probe. A resumed search times from where it goes on.
+    if (m_zoekTijd.isValid() && done > m_probesTimed) {
+        const qint64 now = m_zoekTijd.elapsed();
+        const double perProbe = double(now - m_timedAt) / (done - m_probesTimed);
+        if (m_probesTimed > 0) m_msPerProbe = m_msPerProbe < 0 ? perProbe : 0.8 * m_msPerProbe + 0.2 * perProbe;
+        m_probesTimed = done;
+        m_timedAt = now;
+    } else if (done < m_probesTimed) {
+        m_probesTimed = done;
+        m_timedAt = m_zoekTijd.isValid() ? m_zoekTijd.elapsed() : 0;
+    }
+    const qint64 left = m_msPerProbe >= 0 && done < all ? qint64(m_msPerProbe * (all - done) / 1000 + 0.5)
+                        : done >= all                   ? 0
+                                                        : -1;
     PanelVoortgang->setText(texts::AparaatZoeken("Voortgang")
                                 .arg(done)
                                 .arg(all)

@@ -80,6 +80,11 @@ private:
     bool StopFlag = false;
     bool m_finished = false;
     QElapsedTimer m_zoekTijd;
+    // Time per probe, smoothed, and the probes counted when it was last taken: the
+    // estimate must not jump with every slow or quick probe.
+    double m_msPerProbe = -1;
+    int m_probesTimed = 0;
+    qint64 m_timedAt = 0;
     void toonVoortgang(int done);
     int m_gridRow = 1;
     plans::SearchChoice m_keuze;

@@ -32,15 +32,34 @@ QString positionText(qint32 selection, int ownPar)
 
 } // namespace
 
-QColor cellColour(int column, int row)
+QColor functionColour(int function)
 {
-    if (!isCamCell(column, row)) return {};
-    switch (ParWaarden[functionPar(column)]) {
+    switch (function) {
     case 1: return QColor(255, 0, 0);
     case 2: return QColor(0, 255, 0);
     case 3: return QColor(255, 255, 0);
     default: return {};
     }
+}
+
+QColor cellColour(int column, int row)
+{
+    if (!isCamCell(column, row)) return {};
+    return functionColour(ParWaarden[functionPar(column)]);
+}
+
+QList<LegendEntry> legend()
+{
+    // Every cam has the same list of functions; the first cam that has one names them.
+    int named = 1;
+    while (named < CamCount && parOpties(functionPar(named)).isEmpty()) ++named;
+    QList<LegendEntry> out;
+    for (int f = 1; f <= 3; ++f) {
+        QString text = optionOf(functionPar(named), f);
+        if (text.isEmpty()) text = QString::number(f);
+        out.append({functionColour(f), text});
+    }
+    return out;
 }
 
 CamDetails details(int n, int o)

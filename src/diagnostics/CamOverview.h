@@ -2,6 +2,7 @@
 // What the cam overview shows, taken straight from the value store and the
 // parameter definitions, so it can be checked without a window.
 #include <QColor>
+#include <QList>
 #include <QString>
 
 namespace vx::nokken {
@@ -23,6 +24,16 @@ constexpr int advancePar(int o) { return 19 + o; }
 // Colour of grid cell (column n, row o) for the cam's function 1, 2 or 3;
 // an invalid colour when the cell is drawn plainly.
 QColor cellColour(int column, int row);
+// The colour of cam function 1, 2 or 3 (invalid for any other).
+QColor functionColour(int function);
+
+// What each cell colour means: the colour and the name of its function, in the
+// chosen language (the function parameters' option texts).
+struct LegendEntry {
+    QColor colour;
+    QString text;
+};
+QList<LegendEntry> legend();
 
 // Texts of the detail panels; all empty when the cell is not a cam's cell.
 struct CamDetails {

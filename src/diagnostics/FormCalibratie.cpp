@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -138,7 +139,13 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
         TSpinEdit* field = f;
         const int constant = nr;
         field->OnChange = [this, constant, field] { fieldChanged(constant, field); };
+        // Enter or leaving the field takes what was typed at once.
+        connect(field, &QAbstractSpinBox::editingFinished, this, [this] { sendPendingField(); });
     }
+    m_typingTimer = new QTimer(this);
+    m_typingTimer->setSingleShot(true);
+    m_typingTimer->setInterval(TypingPauseMs);
+    connect(m_typingTimer, &QTimer::timeout, this, [this] { sendPendingField(); });
 
     GroupBox3 = new QGroupBox(QStringLiteral("Calibratie mode"), this);
     GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
@@ -196,7 +203,30 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
     layout->addLayout(bottom);
     layout->addWidget(Panel1);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // No button may stand in for Enter: Enter in a field drove the output to its
+    // minimum through the first "Set" button.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
     LeesTeksten();
+}
+
+TFormCalibratie::~TFormCalibratie()
+{
+    // The fields lose their focus while the window goes: nothing may be sent then.
+    for (TSpinEdit* f : {SpinEdit_Offset_U, SpinEdit_Gain_U, SpinEdit_Offset_I, SpinEdit_Gain_I})
+        disconnect(f, nullptr, this, nullptr);
+}
+
+void TFormCalibratie::keyPressEvent(QKeyEvent* event)
+{
+    // Enter only takes the field (editingFinished did); it presses nothing.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFormCalibratie::showEvent(QShowEvent* event)
@@ -212,6 +242,9 @@ void TFormCalibratie::FormActivate()
     LeesTeksten();
     KalibratieModeAan = false;
     GezondenNietGesaved = false;
+    m_typingTimer->stop();
+    m_pendingConstant = 0;
+    m_onController = {};
     SpinEdit1->setValue(-100000);
     SpinEdit2->setValue(0);
     SpinEdit3->setValue(100000);
@@ -247,12 +280,39 @@ TSpinEdit* TFormCalibratie::fieldOf(int constant) const
     }
 }
 
-void TFormCalibratie::fieldChanged(int constant, TSpinEdit* field)
+void TFormCalibratie::fieldChanged(int constant, TSpinEdit*)
 {
+    if (!KalibratieModeAan) return;
+    // Another field's typing is finished once this one changes.
+    if (m_pendingConstant != 0 && m_pendingConstant != constant) sendPendingField();
+    m_pendingConstant = constant;
+    m_typingTimer->start();
+}
+
+void TFormCalibratie::sendPendingField()
+{
+    m_typingTimer->stop();
+    const int constant = std::exchange(m_pendingConstant, 0);
+    TSpinEdit* field = fieldOf(constant);
+    if (!field || !KalibratieModeAan) return;
     // An empty field or a lone "-" is a number still being typed, not a value to
     // put on a running output.
     const auto v = cmd::parseDecimal(field->text());
-    if (KalibratieModeAan && v) sendCommand(cmd::writeCalibration(constant, *v));
+    std::optional<qint32>& held = m_onController[std::size_t(constant - OffsetU)];
+    if (!v || held == *v) return;
+    held = *v;
+    sendCommand(cmd::writeCalibration(constant, *v));
+}
+
+void TFormCalibratie::setModeAan(bool on)
+{
+    const bool changed = KalibratieModeAan != on;
+    KalibratieModeAan = on;
+    if (!on) {
+        m_typingTimer->stop();
+        m_pendingConstant = 0;
+    }
+    if (changed && OnModeChanged) OnModeChanged(on);
 }
 
 void TFormCalibratie::setPanel(const QString& text, const QColor& colour)
@@ -292,6 +352,7 @@ void TFormCalibratie::PX400LeesKalibratieWaardenCommResult(TSXProtocolComponent*
     if (!field) return;
     field->setValue(*checked.number);
     EepromWaarde[std::size_t(LeesNummer - OffsetU)] = field->value();
+    m_onController[std::size_t(LeesNummer - OffsetU)] = field->value();
     if (LeesNummer < GainI) {
         ++LeesNummer;
         PX400LeesKalibratieWaarden->setASCIIProtocol(cmd::readCalibration(LeesNummer));
@@ -306,6 +367,7 @@ void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QBy
     const cmd::CheckedReply checked = cmd::checkReply(PX400Kalibratie->AnsweredText(), reply);
     if (!checked.ok()) {
         setPanel(checked.text.isEmpty() ? cmd::refusalText(checked) : checked.text, Qt::red);
+        m_onController = {}; // not known after a refusal: the next value goes out
         modeOffEnded();
         return;
     }
@@ -346,14 +408,14 @@ void TFormCalibratie::PX400KalibratieCommResult(TSXProtocolComponent*, const QBy
             CmdSet_U_actief->setEnabled(false);
             CmdSet_I_actief->setEnabled(false);
             CmdSet_I_InActief->setEnabled(false);
-            KalibratieModeAan = false;
+            setModeAan(false);
             modeOffEnded();
         } else if (arg == QLatin1String("1")) {
             setTextColour(GroupBox4, windowText());
             CmdSet_U_actief->setEnabled(true);
             CmdSet_I_actief->setEnabled(true);
             CmdSet_I_InActief->setEnabled(true);
-            KalibratieModeAan = true;
+            setModeAan(true);
         }
     }
 }
@@ -364,6 +426,7 @@ void TFormCalibratie::PX400KalibratieCommError(TSXProtocolComponent*, const TCom
         setPanel(texts::Calibratie("Timeout"), Qt::red);
     else if (error.Code != 0 && (error.OSError != 0 || error.LineErrors != 0))
         setPanel(texts::Calibratie("CommError"), Qt::red);
+    m_onController = {};
     modeOffEnded();
 }
 

@@ -6,8 +6,10 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -23,6 +25,7 @@ class TFormCalibratie : public QDialog {
     Q_OBJECT
 public:
     explicit TFormCalibratie(QWidget* parent = nullptr);
+    ~TFormCalibratie() override;
 
     static QString closeQuestion();
 
@@ -84,9 +87,16 @@ public:
     // has confirmed, whenOff runs (the close goes on), else a warning is shown.
     bool ModeUitVoorSluiten(std::function<void()> whenOff = {});
     void LeesTeksten();
+    // Told when the controller confirms calibration mode on or off, so the main
+    // window can show a mode left on after this window closed.
+    std::function<void(bool)> OnModeChanged;
+    // A typed value goes out once typing pauses this long (or at Enter, or on leaving
+    // the field), not at every partial number.
+    static constexpr int TypingPauseMs = 300;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Channel {
@@ -102,6 +112,8 @@ private:
     void sendCommand(const QString& text);
     void setPanel(const QString& text, const QColor& colour);
     void fieldChanged(int constant, TSpinEdit* field);
+    void sendPendingField();
+    void setModeAan(bool on);
     TSpinEdit* fieldOf(int constant) const;
     void modeOffEnded();
 
@@ -111,6 +123,12 @@ private:
     QTimer* m_modeOffTimer = nullptr;
     bool m_modeOffPending = false;
     std::function<void()> m_afterModeOff;
+    // The field typed in last and not yet sent (its constant), and the pause timer.
+    int m_pendingConstant = 0;
+    QTimer* m_typingTimer = nullptr;
+    // What each constant last held on the controller (read or sent): a field put back
+    // to it has nothing to send.
+    std::array<std::optional<qint32>, 4> m_onController{};
 };
 
 } // namespace vx

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
@@ -146,8 +147,27 @@ TFormDisplayNokken::TFormDisplayNokken(QWidget* parent) : QDialog(parent)
     addRow(LabelVervroeging, PanelVervroeging);
     details->setColumnStretch(3, 1);
 
+    // What the cell colours mean, under the grid.
+    auto* legendRow = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        auto* swatch = new QLabel(this);
+        swatch->setObjectName(QStringLiteral("LegendaKleur%1").arg(i + 1));
+        swatch->setFixedSize(16, 16);
+        swatch->setFrameStyle(QFrame::Box | QFrame::Plain);
+        swatch->setAutoFillBackground(true);
+        auto* text = new QLabel(this);
+        text->setObjectName(QStringLiteral("LegendaTekst%1").arg(i + 1));
+        LegendaKleur[i] = swatch;
+        LegendaTekst[i] = text;
+        legendRow->addWidget(swatch);
+        legendRow->addWidget(text);
+        legendRow->addSpacing(12);
+    }
+    legendRow->addStretch(1);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(StringGrid1);
+    layout->addLayout(legendRow);
     layout->addLayout(details);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -179,6 +199,13 @@ void TFormDisplayNokken::FormActivate()
         StringGrid1->item(o, 0)->setText(taalOk ? rijTekst + QLatin1Char('-') + nr : nr);
     }
     for (int n = 1; n < Columns; ++n) StringGrid1->item(0, n)->setText(QString::number(n));
+    const QList<nokken::LegendEntry> entries = nokken::legend();
+    for (int i = 0; i < 3 && i < entries.size(); ++i) {
+        QPalette p = LegendaKleur[i]->palette();
+        p.setColor(QPalette::Window, entries[i].colour);
+        LegendaKleur[i]->setPalette(p);
+        LegendaTekst[i]->setText(entries[i].text);
+    }
     StringGrid1->viewport()->update();
     const int col = StringGrid1->currentColumn();
     const int row = StringGrid1->currentRow();

@@ -18,6 +18,9 @@ public:
     void UpdateOnSelectedCell(int column, int row);
 
     QTableWidget* StringGrid1 = nullptr;
+    // The legend of the cell colours: a swatch and a function name each.
+    QLabel* LegendaKleur[3] = {};
+    QLabel* LegendaTekst[3] = {};
     QLabel* LabelNokNummer = nullptr;
     QLabel* LabelFunctie = nullptr;
     QLabel* LabelBron = nullptr;

@@ -29,6 +29,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace vx {
 
@@ -55,6 +56,8 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("FormGrafiek"));
     setModal(true);
     TickCount = systemTickCount;
+    LivePollingOn = [] { return app().ActualAan || app().InUitAan; };
+    PauseLivePolling = [] { app().StopPolling(); };
 
     m_plot = QImage(graph::PlotWidth, graph::PlotHeight, QImage::Format_RGB32);
     m_timeStrip = QImage(graph::TimeStripWidth, graph::TimeStripHeight, QImage::Format_RGB32);
@@ -181,7 +184,7 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     PanelCommError->setFont(bold);
 
     buildScopeControls(496);
-    setFixedSize(cx + cw + 6, 556);
+    setFixedSize(cx + cw + 6, 496 + 30 + StatusHeight + 4);
     showImages();
 }
 
@@ -202,6 +205,7 @@ void TFormGrafiek::done(int result)
     s.GrafiekYHulplijn = CheckHulplijnenYas->isChecked();
     PX400LeesLogData->setCyclic(false);
     CmdStopLog->setEnabled(false); // a reply still on its way is no sample
+    resumeLivePolling();
     // The next opening starts from the design's view again.
     m_zoom = {};
     m_cursor[0] = m_cursor[1] = -1;
@@ -252,6 +256,7 @@ bool TFormGrafiek::logging() const { return CmdStopLog->isEnabled(); }
 
 void TFormGrafiek::setIdle()
 {
+    resumeLivePolling();
     CmdStartLog->setEnabled(app().SXComm1 && app().SXComm1->Active());
     CmdStopLog->setEnabled(false);
     ComboBoxBron->setEnabled(true);
@@ -396,6 +401,8 @@ void TFormGrafiek::CmdStartLogClick()
     m_request2 = secondSource() >= 0 ? cmd::liveValueRequest(secondSource()) : QString();
     m_pending = 0;
     m_cursor[0] = m_cursor[1] = -1;
+    offerToPauseLivePolling();
+    m_sharedLine = LivePollingOn && LivePollingOn();
     PX400LeesLogData->setASCIIProtocol(m_request);
     CmdStartLog->setEnabled(false);
     CmdStopLog->setEnabled(true);
@@ -403,6 +410,27 @@ void TFormGrafiek::CmdStartLogClick()
     ComboKanaal2->setEnabled(false);
     PX400LeesLogData->setCyclic(true);
     setStatus(PanelTekst[2], Qt::black);
+}
+
+void TFormGrafiek::offerToPauseLivePolling()
+{
+    if (!LivePollingOn || !LivePollingOn() || !PauseLivePolling) return;
+    // The live values take turns with the log's requests: the samples come several
+    // times slower and unevenly, so the curve zig-zags.
+    const auto answer = ui().message(this, QMessageBox::Question, windowTitle(), texts::Grafiek("VraagLivePauze"),
+                                     QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes) return;
+    m_pausedActual = app().ActualAan;
+    m_pausedIo = app().InUitAan;
+    PauseLivePolling();
+}
+
+void TFormGrafiek::resumeLivePolling()
+{
+    if (!LivePollingPaused()) return;
+    const bool actual = std::exchange(m_pausedActual, false);
+    const bool io = std::exchange(m_pausedIo, false);
+    if (ResumeLivePolling) ResumeLivePolling(actual, io);
 }
 
 void TFormGrafiek::CmdStopLogClick()

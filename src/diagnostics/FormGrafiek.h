@@ -83,6 +83,13 @@ public:
     QString PanelTekst[5];
     // The system millisecond tick count; tests may replace it.
     std::function<quint32()> TickCount;
+    // The main window's live polling, which shares the line with the log: whether it
+    // is on, and pausing it for a log and putting back what was on after.
+    std::function<bool()> LivePollingOn;
+    std::function<void()> PauseLivePolling;
+    std::function<void(bool actual, bool io)> ResumeLivePolling;
+    // The live polling this log paused, until the log ends.
+    bool LivePollingPaused() const { return m_pausedActual || m_pausedIo; }
 
     TPX400Protocol* PX400LeesLogData = nullptr;
     QLabel* Image1 = nullptr;
@@ -123,6 +130,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    static constexpr int StatusHeight = 36; // two lines of the status text
     void LezenTeksten();
     void setIdle();
     void setStatus(const QString& text, const QColor& colour);
@@ -138,6 +146,8 @@ private:
     void changeZoom(const std::function<graph::Zoom(const graph::Zoom&)>& change);
     void storeSample(int channel, qint32 value);
     QString sourceName(int source) const;
+    void offerToPauseLivePolling();
+    void resumeLivePolling();
 
     QImage m_plot;
     QImage m_timeStrip;
@@ -154,6 +164,9 @@ private:
     bool m_dragged = false;
     QRubberBand* m_band = nullptr;
     QString m_mouseText;
+    bool m_pausedActual = false;
+    bool m_pausedIo = false;
+    bool m_sharedLine = false; // live polling ran beside this log
 };
 
 } // namespace vx

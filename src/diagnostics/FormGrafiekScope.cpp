@@ -19,7 +19,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPdfWriter>
@@ -38,6 +37,12 @@ namespace {
 const QColor CursorColour(0, 128, 0);
 constexpr double WheelStep = 1.25; // zoom factor per wheel notch
 constexpr int DragSlack = 3;       // pixels a press may move and still be a click
+
+// A measured number with a decimal comma, as every value of the program.
+QString numberText(double v, int decimals)
+{
+    return FixedToText(decimals, qint32(std::llround(std::clamp(v * std::pow(10.0, decimals), -2e9, 2e9))));
+}
 
 } // namespace
 
@@ -90,8 +95,12 @@ void TFormGrafiek::buildScopeControls(int top)
 
     LabelStatus = new QLabel(this);
     named(LabelStatus, "LabelStatus");
-    LabelStatus->setGeometry(4, top + 30, 890, 22);
+    // Two lines: the rate, a shared line, the mouse and both cursors with two channels
+    // do not fit in one; the whole text is also the tooltip.
+    LabelStatus->setGeometry(4, top + 30, 890, StatusHeight);
     LabelStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    LabelStatus->setWordWrap(true);
+    LabelStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     Image1->installEventFilter(this);
@@ -224,7 +233,7 @@ QString TFormGrafiek::cursorText() const
         const qint64 dv = qint64(LogWaarde[std::size_t(m_cursor[1])]) - LogWaarde[std::size_t(m_cursor[0])];
         QString d = QStringLiteral("\u0394t %1 s").arg(FixedToText(3, dt));
         if (dt != 0)
-            d += QStringLiteral(" (%1 Hz)").arg(QLocale(QLocale::Dutch).toString(1000.0 / std::abs(dt), 'f', 2));
+            d += QStringLiteral(" (%1 Hz)").arg(numberText(1000.0 / std::abs(dt), 2));
         d += QStringLiteral("  \u0394 %1 %2").arg(graph::scaledText(source, qint32(std::clamp<qint64>(dv, INT32_MIN, INT32_MAX))), unit);
         parts << d;
     }
@@ -247,12 +256,19 @@ void TFormGrafiek::showStatusLine()
     if (LogIndex > 0 && LogTijd[std::size_t(LogIndex)] > 0) {
         // Samples per second as they arrived: each cycle of two channels costs two exchanges.
         const double rate = 1000.0 * LogIndex / LogTijd[std::size_t(LogIndex)];
-        parts << QLocale(QLocale::Dutch).toString(rate, 'f', 1) + u' ' + texts::Grafiek("PerSeconde");
+        QString text = numberText(rate, 1) + u' ' + texts::Grafiek("PerSeconde");
+        // Live polling beside the log slows it down: say why the rate is what it is.
+        if (m_sharedLine && !LivePollingPaused()) text += QStringLiteral(" (") + texts::Grafiek("GedeeldeLijn") + u')';
+        parts << text;
+    } else if (m_sharedLine && !LivePollingPaused() && logging()) {
+        parts << texts::Grafiek("GedeeldeLijn");
     }
     if (!m_mouseText.isEmpty()) parts << m_mouseText;
     const QString cursors = cursorText();
     if (!cursors.isEmpty()) parts << cursors;
-    LabelStatus->setText(parts.join(QStringLiteral("   |   ")));
+    const QString text = parts.join(QStringLiteral("   |   "));
+    LabelStatus->setText(text);
+    LabelStatus->setToolTip(text);
 }
 
 bool TFormGrafiek::eventFilter(QObject* watched, QEvent* event)
@@ -347,7 +363,8 @@ bool TFormGrafiek::CmdSavePdfClick()
         w.setFont(10, true);
         QString title = windowTitle() + QStringLiteral(": ") + sourceName(currentSource()) + u' '
                         + graph::unitText(currentSource());
-        if (secondSource() >= 0) title += QStringLiteral(" / ") + sourceName(secondSource());
+        if (secondSource() >= 0)
+            title += QStringLiteral(" / ") + sourceName(secondSource()) + u' ' + graph::unitText(secondSource());
         w.textOut(w.LinksX, w.HuidigY, title);
         w.HuidigY += w.RegelHoogte * 2;
         const QImage image = composedImage();

@@ -289,12 +289,11 @@ QStringList valueAxisLabels(int source, qint32 yDiv)
 {
     const bool fixed = source == VoltageSource || source == CurrentSource;
     const qint64 step = fixed ? yDiv / 10000 : yDiv;
-    const bool plain = source == 2 || source == 3;
     QStringList labels;
     for (int k = 5; k >= -5; --k) {
         const qint64 l = k * step;
         const qint32 v = qint32(std::clamp<qint64>(l, INT32_MIN, INT32_MAX));
-        labels << (v == 0 || plain ? QString::number(v) : FixedToText(9, v));
+        labels << (v == 0 ? QString::number(v) : FixedToText(9, v));
     }
     return labels;
 }

@@ -106,10 +106,11 @@ int nearestSample(const qint32* tijd, int last, double t)
 
 namespace {
 
+// The second axis is in the same units as the first (the main window shows both
+// with the decimals of parameter 203), so every axis value is.
 int unitDecimals(int source)
 {
     if (source == VoltageSource || source == CurrentSource) return 4;
-    if (source == 2 || source == 3) return 0;
     return 9;
 }
 

@@ -40,9 +40,9 @@ double valueAt(const Zoom& z, double y);
 // Index of the sample nearest to time t among 0 .. last (times never fall).
 int nearestSample(const qint32* tijd, int last, double t);
 
-// A raw value in its units: decimals of parameter 203 for positions, velocities and
-// the position difference, plain for the second axis, volts and milliamperes with
-// four decimals (the controller sends tenths of a millivolt / microampere).
+// A raw value in its units: decimals of parameter 203 for both axes' positions and
+// velocities and their difference, volts and milliamperes with four decimals (the
+// controller sends tenths of a millivolt / microampere).
 QString scaledText(int source, qint32 raw);
 // Reads back what scaledText wrote; false when the text is not such a value.
 bool scaledValue(int source, const QString& text, qint32* raw);

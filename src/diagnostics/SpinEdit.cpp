@@ -78,8 +78,9 @@ QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const
 
 void TSpinEdit::focusOutEvent(QFocusEvent* event)
 {
-    QAbstractSpinBox::focusOutEvent(event);
+    // The range first, so what leaving the field sends (editingFinished) is the limited value.
     applyRange();
+    QAbstractSpinBox::focusOutEvent(event);
 }
 
 } // namespace vx

@@ -1,4 +1,5 @@
 #include "diagnostics/TrafficModel.h"
+#include "comm/TrafficLogFile.h"
 
 #include <QColor>
 #include <algorithm>
@@ -98,7 +99,7 @@ size_t TrafficModel::pull(size_t max)
         if (r.source >= m_sourceNames.size() || m_sourceNames[r.source].isNull()) {
             if (r.source >= m_sourceNames.size())
                 m_sourceNames.resize(r.source + 1u);
-            m_sourceNames[r.source] = m_buffer->sourceName(r.source);
+            m_sourceNames[r.source] = trafficSourceName(m_buffer->sourceName(r.source));
             if (!m_sourcesSeen.contains(m_sourceNames[r.source]))
                 m_sourcesSeen.push_back(m_sourceNames[r.source]);
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -64,6 +65,17 @@ SimUnit::SimUnit(const UnitConfig& c, const ParamTable& t)
     extraText = !c.extraText.empty() ? c.extraText : "SN " + std::to_string(51000 + c.number * 17);
     for (size_t i = 0; i < parameters.size(); ++i)
         parameters[i] = table.limits[i].def;
+    // The first five parameters are the unit's own line settings (unit number, then
+    // the option positions of baud rate, parity, stop bits and data bits): a unit
+    // reports the settings it answers at, not the file's defaults.
+    static constexpr int bauds[] = {9600, 19200, 28800, 38400, 57600, 115200};
+    for (int i = 0; i < int(std::size(bauds)); ++i)
+        if (bauds[i] == frame.baud) parameters[1] = i;
+    parameters[0] = number;
+    parameters[2] = frame.parity == 'E' ? 1 : frame.parity == 'O' ? 2
+                                                                  : 0;
+    parameters[3] = frame.stopBits == 2 ? 1 : 0;
+    parameters[4] = frame.dataBits == 7 ? 0 : 1;
     calibration = {-15, 12, 8, -4};
     calibrationEeprom = calibration;
 }

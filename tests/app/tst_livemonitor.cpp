@@ -142,13 +142,22 @@ private slots:
         QFETCH(int, channel);
         ProgramDir dir;
         auto w = open(dir);
-        ParWaarden[203] = decimals;
-        ParWaarden[280] = channel;
-        connectAndIdentify(*w);
+        // What the controller holds counts, not what the empty value store says; and
+        // polling switched on the moment the controller is identified shows its very
+        // first value scaled already.
+        sim::defaultBus().setParameter(0, 203, decimals);
+        sim::defaultBus().setParameter(0, 280, channel);
+        ParWaarden[203] = 4;
+        ParWaarden[280] = 3;
+        w->CmdSelectUnit->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->statusPanel(4)->text().isEmpty(), 5000);
         w->CmdActual->click();
         QVERIFY(app().ActualAan);
-        QTRY_VERIFY_WITH_TIMEOUT(!w->PanelActPos1->text().isEmpty() && !w->PanelSnelheid2->text().isEmpty(), 5000);
-        QCOMPARE(w->PanelActPos1->text().contains(','), decimals > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->PanelActPos1->text().isEmpty(), 5000);
+        const QString first = w->PanelActPos1->text();
+        QCOMPARE(first.contains(','), decimals > 0);
+        if (decimals > 0) QCOMPARE(first.size() - first.indexOf(',') - 1, decimals);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->PanelSnelheid2->text().isEmpty(), 5000);
         QCOMPARE(boxColour(w->PanelActPos1), QColor(255, 255, 151));
 
         sim::defaultBus().clearLog();

@@ -123,6 +123,11 @@ private slots:
         w.ComboPoort->setCurrentIndex(1);
         QCOMPARE(w.ComboDevice->count(), 3);
         QCOMPARE(w.ComboDevice->currentText(), QStringLiteral("/dev/ttyS7 (not present)"));
+        // COM3 leads to a link the scan does not list (a pty): there, so not "not present".
+        QVERIFY(QFile::link(QString::fromLocal8Bit(::ptsname(master)), r + "/dev/vx5x-pty"));
+        setPortDevicePath(3, "/dev/vx5x-pty");
+        w.ComboPoort->setCurrentIndex(2);
+        QCOMPARE(w.ComboDevice->currentText(), "/dev/vx5x-pty \u2192 " + QString::fromLocal8Bit(::ptsname(master)));
         w.ComboPoort->setCurrentIndex(0);
         QCOMPARE(w.ComboDevice->count(), 2);
         const bool shot = qEnvironmentVariableIsSet("VX_SHOT_DIR");

@@ -12,6 +12,8 @@
 #include "core/LanguageTexts.h"
 #include "core/Taal.h"
 #include "device/LiveMonitor.h"
+#include "diagnostics/FormCalibratie.h"
+#include "diagnostics/FormGrafiek.h"
 #include "params/EditParam.h"
 #include "params/TransferForm.h"
 #include "params/ValueStore.h"
@@ -116,16 +118,40 @@ private slots:
     void pollingComesBackAfterEachWindow_data()
     {
         QTest::addColumn<QString>("item");
-        for (const char* item : {"Par11", "Par21", "VX40ontvangen1", "Backup1", "Restore1", "VX40zoeken1"})
-            QTest::newRow(item) << QString::fromLatin1(item);
+        QTest::addColumn<bool>("log");
+        // Every window that takes the line or stops the polling, opened as the user does.
+        for (const char* item : {"Par11", "Par21", "VX40ontvangen1", "Backup1", "Restore1", "UndoRestore1",
+                                 "VX40zoeken1", "displaynokken1", "Grafiek1", "CmdCalibratie"})
+            QTest::newRow(item) << QString::fromLatin1(item) << false;
     }
 
     void pollingComesBackAfterEachWindow()
     {
         QFETCH(QString, item);
+        QFETCH(bool, log);
         pollBoth();
-        closeModalWindows(m_main.get());
-        action(item.toLatin1().constData())->trigger();
+        QTimer logger;
+        if (log) {
+            // Start a log (the pause question is answered Yes), close once it has samples.
+            connect(&logger, &QTimer::timeout, this, [] {
+                auto* graph = qobject_cast<TFormGrafiek*>(QApplication::activeModalWidget());
+                if (!graph) return;
+                if (graph->CmdStartLog->isEnabled() && graph->LogIndex < 0) {
+                    graph->CmdStartLog->click();
+                    QVERIFY(!app().ActualAan && !app().InUitAan);
+                } else if (graph->LogIndex >= 3) {
+                    graph->reject();
+                }
+            });
+            logger.start(50);
+        } else {
+            closeModalWindows(m_main.get());
+        }
+        if (QAction* a = action(item.toLatin1().constData()))
+            a->trigger();
+        else
+            m_main->openWindow(item);
+        logger.stop();
 
         QVERIFY(app().ActualAan && app().InUitAan);
         QCOMPARE(m_main->CmdActual->text(), m_main->TxtCmdActual_OFF);

@@ -326,35 +326,53 @@ private slots:
         QCOMPARE(ui->messages.size(), 3);
     }
 
-    void everyTypedCharacterIsSent()
+    // A typed value goes to the running output once: when typing pauses, at Enter or
+    // on leaving the field; never a partial number, and Enter presses no button.
+    void typedValueGoesOutOnceTypingEnds()
     {
+        QList<bool> modes;
+        form->OnModeChanged = [&modes](bool on) { modes << on; };
         openAndRead();
         modeOn();
+        QCOMPARE(modes, QList<bool>{true});
+        for (QPushButton* b : form->findChildren<QPushButton*>()) QVERIFY(!b->autoDefault() && !b->isDefault());
         click(form->CmdSet_U_actief, "kf 1");
         QTRY_VERIFY_WITH_TIMEOUT(form->SpinEdit_Offset_U->isEnabled(), Wait);
-        sim::defaultBus().clearLog();
         QApplication::setActiveWindow(form.get());
-        form->SpinEdit_Offset_U->setFocus();
-        form->SpinEdit_Offset_U->selectAll();
-        QStringList expected;
-        for (const QString& typed : {QString("1"), QString("12"), QString("123")}) {
-            QTest::keyClick(form->SpinEdit_Offset_U, typed.back().toLatin1());
-            expected << "kw 2041 " + typed;
-            QTRY_COMPARE_WITH_TIMEOUT(requests(), expected, Wait);
-            QTRY_COMPARE_WITH_TIMEOUT(form->Panel1->text(), expected.last(), Wait);
-        }
-        QCOMPARE(sim::defaultBus().calibration(0)[0], 123);
+        auto type = [](TSpinEdit* field, const char* text) {
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, text);
+        };
 
-        // While typing the gain is not limited; leaving the field applies its range.
-        form->SpinEdit_Gain_U->setFocus();
-        form->SpinEdit_Gain_U->selectAll();
-        QTest::keyClicks(form->SpinEdit_Gain_U, "2000");
-        QCOMPARE(form->SpinEdit_Gain_U->value(), 2000);
-        QTRY_COMPARE_WITH_TIMEOUT(requests().last(), QString("kw 2042 2000"), Wait);
+        // A pause: the whole number, after the pause and not before.
+        sim::defaultBus().clearLog();
+        QElapsedTimer typing;
+        typing.start();
+        type(form->SpinEdit_Offset_U, "-10");
+        QTRY_COMPARE_WITH_TIMEOUT(requests(), QStringList{"kw 2041 -10"}, Wait);
+        QVERIFY(typing.elapsed() >= TFormCalibratie::TypingPauseMs);
+        QTRY_COMPARE_WITH_TIMEOUT(sim::defaultBus().calibration(0)[0], -10, Wait);
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            form->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/calibratie-velden.png");
+
+        // Enter: at once, and only the field.
+        sim::defaultBus().clearLog();
+        type(form->SpinEdit_Gain_U, "25");
+        QTest::keyClick(form->SpinEdit_Gain_U, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(requests(), QStringList{"kw 2042 25"}, Wait);
+        QTest::qWait(TFormCalibratie::TypingPauseMs + 200);
+        QCOMPARE(requests(), QStringList{"kw 2042 25"});
+        QVERIFY(form->isVisible());
+
+        // Leaving the field: the value within the range, not the one typed.
+        sim::defaultBus().clearLog();
+        type(form->SpinEdit_Gain_U, "2000");
         form->SpinEdit_Offset_U->setFocus();
         QCOMPARE(form->SpinEdit_Gain_U->text(), QString("1000"));
-        QTRY_COMPARE_WITH_TIMEOUT(requests().last(), QString("kw 2042 1000"), Wait);
-        QTRY_COMPARE_WITH_TIMEOUT(sim::defaultBus().calibration(0)[1], 1000, Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(requests(), QStringList{"kw 2042 1000"}, Wait);
+        QTest::qWait(TFormCalibratie::TypingPauseMs + 200);
+        QCOMPARE(requests(), QStringList{"kw 2042 1000"});
 
         // Cleared, or only a minus typed: nothing goes to the running output, and
         // leaving the field brings back its number instead of sending the lower limit.
@@ -366,9 +384,15 @@ private slots:
         QCOMPARE(form->SpinEdit_Gain_U->text(), QString("-"));
         form->SpinEdit_Offset_U->setFocus();
         QCOMPARE(form->SpinEdit_Gain_U->text(), QString("1000"));
-        QTest::qWait(300);
+        QTest::qWait(TFormCalibratie::TypingPauseMs + 200);
         QCOMPARE(requests(), QStringList());
         QCOMPARE(sim::defaultBus().calibration(0)[1], 1000);
+
+        // Closed with No: the mode stays on, and the main window is not told otherwise.
+        ui->answers = {QMessageBox::Yes, QMessageBox::No};
+        form->close();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(modes, QList<bool>{true});
     }
 
     void wrapping_data()

@@ -160,6 +160,15 @@ private slots:
         const QImage img = w.StringGrid1->viewport()->grab().toImage();
         const QPoint green = w.StringGrid1->visualItemRect(w.StringGrid1->item(3, 5)).center();
         QCOMPARE(img.pixelColor(green * img.devicePixelRatio()), QColor(0, 255, 0));
+        // The legend names each cell colour by its function, as drawn.
+        const QStringList names = {"Nok", "Vooruit", "Achteruit"};
+        for (int f = 1; f <= 3; ++f) {
+            QCOMPARE(w.LegendaTekst[f - 1]->text(), names[f - 1]);
+            const QImage swatch = w.LegendaKleur[f - 1]->grab().toImage();
+            QCOMPARE(swatch.pixelColor(swatch.rect().center()), nokken::functionColour(f));
+        }
+        ParWaarden[nokken::functionPar(5)] = 3;
+        QCOMPARE(nokken::cellColour(5, 3), w.LegendaKleur[2]->palette().color(QPalette::Window));
         const QPoint plain = w.StringGrid1->visualItemRect(w.StringGrid1->item(3, 6)).center();
         QVERIFY(img.pixelColor(plain * img.devicePixelRatio()) != QColor(0, 255, 0));
     }

@@ -3,6 +3,7 @@
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "core/LanguageTexts.h"
 #include "core/Taal.h"
 #include "diagnostics/FormGrafiek.h"
 #include "diagnostics/GraphScope.h"
@@ -16,8 +17,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -296,6 +299,95 @@ private slots:
         QTest::keyClick(form.get(), Qt::Key_Home);
         QVERIFY(!form->zoom().active);
         QCOMPARE(form->LogWaarde, before);
+    }
+
+    // Position 2 beside position 1: both in units in the read-out and the CSV, and the
+    // status line with rate, mouse and both cursors shows whole (two lines, tooltip).
+    void bothChannelsInUnitsAndTheStatusFits()
+    {
+        auto* ui = test::ScriptedUi::install();
+        ParWaarden[203] = 2;
+        app().GrafiekXDiv = 2; // 1 s
+        form->show();
+        form->ComboKanaal2->setCurrentIndex(3); // position 2
+        form->CmdStartLog->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->LogIndex >= 12, 20000);
+        form->CmdStopLog->click();
+        const int last = form->LogIndex;
+        form->CheckCursors->setChecked(true);
+        form->setCursorAt(0, int(qint64(form->LogTijd[std::size_t(last / 3)]) * 60 / form->xDivMs()));
+        form->setCursorAt(1, int(qint64(form->LogTijd[std::size_t(last)]) * 60 / form->xDivMs()));
+        QMouseEvent move(QEvent::MouseMove, QPointF(200, 150), form->Image1->mapToGlobal(QPointF(200, 150)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(form->Image1, &move);
+
+        const QString text = form->cursorText();
+        const QRegularExpression inUnits(R"(A: [\d,]+ s  -?\d+,\d\d \(AWE\) / -?\d+,\d\d \(AWE\))");
+        QVERIFY2(inUnits.match(text).hasMatch(), qPrintable(text));
+        const QLabel* status = form->LabelStatus;
+        QVERIFY2(status->text().contains(text), qPrintable(status->text()));
+        QCOMPARE(status->toolTip(), status->text());
+        const QRect room = status->contentsRect();
+        const QRect needed = status->fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, status->text());
+        QVERIFY2(needed.height() <= room.height() && needed.width() <= room.width(), qPrintable(status->text()));
+        QVERIFY(status->geometry().bottom() < form->height());
+        const QString shots = qEnvironmentVariable("VX_SHOT_DIR");
+        if (!shots.isEmpty()) form->grab().save(shots + "/grafiek-kanalen-eenheden.png");
+
+        QTemporaryDir dir;
+        ui->fileNames = {dir.filePath("two.csv")};
+        QVERIFY(form->CmdSaveCsvClick());
+        QFile csv(dir.filePath("two.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = csv.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), last + 2);
+        const QRegularExpression units(R"(^"-?\d+,\d\d"$)");
+        for (int i = 1; i < lines.size(); ++i) {
+            const QList<QByteArray> f = lines[i].split(',');
+            // time, raw, "units" (split at its comma) for each channel
+            QCOMPARE(f.size(), 8);
+            QVERIFY2(units.match(QString::fromUtf8(f[2] + ',' + f[3])).hasMatch(), lines[i]);
+            QVERIFY2(units.match(QString::fromUtf8(f[6] + ',' + f[7])).hasMatch(), lines[i]);
+        }
+    }
+
+    // Live polling beside the log: the window asks to pause it; paused, it comes back
+    // when the log ends; not paused, the status line says why the rate is low.
+    void livePollingIsPausedWhileLogging_data()
+    {
+        QTest::addColumn<bool>("pause");
+        QTest::newRow("paused") << true;
+        QTest::newRow("shared") << false;
+    }
+    void livePollingIsPausedWhileLogging()
+    {
+        QFETCH(bool, pause);
+        auto* ui = test::ScriptedUi::install();
+        ui->answers = {pause ? QMessageBox::Yes : QMessageBox::No};
+        app().ActualAan = true;
+        app().InUitAan = true;
+        int pauses = 0;
+        QList<std::pair<bool, bool>> resumed;
+        form->PauseLivePolling = [&] {
+            ++pauses;
+            app().ActualAan = app().InUitAan = false;
+        };
+        form->ResumeLivePolling = [&](bool a, bool io) { resumed << std::pair(a, io); };
+        form->show();
+        form->CmdStartLog->click();
+        QCOMPARE(ui->messages.size(), 1);
+        QCOMPARE(ui->messages[0].icon, QMessageBox::Question);
+        QCOMPARE(pauses, pause ? 1 : 0);
+        QCOMPARE(form->LivePollingPaused(), pause);
+        QTRY_VERIFY_WITH_TIMEOUT(form->LogIndex >= 5, Wait);
+        QCOMPARE(form->LabelStatus->text().contains(texts::Grafiek("GedeeldeLijn")), !pause);
+        QVERIFY(resumed.isEmpty());
+        form->CmdStopLog->click();
+        const QList<std::pair<bool, bool>> expected =
+            pause ? QList<std::pair<bool, bool>>{{true, true}} : QList<std::pair<bool, bool>>{};
+        QCOMPARE(resumed, expected);
+        form->reject(); // nothing more to put back
+        QCOMPARE(resumed, expected);
     }
 
     void savesCsvAndPng()

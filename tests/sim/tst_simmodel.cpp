@@ -6,6 +6,8 @@
 #include "sim/SimWire.h"
 
 #include <QtTest>
+#include <array>
+#include <utility>
 
 using namespace vx;
 using namespace vx::sim;
@@ -74,6 +76,24 @@ private slots:
         SimUnit u(UnitConfig{}, t);
         QCOMPARE(u.parameters[12], 30);
         QCOMPARE(u.cycleLength(), 36000);
+
+        // ... except the line settings they answer at: unit number, baud, parity, stop
+        // and data bits as the option positions the tool shows them by.
+        auto unitAt = [](int number, LineFrame frame) {
+            UnitConfig c;
+            c.number = number;
+            c.frame = frame;
+            return c;
+        };
+        const std::pair<UnitConfig, std::array<int, 5>> units[] = {
+            {unitAt(0, {9600, 8, 'O', 1}), {0, 0, 2, 0, 1}},
+            {unitAt(5, {38400, 8, 'E', 1}), {5, 3, 1, 0, 1}},
+            {unitAt(31, {115200, 7, 'N', 2}), {31, 5, 0, 1, 0}},
+        };
+        for (const auto& [config, first] : units) {
+            const SimUnit v(config, t);
+            for (int i = 0; i < 5; ++i) QCOMPARE(v.parameters[std::size_t(i)], first[std::size_t(i)]);
+        }
 
         const ParamTable missing = loadParamTable("/nonexistent/Parameters.txt");
         QVERIFY(!missing.loaded);

@@ -33,7 +33,8 @@ bool connectMain(TFormMain& w)
 {
     w.CmdSelectUnit->click();
     // Generous: a loaded machine can take seconds for the identification's exchanges.
-    return waitFor([&] { return !w.statusPanel(4)->text().isEmpty(); }, 20000);
+    // Identified, and the live scaling read that follows is done.
+    return waitFor([&] { return !w.statusPanel(4)->text().isEmpty() && !w.liveScalingPending(); }, 20000);
 }
 
 void fastRepliesOn(TFormMain& w)
