@@ -73,7 +73,7 @@ bool start(Run& r, const QString& folder)
         return false;
     r.app = QStringLiteral("%1/%2-%3.app").arg(folder, r.fast ? "fast" : "classic").arg(r.seed);
     r.aps = QStringLiteral("%1/%2-%3.aps").arg(folder, r.fast ? "fast" : "classic").arg(r.seed);
-    QStringList args{"--port", r.sim->ptyPath, "--unit", "0", "--baud", QString::number(Baud), "--parity", "O",
+    QStringList args{"--port", r.sim->pty, "--unit", "0", "--baud", QString::number(Baud), "--parity", "O",
                      "--lang", "1", "--quiet"};
     if (r.fast)
         args << "--fast";

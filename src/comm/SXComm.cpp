@@ -104,17 +104,22 @@ TSXComm::~TSXComm()
     }
     while (!m_components.empty())
         m_components.back()->setSXComm(nullptr);
-    for (auto& t : m_retired) {
-        if (inHandOver(t.get())) {
-            // Deleted from inside one of this thread's own handlers: it can only end
-            // after we are gone. It is terminated, touches nothing of ours any more
-            // and frees itself when it ends.
-            t.release()->orphan();
-        } else {
-            waitForThread(t.get());
+    // Waiting runs posted events, and a reap among them may change the list: work on
+    // a list of our own until none is left.
+    while (!m_retired.empty()) {
+        auto retired = std::move(m_retired);
+        m_retired.clear();
+        for (auto& t : retired) {
+            if (inHandOver(t.get())) {
+                // Deleted from inside one of this thread's own handlers: it can only end
+                // after we are gone. It is terminated, touches nothing of ours any more
+                // and frees itself when it ends.
+                t.release()->orphan();
+            } else {
+                waitForThread(t.get());
+            }
         }
     }
-    m_retired.clear();
 }
 
 void TSXComm::setActive(bool on)
@@ -346,15 +351,20 @@ void TSXComm::waitForThread(TSXCommThread* thread)
 void TSXComm::reapRetired()
 {
     m_reapScheduled = false;
-    for (auto it = m_retired.begin(); it != m_retired.end();) {
-        if (inHandOver(it->get())) {
-            ++it;
-            continue;
-        }
-        waitForThread(it->get());
-        it = m_retired.erase(it);
+    // A reap nested in waitForThread's posted events must not see threads this one
+    // is about to free.
+    auto retired = std::move(m_retired);
+    m_retired.clear();
+    std::vector<std::unique_ptr<TSXCommThread>> busy;
+    for (auto& t : retired) {
+        if (inHandOver(t.get()))
+            busy.push_back(std::move(t));
+        else
+            waitForThread(t.get());
     }
-    if (!m_retired.empty()) {
+    for (auto& t : busy)
+        m_retired.push_back(std::move(t));
+    if (!m_retired.empty() && !m_reapScheduled) {
         // Still inside a handler (e.g. a modal dialog runs its own loop); look again.
         m_reapScheduled = true;
         QTimer::singleShot(10, this, [this] { reapRetired(); });
