@@ -61,6 +61,7 @@ void AsyncRunner::run(Plan* plan)
     m_plan = plan;
     // A run stopped in the middle of a request may have left its reply coming.
     m_troubled = m_stoppedInFlight;
+    m_noReply = false;
     m_stoppedInFlight = false;
     execute(plan->start());
 }
@@ -135,7 +136,7 @@ void AsyncRunner::execute(Step step)
                 });
                 return;
             }
-            m_step.request = requestAfter(step.request, m_troubled);
+            m_step.request = requestAfter(step.request, m_troubled, m_noReply);
             const Request& request = m_step.request;
             if (request.pauseRule)
                 c->setEndAtLineEnd(false);
@@ -198,8 +199,10 @@ void AsyncRunner::advance(const Outcome& outcome)
     const quint64 generation = m_generation;
     m_waiting = false;
     m_inFlight = nullptr;
-    if (m_step.kind == Step::Kind::Send)
+    if (m_step.kind == Step::Kind::Send) {
         m_troubled = !outcome.answered();
+        m_noReply = outcome.noReply();
+    }
     Plan* plan = m_plan;
     const Step step = plan->next(outcome);
     emit progressed(plan->done(), plan->total());

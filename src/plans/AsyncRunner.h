@@ -83,6 +83,7 @@ private:
     QTimer* m_wait = nullptr;
     // The last exchange failed or was unusable: the next request settles the line first.
     bool m_troubled = false;
+    bool m_noReply = false; // the last request got no byte at all
     bool m_stoppedInFlight = false;
     // Bumped on every run and cancel, so a queued outcome of an older run is dropped.
     quint64 m_generation = 0;

@@ -18,14 +18,16 @@ void runBlocking(Plan& plan, const BlockingLine& line, const ProgressFn& progres
     askStop();
     Step step = plan.start();
     bool troubled = false;
+    bool noReply = false;
     while (!step.isFinished()) {
         Outcome o;
         switch (step.kind) {
         case Step::Kind::Send: {
-            const Request request = requestAfter(step.request, troubled);
+            const Request request = requestAfter(step.request, troubled, noReply);
             const Exchange x = line.send ? line.send(request) : Exchange{{CommPortClosed, 0, 0}, {}};
             o = x.error.isZero() ? Outcome::replied(request.text, x.reply, request.replyLimit) : Outcome::failure(x.error, x.reply);
             troubled = !o.answered();
+            noReply = o.noReply();
             break;
         }
         case Step::Kind::SetLine:

@@ -130,10 +130,17 @@ inline constexpr int Tries = 3;
 
 // What a runner puts on the line for a Send, after an exchange that came to `last`
 // (troubled: the last exchange failed or its reply was unusable).
-inline Request requestAfter(Request request, bool troubled)
+// A request after one that got no reply at all waits this long for its first byte:
+// the controller may only be slow, its late reply still on its way.
+inline constexpr int SlowReplyMs = 1000;
+
+inline Request requestAfter(Request request, bool troubled, bool noReply = false)
 {
-    if (troubled && !request.pauseRule)
+    if (troubled && !request.pauseRule) {
         request.settle = true;
+        if (noReply && request.timeoutMs < SlowReplyMs)
+            request.timeoutMs = SlowReplyMs;
+    }
     return request;
 }
 

@@ -160,8 +160,12 @@ QSet<QString> goodValues(const std::string& prefix, bool echoes)
 {
     QSet<QString> out;
     for (const sim::LogEntry& e : sim::defaultBus().log()) {
-        // The reply on which the adapter is pulled still arrives whole.
-        const bool clean = e.faults.empty() || (e.faults.size() == 1 && e.faults.front() == "unplug");
+        // The reply on which the adapter is pulled still arrives whole; a cut, late or
+        // doubled reply carries the controller's own bytes, only at another time.
+        const bool intact = e.faults.size() == 1
+                            && (e.faults.front() == "unplug" || e.faults.front() == "cut" || e.faults.front() == "stale"
+                                || e.faults.front() == "dup");
+        const bool clean = e.faults.empty() || intact;
         if (e.request.rfind(prefix, 0) != 0 || !clean || e.reply.size() < 2
             || e.reply.compare(e.reply.size() - 2, 2, "\r\n") != 0)
             continue;
@@ -473,12 +477,12 @@ Outcome FaultMatrix::connectIdentify(F fault)
         return o;
     }
     // Identification ends with the third text; a failed step ends it early, so the
-    // line falling quiet ends it too.
+    // line falling quiet ends it too (longer than a repeat waits for a slow reply).
     int seen = -1;
     QElapsedTimer quiet;
     quiet.start();
     const bool ended = waitFor(
-        [&] { return !m_main->statusPanel(4)->text().isEmpty() || quiet.elapsed() > 600; }, Bound, [&] {
+        [&] { return !m_main->statusPanel(4)->text().isEmpty() || quiet.elapsed() > 1500; }, Bound, [&] {
             if (requestsSent() != seen) {
                 seen = requestsSent();
                 quiet.restart();

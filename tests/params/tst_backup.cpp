@@ -174,6 +174,8 @@ private slots:
         const TParWaarden pars = simPars();
         const TSollWaarden soll = simSoll();
 
+        // The connection's own reads (the live scaling) are over before the log starts.
+        QVERIFY(test::waitFor([&] { return !m_main->statusPanel(4)->text().isEmpty() && !m_main->liveScalingPending(); }, 20000));
         // Live values running: the backup stops them first.
         m_main->CmdActual->click();
         QVERIFY(app().ActualAan);

@@ -25,6 +25,8 @@ struct Controller {
     QSet<QString> ignored; // writes echoed but not kept
     QStringList sent;
     QList<bool> settled; // per request: the runner let the line settle first
+    QList<int> waited;   // per request: its first-byte time-out
+    QList<bool> silent;  // per request: it got no reply at all
     int stopAfter = -1;  // requests before the stop is asked
     bool downAfterLost = false;
 
@@ -55,11 +57,13 @@ struct Controller {
     {
         sent << r.text;
         settled << r.settle;
+        waited << r.timeoutMs;
         Exchange x;
         auto it = script.find(r.text);
         if (it != script.end() && !it->empty()) {
             const QString s = it->front();
             it->pop_front();
+            silent << (s == "timeout");
             if (s == "timeout")
                 x.error.Code = CommTimeout;
             else if (s == "line")
@@ -70,6 +74,7 @@ struct Controller {
                 x.reply = s.toLatin1() + "\r\n";
             return x;
         }
+        silent << false;
         x.reply = answer(r.text) + "\r\n";
         return x;
     }
@@ -228,8 +233,12 @@ private slots:
         QCOMPARE(int(r.outcome), outcome);
         QCOMPARE(int(c.sent.count(request)), sends);
         // Exactly the repeats wait for a quiet line first.
-        for (qsizetype i = 0; i < c.sent.size(); ++i)
+        // A repeat after no reply at all gives a slow controller longer.
+        for (qsizetype i = 0; i < c.sent.size(); ++i) {
             QCOMPARE(c.settled[i], i > 0 && c.sent[i] == c.sent[i - 1]);
+            if (i > 0 && c.silent[i - 1])
+                QVERIFY(c.waited[i] >= SlowReplyMs);
+        }
         QTEST(r.confirmed, "confirmed");
         if (r.ok())
             return;
