@@ -24,6 +24,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace vx {
 
@@ -438,7 +439,7 @@ void TFormApparaatZoeken::toonVoortgang(int done)
         m_probesTimed = done;
         m_timedAt = m_zoekTijd.isValid() ? m_zoekTijd.elapsed() : 0;
     }
-    const qint64 left = m_msPerProbe >= 0 && done < all ? qint64(m_msPerProbe * (all - done) / 1000 + 0.5)
+    const qint64 left = m_msPerProbe >= 0 && done < all ? qint64(std::llround(m_msPerProbe * (all - done) / 1000))
                         : done >= all                   ? 0
                                                         : -1;
     PanelVoortgang->setText(texts::AparaatZoeken("Voortgang")

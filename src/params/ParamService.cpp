@@ -295,8 +295,9 @@ void TFormParamService::CmdZendenClick()
 void TFormParamService::runPlan(const plans::ValuePlan::Job& job, int channel)
 {
     m_runner->cancel();
-    // One request, no repeat: the dialog shows the first answer as it is.
-    m_plan = std::make_unique<plans::ValuePlan>(job, plans::TransferRules{false}, channel);
+    // Repeated like any value after a lost or unusable reply: one late byte on a
+    // noisy line must not leave the technician's value unwritten.
+    m_plan = std::make_unique<plans::ValuePlan>(job, plans::TransferRules{true}, channel);
     m_runner->run(m_plan.get());
 }
 

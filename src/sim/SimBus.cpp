@@ -609,7 +609,10 @@ void SimBus::processLine(const std::string& raw, Clock::time_point lineStart, Cl
         std::vector<TxStream> streams;
         const Fault* pause = firedKind(Fault::Kind::Pause);
         for (const Answer& a : answers) {
-            TxStream s = backToBack(twice ? a.text + ending + a.text + ending : a.text + ending, a.unit->frame, replyStart);
+            std::string text = a.text + ending;
+            if (twice)
+                text += text;
+            TxStream s = backToBack(text, a.unit->frame, replyStart);
             if (pause)
                 for (size_t i = size_t(std::max(0, pause->atByte)); i < s.chars.size(); ++i)
                     s.chars[i].start += pause->pauseMs / 1000.0;

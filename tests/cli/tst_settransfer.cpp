@@ -63,10 +63,12 @@ private slots:
         using O = Outcome;
         QTest::newRow("read whole") << false << "" << QStringList{} << int(O::Done) << -1 << 592 << 592;
         QTest::newRow("one lost reply repeats") << false << "rp 7" << QStringList{"timeout"} << int(O::Done) << -1 << 592 << 593;
-        QTest::newRow("two lost replies stop") << false << "rp 7" << QStringList{"timeout", "timeout"} << int(O::NoReply) << 7
-                                               << 7 << 9;
-        QTest::newRow("foreign echo repeats once") << false << "rs 3" << QStringList{"rs 4 30", "rs 4 30"} << int(O::BadReply)
-                                                   << 3 << 514 << 516;
+        QTest::newRow("three lost replies stop") << false << "rp 7" << QStringList{"timeout", "timeout", "timeout"}
+                                                 << int(O::NoReply) << 7 << 7 << 10;
+        QTest::newRow("two lost replies, then one") << false << "rp 7" << QStringList{"timeout", "timeout"} << int(O::Done)
+                                                    << -1 << 592 << 594;
+        QTest::newRow("foreign echo tried three times") << false << "rs 3" << QStringList{"rs 4 30", "rs 4 30", "rs 4 30"}
+                                                        << int(O::BadReply) << 3 << 514 << 517;
         QTest::newRow("line failure stops at once") << false << "rp 0" << QStringList{"line"} << int(O::LineFailed) << 0 << 0 << 1;
         QTest::newRow("write whole then bp") << true << "" << QStringList{} << int(O::Done) << -1 << 592 << 593;
         QTest::newRow("er 7 names the value") << true << "wp 100 1000" << QStringList{"er 7"} << int(O::Refused) << 100 << 100
