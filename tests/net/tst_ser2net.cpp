@@ -2,6 +2,7 @@
 // RFC 2217, and against vx5x-sim's own TCP serving: the same bytes as the direct
 // line, the line settings really reaching the pseudo-terminal, and a lost line
 // when the device server goes away.
+#include "cli/CliRun.h"
 #include "support/Loopback.h"
 
 #include <QCoreApplication>
@@ -18,26 +19,10 @@
 
 namespace {
 
-QString bin(const char* name)
-{
-    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name);
-}
-
-QProcessEnvironment environment(const QString& home)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ASAN_OPTIONS", "detect_leaks=0");
-    env.insert("XDG_DATA_HOME", home);
-    return env;
-}
+using Run = CliResult;
 
 using vx::test::accepts;
 using vx::test::freePort;
-
-struct Run {
-    int code = -1;
-    QByteArray out, err;
-};
 
 // A program started by the test, ended by the test.
 class Proc {
@@ -46,7 +31,7 @@ public:
     QByteArray firstLine;
     bool start(const QString& program, const QStringList& args, bool waitForLine)
     {
-        p.setProcessEnvironment(environment(QDir::tempPath()));
+        p.setProcessEnvironment(cliEnvironment(QDir::tempPath()));
         p.start(program, args);
         if (!p.waitForStarted(5000))
             return false;
@@ -83,20 +68,7 @@ class TstSer2net : public QObject {
         QStringList args{"--port", port, "--lang", "1", "--baud", "38400", "--parity", "E", "--unit", "0"};
         if (fast)
             args << "--fast";
-        QProcess p;
-        p.setProcessEnvironment(environment(dir.path()));
-        p.start(bin("vx5x"), args + rest);
-        p.closeWriteChannel();
-        Run r;
-        if (!p.waitForFinished(timeoutMs)) {
-            p.kill();
-            p.waitForFinished(2000);
-            return r;
-        }
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
+        return runCli(args + rest, dir.path(), timeoutMs);
     }
 
     // ser2net on 127.0.0.1 in front of pty; its line settings as given.
@@ -151,7 +123,7 @@ private slots:
         QFETCH(bool, rfc2217);
         QFETCH(bool, fast);
         Proc sim;
-        QVERIFY(sim.start(bin("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
+        QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
         const QString pty = QString::fromLocal8Bit(sim.firstLine);
         Proc server;
         int port = 0;
@@ -188,7 +160,7 @@ private slots:
     void searchOverRfc2217FindsTheUnit()
     {
         Proc sim;
-        QVERIFY(sim.start(bin("vx5x-sim"), {"--unit", "3:VX51:38400:8E1", "--latency", "1"}, true));
+        QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "3:VX51:38400:8E1", "--latency", "1"}, true));
         Proc server;
         int port = 0;
         QVERIFY(startSer2net(server, QString::fromLocal8Bit(sim.firstLine), true, port, "9600n81"));
@@ -202,14 +174,14 @@ private slots:
     void stoppingTheServerLosesTheLine()
     {
         Proc sim;
-        QVERIFY(sim.start(bin("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
+        QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
         Proc server;
         int port = 0;
         QVERIFY(startSer2net(server, QString::fromLocal8Bit(sim.firstLine), true, port));
         QProcess p;
-        p.setProcessEnvironment(environment(dir.path()));
-        p.start(bin("vx5x"), {"--port", QStringLiteral("rfc2217://127.0.0.1:%1").arg(port), "--lang", "1", "--baud", "38400",
-                              "--parity", "E", "--unit", "0", "read", "--setpoints", path("lost.aps")});
+        p.setProcessEnvironment(cliEnvironment(dir.path()));
+        p.start(binPath("vx5x"), {"--port", QStringLiteral("rfc2217://127.0.0.1:%1").arg(port), "--lang", "1", "--baud", "38400",
+                                  "--parity", "E", "--unit", "0", "read", "--setpoints", path("lost.aps")});
         QVERIFY(p.waitForStarted(5000));
         QTest::qWait(1500);
         QCOMPARE(p.state(), QProcess::Running);
@@ -240,7 +212,7 @@ private slots:
         QFETCH(QString, option);
         QFETCH(QString, scheme);
         Proc sim;
-        QVERIFY(sim.start(bin("vx5x-sim"), {option, "127.0.0.1:0", "--frame", "38400:8E1", "--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
+        QVERIFY(sim.start(binPath("vx5x-sim"), {option, "127.0.0.1:0", "--frame", "38400:8E1", "--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
         const QString url = scheme + "://" + QString::fromLocal8Bit(sim.firstLine);
         for (int i = 0; i < 2; ++i) { // a second client after the first has gone
             const Run r = vx5x(url, {"info"}, true);
