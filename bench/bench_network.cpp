@@ -4,44 +4,21 @@
 // twice: as the guide recommends (chardelay off: each byte forwarded at once) and with
 // its defaults, which hold every reply back by up to two character times plus 1 ms.
 #include "BenchSim.h"
-#include "support/Loopback.h"
+#include "support/Ser2Net.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cstdio>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-using vx::test::accepts;
-using vx::test::freePort;
-
-void stop(QProcess& p)
-{
-    p.terminate();
-    if (!p.waitForFinished(3000))
-        p.kill();
-    p.waitForFinished(1000);
-}
-
-} // namespace
+using vx::test::Ser2Net;
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     const QString bin = QCoreApplication::applicationDirPath();
-    QString ser2net = QStandardPaths::findExecutable("ser2net");
-    if (ser2net.isEmpty())
-        ser2net = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/sbin"});
-    if (ser2net.isEmpty()) {
+    if (Ser2Net::program().isEmpty()) {
         std::printf("bench_network: ser2net is not installed (scripts/install-deps.sh); skipped\n");
         return 0;
     }
@@ -50,20 +27,10 @@ int main(int argc, char** argv)
     sim.start({"--unit", "0:VX50:38400:8E1"});
     const QString pty = sim.pty;
     // One ser2net per setting, one after the other, in front of the same pseudo-terminal.
-    auto startServer = [&](QProcess& server, int port, bool charDelay) {
-        QFile yaml(dir.filePath(QStringLiteral("ser2net-%1.yaml").arg(port)));
-        if (!yaml.open(QIODevice::WriteOnly))
-            return false;
-        yaml.write(QStringLiteral("%YAML 1.1\n---\nconnection: &vx%1\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
-                                  "  connector: serialdev,%2,38400e81,local\n  options:\n    chardelay: %3\n")
-                       .arg(port)
-                       .arg(pty, charDelay ? QStringLiteral("true") : QStringLiteral("false"))
-                       .toUtf8());
-        yaml.close();
-        server.start(ser2net, {"-n", "-d", "-c", yaml.fileName(), "-P", dir.filePath(QStringLiteral("ser2net-%1.pid").arg(port))});
-        for (int i = 0; i < 250 && !accepts(port); ++i)
-            QThread::msleep(20);
-        return accepts(port);
+    auto startServer = [&](Ser2Net& server, bool charDelay) {
+        Ser2Net::Options o;
+        o.charDelay = charDelay;
+        return server.start(pty, o);
     };
     if (pty.isEmpty()) {
         std::printf("bench_network: no simulator\n");
@@ -86,23 +53,18 @@ int main(int argc, char** argv)
     // Direct first: a ser2net that was just probed may still hold the pseudo-terminal.
     const double fastDirect = timed(pty, true);
     const double classicDirect = timed(pty, false);
-    const int port = freePort();
-    QProcess server;
-    if (!startServer(server, port, false)) {
+    Ser2Net server;
+    if (!startServer(server, false)) {
         std::printf("bench_network: ser2net did not start\n");
         return 1;
     }
-    const QString url = QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
+    const QString url = server.url();
     const double fastNet = timed(url, true);
     const double classicNet = timed(url, false);
-    stop(server);
-    const int defaultsPort = freePort();
-    QProcess defaultsServer;
-    const double fastDefaults = startServer(defaultsServer, defaultsPort, true)
-                                    ? timed(QStringLiteral("rfc2217://127.0.0.1:%1").arg(defaultsPort), true)
-                                    : -1.0;
-    stop(defaultsServer);
-    stop(sim.process);
+    server.stop();
+    Ser2Net defaultsServer;
+    const double fastDefaults = startServer(defaultsServer, true) ? timed(defaultsServer.url(), true) : -1.0;
+    defaultsServer.stop();
     if (fastDirect <= 0 || fastNet <= 0 || classicDirect <= 0 || classicNet <= 0 || fastDefaults <= 0) {
         std::printf("bench_network: a read failed (%.1f %.1f %.1f %.1f %.1f s)\n", fastDirect, fastNet, classicDirect,
                     classicNet, fastDefaults);

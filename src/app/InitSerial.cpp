@@ -1,6 +1,8 @@
 #include "app/InitSerial.h"
 
 #include "comm/SXComm.h"
+#include "comm/SerialLine.h"
+#include "comm/SocketSerialLine.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/SerialDevices.h"
@@ -78,7 +80,16 @@ TFormInitSerial::TFormInitSerial(QWidget* parent) : QDialog(parent)
     f1->addRow(LabelPoort, ComboPoort);
     LabelDevice = makeLabel(TabSheet1, "LabelDevice", QStringLiteral("Apparaat"));
     ComboDevice = makeList(TabSheet1, "ComboDevice");
+    ComboDevice->setEditable(true);
+    ComboDevice->setMinimumWidth(280); // room for tcp://HOST:PORT as typed
+    ComboDevice->setInsertPolicy(QComboBox::NoInsert);
+    ComboDevice->setToolTip(QStringLiteral("/dev/ttyUSB0, tcp://HOST:PORT, rfc2217://HOST:PORT"));
     f1->addRow(LabelDevice, ComboDevice);
+    LabelNetNote = makeLabel(TabSheet1, "LabelNetNote", QString());
+    LabelNetNote->setWordWrap(true);
+    LabelNetNote->setContentsMargins(0, 4, 0, 4);
+    LabelNetNote->hide();
+    f1->addRow(LabelNetNote);
     Label_IO = makeLabel(TabSheet1, "Label_IO", QStringLiteral("IO"));
     Combo_IO = makeList(TabSheet1, "Combo_IO");
     Combo_IO->setEnabled(false);
@@ -118,6 +129,7 @@ TFormInitSerial::TFormInitSerial(QWidget* parent) : QDialog(parent)
 
     connect(ComboPoort, &QComboBox::activated, this, &TFormInitSerial::ComboPoortClick);
     connect(ComboPoort, &QComboBox::currentIndexChanged, this, &TFormInitSerial::showDevicePath);
+    connect(ComboDevice, &QComboBox::editTextChanged, this, &TFormInitSerial::showNetNote);
     connect(ComboHardware, &QComboBox::activated, this, &TFormInitSerial::ComboHardwareClick);
     for (QComboBox* c : {ComboPortType, ComboReceiver, ComboTransmitter})
         connect(c, &QComboBox::activated, this, &TFormInitSerial::UserDefinedClick);
@@ -140,6 +152,7 @@ void TFormInitSerial::LeesTeksten()
     CmdCancel->setText(texts::InitCom("CmdCancel"));
     LabelPoort->setText(texts::InitCom("PortLabel"));
     LabelDevice->setText(texts::InitCom("DeviceLabel"));
+    LabelNetNote->setText(texts::InitCom("NetNote"));
     fillList(ComboPoort, texts::InitCom("PortItems"));
     Label_IO->setText(texts::InitCom("IOLabel"));
     fillList(Combo_IO, texts::InitCom("IOItems"));
@@ -216,6 +229,13 @@ void TFormInitSerial::fillDevices()
         // Whole names: the by-id tail is what tells two adapters of one make apart.
         widest = std::max(widest, ComboDevice->fontMetrics().horizontalAdvance(text) + 40);
     }
+    // Network ports typed once for any COM name are offered again.
+    for (int n = 1; n <= 16; ++n) {
+        const QString path = QString::fromStdString(portDevicePath(n));
+        if (!isNetworkPort(path.toStdString()) || ComboDevice->findData(path, kPathRole) >= 0) continue;
+        ComboDevice->addItem(path);
+        ComboDevice->setItemData(ComboDevice->count() - 1, path, kPathRole);
+    }
     ComboDevice->setMinimumWidth(widest);
 }
 
@@ -255,23 +275,63 @@ void TFormInitSerial::showDevicePath()
     ComboDevice->setCurrentIndex(0);
 }
 
-void TFormInitSerial::storeDeviceChoice()
+QString TFormInitSerial::chosenDevice() const
+{
+    const int i = ComboDevice->currentIndex();
+    const QString typed = ComboDevice->currentText().trimmed();
+    // A listed item shows a description; what it leads to is in its data.
+    if (i >= 0 && typed == ComboDevice->itemText(i).trimmed()) return ComboDevice->itemData(i, kPathRole).toString();
+    return typed;
+}
+
+void TFormInitSerial::showNetNote()
+{
+    const bool raw = isRawNetworkPort(chosenDevice().toStdString());
+    if (raw == LabelNetNote->isVisibleTo(this)) return;
+    LabelNetNote->setVisible(raw);
+    // The form layout gives a wrapped label one line; the note needs two or three.
+    const int width = std::max(TabSheet1->width(), TabSheet1->sizeHint().width()) - 24;
+    LabelNetNote->setMinimumHeight(raw ? LabelNetNote->heightForWidth(width) : 0);
+    if (isVisible()) adjustSize();
+}
+
+bool TFormInitSerial::storeDeviceChoice()
 {
     const int com = ComboPoort->currentIndex();
-    const QString chosen = ComboDevice->currentData(kPathRole).toString();
-    if (app().Simulating || com < 0 || com >= 16 || chosen.isEmpty()) return;
-    // The same device under another name (a by-id link to it) is no new choice.
+    const QString chosen = chosenDevice();
+    if (app().Simulating || com < 0 || com >= 16 || chosen.isEmpty()) return true;
     const QString current = QString::fromStdString(portDevicePath(com + 1));
+    if (chosen == current) return true;
+    // Typed text must be a device path or a well-formed network port: anything else
+    // would only fail later, at opening, with a less helpful message.
+    std::string host, service, error;
+    if (isNetworkPort(chosen.toStdString()) ? !splitNetworkPort(chosen.toStdString(), host, service, error)
+                                            : !chosen.startsWith(u'/') && chosen != QLatin1String("sim")) {
+        QString text = texts::InitCom("BadDevice").arg(chosen);
+        if (!error.empty()) text += QStringLiteral("\n\n") + QString::fromStdString(error);
+        showError(this, QLatin1String(ApplicationTitle), text);
+        ComboDevice->setFocus();
+        return false;
+    }
+    // The same device under another name (a by-id link to it) is no new choice.
     const QString node = resolveSerialDevice(current, DeviceRoot);
-    if (chosen == current || (!node.isEmpty() && ComboDevice->currentData(kDeviceRole).toString() == node)) return;
+    const int listed = ComboDevice->findData(chosen, kPathRole);
+    if (!node.isEmpty() && listed >= 0 && ComboDevice->itemData(listed, kDeviceRole).toString() == node)
+        return true;
     setPortDevicePath(com + 1, chosen.toStdString());
+    savePortChoice(this, com + 1, chosen);
+    return true;
+}
+
+void savePortChoice(QWidget* parent, int comNumber, const QString& path)
+{
     // Written now, key by key, so the rest of the file stays as it is; the shut-down
     // save keeps this section.
     SettingsFile ini;
     ini.load(settingsFilePath());
-    ini.writeString(QStringLiteral("Poorten"), QStringLiteral("COM%1").arg(com + 1), chosen);
+    ini.writeString(QStringLiteral("Poorten"), QStringLiteral("COM%1").arg(comNumber), path);
     if (!ini.save(settingsFilePath()))
-        showError(this, QLatin1String(ApplicationTitle),
+        showError(parent, QLatin1String(ApplicationTitle),
                   QStringLiteral("The port choice could not be saved to\n%1\n\n%2")
                       .arg(settingsFilePath(), ini.errorString()));
 }
@@ -318,7 +378,7 @@ void TFormInitSerial::CmdOKClick()
         accept();
         return;
     }
-    storeDeviceChoice();
+    if (!storeDeviceChoice()) return;
     try {
         // A list without a selection keeps the port's value.
         if (auto v = selection(ComboPoort, 16)) port->setPortName(TPort(*v));

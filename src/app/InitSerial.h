@@ -20,9 +20,11 @@ public:
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QLabel* LabelPoort = nullptr;
-    // Where the chosen COM name leads: the serial devices present on this system.
+    // Where the chosen COM name leads: the serial devices present on this system, the
+    // network ports other COM names lead to, or one typed in (tcp://, rfc2217://).
     QLabel* LabelDevice = nullptr;
     QComboBox* ComboDevice = nullptr;
+    QLabel* LabelNetNote = nullptr; // raw TCP: the device server's own settings count
     QLabel* Label_IO = nullptr;
     QLabel* LabelBaud = nullptr;
     QLabel* LabelDataBits = nullptr;
@@ -63,7 +65,14 @@ private:
     void LeesTeksten();
     void showDevicePath();
     void fillDevices();
-    void storeDeviceChoice();
+    void showNetNote();
+    // The device path or network port chosen or typed; empty when none.
+    QString chosenDevice() const;
+    bool storeDeviceChoice();
 };
+
+// Keeps in application.ini's [Poorten] where a COM name leads (a device or network
+// port); says so when the file cannot be written.
+void savePortChoice(QWidget* parent, int comNumber, const QString& path);
 
 } // namespace vx

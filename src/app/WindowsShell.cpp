@@ -47,6 +47,7 @@ const WindowRegistration initSerial(WindowOrder::InitSerial, [](TFormMain& main)
     d->setObjectName(QStringLiteral("SXSetupCommDialog1"));
     d->setSXComm(app().SXComm1);
     d->OnShow = [&main](QObject*) { closePort(&main); };
+    d->OnDeviceChosen = [&main](int com, const QString& path) { savePortChoice(&main, com, path); };
 });
 
 const WindowRegistration apparaatZoeken(WindowOrder::ApparaatZoeken, [](TFormMain& main) {

@@ -123,6 +123,8 @@ constexpr LangText kInitCom[] = {
     {"TransmitterItems", ""},
     {"DeviceLabel", "Apparaat"},
     {"NotPresent", "niet aanwezig"},
+    {"NetNote", "Netwerkpoort zonder RFC 2217: de lijninstellingen van de seriële server zelf moeten hiermee overeenkomen."},
+    {"BadDevice", "Geen apparaat of netwerkpoort: %1. Voorbeelden: /dev/ttyUSB0, tcp://HOST:POORT, rfc2217://HOST:POORT"},
 };
 
 constexpr LangText kAparaatZoeken[] = {

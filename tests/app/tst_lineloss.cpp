@@ -13,6 +13,7 @@
 #include "support/MainWindow.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
+#include "support/Ser2Net.h"
 #include "support/SimProcess.h"
 
 #include <QCheckBox>
@@ -117,6 +118,35 @@ private slots:
         int selects = 0;
         for (const test::LogLine& l : sim.requests()) selects += l.request == "sc 0";
         QCOMPARE(selects, 2);
+        w->CmdSelectUnit->click();
+    }
+
+    // The controller behind ser2net over RFC 2217: the device server going away is a
+    // lost line, and once it is back the reconnect resumes the polling.
+    void networkPortComesBack()
+    {
+        if (test::Ser2Net::program().isEmpty()) QSKIP("ser2net is not installed (scripts/install-deps.sh installs it)");
+        test::SimProcess sim;
+        QVERIFY(sim.start({"--link", m_link}));
+        test::Ser2Net server;
+        test::Ser2Net::Options o;
+        o.settings = QStringLiteral("1200n81"); // the tool's own settings must reach the line
+        QVERIFY(server.start(m_link, o));
+        setPortDevicePath(1, server.url().toStdString());
+        auto w = connected();
+        QCOMPARE(w->statusPanel(1)->text(), QString("9600,O,8,1"));
+        w->CmdActual->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w->PanelActPos1->text() != "?" && !w->PanelActPos1->text().isEmpty(), 5000);
+
+        server.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(w->statusPanel(1)->text(), QString("Verloren"), 10000);
+        QCOMPARE(w->PanelActPos1->text(), QString("?"));
+        o.port = server.port();
+        QVERIFY(server.start(m_link, o));
+        QTRY_COMPARE_WITH_TIMEOUT(w->statusPanel(1)->text(), QString("9600,O,8,1"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->PanelActPos1->text() != "?", 5000);
+        const QString before = w->PanelActPos1->text();
+        QTRY_VERIFY_WITH_TIMEOUT(w->PanelActPos1->text() != before, 5000); // polling again
         w->CmdSelectUnit->click();
     }
 

@@ -5,6 +5,7 @@
 #include "core/Taal.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/Loopback.h"
 #include "support/ScriptedUi.h"
 
 #include <QAbstractItemView>
@@ -244,6 +245,63 @@ private slots:
         QVERIFY(w.isVisible());
         QVERIFY(!m_port->Active());
         QCOMPARE(m_port->PortName(), TPort::COM3); // kept for the next try
+    }
+
+    // A network port typed in: checked before it is kept, kept in [Poorten] when it is
+    // well formed (even when nothing answers yet), offered again for every COM name.
+    void typedNetworkPort_data()
+    {
+        QTest::addColumn<QString>("typed"); // %1: a port something listens on, %2: one nobody does
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<bool>("note");
+        QTest::newRow("raw, listening") << "tcp://127.0.0.1:%1" << true << true << true;
+        QTest::newRow("rfc2217, refused") << " rfc2217://127.0.0.1:%2 " << true << false << false;
+        QTest::newRow("no port number") << "tcp://127.0.0.1" << false << false << true;
+        QTest::newRow("not a path") << "ttyUSB0" << false << false << false;
+    }
+    void typedNetworkPort()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, kept);
+        QFETCH(bool, opens);
+        QFETCH(bool, note);
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof sa;
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 && ::listen(listener, 4) == 0);
+        QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr*>(&sa), &len) == 0);
+        typed.replace(QStringLiteral("%1"), QString::number(ntohs(sa.sin_port)))
+            .replace(QStringLiteral("%2"), QString::number(test::freePort()));
+        QTemporaryDir dir;
+        app().SettingsPath = dir.filePath("application.ini");
+
+        TFormInitSerial w;
+        w.show();
+        w.ComboDevice->setEditText(typed);
+        QCOMPARE(w.LabelNetNote->isVisibleTo(&w), note);
+        w.CmdOKClick();
+        QCOMPARE(QString::fromStdString(portDevicePath(1)), kept ? typed.trimmed() : QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(m_port->Active(), opens);
+        QCOMPARE(w.result(), int(opens ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(m_ui->messages.size(), opens ? 0 : 1);
+        if (!opens) {
+            // A bad name is named; a refused port says where it tried.
+            const QString where = kept ? typed.trimmed().section(QStringLiteral("//"), 1) : typed;
+            QVERIFY2(m_ui->messages[0].text.contains(where), qPrintable(m_ui->messages[0].text));
+        }
+        m_port->Close();
+        QFile ini(app().SettingsPath);
+        QCOMPARE(ini.open(QIODevice::ReadOnly) && ini.readAll().contains(("COM1=" + typed.trimmed()).toUtf8()), kept);
+        if (kept) {
+            TFormInitSerial again;
+            again.FormActivate();
+            again.ComboPoort->setCurrentIndex(1);
+            QVERIFY(again.ComboDevice->findText(typed.trimmed()) >= 0);
+        }
+        ::close(listener);
     }
 
     // Lists come from the language file only: a list without a selection, or an item

@@ -4,12 +4,12 @@
 // when the device server goes away.
 #include "cli/CliRun.h"
 #include "support/Loopback.h"
+#include "support/Ser2Net.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,7 +22,7 @@ namespace {
 using Run = CliResult;
 
 using vx::test::accepts;
-using vx::test::freePort;
+using vx::test::Ser2Net;
 
 // A program started by the test, ended by the test.
 class Proc {
@@ -72,38 +72,20 @@ class TstSer2net : public QObject {
     }
 
     // ser2net on 127.0.0.1 in front of pty; its line settings as given.
-    bool startSer2net(Proc& s, const QString& pty, bool rfc2217, int& port, const char* settings = "38400e81")
+    static bool startSer2net(Ser2Net& s, const QString& pty, bool rfc2217, int& port, const char* settings = "38400e81")
     {
-        port = freePort();
-        const QString yaml = path(QStringLiteral("ser2net-%1.yaml").arg(port));
-        QFile f(yaml);
-        if (!f.open(QIODevice::WriteOnly))
-            return false;
-        f.write(QStringLiteral("%YAML 1.1\n---\nconnection: &vx\n  accepter: %1tcp,127.0.0.1,%2\n"
-                               "  connector: serialdev,%3,%4,local\n  options:\n    kickolduser: true\n    chardelay: false\n")
-                    .arg(rfc2217 ? "telnet(rfc2217)," : "")
-                    .arg(port)
-                    .arg(pty, QLatin1String(settings))
-                    .toUtf8());
-        f.close();
-        if (!s.start(m_ser2net, {"-n", "-d", "-c", yaml, "-P", path(QStringLiteral("ser2net-%1.pid").arg(port))}, false))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (!accepts(port) && t.elapsed() < 5000)
-            QTest::qWait(20);
-        return accepts(port);
+        Ser2Net::Options o;
+        o.rfc2217 = rfc2217;
+        o.settings = QLatin1String(settings);
+        const bool ok = s.start(pty, o);
+        port = s.port();
+        return ok;
     }
-
-    QString m_ser2net;
 
 private slots:
     void initTestCase()
     {
-        m_ser2net = QStandardPaths::findExecutable("ser2net");
-        if (m_ser2net.isEmpty())
-            m_ser2net = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/sbin"});
-        if (m_ser2net.isEmpty())
+        if (Ser2Net::program().isEmpty())
             QSKIP("ser2net is not installed (scripts/install-deps.sh installs it)");
         QVERIFY(dir.isValid());
     }
@@ -125,7 +107,7 @@ private slots:
         Proc sim;
         QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
         const QString pty = QString::fromLocal8Bit(sim.firstLine);
-        Proc server;
+        Ser2Net server;
         int port = 0;
         QVERIFY(startSer2net(server, pty, rfc2217, port));
         const QString url = QStringLiteral("%1://127.0.0.1:%2").arg(rfc2217 ? "rfc2217" : "tcp").arg(port);
@@ -161,7 +143,7 @@ private slots:
     {
         Proc sim;
         QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "3:VX51:38400:8E1", "--latency", "1"}, true));
-        Proc server;
+        Ser2Net server;
         int port = 0;
         QVERIFY(startSer2net(server, QString::fromLocal8Bit(sim.firstLine), true, port, "9600n81"));
         const Run r = vx5x(QStringLiteral("rfc2217://127.0.0.1:%1").arg(port),
@@ -175,7 +157,7 @@ private slots:
     {
         Proc sim;
         QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
-        Proc server;
+        Ser2Net server;
         int port = 0;
         QVERIFY(startSer2net(server, QString::fromLocal8Bit(sim.firstLine), true, port));
         QProcess p;

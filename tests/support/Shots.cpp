@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
@@ -98,6 +99,15 @@ std::vector<Shot> table()
              } }, [](QWidget*) { settle(600); }},
         {QStringLiteral("options"), QStringLiteral("ww1"), {}, [](QWidget*) { settle(100); }},
         {QStringLiteral("serialport"), QStringLiteral("Serial1"), {}, [](QWidget*) { settle(100); }},
+        // A raw network port typed in: the note about the device server's own settings.
+        // The simulator makes the field read-only; a real port leaves it open to typing.
+        {QStringLiteral("networkport"), QStringLiteral("Serial1"), {}, [](QWidget* w) {
+             if (auto* device = w->findChild<QComboBox*>(QStringLiteral("ComboDevice"))) {
+                 device->setEnabled(true);
+                 device->setEditText(QStringLiteral("tcp://192.168.10.20:4001"));
+             }
+             settle(100);
+         }},
         {QStringLiteral("errorhelp"), QStringLiteral("Errno1"), {}, [](QWidget*) { settle(100); }},
         {QStringLiteral("about"), QStringLiteral("FormAbout"), {}, [](QWidget*) { settle(100); }},
     };
