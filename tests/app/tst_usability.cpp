@@ -123,6 +123,7 @@ private slots:
         for (const char* item : {"Par11", "Par21", "VX40ontvangen1", "Backup1", "Restore1", "UndoRestore1",
                                  "VX40zoeken1", "displaynokken1", "Grafiek1", "CmdCalibratie"})
             QTest::newRow(item) << QString::fromLatin1(item) << false;
+        QTest::newRow("Grafiek1 log") << QStringLiteral("Grafiek1") << true; // the graph paused the polling
     }
 
     void pollingComesBackAfterEachWindow()
@@ -133,10 +134,11 @@ private slots:
         QTimer logger;
         if (log) {
             // Start a log (the pause question is answered Yes), close once it has samples.
-            connect(&logger, &QTimer::timeout, this, [] {
+            connect(&logger, &QTimer::timeout, this, [started = false]() mutable {
                 auto* graph = qobject_cast<TFormGrafiek*>(QApplication::activeModalWidget());
                 if (!graph) return;
-                if (graph->CmdStartLog->isEnabled() && graph->LogIndex < 0) {
+                if (!started) {
+                    started = true;
                     graph->CmdStartLog->click();
                     QVERIFY(!app().ActualAan && !app().InUitAan);
                 } else if (graph->LogIndex >= 3) {
@@ -163,6 +165,60 @@ private slots:
         m_main->CmdActual->click();
         QVERIFY(!app().ActualAan);
         QCOMPARE(m_main->CmdActual->text(), m_main->TxtCmdActual_ON);
+    }
+
+    // Closed with calibration mode still on (answered No): the main window says so.
+    void calibrationModeLeftOnShowsInTheMainWindow()
+    {
+        auto* form = m_main->findChild<TFormCalibratie*>();
+        QVERIFY(form);
+        QVERIFY(m_main->KalibratieIndicator->isHidden());
+        QTimer script;
+        connect(&script, &QTimer::timeout, this, [&] {
+            if (QApplication::activeModalWidget() != form) return;
+            if (!form->KalibratieModeAan && form->CmdSetKalibtatieMode->isEnabled()) {
+                form->CmdSetKalibtatieMode->click();
+            } else if (form->KalibratieModeAan) {
+                m_ui->answers = {QMessageBox::No};
+                form->reject();
+            }
+        });
+        script.start(100);
+        m_main->openWindow(QStringLiteral("CmdCalibratie"));
+        script.stop();
+        QVERIFY(!m_main->KalibratieIndicator->isHidden());
+        QCOMPARE(m_main->KalibratieIndicator->text().trimmed(), texts::Main("KalibratieModeAan"));
+    }
+
+    // The line lost while a window had the polling stopped: back when the line is.
+    void pollingComesBackWhenTheLineReturnsAfterAWindow()
+    {
+        pollBoth();
+        int stage = 0;
+        QTimer script;
+        connect(&script, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d) return;
+            if (stage == 0) {
+                sim::defaultBus().unplug();
+                stage = 1;
+            }
+            if (m_main->SXComm1()->Lost()) {
+                d->reject();
+                stage = 2;
+            } else {
+                m_main->Timer1Timer(); // something on the line finds it gone
+            }
+        });
+        script.start(50);
+        action("Par11")->trigger();
+        script.stop();
+        QCOMPARE(stage, 2);
+        QVERIFY(m_main->SXComm1()->Lost());
+        sim::defaultBus().replug();
+        QVERIFY(waitFor([] { return app().ActualAan && app().InUitAan; }));
+        sim::defaultBus().clearLog();
+        QVERIFY(waitFor([] { return requested("r0") && requested("ri"); }));
     }
 
     void serialCancelLeavesThePortClosedAndSaysSo()
