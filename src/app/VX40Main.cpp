@@ -31,22 +31,6 @@ namespace vx {
 
 namespace {
 
-// An Alt+letter for a caption that has none: its first letter not taken yet in the
-// window. Both captions of a two-state button get the same letter where they can.
-QString withMnemonic(const QString& text, QString& taken)
-{
-    if (text.contains(u'&')) return text;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i).toLower();
-        if (!c.isLetter() || taken.contains(c)) continue;
-        taken += c;
-        QString out = text;
-        out.insert(i, u'&');
-        return out;
-    }
-    return text;
-}
-
 void mnemonicPair(QString& first, QString& second, QString& taken)
 {
     const QString before = taken;

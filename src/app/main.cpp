@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "core/Paths.h"
 #include "core/Taal.h"
+#include "core/Widgets.h"
 #include "params/SafetyBackup.h"
 #include "sim/SimInstall.h"
 
@@ -191,6 +192,7 @@ int main(int argc, char** argv)
 
     QApplication application(argc, argv);
     application.setApplicationName(QString::fromLatin1(vx::ApplicationTitle));
+    vx::assignDialogMnemonicsOnShow(application);
 
     const QString key = instanceKey();
     if (raiseRunningInstance(key)) return 0;

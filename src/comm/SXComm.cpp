@@ -330,6 +330,7 @@ void TSXComm::Open()
         Close();
         throw;
     }
+    if (std::exchange(m_lineBackToNote, false)) m_traffic->note(m_traffic->sourceId(QStringLiteral("Connection")), TrafficOutcome::Reconnected, "line back: " + devicePath());
     if (OnActivate && !m_destroying)
         OnActivate(this);
 }
@@ -445,6 +446,10 @@ void TSXComm::lineLost(TSXProtocolComponent* reporter, const TCommError& error)
     shutDown();
     m_lost = true;
     m_lostError = error;
+    // The exchange that found it ends without a record of its own.
+    m_traffic->note(m_traffic->sourceId(QStringLiteral("Connection")), TrafficOutcome::Lost,
+                    "line lost: " + devicePath());
+    m_lineBackToNote = true;
     if (OnLineLost && !m_destroying)
         OnLineLost(this);
     if (guard)

@@ -390,6 +390,7 @@ private:
     bool m_lost = false;
     bool m_fastOff = false;
     TCommError m_lostError;
+    bool m_lineBackToNote = false; // the next opening is the line coming back
     TBaudrate m_baudrate = TBaudrate::br9600;
     TDataBit m_databits = TDataBit::db_8;
     TParityBit m_parity = TParityBit::Even;

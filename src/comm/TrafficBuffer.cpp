@@ -70,6 +70,19 @@ void TrafficBuffer::capture(const Exchange& x)
     r.reply.assign(reinterpret_cast<const char*>(x.reply), x.replySize);
 }
 
+void TrafficBuffer::note(uint16_t source, TrafficOutcome outcome, const std::string& text)
+{
+    Exchange x;
+    x.source = source;
+    x.wall = std::chrono::system_clock::now();
+    x.start = x.end = std::chrono::steady_clock::now();
+    x.request = reinterpret_cast<const uint8_t*>(text.data());
+    x.requestSize = text.size();
+    capture(x);
+    std::lock_guard lock(m_mutex);
+    slot(m_next - 1).outcome = outcome;
+}
+
 size_t TrafficBuffer::read(uint64_t from, size_t max, std::vector<TrafficRecord>& out) const
 {
     std::lock_guard lock(m_mutex);
@@ -148,6 +161,7 @@ QString trafficOutcomeName(TrafficOutcome outcome)
     case TrafficOutcome::Timeout: return QStringLiteral("timeout");
     case TrafficOutcome::LineError: return QStringLiteral("line error");
     case TrafficOutcome::Lost: return QStringLiteral("lost");
+    case TrafficOutcome::Reconnected: return QStringLiteral("reconnected");
     }
     return {};
 }

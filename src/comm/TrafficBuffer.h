@@ -15,7 +15,8 @@ namespace vx {
 enum class TrafficOutcome : uint8_t { Ok,
                                       Timeout,
                                       LineError,
-                                      Lost };
+                                      Lost,
+                                      Reconnected };
 
 // The outcome of a TCommError code.
 TrafficOutcome trafficOutcome(uint32_t code);
@@ -56,6 +57,9 @@ public:
     };
     // Worker side: overwrites the oldest record once the buffer is full.
     void capture(const Exchange& x);
+    // Something on the line that is no exchange (the line back after a loss), kept
+    // among the exchanges so the traffic view and log show where it happened.
+    void note(uint16_t source, TrafficOutcome outcome, const std::string& text);
 
     // Appends to out the records from seq `from` on (or from the oldest kept when
     // that is gone), at most max of them; returns how many.
@@ -86,7 +90,8 @@ private:
 QString trafficText(const std::string& bytes);
 // "72 70 20 30 0D".
 QString trafficHex(const std::string& bytes);
-// Language-independent outcome for files: "ok", "timeout", "line error", "lost".
+// Language-independent outcome for files: "ok", "timeout", "line error", "lost",
+// "reconnected".
 QString trafficOutcomeName(TrafficOutcome outcome);
 // "10:15:01.123" (local time), with the date in front when withDate.
 QString trafficWallText(int64_t wallMs, bool withDate = false);

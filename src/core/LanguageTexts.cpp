@@ -506,6 +506,7 @@ constexpr LangText kVerkeer[] = {
     {"Resultaat1", "time-out"},
     {"Resultaat2", "lijnfout"},
     {"Resultaat3", "verloren"},
+    {"Resultaat4", "weer verbonden"},
 };
 
 constexpr LangText kTerminal[] = {

@@ -1,11 +1,15 @@
 #include "core/Widgets.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QPalette>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 namespace vx {
 
@@ -22,6 +26,71 @@ OkCancel addOkCancelRow(QDialog* dialog, QBoxLayout* layout)
     b.cancel->setText(QStringLiteral("Cancel"));
     layout->addWidget(box);
     return b;
+}
+
+QString withMnemonic(const QString& text, QString& taken)
+{
+    if (text.contains(u'&')) return text;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i).toLower();
+        if (!c.isLetter() || taken.contains(c)) continue;
+        taken += c;
+        QString out = text;
+        out.insert(i, u'&');
+        return out;
+    }
+    return text;
+}
+
+namespace {
+
+// The letter after a single '&' ("&&" is a literal ampersand); null when none.
+QChar mnemonicOf(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i) != u'&') continue;
+        if (text.at(i + 1) != u'&') return text.at(i + 1).toLower();
+        ++i;
+    }
+    return {};
+}
+
+class DialogMnemonics : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto* d = qobject_cast<QDialog*>(watched)) {
+                // After the dialog's own show handling, which sets its language's texts.
+                QPointer<QDialog> guard(d);
+                QTimer::singleShot(0, d, [guard] {
+                    if (guard) assignMnemonics(guard);
+                });
+            }
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void assignMnemonics(QWidget* window)
+{
+    const QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+    QString taken;
+    for (const QAbstractButton* b : buttons)
+        if (const QChar c = mnemonicOf(b->text()); !c.isNull() && !taken.contains(c)) taken += c;
+    for (QAbstractButton* b : buttons) {
+        // Icon-only and hidden buttons, and those of nested windows, keep their texts.
+        if (b->text().isEmpty() || b->text().contains(u'&') || b->window() != window) continue;
+        b->setText(withMnemonic(b->text(), taken));
+    }
+}
+
+void assignDialogMnemonicsOnShow(QApplication& application)
+{
+    application.installEventFilter(new DialogMnemonics(&application));
 }
 
 } // namespace vx

@@ -2,9 +2,13 @@
 // Small helpers every window shares.
 #include <QColor>
 
+#include <QString>
+
+class QApplication;
 class QBoxLayout;
 class QDialog;
 class QPushButton;
+class QWidget;
 
 namespace vx {
 
@@ -20,5 +24,14 @@ struct OkCancel {
     QPushButton* cancel;
 };
 OkCancel addOkCancelRow(QDialog* dialog, QBoxLayout* layout);
+
+// An Alt+letter for a caption that has none: its first letter not taken yet in the
+// window (taken collects the letters, lower case).
+QString withMnemonic(const QString& text, QString& taken);
+// Every button and check box of the window without an Alt+letter gets one, after
+// the letters its captions already carry.
+void assignMnemonics(QWidget* window);
+// Dialogs get their Alt+letters when they are shown, once their texts are set.
+void assignDialogMnemonicsOnShow(QApplication& application);
 
 } // namespace vx

@@ -127,7 +127,7 @@ void TFormVerkeer::LezenTeksten()
     QStringList headers, outcomes;
     for (int c = 0; c < TrafficModel::ColumnCount; ++c)
         headers << texts::Verkeer("Kolom", c);
-    for (int o = 0; o < 4; ++o)
+    for (int o = 0; o < 5; ++o)
         outcomes << texts::Verkeer("Resultaat", o);
     m_model->setHeaders(headers);
     m_model->setOutcomeTexts(outcomes);

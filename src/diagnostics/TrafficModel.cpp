@@ -12,7 +12,7 @@ TrafficModel::TrafficModel(QObject* parent) : QAbstractTableModel(parent)
                  QStringLiteral("Verzoek"), QStringLiteral("Antwoord"), QStringLiteral("Hex"),
                  QStringLiteral("Duur"), QStringLiteral("Resultaat")};
     m_outcomes = {QStringLiteral("ok"), QStringLiteral("time-out"), QStringLiteral("lijnfout"),
-                  QStringLiteral("verloren")};
+                  QStringLiteral("verloren"), QStringLiteral("weer verbonden")};
 }
 
 void TrafficModel::setBuffer(std::shared_ptr<TrafficBuffer> buffer)
@@ -210,6 +210,7 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const
         case TrafficOutcome::Timeout: return QColor(200, 110, 0);
         case TrafficOutcome::LineError: return QColor(210, 0, 0);
         case TrafficOutcome::Lost: return QColor(150, 0, 150);
+        case TrafficOutcome::Reconnected: return QColor(0, 70, 170);
         }
     }
     if (role == Qt::ToolTipRole && index.column() == ColOutcome && r.code != 0)

@@ -44,7 +44,7 @@ public:
     size_t pulled() const { return m_all.size(); }
 
     void setHeaders(const QStringList& headers);
-    void setOutcomeTexts(const QStringList& texts); // ok, time-out, line error, lost
+    void setOutcomeTexts(const QStringList& texts); // ok, time-out, line error, lost, reconnected
 
     // One shown row as text, the given columns joined by sep (for saving).
     QStringList rowTexts(int row, const QList<int>& columns) const;

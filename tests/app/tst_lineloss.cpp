@@ -5,6 +5,8 @@
 #include "app/VX40Main.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "comm/TrafficBuffer.h"
+#include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
 #include "device/LiveMonitor.h"
 #include "params/ValueStore.h"
@@ -114,6 +116,14 @@ private slots:
 
         QCOMPARE(lostEvents, 1);
         QCOMPARE(SerialLine::callsOnLostLines(), onLost);
+        // The traffic keeps both among its errors: where the line went and came back.
+        std::vector<TrafficRecord> records;
+        w->SXComm1()->traffic().read(0, TrafficBuffer::DefaultCapacity, records);
+        const auto lost = std::find_if(records.begin(), records.end(),
+                                       [](const TrafficRecord& r) { return r.outcome == TrafficOutcome::Lost; });
+        const auto back = std::find_if(lost, records.end(), [](const TrafficRecord& r) { return r.outcome == TrafficOutcome::Reconnected; });
+        QVERIFY(lost != records.end() && back != records.end());
+        QVERIFY(trafficLogLine(*back, trafficSourceName("Connection")).contains("line back: " + m_link + "\t"));
         QCOMPARE(sim.paths.size(), 2);
         int selects = 0;
         for (const test::LogLine& l : sim.requests()) selects += l.request == "sc 0";

@@ -11,6 +11,7 @@
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/Taal.h"
+#include "core/Widgets.h"
 #include "device/LiveMonitor.h"
 #include "diagnostics/FormCalibratie.h"
 #include "diagnostics/FormGrafiek.h"
@@ -32,6 +33,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <cerrno>
@@ -219,6 +221,40 @@ private slots:
         QVERIFY(waitFor([] { return app().ActualAan && app().InUitAan; }));
         sim::defaultBus().clearLog();
         QVERIFY(waitFor([] { return requested("r0") && requested("ri"); }));
+    }
+
+    // Every dialog button gets an Alt+letter when shown: first free letter, after the
+    // letters captions already carry; a literal "&&" is no mnemonic.
+    void altLetters_data()
+    {
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("first letters") << QStringList{"OK", "Cancel", "Help"} << QStringList{"&OK", "&Cancel", "&Help"};
+        QTest::newRow("taken letter moves on") << QStringList{"Open", "Options"} << QStringList{"&Open", "O&ptions"};
+        QTest::newRow("own letters first") << QStringList{"Save", "&Send"} << QStringList{"S&ave", "&Send"};
+        QTest::newRow("literal ampersand") << QStringList{"S && R", "Stop"} << QStringList{"S && R", "&Stop"};
+        QTest::newRow("no letter left") << QStringList{"a", "A", "1"} << QStringList{"&a", "A", "1"};
+    }
+    void altLetters()
+    {
+        QFETCH(QStringList, captions);
+        QFETCH(QStringList, expected);
+        static bool installed = false;
+        if (!std::exchange(installed, true)) assignDialogMnemonicsOnShow(*qApp);
+        QDialog d;
+        auto* layout = new QVBoxLayout(&d);
+        QList<QPushButton*> buttons;
+        for (const QString& c : captions) {
+            buttons << new QPushButton(c, &d);
+            layout->addWidget(buttons.last());
+        }
+        d.show();
+        auto texts = [&] {
+            QStringList t;
+            for (const QPushButton* b : buttons) t << b->text();
+            return t;
+        };
+        QTRY_COMPARE(texts(), expected);
     }
 
     void serialCancelLeavesThePortClosedAndSaysSo()
