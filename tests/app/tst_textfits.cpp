@@ -1,5 +1,6 @@
 // Every window in every language, offscreen: no visible label, button, group title,
-// column header or status text is wider than its control. A text may wrap, or be
+// column header, table cell, window title, menu bar or status text is wider than its
+// control. A text may wrap, or be
 // elided when its tooltip carries the whole of it; cut silently it fails.
 // With VX_SHOT_DIR set, each window is saved as <window>-<language>.png.
 #include "app/VX40Main.h"
@@ -19,6 +20,8 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -70,7 +73,35 @@ QStringList clippedTexts(QWidget* window)
                                .arg(needs)
                                .arg(h->sectionSize(c));
             }
+            // Cells: a text wider than its column must carry the whole of it in its tooltip.
+            for (int r = 0; r < t->rowCount(); ++r) {
+                if (t->isRowHidden(r)) continue;
+                for (int c = 0; c < t->columnCount(); ++c) {
+                    const QTableWidgetItem* it = t->item(r, c);
+                    if (!it || it->text().isEmpty() || h->isSectionHidden(c) || t->columnSpan(r, c) > 1) continue;
+                    const int needs = t->fontMetrics().horizontalAdvance(it->text()) + 8;
+                    if (needs > h->sectionSize(c) && it->toolTip() != it->text())
+                        out << QStringLiteral("%1 cell %2,%3: \"%4\" (needs %5, has %6)")
+                                   .arg(t->objectName())
+                                   .arg(r)
+                                   .arg(c)
+                                   .arg(it->text())
+                                   .arg(needs)
+                                   .arg(h->sectionSize(c));
+                }
+            }
         }
+    }
+    // The title beside the title bar's buttons (about 120 pixels of them).
+    if (window->isWindow() && !window->windowTitle().isEmpty()) {
+        const int needs = window->fontMetrics().horizontalAdvance(window->windowTitle()) + 120;
+        if (needs > window->width())
+            out << QStringLiteral("title: \"%1\" (needs %2, has %3)").arg(window->windowTitle()).arg(needs).arg(window->width());
+    }
+    // Menu titles on one row of the menu bar, and no menu item cut.
+    if (auto* mw = qobject_cast<QMainWindow*>(window); mw && mw->menuBar()->isVisible()) {
+        if (mw->menuBar()->sizeHint().width() > mw->width())
+            out << QStringLiteral("menu bar (needs %1, has %2)").arg(mw->menuBar()->sizeHint().width()).arg(mw->width());
     }
     return out;
 }
