@@ -5,6 +5,7 @@
 #include "cli/CliRun.h"
 #include "support/Loopback.h"
 #include "support/Ser2Net.h"
+#include "support/SimProcess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,38 +24,7 @@ using Run = CliResult;
 
 using vx::test::accepts;
 using vx::test::Ser2Net;
-
-// A program started by the test, ended by the test.
-class Proc {
-public:
-    QProcess p;
-    QByteArray firstLine;
-    bool start(const QString& program, const QStringList& args, bool waitForLine)
-    {
-        p.setProcessEnvironment(cliEnvironment(QDir::tempPath()));
-        p.start(program, args);
-        if (!p.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (waitForLine && !firstLine.contains('\n') && t.elapsed() < 10000) {
-            p.waitForReadyRead(100);
-            firstLine += p.readAllStandardOutput();
-        }
-        firstLine = firstLine.trimmed();
-        return !waitForLine || !firstLine.isEmpty();
-    }
-    void stop()
-    {
-        if (p.state() != QProcess::NotRunning) {
-            p.terminate();
-            if (!p.waitForFinished(3000))
-                p.kill();
-            p.waitForFinished(1000);
-        }
-    }
-    ~Proc() { stop(); }
-};
+using vx::test::SimProcess;
 
 } // namespace
 
@@ -104,9 +74,9 @@ private slots:
     {
         QFETCH(bool, rfc2217);
         QFETCH(bool, fast);
-        Proc sim;
-        QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
-        const QString pty = QString::fromLocal8Bit(sim.firstLine);
+        SimProcess sim;
+        QVERIFY(sim.start({"--unit", "0:VX50:38400:8E1"}));
+        const QString pty = sim.pty;
         Ser2Net server;
         int port = 0;
         QVERIFY(startSer2net(server, pty, rfc2217, port));
@@ -141,11 +111,11 @@ private slots:
     // pseudo-terminal that ser2net set to 9600 first: the search's settings arrive.
     void searchOverRfc2217FindsTheUnit()
     {
-        Proc sim;
-        QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "3:VX51:38400:8E1", "--latency", "1"}, true));
+        SimProcess sim;
+        QVERIFY(sim.start({"--unit", "3:VX51:38400:8E1"}));
         Ser2Net server;
         int port = 0;
-        QVERIFY(startSer2net(server, QString::fromLocal8Bit(sim.firstLine), true, port, "9600n81"));
+        QVERIFY(startSer2net(server, sim.pty, true, port, "9600n81"));
         const Run r = vx5x(QStringLiteral("rfc2217://127.0.0.1:%1").arg(port),
                            {"--json", "search", "--units", "2-3", "--bauds", "9600,38400", "--parity", "auto"}, true);
         QVERIFY2(r.code == 0, r.err.constData());
@@ -155,11 +125,11 @@ private slots:
     // ser2net stopped in the middle of a read: a lost line (exit 3), not a time-out.
     void stoppingTheServerLosesTheLine()
     {
-        Proc sim;
-        QVERIFY(sim.start(binPath("vx5x-sim"), {"--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
+        SimProcess sim;
+        QVERIFY(sim.start({"--unit", "0:VX50:38400:8E1"}));
         Ser2Net server;
         int port = 0;
-        QVERIFY(startSer2net(server, QString::fromLocal8Bit(sim.firstLine), true, port));
+        QVERIFY(startSer2net(server, sim.pty, true, port));
         QProcess p;
         p.setProcessEnvironment(cliEnvironment(dir.path()));
         p.start(binPath("vx5x"), {"--port", QStringLiteral("rfc2217://127.0.0.1:%1").arg(port), "--lang", "1", "--baud", "38400",
@@ -193,9 +163,9 @@ private slots:
     {
         QFETCH(QString, option);
         QFETCH(QString, scheme);
-        Proc sim;
-        QVERIFY(sim.start(binPath("vx5x-sim"), {option, "127.0.0.1:0", "--frame", "38400:8E1", "--unit", "0:VX50:38400:8E1", "--latency", "1"}, true));
-        const QString url = scheme + "://" + QString::fromLocal8Bit(sim.firstLine);
+        SimProcess sim;
+        QVERIFY(sim.start({option, "127.0.0.1:0", "--frame", "38400:8E1", "--unit", "0:VX50:38400:8E1"}));
+        const QString url = scheme + "://" + sim.pty;
         for (int i = 0; i < 2; ++i) { // a second client after the first has gone
             const Run r = vx5x(url, {"info"}, true);
             QVERIFY2(r.code == 0, r.err.constData());
