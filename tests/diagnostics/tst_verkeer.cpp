@@ -101,17 +101,21 @@ void TestVerkeer::wholeReadWithPollingBeside()
     w.TimerVerkeerTimer();
     delete live;
 
-    // Exactly the read is left with the cyclic rows hidden, in order.
+    // Exactly the read is left with the cyclic rows hidden, in order; a loaded machine
+    // may time out the odd request, which is then repeated right after.
     TrafficModel* m = w.model();
     QVERIFY(m->pulled() > 592);
-    QCOMPARE(m->rowCount(), 592);
-    for (int row = 0; row < 592; ++row) {
-        const std::string expected = row < 512 ? "rp " + std::to_string(row) + "\r"
-                                               : "rs " + std::to_string(row - 511) + "\r";
+    const int readRows = m->rowCount();
+    int answered = 0, failed = 0;
+    for (int row = 0; row < readRows; ++row) {
+        const std::string expected = answered < 512 ? "rp " + std::to_string(answered) + "\r"
+                                                    : "rs " + std::to_string(answered - 511) + "\r";
         QCOMPARE(m->record(row).request, expected);
-        QCOMPARE(m->record(row).outcome, TrafficOutcome::Ok);
         QVERIFY(!m->record(row).cyclic);
+        (m->record(row).outcome == TrafficOutcome::Ok ? answered : failed)++;
     }
+    QCOMPARE(answered, 592);
+    QVERIFY2(failed <= 3, qPrintable(QString::number(failed)));
     // Shown again, the cyclic rows are all from the polling component.
     w.CheckVerbergCyclisch->setChecked(false);
     QCOMPARE(m->rowCount(), int(m->pulled()));
@@ -119,15 +123,17 @@ void TestVerkeer::wholeReadWithPollingBeside()
     const int read = w.ComboComponent->findData(QStringLiteral("Transfer"));
     QVERIFY(read > 0);
     w.ComboComponent->setCurrentIndex(w.ComboComponent->findData(QStringLiteral("Live: position 1")));
-    QCOMPARE(m->rowCount(), int(m->pulled()) - 592);
+    QCOMPARE(m->rowCount(), int(m->pulled()) - readRows);
     for (int row = 0; row < m->rowCount(); ++row)
         QVERIFY(m->record(row).cyclic);
     w.ComboComponent->setCurrentIndex(read);
     w.EditZoeken->setText(QStringLiteral("RS 8"));
-    QCOMPARE(m->rowCount(), 2); // rs 8, rs 80
+    int found = 0;
+    for (int row = 0; row < m->rowCount(); ++row) found += m->record(row).outcome == TrafficOutcome::Ok;
+    QCOMPARE(found, 2); // rs 8, rs 80
     w.EditZoeken->clear();
     w.CheckAlleenFouten->setChecked(true);
-    QCOMPARE(m->rowCount(), 0);
+    QCOMPARE(m->rowCount(), failed);
     w.CheckAlleenFouten->setChecked(false);
     w.CheckHex->setChecked(true);
     shot(&w, QStringLiteral("verkeer-filtered-") + (language ? "en" : "nl"));

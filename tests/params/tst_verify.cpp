@@ -110,6 +110,9 @@ private slots:
 
     void init()
     {
+        // Every question answered Yes unless a test says otherwise, so each test also
+        // runs on its own.
+        test::ScriptedUi::install();
         bus().clearFaults();
         bus().clearLog();
         safety::setBackupsOn(true);
