@@ -10,6 +10,7 @@
 #include "plans/TransferPlans.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -34,12 +35,8 @@ private slots:
 
     void init()
     {
-        sim::resetDefaultBus();
+        test::singleUnitAt38400();
         sim::SimBus& bus = sim::defaultBus();
-        bus.removeUnits();
-        sim::UnitConfig unit;
-        unit.frame = LineFrame{38400, 8, 'O', 1};
-        bus.addUnit(unit);
         // Values of every length, so a cut falls inside the digits.
         for (int n = 0; n <= 511; ++n)
             bus.setParameter(0, n, (n % 7 - 3) * (n * 1031 % 100000));

@@ -7,7 +7,6 @@
 #include "sim/SimInstall.h"
 
 #include <QString>
-#include <QWidget>
 #include <string>
 
 namespace vx::test {
@@ -36,7 +35,9 @@ inline TSXComm* openCom1At38400(QObject* owner)
     return port;
 }
 
-inline void saveShot(QWidget* w, const QString& name)
+// A template, so tests below the windows include this without Qt Widgets.
+template <class Widget>
+void saveShot(Widget* w, const QString& name)
 {
     if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
         w->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + u'/' + name + QStringLiteral(".png"));
