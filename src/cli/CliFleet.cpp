@@ -156,16 +156,7 @@ int cmdBackupAll(Context& c)
     const QString port = c.portName;
     fleet::BackupAllPlan plan(targets, [&](const fleet::KnownUnit& u, const TParWaarden& par, const TSollWaarden& soll,
                                            QString& error) {
-        const QString path = QDir(folder).filePath(fleet::backupName(u.rt, u.rx, u.unit, QDate::currentDate()));
-        const QByteArray bytes = files::backupFileBytes(par, soll);
-        manifest::Manifest m = manifest::describe(bytes, QLatin1String(manifest::KindAllUnits));
-        m.rt = u.rt;
-        m.rh = u.rh;
-        m.rx = u.rx;
-        m.unit = u.unit;
-        m.port = port;
-        m.line = fleet::lineText(u.line, u.dataBits);
-        return manifest::saveBackup(path, bytes, m, &error) ? path : QString();
+        return fleet::saveUnitBackup(folder, port, u, par, soll, error);
     });
     plans::BlockingLine line = plans::portLine(l->port());
     const plans::BlockingLine requests = l->blockingLine(0);

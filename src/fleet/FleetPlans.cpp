@@ -1,5 +1,11 @@
 #include "fleet/FleetPlans.h"
 
+#include "params/Manifest.h"
+#include "params/ParFormats.h"
+
+#include <QDate>
+#include <QDir>
+
 namespace vx::fleet {
 
 using plans::Outcome;
@@ -43,6 +49,21 @@ Step BusSearchPlan::follow(Step s)
 }
 
 // --- backup of every unit -------------------------------------------------------------
+
+QString saveUnitBackup(const QString& folder, const QString& port, const KnownUnit& unit, const TParWaarden& par,
+                       const TSollWaarden& soll, QString& error)
+{
+    const QString path = QDir(folder).filePath(backupName(unit.rt, unit.rx, unit.unit, QDate::currentDate()));
+    const QByteArray bytes = files::backupFileBytes(par, soll);
+    manifest::Manifest m = manifest::describe(bytes, QLatin1String(manifest::KindAllUnits));
+    m.rt = unit.rt;
+    m.rh = unit.rh;
+    m.rx = unit.rx;
+    m.unit = unit.unit;
+    m.port = port;
+    m.line = lineText(unit.line, unit.dataBits);
+    return manifest::saveBackup(path, bytes, m, &error) ? path : QString();
+}
 
 QString transferReason(const transfer::Result& r)
 {
@@ -176,7 +197,7 @@ Step BusPollPlan::toUnit(int index)
         return Step::finished();
     m_index = index % int(m_units.size());
     const KnownUnit& u = m_units[m_index];
-    m_after = Step::send(cmd::selectUnit(u.unit), 0, 0, true);
+    m_after = Step::send(cmd::selectUnit(u.unit));
     if (!m_lineKnown || !(m_line == u.line)) {
         m_phase = Phase::Line;
         return Step::setLine(u.line);

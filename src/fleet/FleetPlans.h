@@ -90,6 +90,11 @@ private:
     bool m_stopped = false;
 };
 
+// Saves one unit's values as folder/<type>_<serial>_u<unit>_<date>.bak with its
+// manifest (kind all-units); the path, or empty with the reason in error.
+QString saveUnitBackup(const QString& folder, const QString& port, const KnownUnit& unit, const TParWaarden& par,
+                       const TSollWaarden& soll, QString& error);
+
 // Why a transfer ended, in a few words ("no reply to rp 12").
 QString transferReason(const transfer::Result& r);
 
