@@ -237,6 +237,7 @@ void TFormBusOverview::startPoll()
     };
     m_plan = std::move(plan);
     m_job = Job::Poll;
+    m_usedLine = true;
     m_runner = m_runners[0];
     m_runner->run(m_plan.get());
 }
@@ -278,6 +279,7 @@ void TFormBusOverview::startJob(Job job)
             });
     }
     m_job = job;
+    m_usedLine = true;
     CmdSearchBus->setEnabled(false);
     CmdBackupAll->setEnabled(false);
     m_runner->run(m_plan.get());
@@ -365,7 +367,7 @@ void TFormBusOverview::done(int result)
     // The poll and the search left the port at some unit's settings with another unit
     // selected: the port closes at the main window's settings, and opening it again
     // selects the main window's unit.
-    if (TSXComm* port = app().SXComm1; port && m_savedKnown) {
+    if (TSXComm* port = app().SXComm1; port && m_savedKnown && m_usedLine) {
         try {
             port->Close();
         } catch (const EComm& e) {
@@ -375,7 +377,7 @@ void TFormBusOverview::done(int result)
         port->setFrameParitybit(m_saved.parity);
         port->setFrameStopbits(m_saved.stop);
     }
-    m_savedKnown = false;
+    m_savedKnown = m_usedLine = false;
     QDialog::done(result);
 }
 

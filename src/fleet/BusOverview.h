@@ -111,6 +111,7 @@ private:
     // The port's line settings before the window changed them.
     plans::LineSettings m_saved;
     bool m_savedKnown = false;
+    bool m_usedLine = false;         // the poll, a search or a backup went over the line
     QTextDocument* m_help = nullptr; // the error help, for the titles of error numbers
     QString m_helpFrom;
 };

@@ -14,9 +14,10 @@ QList<HistoryEntry> history(const QStringList& folders, const QString& rx)
 {
     QList<HistoryEntry> out;
     QStringList seen;
-    const QString safetyRx = safety::namePart(rx);
     for (const QString& folder : folders) {
         const QDir dir(folder);
+        // Without a manifest only a safety backup's name tells whose it is.
+        const QStringList safetyOfRx = rx.trimmed().isEmpty() ? QStringList() : safety::backups(folder, &rx);
         for (const QString& name : dir.entryList({QStringLiteral("*.bak")}, QDir::Files)) {
             const QString path = QFileInfo(dir.filePath(name)).absoluteFilePath();
             if (seen.contains(path))
@@ -34,9 +35,7 @@ QList<HistoryEntry> history(const QStringList& folders, const QString& rx)
                 e.kind = c.manifest.kind;
                 e.date = c.manifest.date;
             } else {
-                // Without a manifest only a safety backup's name tells whose it is.
-                const QStringList mine = safety::backups(folder, &rx);
-                if (!mine.contains(dir.filePath(name)) || safetyRx.isEmpty())
+                if (!safetyOfRx.contains(dir.filePath(name)))
                     continue;
                 e.kind = QLatin1String(manifest::KindSafety);
                 e.date = QFileInfo(path).lastModified();
