@@ -88,6 +88,26 @@ private slots:
         QCOMPARE(manifest::check(path, bytes).state, manifest::State::Unreadable);
     }
 
+    // A safety backup pruned takes its manifest along: none is left describing a file
+    // that is gone.
+    void pruneTakesTheManifestAlong()
+    {
+        QTemporaryDir dir;
+        TParWaarden par;
+        TSollWaarden soll;
+        const safety::Identity id{QStringLiteral("VX50"), QStringLiteral("SN 5")};
+        const QDateTime t0(QDate(2026, 4, 1), QTime(9, 0));
+        for (int k = 0; k < 3; ++k) {
+            const safety::Taken t = safety::save(dir.path(), id, 0, par, soll, t0.addSecs(k));
+            QVERIFY(t.ok());
+            QFile(t.path).setFileTime(t0.addSecs(k), QFileDevice::FileModificationTime);
+        }
+        QCOMPARE(safety::prune(dir.path(), id.rx, 1), 2);
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files);
+        QCOMPARE(left.size(), 2);
+        QCOMPARE(manifest::pathFor(left[0]), left[1]);
+    }
+
     void anotherControllerIsTypeOrSerial_data()
     {
         QTest::addColumn<QString>("rt");
