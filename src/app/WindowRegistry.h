@@ -34,6 +34,7 @@ enum class WindowOrder {
     AfdrukkenSoll,
     Grafiek,
     Verkeer,
+    Fleet,
 };
 
 struct WindowRegistration {

@@ -7,6 +7,8 @@
 #include "core/Taal.h"
 #include "core/Widgets.h"
 #include "params/SafetyBackup.h"
+#include "sim/SimBackup.h"
+#include "sim/SimBus.h"
 #include "sim/SimInstall.h"
 
 #include <QApplication>
@@ -92,6 +94,10 @@ struct Options {
                              QStringLiteral("Show where the data files are read from and the settings kept, and end.")};
     QCommandLineOption simulate{QStringLiteral("simulate"),
                                 QStringLiteral("Every COM port leads to a built-in simulated controller bus.")};
+    QCommandLineOption fromBackup{QStringLiteral("from-backup"),
+                                  QStringLiteral("With --simulate: the simulated bus holds one unit with exactly the "
+                                                 "values of this backup file (type and identification from its manifest)."),
+                                  QStringLiteral("FILE.bak")};
     QCommandLineParser parser;
 
     Options()
@@ -100,7 +106,7 @@ struct Options {
             QStringLiteral("Service and commissioning tool for VX50/VX51 positioning controllers."));
         // Qt's own start-up options (-platform offscreen, -style ...) keep working.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.addOptions({help, version, paths, simulate});
+        parser.addOptions({help, version, paths, simulate, fromBackup});
         parser.addPositionalArgument(QStringLiteral("calibrate"),
                                      QStringLiteral("Show the calibration button (service use)."),
                                      QStringLiteral("[calibrate]"));
@@ -200,6 +206,16 @@ int main(int argc, char** argv)
     // From here a termination signal waits in the pipe until the event loop runs.
     const bool catching = catchTerminationSignals();
 
+    // A customer's controller from its backup, at the desk.
+    vx::sim::BackupUnit customer;
+    const QString backupFile = o.parser.value(o.fromBackup);
+    if (!backupFile.isEmpty()) {
+        std::string why;
+        if (!o.parser.isSet(o.simulate) || !vx::sim::loadBackupUnit(backupFile.toStdString(), customer, why)) {
+            std::fprintf(stderr, "vx5x-tool: %s\n", why.empty() ? "--from-backup needs --simulate" : why.c_str());
+            return 2;
+        }
+    }
     const bool simulate = o.parser.isSet(o.simulate);
     vx::app().Simulating = simulate;
 
@@ -229,6 +245,10 @@ int main(int argc, char** argv)
     if (simulate) {
         vx::sim::installInProcessSimulator((options.exeDir + QStringLiteral("Parameters.txt")).toStdString());
         for (int n = 1; n <= 16; ++n) vx::setPortDevicePath(n, "sim");
+        if (!backupFile.isEmpty()) {
+            vx::sim::defaultBus().removeUnits();
+            vx::sim::addBackupUnit(vx::sim::defaultBus(), customer);
+        }
     }
 
     // Safety backups and read-backs are on until the settings say otherwise.

@@ -144,6 +144,17 @@ int cmdSet(Context& c);
 int cmdRead(Context& c);
 int cmdWrite(Context& c);
 int cmdBackup(Context& c);
+// "backup --all DIR": every unit found or remembered, each in turn.
+int cmdBackupAll(Context& c);
+bool wantsAllUnits(const QStringList& args);
+// The manifest beside a backup before it is restored: a changed file is refused, and
+// another controller's backup unless forced; a file without one goes with a note.
+// False with the message and failure set.
+bool manifestAllows(Context& c, const QString& path, bool force);
+// "0-31", "5", "0,5,7-9" (search and backup --all).
+bool parseUnits(const QString& text, QList<int>& units);
+// "9600 8E1" of an open port.
+QString portLineText(TSXComm& port);
 int cmdRestore(Context& c);
 int cmdDiff(Context& c);
 int cmdSearch(Context& c);

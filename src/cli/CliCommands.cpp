@@ -9,11 +9,13 @@
 #include "core/SettingsFile.h"
 #include "device/CommandSet.h"
 #include "params/Compare.h"
+#include "params/Manifest.h"
 #include "params/ParFormats.h"
 #include "params/ParamText.h"
 #include "params/ParameterDefs.h"
 #include "params/SafetyBackup.h"
 #include "params/Verify.h"
+#include "plans/LiveSelect.h"
 #include "plans/SafeWritePlan.h"
 #include "plans/TransferPlans.h"
 
@@ -504,27 +506,45 @@ bool readWhole(Context& c, compare::ValueSet& v, const QString& what)
 
 int cmdBackup(Context& c)
 {
+    if (wantsAllUnits(c.opt.args))
+        return cmdBackupAll(c);
     const CommandLine line(c.opt.args, {});
     const QStringList args = line.arguments();
     if (!line.ok() || args.size() != 1) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("backup FILE.bak")));
         return ExitUsage;
     }
-    if (!c.selectUnit())
+    // Who it is, for the manifest beside the file.
+    plans::SelectPlan who(c.unit);
+    if (!c.runSelect(who))
         return c.failure;
     compare::ValueSet v;
     if (!readWhole(c, v, QStringLiteral("backup")))
         return c.failure;
-    if (!save(c, args[0], files::backupFileBytes(v.par, v.soll)))
-        return c.failure;
+    const QByteArray bytes = files::backupFileBytes(v.par, v.soll);
+    manifest::Manifest m = manifest::describe(bytes, QLatin1String(manifest::KindManual));
+    m.rt = who.identity().type.value_or(QString()).trimmed();
+    m.rh = who.identity().ident2.value_or(QString()).trimmed();
+    m.rx = who.identity().ident3.value_or(QString()).trimmed();
+    m.unit = c.unit;
+    m.port = c.portName;
+    m.line = portLineText(c.line()->port());
+    QString why;
+    if (!manifest::saveBackup(args[0], bytes, m, &why)) {
+        c.error(cliText("FileError").arg(args[0], why));
+        return ExitUsage;
+    }
+    manifest::rememberFolder(dataFolder(c), QFileInfo(args[0]).absolutePath());
+    c.note(cliText("Saved").arg(args[0]));
     return ExitOk;
 }
 
 int cmdRestore(Context& c)
 {
-    const CommandLine line(c.opt.args, {flagOption("no-safety"), flagOption("no-verify")});
+    const CommandLine line(c.opt.args, {flagOption("no-safety"), flagOption("no-verify"), flagOption("force")});
     const bool noSafety = line.isSet(QStringLiteral("no-safety"));
     const bool noVerify = line.isSet(QStringLiteral("no-verify"));
+    const bool force = line.isSet(QStringLiteral("force"));
     const QStringList args = line.arguments();
     if (!line.ok() || args.size() != 1) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("restore FILE.bak")));
@@ -537,13 +557,16 @@ int cmdRestore(Context& c)
     }
     if (!c.selectUnit())
         return c.failure;
+    if (!manifestAllows(c, args[0], force))
+        return c.failure;
     plans::SafeWritePlan::Job job;
     job.values = f.values;
     job.backup = !noSafety;
     job.verify = !noVerify;
     const QString folder = safetyFolder(c);
-    job.save = [&c, folder](const safety::Identity& id, const TParWaarden& par, const TSollWaarden& soll) {
-        return safety::save(folder, id, c.unit, par, soll);
+    const manifest::Line where{c.portName, portLineText(c.line()->port()), QString()};
+    job.save = [&c, folder, where](const safety::Identity& id, const TParWaarden& par, const TSollWaarden& soll) {
+        return safety::save(folder, id, c.unit, par, soll, QDateTime::currentDateTime(), &where);
     };
     plans::SafeWritePlan plan(std::move(job));
     using Phase = plans::SafeWritePlan::Phase;

@@ -46,12 +46,22 @@ const QMap<QString, QString>& commandTexts()
                   "before it starts, unless --no-limits. An \"er 7\" stops at that value and names it;\n"
                   "a stop says how many values were written."},
         {"backup", "usage: vx5x backup FILE.bak\n"
-                   "Reads the whole controller into a backup file (16 020 bytes)."},
-        {"restore", "usage: vx5x restore [--no-safety] [--no-verify] FILE.bak\n"
+                   "       vx5x backup --all DIR [--units 0-31] [--bauds 9600,...] [--parity auto|as-port]\n"
+                   "                             [--remembered]\n"
+                   "Reads the whole controller into a backup file (16 020 bytes) and writes its\n"
+                   "manifest beside it (FILE.bak.json: rt, rh, rx, unit, port, line, date, version,\n"
+                   "the number of values and the file's SHA-256).\n"
+                   "--all searches the port for every unit (or takes the units remembered from\n"
+                   "earlier searches) and backs up each in turn to DIR/TYPE_SERIAL_uN_DATE.bak; a\n"
+                   "unit that fails does not stop the others. One line per unit at the end: done\n"
+                   "with its file, or failed with the reason. Exit status 4 when any unit failed."},
+        {"restore", "usage: vx5x restore [--no-safety] [--no-verify] [--force] FILE.bak\n"
                     "Writes a backup file to the controller, then \"bp\". First it saves a safety\n"
                     "backup of the controller in ~/.local/share/vx5x-tool/Backups (not with\n"
                     "--no-safety); afterwards it reads everything back and lists what differs (not\n"
-                    "with --no-verify). It asks nothing, and refuses a file that does not parse."},
+                    "with --no-verify). It asks nothing, and refuses a file that does not parse.\n"
+                    "A manifest beside the file is checked: a changed file is refused, and so is a\n"
+                    "backup of another type or serial (\"rx\") unless --force."},
         {"diff", "usage: vx5x diff A B\n"
                  "Compares two of: device, a .app/.aps/.bak file, defaults. Prints number, name\n"
                  "and both values, scaled, for every value that differs. Exit status 0 when\n"

@@ -5,6 +5,7 @@
 #include "core/TerminalHistory.h"
 #include "device/CommandSet.h"
 #include "device/ControllerLine.h"
+#include "fleet/Units.h"
 #include "plans/BlockingRunner.h"
 #include "plans/LivePlan.h"
 #include "plans/SearchPlan.h"
@@ -42,15 +43,7 @@ transfer::Result failureOf(const transfer::Exchange& x)
     return failureOf(x.error);
 }
 
-const char* parityLetter(TParityBit p)
-{
-    switch (p) {
-    case TParityBit::None: return "N";
-    case TParityBit::Even: return "E";
-    case TParityBit::Odd: return "O";
-    }
-    return "?";
-}
+} // namespace
 
 // "0-31", "5", "0,5,7-9".
 bool parseUnits(const QString& text, QList<int>& units)
@@ -68,13 +61,7 @@ bool parseUnits(const QString& text, QList<int>& units)
     return !units.isEmpty();
 }
 
-std::optional<TBaudrate> baudOf(int value)
-{
-    for (int i = 0; i <= int(TBaudrate::br115200); ++i)
-        if (baudrateValue(TBaudrate(i)) == value)
-            return TBaudrate(i);
-    return std::nullopt;
-}
+namespace {
 
 // Waits ms milliseconds with the event loop running; a Ctrl-C ends the wait early.
 void pause(int ms)
@@ -125,7 +112,7 @@ int cmdSearch(Context& c)
     if (!parseUnits(unitsText.value_or(QStringLiteral("0-31")), units))
         missing = true;
     for (const QString& b : baudsText.value_or(QStringLiteral("9600,19200,28800,38400,57600")).split(u',')) {
-        const auto rate = baudOf(b.toInt());
+        const auto rate = fleet::baudOf(b.toInt());
         if (!rate)
             missing = true;
         else
@@ -153,11 +140,7 @@ int cmdSearch(Context& c)
     choice.parities = parities;
     choice.stops = {port.FrameStopbits()};
     auto lineText = [&port](const plans::LineSettings& s) {
-        return QStringLiteral("%1 %2%3%4")
-            .arg(baudrateValue(s.baud))
-            .arg(port.FrameDatabits() == TDataBit::db_7 ? 7 : 8)
-            .arg(QLatin1String(parityLetter(s.parity)))
-            .arg(s.stop == TStopBit::sb_2 ? 2 : 1);
+        return fleet::lineText(s, port.FrameDatabits() == TDataBit::db_7 ? 7 : 8);
     };
     const plans::BlockingLine line = planLine(*l);
     int hits = 0;

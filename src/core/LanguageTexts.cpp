@@ -617,6 +617,53 @@ constexpr LangText kVerify[] = {
     {"OptAskWrite", "Vragen voor het schrijven naar de besturing"},
 };
 
+constexpr LangText kFleet[] = {
+    {"ManifestChanged", "%1 is na de backup veranderd of beschadigd: de controlesom in het manifest klopt niet. Er wordt niets geschreven."},
+    {"ManifestUnreadable", "Het manifest %1 is onleesbaar (%2). Er wordt niets geschreven."},
+    {"ManifestNone", "Deze backup heeft geen manifest: type en inhoud konden niet gecontroleerd worden."},
+    {"OtherCaption", "Andere besturing"},
+    {"OtherController", "Deze backup is van een andere besturing.|Backup: %1|Verbonden: %2||Toch naar de verbonden besturing schrijven?"},
+    {"MenuOverview", "Busoverzicht"},
+    {"MenuHistory", "Backupgeschiedenis"},
+    {"ColPort", "Poort"},
+    {"ColUnit", "Unit"},
+    {"ColLine", "Lijn"},
+    {"ColType", "Type (rt)"},
+    {"ColHardware", "Hardware (rh)"},
+    {"ColSerial", "Serie (rx)"},
+    {"ColError", "Error"},
+    {"ColBackup", "Laatste backup"},
+    {"ColState", "Toestand"},
+    {"StateLive", "bereikbaar"},
+    {"StateGone", "onbereikbaar"},
+    {"StateUnknown", "?"},
+    {"BackupNone", "geen"},
+    {"BackupOlder", "%1 (ouder dan laatste wijziging)"},
+    {"CmdSearchBus", "Bus doorzoeken"},
+    {"CmdBackupAll", "Backup van elke unit"},
+    {"CmdHistory", "Geschiedenis..."},
+    {"CmdCompare", "Vergelijken"},
+    {"CmdRestore", "Restore..."},
+    {"Searching", "Zoeken: %1 van %2"},
+    {"Found", "%1 units gevonden"},
+    {"BackingUp", "Backup unit %1 (%2 van %3)"},
+    {"AllDone", "Backup van elke unit: %1 gelukt, %2 mislukt"},
+    {"AllUnitDone", "unit %1: %2"},
+    {"AllUnitFailed", "unit %1: mislukt, %2"},
+    {"HistoryCaption", "Backupgeschiedenis %1"},
+    {"ColDate", "Datum"},
+    {"ColKind", "Soort"},
+    {"ColDiffers", "Verschilt van vorige"},
+    {"ColFile", "Bestand"},
+    {"KindManual", "handmatig"},
+    {"KindSafety", "veiligheid"},
+    {"KindAllUnits", "alle units"},
+    {"KindUnknown", "?"},
+    {"PickTwo", "Kies twee backups om te vergelijken."},
+    {"NoController", "Er is geen besturing verbonden."},
+    {"OfferOverview", "%1 units gevonden. Het busoverzicht openen?"},
+};
+
 } // namespace
 
 namespace texts {
@@ -643,6 +690,7 @@ const LangSection Verkeer{"Verkeer", kVerkeer};
 const LangSection Terminal{"Terminal", kTerminal};
 const LangSection Calibratie{"Calibratie", kCalibratie};
 const LangSection Verify{"Verify", kVerify};
+const LangSection Fleet{"Fleet", kFleet};
 } // namespace texts
 
 std::span<const LangSection* const> languageSections()
@@ -671,6 +719,7 @@ std::span<const LangSection* const> languageSections()
         &texts::Terminal,
         &texts::Calibratie,
         &texts::Verify,
+        &texts::Fleet,
     };
     return all;
 }

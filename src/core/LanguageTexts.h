@@ -12,6 +12,7 @@ namespace vx {
 namespace texts {
 extern const LangSection Main, Opties, About, HelpErrorNummers, InitCom, AparaatZoeken, LeesParSoll, SchrijfParSoll, Antwoord, EditParam, ParamService, Loader, BackupRestore, EditSollwert, Afdrukken, Grafiek, DisplayNokken, Cli, Compare, Verkeer, Terminal, Calibratie;
 extern const LangSection Verify;
+extern const LangSection Fleet;
 } // namespace texts
 
 // All sections above, in language-file order.

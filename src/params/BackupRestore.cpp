@@ -3,14 +3,17 @@
 #include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
+#include "core/Paths.h"
 #include "core/UiSeams.h"
 #include "params/LeesParSoll.h"
+#include "params/Manifest.h"
 #include "params/ParFiles.h"
 #include "params/SafetyBackup.h"
 #include "params/SchrijfParSoll.h"
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace vx {
@@ -51,9 +54,63 @@ bool BackupMaken(QWidget* parent, TFormLeesParSoll& lees)
     const QString name = files::chooseSaveFile(parent, files::FileKind::Backup, backupFileProposal(QDate::currentDate()));
     if (name.isEmpty())
         return false;
-    const bool ok = files::writeBackupFile(parent, name, lees.ParBuffer, lees.SollwBuffer);
+    const bool ok = saveBackupWithManifest(parent, name, lees.ParBuffer, lees.SollwBuffer);
     trafficLogSummary(QStringLiteral("backup"), name, ok);
     return ok;
+}
+
+bool saveBackupWithManifest(QWidget* parent, const QString& path, const TParWaarden& par, const TSollWaarden& soll)
+{
+    const QByteArray bytes = files::backupFileBytes(par, soll);
+    manifest::Manifest m = manifest::describe(bytes, QLatin1String(manifest::KindManual));
+    const manifest::Line line = manifest::currentLine();
+    const AppState& s = app();
+    m.rt = s.ApparaatRt;
+    m.rh = line.rh;
+    m.rx = s.ApparaatRx;
+    m.unit = s.unitNumber();
+    m.port = line.port;
+    m.line = line.line;
+    if (!files::writeBackupFile(parent, path, par, soll))
+        return false;
+    QString reason;
+    if (!manifest::save(path, m, &reason)) {
+        // An earlier manifest under this name would describe other bytes.
+        QFile::remove(manifest::pathFor(path));
+        showError(parent, texts::BackupRestore("Msg_waarschuwingCaption"), manifest::pathFor(path) + u'\n' + reason);
+        return false;
+    }
+    manifest::rememberFolder(paths::userDataDir(), QFileInfo(path).absolutePath());
+    return true;
+}
+
+bool backupMayBeRestored(QWidget* parent, const QString& path, QString* note)
+{
+    QFile f(path);
+    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.read(files::BackupSize + 1) : QByteArray();
+    const manifest::Checked c = manifest::check(path, bytes);
+    const QString caption = texts::BackupRestore("Msg_waarschuwingCaption");
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    switch (c.state) {
+    case manifest::State::None:
+        if (note)
+            *note = texts::Fleet("ManifestNone");
+        return true;
+    case manifest::State::Changed: showError(parent, caption, texts::Fleet("ManifestChanged").arg(shown)); return false;
+    case manifest::State::Unreadable:
+        showError(parent, caption,
+                  texts::Fleet("ManifestUnreadable").arg(QDir::toNativeSeparators(manifest::pathFor(path)), c.error));
+        return false;
+    case manifest::State::Matches: break;
+    }
+    const AppState& s = app();
+    if (!manifest::otherController(c.manifest, s.ApparaatRt, s.ApparaatRx))
+        return true;
+    const QString text = texts::Fleet("OtherController")
+                             .replace(u'|', u'\n')
+                             .arg(manifest::controllerText(c.manifest.rt, c.manifest.rx),
+                                  manifest::controllerText(s.ApparaatRt, s.ApparaatRx));
+    return askYesDefaultNo(parent, texts::Fleet("OtherCaption"), text);
 }
 
 bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf)
@@ -62,20 +119,31 @@ bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf)
     const QString name = files::chooseOpenFile(parent, files::FileKind::Backup);
     if (name.isEmpty())
         return false;
+    return RestoreBestand(parent, schrijf, name);
+}
+
+bool RestoreBestand(QWidget* parent, TFormSchrijfParSoll& schrijf, const QString& name)
+{
+    app().StopPolling();
     // Checked in full before anything goes into the write window.
     TParWaarden par;
     TSollWaarden soll;
     if (!files::readBackupFile(parent, name, par, soll))
         return false;
-    schrijf.ParBuffer = par;
-    schrijf.SollwBuffer = soll;
-
     // Without language texts there is no confirmation, and so no restore.
     if (!app().TaalGeladen)
         return false;
-    const QString text = texts::BackupRestore("Msg_waarschuwingRestore_1") + QStringLiteral("  ")
-                         + QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()) + QStringLiteral("\n\r")
-                         + texts::BackupRestore("Msg_waarschuwingRestore_2");
+    QString note;
+    if (!backupMayBeRestored(parent, name, &note))
+        return false;
+    schrijf.ParBuffer = par;
+    schrijf.SollwBuffer = soll;
+
+    QString text = texts::BackupRestore("Msg_waarschuwingRestore_1") + QStringLiteral("  ")
+                   + QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()) + QStringLiteral("\n\r")
+                   + texts::BackupRestore("Msg_waarschuwingRestore_2");
+    if (!note.isEmpty())
+        text += QStringLiteral("\n\n") + note;
     // Asked whatever the options say: a restore overwrites the whole controller.
     if (!confirmWrite(parent, valuesOfMode(3), text, texts::BackupRestore("Msg_waarschuwingCaption"), true))
         return false;

@@ -5,6 +5,8 @@ class QDate;
 class QString;
 class QWidget;
 
+#include "params/ValueStore.h"
+
 namespace vx {
 
 class TFormLeesParSoll;
@@ -27,6 +29,17 @@ bool BackupMaken(QWidget* parent, TFormLeesParSoll& lees);
 // confirmation and writes it to the controller (mode 3). The value store is not
 // touched. True when the write window ended with OK.
 bool RestoreUitvoeren(QWidget* parent, TFormSchrijfParSoll& schrijf);
+
+// A restore of the backup file `name` (no file dialog): the history window's restore.
+bool RestoreBestand(QWidget* parent, TFormSchrijfParSoll& schrijf, const QString& name);
+
+// Saves a backup of the connected controller with its manifest; a failure is shown.
+bool saveBackupWithManifest(QWidget* parent, const QString& path, const TParWaarden& par, const TSollWaarden& soll);
+
+// The manifest check before a restore: a changed file or unreadable manifest is
+// refused with a message, another controller's backup asks (default No). A file
+// without a manifest may go, with the note to show in the confirmation.
+bool backupMayBeRestored(QWidget* parent, const QString& path, QString* note = nullptr);
 
 // "Undo last restore": writes the newest safety backup back (mode 3, with the
 // read-back when it is switched on) after a confirmation that names the file.

@@ -109,13 +109,17 @@ int prune(const QString& dir, const QString& rx, int keep, const QString& justWr
     std::stable_sort(old.begin(), old.end(), [](const Dated& a, const Dated& b) { return a.modified < b.modified; });
     const qsizetype room = std::max(0, keep - (keptIsMine ? 1 : 0));
     int removed = 0;
-    for (qsizetype i = 0; i + room < old.size(); ++i)
-        removed += QFile::remove(old[i].path) ? 1 : 0;
+    for (qsizetype i = 0; i + room < old.size(); ++i) {
+        if (!QFile::remove(old[i].path))
+            continue;
+        QFile::remove(manifest::pathFor(old[i].path));
+        ++removed;
+    }
     return removed;
 }
 
 Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& par, const TSollWaarden& soll,
-           const QDateTime& when)
+           const QDateTime& when, const manifest::Line* where)
 {
     Taken t;
     if (!QDir().mkpath(dir)) {
@@ -127,7 +131,16 @@ Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& 
     for (int k = 2; QFileInfo::exists(QDir(dir).filePath(name)); ++k)
         name = fileName(id.type, id.rx, unit, when).chopped(4) + QStringLiteral("-%1.bak").arg(k);
     const QString path = QDir(dir).filePath(name);
-    if (!files::saveAtomically(path, files::backupFileBytes(par, soll), &t.error))
+    const QByteArray bytes = files::backupFileBytes(par, soll);
+    manifest::Manifest m = manifest::describe(bytes, QLatin1String(manifest::KindSafety), when);
+    const manifest::Line line = where ? *where : manifest::currentLine();
+    m.rt = id.type;
+    m.rh = line.rh;
+    m.rx = id.rx;
+    m.unit = unit;
+    m.port = line.port;
+    m.line = line.line;
+    if (!manifest::saveBackup(path, bytes, m, &t.error))
         return t;
     t.path = path;
     t.values.hasParameters = t.values.hasSetpoints = true;

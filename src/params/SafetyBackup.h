@@ -3,6 +3,7 @@
 // a wrong file has a way back. Kept in the user's data folder, named by controller
 // type, "rx" text, unit and time; the newest 50 per "rx" text stay.
 #include "params/Compare.h"
+#include "params/Manifest.h"
 #include "params/SetTransfer.h"
 
 #include <QDateTime>
@@ -46,9 +47,10 @@ struct Taken {
 };
 
 // Saves par/soll atomically as a backup file in dir under the name rule (a second
-// one in the same second gets "-2", "-3" ...), then prunes that "rx" text.
+// one in the same second gets "-2", "-3" ...) with its manifest, then prunes that "rx"
+// text. The manifest names `where`, else manifest::currentLine().
 Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& par, const TSollWaarden& soll,
-           const QDateTime& when = QDateTime::currentDateTime());
+           const QDateTime& when = QDateTime::currentDateTime(), const manifest::Line* where = nullptr);
 // Why a safety backup was not taken, in the user's language.
 QString reasonText(const Taken& taken);
 // Whether the windows take a safety backup before a restore or whole-set send, and

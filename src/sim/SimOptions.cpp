@@ -316,6 +316,7 @@ bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& e
            ReplugRx,
            Listen,
            ListenRfc2217,
+           FromBackup,
            Help };
     static const option longOptions[] = {
         {"device", required_argument, nullptr, Device},
@@ -332,6 +333,7 @@ bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& e
         {"replug-rx", required_argument, nullptr, ReplugRx},
         {"listen", required_argument, nullptr, Listen},
         {"listen-rfc2217", required_argument, nullptr, ListenRfc2217},
+        {"from-backup", required_argument, nullptr, FromBackup},
         {"help", no_argument, nullptr, Help},
         {nullptr, 0, nullptr, 0},
     };
@@ -452,6 +454,9 @@ bool parseCommandLine(int argc, char** argv, SimCommandLine& cmd, std::string& e
         }
         case ReplugRx:
             cmd.replugRx = value;
+            break;
+        case FromBackup:
+            cmd.fromBackup = value;
             break;
         case Listen:
         case ListenRfc2217:

@@ -35,6 +35,7 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error);
 // What vx5x-sim's command line asks for.
 struct SimCommandLine {
     std::string device, paramsPath, link, replugRx;
+    std::string fromBackup; // a unit holding this backup file's values
     std::string listen; // [ADDR:]PORT served over TCP
     bool listenRfc2217 = false;
     std::vector<UnitConfig> units;

@@ -118,9 +118,11 @@ private slots:
         QVERIFY(files::saveAtomically(path("defaults.bak"), files::backupFileBytes(par, soll)));
         const CliResult r = runCli(at38400(sim.pty, {"restore", path("defaults.bak")}), dir.path());
         QVERIFY2(r.code == 0, r.err.constData());
-        const QFileInfoList safety = QDir(dir.filePath("vx5x-tool/Backups")).entryInfoList(QDir::Files);
+        const QFileInfoList safety = QDir(dir.filePath("vx5x-tool/Backups")).entryInfoList({"*.bak"}, QDir::Files);
         QCOMPARE(safety.size(), 1);
         QCOMPARE(safety.first().size(), qint64(files::BackupSize));
+        // With its manifest beside it.
+        QVERIFY(QFileInfo::exists(safety.first().filePath() + ".json"));
         // Controller type, "rx" text, unit and time, as the windows name them.
         QVERIFY2(QRegularExpression(R"(^VX50_SN_\d+_u0_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.bak$)")
                      .match(safety.first().fileName())

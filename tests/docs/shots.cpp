@@ -109,7 +109,8 @@ bool writeSettings(const QString& path, int language)
     return true;
 }
 
-bool shootLanguage(int index, const QString& lang, const QString& dataDir, const QString& outDir)
+bool shootLanguage(int index, const QString& lang, const QString& dataDir, const QString& outDir,
+                   const QStringList& only)
 {
     QTemporaryDir dir;
     for (const QString& f : QDir(dataDir).entryList(QDir::Files))
@@ -125,6 +126,7 @@ bool shootLanguage(int index, const QString& lang, const QString& dataDir, const
 
     bool ok = true;
     for (const shots::Shot& shot : shots::all()) {
+        if (!only.isEmpty() && !only.contains(shot.name)) continue;
         QElapsedTimer clock;
         clock.start();
         resetValueStore();
@@ -166,8 +168,9 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     const QStringList args = application.arguments().mid(1);
-    if (args.size() != 1 || args[0].startsWith(u'-')) {
-        std::fprintf(stderr, "usage: vx5x-shots OUTDIR   (VX_DATA_DIR names the data folder)\n");
+    if (args.isEmpty() || args[0].startsWith(u'-')) {
+        std::fprintf(stderr, "usage: vx5x-shots OUTDIR [NAME...]   (VX_DATA_DIR names the data folder;\n"
+                             "       NAME: only these pictures)\n");
         return 2;
     }
     const QString out = args[0];
@@ -183,6 +186,6 @@ int main(int argc, char** argv)
 
     bool ok = true;
     for (int i = 0; i < shots::languages().size(); ++i)
-        ok = shootLanguage(i, shots::languages()[i], data, out) && ok;
+        ok = shootLanguage(i, shots::languages()[i], data, out, args.mid(1)) && ok;
     return ok ? 0 : 1;
 }

@@ -1,16 +1,25 @@
 #include "support/Shots.h"
 
 #include "app/VX40Main.h"
+#include "core/Paths.h"
+#include "fleet/BackupHistory.h"
+#include "fleet/BusOverview.h"
 #include "params/CompareWindow.h"
+#include "params/Manifest.h"
+#include "params/ParFormats.h"
+#include "params/SafetyBackup.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
 
@@ -42,6 +51,55 @@ void valuesFromController(TFormMain&)
     for (int n = 1; n <= SollCount; ++n) SollWaarden[n] = bus.setpoint(0, n);
     ParStatus = 1;
     SollStatus = 1;
+}
+
+// A plant of three: units 1 and 3 beside the simulator's unit 0, all at odd parity.
+void threeUnits(TFormMain&)
+{
+    sim::SimBus& bus = sim::defaultBus();
+    sim::UnitConfig c;
+    c.number = 1;
+    c.type = "VX51";
+    c.frame = LineFrame{9600, 8, 'O', 1};
+    bus.addUnit(c);
+    c.number = 3;
+    c.type = "VX50";
+    c.frame = LineFrame{19200, 8, 'O', 1};
+    bus.addUnit(c);
+    bus.raiseError(3, 7);
+}
+
+// Backups of unit 0 over the last weeks (each with a few values changed), and a
+// safety backup of today: a change came after the last backup.
+void backupsOfUnit0(TFormMain&)
+{
+    const sim::SimBus& bus = sim::defaultBus();
+    TParWaarden par;
+    TSollWaarden soll;
+    for (int n = 0; n < ParCount; ++n) par[n] = bus.parameter(0, n);
+    for (int n = 1; n <= SollCount; ++n) soll[n] = bus.setpoint(0, n);
+    const QString folder = paths::userDataDir() + QStringLiteral("/Backups/Units");
+    // The same backups for each picture.
+    QDir(paths::userDataDir() + QStringLiteral("/Backups")).removeRecursively();
+    QDir().mkpath(folder);
+    const QDateTime now = QDateTime::currentDateTime();
+    const char* kinds[] = {manifest::KindManual, manifest::KindAllUnits, manifest::KindManual};
+    for (int k = 0; k < 3; ++k) {
+        for (int n = 0; n <= k; ++n) par[20 + 3 * k + n] += 100 * (n + 1);
+        const QDateTime when = now.addDays(7 * (k - 3));
+        const QByteArray bytes = files::backupFileBytes(par, soll);
+        manifest::Manifest m = manifest::describe(bytes, QLatin1String(kinds[k]), when);
+        m.rt = QStringLiteral("VX50 V2.04");
+        m.rh = QStringLiteral("HW VX50-3 rev C");
+        m.rx = QStringLiteral("SN 51000");
+        m.unit = 0;
+        m.port = QStringLiteral("COM1");
+        m.line = QStringLiteral("9600 8O1");
+        manifest::saveBackup(QDir(folder).filePath(QStringLiteral("VX50_SN51000_u0_%1.bak").arg(when.toString("yyyy-MM-dd"))),
+                             bytes, m);
+    }
+    soll[4] += 250;
+    safety::save(safety::folder(), {QStringLiteral("VX50"), QStringLiteral("SN 51000")}, 0, par, soll, now.addSecs(-3600));
 }
 
 std::vector<Shot> table()
@@ -97,6 +155,30 @@ std::vector<Shot> table()
                  main.CmdTerminalZenden->click();
                  settle(400);
              } }, [](QWidget*) { settle(600); }},
+        {QStringLiteral("overview"), QStringLiteral("BusOverview1"), [](TFormMain& main) {
+             threeUnits(main);
+             backupsOfUnit0(main); }, [](QWidget* w) {
+             auto* overview = qobject_cast<TFormBusOverview*>(w);
+             if (!overview) return;
+             plans::SearchChoice choice;
+             choice.bauds = {TBaudrate::br9600, TBaudrate::br19200};
+             choice.units = {0, 1, 2, 3, 4};
+             choice.parities = {TParityBit::Odd};
+             choice.stops = {TStopBit::sb_1};
+             overview->setSearchChoice(choice);
+             overview->setPollGap(50);
+             overview->CmdSearchBusClick();
+             waitFor([overview] { return !overview->busy(); }, 30000);
+             // Every row polled once.
+             waitFor([overview] {
+                 for (int row = 0; row < overview->units().size(); ++row)
+                     if (overview->cell(row, TFormBusOverview::ColError).isEmpty()) return false;
+                 return true;
+             }, 10000);
+             overview->GridUnits->selectRow(0); }},
+        {QStringLiteral("history"), QStringLiteral("BackupHistory1"), backupsOfUnit0, [](QWidget* w) {
+             if (auto* history = qobject_cast<TFormBackupHistory*>(w)) history->select({0, 2});
+             settle(100); }},
         {QStringLiteral("options"), QStringLiteral("ww1"), {}, [](QWidget*) { settle(100); }},
         {QStringLiteral("serialport"), QStringLiteral("Serial1"), {}, [](QWidget*) { settle(100); }},
         // A raw network port typed in: the note about the device server's own settings.

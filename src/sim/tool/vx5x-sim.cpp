@@ -1,4 +1,5 @@
 // vx5x-sim: a simulated VX5x bus on a pseudo-terminal or a serial device.
+#include "sim/SimBackup.h"
 #include "sim/SimBus.h"
 #include "sim/SimOptions.h"
 #include "sim/SimPortServer.h"
@@ -74,6 +75,10 @@ void usage(std::FILE* to)
         "                       Units are judged against --frame, as a device server's own settings\n"
         "  --listen-rfc2217 [ADDR:]PORT\n"
         "                       the same over RFC 2217: the client's line settings reach the units\n"
+        "  --from-backup FILE   one unit holding exactly the values of this backup file, with\n"
+        "                       type, identification, unit and line settings from its manifest\n"
+        "                       (FILE.json) when there is one, else number and line settings\n"
+        "                       from its parameters 0 to 4; takes the place of --unit\n"
         "  --help               this text\n",
         to);
 }
@@ -143,6 +148,21 @@ int main(int argc, char** argv)
         paramsPath = defaultParametersPath();
     if (!bus.loadParameters(paramsPath))
         std::fprintf(stderr, "vx5x-sim: no parameter definitions at %s; limits unchecked\n", paramsPath.c_str());
+    BackupUnit fromBackup;
+    if (!cmd.fromBackup.empty()) {
+        if (!units.empty()) {
+            std::fprintf(stderr, "vx5x-sim: --from-backup serves one unit; leave out --unit\n");
+            return 2;
+        }
+        if (!loadBackupUnit(cmd.fromBackup, fromBackup, parseError)) {
+            std::fprintf(stderr, "vx5x-sim: %s\n", parseError.c_str());
+            return 2;
+        }
+        if (!fromBackup.hasManifest)
+            std::fprintf(stderr, "vx5x-sim: %s has no manifest; type and identification are the simulator's own\n",
+                         cmd.fromBackup.c_str());
+        units = {fromBackup.config};
+    }
     if (units.empty()) {
         UnitConfig a, b;
         a.number = 0;
@@ -152,13 +172,17 @@ int main(int argc, char** argv)
         b.frame = {38400, 8, 'E', 1};
         units = {a, b};
     }
-    for (const UnitConfig& u : units)
-        bus.addUnit(u);
-    for (const UnitConfig& u : units)
-        bus.withUnit(u.number, [&](SimUnit& s) {
-            if (demo)
-                s.loadDemoSetup();
-        });
+    if (!cmd.fromBackup.empty()) {
+        addBackupUnit(bus, fromBackup);
+    } else {
+        for (const UnitConfig& u : units)
+            bus.addUnit(u);
+        for (const UnitConfig& u : units)
+            bus.withUnit(u.number, [&](SimUnit& s) {
+                if (demo)
+                    s.loadDemoSetup();
+            });
+    }
     for (auto [n, e] : errors)
         bus.raiseError(n, e);
     bus.setLatencyMs(latency);
