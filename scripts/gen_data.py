@@ -1321,6 +1321,15 @@ TEXTS = [
         ("OptAskWrite", "Vragen voor het schrijven naar de besturing",
          "Ask before writing to the controller",
          "Vor dem Schreiben in die Steuerung fragen"),
+        ("OptWriteAll", "Elke waarde schrijven (niet alleen de afwijkende)",
+         "Write every value (not only those that differ)",
+         "Jeden Wert schreiben (nicht nur abweichende)"),
+        ("DiffProgress", "%1 van %2 afwijkende waarden",
+         "%1 of %2 differing values",
+         "%1 von %2 abweichenden Werten"),
+        ("DiffWritten", "%1 afwijkende waarden geschreven, %2 gelijke overgeslagen",
+         "%1 differing values written, %2 equal ones skipped",
+         "%1 abweichende Werte geschrieben, %2 gleiche übersprungen"),
     ]),
 ]
 

@@ -47,11 +47,13 @@ const QMap<QString, QString>& commandTexts()
                   "a stop says how many values were written."},
         {"backup", "usage: vx5x backup FILE.bak\n"
                    "Reads the whole controller into a backup file (16 020 bytes)."},
-        {"restore", "usage: vx5x restore [--no-safety] [--no-verify] FILE.bak\n"
+        {"restore", "usage: vx5x restore [--no-safety] [--no-verify] [--all] FILE.bak\n"
                     "Writes a backup file to the controller, then \"bp\". First it saves a safety\n"
                     "backup of the controller in ~/.local/share/vx5x-tool/Backups (not with\n"
-                    "--no-safety); afterwards it reads everything back and lists what differs (not\n"
-                    "with --no-verify). It asks nothing, and refuses a file that does not parse."},
+                    "--no-safety) and writes only the values that differ from it (every value with\n"
+                    "--all or --no-safety); afterwards it reads everything back and lists what\n"
+                    "differs (not with --no-verify). It asks nothing, and refuses a file that does\n"
+                    "not parse."},
         {"diff", "usage: vx5x diff A B\n"
                  "Compares two of: device, a .app/.aps/.bak file, defaults. Prints number, name\n"
                  "and both values, scaled, for every value that differs. Exit status 0 when\n"

@@ -256,6 +256,9 @@ private slots:
         QCOMPARE(QFileInfo(saved).absolutePath(), QDir(safety::folder()).absolutePath());
         QCOMPARE(readAll(saved), before);
         QVERIFY(m_lastPanel.contains("Verified: 592 of 592"));
+        // Only what differed from the safety backup went out.
+        QVERIFY2(m_lastPanel.contains("81 differing values written, 511 equal ones skipped"), qPrintable(m_lastPanel));
+        QCOMPARE(requestsStartingWith("wp "), 1);
         QCOMPARE(controllerBytes(), files::backupFileBytes(par, soll));
 
         ui = test::ScriptedUi::install();
@@ -464,9 +467,12 @@ private slots:
         QVERIFY(o.CheckVeiligheidsbackup->isChecked() && o.CheckVerifieren->isChecked());
         QCOMPARE(o.CheckVerifieren->text(), QStringLiteral("Read back and verify after writing"));
         test::saveShot(&o, "verify-opties");
+        QVERIFY(!o.CheckAllesSchrijven->isChecked());
         o.CheckVeiligheidsbackup->setChecked(false);
+        o.CheckAllesSchrijven->setChecked(true);
         o.CmdOKClick();
-        QVERIFY(!safety::backupsOn() && safety::verifyOn());
+        QVERIFY(!safety::backupsOn() && safety::verifyOn() && writeEveryValueOn());
+        setWriteEveryValueOn(false);
     }
 };
 
