@@ -148,6 +148,30 @@ bool TSXCommThread::handOver(const std::function<void()>& fn)
     return !m_terminated;
 }
 
+TSXCommThread::Timing& TSXCommThread::timing()
+{
+    static Timing t;
+    return t;
+}
+
+bool TSXCommThread::completeAndDone(const TCommError& error, const uint8_t* frame, bool done)
+{
+    TFrame held = m_held;
+    m_held[0] = 0;
+    bool flag = m_restartFlag;
+    const bool ok = handOver([&] {
+        if (held[0] > 1 && m_component)
+            m_component->DataReceived(held.data(), m_job.frame.data(), flag);
+        if (m_job.kind != ProtocolKind::None && m_component)
+            m_component->Complete(error, frame);
+        // A Close from the handler ends it here.
+        if (done && !m_terminated)
+            m_port->RequestDone();
+    });
+    m_restartFlag = flag;
+    return ok;
+}
+
 bool TSXCommThread::deliver(const uint8_t* block, bool& restartFlag)
 {
     bool flag = restartFlag;
@@ -171,6 +195,12 @@ void TSXCommThread::Execute()
             job = m_next;
             m_job = job;
         }
+        using clock = std::chrono::steady_clock;
+        m_taken = clock::now();
+        if (m_ended != clock::time_point{})
+            timing().callerNs += (m_taken - m_ended).count();
+        m_written = m_firstByte = m_lastByte = {};
+        m_held[0] = 0;
         TCommError error;
         TFrame buffer{};
         bool stop = false;
@@ -217,13 +247,19 @@ void TSXCommThread::Execute()
             handOver([&] { m_port->lineLost(m_component, error); });
             break;
         }
+        // Also after a dropped request, so the queue never stalls behind it; one
+        // hand-over for both, as the caller's next request waits on it.
         const bool lostAfterReply = m_line->lost();
-        if (job.kind != ProtocolKind::None) {
-            if (!handOver([&] {
-                    if (m_component)
-                        m_component->Complete(error, buffer.data());
-                }))
-                break;
+        if (!completeAndDone(error, buffer.data(), !lostAfterReply))
+            break;
+        m_ended = clock::now();
+        if (job.kind == ProtocolKind::ASCII && m_lastByte != clock::time_point{}) {
+            Timing& t = timing();
+            ++t.exchanges;
+            t.writtenNs += (m_written - m_taken).count();
+            t.firstByteNs += (m_firstByte - m_taken).count();
+            t.lastByteNs += (m_lastByte - m_taken).count();
+            t.handedOverNs += (m_ended - m_taken).count();
         }
         if (lostAfterReply) {
             TCommError lost;
@@ -232,9 +268,6 @@ void TSXCommThread::Execute()
             handOver([&] { m_port->lineLost(nullptr, lost); });
             break;
         }
-        // Also after a dropped request, so the queue never stalls behind it.
-        if (!handOver([this] { m_port->RequestDone(); }))
-            break;
     }
     {
         std::lock_guard lock(m_finishMutex);
@@ -270,11 +303,16 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
     m_readTimeout = m_job.firstByteMs;
     if (m_endedAtLineEnd) {
         m_endedAtLineEnd = false;
-        const bool leftover = leftoverAfterLineEnd();
+        // A line that has shown leftovers is watched a moment longer, so a controller
+        // that keeps sending extra lines is found out; a clean one costs nothing.
+        const bool leftover = leftoverAfterLineEnd(m_fastTrouble > 0 || m_strayLine ? LeftoverWaitMs : 0);
         if (m_terminated)
             return Step::Stop;
-        noteFastTrouble(leftover);
+        // A stray line caught inside the last reply counts until a clean one.
+        if (leftover || !m_strayLine)
+            noteFastTrouble(leftover);
     }
+    m_strayLine = false;
     if (m_job.settle) {
         settle();
         if (m_terminated)
@@ -291,7 +329,7 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
         return Step::Fail;
     if (!m_line->flush())
         return osFail();
-    m_lastActivity = std::chrono::steady_clock::now();
+    m_lastActivity = m_written = std::chrono::steady_clock::now();
     if (!checkLine(e))
         return Step::Fail;
     return m_terminated ? Step::Stop : Step::Ok;
@@ -315,7 +353,9 @@ TSXCommThread::Step TSXCommThread::readByte(uint8_t& byte, TCommError& e)
     case SerialLine::ReadResult::Byte:
         break;
     }
-    m_lastActivity = std::chrono::steady_clock::now();
+    m_lastActivity = m_lastByte = std::chrono::steady_clock::now();
+    if (m_firstByte == std::chrono::steady_clock::time_point{})
+        m_firstByte = m_lastByte;
     if (m_received.size() < FrameSize)
         m_received.push_back(static_cast<char>(byte));
     if (!checkLine(e))
@@ -335,12 +375,12 @@ void TSXCommThread::drain(TCommError& e)
     (void)e; // the caller's record stays as it was
 }
 
-bool TSXCommThread::leftoverAfterLineEnd()
+bool TSXCommThread::leftoverAfterLineEnd(int waitMs)
 {
-    // A line still coming shows within a character time or two; looking for a
-    // moment costs far less than the pause it replaces.
+    // Waiting here every time would cost every exchange its time; a line that comes
+    // after the look is dropped inside the next reply (a whole line before its echo).
     uint8_t b = 0;
-    if (m_line->readByte(b, LeftoverWaitMs) != SerialLine::ReadResult::Byte)
+    if (m_line->readByte(b, waitMs) != SerialLine::ReadResult::Byte)
         return false;
     // The purge alone could miss the rest of a line still on its way, which would
     // then open the next reply.
@@ -375,9 +415,13 @@ void TSXCommThread::settle()
 void TSXCommThread::noteFastTrouble(bool trouble)
 {
     if (!trouble) {
-        m_fastTrouble = 0;
+        // A look can miss a leftover that comes late, so one clean look does not
+        // clear the count; a run of them does.
+        if (++m_fastClean >= FastCleanRun)
+            m_fastTrouble = 0;
         return;
     }
+    m_fastClean = 0;
     if (++m_fastTrouble < FastTroubleLimit)
         return;
     m_fastTrouble = 0;
@@ -436,6 +480,7 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             return false;
         }
         bool first = true;
+        bool strayLine = false;
         int received = 0;
         // Time spent waiting on the line since the first byte; the hand-overs are left
         // out, so a user-interface thread that is busy for a while is no babbling line.
@@ -474,6 +519,17 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 }
                 break;
             }
+            if (strayLine) {
+                // A whole line came that is not this request's reply, and more
+                // follows: it was left over from before, so the reply starts anew.
+                strayLine = false;
+                reply.clear();
+                m_restartFlag = true;
+                m_strayLine = true;
+                noteFastTrouble(true);
+                if (m_terminated)
+                    return true;
+            }
             buf[0] = 2;
             buf[1] = b;
             bool deliverIt = true;
@@ -491,16 +547,23 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 return false;
             }
             first = false;
-            if (deliverIt && !deliver(buf.data(), m_restartFlag))
-                return true;
-            buf.fill(0);
             reply.push_back(static_cast<char>(b));
             const bool lineEnded = endsWithLineEnd(reply);
-            if (job.lineEnd && lineEnded && reply.size() >= echo.size() + 2
-                && reply.compare(0, echo.size(), echo) == 0) {
+            const bool echoed = reply.size() >= echo.size() + 2 && reply.compare(0, echo.size(), echo) == 0;
+            if (job.lineEnd && lineEnded && echoed) {
+                // The last byte goes with the Complete, in one hand-over.
+                if (deliverIt)
+                    m_held = buf;
+                buf.fill(0);
                 m_endedAtLineEnd = true;
                 return false;
             }
+            if (deliverIt && !deliver(buf.data(), m_restartFlag))
+                return true;
+            buf.fill(0);
+            // A line that is not the echo may be the reply ("er 7") or a line left
+            // over from before; which one shows when more bytes come.
+            strayLine = job.lineEnd && lineEnded;
             // A pause before the line end is a stall, not the end (a component with
             // its own stop character keeps its rule).
             if (!lineEnded && !job.pauseEnds && !job.stopChar)
