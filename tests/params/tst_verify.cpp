@@ -27,7 +27,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -440,7 +440,7 @@ private slots:
             const std::pair<int, int> key{places.contains(n) ? places[n].order : INT_MAX, n};
             QVERIFY(key > last);
             last = key;
-            QCOMPARE(w.Grid->item(r, TFormCompare::ColMenu)->text(),
+            QCOMPARE(w.cellText(r, TFormCompare::ColMenu),
                      places.contains(n) ? places[n].heading : QStringLiteral("(in no menu)"));
         }
 
@@ -449,7 +449,7 @@ private slots:
             drawLinesReport(p, size, currentReportHeader(), title, lines, newPage);
         });
         const QStringList lines = w.reportLines();
-        QVERIFY(lines.contains(w.Grid->item(0, TFormCompare::ColMenu)->text()));
+        QVERIFY(lines.contains(w.cellText(0, TFormCompare::ColMenu)));
         w.resize(900, 500);
         test::saveShot(&w, "verify-compare-grouped");
         const QString shots = qEnvironmentVariable("VX_SHOT_DIR");
