@@ -108,6 +108,7 @@ void TSXCommThread::StartRequest(const TCommRequest* request)
     job.firstByteMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteMs;
     job.pauseEnds = request->PauseEnds;
     job.settle = request->Settle;
+    job.baud = baudrateValue(m_port->m_baudrate);
     m_next = job;
     m_pending = true;
     lock.unlock();
@@ -152,6 +153,29 @@ TSXCommThread::Timing& TSXCommThread::timing()
 {
     static Timing t;
     return t;
+}
+
+bool TSXCommThread::hold(uint8_t b)
+{
+    // block[0] counts the bytes plus one, in a byte.
+    if (m_held[0] >= 255 && !flushHeld())
+        return false;
+    if (m_held[0] == 0)
+        m_held[0] = 1;
+    m_held[m_held[0]] = b;
+    ++m_held[0];
+    return true;
+}
+
+bool TSXCommThread::flushHeld()
+{
+    if (m_held[0] <= 1) {
+        m_held[0] = 0;
+        return true;
+    }
+    TFrame held = m_held;
+    m_held[0] = 0;
+    return deliver(held.data(), m_restartFlag);
 }
 
 bool TSXCommThread::completeAndDone(const TCommError& error, const uint8_t* frame, bool done)
@@ -431,6 +455,26 @@ void TSXCommThread::noteFastTrouble(bool trouble)
 // ---------------------------------------------------------------------------
 // ASCII line exchange
 
+void TSXCommThread::awaitEcho(const Job& job, const std::string& echo, const std::string& reply)
+{
+    // The rest of the echo and the line end cannot come sooner than the line carries
+    // them: one wait for them spares a wake-up for each byte. It ends a character
+    // before the last of them is due, so the reply ends no later.
+    const size_t need = echo.size() + 2;
+    if (reply.empty() || reply.size() + 3 > need || echo.compare(0, reply.size(), reply) != 0)
+        return;
+    // Ten bits a character at least; less is never waited for too long.
+    const auto charTime = std::chrono::nanoseconds(10'000'000'000LL / std::max(job.baud, 1));
+    const auto until = std::chrono::steady_clock::now() + charTime * int64_t(need - reply.size() - 1);
+    // In short steps, so a Close is not kept waiting at slow rates.
+    while (!m_terminated) {
+        const auto left = until - std::chrono::steady_clock::now();
+        if (left <= std::chrono::nanoseconds::zero())
+            return;
+        std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(left, std::chrono::milliseconds(10)));
+    }
+}
+
 namespace {
 
 bool endsWithLineEnd(const std::string& reply)
@@ -481,11 +525,18 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
         }
         bool first = true;
         bool strayLine = false;
+        const bool batch = job.lineEnd && !job.startChar && !job.stopChar;
+        bool awaited = false;
         int received = 0;
         // Time spent waiting on the line since the first byte; the hand-overs are left
         // out, so a user-interface thread that is busy for a while is no babbling line.
         std::chrono::steady_clock::duration lineTime{};
         for (;;) {
+            // Once, after the first byte: the bytes that come meanwhile wait in the line.
+            if (batch && received == 1 && !awaited) {
+                awaited = true;
+                awaitEcho(job, echo, reply);
+            }
             uint8_t b = 0;
             const auto readStart = std::chrono::steady_clock::now();
             st = readByte(b, e);
@@ -524,7 +575,11 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 // follows: it was left over from before, so the reply starts anew.
                 strayLine = false;
                 reply.clear();
-                m_restartFlag = true;
+                // Held back, it never reached the component; else it starts afresh.
+                if (batch)
+                    m_held[0] = 0;
+                else
+                    m_restartFlag = true;
                 m_strayLine = true;
                 noteFastTrouble(true);
                 if (m_terminated)
@@ -550,17 +605,20 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             reply.push_back(static_cast<char>(b));
             const bool lineEnded = endsWithLineEnd(reply);
             const bool echoed = reply.size() >= echo.size() + 2 && reply.compare(0, echo.size(), echo) == 0;
-            if (job.lineEnd && lineEnded && echoed) {
-                // The last byte goes with the Complete, in one hand-over.
-                if (deliverIt)
-                    m_held = buf;
-                buf.fill(0);
+            const bool ended = job.lineEnd && lineEnded && echoed;
+            // A reply that ends at its line end goes to the component whole, with the
+            // Complete: one hand-over per exchange instead of one per byte.
+            if (deliverIt && (batch || ended)) {
+                if (!hold(b))
+                    return true;
+            } else if (deliverIt && !deliver(buf.data(), m_restartFlag)) {
+                return true;
+            }
+            buf.fill(0);
+            if (ended) {
                 m_endedAtLineEnd = true;
                 return false;
             }
-            if (deliverIt && !deliver(buf.data(), m_restartFlag))
-                return true;
-            buf.fill(0);
             // A line that is not the echo may be the reply ("er 7") or a line left
             // over from before; which one shows when more bytes come.
             strayLine = job.lineEnd && lineEnded;
@@ -573,6 +631,10 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
         buf.fill(0);
         if (e.Code == CommLineLost)
             return false;
+        // What came of it reaches the component as it always did; the next attempt
+        // starts it afresh.
+        if (!flushHeld())
+            return true;
         if (e.Code != CommTimeout)
             drain(e);
         if (m_terminated)

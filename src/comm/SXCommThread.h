@@ -84,6 +84,7 @@ private:
         bool cyclic = false;
         bool pauseEnds = false;
         bool settle = false;
+        int baud = 9600;
     };
     enum class Step { Ok,
                       Fail,
@@ -105,12 +106,19 @@ private:
     // (the last bytes of a reply that ended at its line end go with them). False
     // when terminated.
     bool completeAndDone(const TCommError& error, const uint8_t* frame, bool done);
+    // Keeps a byte of the reply for the next hand-over; hands over what is kept.
+    // False when terminated.
+    bool hold(uint8_t b);
+    bool flushHeld();
     // Reads and drops bytes until the line has been quiet for SettleQuietMs (counted
     // from the last byte seen or sent), at most MaxReplyMs.
     void settle();
     void noteFastTrouble(bool trouble);
     Step abandonTelegram(TCommError& e, TFrame& buf, const uint8_t* reset, size_t count);
 
+    // With a fast reply under way that so far is the start of its echo: waits for the
+    // time the rest of the echo and the line end take on the line.
+    void awaitEcho(const Job& job, const std::string& echo, const std::string& reply);
     // Each returns true when the thread was asked to stop.
     bool exchangeAscii(const Job& job, TCommError& e, TFrame& buf);
     // A framed telegram: the codec knows the bytes, this the line. A failed telegram
@@ -149,7 +157,7 @@ private:
     // The exchange under way: when it was taken, when the request left, its first
     // and last byte, and when the last one ended (for Timing).
     std::chrono::steady_clock::time_point m_taken{}, m_written{}, m_firstByte{}, m_lastByte{}, m_ended{};
-    // Bytes of the reply not yet handed to the component (its line end).
+    // Bytes of the reply not yet handed to the component (a fast reply's, until it ends).
     TFrame m_held{};
     // Bytes read in the current attempt, for the traffic capture.
     std::string m_received;
