@@ -356,6 +356,7 @@ void TFormCompare::fillGrid()
     Grid->setColumnHidden(ColMenu, !grouped);
     // Every row's texts once, here; the view asks for those it shows.
     const qint32 p203 = (m_side[0].values.hasParameters ? m_side[0].values : m_side[1].values).par.value(ParDecimalsParameter);
+    const QString setpointName = T("SetpointName"), unknown = T("Unknown");
     QList<CompareModel::Line> lines;
     lines.reserve(m_visible.size());
     for (const int i : std::as_const(m_visible)) {
@@ -364,9 +365,9 @@ void TFormCompare::fillGrid()
         CompareModel::Line l;
         l.text = {QString(),
                   numberText(r),
-                  r.setpoint ? T("SetpointName").arg(r.number) : parNaam(r.number), // the current language
-                  r.unknownA ? T("Unknown").arg(r.textA) : r.textA,
-                  r.unknownB ? T("Unknown").arg(r.textB) : r.textB,
+                  r.setpoint ? setpointName.arg(r.number) : parNaam(r.number), // the current language
+                  r.unknownA ? unknown.arg(r.textA) : r.textA,
+                  r.unknownB ? unknown.arg(r.textB) : r.textB,
                   r.setpoint ? QString() : partext::limitsText(r.number, p203),
                   resultText(e, p203),
                   menuText(r)};
