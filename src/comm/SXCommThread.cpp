@@ -573,7 +573,6 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             if (strayLine) {
                 // A whole line came that is not this request's reply, and more
                 // follows: it was left over from before, so the reply starts anew.
-                strayLine = false;
                 reply.clear();
                 // Held back, it never reached the component; else it starts afresh.
                 if (batch)
