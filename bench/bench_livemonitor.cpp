@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -79,20 +80,29 @@ int main(int argc, char** argv)
         const double exchange = 13 * ch + 0.002 + (fast ? 0.0 : 0.050);
         const double floorPerPanel = 1.0 / (8 * exchange);
         std::printf("%s replies\n", fast ? "fast" : "classic");
-        std::printf("%-18s %10s %10s %s\n", "component", "updates/s", "floor/s", fast ? "  fast/classic (goal >= 6)" : "");
+        std::printf("%-18s %10s %10s %s\n", "component", "updates/s", "floor/s",
+                    fast ? "  fast/classic (goal >= 6)  of floor (goal >= 0.95)" : "");
+        double least = 0;
         for (auto& [name, n] : updates) {
             const double rate = n / elapsed;
+            least = least == 0 ? rate : std::min(least, rate);
             if (!fast) {
                 classicRate[name] = rate;
                 std::printf("%-18s %10.2f %10.2f\n", qPrintable(name), rate, floorPerPanel);
             } else {
                 const double ratio = classicRate[name] > 0 ? rate / classicRate[name] : 0;
-                std::printf("%-18s %10.2f %10.2f   %6.1fx %s\n", qPrintable(name), rate, floorPerPanel, ratio,
-                            ratio >= 6 ? "met" : "missed");
+                const double ofFloor = rate / floorPerPanel;
+                std::printf("%-18s %10.2f %10.2f   %6.1fx %-6s     %.3f %s\n", qPrintable(name), rate, floorPerPanel,
+                            ratio, ratio >= 6 ? "met" : "missed", ofFloor, ofFloor >= 0.95 ? "met" : "missed");
             }
         }
-        std::printf("tool CPU:          %.1f %% of one core (goal < 5 %%; includes the worker thread)\n",
-                    100 * cpu / elapsed);
+        if (fast)
+            std::printf("slowest panel:     %.3f of the floor (goal >= 0.95: %s)\n", least / floorPerPanel,
+                        least / floorPerPanel >= 0.95 ? "met" : "missed");
+        const double cpuShare = 100 * cpu / elapsed;
+        const double cpuGoal = fast ? 2.0 : 5.0;
+        std::printf("tool CPU:          %.1f %% of one core (goal < %.0f %%: %s; includes the worker thread)\n", cpuShare,
+                    cpuGoal, cpuShare < cpuGoal ? "met" : "missed");
     }
     std::printf("resident memory:   %.1f MB (goal < 80 MB)\n", double(bench::residentKiB()) / 1024.0);
     w.close();

@@ -2,7 +2,10 @@
 // 38400 baud: the time taken against the floor of the line, which is every character
 // at its character time, the controller's latency and the 50 ms pause that ends each
 // reply. A restore also reads the controller first (safety backup) and after
-// (read-back); both show as their own lines.
+// (read-back); both show as their own lines. A bare blocking loop (no thread, no
+// window) that writes each request and reads to its line end is the reference for
+// fast replies; and a restore of a backup that differs in 10 values is timed against
+// the full write of every value.
 #include "BenchSim.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
@@ -20,6 +23,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace vx;
 
@@ -95,6 +102,79 @@ void report(const char* what, double seconds, double floorMs, double goal = 1.05
                 goal, seconds / floor <= goal ? "met" : "missed");
 }
 
+// The reference: a plain blocking loop on the line, each request out, its reply read
+// to CR LF. Seconds for all of `requests`, or -1.
+double bareLoop(const QByteArray& path, const QStringList& requests)
+{
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    termios t{};
+    tcgetattr(fd, &t);
+    cfmakeraw(&t);
+    cfsetispeed(&t, B38400);
+    cfsetospeed(&t, B38400);
+    t.c_cflag |= PARENB | PARODD | CLOCAL | CREAD;
+    tcsetattr(fd, TCSANOW, &t);
+    tcflush(fd, TCIOFLUSH);
+    const auto exchange = [fd](const QString& request) {
+        const QByteArray out = request.toLatin1() + '\r';
+        if (::write(fd, out.constData(), size_t(out.size())) != out.size())
+            return false;
+        QByteArray reply;
+        while (!reply.endsWith("\r\n")) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 1000) <= 0)
+                return false;
+            char buf[64];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0)
+                return false;
+            reply.append(buf, int(n));
+        }
+        return true;
+    };
+    double seconds = -1;
+    if (exchange(QStringLiteral("sc 0"))) {
+        QElapsedTimer clock;
+        clock.start();
+        bool ok = true;
+        for (const QString& r : requests)
+            ok = ok && exchange(r);
+        seconds = ok ? double(clock.nsecsElapsed()) / 1e9 : -1;
+    }
+    ::close(fd);
+    return seconds;
+}
+
+QStringList readRequests()
+{
+    QStringList r;
+    for (int n = 0; n <= 511; ++n)
+        r << QStringLiteral("rp %1").arg(n);
+    for (int n = 1; n <= 80; ++n)
+        r << QStringLiteral("rs %1").arg(n);
+    return r;
+}
+
+QStringList writeRequests(const TParWaarden& p, const TSollWaarden& s)
+{
+    QStringList r;
+    for (int n = 0; n <= 511; ++n)
+        r << QStringLiteral("wp %1 %2").arg(n).arg(p[n]);
+    for (int n = 1; n <= 80; ++n)
+        r << QStringLiteral("ws %1 %2").arg(n).arg(s[n]);
+    return r << QStringLiteral("bp");
+}
+
+void reportToBare(const char* what, double seconds, double bare, double goal)
+{
+    std::printf("%-22s %8.2f s / bare loop %.2f s = %.3f", what, seconds, bare, seconds / bare);
+    if (goal > 0)
+        std::printf(" (goal <= %.2f: %s)", goal, seconds / bare <= goal ? "met" : "missed");
+    std::printf("\n");
+}
+
 void reportFastToClassic(const char* what, double fast, double classic)
 {
     std::printf("%-22s fast %.2f s / classic %.2f s = %.3f (goal 0.15: %s)\n", what, fast, classic, fast / classic,
@@ -160,16 +240,28 @@ int main(int argc, char** argv)
         }
         report(qPrintable(QStringLiteral("write + bp, %1").arg(QLatin1String(mode))), write,
                writeFloorMs(schrijf.ParBuffer, schrijf.SollwBuffer), goal);
-        // A restore as the program runs it: the safety backup's extra read on its
-        // own line, then the whole restore with safety backup and read-back.
+        // A restore as the program ran it before it wrote only what differs: the
+        // safety backup's extra read on its own line.
+        setWriteEveryValueOn(true);
         safety::setBackupsOn(true);
         safety::setVerifyOn(false);
         const double withSafety = timeTransfer(schrijf);
         safety::setVerifyOn(true);
+        // A backup that differs from the controller in 10 setpoints: its restore
+        // writes those 10; then the full restore of the controller's own values, which
+        // differ from it in the same 10, writes all 592. Both read the controller first
+        // and every value back after.
+        for (int n = 1; n <= 10; ++n)
+            schrijf.SollwBuffer[n] = lees.SollwBuffer[n] + n;
+        setWriteEveryValueOn(false);
+        const double differing = timeTransfer(schrijf);
+        schrijf.SollwBuffer = lees.SollwBuffer;
+        setWriteEveryValueOn(true);
         const double restore = timeTransfer(schrijf);
+        setWriteEveryValueOn(false);
         safety::setBackupsOn(false);
         safety::setVerifyOn(false);
-        if (withSafety < 0 || restore < 0) {
+        if (withSafety < 0 || restore < 0 || differing < 0) {
             rc = 1;
             break;
         }
@@ -177,6 +269,26 @@ int main(int argc, char** argv)
                readFloorMs(lees.ParBuffer, lees.SollwBuffer), goal);
         std::printf("%-22s %8.2f s   (safety backup + write + bp + read-back; write alone %.2f s)\n",
                     qPrintable(QStringLiteral("restore, %1").arg(QLatin1String(mode))), restore, write);
+        const double share = differing / restore;
+        std::printf("%-22s %8.2f s   / full restore %.2f s = %.3f", qPrintable(QStringLiteral("10 differ, %1").arg(QLatin1String(mode))),
+                    differing, restore, share);
+        if (!fast)
+            std::printf(" (goal <= 0.70: %s)", share <= 0.70 ? "met" : "missed");
+        std::printf("\n");
+        if (fast) {
+            // The reference on the same line, the port closed meanwhile.
+            port.Close();
+            const double bareRead = bareLoop(ptyPath, readRequests());
+            const double bareWrite = bareLoop(ptyPath, writeRequests(lees.ParBuffer, lees.SollwBuffer));
+            port.Open();
+            if (bareRead < 0 || bareWrite < 0 || !port.Active()) {
+                std::fprintf(stderr, "the bare loop got no reply\n");
+                rc = 1;
+                break;
+            }
+            reportToBare("fast read", read, bareRead, 1.05);
+            reportToBare("fast write", write, bareWrite, 0);
+        }
         if (!fast) {
             classicRead = read;
             classicWrite = write;

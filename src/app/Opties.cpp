@@ -28,7 +28,7 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("FormOpties"));
     setWindowTitle(QStringLiteral("FormOpties"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(384, 340);
+    setFixedSize(384, 364);
 
     auto* top = new QVBoxLayout(this);
     PageControl1 = new QTabWidget(this);
@@ -70,6 +70,9 @@ TFormOpties::TFormOpties(QWidget* parent) : QDialog(parent)
     CheckVragenVoorSchrijven = new QCheckBox(texts::Verify("OptAskWrite"), TabSheet1);
     CheckVragenVoorSchrijven->setObjectName(QStringLiteral("CheckVragenVoorSchrijven"));
     page->addWidget(CheckVragenVoorSchrijven);
+    CheckAllesSchrijven = new QCheckBox(texts::Verify("OptWriteAll"), TabSheet1);
+    CheckAllesSchrijven->setObjectName(QStringLiteral("CheckAllesSchrijven"));
+    page->addWidget(CheckAllesSchrijven);
     page->addStretch();
 
     const OkCancel buttons = addOkCancelRow(this, top);
@@ -116,6 +119,8 @@ void TFormOpties::FormActivate()
     CheckVerifieren->setChecked(safety::verifyOn());
     CheckVragenVoorSchrijven->setText(texts::Verify("OptAskWrite"));
     CheckVragenVoorSchrijven->setChecked(writeQuestionOn());
+    CheckAllesSchrijven->setText(texts::Verify("OptWriteAll"));
+    CheckAllesSchrijven->setChecked(writeEveryValueOn());
 }
 
 void TFormOpties::CmdOKClick()
@@ -129,6 +134,7 @@ void TFormOpties::CmdOKClick()
     safety::setBackupsOn(CheckVeiligheidsbackup->isChecked());
     safety::setVerifyOn(CheckVerifieren->isChecked());
     setWriteQuestionOn(CheckVragenVoorSchrijven->isChecked());
+    setWriteEveryValueOn(CheckAllesSchrijven->isChecked());
     if (s.TaalIndex != m_oldTaalIndex) s.TekstFile_Lezen();
     s.LezenTeksten();
     s.ParameterDef_lezen();

@@ -31,6 +31,8 @@ public:
     QCheckBox* CheckVerifieren = nullptr;
     // The question before whole-set sends and ticked writes (off for experienced users).
     QCheckBox* CheckVragenVoorSchrijven = nullptr;
+    // Sends and restores write every value, not only those that differ from the controller.
+    QCheckBox* CheckAllesSchrijven = nullptr;
     QPushButton* CmdOK = nullptr;
     QPushButton* CmdCancel = nullptr;
 

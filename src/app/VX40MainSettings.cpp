@@ -37,6 +37,7 @@ void TFormMain::Configfile_lezen()
     safety::setBackupsOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("Veiligheidsbackup"), safety::backupsOn()));
     safety::setVerifyOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("Verifieren"), safety::verifyOn()));
     setWriteQuestionOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("VragenVoorSchrijven"), writeQuestionOn()));
+    setWriteEveryValueOn(ini.readBool(QStringLiteral("Opties"), QStringLiteral("AllesSchrijven"), writeEveryValueOn()));
     s.OpenCloseDialoogPath = ini.readString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), QString());
     s.AfdrukFirma = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), QString());
     s.AfdrukType = ini.readString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), QString());
@@ -65,6 +66,7 @@ bool TFormMain::ProgrammaInstellingen_opslaan()
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("Veiligheidsbackup"), safety::backupsOn());
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("Verifieren"), safety::verifyOn());
     ini.writeBool(QStringLiteral("Opties"), QStringLiteral("VragenVoorSchrijven"), writeQuestionOn());
+    ini.writeBool(QStringLiteral("Opties"), QStringLiteral("AllesSchrijven"), writeEveryValueOn());
     ini.writeString(QStringLiteral("Algemeen"), QStringLiteral("OpenCloseDialoogPath"), s.OpenCloseDialoogPath);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Firma"), s.AfdrukFirma);
     ini.writeString(QStringLiteral("Afdrukken"), QStringLiteral("Type"), s.AfdrukType);

@@ -541,10 +541,11 @@ int cmdBackup(Context& c)
 
 int cmdRestore(Context& c)
 {
-    const CommandLine line(c.opt.args, {flagOption("no-safety"), flagOption("no-verify"), flagOption("force")});
+    const CommandLine line(c.opt.args, {flagOption("no-safety"), flagOption("no-verify"), flagOption("force"), flagOption("all")});
     const bool noSafety = line.isSet(QStringLiteral("no-safety"));
     const bool noVerify = line.isSet(QStringLiteral("no-verify"));
     const bool force = line.isSet(QStringLiteral("force"));
+    const bool all = line.isSet(QStringLiteral("all"));
     const QStringList args = line.arguments();
     if (!line.ok() || args.size() != 1) {
         c.error(cliText("MissingArgument").arg(QStringLiteral("restore FILE.bak")));
@@ -563,6 +564,8 @@ int cmdRestore(Context& c)
     job.values = f.values;
     job.backup = !noSafety;
     job.verify = !noVerify;
+    job.writeAll = all;
+    job.computeAlways = true;
     const QString folder = safetyFolder(c);
     const manifest::Line where{c.portName, portLineText(c.line()->port()), QString()};
     job.save = [&c, folder, where](const safety::Identity& id, const TParWaarden& par, const TSollWaarden& soll) {
@@ -590,9 +593,10 @@ int cmdRestore(Context& c)
         c.error(cliText("FileError").arg(folder, t.error));
         return ExitUsage;
     }
-    const int total = (f.values.hasParameters ? ParCount : 0) + (f.values.hasSetpoints ? SollCount : 0);
     if (plan.phase() == Phase::Write)
-        return writeFailure(c, plan.write(), total, f.values.hasParameters, plan.standText());
+        return writeFailure(c, plan.write(), plan.writeTotal(), f.values.hasParameters, plan.standText());
+    if (plan.selective())
+        c.note(plan.skippedText());
     // Every value went; "bp" or the read-back may still have failed, and what was
     // read back is reported either way.
     int code = ExitOk;

@@ -55,11 +55,13 @@ const QMap<QString, QString>& commandTexts()
                    "earlier searches) and backs up each in turn to DIR/TYPE_SERIAL_uN_DATE.bak; a\n"
                    "unit that fails does not stop the others. One line per unit at the end: done\n"
                    "with its file, or failed with the reason. Exit status 4 when any unit failed."},
-        {"restore", "usage: vx5x restore [--no-safety] [--no-verify] [--force] FILE.bak\n"
+        {"restore", "usage: vx5x restore [--no-safety] [--no-verify] [--force] [--all] FILE.bak\n"
                     "Writes a backup file to the controller, then \"bp\". First it saves a safety\n"
                     "backup of the controller in ~/.local/share/vx5x-tool/Backups (not with\n"
-                    "--no-safety); afterwards it reads everything back and lists what differs (not\n"
-                    "with --no-verify). It asks nothing, and refuses a file that does not parse.\n"
+                    "--no-safety) and writes only the values that differ from it (every value with\n"
+                    "--all or --no-safety); afterwards it reads everything back and lists what\n"
+                    "differs (not with --no-verify). It asks nothing, and refuses a file that does\n"
+                    "not parse.\n"
                     "A manifest beside the file is checked: a changed file is refused, and so is a\n"
                     "backup of another type or serial (\"rx\") unless --force."},
         {"diff", "usage: vx5x diff A B\n"

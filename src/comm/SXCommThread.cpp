@@ -108,6 +108,7 @@ void TSXCommThread::StartRequest(const TCommRequest* request)
     job.firstByteMs = request->TimeoutTime > 0 ? request->TimeoutTime : DefaultFirstByteMs;
     job.pauseEnds = request->PauseEnds;
     job.settle = request->Settle;
+    job.baud = baudrateValue(m_port->m_baudrate);
     m_next = job;
     m_pending = true;
     lock.unlock();
@@ -148,6 +149,53 @@ bool TSXCommThread::handOver(const std::function<void()>& fn)
     return !m_terminated;
 }
 
+TSXCommThread::Timing& TSXCommThread::timing()
+{
+    static Timing t;
+    return t;
+}
+
+bool TSXCommThread::hold(uint8_t b)
+{
+    // block[0] counts the bytes plus one, in a byte.
+    if (m_held[0] >= 255 && !flushHeld())
+        return false;
+    if (m_held[0] == 0)
+        m_held[0] = 1;
+    m_held[m_held[0]] = b;
+    ++m_held[0];
+    return true;
+}
+
+bool TSXCommThread::flushHeld()
+{
+    if (m_held[0] <= 1) {
+        m_held[0] = 0;
+        return true;
+    }
+    TFrame held = m_held;
+    m_held[0] = 0;
+    return deliver(held.data(), m_restartFlag);
+}
+
+bool TSXCommThread::completeAndDone(const TCommError& error, const uint8_t* frame, bool done)
+{
+    TFrame held = m_held;
+    m_held[0] = 0;
+    bool flag = m_restartFlag;
+    const bool ok = handOver([&] {
+        if (held[0] > 1 && m_component)
+            m_component->DataReceived(held.data(), m_job.frame.data(), flag);
+        if (m_job.kind != ProtocolKind::None && m_component)
+            m_component->Complete(error, frame);
+        // A Close from the handler ends it here.
+        if (done && !m_terminated)
+            m_port->RequestDone();
+    });
+    m_restartFlag = flag;
+    return ok;
+}
+
 bool TSXCommThread::deliver(const uint8_t* block, bool& restartFlag)
 {
     bool flag = restartFlag;
@@ -171,6 +219,12 @@ void TSXCommThread::Execute()
             job = m_next;
             m_job = job;
         }
+        using clock = std::chrono::steady_clock;
+        m_taken = clock::now();
+        if (m_ended != clock::time_point{})
+            timing().callerNs += (m_taken - m_ended).count();
+        m_written = m_firstByte = m_lastByte = {};
+        m_held[0] = 0;
         TCommError error;
         TFrame buffer{};
         bool stop = false;
@@ -217,13 +271,19 @@ void TSXCommThread::Execute()
             handOver([&] { m_port->lineLost(m_component, error); });
             break;
         }
+        // Also after a dropped request, so the queue never stalls behind it; one
+        // hand-over for both, as the caller's next request waits on it.
         const bool lostAfterReply = m_line->lost();
-        if (job.kind != ProtocolKind::None) {
-            if (!handOver([&] {
-                    if (m_component)
-                        m_component->Complete(error, buffer.data());
-                }))
-                break;
+        if (!completeAndDone(error, buffer.data(), !lostAfterReply))
+            break;
+        m_ended = clock::now();
+        if (job.kind == ProtocolKind::ASCII && m_lastByte != clock::time_point{}) {
+            Timing& t = timing();
+            ++t.exchanges;
+            t.writtenNs += (m_written - m_taken).count();
+            t.firstByteNs += (m_firstByte - m_taken).count();
+            t.lastByteNs += (m_lastByte - m_taken).count();
+            t.handedOverNs += (m_ended - m_taken).count();
         }
         if (lostAfterReply) {
             TCommError lost;
@@ -232,9 +292,6 @@ void TSXCommThread::Execute()
             handOver([&] { m_port->lineLost(nullptr, lost); });
             break;
         }
-        // Also after a dropped request, so the queue never stalls behind it.
-        if (!handOver([this] { m_port->RequestDone(); }))
-            break;
     }
     {
         std::lock_guard lock(m_finishMutex);
@@ -270,11 +327,16 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
     m_readTimeout = m_job.firstByteMs;
     if (m_endedAtLineEnd) {
         m_endedAtLineEnd = false;
-        const bool leftover = leftoverAfterLineEnd();
+        // A line that has shown leftovers is watched a moment longer, so a controller
+        // that keeps sending extra lines is found out; a clean one costs nothing.
+        const bool leftover = leftoverAfterLineEnd(m_fastTrouble > 0 || m_strayLine ? LeftoverWaitMs : 0);
         if (m_terminated)
             return Step::Stop;
-        noteFastTrouble(leftover);
+        // A stray line caught inside the last reply counts until a clean one.
+        if (leftover || !m_strayLine)
+            noteFastTrouble(leftover);
     }
+    m_strayLine = false;
     if (m_job.settle) {
         settle();
         if (m_terminated)
@@ -291,7 +353,7 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
         return Step::Fail;
     if (!m_line->flush())
         return osFail();
-    m_lastActivity = std::chrono::steady_clock::now();
+    m_lastActivity = m_written = std::chrono::steady_clock::now();
     if (!checkLine(e))
         return Step::Fail;
     return m_terminated ? Step::Stop : Step::Ok;
@@ -315,7 +377,9 @@ TSXCommThread::Step TSXCommThread::readByte(uint8_t& byte, TCommError& e)
     case SerialLine::ReadResult::Byte:
         break;
     }
-    m_lastActivity = std::chrono::steady_clock::now();
+    m_lastActivity = m_lastByte = std::chrono::steady_clock::now();
+    if (m_firstByte == std::chrono::steady_clock::time_point{})
+        m_firstByte = m_lastByte;
     if (m_received.size() < FrameSize)
         m_received.push_back(static_cast<char>(byte));
     if (!checkLine(e))
@@ -335,12 +399,12 @@ void TSXCommThread::drain(TCommError& e)
     (void)e; // the caller's record stays as it was
 }
 
-bool TSXCommThread::leftoverAfterLineEnd()
+bool TSXCommThread::leftoverAfterLineEnd(int waitMs)
 {
-    // A line still coming shows within a character time or two; looking for a
-    // moment costs far less than the pause it replaces.
+    // Waiting here every time would cost every exchange its time; a line that comes
+    // after the look is dropped inside the next reply (a whole line before its echo).
     uint8_t b = 0;
-    if (m_line->readByte(b, LeftoverWaitMs) != SerialLine::ReadResult::Byte)
+    if (m_line->readByte(b, waitMs) != SerialLine::ReadResult::Byte)
         return false;
     // The purge alone could miss the rest of a line still on its way, which would
     // then open the next reply.
@@ -375,9 +439,13 @@ void TSXCommThread::settle()
 void TSXCommThread::noteFastTrouble(bool trouble)
 {
     if (!trouble) {
-        m_fastTrouble = 0;
+        // A look can miss a leftover that comes late, so one clean look does not
+        // clear the count; a run of them does.
+        if (++m_fastClean >= FastCleanRun)
+            m_fastTrouble = 0;
         return;
     }
+    m_fastClean = 0;
     if (++m_fastTrouble < FastTroubleLimit)
         return;
     m_fastTrouble = 0;
@@ -386,6 +454,26 @@ void TSXCommThread::noteFastTrouble(bool trouble)
 
 // ---------------------------------------------------------------------------
 // ASCII line exchange
+
+void TSXCommThread::awaitEcho(const Job& job, const std::string& echo, const std::string& reply)
+{
+    // The rest of the echo and the line end cannot come sooner than the line carries
+    // them: one wait for them spares a wake-up for each byte. It ends a character
+    // before the last of them is due, so the reply ends no later.
+    const size_t need = echo.size() + 2;
+    if (reply.empty() || reply.size() + 3 > need || echo.compare(0, reply.size(), reply) != 0)
+        return;
+    // Ten bits a character at least; less is never waited for too long.
+    const auto charTime = std::chrono::nanoseconds(10'000'000'000LL / std::max(job.baud, 1));
+    const auto until = std::chrono::steady_clock::now() + charTime * int64_t(need - reply.size() - 1);
+    // In short steps, so a Close is not kept waiting at slow rates.
+    while (!m_terminated) {
+        const auto left = until - std::chrono::steady_clock::now();
+        if (left <= std::chrono::nanoseconds::zero())
+            return;
+        std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(left, std::chrono::milliseconds(10)));
+    }
+}
 
 namespace {
 
@@ -436,11 +524,19 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             return false;
         }
         bool first = true;
+        bool strayLine = false;
+        const bool batch = job.lineEnd && !job.startChar && !job.stopChar;
+        bool awaited = false;
         int received = 0;
         // Time spent waiting on the line since the first byte; the hand-overs are left
         // out, so a user-interface thread that is busy for a while is no babbling line.
         std::chrono::steady_clock::duration lineTime{};
         for (;;) {
+            // Once, after the first byte: the bytes that come meanwhile wait in the line.
+            if (batch && received == 1 && !awaited) {
+                awaited = true;
+                awaitEcho(job, echo, reply);
+            }
             uint8_t b = 0;
             const auto readStart = std::chrono::steady_clock::now();
             st = readByte(b, e);
@@ -474,6 +570,20 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 }
                 break;
             }
+            if (strayLine) {
+                // A whole line came that is not this request's reply, and more
+                // follows: it was left over from before, so the reply starts anew.
+                reply.clear();
+                // Held back, it never reached the component; else it starts afresh.
+                if (batch)
+                    m_held[0] = 0;
+                else
+                    m_restartFlag = true;
+                m_strayLine = true;
+                noteFastTrouble(true);
+                if (m_terminated)
+                    return true;
+            }
             buf[0] = 2;
             buf[1] = b;
             bool deliverIt = true;
@@ -491,16 +601,26 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
                 return false;
             }
             first = false;
-            if (deliverIt && !deliver(buf.data(), m_restartFlag))
-                return true;
-            buf.fill(0);
             reply.push_back(static_cast<char>(b));
             const bool lineEnded = endsWithLineEnd(reply);
-            if (job.lineEnd && lineEnded && reply.size() >= echo.size() + 2
-                && reply.compare(0, echo.size(), echo) == 0) {
+            const bool echoed = reply.size() >= echo.size() + 2 && reply.compare(0, echo.size(), echo) == 0;
+            const bool ended = job.lineEnd && lineEnded && echoed;
+            // A reply that ends at its line end goes to the component whole, with the
+            // Complete: one hand-over per exchange instead of one per byte.
+            if (deliverIt && (batch || ended)) {
+                if (!hold(b))
+                    return true;
+            } else if (deliverIt && !deliver(buf.data(), m_restartFlag)) {
+                return true;
+            }
+            buf.fill(0);
+            if (ended) {
                 m_endedAtLineEnd = true;
                 return false;
             }
+            // A line that is not the echo may be the reply ("er 7") or a line left
+            // over from before; which one shows when more bytes come.
+            strayLine = job.lineEnd && lineEnded;
             // A pause before the line end is a stall, not the end (a component with
             // its own stop character keeps its rule).
             if (!lineEnded && !job.pauseEnds && !job.stopChar)
@@ -510,6 +630,10 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
         buf.fill(0);
         if (e.Code == CommLineLost)
             return false;
+        // What came of it reaches the component as it always did; the next attempt
+        // starts it afresh.
+        if (!flushHeld())
+            return true;
         if (e.Code != CommTimeout)
             drain(e);
         if (m_terminated)

@@ -50,9 +50,26 @@ public:
     // Fast replies that go wrong this many times in a row (no line end, or bytes
     // left over after the line end) switch the port back to the pause rule.
     static constexpr int FastTroubleLimit = 3;
-    // How long to look for bytes after a line end (the line's wait rounds down, so
-    // 2 gives at least one millisecond: several character times at 9600 baud and up).
+    // Clean exchanges in a row that clear the count of troubles.
+    static constexpr int FastCleanRun = 10;
+    // How long to look for bytes after a line end once leftovers were seen (the
+    // line's wait rounds down, so 2 gives at least one millisecond: several
+    // character times at 9600 baud and up); otherwise only what is there is seen.
     static constexpr int LeftoverWaitMs = 2;
+
+    // Where the exchanges' time goes, summed over every ASCII exchange of the process
+    // (nanoseconds from the worker taking the request): the request written, the
+    // reply's first and last byte, the caller told. Read by the benchmarks.
+    struct Timing {
+        std::atomic<int64_t> exchanges{0};
+        std::atomic<int64_t> writtenNs{0};
+        std::atomic<int64_t> firstByteNs{0};
+        std::atomic<int64_t> lastByteNs{0};
+        std::atomic<int64_t> handedOverNs{0};
+        // From the caller told to the worker taking the next request.
+        std::atomic<int64_t> callerNs{0};
+    };
+    static Timing& timing();
 
 private:
     struct Job {
@@ -67,6 +84,7 @@ private:
         bool cyclic = false;
         bool pauseEnds = false;
         bool settle = false;
+        int baud = 9600;
     };
     enum class Step { Ok,
                       Fail,
@@ -82,14 +100,25 @@ private:
     bool checkLine(TCommError& e);
     void drain(TCommError& e);
     // Before a request after a reply that ended at its line end: true when bytes
-    // followed it. They are read away until the line is quiet.
-    bool leftoverAfterLineEnd();
+    // followed it (looked for up to waitMs). They are read away until the line is quiet.
+    bool leftoverAfterLineEnd(int waitMs);
+    // Runs the component's Complete and then the port's RequestDone in one hand-over
+    // (the last bytes of a reply that ended at its line end go with them). False
+    // when terminated.
+    bool completeAndDone(const TCommError& error, const uint8_t* frame, bool done);
+    // Keeps a byte of the reply for the next hand-over; hands over what is kept.
+    // False when terminated.
+    bool hold(uint8_t b);
+    bool flushHeld();
     // Reads and drops bytes until the line has been quiet for SettleQuietMs (counted
     // from the last byte seen or sent), at most MaxReplyMs.
     void settle();
     void noteFastTrouble(bool trouble);
     Step abandonTelegram(TCommError& e, TFrame& buf, const uint8_t* reset, size_t count);
 
+    // With a fast reply under way that so far is the start of its echo: waits for the
+    // time the rest of the echo and the line end take on the line.
+    void awaitEcho(const Job& job, const std::string& echo, const std::string& reply);
     // Each returns true when the thread was asked to stop.
     bool exchangeAscii(const Job& job, TCommError& e, TFrame& buf);
     // A framed telegram: the codec knows the bytes, this the line. A failed telegram
@@ -119,9 +148,17 @@ private:
     int m_readTimeout = DefaultFirstByteMs;
     bool m_restartFlag = false;
     bool m_endedAtLineEnd = false;
+    // A line that was not the reply came before it (and was dropped) in the last exchange.
+    bool m_strayLine = false;
     int m_fastTrouble = 0;
+    int m_fastClean = 0;
     // When the last byte came in or the last request left.
     std::chrono::steady_clock::time_point m_lastActivity{};
+    // The exchange under way: when it was taken, when the request left, its first
+    // and last byte, and when the last one ended (for Timing).
+    std::chrono::steady_clock::time_point m_taken{}, m_written{}, m_firstByte{}, m_lastByte{}, m_ended{};
+    // Bytes of the reply not yet handed to the component (a fast reply's, until it ends).
+    TFrame m_held{};
     // Bytes read in the current attempt, for the traffic capture.
     std::string m_received;
     std::thread m_thread;

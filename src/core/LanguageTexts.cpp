@@ -615,6 +615,9 @@ constexpr LangText kVerify[] = {
     {"TargetUnknown", "(onbekend)"},
     {"WriteGoOn", "Doorgaan?"},
     {"OptAskWrite", "Vragen voor het schrijven naar de besturing"},
+    {"OptWriteAll", "Elke waarde schrijven (niet alleen de afwijkende)"},
+    {"DiffProgress", "%1 van %2 afwijkende waarden"},
+    {"DiffWritten", "%1 afwijkende waarden geschreven, %2 gelijke overgeslagen"},
 };
 
 constexpr LangText kFleet[] = {

@@ -1,4 +1,5 @@
 #include "params/CompareWindow.h"
+#include "params/CompareWindowModel.h"
 #include "params/SafetyBackup.h"
 #include "params/SchrijfParSoll.h"
 #include "params/Verify.h"
@@ -28,7 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -77,8 +78,14 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     filters->addWidget(CheckGroup);
     filters->addWidget(EditFilter, 1);
 
-    Grid = new QTableWidget(0, ColumnCount, this);
+    Grid = new QTableView(this);
     Grid->setObjectName(QStringLiteral("Grid"));
+    m_model = new CompareModel(this);
+    m_model->onTick = [this](int row, bool on) {
+        if (Entry* e = entryOf(row))
+            e->ticked = on;
+    };
+    Grid->setModel(m_model);
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -141,12 +148,6 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     connect(CmdPrint, &QPushButton::clicked, this, &TFormCompare::CmdPrintClick);
     connect(CheckGroup, &QCheckBox::toggled, this, [this] { fillGrid(); });
     connect(CmdClose, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Grid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (m_filling || item->column() != ColTick)
-            return;
-        if (Entry* e = entryOf(item->row()))
-            e->ticked = item->checkState() == Qt::Checked;
-    });
 
     // The editor's values against the defaults until the user chooses otherwise.
     m_side[0].source = Source::Editor;
@@ -323,9 +324,8 @@ void TFormCompare::rebuild()
 
 void TFormCompare::fillGrid()
 {
-    Grid->setHorizontalHeaderLabels({QString(), T("ColNumber"), T("ColName"), sourceName(m_side[0]),
-                                     sourceName(m_side[1]), T("ColLimits"), T("ColResult"),
-                                     texts::Verify("ColMenu")});
+    m_model->setHeaders({QString(), T("ColNumber"), T("ColName"), sourceName(m_side[0]), sourceName(m_side[1]),
+                         T("ColLimits"), T("ColResult"), texts::Verify("ColMenu")});
     const QString filter = EditFilter->text().trimmed();
     m_visible.clear();
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
@@ -354,51 +354,37 @@ void TFormCompare::fillGrid()
         std::stable_sort(m_visible.begin(), m_visible.end(), [&](int x, int y) { return key(x) < key(y); });
     }
     Grid->setColumnHidden(ColMenu, !grouped);
-    m_filling = true;
-    // One repaint for the whole table, not one per cell.
-    Grid->setUpdatesEnabled(false);
-    const int current = Grid->currentRow();
-    Grid->setRowCount(int(m_visible.size()));
-    for (int row = 0; row < m_visible.size(); ++row) {
-        const Entry& e = m_entries[m_visible[row]];
+    // Every row's texts once, here; the view asks for those it shows.
+    const qint32 p203 = (m_side[0].values.hasParameters ? m_side[0].values : m_side[1].values).par.value(ParDecimalsParameter);
+    const QString setpointName = T("SetpointName"), unknown = T("Unknown");
+    QList<CompareModel::Line> lines;
+    lines.reserve(m_visible.size());
+    for (const int i : std::as_const(m_visible)) {
+        const Entry& e = m_entries[i];
         const compare::Row& r = e.row;
-        const qint32 p203 = (m_side[0].values.hasParameters ? m_side[0].values : m_side[1].values).par.value(ParDecimalsParameter);
-        const QString cells[ColumnCount] = {
-            QString(),
-            numberText(r),
-            r.setpoint ? T("SetpointName").arg(r.number) : parNaam(r.number), // the current language
-            r.unknownA ? T("Unknown").arg(r.textA) : r.textA,
-            r.unknownB ? T("Unknown").arg(r.textB) : r.textB,
-            r.setpoint ? QString() : partext::limitsText(r.number, p203),
-            resultText(e, p203),
-            menuText(r),
-        };
-        QColor back;
+        CompareModel::Line l;
+        l.text = {QString(),
+                  numberText(r),
+                  r.setpoint ? setpointName.arg(r.number) : parNaam(r.number), // the current language
+                  r.unknownA ? unknown.arg(r.textA) : r.textA,
+                  r.unknownB ? unknown.arg(r.textB) : r.textB,
+                  r.setpoint ? QString() : partext::limitsText(r.number, p203),
+                  resultText(e, p203),
+                  menuText(r)};
         if (e.state == RowState::Refused || e.state == RowState::NoReply || e.state == RowState::Mismatch)
-            back = RefusedColour;
+            l.back = RefusedColour;
         else if (e.state == RowState::Written || e.state == RowState::Taken || e.state == RowState::Verified)
-            back = WrittenColour;
+            l.back = WrittenColour;
         else if (r.differs())
-            back = DiffColour;
-        for (int c = 0; c < ColumnCount; ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            if (c == ColTick) {
-                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-                item->setCheckState(e.ticked ? Qt::Checked : Qt::Unchecked);
-            }
-            if (c == ColA || c == ColB)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (back.isValid())
-                item->setBackground(back);
-            Grid->setItem(row, c, item);
-        }
+            l.back = DiffColour;
+        l.ticked = e.ticked;
+        lines.append(std::move(l));
     }
-    m_filling = false;
+    const int current = Grid->currentIndex().row();
+    m_model->setLines(std::move(lines));
     fitColumns();
-    Grid->setUpdatesEnabled(true);
-    if (Grid->rowCount() > 0)
-        Grid->setCurrentCell(std::clamp(current, 0, Grid->rowCount() - 1), ColNumber);
+    if (m_model->rowCount() > 0)
+        Grid->setCurrentIndex(m_model->index(std::clamp(current, 0, m_model->rowCount() - 1), ColNumber));
 }
 
 void TFormCompare::fitColumns(bool measure)
@@ -409,14 +395,12 @@ void TFormCompare::fitColumns(bool measure)
     }
     Grid->resizeColumnsToContents();
     // A long source name in a value column's header is elided, not the table widened.
+    const QFontMetrics fm = Grid->fontMetrics();
     for (int c : {ColA, ColB}) {
         int w = 80;
-        for (int r = 0; r < std::min(Grid->rowCount(), 200); ++r)
-            if (const QTableWidgetItem* item = Grid->item(r, c))
-                w = std::max(w, Grid->fontMetrics().horizontalAdvance(item->text()) + 16);
+        for (int r = 0; r < std::min(m_model->rowCount(), 200); ++r)
+            w = std::max(w, fm.horizontalAdvance(m_model->text(r, c)) + 16);
         Grid->setColumnWidth(c, std::min(w, Grid->columnWidth(c)));
-        if (QTableWidgetItem* h = Grid->horizontalHeaderItem(c))
-            h->setToolTip(h->text());
     }
     fitNameColumn();
 }
@@ -491,15 +475,20 @@ bool TFormCompare::isTicked(int tableRow) const
 
 void TFormCompare::setTicked(int tableRow, bool on)
 {
-    if (QTableWidgetItem* item = Grid->item(tableRow, ColTick))
-        item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    if (tableRow >= 0 && tableRow < m_model->rowCount())
+        m_model->setData(m_model->index(tableRow, ColTick), on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+}
+
+QString TFormCompare::cellText(int tableRow, int column) const
+{
+    return m_model->text(tableRow, column);
 }
 
 bool TFormCompare::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Grid && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-        const int row = Grid->currentRow();
+        const int row = Grid->currentIndex().row();
         setTicked(row, !isTicked(row));
         return true;
     }
@@ -717,10 +706,10 @@ bool TFormCompare::exportCsv(const QString& path, QString* error) const
     QStringList lines;
     lines << csv::row({T("ColNumber"), T("ColName"), sourceName(m_side[0]), sourceName(m_side[1]), T("ColLimits"),
                        T("ColResult")});
-    for (int row = 0; row < Grid->rowCount(); ++row) {
+    for (int row = 0; row < visibleRows(); ++row) {
         QStringList f;
         for (int c = ColNumber; c <= ColResult; ++c)
-            f << (Grid->item(row, c) ? Grid->item(row, c)->text() : QString());
+            f << cellText(row, c);
         lines << csv::row(f);
     }
     return files::saveAtomically(path, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8(), error);

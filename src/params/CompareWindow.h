@@ -17,7 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPainter;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace vx::plans {
 class AsyncRunner;
@@ -29,6 +29,7 @@ class SetReadPlan;
 namespace vx {
 
 class TPX400Protocol;
+class CompareModel;
 
 class TFormCompare : public QDialog {
     Q_OBJECT
@@ -71,6 +72,8 @@ public:
     // A read or the write of the ticked rows is under way.
     bool busy() const { return m_busy; }
     bool isTicked(int tableRow) const;
+    // The text of a cell as the table shows it.
+    QString cellText(int tableRow, int column) const;
     // Both sides given as values with their column names (what was written against
     // what was read back); they count as files, so Refresh keeps them.
     void showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
@@ -101,7 +104,7 @@ public:
     QCheckBox* CheckOnlyDiff = nullptr;
     QCheckBox* CheckGroup = nullptr; // rows in the order of the editor's menu tree
     QLineEdit* EditFilter = nullptr;
-    QTableWidget* Grid = nullptr;
+    QTableView* Grid = nullptr;
     QPushButton* CmdWrite = nullptr;
     QPushButton* CmdTake = nullptr;
     QPushButton* CmdExport = nullptr;
@@ -180,7 +183,7 @@ private:
     int m_readSide = 0;
     QList<int> m_writeRows; // the entries being written
     bool m_busy = false;
-    bool m_filling = false;
+    CompareModel* m_model = nullptr;
 };
 
 } // namespace vx

@@ -52,8 +52,8 @@ QStringList TFormCompare::reportLines() const
     lines << line({T("ColNumber"), T("ColName"), sourceName(m_side[0]), sourceName(m_side[1]), T("ColLimits"),
                    T("ColResult")});
     QString heading;
-    for (int row = 0; row < Grid->rowCount(); ++row) {
-        const auto text = [&](int c) { return Grid->item(row, c) ? Grid->item(row, c)->text() : QString(); };
+    for (int row = 0; row < visibleRows(); ++row) {
+        const auto text = [&](int c) { return cellText(row, c); };
         if (CheckGroup->isChecked() && text(ColMenu) != heading) {
             heading = text(ColMenu);
             lines << QString() << heading;

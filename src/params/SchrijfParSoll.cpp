@@ -97,6 +97,12 @@ void TFormSchrijfParSoll::runPlan(bool backup, bool resume)
     plans::SafeWritePlan::Job job;
     job.values = writtenSet();
     job.backup = backup;
+    job.writeAll = writeEveryValueOn();
+    // A restore computes in any case; a send only after a parameter it wrote.
+    job.computeAlways = Mode == 3;
+    // Continue goes on with the same differing values.
+    if (resume && m_plan && m_plan->selective())
+        job.only = m_plan->selection();
     job.verify = safety::verifyOn();
     job.save = [unit = app().unitNumber()](const safety::Identity& id, const TParWaarden& par,
                                            const TSollWaarden& soll) {
@@ -114,6 +120,8 @@ void TFormSchrijfParSoll::runPlan(bool backup, bool resume)
         const int total = ParCount + SollCount;
         setProgressMaximum(total);
         showStatus(texts::Verify("SafetyReading").arg(0).arg(total));
+    } else if (m_plan->selective()) {
+        setProgressMaximum(int(m_plan->selection().size()));
     } else {
         setProgressMaximum(m_phase == Phase::Setpoints ? 80 : 511);
     }
@@ -140,7 +148,10 @@ void TFormSchrijfParSoll::requestSent(const plans::Request&)
         const bool setpoints = w->item() == transfer::Item::Setpoint;
         m_phase = setpoints ? Phase::Setpoints : Phase::Parameters;
         m_counter = w->number();
-        showProgress(PanelTekst[setpoints ? 4 : 2], m_counter);
+        if (m_plan->selective())
+            showStatus(texts::Verify("DiffProgress").arg(w->done() + 1).arg(w->total()));
+        else
+            showProgress(PanelTekst[setpoints ? 4 : 2], m_counter);
         break;
     }
     case transfer::Item::Compute:
@@ -165,16 +176,18 @@ void TFormSchrijfParSoll::stepTaken()
             m_checking = false;
             m_safetyPath = m_plan->safety().path;
             setProgressPosition(0);
-            setProgressMaximum(Mode == 1 ? 80 : 511);
+            setProgressMaximum(m_plan->selective() ? m_plan->total() : Mode == 1 ? 80
+                                                                                 : 511);
             break;
         }
-        followValue(m_plan->current()->item(), m_plan->current()->number());
+        if (m_plan->selective())
+            setProgressPosition(m_plan->done());
+        else
+            followValue(m_plan->current()->item(), m_plan->current()->number());
         break;
     case P::ReadBack:
-        if (!m_checking) {
-            m_checking = true;
-            setProgressMaximum(m_plan->total());
-        }
+        m_checking = true;
+        setProgressMaximum(m_plan->total());
         showStatus(texts::Verify("Verifying").arg(m_plan->done()).arg(m_plan->total()));
         setProgressPosition(m_plan->done());
         break;
@@ -218,9 +231,10 @@ QString TFormSchrijfParSoll::writeEndText(bool& red) const
 {
     const transfer::Result& r = m_plan->write();
     red = r.outcome == transfer::Outcome::Refused;
-    if (red)
-        return PanelTekst[10] + u' ' + r.detail + u' ' + PanelTekst[11];
-    return finishText();
+    QString text = red ? PanelTekst[10] + u' ' + r.detail + u' ' + PanelTekst[11] : finishText();
+    if (m_plan->selective())
+        text += u'\n' + m_plan->skippedText();
+    return text;
 }
 
 void TFormSchrijfParSoll::writeEnded()
@@ -397,10 +411,13 @@ QString TFormSchrijfParSoll::interruptedText() const
 
 namespace {
 bool g_writeQuestion = true;
+bool g_writeEveryValue = false;
 } // namespace
 
 bool writeQuestionOn() { return g_writeQuestion; }
 void setWriteQuestionOn(bool on) { g_writeQuestion = on; }
+bool writeEveryValueOn() { return g_writeEveryValue; }
+void setWriteEveryValueOn(bool on) { g_writeEveryValue = on; }
 
 int valuesOfMode(int mode)
 {

@@ -84,6 +84,10 @@ TFormSchrijfParSoll* FormSchrijfParSoll();
 // Whether whole-set sends and ticked writes ask first (the options' switch, on by default).
 bool writeQuestionOn();
 void setWriteQuestionOn(bool on);
+// Whole-set sends and restores write every value, not only those that differ from the
+// safety backup (the options' switch, off by default).
+bool writeEveryValueOn();
+void setWriteEveryValueOn(bool on);
 // Values a whole-set write of the mode (0, 1, 3) puts on the line.
 int valuesOfMode(int mode);
 // How many values go to which controller: its type and serial texts, unit and port.

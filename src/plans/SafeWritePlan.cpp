@@ -2,6 +2,8 @@
 
 #include "core/LanguageTexts.h"
 
+#include <algorithm>
+
 namespace vx::plans {
 
 using Ended = transfer::Outcome;
@@ -10,7 +12,21 @@ namespace {
 const char* const IdentityRequests[] = {cmd::ReadType, cmd::ReadIdent3};
 }
 
-SafeWritePlan::SafeWritePlan(Job job) : m_job(std::move(job)) { }
+ValueRefs differing(const compare::ValueSet& wanted, const TParWaarden& par, const TSollWaarden& soll)
+{
+    ValueRefs out;
+    if (wanted.hasParameters)
+        for (int n = TParWaarden::first; n <= TParWaarden::last; ++n)
+            if (wanted.par.value(n) != par.value(n))
+                out.push_back({Item::Parameter, n});
+    if (wanted.hasSetpoints)
+        for (int n = TSollWaarden::first; n <= TSollWaarden::last; ++n)
+            if (wanted.soll.value(n) != soll.value(n))
+                out.push_back({Item::Setpoint, n});
+    return out;
+}
+
+SafeWritePlan::SafeWritePlan(Job job) : m_job(std::move(job)), m_selection(m_job.only) { }
 
 void SafeWritePlan::resumeWriteAt(Item item, int number)
 {
@@ -145,6 +161,9 @@ Step SafeWritePlan::backupNext(const Outcome& last)
     m_safety.read = read;
     if (!m_safety.ok())
         return Step::finished();
+    // The backup is the controller as it is: what equals it needs no write.
+    if (!m_job.writeAll)
+        m_selection = differing(m_job.values, m_backupPar, m_backupSoll);
     if (stopRequested()) {
         m_write.outcome = Ended::Stopped;
         m_phase = Phase::Write;
@@ -157,10 +176,15 @@ Step SafeWritePlan::startWrite()
 {
     m_phase = Phase::Write;
     const compare::ValueSet& v = m_job.values;
+    bool compute = m_job.compute;
+    if (m_selection && !m_job.computeAlways)
+        compute = compute && std::any_of(m_selection->begin(), m_selection->end(), [](const ValueRef& r) { return r.item == Item::Parameter; });
     m_writePlan = std::make_unique<SetWritePlan>(transfer::Sets{v.hasParameters, v.hasSetpoints}, v.par, v.soll,
-                                                 m_job.compute,
+                                                 compute,
                                                  TransferChannels{m_job.channels.write, m_job.channels.compute},
                                                  m_job.rules);
+    if (m_selection)
+        m_writePlan->only(*m_selection);
     if (m_resume)
         m_writePlan->resumeAt(m_resumeItem, m_resumeNumber);
     if (stopRequested())
@@ -232,11 +256,28 @@ QString SafeWritePlan::standText() const
         return QString();
     const int total = int(verify::wholeSet(m_job.values).size());
     QStringList parts;
-    parts << texts::Verify(bpOpen ? "WrittenBpOpen" : "Written").arg(m_write.confirmed).arg(total);
+    parts << texts::Verify(bpOpen ? "WrittenBpOpen" : "Written").arg(m_write.confirmed).arg(writeTotal());
     if (readBackFailed)
         parts << (readBackRan() ? texts::Verify("ReadBackIncomplete").arg(m_verify.verified).arg(total)
                                 : texts::Verify("ReadBackNotDone"));
     return parts.join(QStringLiteral("; "));
+}
+
+int SafeWritePlan::writeTotal() const
+{
+    return m_selection ? int(m_selection->size()) : int(verify::wholeSet(m_job.values).size());
+}
+
+int SafeWritePlan::skipped() const
+{
+    return m_selection ? int(verify::wholeSet(m_job.values).size() - m_selection->size()) : 0;
+}
+
+QString SafeWritePlan::skippedText() const
+{
+    if (!m_selection)
+        return QString();
+    return texts::Verify("DiffWritten").arg(m_selection->size()).arg(skipped());
 }
 
 } // namespace vx::plans

@@ -3,7 +3,9 @@
 // value are read and saved first (the safety backup), then the sets are written with
 // "bp", then read back and compared with what was sent. Restore and the send windows
 // run it; each phase may be left out. The save is the caller's function, so the plan
-// itself touches no file.
+// itself touches no file. The backup is the controller as it is, so only the values
+// that differ from it are written (each write wears the controller's EEPROM); every
+// value is still read back.
 #include "params/Compare.h"
 #include "params/SafetyBackup.h"
 #include "params/Verify.h"
@@ -11,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace vx::plans {
 
@@ -31,6 +34,12 @@ public:
     struct Job {
         compare::ValueSet values; // what to write, and which sets
         bool compute = true;      // "bp" after the parameters
+        // Write every value, not only those that differ from the backup.
+        bool writeAll = false;
+        // "bp" also when no parameter differs (a restore computes in any case).
+        bool computeAlways = false;
+        // The values to write, known from an earlier run of the same job (resume).
+        std::optional<ValueRefs> only;
         bool backup = true;
         bool verify = true;
         SaveFn save;
@@ -75,6 +84,14 @@ public:
     QString standText() const;
     const compare::ValueSet& readBackValues() const { return m_back; }
     const compare::ValueSet& written() const { return m_job.values; }
+    // Only the differing values are (or were) written; which, in order.
+    bool selective() const { return m_selection.has_value(); }
+    const ValueRefs& selection() const { return *m_selection; }
+    // Values the write puts on the line; those equal to the backup and left alone.
+    int writeTotal() const;
+    int skipped() const;
+    // "12 differing values written, 580 equal skipped"; empty for a full write.
+    QString skippedText() const;
 
 private:
     Step startWrite();
@@ -107,6 +124,11 @@ private:
     bool m_verified = false;
     verify::Result m_verify;
     compare::ValueSet m_back;
+    std::optional<ValueRefs> m_selection;
 };
+
+// The values of `wanted` that differ from the controller's `par`/`soll`, in the
+// order a whole-set write sends them.
+ValueRefs differing(const compare::ValueSet& wanted, const TParWaarden& par, const TSollWaarden& soll);
 
 } // namespace vx::plans

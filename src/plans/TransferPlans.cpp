@@ -144,6 +144,22 @@ void SetPlan::resumeAt(Item item, int number)
     m_resumed = true;
 }
 
+void SetPlan::only(ValueRefs values)
+{
+    m_total = int(values.size());
+    m_only = std::move(values);
+}
+
+bool SetPlan::selectAt(int index)
+{
+    m_index = index;
+    if (index >= int(m_only->size()))
+        return false;
+    m_item = (*m_only)[index].item;
+    m_number = (*m_only)[index].number;
+    return true;
+}
+
 bool SetPlan::firstOf(Item item)
 {
     m_item = item;
@@ -154,6 +170,11 @@ bool SetPlan::firstOf(Item item)
 
 bool SetPlan::advance()
 {
+    if (m_only) {
+        if (m_item != Item::Compute && selectAt(m_index + 1))
+            return true;
+        return m_item != Item::Compute && m_compute && firstOf(Item::Compute);
+    }
     if (m_item == Item::Parameter && m_number < TParWaarden::last) {
         ++m_number;
         return true;
@@ -191,7 +212,22 @@ Step SetPlan::start()
 {
     m_result = Result{};
     m_confirmed = 0;
-    if (m_resumed) {
+    if (m_resumed && m_only) {
+        // The entries before the value in flight were confirmed; one not in the
+        // selection goes on from the next entry after it.
+        const auto past = [this](const ValueRef& v) {
+            return m_item == Item::Compute || v.item > m_item || (v.item == m_item && v.number >= m_number);
+        };
+        int i = 0;
+        while (i < int(m_only->size()) && !past((*m_only)[i]))
+            ++i;
+        m_confirmed = m_item == Item::Compute ? m_total : i;
+        if (m_item != Item::Compute && !selectAt(i)) {
+            if (!m_compute)
+                return finish(Ended::Done);
+            firstOf(Item::Compute);
+        }
+    } else if (m_resumed) {
         // Everything before the value in flight was confirmed.
         if (m_item == Item::Compute)
             m_confirmed = m_total;
@@ -199,6 +235,12 @@ Step SetPlan::start()
             m_confirmed = (m_sets.parameters ? ParCount : 0) + m_number - TSollWaarden::first;
         else
             m_confirmed = m_number - TParWaarden::first;
+    } else if (m_only) {
+        if (!selectAt(0)) {
+            if (!m_compute)
+                return finish(Ended::Done);
+            firstOf(Item::Compute);
+        }
     } else if (m_sets.parameters) {
         firstOf(Item::Parameter);
     } else if (m_sets.setpoints) {

@@ -6,6 +6,8 @@
 #include "params/SetTransfer.h"
 #include "plans/Plan.h"
 
+#include <QList>
+
 #include <optional>
 
 namespace vx::plans {
@@ -84,6 +86,14 @@ private:
     transfer::Result m_result;
 };
 
+// One value of the sets, by item and number.
+struct ValueRef {
+    Item item = Item::Parameter;
+    int number = 0;
+    bool operator==(const ValueRef&) const = default;
+};
+using ValueRefs = QList<ValueRef>;
+
 // The channels of a set transfer: which of the caller's components carries what.
 struct TransferChannels {
     int values = 0;
@@ -101,6 +111,9 @@ public:
     // Goes on from this value (Verder after a lost line): the values before it count
     // as confirmed. Set before start().
     void resumeAt(Item item, int number);
+    // Only these values, in this order ("bp" after them as before); total() counts
+    // them. Set before start().
+    void only(ValueRefs values);
     void lineDown() { m_exchange.lineDown(); }
 
     // The value in flight, or the last one when finished.
@@ -120,6 +133,8 @@ private:
     // Moves to the value after the current one; false at the end of the sets.
     bool advance();
     bool firstOf(Item item);
+    // Moves to the selection's entry at `index`; false past its end.
+    bool selectAt(int index);
 
     transfer::Sets m_sets;
     bool m_compute;
@@ -132,6 +147,8 @@ private:
     Item m_item = Item::Parameter;
     int m_number = -1;
     bool m_resumed = false;
+    std::optional<ValueRefs> m_only;
+    int m_index = 0;
     ValueExchange m_exchange;
     transfer::Result m_result;
 };

@@ -116,7 +116,7 @@ private slots:
         for (int n = 1; n <= 80; ++n)
             soll[n] = n * 10;
         QVERIFY(files::saveAtomically(path("defaults.bak"), files::backupFileBytes(par, soll)));
-        const CliResult r = runCli(at38400(sim.pty, {"restore", path("defaults.bak")}), dir.path());
+        CliResult r = runCli(at38400(sim.pty, {"restore", "--all", path("defaults.bak")}), dir.path());
         QVERIFY2(r.code == 0, r.err.constData());
         const QFileInfoList safety = QDir(dir.filePath("vx5x-tool/Backups")).entryInfoList({"*.bak"}, QDir::Files);
         QCOMPARE(safety.size(), 1);
@@ -128,10 +128,24 @@ private slots:
                      .match(safety.first().fileName())
                      .hasMatch(),
                  qPrintable(safety.first().fileName()));
-        const QByteArray log = sim.log();
+        QByteArray log = sim.log();
         QCOMPARE(log.count("> wp "), 512);
         QCOMPARE(log.count("> ws "), 80);
         QCOMPARE(log.count("> rp "), 2 * 512);
+        // Without --all only what differs from the safety backup goes out: two
+        // setpoints, "bp" all the same, and everything is read back.
+        soll[3] = 33;
+        soll[70] = 77;
+        QVERIFY(files::saveAtomically(path("two.bak"), files::backupFileBytes(par, soll)));
+        r = runCli(onPty(sim.pty, 38400, {"--fast", "restore", path("two.bak")}), dir.path());
+        QVERIFY2(r.code == 0, r.err.constData());
+        QVERIFY2(r.err.contains("2 differing values written, 590 equal ones skipped"), r.err.constData());
+        log = sim.log();
+        QCOMPARE(log.count("> wp "), 512);
+        QCOMPARE(log.count("> ws "), 82);
+        QVERIFY(log.contains("> ws 3 33") && log.contains("> ws 70 77"));
+        QCOMPARE(log.count("> bp"), 2);
+        QCOMPARE(log.count("> rs "), 4 * 80);
     }
 
     // "bp" never answers: every value went, so they are read back all the same, and

@@ -129,6 +129,19 @@ private slots:
         QCOMPARE(told, 1);
     }
 
+    // A whole line that comes before the echo (left over from an earlier reply, late
+    // on the line) is not the reply; a refusal without the echo still is.
+    void lineBeforeTheEchoIsDropped()
+    {
+        m_bus.addFault(sim::Fault::garbageBefore("rt", "xx 0\r\n"));
+        QCOMPARE(ask("rt").bytes, m_rt);
+        m_bus.clearFaults();
+        const Reply refused = ask("zz");
+        QCOMPARE(refused.code, 0u);
+        QVERIFY2(refused.bytes.startsWith("er ") && refused.bytes.endsWith("\r\n"), refused.bytes.constData());
+        QCOMPARE(ask("rt").bytes, m_rt);
+    }
+
     void fallsBackAfterRepliesWithoutLineEnd()
     {
         m_bus.addFault(sim::Fault::noLineEnd("rt"));

@@ -27,7 +27,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -259,6 +259,9 @@ private slots:
         QCOMPARE(QFileInfo(saved).absolutePath(), QDir(safety::folder()).absolutePath());
         QCOMPARE(readAll(saved), before);
         QVERIFY(m_lastPanel.contains("Verified: 592 of 592"));
+        // Only what differed from the safety backup went out.
+        QVERIFY2(m_lastPanel.contains("81 differing values written, 511 equal ones skipped"), qPrintable(m_lastPanel));
+        QCOMPARE(requestsStartingWith("wp "), 1);
         QCOMPARE(controllerBytes(), files::backupFileBytes(par, soll));
 
         ui = test::ScriptedUi::install();
@@ -440,7 +443,7 @@ private slots:
             const std::pair<int, int> key{places.contains(n) ? places[n].order : INT_MAX, n};
             QVERIFY(key > last);
             last = key;
-            QCOMPARE(w.Grid->item(r, TFormCompare::ColMenu)->text(),
+            QCOMPARE(w.cellText(r, TFormCompare::ColMenu),
                      places.contains(n) ? places[n].heading : QStringLiteral("(in no menu)"));
         }
 
@@ -449,7 +452,7 @@ private slots:
             drawLinesReport(p, size, currentReportHeader(), title, lines, newPage);
         });
         const QStringList lines = w.reportLines();
-        QVERIFY(lines.contains(w.Grid->item(0, TFormCompare::ColMenu)->text()));
+        QVERIFY(lines.contains(w.cellText(0, TFormCompare::ColMenu)));
         w.resize(900, 500);
         test::saveShot(&w, "verify-compare-grouped");
         const QString shots = qEnvironmentVariable("VX_SHOT_DIR");
@@ -467,9 +470,12 @@ private slots:
         QVERIFY(o.CheckVeiligheidsbackup->isChecked() && o.CheckVerifieren->isChecked());
         QCOMPARE(o.CheckVerifieren->text(), QStringLiteral("Read back and verify after writing"));
         test::saveShot(&o, "verify-opties");
+        QVERIFY(!o.CheckAllesSchrijven->isChecked());
         o.CheckVeiligheidsbackup->setChecked(false);
+        o.CheckAllesSchrijven->setChecked(true);
         o.CmdOKClick();
-        QVERIFY(!safety::backupsOn() && safety::verifyOn());
+        QVERIFY(!safety::backupsOn() && safety::verifyOn() && writeEveryValueOn());
+        setWriteEveryValueOn(false);
     }
 };
 

@@ -422,6 +422,7 @@ private slots:
         job.values.soll = mine.soll;
         job.backup = backup;
         job.verify = verify;
+        job.writeAll = true; // the phases of the full write; the differences have their own test
         job.save = [&](const safety::Identity& id, const TParWaarden& par, const TSollWaarden&) {
             ++saves;
             saved = id;
@@ -472,6 +473,145 @@ private slots:
             QCOMPARE(plan.verifyResult().mismatches.size(), 1);
             QCOMPARE(plan.verifyResult().mismatches[0].number, 12);
         }
+    }
+
+    // After the backup only the values that differ from it go out, in the set order;
+    // "bp" after a written parameter, or always for a restore; then every value is
+    // read back. "pN"/"sN": a value the controller holds apart from the file.
+    void differingValues_data()
+    {
+        QTest::addColumn<bool>("writeAll");
+        QTest::addColumn<bool>("restore");
+        QTest::addColumn<bool>("setpointsToo");
+        QTest::addColumn<QStringList>("changed");
+        QTest::addColumn<QString>("fault");      // request=reply
+        QTest::addColumn<QStringList>("writes"); // "wp"/"ws" as changed, then "bp" when given
+        QTest::addColumn<int>("confirmed");
+        const QStringList ten{"p0", "p7", "p100", "p203", "p300", "p301", "p511", "s1", "s40", "s80"};
+        const QStringList bp{"bp"}, none;
+        QTest::newRow("ten differ, restore") << false << true << true << ten << "" << ten + bp << 10;
+        QTest::newRow("ten differ, every value") << true << true << true << ten << "" << QStringList{"all", "bp"}
+                                                 << 592;
+        QTest::newRow("none differ, restore: bp alone") << false << true << true << none << "" << bp << 0;
+        QTest::newRow("none differ, send: nothing") << false << false << false << none << "" << none << 0;
+        QTest::newRow("a setpoint differs: no bp") << false << false << true << QStringList{"s5"} << ""
+                                                   << QStringList{"s5"} << 1;
+        QTest::newRow("a parameter differs: bp") << false << false << false << QStringList{"p9"} << ""
+                                                 << QStringList{"p9", "bp"} << 1;
+        QTest::newRow("er 7 at a differing value") << false << true << true << QStringList{"p7", "p100", "s2"}
+                                                   << "wp 100 -400=er 7" << QStringList{"p7", "p100"} << 1;
+    }
+    void differingValues()
+    {
+        QFETCH(bool, writeAll);
+        QFETCH(bool, restore);
+        QFETCH(bool, setpointsToo);
+        QFETCH(QStringList, changed);
+        QFETCH(QString, fault);
+        QFETCH(QStringList, writes);
+        QFETCH(int, confirmed);
+        Controller c;
+        const Sets mine;
+        c.par = mine.par;
+        c.soll = mine.soll;
+        for (const QString& v : changed)
+            (v[0] == u'p' ? c.par[v.mid(1).toInt()] : c.soll[v.mid(1).toInt()]) += 5;
+        if (!fault.isEmpty())
+            c.script[fault.section(u'=', 0, 0)].push_back(fault.section(u'=', 1));
+        SafeWritePlan::Job job;
+        job.values.hasParameters = true;
+        job.values.hasSetpoints = setpointsToo;
+        job.values.par = mine.par;
+        job.values.soll = mine.soll;
+        job.writeAll = writeAll;
+        job.computeAlways = restore;
+        job.save = [](const safety::Identity&, const TParWaarden&, const TSollWaarden&) {
+            safety::Taken t;
+            t.path = "/backups/x.bak";
+            return t;
+        };
+        SafeWritePlan plan(std::move(job));
+        runBlocking(plan, c.line());
+
+        QStringList expected;
+        for (const QString& w : writes) {
+            const int n = w.mid(1).toInt();
+            if (w == "all")
+                expected << numbered("wp ", 0, 511, parValue) + (setpointsToo ? numbered("ws ", 1, 80, sollValue) : QStringList());
+            else if (w[0] == u'p')
+                expected << QStringLiteral("wp %1 %2").arg(n).arg(parValue(n));
+            else if (w[0] == u's')
+                expected << QStringLiteral("ws %1 %2").arg(n).arg(sollValue(n));
+            else
+                expected << w;
+        }
+        const QStringList backupRead = QStringList{"rt", "rx"} + numbered("rp ", 0, 511) + numbered("rs ", 1, 80);
+        const QStringList readBack = numbered("rp ", 0, 511) + (setpointsToo ? numbered("rs ", 1, 80) : QStringList());
+        QCOMPARE(c.sent.mid(0, backupRead.size()), backupRead);
+        QCOMPARE(c.sent.mid(backupRead.size(), expected.size()), expected);
+        QCOMPARE(plan.write().confirmed, confirmed);
+        const int values = 512 + (setpointsToo ? 80 : 0);
+        QCOMPARE(plan.selective(), !writeAll);
+        QCOMPARE(plan.skipped(), writeAll ? 0 : values - int(changed.size()));
+        if (!fault.isEmpty()) {
+            // A refused value ends the write; nothing is read back.
+            QCOMPARE(int(plan.write().outcome), int(Ended::Refused));
+            QCOMPARE(c.sent.size(), backupRead.size() + expected.size());
+            QVERIFY(!plan.readBackRan());
+            return;
+        }
+        QCOMPARE(plan.writeTotal(), writeAll ? values : int(changed.size()));
+        QCOMPARE(c.sent.mid(backupRead.size() + expected.size()), readBack);
+        QVERIFY(plan.verified());
+        QVERIFY(plan.verifyResult().ok());
+        QCOMPARE(plan.verifyResult().total, values);
+        QVERIFY(c.par == mine.par);
+        if (setpointsToo)
+            QVERIFY(c.soll == mine.soll);
+    }
+
+    // Continue after a lost line goes on with the same differing values from the one
+    // in flight (or the next one after a value not among them), no backup again.
+    void resumeDiffering_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QStringList>("writes");
+        QTest::addColumn<int>("doneAtStart");
+        using I = transfer::Item;
+        QTest::newRow("at the value in flight") << int(I::Parameter) << 100 << QStringList{"wp 100 -400", "ws 2 1002", "bp"}
+                                                << 1;
+        QTest::newRow("between two values") << int(I::Parameter) << 200 << QStringList{"ws 2 1002", "bp"} << 2;
+        QTest::newRow("at bp") << int(I::Compute) << -1 << QStringList{"bp"} << 3;
+    }
+    void resumeDiffering()
+    {
+        QFETCH(int, item);
+        QFETCH(int, number);
+        QFETCH(QStringList, writes);
+        QFETCH(int, doneAtStart);
+        Controller c;
+        const Sets mine;
+        const auto resumed = [&] {
+            SafeWritePlan::Job job;
+            job.values.hasParameters = job.values.hasSetpoints = true;
+            job.values.par = mine.par;
+            job.values.soll = mine.soll;
+            job.backup = job.verify = false;
+            job.only = ValueRefs{{Item::Parameter, 7}, {Item::Parameter, 100}, {Item::Setpoint, 2}};
+            auto plan = std::make_unique<SafeWritePlan>(std::move(job));
+            plan->resumeWriteAt(Item(item), number);
+            return plan;
+        };
+        const auto first = resumed();
+        first->start();
+        QCOMPARE(first->done(), doneAtStart);
+        QCOMPARE(first->total(), 3);
+        const auto again = resumed();
+        runBlocking(*again, c.line());
+        QCOMPARE(c.sent, writes);
+        QVERIFY(again->write().ok());
+        QCOMPARE(again->write().confirmed, 3);
     }
 
     // The compare window's ticked rows: each one written, "bp" after a parameter, the
