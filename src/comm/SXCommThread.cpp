@@ -327,9 +327,12 @@ TSXCommThread::Step TSXCommThread::transmit(const uint8_t* data, size_t count, T
     m_readTimeout = m_job.firstByteMs;
     if (m_endedAtLineEnd) {
         m_endedAtLineEnd = false;
-        // A line that has shown leftovers is watched a moment longer, so a controller
-        // that keeps sending extra lines is found out; a clean one costs nothing.
-        const bool leftover = leftoverAfterLineEnd(m_fastTrouble > 0 || m_strayLine ? LeftoverWaitMs : 0);
+        // A line that has shown leftovers, or has not yet shown a run of clean replies
+        // (a new one), is watched a moment longer, so a controller that sends extra
+        // lines is found out before the purge before the next request hides them; a
+        // proven clean one costs nothing.
+        const bool watch = m_fastTrouble > 0 || m_strayLine || m_fastClean < FastCleanRun;
+        const bool leftover = leftoverAfterLineEnd(watch ? LeftoverWaitMs : 0);
         if (m_terminated)
             return Step::Stop;
         // A stray line caught inside the last reply counts until a clean one.
@@ -441,7 +444,9 @@ void TSXCommThread::noteFastTrouble(bool trouble)
     if (!trouble) {
         // A look can miss a leftover that comes late, so one clean look does not
         // clear the count; a run of them does.
-        if (++m_fastClean >= FastCleanRun)
+        if (m_fastClean < FastCleanRun)
+            ++m_fastClean;
+        if (m_fastClean >= FastCleanRun)
             m_fastTrouble = 0;
         return;
     }
