@@ -36,7 +36,7 @@ bool parseFault(const std::string& text, Fault& fault, std::string& error);
 struct SimCommandLine {
     std::string device, paramsPath, link, replugRx;
     std::string fromBackup; // a unit holding this backup file's values
-    std::string listen; // [ADDR:]PORT served over TCP
+    std::string listen;     // [ADDR:]PORT served over TCP
     bool listenRfc2217 = false;
     std::vector<UnitConfig> units;
     std::vector<Fault> faults;
