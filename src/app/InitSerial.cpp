@@ -278,7 +278,7 @@ void TFormInitSerial::showDevicePath()
 QString TFormInitSerial::chosenDevice() const
 {
     const int i = ComboDevice->currentIndex();
-    const QString typed = ComboDevice->currentText().trimmed();
+    QString typed = ComboDevice->currentText().trimmed();
     // A listed item shows a description; what it leads to is in its data.
     if (i >= 0 && typed == ComboDevice->itemText(i).trimmed()) return ComboDevice->itemData(i, kPathRole).toString();
     return typed;

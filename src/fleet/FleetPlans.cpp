@@ -147,7 +147,7 @@ Step BackupAllPlan::next(const Outcome& last)
         m_select->checkEveryReply();
         return m_select->start();
     case Phase::Select: {
-        const Step s = m_select->next(last);
+        Step s = m_select->next(last);
         if (!s.isFinished())
             return s;
         if (m_select->state() != plans::SelectPlan::State::Identified) {
@@ -168,7 +168,7 @@ Step BackupAllPlan::next(const Outcome& last)
     case Phase::Read: {
         if (stopRequested())
             m_read->requestStop();
-        const Step s = m_read->next(last);
+        Step s = m_read->next(last);
         if (!s.isFinished())
             return s;
         return endUnit(m_read->result().ok(), transferReason(m_read->result()));

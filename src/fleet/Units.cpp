@@ -65,7 +65,7 @@ QList<KnownUnit> loadUnits(const QString& dataDir)
         return {};
     QList<KnownUnit> out;
     const QJsonArray all = QJsonDocument::fromJson(f.readAll()).object().value(QStringLiteral("units")).toArray();
-    for (const QJsonValue& v : all) {
+    for (const auto& v : all) {
         const QJsonObject o = v.toObject();
         const QString line = o.value(QStringLiteral("line")).toString(); // "9600 8E1"
         const auto baud = baudOf(line.section(u' ', 0, 0).toInt());
