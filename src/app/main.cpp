@@ -199,6 +199,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     application.setApplicationName(QString::fromLatin1(vx::ApplicationTitle));
     vx::assignDialogMnemonicsOnShow(application);
+    vx::showKeyboardFocus(application);
 
     const QString key = instanceKey();
     if (raiseRunningInstance(key)) return 0;

@@ -3,9 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QFocusFrame>
 #include <QPalette>
 #include <QPointer>
 #include <QPushButton>
@@ -86,6 +88,21 @@ void assignMnemonics(QWidget* window)
         if (b->text().isEmpty() || b->text().contains(u'&') || b->window() != window) continue;
         b->setText(withMnemonic(b->text(), taken));
     }
+}
+
+void showKeyboardFocus(QApplication& application)
+{
+    QObject::connect(&application, &QApplication::focusChanged, &application, [](QWidget*, QWidget* now) {
+        static QPointer<QFocusFrame> frame;
+        // Text fields and lists show their focus themselves; buttons and boxes do not.
+        const bool framed = now && (qobject_cast<QAbstractButton*>(now) || qobject_cast<QComboBox*>(now));
+        if (!framed) {
+            if (frame) frame->setWidget(nullptr);
+            return;
+        }
+        if (!frame) frame = new QFocusFrame(now);
+        frame->setWidget(now);
+    });
 }
 
 void assignDialogMnemonicsOnShow(QApplication& application)

@@ -33,5 +33,8 @@ QString withMnemonic(const QString& text, QString& taken);
 void assignMnemonics(QWidget* window);
 // Dialogs get their Alt+letters when they are shown, once their texts are set.
 void assignDialogMnemonicsOnShow(QApplication& application);
+// A frame follows the keyboard focus from control to control, so a technician using
+// the keyboard sees where it is (the style's own hint is faint).
+void showKeyboardFocus(QApplication& application);
 
 } // namespace vx

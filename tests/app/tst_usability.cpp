@@ -28,6 +28,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFocusFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -255,6 +256,28 @@ private slots:
             return t;
         };
         QTRY_COMPARE(texts(), expected);
+    }
+
+    // A frame follows the keyboard focus over buttons and lists.
+    void keyboardFocusIsFramed()
+    {
+        static bool installed = false;
+        if (!std::exchange(installed, true)) showKeyboardFocus(*qApp);
+        QDialog d;
+        auto* layout = new QVBoxLayout(&d);
+        auto* a = new QPushButton(QStringLiteral("A"), &d);
+        auto* b = new QPushButton(QStringLiteral("B"), &d);
+        layout->addWidget(a);
+        layout->addWidget(b);
+        d.show();
+        QApplication::setActiveWindow(&d);
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        b->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(d.findChild<QFocusFrame*>() && d.findChild<QFocusFrame*>()->widget() == b);
+        QFocusFrame* frame = d.findChild<QFocusFrame*>();
+        QVERIFY(frame->isVisible());
+        a->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(frame->widget(), a);
     }
 
     void serialCancelLeavesThePortClosedAndSaysSo()
