@@ -457,6 +457,9 @@ Outcome FaultMatrix::runCell(const QString& op, F fault)
         && std::none_of(log.begin(), log.end(), [](const sim::LogEntry& e) { return !e.faults.empty(); }))
         o.broken = QLatin1String(NeverFired);
     tearDown();
+    // A pulled adapter ends the pseudo-terminal's server only when its thread notices;
+    // the next cell must not find the old, dying one, so it gets a new one now.
+    if (fault == F::Unplug || fault == F::Replug) m_pty.start();
     return o;
 }
 
