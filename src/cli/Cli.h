@@ -10,6 +10,7 @@
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -54,7 +55,7 @@ struct Options {
 
 class Context;
 // The user's data folder (safety backups, terminal history).
-QString dataFolder(const Context& c);
+QString dataFolder(Context& c);
 
 // Set by the first Ctrl-C; a second one ends the program at once.
 extern std::atomic<bool> interrupted;
@@ -125,9 +126,13 @@ public:
     // Runs plan on the line, showing "what done/total" as it goes.
     void run(plans::Plan& plan, const QString& what = QString());
 
+    // A simulated run's data folder: made on first use, removed at the end of the run.
+    QString scratchFolder();
+
 private:
     std::unique_ptr<Line> m_line;
     bool m_selected = false;
+    std::unique_ptr<QTemporaryDir> m_scratch;
 };
 
 // Puts the run's line settings (application.ini, then the options) on a port.

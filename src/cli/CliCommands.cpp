@@ -104,7 +104,7 @@ bool save(Context& c, const QString& path, const QByteArray& bytes)
 }
 
 // The user's data folder for safety backups.
-QString safetyFolder(const Context& c)
+QString safetyFolder(Context& c)
 {
     return dataFolder(c) + QStringLiteral("/Backups");
 }

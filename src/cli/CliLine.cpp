@@ -68,12 +68,18 @@ void installInterruptHandler()
     sigaction(SIGTERM, &sa, nullptr);
 }
 
-QString dataFolder(const Context& c)
+QString dataFolder(Context& c)
 {
-    // A simulated run keeps its files out of the user's own folder.
-    if (c.opt.simulate)
-        return QDir::tempPath() + QStringLiteral("/vx5x-tool-simulated");
+    // A simulated run keeps its files out of the user's own folder, and starts without
+    // an earlier run's backups or history.
+    if (c.opt.simulate) return c.scratchFolder();
     return paths::userDataDir();
+}
+
+QString Context::scratchFolder()
+{
+    if (!m_scratch) m_scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/vx5x-sim-XXXXXX"));
+    return m_scratch->isValid() ? m_scratch->path() : QDir::tempPath();
 }
 
 // --- Line ------------------------------------------------------------------------------

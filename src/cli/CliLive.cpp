@@ -282,7 +282,7 @@ int cmdMonitor(Context& c)
 
 namespace {
 
-QString historyPath(const Context& c)
+QString historyPath(Context& c)
 {
     return dataFolder(c) + QStringLiteral("/term_history");
 }

@@ -11,6 +11,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <csignal>
 
@@ -46,6 +48,7 @@ private slots:
         QVERIFY(files::saveAtomically(path("broken.app"), broken));
         QVERIFY(files::saveAtomically(path("short.bak"), QByteArray(100, 'x')));
         const QByteArray backup = files::backupFileBytes(defaults, {});
+        QVERIFY(files::saveAtomically(path("defaults.bak"), backup));
         QVERIFY(files::saveAtomically(path("long1.bak"), backup + 'x'));
         QVERIFY(files::saveAtomically(path("long5000.bak"), backup + QByteArray(5000, '\0')));
     }
@@ -225,6 +228,32 @@ private slots:
         const CliResult r = runCli(onPty(sim.pty, 9600, {"--fast", "get", "--raw", "1", "2", "3", "4", "5", "6"}),
                                    dir.path());
         QVERIFY2(r.err.count("Fast replies switched off") == 1, r.err.constData());
+    }
+
+    // Each simulated run keeps its safety backups in a folder of its own, gone after
+    // the run: a try-out never sees an earlier run's files, nor leaves any behind.
+    void simulatedRunsStartInAFreshFolder()
+    {
+        QTemporaryDir tmp;
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", tmp.path().toLocal8Bit());
+        const auto putBack = qScopeGuard([&oldTmp] {
+            if (oldTmp.isEmpty()) qunsetenv("TMPDIR");
+            else qputenv("TMPDIR", oldTmp);
+        });
+        QStringList folders;
+        for (int run = 0; run < 2; ++run) {
+            const CliResult r = runCli(Sim + QStringList{"--unit", "0", "--fast", "restore", path("defaults.bak")}, dir.path());
+            QVERIFY2(r.code == 0, r.err.constData());
+            const QRegularExpressionMatch m = QRegularExpression("safety backup: (\\S+)").match(QString::fromUtf8(r.err));
+            QVERIFY2(m.hasMatch(), r.err.constData());
+            const QString folder = QFileInfo(m.captured(1)).absolutePath();
+            QVERIFY2(folder.startsWith(tmp.path() + "/vx5x-sim-"), qPrintable(folder));
+            QVERIFY2(!QFileInfo::exists(m.captured(1)), "the run's folder is removed at its end");
+            folders << folder;
+        }
+        QVERIFY(folders[0] != folders[1]);
+        QVERIFY(QDir(tmp.path()).isEmpty());
     }
 
     void monitorGivesRowsWithRisingTimestamps()

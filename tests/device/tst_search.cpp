@@ -11,8 +11,10 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -46,6 +48,19 @@ class TstSearch : public QObject {
         auto w = std::make_unique<TFormApparaatZoeken>();
         w->FormActivate();
         return w;
+    }
+
+    // The bar shows what its text says: the same count of the same total.
+    static bool barMatchesText(const TFormApparaatZoeken& w, int total)
+    {
+        const QRegularExpressionMatch m = QRegularExpression(R"(^(\d+) of (\d+) combinations)").match(w.PanelVoortgang->text());
+        if (!m.hasMatch() || m.captured(2).toInt() != total || w.Gauge1->maximum() != total
+            || w.Gauge1->value() != m.captured(1).toInt()) {
+            qWarning("bar %d of %d, text \"%s\"", w.Gauge1->value(), w.Gauge1->maximum(),
+                     qPrintable(w.PanelVoortgang->text()));
+            return false;
+        }
+        return true;
     }
 
 private slots:
@@ -93,6 +108,7 @@ private slots:
                 QVERIFY(log[size_t(i)].frame == (LineFrame{baud, 8, 'E', 2}));
             }
         QCOMPARE(w->PanelZoekTekst->text(), QStringLiteral("Finished: all combinations tried."));
+        QVERIFY(barMatchesText(*w, 160));
         QVERIFY(w->CmdStartZoeken->isEnabled());
         QVERIFY(!w->CmdStop->isEnabled());
         QVERIFY(!w->CmdVerder->isEnabled());
@@ -119,6 +135,9 @@ private slots:
         QCOMPARE(w->Panel_parity_O->palette().color(QPalette::Window), QColor(255, 255, 151));
         QCOMPARE(w->Panel_stopbits_2->palette().color(QPalette::Window), QColor(255, 255, 151));
         QVERIFY(w->CmdVerder->isEnabled());
+        // Bar and text count the combinations of the whole search: every rate, unit,
+        // parity and stop bit count.
+        QVERIFY(barMatchesText(*w, 5 * 32 * 6));
         // Probes of unit 0 and 1 (six each), the five of unit 2 up to the hit, then the identification.
         auto log = bus().requests();
         QCOMPARE(int(log.size()), 6 + 6 + 5 + 3);
