@@ -366,8 +366,28 @@ void TFormGrafiek::ListBoxYClick()
 
 void TFormGrafiek::TekenYasVerdeling()
 {
+    relabelScales();
     graph::drawValueAxis(m_valueStrip, currentSource(), yDiv(), style(), m_zoom);
     ImageY->setPixmap(QPixmap::fromImage(m_valueStrip));
+}
+
+// The scale lists in the units the axes show (10000 counts with two decimals read
+// "100,00"), so the list and the axis never tell the same scale in two numbers.
+void TFormGrafiek::relabelScales()
+{
+    auto relabel = [](auto setText, int source) {
+        for (std::size_t k = 0; k < graph::YDivValues.size(); ++k)
+            setText(int(k), source < 0 ? QString::number(graph::YDivValues[k]) : graph::scaledText(source, graph::YDivValues[k]));
+    };
+    relabel([this](int row, const QString& text) {
+        if (QListWidgetItem* item = ListBoxY->item(row); item && item->text() != text) item->setText(text);
+    },
+            currentSource());
+    if (ComboSchaal2)
+        relabel([this](int row, const QString& text) {
+            if (row < ComboSchaal2->count() && ComboSchaal2->itemText(row) != text) ComboSchaal2->setItemText(row, text);
+        },
+                secondSource() >= 0 ? secondSource() : currentSource());
 }
 
 void TFormGrafiek::TekenGrafiek()

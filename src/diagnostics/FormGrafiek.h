@@ -40,6 +40,7 @@ public:
     void ListBoxYClick();
     void TekenGrafiek();
     void TekenYasVerdeling();
+    void relabelScales();
     // Extras for the technician: the samples as CSV, the graph as PNG or PDF.
     bool CmdSaveCsvClick();
     bool CmdSavePngClick();

@@ -79,7 +79,10 @@ void TFormGrafiek::buildScopeControls(int top)
     place(ComboSchaal2, 100);
     ComboSchaal2->addItems(graph::yDivItems());
     ComboSchaal2->setCurrentIndex(13); // 1000000: the simulated axes' range
-    connect(ComboKanaal2, &QComboBox::currentIndexChanged, this, [this] { TekenGrafiek(); });
+    connect(ComboKanaal2, &QComboBox::currentIndexChanged, this, [this] {
+        relabelScales();
+        TekenGrafiek();
+    });
     connect(ComboSchaal2, &QComboBox::currentIndexChanged, this, [this] { TekenGrafiek(); });
     CheckCursors = new QCheckBox(QStringLiteral("Cursors"), this);
     named(CheckCursors, "CheckCursors");

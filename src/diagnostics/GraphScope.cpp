@@ -162,7 +162,7 @@ QByteArray samplesCsv(const CsvChannel* channels, int count, int logIndex)
         const CsvChannel& ch = channels[c];
         const QByteArray n = c ? QByteArray::number(c + 1) : QByteArray();
         if (c) out += ',';
-        out += "time" + n + "_ms,value" + n + ',' + csvField(ch.name + u' ' + unitText(ch.source) + u' ' + QString::number(ch.yDiv) + QStringLiteral("/div"));
+        out += "time" + n + "_ms,value" + n + ',' + csvField(ch.name + u' ' + unitText(ch.source) + u' ' + scaledText(ch.source, ch.yDiv) + QStringLiteral("/div"));
     }
     out += '\n';
     for (int i = 0; i <= std::min(logIndex, LastIndex); ++i) {

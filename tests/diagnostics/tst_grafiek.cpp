@@ -6,6 +6,7 @@
 #include "core/LanguageTexts.h"
 #include "core/Taal.h"
 #include "diagnostics/FormGrafiek.h"
+#include "diagnostics/GraphPlot.h"
 #include "diagnostics/GraphScope.h"
 #include "params/FixedPoint.h"
 #include "params/ValueStore.h"
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 using namespace vx;
@@ -331,6 +333,10 @@ private slots:
         const QRect needed = status->fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, status->text());
         QVERIFY2(needed.height() <= room.height() && needed.width() <= room.width(), qPrintable(status->text()));
         QVERIFY(status->geometry().bottom() < form->height());
+        // The scale lists give the scale in the axes' units, not in counts.
+        const int k = int(std::find(graph::YDivValues.begin(), graph::YDivValues.end(), 10000) - graph::YDivValues.begin());
+        QCOMPARE(form->ListBoxY->item(k)->text(), QStringLiteral("100,00"));
+        QCOMPARE(form->ComboSchaal2->itemText(k), QStringLiteral("100,00"));
         const QString shots = qEnvironmentVariable("VX_SHOT_DIR");
         if (!shots.isEmpty()) form->grab().save(shots + "/grafiek-kanalen-eenheden.png");
 
@@ -341,6 +347,7 @@ private slots:
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = csv.readAll().trimmed().split('\n');
         QCOMPARE(lines.size(), last + 2);
+        QVERIFY2(QString::fromUtf8(lines[0]).count(QRegularExpression(R"(\(AWE\) \d+,\d\d/div)")) == 2, lines[0]);
         const QRegularExpression units(R"(^"-?\d+,\d\d"$)");
         for (int i = 1; i < lines.size(); ++i) {
             const QList<QByteArray> f = lines[i].split(',');
