@@ -84,6 +84,9 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 void TFormMain::setBoxColor(QWidget* box, const QColor& colour)
 {
     QPalette p = box->palette();
+    // The I/O words come many times a second and mostly unchanged: resolving a palette
+    // for every box each time would be most of the live view's work.
+    if (p.color(QPalette::Window) == colour && p.color(QPalette::Base) == colour) return;
     p.setColor(QPalette::Window, colour);
     p.setColor(QPalette::Base, colour);
     // Keep the box number readable on blue: judged by brightness as the eye sees it.
