@@ -6,6 +6,7 @@
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
 #include "core/AppState.h"
+#include "device/CommandSet.h"
 #include "device/ControllerLine.h"
 #include "device/LiveMonitor.h"
 #include "params/ValueStore.h"
@@ -58,6 +59,8 @@ int main(int argc, char** argv)
     // Classic (each reply ends after 50 ms of silence), then fast replies.
     const double seconds = 8;
     std::map<QString, double> classicRate;
+    int fastExchanges = 0;
+    double fastCpuPerExchange = 0;
     for (const bool fast : {false, true}) {
         setFastReplies(fast, w.SXComm1());
         QEventLoop settle;
@@ -100,11 +103,37 @@ int main(int argc, char** argv)
             std::printf("slowest panel:     %.3f of the floor (goal >= 0.95: %s)\n", least / floorPerPanel,
                         least / floorPerPanel >= 0.95 ? "met" : "missed");
         const double cpuShare = 100 * cpu / elapsed;
+        if (fast) {
+            fastExchanges = 0;
+            for (auto& [name, n] : updates) fastExchanges += n;
+            fastCpuPerExchange = fastExchanges > 0 ? cpu / fastExchanges : 0;
+        }
         const double cpuGoal = fast ? 2.0 : 5.0;
         std::printf("tool CPU:          %.1f %% of one core (goal < %.0f %%: %s; includes the worker thread)\n", cpuShare,
                     cpuGoal, cpuShare < cpuGoal ? "met" : "missed");
     }
     std::printf("resident memory:   %.1f MB (goal < 80 MB)\n", double(bench::residentKiB()) / 1024.0);
+
+    // The same requests from a bare blocking loop (no thread, no windows) on the same
+    // line: what the exchanges themselves cost on this machine, whoever asks.
+    w.SXComm1()->Close();
+    QStringList requests;
+    for (int round = 0; round < std::max(fastExchanges, 7) / 7; ++round) {
+        for (auto which : {TLiveMonitor::ActPos1, TLiveMonitor::ActPos2, TLiveMonitor::PosVerschil, TLiveMonitor::Snelheid1,
+                           TLiveMonitor::Snelheid2})
+            requests << QLatin1String(TLiveMonitor::request(which));
+        requests << QLatin1String(cmd::ReadInputs) << QLatin1String(cmd::ReadOutputs);
+    }
+    const double cpu0 = bench::processCpuSeconds();
+    const double bareSeconds = bench::bareLoop(sim.pty.toLocal8Bit(), requests);
+    const double bareCpu = bench::processCpuSeconds() - cpu0;
+    if (bareSeconds > 0 && fastCpuPerExchange > 0) {
+        const double perExchange = bareCpu / double(requests.size());
+        std::printf("bare loop:         %.0f exchanges/s at %.1f %% of one core, %.0f us each; the tool %.0f us each = "
+                    "%.2f of the bare loop\n",
+                    double(requests.size()) / bareSeconds, 100 * bareCpu / bareSeconds, perExchange * 1e6,
+                    fastCpuPerExchange * 1e6, fastCpuPerExchange / perExchange);
+    }
     w.close();
     return 0;
 }

@@ -25,6 +25,7 @@ public:
     bool purge() override;
     bool write(const uint8_t* data, size_t count) override;
     bool flush() override;
+    size_t buffered() const override { return m_in.size() - m_inPos; }
     ReadResult readByte(uint8_t& byte, int timeoutMs) override;
     uint32_t takeLineErrors() override;
     int lastError() const override { return m_error.load(); }
@@ -53,6 +54,8 @@ private:
     // Worker side only.
     std::vector<uint8_t> m_in;
     size_t m_inPos = 0;
+    // Written bytes not yet known to have left (a new line may hold some).
+    bool m_unsent = true;
     bool m_haveCounters = false;
     int m_cntFrame = 0, m_cntParity = 0, m_cntOverrun = 0, m_cntBufOverrun = 0, m_cntBreak = 0;
 };

@@ -465,12 +465,34 @@ void TSXCommThread::awaitEcho(const Job& job, const std::string& echo, const std
     // The rest of the echo and the line end cannot come sooner than the line carries
     // them: one wait for them spares a wake-up for each byte. It ends a character
     // before the last of them is due, so the reply ends no later.
-    const size_t need = echo.size() + 2;
-    if (reply.empty() || reply.size() + 3 > need || echo.compare(0, reply.size(), reply) != 0)
+    // A polled value's reply is mostly as long as the last one: waiting for all of it
+    // spares a wake-up for each digit. A shorter one costs the difference, once.
+    size_t need = echo.size() + 2;
+    if (const auto it = m_replyShape.find(echo); it != m_replyShape.end())
+        need = std::max<size_t>(need, it->second.length);
+    // What was read with the first byte has come already (a USB adapter hands over
+    // several at once): only the rest is waited for.
+    const size_t have = reply.size() + m_line->buffered();
+    if (reply.empty() || have + 3 > need || echo.compare(0, reply.size(), reply) != 0)
         return;
     // Ten bits a character at least; less is never waited for too long.
     const auto charTime = std::chrono::nanoseconds(10'000'000'000LL / std::max(job.baud, 1));
-    const auto until = std::chrono::steady_clock::now() + charTime * int64_t(need - reply.size() - 1);
+    sleepUntil(std::chrono::steady_clock::now() + charTime * int64_t(need - have - 1));
+}
+
+void TSXCommThread::awaitKnownReply(const Job& job, const std::string& echo)
+{
+    const auto it = m_replyShape.find(echo);
+    if (it == m_replyShape.end() || it->second.time == std::chrono::steady_clock::duration{})
+        return;
+    // Two characters early: the rest is read as it comes, so a quicker reply than last
+    // time costs no more than those two.
+    const auto charTime = std::chrono::nanoseconds(10'000'000'000LL / std::max(job.baud, 1));
+    sleepUntil(m_written + it->second.time - 2 * charTime);
+}
+
+void TSXCommThread::sleepUntil(std::chrono::steady_clock::time_point until)
+{
     // In short steps, so a Close is not kept waiting at slow rates.
     while (!m_terminated) {
         const auto left = until - std::chrono::steady_clock::now();
@@ -505,6 +527,22 @@ std::string echoOf(const TFrame& frame)
 
 } // namespace
 
+void TSXCommThread::rememberReply(const std::string& echo, size_t length)
+{
+    // Bounded: a whole-set read asks each value once and learns nothing.
+    if (m_replyShape.size() >= ReplyShapesKept && !m_replyShape.contains(echo))
+        m_replyShape.clear();
+    ReplyShape& shape = m_replyShape[echo];
+    shape.length = uint16_t(std::min<size_t>(length, MaxReplyBytes));
+    // Follows a quicker reply at once and a slower one by a quarter, so one late
+    // reply does not make the next wait for nothing.
+    const auto time = m_lastByte - m_written;
+    if (shape.time == std::chrono::steady_clock::duration{} || time < shape.time)
+        shape.time = time;
+    else
+        shape.time += (time - shape.time) / 4;
+}
+
 bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
 {
     e = {};
@@ -531,6 +569,8 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
         bool first = true;
         bool strayLine = false;
         const bool batch = job.lineEnd && !job.startChar && !job.stopChar;
+        if (batch && attempts == 0)
+            awaitKnownReply(job, echo);
         bool awaited = false;
         int received = 0;
         // Time spent waiting on the line since the first byte; the hand-overs are left
@@ -621,6 +661,8 @@ bool TSXCommThread::exchangeAscii(const Job& job, TCommError& e, TFrame& buf)
             buf.fill(0);
             if (ended) {
                 m_endedAtLineEnd = true;
+                if (batch)
+                    rememberReply(echo, reply.size());
                 return false;
             }
             // A line that is not the echo may be the reply ("er 7") or a line left

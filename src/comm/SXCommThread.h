@@ -8,7 +8,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <unordered_map>
 
 namespace vx {
 
@@ -46,6 +48,7 @@ public:
     // A reply longer than this, or still coming this long after its first byte, is
     // no reply: the exchange fails with CommBabbling and the input is purged.
     static constexpr int MaxReplyBytes = 256;
+    static constexpr size_t ReplyShapesKept = 64;
     static constexpr int MaxReplyMs = 2000;
     // Fast replies that go wrong this many times in a row (no line end, or bytes
     // left over after the line end) switch the port back to the pause rule.
@@ -117,8 +120,14 @@ private:
     Step abandonTelegram(TCommError& e, TFrame& buf, const uint8_t* reset, size_t count);
 
     // With a fast reply under way that so far is the start of its echo: waits for the
-    // time the rest of the echo and the line end take on the line.
+    // time the rest of the echo and the line end take on the line, or the rest of the
+    // reply as long as the same request's last one was.
     void awaitEcho(const Job& job, const std::string& echo, const std::string& reply);
+    // Before the first byte of a request asked before: sleeps until shortly before
+    // its reply ended last time, so the reply is read at one wake-up, not byte by byte.
+    void awaitKnownReply(const Job& job, const std::string& echo);
+    void sleepUntil(std::chrono::steady_clock::time_point until);
+    void rememberReply(const std::string& echo, size_t length);
     // Each returns true when the thread was asked to stop.
     bool exchangeAscii(const Job& job, TCommError& e, TFrame& buf);
     // A framed telegram: the codec knows the bytes, this the line. A failed telegram
@@ -148,6 +157,13 @@ private:
     int m_readTimeout = DefaultFirstByteMs;
     bool m_restartFlag = false;
     bool m_endedAtLineEnd = false;
+    // The last replies to requests asked over and over (live values): how long they
+    // were and how soon after the request they ended.
+    struct ReplyShape {
+        uint16_t length = 0;
+        std::chrono::steady_clock::duration time{};
+    };
+    std::unordered_map<std::string, ReplyShape> m_replyShape;
     // A line that was not the reply came before it (and was dropped) in the last exchange.
     bool m_strayLine = false;
     int m_fastTrouble = 0;

@@ -160,6 +160,7 @@ bool PosixSerialLine::open(const std::string& device)
     std::unique_lock lock(m_lock);
     if (m_fd >= 0)
         return fail(EBUSY);
+    m_unsent = true;
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return fail(errno);
@@ -273,8 +274,18 @@ bool PosixSerialLine::purge()
         return false;
     m_in.clear();
     m_inPos = 0;
+    // With everything sent and nothing come in, there is nothing to throw away; the
+    // flush itself waits for the tty layer's worker, once for every request.
+    if (!m_unsent) {
+        uint8_t chunk[256];
+        // Raw mode without a minimum count answers an empty read with 0, not EAGAIN.
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0 || (n < 0 && errno == EAGAIN))
+            return true;
+    }
     if (tcflush(fd, TCIOFLUSH) != 0)
         return fail(errno);
+    m_unsent = false;
     return true;
 }
 
@@ -283,6 +294,7 @@ bool PosixSerialLine::write(const uint8_t* data, size_t count)
     std::shared_lock lock(m_lock);
     if (refuseLost())
         return false;
+    m_unsent = true;
     size_t done = 0;
     while (done < count) {
         if (m_closing || m_fd < 0)
@@ -314,6 +326,7 @@ bool PosixSerialLine::flush()
         return false;
     if (tcdrain(m_fd) != 0)
         return fail(errno);
+    m_unsent = false;
     return true;
 }
 

@@ -63,6 +63,9 @@ public:
     // A message of the line's own for the last failure (a network port names its
     // host and port); empty when the system's text for lastError() says it all.
     virtual std::string ownErrorText() const { return {}; }
+    // Bytes already taken from the device and not yet read (none where the line keeps
+    // no buffer of its own). Only for the thread that reads.
+    virtual size_t buffered() const { return 0; }
 
     // OS errors that mean the device itself is gone, not that one call failed.
     static bool deviceGone(int osError);

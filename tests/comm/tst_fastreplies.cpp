@@ -142,6 +142,26 @@ private slots:
         QCOMPARE(ask("rt").bytes, m_rt);
     }
 
+    // A request asked over and over is read at the pace of its last reply; one that is
+    // shorter, longer, quicker or slower than the last still comes whole and alone.
+    void repeatedRequestWhoseReplyChanges()
+    {
+        const double latency = m_bus.latencyMs();
+        struct Step {
+            const char* value;
+            double latencyMs;
+        };
+        for (const Step& step : {Step{"12345678", 2}, Step{"5", 2}, Step{"-99999999", 8}, Step{"7", 0.2},
+                                 Step{"123456", 4}, Step{"42", 0}}) {
+            QCOMPARE(ask(QStringLiteral("ws 1 %1").arg(QLatin1String(step.value))).code, 0u);
+            m_bus.setLatencyMs(step.latencyMs);
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(ask("rs 1").bytes, QByteArray("rs 1 ") + step.value + "\r\n");
+            m_bus.setLatencyMs(latency);
+        }
+        QVERIFY(!m_port->FastRepliesOff());
+    }
+
     void fallsBackAfterRepliesWithoutLineEnd()
     {
         m_bus.addFault(sim::Fault::noLineEnd("rt"));
