@@ -75,7 +75,7 @@ bool shoot(QObject* in, const QStringList& chain, const shots::Shot& shot, const
             return;
         }
         if (shot.drive) shot.drive(w);
-        taken = w->grab().save(file);
+        taken = (shot.picture ? shot.picture(w) : w->grab().toImage()).save(file);
     });
     return opened && taken;
 }

@@ -1,6 +1,7 @@
 #include "support/Shots.h"
 
 #include "app/VX40Main.h"
+#include "core/AppState.h"
 #include "core/Paths.h"
 #include "fleet/BackupHistory.h"
 #include "fleet/BusOverview.h"
@@ -9,6 +10,8 @@
 #include "params/ParFormats.h"
 #include "params/SafetyBackup.h"
 #include "params/ValueStore.h"
+#include "setpoints/AfdrukkenSoll.h"
+#include "setpoints/Reports.h"
 #include "sim/SimBus.h"
 
 #include <QAction>
@@ -18,6 +21,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -51,6 +55,15 @@ void valuesFromController(TFormMain&)
     for (int n = 1; n <= SollCount; ++n) SollWaarden[n] = bus.setpoint(0, n);
     ParStatus = 1;
     SollStatus = 1;
+}
+
+// What the setpoint report prints: the controller's values and a filled-in header.
+void printedSetpoints(TFormMain& main)
+{
+    valuesFromController(main);
+    app().AfdrukFirma = QStringLiteral("Machinebouw De Vries B.V.");
+    app().AfdrukType = QStringLiteral("VX50");
+    app().AfdrukSn = QStringLiteral("SN 51000");
 }
 
 // A plant of three: units 1 and 3 beside the simulator's unit 0, all at odd parity.
@@ -135,11 +148,32 @@ std::vector<Shot> table()
              settle(300); }},
         {QStringLiteral("transfer"), QStringLiteral("VX40ontvangen1"), {}, [](QWidget*) { settle(1500); }},
         {QStringLiteral("graph"), QStringLiteral("Grafiek1"), {}, [](QWidget* w) {
+             // Position 2 as the second channel: both in their units.
+             if (auto* second = w->findChild<QComboBox*>(QStringLiteral("ComboKanaal2"))) second->setCurrentIndex(3);
              click(w, "CmdStartLog");
              settle(2000); // the first screen
              click(w, "CmdStopLog");
              click(w, "CmdAuto");
              settle(100);
+         }},
+        // The printed setpoint report of the same values, as its first page shows them.
+        {QStringLiteral("reportsetpoints"), QStringLiteral("Par21"), printedSetpoints, {}, [](QWidget*) {
+             auto* form = qobject_cast<TFormAfdrukkenSoll*>(app().FormAfdrukkenSoll);
+             if (!form) return QImage();
+             form->FormActivate();
+             // Drawn as a printer would (300 dpi), then made screen-sized.
+             constexpr double dpi = 300;
+             QImage page(QSize(int(21.0 / 2.54 * dpi), int(29.7 / 2.54 * dpi)), QImage::Format_RGB32);
+             page.setDotsPerMeterX(int(dpi / 0.0254));
+             page.setDotsPerMeterY(int(dpi / 0.0254));
+             page.fill(Qt::white);
+             {
+                 QPainter p(&page);
+                 drawSollwertReport(p, page.size(), form->reportHeader(), InitSollwertHeader(), form->SollTitel);
+             }
+             // The 40 lines end well above the page's foot: the empty rest is left off.
+             return page.copy(0, 0, page.width(), page.height() * 3 / 4)
+                 .scaledToWidth(page.width() / 3, Qt::SmoothTransformation);
          }},
         {QStringLiteral("cams"), QStringLiteral("displaynokken1"), valuesFromController, [](QWidget*) { settle(300); }},
         {QStringLiteral("calibration"), QStringLiteral("CmdCalibratie"), {}, [](QWidget* w) {

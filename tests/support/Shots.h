@@ -5,6 +5,7 @@
 // matches this table and that every opener still exists.
 #include "support/EventWait.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -25,6 +26,8 @@ struct Shot {
     std::function<void(TFormMain&)> before;
     // Brings the opened window (or the main window) into the state shown.
     std::function<void(QWidget*)> drive;
+    // A picture other than the window itself (a printed page); empty: the window.
+    std::function<QImage(QWidget*)> picture = {};
 };
 
 const std::vector<Shot>& all();
