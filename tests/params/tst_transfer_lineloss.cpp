@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -54,6 +55,9 @@ class TestTransferLineLoss : public QObject {
     {
         QTRY_VERIFY_WITH_TIMEOUT(form.failed(), 20000);
         QVERIFY(!form.isDone());
+        // It says the line went and at which value, not just "communication error".
+        QVERIFY2(QRegularExpression(R"(lijn weg bij S0\d\d)").match(form.Panel1->text()).hasMatch(),
+                 qPrintable(form.Panel1->text()));
         QVERIFY(form.CmdAgain->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(form.CmdVerder->isEnabled(), 10000);
         if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
