@@ -5,6 +5,8 @@
 #include "params/ValueStore.h"
 
 #include <QFileInfo>
+#include <memory>
+#include <unordered_map>
 
 namespace vx {
 
@@ -46,6 +48,43 @@ int defInteger(const QString& section, const char* key)
 
 bool isBlank(QChar c) { return c.unicode() <= u' '; }
 
+// The compare window and the reports ask the same keys of every parameter in turn;
+// looking each up in the file every time was most of filling a 592-row table. Kept
+// per thread and for one file and language: loading another file or switching the
+// language starts afresh.
+struct Definition {
+    bool known = false;
+    int type = 0;
+    QString name;
+    QStringList options;
+};
+
+Definition& cachedDefinition(int nr)
+{
+    struct Cache {
+        std::shared_ptr<IniFile> file;
+        int taal = -1;
+        std::unordered_map<int, Definition> byNumber;
+    };
+    thread_local Cache cache;
+    const AppState& st = app();
+    const std::shared_ptr<IniFile> file = st.ParameterDefGeladen ? st.ParameterDef : nullptr;
+    if (cache.file != file || cache.taal != st.TaalIndex) {
+        cache.file = file;
+        cache.taal = st.TaalIndex;
+        cache.byNumber.clear();
+    }
+    Definition& d = cache.byNumber[nr];
+    if (!d.known) {
+        const QString section = parSection(nr);
+        d.type = parType(section);
+        d.name = parNaam(section);
+        d.options = parOpties(section);
+        d.known = true;
+    }
+    return d;
+}
+
 } // namespace
 
 bool ParameterDef_lezen()
@@ -82,10 +121,10 @@ QString parNaam(const QString& section, int taalIndex)
     return d->readString(section, QStringLiteral("naam") + QString::number(taalIndex), QString());
 }
 QString parNaam(const QString& section) { return parNaam(section, app().TaalIndex); }
-QString parNaam(int nr) { return parNaam(parSection(nr)); }
+QString parNaam(int nr) { return cachedDefinition(nr).name; }
 
 int parType(const QString& section) { return defInteger(section, "type"); }
-int parType(int nr) { return parType(parSection(nr)); }
+int parType(int nr) { return cachedDefinition(nr).type; }
 int parDec(const QString& section) { return defInteger(section, "dec"); }
 int parDec(int nr) { return parDec(parSection(nr)); }
 int parMin(const QString& section) { return defInteger(section, "min"); }
@@ -103,7 +142,7 @@ QStringList parOpties(const QString& section, int taalIndex)
     return resolveOptionList(*d, section, taalIndex);
 }
 QStringList parOpties(const QString& section) { return parOpties(section, app().TaalIndex); }
-QStringList parOpties(int nr) { return parOpties(parSection(nr)); }
+QStringList parOpties(int nr) { return cachedDefinition(nr).options; }
 
 int effectiveDec(int dec)
 {
