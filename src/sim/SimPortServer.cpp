@@ -339,9 +339,10 @@ int SimPortServer::run(std::string& message)
         }
         if (gone && now >= *gone && (out.empty() || out.front().due >= *gone)) {
             // "After the reply": let the client take what is already on its side,
-            // which a hang-up would throw away (briefly; a client that reads nothing
-            // does not hold the unplug up).
-            for (int i = 0; i < 100 && m_pty && m_slave >= 0; ++i) {
+            // which a hang-up would throw away. Up to a second: a client on a loaded
+            // machine may not run for a few hundred milliseconds, and one that reads
+            // nothing does not hold the unplug up for longer.
+            for (int i = 0; i < 500 && m_pty && m_slave >= 0; ++i) {
                 int pending = 0;
                 if (ioctl(m_slave, FIONREAD, &pending) != 0 || pending == 0)
                     break;
