@@ -460,6 +460,16 @@ void TSXCommThread::noteFastTrouble(bool trouble)
 // ---------------------------------------------------------------------------
 // ASCII line exchange
 
+namespace {
+
+// Ten bits a character at least; less is never waited for too long.
+std::chrono::nanoseconds charTime(int baud)
+{
+    return std::chrono::nanoseconds(10'000'000'000LL / std::max(baud, 1));
+}
+
+} // namespace
+
 void TSXCommThread::awaitEcho(const Job& job, const std::string& echo, const std::string& reply)
 {
     // The rest of the echo and the line end cannot come sooner than the line carries
@@ -475,9 +485,7 @@ void TSXCommThread::awaitEcho(const Job& job, const std::string& echo, const std
     const size_t have = reply.size() + m_line->buffered();
     if (reply.empty() || have + 3 > need || echo.compare(0, reply.size(), reply) != 0)
         return;
-    // Ten bits a character at least; less is never waited for too long.
-    const auto charTime = std::chrono::nanoseconds(10'000'000'000LL / std::max(job.baud, 1));
-    sleepUntil(std::chrono::steady_clock::now() + charTime * int64_t(need - have - 1));
+    sleepUntil(std::chrono::steady_clock::now() + charTime(job.baud) * int64_t(need - have - 1));
 }
 
 void TSXCommThread::awaitKnownReply(const Job& job, const std::string& echo)
@@ -487,8 +495,7 @@ void TSXCommThread::awaitKnownReply(const Job& job, const std::string& echo)
         return;
     // Two characters early: the rest is read as it comes, so a quicker reply than last
     // time costs no more than those two.
-    const auto charTime = std::chrono::nanoseconds(10'000'000'000LL / std::max(job.baud, 1));
-    sleepUntil(m_written + it->second.time - 2 * charTime);
+    sleepUntil(m_written + it->second.time - 2 * charTime(job.baud));
 }
 
 void TSXCommThread::sleepUntil(std::chrono::steady_clock::time_point until)

@@ -375,19 +375,15 @@ void TFormGrafiek::TekenYasVerdeling()
 // "100,00"), so the list and the axis never tell the same scale in two numbers.
 void TFormGrafiek::relabelScales()
 {
-    auto relabel = [](auto setText, int source) {
-        for (std::size_t k = 0; k < graph::YDivValues.size(); ++k)
-            setText(int(k), source < 0 ? QString::number(graph::YDivValues[k]) : graph::scaledText(source, graph::YDivValues[k]));
+    auto text = [](int source, qint32 div) {
+        return source < 0 ? QString::number(div) : graph::scaledText(source, div);
     };
-    relabel([this](int row, const QString& text) {
-        if (QListWidgetItem* item = ListBoxY->item(row); item && item->text() != text) item->setText(text);
-    },
-            currentSource());
-    if (ComboSchaal2)
-        relabel([this](int row, const QString& text) {
-            if (row < ComboSchaal2->count() && ComboSchaal2->itemText(row) != text) ComboSchaal2->setItemText(row, text);
-        },
-                secondSource() >= 0 ? secondSource() : currentSource());
+    const int second = secondSource() >= 0 ? secondSource() : currentSource();
+    for (int k = 0; k < int(graph::YDivValues.size()); ++k) {
+        const qint32 div = graph::YDivValues[std::size_t(k)];
+        if (QListWidgetItem* item = ListBoxY->item(k)) item->setText(text(currentSource(), div));
+        if (ComboSchaal2 && k < ComboSchaal2->count()) ComboSchaal2->setItemText(k, text(second, div));
+    }
 }
 
 void TFormGrafiek::TekenGrafiek()
