@@ -87,6 +87,26 @@ private slots:
         QCOMPARE(parSection(7), QString("007"));
     }
 
+    // Asked by number, the answers follow a change of language and a newly loaded file
+    // at once, however often the same number was asked before.
+    void lookupsByNumberFollowLanguageAndFile()
+    {
+        QCOMPARE(parNaam(7), QString("Snelheid"));
+        QCOMPARE(parOpties(7), QStringList({"Uit", "Aan"}));
+        app().TaalIndex = 1;
+        QCOMPARE(parNaam(7), QString("Velocity"));
+        QCOMPARE(parOpties(7), QStringList({"Off", "On"}));
+        app().TaalIndex = 0;
+        QVERIFY(dir.write("Parameters.txt", "[007]\nnaam0=Anders\ntype=0\n"));
+        QVERIFY(ParameterDef_lezen());
+        QCOMPARE(parNaam(7), QString("Anders"));
+        QCOMPARE(parType(7), 0);
+        QVERIFY(parOpties(7).isEmpty());
+        QVERIFY(dir.write("Parameters.txt", kParameters));
+        QVERIFY(ParameterDef_lezen());
+        QCOMPARE(parType(7), 1);
+    }
+
     void decNineFollowsParameter203()
     {
         QCOMPARE(parDec(13), 9);
