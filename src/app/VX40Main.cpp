@@ -8,6 +8,7 @@
 #include "core/LanguageTexts.h"
 #include "core/SettingsFile.h"
 #include "core/UiSeams.h"
+#include "params/ControllerImage.h"
 #include "params/ParameterDefs.h"
 #include "params/ValueStore.h"
 #include "plans/ReconnectPlan.h"
@@ -30,6 +31,13 @@
 namespace vx {
 
 namespace {
+
+// The inputs and outputs are the connected controller's: its functions label them once
+// known; until then the open set's, as they always did.
+qint32 shownPar(int n)
+{
+    return images::connectedParameter(n, ParWaarden.value(n));
+}
 
 void mnemonicPair(QString& first, QString& second, QString& taken)
 {
@@ -445,6 +453,7 @@ void TFormMain::FormCreate()
     LezenTeksten();
     ParStatus = 0;
     SollStatus = 0;
+    images::reset();
 
     // Only the first argument is looked at, in any case.
     const bool calibrate = !m_options.arguments.isEmpty()
@@ -668,7 +677,7 @@ void TFormMain::InputFunctieTeksten()
         for (int i = 1; i <= 8; ++i) {
             const QStringList items = parOpties(ParInputFunction1 + i - 1);
             // Out of the list (also negative) shows the overflow mark, like the outputs.
-            if (!items.isEmpty()) LabelFunIn[i - 1]->setText(optionText(items, ParWaarden[ParInputFunction1 + i - 1]));
+            if (!items.isEmpty()) LabelFunIn[i - 1]->setText(optionText(items, shownPar(ParInputFunction1 + i - 1)));
         }
     }
     const QString S = QStringLiteral("Main");
@@ -679,9 +688,9 @@ void TFormMain::InputFunctieTeksten()
         inactief = texts::Main("K0_Inactief");
     }
     auto refText = [&](const ReferenceInput& r) {
-        if (ParWaarden[r.mode] == 0 && ParWaarden[r.fine] != 0) return refFijn;
-        const int v = ParWaarden[r.ssi];
-        if (ParWaarden[r.mode] == 1 && (v == 1 || v == 2 || v == 4)) return ssiJustage;
+        if (shownPar(r.mode) == 0 && shownPar(r.fine) != 0) return refFijn;
+        const int v = shownPar(r.ssi);
+        if (shownPar(r.mode) == 1 && (v == 1 || v == 2 || v == 4)) return ssiJustage;
         return inactief;
     };
     LabelFun_K0_1->setText(refText(ParReference1));
@@ -693,7 +702,7 @@ void TFormMain::OutputFunctieTeksten()
     if (!app().ParameterDefGeladen) return;
     for (int i = 1; i <= 16; ++i) {
         const QStringList items = parOpties(ParOutputFunction1 + i - 1);
-        const qint32 v = ParWaarden[ParOutputFunction1 + i - 1];
+        const qint32 v = shownPar(ParOutputFunction1 + i - 1);
         if (v >= items.size()) LabelFunUit[i - 1]->setText(QLatin1String(OverflowMark));
         else if (!items.isEmpty()) LabelFunUit[i - 1]->setText(optionText(items, v));
     }

@@ -153,6 +153,8 @@ private:
     // Right after identification: the parameters the live values are shown with
     // (decimals, analogue channel), so the first value shown is already scaled.
     void readLiveScaling();
+    // The analogue channel the connected controller uses (0 while not known).
+    int liveChannel() const;
     void liveScalingRead(const std::optional<qint32>& value);
     void showOpenError(const QString& text);
     QString lostText() const;

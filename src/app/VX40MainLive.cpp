@@ -14,6 +14,7 @@
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
+#include "params/ControllerImage.h"
 #include "params/FixedPoint.h"
 #include "params/ValueStore.h"
 #include "plans/AsyncRunner.h"
@@ -102,7 +103,7 @@ void TFormMain::buildComponents()
         const QString unit = which == TLiveMonitor::Spanning ? QStringLiteral(" V")
                              : which == TLiveMonitor::Stroom ? QStringLiteral(" mA")
                                                              : QString();
-        panel->setText(FixedToText(analogue ? 4 : 9, *v) + unit);
+        panel->setText(FixedToText(analogue ? 4 : images::connectedDecimals(), *v) + unit);
     };
     m_live->OnValueFailed = [this](TLiveMonitor::Value which) { valuePanel(which)->setText(QStringLiteral("?")); };
 
@@ -191,6 +192,7 @@ void TFormMain::runSelect()
 {
     m_connect->cancel();
     m_selectPlan = std::make_unique<plans::SelectPlan>(SpinEditUnitSelect->value());
+    images::setConnected(m_port->displayName(), SpinEditUnitSelect->value());
     m_connectRunning = m_selectPlan.get();
     m_connect->run(m_selectPlan.get());
 }
@@ -244,6 +246,11 @@ void TFormMain::connectFinished()
         if (state == plans::ReconnectPlan::State::Same || state == plans::ReconnectPlan::State::Different)
             reconnectIdentified();
     }
+}
+
+int TFormMain::liveChannel() const
+{
+    return images::connectedParameter(ParAnalogueChannel, 0);
 }
 
 QLabel* TFormMain::valuePanel(int which) const
@@ -365,8 +372,8 @@ void TFormMain::SXComm1Deactivate()
 
 void TFormMain::readLiveScaling()
 {
-    // The controller's own decimals and channel serve as long as no set was loaded;
-    // a loaded set (received or opened) is not changed behind the editor's back.
+    // The controller's own decimals and channel scale what it sends; they go into its
+    // image, never into the set an editor holds.
     m_scalingToRead = {ParAnalogueChannel, ParDecimalsParameter};
     m_scalingComponent->setASCIIProtocol(cmd::readPar(m_scalingToRead.back()));
     m_scalingComponent->Send();
@@ -376,11 +383,12 @@ void TFormMain::liveScalingRead(const std::optional<qint32>& value)
 {
     const int number = m_scalingToRead.back();
     m_scalingToRead.pop_back();
-    if (value && ParStatus == 0) {
-        const int channelBefore = ParWaarden[ParAnalogueChannel];
-        ParWaarden[number] = *value;
+    if (value) {
+        const int channelBefore = liveChannel();
+        if (ControllerImage* image = images::connectedImage())
+            image->read(transfer::Item::Parameter, number, *value);
         // Polling already on polls the channel the controller uses.
-        if (number == ParAnalogueChannel && channelBefore != *value && app().ActualAan) {
+        if (number == ParAnalogueChannel && channelBefore != liveChannel() && app().ActualAan) {
             ActualActief();
             ActualActief();
         }
@@ -429,7 +437,7 @@ void TFormMain::SXComm1LineLost()
     // Nothing on screen may look live: the polled panels say "?", the boxes go grey.
     const AppState& s = app();
     if (s.ActualAan) {
-        const int channel = ParWaarden[ParAnalogueChannel];
+        const int channel = liveChannel();
         for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
             if (valueShown(i, channel)) valuePanel(i)->setText(QStringLiteral("?"));
         }
@@ -482,7 +490,7 @@ void TFormMain::reconnectIdentified()
 void TFormMain::resumePolling()
 {
     AppState& s = app();
-    const int channel = ParWaarden[ParAnalogueChannel];
+    const int channel = liveChannel();
     if (s.ActualAan) {
         m_live->setValuesPolling(true, channel);
         for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
@@ -495,7 +503,7 @@ void TFormMain::resumePolling()
 void TFormMain::ActualActief()
 {
     AppState& s = app();
-    const int channel = ParWaarden[ParAnalogueChannel];
+    const int channel = liveChannel();
     if (!s.ActualAan) {
         m_live->setValuesPolling(true, channel);
         for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {

@@ -1,4 +1,5 @@
 #include "params/BackupRestore.h"
+#include "params/ControllerImage.h"
 
 #include "comm/TrafficLogFile.h"
 #include "core/AppState.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace vx {
 
@@ -29,6 +31,10 @@ bool ParSollOntvangen(TFormLeesParSoll& lees)
     for (int n = 1; n <= 80; ++n)
         SollWaarden[n] = lees.SollwBuffer[n];
     SollStatus = 1;
+    // Received values are the editors' new reference, not edits of theirs.
+    ++ParOntvangen;
+    ++SollOntvangen;
+    images::fixSetpointDecimals();
     app().InputFunctieTeksten();
     app().OutputFunctieTeksten();
     return true;
@@ -145,9 +151,15 @@ bool RestoreBestand(QWidget* parent, TFormSchrijfParSoll& schrijf, const QString
     if (!note.isEmpty())
         text += QStringLiteral("\n\n") + note;
     // Asked whatever the options say: a restore overwrites the whole controller.
-    if (!confirmWrite(parent, valuesOfMode(3), text, texts::BackupRestore("Msg_waarschuwingCaption"), true))
+    compare::ValueSet set;
+    set.hasParameters = set.hasSetpoints = true;
+    set.par = par;
+    set.soll = soll;
+    if (!confirmWrite(parent, set, text, texts::BackupRestore("Msg_waarschuwingCaption"), true))
         return false;
+    schrijf.setKind(QStringLiteral("restore"));
     const bool ok = schrijf.run(3) == QDialog::Accepted;
+    schrijf.setKind({});
     trafficLogSummary(QStringLiteral("restore"), name, ok);
     return ok;
 }
@@ -156,7 +168,10 @@ bool LaatsteRestoreTerug(QWidget* parent, TFormSchrijfParSoll& schrijf)
 {
     app().StopPolling();
     const QString folder = safety::folder();
-    const QString name = safety::latest(folder);
+    // The way back from the last write to this very controller, named by what it was.
+    const auto last = safety::lastWrite(folder, app().ApparaatRx);
+    const bool recorded = last && !app().ApparaatRx.isEmpty() && QFileInfo::exists(last->backup);
+    const QString name = recorded ? last->backup : safety::latest(folder);
     const QString caption = texts::Verify("UndoCaption");
     if (name.isEmpty()) {
         ui().message(parent, QMessageBox::Information, caption,
@@ -167,12 +182,22 @@ bool LaatsteRestoreTerug(QWidget* parent, TFormSchrijfParSoll& schrijf)
     TSollWaarden soll;
     if (!files::readBackupFile(parent, name, par, soll))
         return false;
-    if (!confirmWrite(parent, valuesOfMode(3), texts::Verify("UndoConfirm").arg(QDir::toNativeSeparators(name)),
-                      caption, true))
+    const QString lead = recorded ? texts::Verify("UndoNamed").arg(writeKindText(last->kind),
+                                                                   QLocale().toString(last->started, QLocale::ShortFormat),
+                                                                   QDir::toNativeSeparators(name))
+                                  : texts::Verify("UndoConfirm").arg(QDir::toNativeSeparators(name));
+    compare::ValueSet set;
+    set.hasParameters = set.hasSetpoints = true;
+    set.par = par;
+    set.soll = soll;
+    if (!confirmWrite(parent, set, lead, caption, true))
         return false;
     schrijf.ParBuffer = par;
     schrijf.SollwBuffer = soll;
-    return schrijf.run(3) == QDialog::Accepted;
+    schrijf.setKind(QStringLiteral("undo"));
+    const bool ok = schrijf.run(3) == QDialog::Accepted;
+    schrijf.setKind({});
+    return ok;
 }
 
 } // namespace vx

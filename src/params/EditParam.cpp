@@ -384,7 +384,8 @@ void TFormEditParam::showEvent(QShowEvent* event)
         m_anderVensterGebruikt = false;
         // Values replaced elsewhere (main window, backup) are the new reference,
         // unless changes made here are still unsent and unsaved.
-        if (!gewijzigd() || !m_basisGezet) nieuweBasis(bronVanStatus());
+        // A set received meanwhile (main window) is the reference too, never an edit.
+        if (!gewijzigd() || !m_basisGezet || ParOntvangen != m_ontvangenGezien) nieuweBasis(bronVanStatus());
         FormActivate();
     }
 }
@@ -633,7 +634,21 @@ void TFormEditParam::VergelijkenClick()
 void TFormEditParam::ParZendenClick()
 {
     auto* schrijf = qobject_cast<TFormSchrijfParSoll*>(app().FormSchrijfParSoll);
-    if (!schrijf || !ZendenToegestaan() || !confirmWrite(this, valuesOfMode(0)))
+    if (!schrijf || !ZendenToegestaan())
+        return;
+    if (const int older = olderThanController(alsSet(), basisVanBesturing(), m_basisTijd); older > 0) {
+        // Sending a set older than the controller would undo what was written since.
+        const auto answer = ui().message(this, QMessageBox::Warning, texts::Verify("WriteCaption"),
+                                         texts::Verify("WriteOlder").arg(older),
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Yes) {
+            ParOntvangenClick();
+            return;
+        }
+        if (answer != QMessageBox::No)
+            return;
+    }
+    if (!confirmWrite(this, alsSet()))
         return;
     for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
         schrijf->ParBuffer[i] = ParWaarden[i];

@@ -3,7 +3,10 @@
 // menu on the right, and the commands on the whole set (defaults, files, transfers,
 // the loader, the service dialog for one parameter).
 #include "params/ParTree.h"
+#include "params/Compare.h"
 #include "params/ValueStore.h"
+
+#include <QDateTime>
 
 #include <QDialog>
 
@@ -134,6 +137,11 @@ private:
     int m_basisStatus = 0; // ParStatus that went with them
     bool m_basisGezet = false;
     QString m_bron;       // where they came from: the controller or a file name
+    QDateTime m_basisTijd;      // when they became the reference
+    quint64 m_ontvangenGezien = 0; // ParOntvangen when the reference was taken
+    // The reference came from or went to the controller.
+    bool basisVanBesturing() const;
+    compare::ValueSet alsSet() const;
     QString m_caption;    // the language file's title
     QString m_opgeslagen; // the file last saved, for the status line
 };

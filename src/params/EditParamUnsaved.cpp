@@ -1,6 +1,7 @@
 // The parameter editor's memory of what it last loaded, received, saved or sent: the
 // window title and the question before closing with changes that would be lost.
 #include "params/EditParam.h"
+#include "params/SchrijfParSoll.h"
 
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
@@ -76,12 +77,31 @@ void TFormEditParam::nieuweBasis(const QString& bron)
     m_basisStatus = ParStatus;
     m_basisGezet = true;
     m_bron = bron;
+    m_basisTijd = QDateTime::currentDateTime();
+    m_ontvangenGezien = ParOntvangen;
     updateTitel();
+}
+
+bool TFormEditParam::basisVanBesturing() const
+{
+    return m_basisGezet && m_bron == controllerSource();
+}
+
+compare::ValueSet TFormEditParam::alsSet() const
+{
+    compare::ValueSet set;
+    set.hasParameters = true;
+    set.par = ParWaarden;
+    return set;
 }
 
 void TFormEditParam::updateTitel()
 {
-    setWindowTitle(editorTitle(m_caption.isEmpty() ? QStringLiteral("FormEditParam") : m_caption, m_bron, gewijzigd()));
+    const QString note = ParStatus != 0 ? controllerNote(alsSet(), basisVanBesturing(), m_basisTijd,
+                                                         ParWaarden.value(ParDecimalsParameter))
+                                        : QString();
+    setWindowTitle(editorTitle(m_caption.isEmpty() ? QStringLiteral("FormEditParam") : m_caption, m_bron, gewijzigd())
+                   + note);
 }
 
 void TFormEditParam::verwerpWijzigingen()

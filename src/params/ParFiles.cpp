@@ -1,4 +1,5 @@
 #include "params/ParFiles.h"
+#include "params/ControllerImage.h"
 
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
@@ -105,6 +106,7 @@ bool openIntoStore(QWidget* parent, const QString& path, FileKind kind)
     } else {
         SollWaarden = f.values.soll;
         SollStatus = 2;
+        images::fixSetpointDecimals();
     }
     return true;
 }

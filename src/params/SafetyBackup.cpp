@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSettings>
 #include <algorithm>
 
 namespace vx::safety {
@@ -149,6 +150,56 @@ Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& 
     // A file just written may carry a modification time a little after `when`.
     prune(dir, id.rx, KeepPerController, path, std::max(when, QDateTime::currentDateTime()));
     return t;
+}
+
+namespace {
+QString recordsPath(const QString& dir)
+{
+    return dir + QStringLiteral("/writes.ini");
+}
+} // namespace
+
+std::optional<WriteRecord> lastWrite(const QString& dir, const QString& rx)
+{
+    QSettings f(recordsPath(dir), QSettings::IniFormat);
+    f.beginGroup(namePart(rx));
+    if (!f.contains(QStringLiteral("started")))
+        return std::nullopt;
+    WriteRecord r;
+    r.rx = rx;
+    r.kind = f.value(QStringLiteral("kind")).toString();
+    r.started = QDateTime::fromString(f.value(QStringLiteral("started")).toString(), Qt::ISODate);
+    r.backup = f.value(QStringLiteral("backup")).toString();
+    r.finished = f.value(QStringLiteral("finished")).toBool();
+    return r;
+}
+
+WriteRecord writeBegins(const QString& dir, WriteRecord record)
+{
+    if (const auto before = lastWrite(dir, record.rx); before && !before->finished && QFileInfo::exists(before->backup)) {
+        record.backup = before->backup;
+        record.started = before->started;
+        record.kind = before->kind;
+    }
+    QSettings f(recordsPath(dir), QSettings::IniFormat);
+    f.beginGroup(namePart(record.rx));
+    f.setValue(QStringLiteral("kind"), record.kind);
+    f.setValue(QStringLiteral("started"), record.started.toString(Qt::ISODate));
+    f.setValue(QStringLiteral("backup"), record.backup);
+    f.setValue(QStringLiteral("finished"), false);
+    f.endGroup();
+    f.sync();
+    return record;
+}
+
+void writeEnds(const QString& dir, const QString& rx)
+{
+    QSettings f(recordsPath(dir), QSettings::IniFormat);
+    f.beginGroup(namePart(rx));
+    if (f.contains(QStringLiteral("started")))
+        f.setValue(QStringLiteral("finished"), true);
+    f.endGroup();
+    f.sync();
 }
 
 QString reasonText(const Taken& taken)

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace vx::safety {
 
 inline constexpr int KeepPerController = 50;
@@ -51,6 +53,23 @@ struct Taken {
 // text. The manifest names `where`, else manifest::currentLine().
 Taken save(const QString& dir, const Identity& id, int unit, const TParWaarden& par, const TSollWaarden& soll,
            const QDateTime& when = QDateTime::currentDateTime(), const manifest::Line* where = nullptr);
+// The last guarded write to each controller ("rx" text), kept beside the backups: what
+// it was, when it began, the safety backup taken before it, and whether it finished.
+// An unfinished one keeps its backup as the way back, so a second attempt does not
+// replace the controller as it was with a half-written one.
+struct WriteRecord {
+    QString rx;
+    QString kind; // "send", "restore", "undo", "compare"
+    QDateTime started;
+    QString backup;
+    bool finished = false;
+};
+std::optional<WriteRecord> lastWrite(const QString& dir, const QString& rx);
+// Records a write that begins with `backup` taken; an unfinished one before it keeps
+// its own backup and start. Returns the record as kept.
+WriteRecord writeBegins(const QString& dir, WriteRecord record);
+void writeEnds(const QString& dir, const QString& rx);
+
 // Why a safety backup was not taken, in the user's language.
 QString reasonText(const Taken& taken);
 // Whether the windows take a safety backup before a restore or whole-set send, and

@@ -8,13 +8,18 @@
 #include "core/UiSeams.h"
 #include "device/CommandSet.h"
 #include "params/CompareWindow.h"
+#include "params/ControllerImage.h"
 #include "plans/AsyncRunner.h"
 #include "plans/SafeWritePlan.h"
 
+#include <QDir>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace vx {
 
@@ -65,6 +70,13 @@ const LangSection& TFormSchrijfParSoll::texts() const { return texts::SchrijfPar
 
 void TFormSchrijfParSoll::Start()
 {
+    // Again is a new write: the same question first, and only what differs goes.
+    if (!m_newRun && !confirmWrite(this, writtenSet()))
+        return;
+    if (m_newRun)
+        m_writtenBefore.clear();
+    else if (m_plan)
+        m_writtenBefore += m_plan->writtenValues();
     resetForStart();
     m_refused = false;
     m_reported = false;
@@ -78,9 +90,9 @@ void TFormSchrijfParSoll::Start()
     }
     m_phase = Mode == 1 ? Phase::Setpoints : Phase::Parameters;
     m_counter = Mode == 1 ? 1 : 0;
-    // Once per run: Again after a failed write must not replace the backup of the
-    // controller as it was with a half-written one.
-    if (safety::backupsOn() && m_safetyPath.isEmpty()) {
+    // Again reads the controller again to know what differs, but keeps this run's
+    // backup: a half-written controller must not replace the way back.
+    if (safety::backupsOn()) {
         QTimer::singleShot(0, this, [this] {
             // Closed in the meantime: nothing may be read, let alone written.
             if (isVisible() && !m_done && !m_failed && !m_runner->running())
@@ -94,18 +106,27 @@ void TFormSchrijfParSoll::Start()
 void TFormSchrijfParSoll::runPlan(bool backup, bool resume)
 {
     m_runner->cancel();
+    if (resume && m_plan)
+        m_writtenBefore += m_plan->writtenValues();
     plans::SafeWritePlan::Job job;
     job.values = writtenSet();
     job.backup = backup;
     job.writeAll = writeEveryValueOn();
-    // A restore computes in any case; a send only after a parameter it wrote.
-    job.computeAlways = Mode == 3;
+    // A restore computes in any case; a send after a parameter it wrote, or when one
+    // was written since the controller last computed (the service dialog's Send).
+    const ControllerImage* image = images::connected();
+    job.computeAlways = Mode == 3 || (Mode != 1 && image && image->writtenSinceCompute());
     // Continue goes on with the same differing values.
     if (resume && m_plan && m_plan->selective())
         job.only = m_plan->selection();
     job.verify = safety::verifyOn();
-    job.save = [unit = app().unitNumber()](const safety::Identity& id, const TParWaarden& par,
-                                           const TSollWaarden& soll) {
+    job.save = [unit = app().unitNumber(), kept = m_safetyPath](const safety::Identity& id, const TParWaarden& par,
+                                                                const TSollWaarden& soll) {
+        if (!kept.isEmpty()) {
+            safety::Taken t;
+            t.path = kept;
+            return t;
+        }
         return safety::save(safety::folder(), id, unit, par, soll);
     };
     job.channels = {2, 0, 1};
@@ -175,6 +196,7 @@ void TFormSchrijfParSoll::stepTaken()
             // The backup is saved; the write begins.
             m_checking = false;
             m_safetyPath = m_plan->safety().path;
+            recordBegin();
             setProgressPosition(0);
             setProgressMaximum(m_plan->selective() ? m_plan->total() : Mode == 1 ? 80
                                                                                  : 511);
@@ -227,11 +249,36 @@ void TFormSchrijfParSoll::backupEnded()
                      : texts::Verify("SafetyFailed").arg(safety::reasonText(t)));
 }
 
+void TFormSchrijfParSoll::recordBegin()
+{
+    if (m_safetyPath.isEmpty())
+        return;
+    safety::WriteRecord r;
+    r.rx = app().ApparaatRx;
+    r.kind = m_kind.isEmpty() ? QString::fromLatin1(Mode == 3 ? "restore" : "send") : m_kind;
+    r.started = QDateTime::currentDateTime();
+    r.backup = m_safetyPath;
+    const safety::WriteRecord kept = safety::writeBegins(safety::folder(), r);
+    // An unfinished write before this one keeps its backup as the way back.
+    m_safetyPath = kept.backup;
+}
+
+void TFormSchrijfParSoll::setKind(const QString& kind)
+{
+    m_kind = kind;
+}
+
 QString TFormSchrijfParSoll::writeEndText(bool& red) const
 {
     const transfer::Result& r = m_plan->write();
     red = r.outcome == transfer::Outcome::Refused;
     QString text = red ? PanelTekst[10] + u' ' + r.detail + u' ' + PanelTekst[11] : finishText();
+    if (!red && Mode != 1 && !m_plan->computed()) {
+        // "Loaded" only after a "bp" the controller accepted.
+        const bool setpoints = std::any_of(m_plan->writtenValues().begin(), m_plan->writtenValues().end(),
+                                           [](const plans::ValueRef& v) { return v.item == transfer::Item::Setpoint; });
+        text = texts::SchrijfParSoll(setpoints ? "SetpointsOnlySent" : "NothingToWrite");
+    }
     if (m_plan->selective())
         text += u'\n' + m_plan->skippedText();
     return text;
@@ -264,6 +311,8 @@ void TFormSchrijfParSoll::writeEnded()
     }
     bool red = false;
     const QString text = writeEndText(red);
+    if (!m_safetyPath.isEmpty())
+        safety::writeEnds(safety::folder(), app().ApparaatRx);
     finish(text, red);
 }
 
@@ -289,6 +338,8 @@ void TFormSchrijfParSoll::readBackEnded()
     }
     bool red = false;
     const QString text = writeEndText(red);
+    if (!m_safetyPath.isEmpty())
+        safety::writeEnds(safety::folder(), app().ApparaatRx);
     if (!m_verified) {
         // The write itself ended; its proof is missing or incomplete, and what was
         // read before the read-back ended still counts.
@@ -358,51 +409,71 @@ void TFormSchrijfParSoll::interrupted()
     showWarning(this, texts::SchrijfParSoll("StopCaption"), interruptedText());
 }
 
+QString confirmedValuesText(const plans::ValueRefs& values)
+{
+    // "parameters 100, 203 to 205 and setpoints 35": runs of numbers as ranges.
+    QStringList groups;
+    for (const transfer::Item item : {transfer::Item::Parameter, transfer::Item::Setpoint}) {
+        QList<int> numbers;
+        for (const plans::ValueRef& v : values)
+            if (v.item == item)
+                numbers << v.number;
+        std::sort(numbers.begin(), numbers.end());
+        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+        QStringList runs;
+        for (qsizetype i = 0; i < numbers.size();) {
+            qsizetype j = i;
+            while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
+                ++j;
+            runs << (j == i ? QString::number(numbers[i])
+                            : QStringLiteral("%1 %2 %3")
+                                  .arg(numbers[i])
+                                  .arg(texts::SchrijfParSoll("StopTo"))
+                                  .arg(numbers[j]));
+            i = j + 1;
+        }
+        if (!runs.isEmpty())
+            groups << texts::SchrijfParSoll(item == transfer::Item::Parameter ? "StopParameterList" : "StopSetpointList")
+                          .arg(runs.join(QStringLiteral(", ")));
+    }
+    return groups.join(u' ' + texts::SchrijfParSoll("StopAnd") + u' ');
+}
+
 QString TFormSchrijfParSoll::interruptedText() const
 {
-    // Confirmed: every value before the one in flight; all parameters once the
-    // setpoints (of a mode that writes both) or the computation are under way.
-    const bool bothSets = Mode == 2 || Mode == 3;
-    int parLast = -1;
-    int sollLast = 0;
-    switch (m_phase) {
-    case Phase::Parameters: parLast = m_counter - 1; break;
-    case Phase::Setpoints:
-        parLast = bothSets ? 511 : -1;
-        sollLast = m_counter - 1;
-        break;
-    case Phase::Computing:
-        parLast = Mode == 1 ? -1 : 511;
-        sollLast = Mode == 0 ? 0 : 80;
-        break;
-    }
-    const int count = (parLast + 1) + sollLast;
-    QStringList ranges;
-    if (parLast >= 0)
-        ranges << texts::SchrijfParSoll("StopParameters").arg(0).arg(parLast);
-    if (sollLast >= 1)
-        ranges << texts::SchrijfParSoll("StopSetpoints").arg(1).arg(sollLast);
-    const QString none = texts::SchrijfParSoll("StopNone");
-    const QString conjunction = texts::SchrijfParSoll("StopAnd");
-
+    // Only what the controller confirmed in this run counts, value by value: a write
+    // of the differing values skips most numbers.
+    plans::ValueRefs confirmed = m_writtenBefore;
+    if (m_plan)
+        confirmed += m_plan->writtenValues();
+    std::sort(confirmed.begin(), confirmed.end(), [](const plans::ValueRef& a, const plans::ValueRef& b) {
+        return a.item != b.item ? a.item < b.item : a.number < b.number;
+    });
+    confirmed.erase(std::unique(confirmed.begin(), confirmed.end()), confirmed.end());
+    const int count = int(confirmed.size());
+    const QString list = confirmedValuesText(confirmed);
     QStringList lines;
-    lines << texts::SchrijfParSoll("StopConfirmed")
-                 .arg(count)
-                 .arg(ranges.isEmpty() ? none : ranges.join(u' ' + conjunction + u' '));
-    if (m_phase == Phase::Computing) {
+    lines << texts::SchrijfParSoll("StopConfirmed").arg(count).arg(list.isEmpty() ? texts::SchrijfParSoll("StopNone") : list);
+    const bool computing = m_phase == Phase::Computing;
+    const bool parametersWritten = std::any_of(confirmed.begin(), confirmed.end(), [](const plans::ValueRef& v) {
+        return v.item == transfer::Item::Parameter;
+    });
+    if (computing) {
         lines << texts::SchrijfParSoll("StopBpUnconfirmed");
         return lines.join(QStringLiteral("\n\r"));
     }
-    const QString item = m_phase == Phase::Parameters
-                             ? texts::SchrijfParSoll("StopParameter").arg(m_counter)
-                             : texts::SchrijfParSoll("StopSetpoint").arg(m_counter);
-    if (m_refused)
-        lines << texts::SchrijfParSoll("StopRefused").arg(item);
-    else
-        lines << texts::SchrijfParSoll("StopUnconfirmed").arg(item);
-    if (count > 0 || !m_refused)
+    // The value in flight, unless its confirmation came before the stop.
+    const transfer::Item inFlight = m_phase == Phase::Setpoints ? transfer::Item::Setpoint : transfer::Item::Parameter;
+    const bool asked = m_plan && m_plan->phase() == plans::SafeWritePlan::Phase::Write;
+    const bool open = asked && !confirmed.contains(plans::ValueRef{inFlight, m_counter});
+    if (open) {
+        const QString item = inFlight == transfer::Item::Parameter ? texts::SchrijfParSoll("StopParameter").arg(m_counter)
+                                                                   : texts::SchrijfParSoll("StopSetpoint").arg(m_counter);
+        lines << texts::SchrijfParSoll(m_refused ? "StopRefused" : "StopUnconfirmed").arg(item);
+    }
+    if (count > 0 || (open && !m_refused))
         lines << texts::SchrijfParSoll("StopMixed");
-    if (Mode != 1)
+    if (Mode != 1 && (parametersWritten || (open && !m_refused && inFlight == transfer::Item::Parameter)))
         lines << texts::SchrijfParSoll("StopNoBp");
     return lines.join(QStringLiteral("\n\r"));
 }
@@ -425,7 +496,87 @@ int valuesOfMode(int mode)
                                              : ParCount;
 }
 
+namespace {
+QString targetText(const QString& countLine);
+} // namespace
+
+QString controllerNote(const compare::ValueSet& document, bool fromController, const QDateTime& since,
+                       int documentDecimals)
+{
+    const ControllerImage* image = images::connected();
+    if (!image)
+        return QString();
+    QStringList notes;
+    if (fromController && image->newerThan(document, since) > 0)
+        notes << texts::Verify("OlderTitle");
+    if (const std::optional<int> d = image->decimals(); d && documentDecimals >= 0 && *d != documentDecimals)
+        notes << texts::Verify("DecimalsDiffer").arg(documentDecimals).arg(*d);
+    return notes.isEmpty() ? QString() : QStringLiteral(" (") + notes.join(QStringLiteral("; ")) + u')';
+}
+
+int olderThanController(const compare::ValueSet& document, bool fromController, const QDateTime& since)
+{
+    const ControllerImage* image = images::connected();
+    return image && fromController ? image->newerThan(document, since) : 0;
+}
+
+QString writeKindText(const QString& kind)
+{
+    if (kind == QLatin1String("restore"))
+        return texts::SchrijfParSoll("KindRestore");
+    if (kind == QLatin1String("undo"))
+        return texts::SchrijfParSoll("KindUndo");
+    return texts::SchrijfParSoll("KindSend");
+}
+
+QString unfinishedWriteNote()
+{
+    if (!safety::backupsOn())
+        return QString();
+    const auto last = safety::lastWrite(safety::folder(), app().ApparaatRx);
+    if (!last || last->finished || app().ApparaatRx.isEmpty())
+        return QString();
+    return texts::SchrijfParSoll("Unfinished")
+        .arg(writeKindText(last->kind), QLocale().toString(last->started, QLocale::ShortFormat),
+             QDir::toNativeSeparators(last->backup));
+}
+
 QString writeTargetText(int count)
+{
+    return targetText(texts::Verify("WriteCount").arg(count));
+}
+
+QString writeCountLine(const compare::ValueSet& set)
+{
+    const int all = (set.hasParameters ? ParCount : 0) + (set.hasSetpoints ? SollCount : 0);
+    // Without the backup's read nothing is known to be equal: every value goes.
+    if (writeEveryValueOn() || !safety::backupsOn())
+        return texts::Verify("WriteCount").arg(all);
+    const ControllerImage* image = images::connected();
+    if (image && image->holdsAll({set.hasParameters, set.hasSetpoints}))
+        return texts::Verify("WriteDiffering")
+            .arg(image->differing(set))
+            .arg(all)
+            .arg(QLocale().toString(image->changedAt(), QLocale::ShortFormat));
+    return texts::Verify("WriteUpTo").arg(all);
+}
+
+bool confirmWrite(QWidget* parent, const compare::ValueSet& set, const QString& lead, const QString& caption,
+                  bool always)
+{
+    if (!always && !writeQuestionOn())
+        return true;
+    QString text = lead.isEmpty() ? QString() : lead + QStringLiteral("\n\n");
+    text += targetText(writeCountLine(set));
+    if (const QString note = unfinishedWriteNote(); !note.isEmpty())
+        text += QStringLiteral("\n\n") + note;
+    if (lead.isEmpty())
+        text += QStringLiteral("\n\n") + texts::Verify("WriteGoOn");
+    return askYesDefaultNo(parent, caption.isEmpty() ? texts::Verify("WriteCaption") : caption, text);
+}
+
+namespace {
+QString targetText(const QString& countLine)
 {
     const AppState& s = app();
     const QString unknown = texts::Verify("TargetUnknown");
@@ -434,12 +585,13 @@ QString writeTargetText(int count)
     if (s.SXComm1)
         port = s.SXComm1->displayName() + QStringLiteral(" (") + QString::fromStdString(s.SXComm1->devicePath())
                + u')';
-    return QStringList{texts::Verify("WriteCount").arg(count), QString(),
+    return QStringList{countLine, QString(),
                        texts::Verify("TargetType").arg(known(s.ApparaatRt)),
                        texts::Verify("TargetSerial").arg(known(s.ApparaatRx)),
                        texts::Verify("TargetUnit").arg(s.unitNumber()), texts::Verify("TargetPort").arg(port)}
         .join(u'\n');
 }
+} // namespace
 
 bool confirmWrite(QWidget* parent, int count, const QString& lead, const QString& caption, bool always)
 {

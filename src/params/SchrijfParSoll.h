@@ -4,6 +4,7 @@
 #include "params/SafetyBackup.h"
 #include "params/TransferForm.h"
 #include "params/Verify.h"
+#include "plans/TransferPlans.h"
 
 #include <memory>
 
@@ -40,6 +41,9 @@ public:
     bool verified() const { return m_verified; }
     const verify::Result& verifyResult() const { return m_verify; }
     void CmdCompareClick();
+    // What this write is called in the record of the last write ("send", "restore",
+    // "undo"); empty: by its mode.
+    void setKind(const QString& kind);
 
 protected:
     const LangSection& texts() const override;
@@ -69,7 +73,13 @@ private:
     // What the controller holds after a write that stopped early, for the message box.
     QString interruptedText() const;
 
+    // Records that this write began (its safety backup taken).
+    void recordBegin();
+
     std::unique_ptr<plans::SafeWritePlan> m_plan;
+    // Values confirmed by the earlier plans of this run (before Continue or Again).
+    QList<plans::ValueRef> m_writtenBefore;
+    QString m_kind;
     bool m_refused = false;  // the value in flight was answered with "er 7"
     bool m_reported = false; // the interruption was told once this run
     QString m_safetyPath;
@@ -97,5 +107,22 @@ QString writeTargetText(int count);
 // unless always. True to write.
 bool confirmWrite(QWidget* parent, int count, const QString& lead = {}, const QString& caption = {},
                   bool always = false);
+// The same for a whole-set write of `set`: says how many values differ from what the
+// controller is known to hold, or that only those that differ go.
+bool confirmWrite(QWidget* parent, const compare::ValueSet& set, const QString& lead = {}, const QString& caption = {},
+                  bool always = false);
+QString writeCountLine(const compare::ValueSet& set);
+// A guarded write to the connected controller that did not finish, and the backup that
+// stays the way back; empty when there is none.
+QString unfinishedWriteNote();
+// What an editor's title adds about its set against the connected controller: older
+// than what the tool has since read or written there (a set that came from or went to
+// it at `since`), other decimals. Empty when nothing is to say.
+QString controllerNote(const compare::ValueSet& document, bool fromController, const QDateTime& since,
+                       int documentDecimals);
+// How many values the controller was since found or made to hold that the set does not.
+int olderThanController(const compare::ValueSet& document, bool fromController, const QDateTime& since);
+// "send", "restore", "undo" in the user's language.
+QString writeKindText(const QString& kind);
 
 } // namespace vx

@@ -363,7 +363,9 @@ void TTransferForm::CmdCancelClick()
         m_runner->cancel();
         if (waiting && !m_failed && !m_done)
             interrupted();
-        done(QDialog::Rejected);
+        // A finished transfer is kept whichever button closes it: values read are not
+        // dropped, values written are sent.
+        done(m_done && !m_failed ? QDialog::Accepted : QDialog::Rejected);
         return;
     }
     m_cancelRequested = true;

@@ -81,6 +81,13 @@ inline int SollStatus = 0;
 // A single parameter went to the controller from the service dialog and "bp" has not run since.
 inline bool ParGezondenEnNietGeladen = false;
 inline TServicePar ServicePar;
+// Bumped when a set arrives from the controller behind the editors' backs (the main
+// window's receive): an editor takes it as its new reference, not as its own edits.
+inline quint64 ParOntvangen = 0;
+inline quint64 SollOntvangen = 0;
+// The decimals the setpoint set's values are in, fixed when it was received or opened;
+// -1: not fixed, those of the controller (else of the parameter set) apply.
+inline int SollDecimalen = -1;
 
 // Back to the start-of-run state (all zero); used at start-up and by tests.
 inline void resetValueStore()
@@ -91,6 +98,7 @@ inline void resetValueStore()
     SollStatus = 0;
     ParGezondenEnNietGeladen = false;
     ServicePar = TServicePar{};
+    SollDecimalen = -1;
 }
 
 } // namespace vx

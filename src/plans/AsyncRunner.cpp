@@ -2,6 +2,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "plans/ImageFeed.h"
 
 #include <QTimer>
 
@@ -159,6 +160,8 @@ void AsyncRunner::execute(Step step)
         case Step::Kind::Reopen: {
             Outcome o;
             TSXComm* p = port();
+            if (p)
+                lineChanged(p->displayName());
             try {
                 if (!p)
                     throw EComm("no port");
@@ -200,6 +203,8 @@ void AsyncRunner::advance(const Outcome& outcome)
     m_waiting = false;
     m_inFlight = nullptr;
     if (m_step.kind == Step::Kind::Send) {
+        if (const TSXComm* p = port())
+            feedImage(p->displayName(), m_step.request, outcome);
         m_troubled = !outcome.answered();
         m_noReply = outcome.noReply();
     }

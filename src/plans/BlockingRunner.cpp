@@ -2,6 +2,7 @@
 
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
+#include "plans/ImageFeed.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -26,12 +27,14 @@ void runBlocking(Plan& plan, const BlockingLine& line, const ProgressFn& progres
             const Request request = requestAfter(step.request, troubled, noReply);
             const Exchange x = line.send ? line.send(request) : Exchange{{CommPortClosed, 0, 0}, {}};
             o = x.error.isZero() ? Outcome::replied(request.text, x.reply, request.replyLimit) : Outcome::failure(x.error, x.reply);
+            feedImage(line.port, request, o);
             troubled = !o.answered();
             noReply = o.noReply();
             break;
         }
         case Step::Kind::SetLine:
         case Step::Kind::Reopen: {
+            lineChanged(line.port);
             const QString error = step.kind == Step::Kind::SetLine
                                       ? (line.setLine ? line.setLine(step.line) : QStringLiteral("no port"))
                                       : (line.reopen ? line.reopen(step.device) : QStringLiteral("no port"));
@@ -103,6 +106,7 @@ BlockingLine lineThrough(TSXComm& port, TPX400Protocol& component)
 BlockingLine portLine(TSXComm& port)
 {
     BlockingLine line;
+    line.port = port.displayName();
     line.setLine = [&port](const LineSettings& s) {
         try {
             port.setBaudrate(s.baud);

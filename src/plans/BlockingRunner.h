@@ -29,6 +29,8 @@ struct BlockingLine {
     std::function<void(int ms)> wait;
     // Asked before the plan decides each step: true stops the plan (Ctrl-C).
     std::function<bool()> interrupted;
+    // The port's name, for the controller image (empty: nothing is fed).
+    QString port;
 };
 
 // Called after every outcome the plan took.

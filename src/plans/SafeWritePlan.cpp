@@ -200,6 +200,12 @@ Step SafeWritePlan::writeNext(const Outcome& last)
     return s.isFinished() ? writeEnded() : s;
 }
 
+const ValueRefs& SafeWritePlan::writtenValues() const
+{
+    static const ValueRefs none;
+    return m_writePlan ? m_writePlan->confirmedValues() : none;
+}
+
 bool SafeWritePlan::allWritten() const
 {
     return m_wrote && m_writePlan && (m_write.ok() || m_write.item == Item::Compute);

@@ -70,6 +70,10 @@ public:
     const transfer::Result& write() const { return m_write; }
     const transfer::Result& readBack() const { return m_readBack; }
     bool wrote() const { return m_wrote; }
+    // The values the controller confirmed in this run's write, in order.
+    const ValueRefs& writtenValues() const;
+    // "bp" went out in this run and was accepted.
+    bool computed() const { return m_writePlan && m_writePlan->computed(); }
     // Every value was written and confirmed; "bp" may still have failed.
     bool allWritten() const;
     // The read-back ran to its end and was compared.

@@ -212,6 +212,8 @@ Step SetPlan::start()
 {
     m_result = Result{};
     m_confirmed = 0;
+    m_confirmedRefs.clear();
+    m_computed = false;
     if (m_resumed && m_only) {
         // The entries before the value in flight were confirmed; one not in the
         // selection goes on from the next entry after it.
@@ -269,6 +271,9 @@ Step SetPlan::next(const Outcome& last)
     if (m_item != Item::Compute) {
         taken(m_item, m_number, m_exchange.number());
         ++m_confirmed;
+        m_confirmedRefs.push_back({m_item, m_number});
+    } else {
+        m_computed = true;
     }
     if (!advance()) {
         m_result = Result{};

@@ -116,6 +116,12 @@ public:
     void only(ValueRefs values);
     void lineDown() { m_exchange.lineDown(); }
 
+    // The values the controller confirmed in this run, in order (a resumed run counts
+    // from where it went on).
+    const ValueRefs& confirmedValues() const { return m_confirmedRefs; }
+    // "bp" went out in this run and the controller accepted it.
+    bool computed() const { return m_computed; }
+
     // The value in flight, or the last one when finished.
     Item item() const { return m_item; }
     int number() const { return m_number; }
@@ -148,6 +154,8 @@ private:
     int m_number = -1;
     bool m_resumed = false;
     std::optional<ValueRefs> m_only;
+    ValueRefs m_confirmedRefs;
+    bool m_computed = false;
     int m_index = 0;
     ValueExchange m_exchange;
     transfer::Result m_result;

@@ -5,6 +5,7 @@
 #include "core/LanguageTexts.h"
 #include "core/UiSeams.h"
 #include "params/CompareWindow.h"
+#include "params/ControllerImage.h"
 #include "params/EditParam.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"
@@ -321,7 +322,7 @@ int TFormEditSollwerten::sollNr(int col, int row)
 QString TFormEditSollwerten::storedText(int col, int row) const
 {
     const int nr = sollNr(col, row);
-    return nr ? FixedToText(9, SollWaarden.value(nr)) : QString();
+    return nr ? FixedToText(images::setpointDecimals(), SollWaarden.value(nr)) : QString();
 }
 
 void TFormEditSollwerten::showEvent(QShowEvent* event)
@@ -329,7 +330,7 @@ void TFormEditSollwerten::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Values replaced elsewhere are the new reference, unless changes made here are
     // still unsent and unsaved.
-    if (!event->spontaneous() && (!m_basisGezet || !gewijzigd()))
+    if (!event->spontaneous() && (!m_basisGezet || !gewijzigd() || SollOntvangen != m_ontvangenGezien))
         nieuweBasis(bronVanStatus());
     FormActivate();
 }
@@ -345,8 +346,23 @@ void TFormEditSollwerten::nieuweBasis(const QString& bron)
     m_basisStatus = SollStatus;
     m_basisGezet = true;
     m_bron = bron;
+    m_basisTijd = QDateTime::currentDateTime();
+    m_ontvangenGezien = SollOntvangen;
     updateTitel();
     StringGrid1->viewport()->update();
+}
+
+compare::ValueSet TFormEditSollwerten::alsSet() const
+{
+    compare::ValueSet set;
+    set.hasSetpoints = true;
+    set.soll = SollWaarden;
+    return set;
+}
+
+bool TFormEditSollwerten::basisVanBesturing() const
+{
+    return m_basisGezet && m_bron == controllerSource();
 }
 
 QString TFormEditSollwerten::bronVanStatus() const
@@ -358,8 +374,12 @@ QString TFormEditSollwerten::bronVanStatus() const
 
 void TFormEditSollwerten::updateTitel()
 {
+    const QString note = SollStatus != 0 ? controllerNote(alsSet(), basisVanBesturing(), m_basisTijd,
+                                                          images::setpointDecimals())
+                                         : QString();
     setWindowTitle(editorTitle(app().TaalGeladen ? texts::EditSollwert("Caption") : QStringLiteral("FormEditSollwerten"),
-                               m_bron, gewijzigd()));
+                               m_bron, gewijzigd())
+                   + note);
 }
 
 void TFormEditSollwerten::reject()
@@ -438,9 +458,9 @@ void TFormEditSollwerten::InitSollwertStringgrid()
 {
     for (int r = 1; r <= Rows; ++r) {
         StringGrid1->item(r, ColNo1)->setText(QString::number(r));
-        StringGrid1->item(r, ColWaarde1)->setText(FixedToText(9, SollWaarden.value(r)));
+        StringGrid1->item(r, ColWaarde1)->setText(FixedToText(images::setpointDecimals(), SollWaarden.value(r)));
         StringGrid1->item(r, ColNo2)->setText(QString::number(r + Rows));
-        StringGrid1->item(r, ColWaarde2)->setText(FixedToText(9, SollWaarden.value(r + Rows)));
+        StringGrid1->item(r, ColWaarde2)->setText(FixedToText(images::setpointDecimals(), SollWaarden.value(r + Rows)));
     }
     updateTitel();
 }
@@ -461,7 +481,7 @@ QChar TFormEditSollwerten::StringGrid1KeyPress(QChar c, const QString& remaining
         return QChar();
     if (c == u'.')
         c = u',';
-    if (c == u',' && ParWaarden.value(ParDecimalsParameter) <= 0)
+    if (c == u',' && images::setpointDecimals() <= 0)
         return QChar();
     if (c == u',' && remaining.contains(u','))
         return QChar();
@@ -558,7 +578,7 @@ void TFormEditSollwerten::storeEnter()
         return;
     QTableWidgetItem* item = StringGrid1->item(EditRow, EditCol);
     const QString text = m_editor ? m_editor->text() : item->text();
-    const qint32 v = TextToFixed(text, ParWaarden.value(ParDecimalsParameter), true, MinSollwert, MaxSollwert);
+    const qint32 v = TextToFixed(text, images::setpointDecimals(), true, MinSollwert, MaxSollwert);
     if (v == FixedMalformed || v == FixedOutOfRange) {
         item->setText(storedText(EditCol, EditRow));
         if (m_editor) {
@@ -570,7 +590,7 @@ void TFormEditSollwerten::storeEnter()
     }
     Panel1->clear();
     SollWaarden[nr] = v;
-    item->setText(FixedToText(9, v));
+    item->setText(FixedToText(images::setpointDecimals(), v));
     updateTitel();
     if (EditRow < Rows) {
         StringGrid1->setCurrentCell(EditRow + 1, EditCol);
@@ -655,6 +675,7 @@ void TFormEditSollwerten::Sollwertenontvangen1Click()
         for (int k = 1; k <= SollCount; ++k)
             SollWaarden[k] = lees->SollwBuffer[k];
         SollStatus = 1;
+        images::fixSetpointDecimals();
         nieuweBasis(controllerSource());
     }
     InitSollwertStringgrid();
@@ -689,13 +710,46 @@ void TFormEditSollwerten::Sollwertenzenden1Click()
     }
     if (send) {
         modal = true;
-        send = confirmWrite(this, valuesOfMode(1));
+        if (const int older = olderThanController(alsSet(), basisVanBesturing(), m_basisTijd); older > 0) {
+            const auto answer = ui().message(this, QMessageBox::Warning, texts::Verify("WriteCaption"),
+                                             texts::Verify("WriteOlder").arg(older),
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            if (answer == QMessageBox::Yes) {
+                Sollwertenontvangen1Click();
+                return;
+            }
+            send = answer == QMessageBox::No;
+        }
+    }
+    // The controller gets what the technician sees, in its own decimals.
+    TSollWaarden out = SollWaarden;
+    if (send) {
+        const ControllerImage* image = images::connected();
+        const std::optional<int> target = image ? image->decimals() : std::nullopt;
+        const int from = images::setpointDecimals();
+        if (target && *target != from) {
+            if (const int bad = rescaleSetpoints(out, from, *target, MinSollwert, MaxSollwert)) {
+                showError(this, texts::Verify("WriteCaption"),
+                          texts::Verify("DecimalsRefused").arg(bad).arg(FixedToText(from, SollWaarden.value(bad))).arg(*target));
+                send = false;
+            }
+        }
+    }
+    if (send) {
+        compare::ValueSet set;
+        set.hasSetpoints = true;
+        set.soll = out;
+        send = confirmWrite(this, set);
     }
     if (send) {
         for (int k = 1; k <= SollCount; ++k)
-            schrijf->SollwBuffer[k] = SollWaarden[k];
-        if (schrijf->run(1) == QDialog::Accepted)
+            schrijf->SollwBuffer[k] = out[k];
+        if (schrijf->run(1) == QDialog::Accepted) {
+            // Sent in the controller's decimals, the set is now in them too.
+            SollWaarden = out;
+            images::fixSetpointDecimals();
             nieuweBasis(controllerSource());
+        }
     }
     InitSollwertStringgrid();
     if (modal)

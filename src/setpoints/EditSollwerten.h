@@ -5,7 +5,10 @@
 #include <QLineEdit>
 #include <QPointer>
 
+#include "params/Compare.h"
 #include "params/ValueStore.h"
+
+#include <QDateTime>
 
 class QAction;
 class QKeyEvent;
@@ -114,6 +117,10 @@ private:
     int m_basisStatus = 0; // SollStatus that went with them
     bool m_basisGezet = false;
     QString m_bron;
+    QDateTime m_basisTijd;
+    quint64 m_ontvangenGezien = 0;
+    compare::ValueSet alsSet() const;
+    bool basisVanBesturing() const;
     QPointer<QLineEdit> m_editor;
 };
 

@@ -158,7 +158,7 @@ private slots:
         QVERIFY(undo);
         const QList<QAction*> items = qobject_cast<QMenu*>(undo->parent())->actions();
         QCOMPARE(items.indexOf(undo), items.indexOf(action("Restore1")) + 1);
-        QCOMPARE(undo->text(), QStringLiteral("Undo last restore..."));
+        QCOMPARE(undo->text(), QStringLiteral("Undo last write..."));
         QVERIFY(undo->isEnabled());
         m_main->CmdSelectUnit->click(); // close
         QVERIFY(!action("Restore1")->isEnabled() && !undo->isEnabled());
