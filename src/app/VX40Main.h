@@ -64,7 +64,13 @@ public:
     // mode switched off): the guards before it were answered already and are not asked again.
     void resumeClose();
     // Runs a menu item's window as its menu item does: polling that was on comes back after.
-    void openWindow(const QString& actionName) { runOpener(actionName); }
+    // A window that takes the line (it selects other units) runs with the live values
+    // paused; they come back after the main window's unit is selected again.
+    void openWindow(const QString& actionName, bool takesLine = false) { runOpener(actionName, takesLine); }
+    // Selects and identifies the connected unit again (another window used the bus).
+    void selectAgain();
+    // Says on screen that another window uses the line (empty: nobody does).
+    void lineUsedBy(const QString& text);
     // The decimals and channel of the live values are being read after identification.
     bool liveScalingPending() const { return !m_scalingToRead.empty(); }
     // After a window that may have stopped polling or closed the port: polling that
@@ -188,6 +194,9 @@ private:
     bool m_calibrationMode = false;
     // Polling a window's end would have restored while a reconnect was under way.
     bool m_resumeActual = false;
+    int m_selectedUnit = -1; // the unit the last select was for
+    bool m_resumeAfterScaling = false; // polling goes on once the decimals are read
+    void unitBoxChanged();
     bool m_resumeIo = false;
     // The scaling parameters still to read after identification (none: done).
     std::vector<int> m_scalingToRead;

@@ -148,6 +148,7 @@ void TFormMain::buildComponents()
     }
 
     connect(CmdSelectUnit, &QPushButton::clicked, this, &TFormMain::CmdSelectUnitClick);
+    connect(SpinEditUnitSelect, &QSpinBox::editingFinished, this, &TFormMain::unitBoxChanged);
     connect(CmdActual, &QPushButton::clicked, this, &TFormMain::ActualActief);
     connect(CmdInUit, &QPushButton::clicked, this, &TFormMain::InUitActief);
     connect(CmdResetError, &QPushButton::clicked, this, &TFormMain::CmdResetErrorClick);
@@ -191,10 +192,38 @@ void TFormMain::identified(int step, const std::optional<QString>& text)
 void TFormMain::runSelect()
 {
     m_connect->cancel();
+    m_selectedUnit = SpinEditUnitSelect->value();
     m_selectPlan = std::make_unique<plans::SelectPlan>(SpinEditUnitSelect->value());
     images::setConnected(m_port->displayName(), SpinEditUnitSelect->value());
     m_connectRunning = m_selectPlan.get();
     m_connect->run(m_selectPlan.get());
+}
+
+void TFormMain::unitBoxChanged()
+{
+    // Another unit in the box is another controller: select and identify it before
+    // anything of it is shown, so the box and the screen name the same unit.
+    if (!portOpen() || m_reconnecting || SpinEditUnitSelect->value() == m_selectedUnit) return;
+    const AppState& s = app();
+    m_resumeActual = m_resumeActual || s.ActualAan;
+    m_resumeIo = m_resumeIo || s.InUitAan;
+    StopPolling();
+    PanelErrorNo->clear();
+    for (int i = 2; i <= 4; ++i) m_status[i]->clear();
+    runSelect();
+}
+
+void TFormMain::selectAgain()
+{
+    if (!portOpen() || m_reconnecting) return;
+    m_selectedUnit = -1;
+    unitBoxChanged();
+}
+
+void TFormMain::lineUsedBy(const QString& text)
+{
+    PanelComInfo->setText(text);
+    PanelComInfo->setToolTip(text);
 }
 
 void TFormMain::startReconnect()
@@ -237,10 +266,14 @@ void TFormMain::connectFinished()
     m_connectRunning = nullptr;
     if (done && done == m_selectPlan.get()) {
         const auto state = m_selectPlan->state();
-        if (state == plans::SelectPlan::State::SelectFailed)
+        if (state == plans::SelectPlan::State::SelectFailed) {
+            m_resumeActual = m_resumeIo = false;
             PX400UnitSelectComError(m_selectPlan->failure().error);
-        else if (state == plans::SelectPlan::State::Identified || state == plans::SelectPlan::State::IdentFailed)
+        } else if (state == plans::SelectPlan::State::Identified || state == plans::SelectPlan::State::IdentFailed) {
+            // Polling waits for the decimals and channel too (liveScalingRead resumes it).
+            m_resumeAfterScaling = true;
             readLiveScaling();
+        }
     } else if (done && done == m_reconnectPlan.get()) {
         const auto state = m_reconnectPlan->state();
         if (state == plans::ReconnectPlan::State::Same || state == plans::ReconnectPlan::State::Different)
@@ -343,6 +376,7 @@ void TFormMain::SXComm1Activate()
 void TFormMain::SXComm1Deactivate()
 {
     m_resumeActual = m_resumeIo = false;
+    m_resumeAfterScaling = false;
     m_scalingToRead.clear();
     TimerReconnect->stop();
     m_connect->cancel();
@@ -394,7 +428,11 @@ void TFormMain::liveScalingRead(const std::optional<qint32>& value)
         }
     }
     if (!value) m_scalingToRead.clear(); // no answer: the rest would fare no better
-    if (m_scalingToRead.empty()) return;
+    if (m_scalingToRead.empty()) {
+        if (std::exchange(m_resumeAfterScaling, false))
+            restorePolling(std::exchange(m_resumeActual, false), std::exchange(m_resumeIo, false));
+        return;
+    }
     m_scalingComponent->setASCIIProtocol(cmd::readPar(m_scalingToRead.back()));
     m_scalingComponent->Send();
 }
@@ -402,7 +440,9 @@ void TFormMain::liveScalingRead(const std::optional<qint32>& value)
 void TFormMain::restorePolling(bool wasActual, bool wasIo)
 {
     const AppState& s = app();
-    if (m_reconnecting || (m_port->Lost() && AutomatischVerbinden)) {
+    // Nothing is polled before the controller is identified and its decimals read: a
+    // value must never show under another unit's name or scale.
+    if (m_reconnecting || m_connectRunning || m_resumeAfterScaling || (m_port->Lost() && AutomatischVerbinden)) {
         // The reconnect resumes what was on; what the window stopped belongs to it too.
         m_resumeActual = m_resumeActual || (wasActual && !s.ActualAan);
         m_resumeIo = m_resumeIo || (wasIo && !s.InUitAan);

@@ -88,8 +88,15 @@ const WindowRegistration fleetWindows(WindowOrder::Fleet, [](TFormMain& main) {
         history->exec();
     };
     main.setWindowOpener(QStringLiteral("BusOverview1"), [overview, &main] {
+        // The overview selects one unit after another: the main window's values wait,
+        // and say why, until its own unit is selected again.
+        main.lineUsedBy(texts::Fleet("LineUsedByOverview"));
+        const bool wasOpen = app().SXComm1 && app().SXComm1->Active();
         overview->exec();
+        main.lineUsedBy(QString());
         // A double-click closed the port at the chosen unit's settings; opening selects it.
+        if (wasOpen && app().SXComm1 && app().SXComm1->Active())
+            main.selectAgain();
         reopenPort(&main);
     });
     main.setWindowOpener(QStringLiteral("BackupHistory1"), [history, &main] {
@@ -115,7 +122,7 @@ const WindowRegistration fleetWindows(WindowOrder::Fleet, [](TFormMain& main) {
             // After the search's own ending (the port opened again).
             QTimer::singleShot(0, &main, [&main, n = found.size()] {
                 if (askYesNo(&main, texts::Fleet("MenuOverview"), texts::Fleet("OfferOverview").arg(n)))
-                    main.openWindow(QStringLiteral("BusOverview1"));
+                    main.openWindow(QStringLiteral("BusOverview1"), true);
             });
         });
     }
@@ -133,7 +140,9 @@ const WindowRegistration fleetWindows(WindowOrder::Fleet, [](TFormMain& main) {
         const QString action = QLatin1String(name);
         const char* text = action == QLatin1String("BusOverview1") ? "MenuOverview" : "MenuHistory";
         item->setText(texts::Fleet(text));
-        QObject::connect(item, &QAction::triggered, &main, [&main, action] { main.openWindow(action); });
+        QObject::connect(item, &QAction::triggered, &main, [&main, action] {
+            main.openWindow(action, action == QLatin1String("BusOverview1"));
+        });
         QObject::connect(restore, &QAction::changed, item, [restore, item] { item->setEnabled(restore->isEnabled()); });
         QObject::connect(venster, &QMenu::aboutToShow, item, [item, text] { item->setText(texts::Fleet(text)); });
         item->setEnabled(restore->isEnabled());

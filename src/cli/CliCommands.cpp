@@ -424,7 +424,8 @@ QString lastConfirmedBefore(const Context& c, const transfer::Result& r, bool pa
 
 // A write that did not end cleanly: why, and how far it came. stand: how a write
 // that got every value out stands ("592 of 592 written; 'bp' not confirmed ...").
-int writeFailure(Context& c, const transfer::Result& r, int total, bool parameters, const QString& stand)
+int writeFailure(Context& c, const transfer::Result& r, int total, bool parameters, const QString& stand,
+                 const plans::ValueRefs* confirmed = nullptr)
 {
     if (r.ok())
         return ExitOk;
@@ -442,7 +443,11 @@ int writeFailure(Context& c, const transfer::Result& r, int total, bool paramete
     } else {
         // The value in flight may or may not have been taken.
         const QString at = c.itemText(r.item, r.number);
-        const QString before = lastConfirmedBefore(c, r, parameters);
+        // A write of the differing values only skips numbers: the last one confirmed
+        // is the last the controller said yes to, not the number before.
+        const QString before = !confirmed                ? lastConfirmedBefore(c, r, parameters)
+                               : confirmed->isEmpty() ? QString()
+                                                      : c.itemText(confirmed->last().item, confirmed->last().number);
         c.error(cliText(refused ? "WriteRefusedAt" : "WriteStopped")
                     .arg(r.confirmed)
                     .arg(total)
@@ -594,7 +599,8 @@ int cmdRestore(Context& c)
         return ExitUsage;
     }
     if (plan.phase() == Phase::Write)
-        return writeFailure(c, plan.write(), plan.writeTotal(), f.values.hasParameters, plan.standText());
+        return writeFailure(c, plan.write(), plan.writeTotal(), f.values.hasParameters, plan.standText(),
+                            plan.selective() ? &plan.writtenValues() : nullptr);
     if (plan.selective())
         c.note(plan.skippedText());
     // Every value went; "bp" or the read-back may still have failed, and what was

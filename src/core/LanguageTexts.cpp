@@ -168,6 +168,7 @@ constexpr LangText kLeesParSoll[] = {
     {"PanelTekst6", "tekst 6"},
     {"PanelTekst7", "tekst 7"},
     {"CmdVerder", "Continue"},
+    {"NotKept", "De %1 tot nu toe gelezen waarden worden niet bewaard, tenzij Verder het lezen afmaakt; de set in de editor blijft zoals hij was."},
 };
 
 constexpr LangText kSchrijfParSoll[] = {
@@ -204,6 +205,16 @@ constexpr LangText kSchrijfParSoll[] = {
     {"StopMixed", "The controller now holds a mixed set of old and new values."},
     {"StopNoBp", "\"bp\" was not sent: the controller did not load the new parameters."},
     {"CmdVerder", "Continue"},
+    {"StopConfirmedOne", "De besturing heeft 1 waarde bevestigd: %1."},
+    {"StopTo", "t/m"},
+    {"StopParameterList", "parameters %1"},
+    {"StopSetpointList", "sollwerten %1"},
+    {"NothingToWrite", "De besturing heeft deze waarden al; er is niets geschreven."},
+    {"SetpointsOnlySent", "Sollwerten gezonden; de parameters waren al die van de besturing."},
+    {"Unfinished", "De vorige %1 naar deze besturing (%2) is niet afgemaakt. De veiligheidsbackup van daarvoor blijft de weg terug: %3"},
+    {"KindSend", "zenden"},
+    {"KindRestore", "restore"},
+    {"KindUndo", "ongedaan maken"},
 };
 
 constexpr LangText kAntwoord[] = {
@@ -287,6 +298,10 @@ constexpr LangText kParamService[] = {
     {"PanelTekst9", "tekst 9"},
     {"PanelTekst10", "tekst 10"},
     {"CmdBerPar", "Laad par"},
+    {"ReadingBack", "Geen bruikbaar antwoord: de waarde wordt teruggelezen..."},
+    {"HeldNew", "De besturing heeft de nieuwe waarde (teruggelezen). Pas ze toe met 'Laad par'."},
+    {"HeldOld", "De besturing heeft nog %1: de waarde is niet geschreven."},
+    {"StillUnknown", "Onbekend of de waarde is aangekomen: lees ze voor u verdergaat."},
 };
 
 constexpr LangText kLoader[] = {
@@ -596,7 +611,7 @@ constexpr LangText kVerify[] = {
     {"RowMismatch", "geschreven, besturing heeft %1"},
     {"OptSafety", "Veiligheidsbackup voor restore en zenden"},
     {"OptVerify", "Na schrijven teruglezen en controleren"},
-    {"UndoMenu", "Laatste restore ongedaan maken..."},
+    {"UndoMenu", "Laatste schrijfactie ongedaan maken..."},
     {"UndoCaption", "Restore ongedaan maken"},
     {"UndoConfirm", "De veiligheidsbackup %1 wordt naar de besturing geschreven. Doorgaan?"},
     {"UndoNone", "Er is geen veiligheidsbackup in %1"},
@@ -618,6 +633,13 @@ constexpr LangText kVerify[] = {
     {"OptWriteAll", "Elke waarde schrijven (niet alleen de afwijkende)"},
     {"DiffProgress", "%1 van %2 afwijkende waarden"},
     {"DiffWritten", "%1 afwijkende waarden geschreven, %2 gelijke overgeslagen"},
+    {"WriteDiffering", "%1 van %2 waarden wijken af van wat de besturing heeft (gelezen %3); alleen die worden naar deze besturing geschreven:"},
+    {"WriteUpTo", "Alleen de waarden die afwijken van die van de besturing worden naar deze besturing geschreven (hoogstens %1):"},
+    {"WriteOlder", "Let op: deze set is ouder dan wat de besturing nu heeft (%1 waarden zijn sindsdien gelezen of geschreven en verschillen). Eerst ontvangen?"},
+    {"UndoNamed", "De laatste schrijfactie naar deze besturing terugdraaien: %1 van %2. De veiligheidsbackup %3, van daarvoor, wordt naar de besturing geschreven. Doorgaan?"},
+    {"OlderTitle", "ouder dan de besturing"},
+    {"DecimalsDiffer", "set: %1 decimalen, besturing: %2"},
+    {"DecimalsRefused", "Sollwert %1 (%2) past niet in de %3 decimalen van de besturing; er is niets gezonden."},
 };
 
 constexpr LangText kFleet[] = {
@@ -665,6 +687,7 @@ constexpr LangText kFleet[] = {
     {"PickTwo", "Kies twee backups om te vergelijken."},
     {"NoController", "Er is geen besturing verbonden."},
     {"OfferOverview", "%1 units gevonden. Het busoverzicht openen?"},
+    {"LineUsedByOverview", "Het busoverzicht gebruikt de lijn; de actuele waarden wachten."},
 };
 
 } // namespace

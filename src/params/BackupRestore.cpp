@@ -34,6 +34,7 @@ bool ParSollOntvangen(TFormLeesParSoll& lees)
     // Received values are the editors' new reference, not edits of theirs.
     ++ParOntvangen;
     ++SollOntvangen;
+    ParGenomen = SollGenomen = QDateTime::currentDateTime();
     images::fixSetpointDecimals();
     app().InputFunctieTeksten();
     app().OutputFunctieTeksten();

@@ -614,6 +614,7 @@ void TFormEditParam::ParOntvangenClick()
     for (int i = TParWaarden::first; i <= TParWaarden::last; ++i)
         ParWaarden[i] = lees->ParBuffer[i];
     ParStatus = 1;
+    ParGenomen = QDateTime::currentDateTime();
     nieuweBasis(controllerSource());
     VulGrid();
     verversFunctieTeksten();
@@ -636,7 +637,7 @@ void TFormEditParam::ParZendenClick()
     auto* schrijf = qobject_cast<TFormSchrijfParSoll*>(app().FormSchrijfParSoll);
     if (!schrijf || !ZendenToegestaan())
         return;
-    if (const int older = olderThanController(alsSet(), basisVanBesturing(), m_basisTijd); older > 0) {
+    if (const int older = olderThanController(alsSet(), basisVanBesturing(), ParGenomen); older > 0) {
         // Sending a set older than the controller would undo what was written since.
         const auto answer = ui().message(this, QMessageBox::Warning, texts::Verify("WriteCaption"),
                                          texts::Verify("WriteOlder").arg(older),
@@ -654,6 +655,7 @@ void TFormEditParam::ParZendenClick()
         schrijf->ParBuffer[i] = ParWaarden[i];
     if (schrijf->run(0) == QDialog::Accepted) {
         ParGezondenEnNietGeladen = false;
+        ParGenomen = QDateTime::currentDateTime();
         nieuweBasis(controllerSource());
         VulGrid();
     }
@@ -680,6 +682,7 @@ void TFormEditParam::LaadDefaultClick()
     showInfo(this, caption, text);
     VulGrid();
     ParStatus = 3;
+    ParGenomen = QDateTime::currentDateTime();
     verversFunctieTeksten();
 }
 

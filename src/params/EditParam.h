@@ -137,7 +137,6 @@ private:
     int m_basisStatus = 0; // ParStatus that went with them
     bool m_basisGezet = false;
     QString m_bron;       // where they came from: the controller or a file name
-    QDateTime m_basisTijd;      // when they became the reference
     quint64 m_ontvangenGezien = 0; // ParOntvangen when the reference was taken
     // The reference came from or went to the controller.
     bool basisVanBesturing() const;

@@ -77,7 +77,6 @@ void TFormEditParam::nieuweBasis(const QString& bron)
     m_basisStatus = ParStatus;
     m_basisGezet = true;
     m_bron = bron;
-    m_basisTijd = QDateTime::currentDateTime();
     m_ontvangenGezien = ParOntvangen;
     updateTitel();
 }
@@ -97,11 +96,11 @@ compare::ValueSet TFormEditParam::alsSet() const
 
 void TFormEditParam::updateTitel()
 {
-    const QString note = ParStatus != 0 ? controllerNote(alsSet(), basisVanBesturing(), m_basisTijd,
+    const QString note = ParStatus != 0 ? controllerNote(alsSet(), basisVanBesturing(), ParGenomen,
                                                          ParWaarden.value(ParDecimalsParameter))
                                         : QString();
-    setWindowTitle(editorTitle(m_caption.isEmpty() ? QStringLiteral("FormEditParam") : m_caption, m_bron, gewijzigd())
-                   + note);
+    setWindowTitle(editorTitle(m_caption.isEmpty() ? QStringLiteral("FormEditParam") : m_caption, m_bron + note,
+                               gewijzigd()));
 }
 
 void TFormEditParam::verwerpWijzigingen()

@@ -116,4 +116,9 @@ void TFormLeesParSoll::PX400LeesParSollCommError(const TCommError& error)
     CommError(error);
 }
 
+QString TFormLeesParSoll::lostNote() const
+{
+    return m_plan ? texts::LeesParSoll("NotKept").arg(m_plan->done()) : QString();
+}
+
 } // namespace vx

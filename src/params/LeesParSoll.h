@@ -31,6 +31,7 @@ protected:
     void stepTaken() override;
     void planFinished() override;
     void lineDown() override;
+    QString lostNote() const override;
 
 private:
     // Starts the read, from the value in flight when resuming.

@@ -103,9 +103,11 @@ bool openIntoStore(QWidget* parent, const QString& path, FileKind kind)
     if (kind == FileKind::Parameters) {
         ParWaarden = f.values.par;
         ParStatus = 2;
+        ParGenomen = QDateTime::currentDateTime();
     } else {
         SollWaarden = f.values.soll;
         SollStatus = 2;
+        SollGenomen = QDateTime::currentDateTime();
         images::fixSetpointDecimals();
     }
     return true;

@@ -1,5 +1,6 @@
 #include "params/ParamService.h"
 #include "device/ControllerLine.h"
+#include "params/FixedPoint.h"
 #include "plans/AsyncRunner.h"
 
 #include "comm/PX400Protocol.h"
@@ -189,6 +190,7 @@ void TFormParamService::FormActivate()
 
     m_nummer = sp.Nr.toInt();
     m_bevestigd.reset();
+    m_terugLezen = false;
     m_optie = parType(sp.Nr) != 0;
     if (m_optie) {
         LabelParData->move(kLabelXOptie, LabelParData->y());
@@ -351,6 +353,19 @@ void TFormParamService::planFinished()
     const transfer::Result& r = m_plan->result();
     using O = transfer::Outcome;
     setWachten(false);
+    if (m_terugLezen) {
+        teruggelezen();
+        return;
+    }
+    if ((r.outcome == O::NoReply || r.outcome == O::BadReply) && r.item != transfer::Item::Compute && portOpen()) {
+        // The write may have arrived or not: what the controller holds is read, not guessed.
+        m_terugLezen = true;
+        m_gezonden = ParWaarden.value(m_nummer);
+        toonStatus(texts::ParamService("ReadingBack"), false);
+        setWachten(true);
+        runPlan(plans::ValuePlan::readParameter(m_nummer), 0);
+        return;
+    }
     switch (r.outcome) {
     case O::NoReply: toonStatus(m_panelTekst[0], true); return;
     case O::LineFailed: toonStatus(m_panelTekst[5], true); return;
@@ -379,6 +394,23 @@ void TFormParamService::planFinished()
         toonStatus(m_panelTekst[10], false);
     else
         toonStatus(m_panelTekst[7] + u' ' + r.detail + u' ' + m_panelTekst[8], true);
+}
+
+void TFormParamService::teruggelezen()
+{
+    m_terugLezen = false;
+    if (!m_plan->result().ok()) {
+        toonStatus(texts::ParamService("StillUnknown"), true);
+        return;
+    }
+    const qint32 held = m_plan->value();
+    m_bevestigd = held;
+    if (held == m_gezonden) {
+        ParGezondenEnNietGeladen = true;
+        toonStatus(texts::ParamService("HeldNew"), false);
+        return;
+    }
+    toonStatus(texts::ParamService("HeldOld").arg(FixedToText(m_decimalen, held)), true);
 }
 
 bool TFormParamService::MaskEditKeyPress(QChar key)

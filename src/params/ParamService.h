@@ -95,6 +95,10 @@ private:
     bool m_wachten = false;
     bool m_panelFout = false;
     std::optional<qint32> m_bevestigd;
+    // A write got no usable reply: what the controller holds is being read.
+    bool m_terugLezen = false;
+    qint32 m_gezonden = 0;
+    void teruggelezen();
     QString m_panelTekst[11];
     plans::AsyncRunner* m_runner = nullptr;
     std::unique_ptr<plans::ValuePlan> m_plan;

@@ -453,7 +453,9 @@ QString TFormSchrijfParSoll::interruptedText() const
     const int count = int(confirmed.size());
     const QString list = confirmedValuesText(confirmed);
     QStringList lines;
-    lines << texts::SchrijfParSoll("StopConfirmed").arg(count).arg(list.isEmpty() ? texts::SchrijfParSoll("StopNone") : list);
+    const QString what = list.isEmpty() ? texts::SchrijfParSoll("StopNone") : list;
+    lines << (count == 1 ? texts::SchrijfParSoll("StopConfirmedOne").arg(what)
+                         : texts::SchrijfParSoll("StopConfirmed").arg(count).arg(what));
     const bool computing = m_phase == Phase::Computing;
     const bool parametersWritten = std::any_of(confirmed.begin(), confirmed.end(), [](const plans::ValueRef& v) {
         return v.item == transfer::Item::Parameter;

@@ -314,7 +314,14 @@ void TTransferForm::lineFailed(const TCommError& error)
                                                        : QStringLiteral("%1%2")
                                                              .arg(QLatin1Char(m_phase == Phase::Setpoints ? 'S' : 'P'))
                                                              .arg(m_counter, 3, 10, QLatin1Char('0'));
-        fail(PanelTekst[1] + u'\n' + texts::Verify("ReasonLine").arg(at));
+        // Which device went: a technician with two adapters must know which to look at.
+        QString device;
+        if (const TSXComm* p = app().SXComm1)
+            device = QStringLiteral(" (%1, %2)").arg(p->displayName(), QString::fromStdString(p->devicePath()));
+        QString text = PanelTekst[1] + u'\n' + texts::Verify("ReasonLine").arg(at) + device;
+        if (const QString note = lostNote(); !note.isEmpty())
+            text += u'\n' + note;
+        fail(text);
     } else {
         fail(PanelTekst[1]);
     }

@@ -106,6 +106,8 @@ protected:
     void followValue(transfer::Item item, int number);
     // The transfer stopped before its end (failure, or Cancel while a request was out).
     virtual void interrupted() { }
+    // What a lost line means for what was transferred so far (empty: nothing to add).
+    virtual QString lostNote() const { return QString(); }
     // A component's failure, handed to the runner for the request in flight.
     void CommError(const TCommError& error);
     // A component's reply, handed to the runner.

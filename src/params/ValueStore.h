@@ -1,6 +1,7 @@
 #pragma once
 // The working copy of the controller's parameters and setpoints, shared by every
 // window for the whole run. Values are the controller's raw scaled integers.
+#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 #include <array>
@@ -88,6 +89,10 @@ inline quint64 SollOntvangen = 0;
 // The decimals the setpoint set's values are in, fixed when it was received or opened;
 // -1: not fixed, those of the controller (else of the parameter set) apply.
 inline int SollDecimalen = -1;
+// When each set was last taken as a whole (received, opened, sent, defaults): what the
+// controller was made to hold after that and the set does not hold makes it older.
+inline QDateTime ParGenomen;
+inline QDateTime SollGenomen;
 
 // Back to the start-of-run state (all zero); used at start-up and by tests.
 inline void resetValueStore()
@@ -99,6 +104,7 @@ inline void resetValueStore()
     ParGezondenEnNietGeladen = false;
     ServicePar = TServicePar{};
     SollDecimalen = -1;
+    ParGenomen = SollGenomen = QDateTime();
 }
 
 } // namespace vx

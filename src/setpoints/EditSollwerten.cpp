@@ -346,7 +346,6 @@ void TFormEditSollwerten::nieuweBasis(const QString& bron)
     m_basisStatus = SollStatus;
     m_basisGezet = true;
     m_bron = bron;
-    m_basisTijd = QDateTime::currentDateTime();
     m_ontvangenGezien = SollOntvangen;
     updateTitel();
     StringGrid1->viewport()->update();
@@ -374,12 +373,11 @@ QString TFormEditSollwerten::bronVanStatus() const
 
 void TFormEditSollwerten::updateTitel()
 {
-    const QString note = SollStatus != 0 ? controllerNote(alsSet(), basisVanBesturing(), m_basisTijd,
+    const QString note = SollStatus != 0 ? controllerNote(alsSet(), basisVanBesturing(), SollGenomen,
                                                           images::setpointDecimals())
                                          : QString();
     setWindowTitle(editorTitle(app().TaalGeladen ? texts::EditSollwert("Caption") : QStringLiteral("FormEditSollwerten"),
-                               m_bron, gewijzigd())
-                   + note);
+                               m_bron + note, gewijzigd()));
 }
 
 void TFormEditSollwerten::reject()
@@ -675,6 +673,7 @@ void TFormEditSollwerten::Sollwertenontvangen1Click()
         for (int k = 1; k <= SollCount; ++k)
             SollWaarden[k] = lees->SollwBuffer[k];
         SollStatus = 1;
+        SollGenomen = QDateTime::currentDateTime();
         images::fixSetpointDecimals();
         nieuweBasis(controllerSource());
     }
@@ -710,7 +709,7 @@ void TFormEditSollwerten::Sollwertenzenden1Click()
     }
     if (send) {
         modal = true;
-        if (const int older = olderThanController(alsSet(), basisVanBesturing(), m_basisTijd); older > 0) {
+        if (const int older = olderThanController(alsSet(), basisVanBesturing(), SollGenomen); older > 0) {
             const auto answer = ui().message(this, QMessageBox::Warning, texts::Verify("WriteCaption"),
                                              texts::Verify("WriteOlder").arg(older),
                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -747,6 +746,7 @@ void TFormEditSollwerten::Sollwertenzenden1Click()
         if (schrijf->run(1) == QDialog::Accepted) {
             // Sent in the controller's decimals, the set is now in them too.
             SollWaarden = out;
+            SollGenomen = QDateTime::currentDateTime();
             images::fixSetpointDecimals();
             nieuweBasis(controllerSource());
         }

@@ -117,7 +117,6 @@ private:
     int m_basisStatus = 0; // SollStatus that went with them
     bool m_basisGezet = false;
     QString m_bron;
-    QDateTime m_basisTijd;
     quint64 m_ontvangenGezien = 0;
     compare::ValueSet alsSet() const;
     bool basisVanBesturing() const;

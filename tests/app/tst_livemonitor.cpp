@@ -6,6 +6,7 @@
 #include "core/AppState.h"
 #include "core/Widgets.h"
 #include "device/LiveMonitor.h"
+#include "params/ControllerImage.h"
 #include "params/ValueStore.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
@@ -159,6 +160,15 @@ private slots:
         if (decimals > 0) QCOMPARE(first.size() - first.indexOf(',') - 1, decimals);
         QTRY_VERIFY_WITH_TIMEOUT(!w->PanelSnelheid2->text().isEmpty(), 5000);
         QCOMPARE(boxColour(w->PanelActPos1), QColor(255, 255, 151));
+        // A file opened in the editor with other decimals changes nothing here.
+        ParWaarden[203] = decimals + 1;
+        ParStatus = 2;
+        w->PanelActPos1->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->PanelActPos1->text().isEmpty(), 5000);
+        const QString later = w->PanelActPos1->text();
+        QCOMPARE(later.contains(','), decimals > 0);
+        if (decimals > 0) QCOMPARE(later.size() - later.indexOf(',') - 1, decimals);
+        ParStatus = 0;
 
         sim::defaultBus().clearLog();
         QTest::qWait(1200); // more than one round of the polling components at 9600 baud
@@ -197,7 +207,10 @@ private slots:
         QCOMPARE(w->PanelActPos1->text(), QString("????"));
         feed(w->live()->PX400ActPos1, "r0 " + QByteArray(120, '1') + "\r\n");
         QCOMPARE(w->PanelActPos1->text(), QString("????"));
-        ParWaarden[203] = 2;
+        // The connected controller's decimals scale its values, whatever set is open.
+        images::setConnected(QStringLiteral("test"), 0);
+        images::connectedImage()->read(transfer::Item::Parameter, 203, 2);
+        ParWaarden[203] = 3;
         feed(w->live()->PX400ActPos1, "r0 12345\r\n");
         QCOMPARE(w->PanelActPos1->text(), QString("123,45"));
         w->live()->PX400ActPos1->OnCommError(w->live()->PX400ActPos1, TCommError{CommTimeout, 0, 0}, {});

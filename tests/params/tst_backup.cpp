@@ -10,6 +10,7 @@
 #include "core/Taal.h"
 #include "params/BackupRestore.h"
 #include "params/CompareWindow.h"
+#include "params/ControllerImage.h"
 #include "params/EditParam.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFiles.h"
@@ -394,6 +395,117 @@ private slots:
         const auto sent = bus().requests();
         QCOMPARE(sent.size(), size_t(101));
         QVERIFY(QString::fromStdString(sent.back()).startsWith(QLatin1String("wp 100 ")));
+    }
+
+    // With the differences rule a restore writes one value; what its boxes say must
+    // follow what the controller confirmed, and an unfinished write stays the way back.
+    void writesSayWhatTheControllerConfirmed()
+    {
+        safety::setBackupsOn(true);
+        const auto off = qScopeGuard([] { safety::setBackupsOn(false); });
+        TParWaarden pars = simPars();
+        pars[100] += 1;
+        const QString name = m_dir.filePath(QStringLiteral("one-differs.bak"));
+        QVERIFY(files::writeBackupFile(nullptr, name, pars, simSoll()));
+        // What the controller holds is known from a whole read: the question can count.
+        QCOMPARE(m_lees->run(2), int(QDialog::Accepted));
+        const auto interruptedBox = [](const test::ScriptedUi& ui) {
+            for (const test::ShownMessage& m : ui.messages)
+                if (m.caption == QLatin1String("Write interrupted"))
+                    return m.text.split(QStringLiteral("\n\r"));
+            return QStringList();
+        };
+
+        auto* ui = test::ScriptedUi::install();
+        ui->fileNames = {name};
+        bus().addFault(sim::Fault::er7AtParameter(100));
+        QVERIFY(!RestoreUitvoeren(nullptr, *m_schrijf));
+        QVERIFY(ui->messages[0].text.contains(QLatin1String("1 of 592 values differ")));
+        QCOMPARE(interruptedBox(*ui), QStringList({"The controller confirmed 0 values: none.",
+                                                   "Parameter 100 was refused by the controller."}));
+        const auto first = safety::lastWrite(safety::folder(), app().ApparaatRx);
+        QVERIFY(first && !first->finished && QFile::exists(first->backup));
+
+        // Run again: told that the last one did not finish, and its backup stays the way back.
+        bus().clearFaults();
+        ui = test::ScriptedUi::install();
+        ui->fileNames = {name};
+        QVERIFY(RestoreUitvoeren(nullptr, *m_schrijf));
+        QVERIFY2(ui->messages[0].text.contains(QLatin1String("did not finish")), qPrintable(ui->messages[0].text));
+        QCOMPARE(bus().parameter(0, 100), pars[100]);
+        const auto second = safety::lastWrite(safety::folder(), app().ApparaatRx);
+        QVERIFY(second && second->finished);
+        QCOMPARE(second->backup, first->backup);
+
+        // Undo says what it undoes, and writes the backup from before the first attempt.
+        ui = test::ScriptedUi::install();
+        ui->answers = {QMessageBox::No};
+        QVERIFY(!LaatsteRestoreTerug(nullptr, *m_schrijf));
+        QVERIFY2(ui->messages[0].text.contains(QLatin1String("the restore of")), qPrintable(ui->messages[0].text));
+        QVERIFY(ui->messages[0].text.contains(QDir::toNativeSeparators(first->backup)));
+    }
+
+    // "bp" goes out when a parameter was written since the last one, even if nothing
+    // differs now; "loaded" is said only after it.
+    void loadedOnlyAfterAConfirmedBp()
+    {
+        safety::setBackupsOn(true);
+        const auto off = qScopeGuard([] { safety::setBackupsOn(false); });
+        for (const bool pending : {true, false}) {
+            if (pending) {
+                bus().setParameter(0, 20, 1500);
+                images::connectedImage()->confirmed(transfer::Item::Parameter, 20, 1500); // as the service dialog's Send
+            }
+            QVERIFY(images::connected()->writtenSinceCompute() == pending);
+            bus().clearLog();
+            m_schrijf->ParBuffer = simPars();
+            QCOMPARE(m_schrijf->run(0), int(QDialog::Accepted));
+            const auto sent = bus().requests();
+            QCOMPARE(std::count(sent.begin(), sent.end(), std::string("bp")), pending ? 1 : 0);
+            QCOMPARE(m_answer.lastPanel.section(u'\n', 0, 0),
+                     pending ? QStringLiteral("Parameters sent and loaded.")
+                             : QStringLiteral("The controller already holds these values; nothing was written."));
+            QVERIFY(!images::connected()->writtenSinceCompute());
+        }
+    }
+
+    // The main window's receive is the editor's new reference, not an edit; a restore
+    // after it makes the editor's set older than the controller, and it says so.
+    void editorFollowsTheControllerItIsAbout()
+    {
+        auto* ed = m_main->findChild<TFormEditParam*>();
+        QVERIFY(ed);
+        auto* ui = test::ScriptedUi::install();
+        QVERIFY(ParSollOntvangen(*m_lees));
+        ed->show();
+        ParWaarden[7] += 1; // an edit not sent
+        QVERIFY(ed->gewijzigd());
+        ed->hide();
+        QVERIFY(ParSollOntvangen(*m_lees));
+        ed->show();
+        QVERIFY(!ed->gewijzigd());
+        ed->verwerpWijzigingen();
+        QCOMPARE(ParWaarden[7], bus().parameter(0, 7));
+        QVERIFY(!ed->windowTitle().contains(QLatin1String("older")));
+        ed->hide();
+
+        TParWaarden pars = simPars();
+        pars[100] += 1;
+        const QString name = m_dir.filePath(QStringLiteral("other.bak"));
+        QVERIFY(files::writeBackupFile(nullptr, name, pars, simSoll()));
+        ui->fileNames = {name};
+        QVERIFY(RestoreUitvoeren(nullptr, *m_schrijf));
+        ed->show();
+        QVERIFY2(ed->windowTitle().contains(QLatin1String("older than the controller")), qPrintable(ed->windowTitle()));
+        // Sending it would undo the restore: the question offers to receive first.
+        ui = test::ScriptedUi::install();
+        ui->answers = {QMessageBox::Cancel};
+        bus().clearLog();
+        ed->ParZendenClick();
+        QCOMPARE(ui->messages.size(), 1);
+        QVERIFY(ui->messages[0].text.startsWith(QLatin1String("Note: this set is older")));
+        QCOMPARE(bus().requestCount(), size_t(0));
+        ed->hide();
     }
 
     void failedReadMakesNoFile()

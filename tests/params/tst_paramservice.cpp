@@ -40,7 +40,7 @@ QByteArray languageFile()
     QByteArray t = "[ParamService]\n";
     for (int i = 0; i <= 10; ++i)
         t += "PanelTekst" + QByteArray::number(i) + "=T" + QByteArray::number(i) + "\n";
-    return t;
+    return t + "ReadingBack=R\nHeldNew=N\nHeldOld=O %1\nStillUnknown=U\n";
 }
 
 // What the editor puts in ServicePar for the selected row.
@@ -378,26 +378,37 @@ private slots:
         QCOMPARE(dlg->MaskEditParData->text(), QString("-20"));
     }
 
+    // A write without a usable reply is followed by a read of what the controller
+    // holds: the value may have arrived or not.
     void zenden_data()
     {
         QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("readBack"); // the reply to "rp 12"; empty: none
         QTest::addColumn<QString>("panel");
         QTest::addColumn<bool>("red");
         QTest::addColumn<bool>("mark");
-        QTest::newRow("accepted") << QByteArray("wp 12 5") << "T4" << false << true;
-        QTest::newRow("refused") << QByteArray("er 7") << "(er 7) T6" << true << false;
-        QTest::newRow("other error is no acceptance") << QByteArray("er 3") << "T5" << true << false;
-        QTest::newRow("no reply") << QByteArray() << "T0" << true << false;
+        QTest::addColumn<int>("reads");
+        QTest::newRow("accepted") << QByteArray("wp 12 5") << QByteArray() << "T4" << false << true << 0;
+        QTest::newRow("refused") << QByteArray("er 7") << QByteArray() << "(er 7) T6" << true << false << 0;
+        QTest::newRow("other error, the controller holds it") << QByteArray("er 3") << QByteArray("rp 12 5") << "N"
+                                                              << false << true << 1;
+        QTest::newRow("no reply, the old value stays") << QByteArray() << QByteArray("rp 12 9") << "O 0,9" << true
+                                                       << false << 1;
+        QTest::newRow("no reply, no read either") << QByteArray() << QByteArray() << "U" << true << false << 3;
     }
 
     void zenden()
     {
         QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, readBack);
         QFETCH(QString, panel);
         QFETCH(bool, red);
         QFETCH(bool, mark);
+        QFETCH(int, reads);
         if (!reply.isEmpty())
             LineScript::get().answer("wp 12 5", reply);
+        if (!readBack.isEmpty())
+            LineScript::get().answer("rp 12", readBack);
         open(12);
         QVERIFY(dlg->CmdZenden->isEnabled());
         dlg->MaskEditParData->setText("0,5");
@@ -406,10 +417,11 @@ private slots:
         QVERIFY(dlg->wachten());
         for (QPushButton* b : {dlg->CmdDefault, dlg->CmdOK, dlg->CmdCancel, dlg->CmdBerPar, dlg->CmdZenden})
             QVERIFY(!b->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(!dlg->wachten(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg->wachten(), 15000);
         // No reply or one that is no answer to it: tried three times, like any value.
         const bool unanswered = reply.isEmpty() || reply == "er 3";
-        QCOMPARE(LineScript::get().sent(), QStringList(unanswered ? 3 : 1, QStringLiteral("wp 12 5")));
+        QCOMPARE(LineScript::get().sent(), QStringList(unanswered ? 3 : 1, QStringLiteral("wp 12 5"))
+                                               + QStringList(reads, QStringLiteral("rp 12")));
         QCOMPARE(dlg->PanelService->text(), panel);
         QCOMPARE(isRed(dlg->PanelService), red);
         QCOMPARE(ParGezondenEnNietGeladen, mark);

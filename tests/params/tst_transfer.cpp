@@ -341,6 +341,40 @@ private slots:
         QVERIFY(!w.CmdOK->isEnabled());
     }
 
+    // A finished read is kept whichever button closes the window.
+    void cancelAfterAFinishedReadKeepsIt()
+    {
+        ScriptedRead w;
+        w.start(1);
+        answerReads(w, 80);
+        QVERIFY(w.isDone());
+        w.CmdCancel->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+    }
+
+    // Again after a refused write is a new write: the same question first.
+    void againAsksBeforeWritingAgain()
+    {
+        auto* ui = test::ScriptedUi::install();
+        ScriptedWrite w;
+        w.start(0);
+        answerWrites(w, 5);
+        w.PX400SchrijfParSollCommResult("er 7\r\n");
+        QVERIFY(w.failed());
+        ui->messages.clear();
+        ui->answers = {QMessageBox::No};
+        w.sent.clear();
+        w.CmdAgain->click();
+        QCOMPARE(ui->messages.size(), 1);
+        QCOMPARE(ui->messages[0].caption, QStringLiteral("Write to the controller"));
+        QVERIFY(w.sent.isEmpty());
+        QVERIFY(w.failed());
+        w.CmdAgain->click(); // Yes this time
+        QCOMPARE(ui->messages.size(), 2);
+        QCOMPARE(w.sent, QStringList{"wp 0 0"});
+        w.CmdCancel->click();
+    }
+
     void withoutLanguageTexts()
     {
         app().TaalGeladen = false;
@@ -507,7 +541,7 @@ private slots:
                            "\"bp\" was not sent: the controller did not load the new parameters."};
         QTest::newRow("cancel at the first setpoint")
             << 1 << 0 << "cancel"
-            << QStringList{"The controller confirmed 0 values: none.", "Setpoint 1 was sent but is unconfirmed.",
+            << QStringList{"The controller confirmed 1 value: setpoints 1.",
                            "The controller now holds a mixed set of old and new values."};
         QTest::newRow("bp unreadable three times")
             << 0 << 512 << "cut"

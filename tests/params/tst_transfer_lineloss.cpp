@@ -58,6 +58,10 @@ class TestTransferLineLoss : public QObject {
         // It says the line went and at which value, not just "communication error".
         QVERIFY2(QRegularExpression(R"(lijn weg bij S0\d\d)").match(form.Panel1->text()).hasMatch(),
                  qPrintable(form.Panel1->text()));
+        // Which device went, and for a read that what was read so far is not kept yet.
+        QVERIFY2(form.Panel1->text().contains(QLatin1String("adapter)")), qPrintable(form.Panel1->text()));
+        QCOMPARE(form.Panel1->text().contains(QLatin1String("niet bewaard")),
+                 qobject_cast<TFormLeesParSoll*>(&form) != nullptr);
         QVERIFY(form.CmdAgain->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(form.CmdVerder->isEnabled(), 10000);
         if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))

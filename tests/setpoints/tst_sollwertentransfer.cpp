@@ -5,6 +5,7 @@
 #include "core/Taal.h"
 #include "device/ControllerLine.h"
 #include "params/LeesParSoll.h"
+#include "params/ControllerImage.h"
 #include "params/ParFiles.h"
 #include "params/ParameterDefs.h"
 #include "params/SchrijfParSoll.h"
@@ -113,7 +114,7 @@ private slots:
     {
         QTest::addColumn<bool>("ok");
         QTest::newRow("OK") << true;
-        QTest::newRow("cancelled") << false;
+        QTest::newRow("closed with Cancel after the read: kept") << false;
     }
     void receive()
     {
@@ -125,11 +126,13 @@ private slots:
         SollWaarden[5] = 77;
         finishTransfer(lees.get(), ok);
         form->Sollwertenontvangen1Click();
-        QCOMPARE(SollStatus, ok ? 1 : 0);
-        QCOMPARE(SollWaarden[5], ok ? 500 - 4000 : 77);
-        QCOMPARE(SollWaarden[80], ok ? 4000 : 0);
-        QCOMPARE(form->StringGrid1->item(5, 1)->text(), ok ? QStringLiteral("-35,00") : QStringLiteral("0,77"));
-        QCOMPARE(form->StringGrid1->item(40, 4)->text(), ok ? QStringLiteral("40,00") : QStringLiteral("0,00"));
+        // A finished read is never dropped silently, whichever button closes it.
+        Q_UNUSED(ok);
+        QCOMPARE(SollStatus, 1);
+        QCOMPARE(SollWaarden[5], 500 - 4000);
+        QCOMPARE(SollWaarden[80], 4000);
+        QCOMPARE(form->StringGrid1->item(5, 1)->text(), QStringLiteral("-35,00"));
+        QCOMPARE(form->StringGrid1->item(40, 4)->text(), QStringLiteral("40,00"));
     }
 
     void sendNeverLoadedAsksFirst_data()
@@ -177,6 +180,63 @@ private slots:
             QCOMPARE(bus.requestCount(), size_t(0));
         }
         QCOMPARE(SollStatus, status);
+    }
+
+    // A parameter file with other decimals opened meanwhile changes neither what the
+    // editor shows nor what goes to the controller: typed 100 is 100,00 for a
+    // controller with two decimals. A set in other decimals is rescaled, or refused
+    // when a value would lose a digit.
+    void sendsInTheControllersDecimals_data()
+    {
+        QTest::addColumn<int>("setDecimals"); // -1: received from the controller
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("expected"); // setpoint 5 on the controller; 0: nothing sent
+        QTest::newRow("received, file with 3 opened") << -1 << "100" << 10000;
+        QTest::newRow("set in 3 decimals") << 3 << "100" << 10000;
+        QTest::newRow("set in 3 decimals, a digit too many") << 3 << "100,001" << 0;
+        QTest::newRow("set in 1 decimal") << 1 << "-2,5" << -250;
+    }
+    void sendsInTheControllersDecimals()
+    {
+        QFETCH(int, setDecimals);
+        QFETCH(QString, typed);
+        QFETCH(int, expected);
+        auto& bus = sim::defaultBus();
+        bus.setParameter(0, ParDecimalsParameter, 2);
+        for (int n = 1; n <= 80; ++n)
+            bus.setSetpoint(0, n, n * 12000);
+        images::setConnected(port->displayName(), 0);
+        images::connectedImage()->read(transfer::Item::Parameter, ParDecimalsParameter, 2);
+        finishTransfer(lees.get(), true);
+        form->Sollwertenontvangen1Click();
+        QCOMPARE(form->StringGrid1->item(1, 1)->text(), QStringLiteral("120,00"));
+        if (setDecimals >= 0) {
+            SollDecimalen = setDecimals;
+            SollStatus = 2;
+        }
+        ParWaarden[ParDecimalsParameter] = 3; // a file opened in the parameter editor
+        ParStatus = 2;
+        form->InitSollwertStringgrid();
+        if (setDecimals < 0)
+            QCOMPARE(form->StringGrid1->item(1, 1)->text(), QStringLiteral("120,00"));
+        form->StringGrid1->setCurrentCell(5, 1);
+        form->EditCol = 1;
+        form->EditRow = 5;
+        form->StringGrid1->item(5, 1)->setText(typed);
+        form->StringGrid1KeyDown(Qt::Key_Return);
+        bus.clearLog();
+        bus.setSetpoint(0, 5, 1);
+        finishTransfer(schrijf.get(), true);
+        form->Sollwertenzenden1Click();
+        if (expected == 0) {
+            QCOMPARE(bus.requestCount(), size_t(0));
+            QVERIFY(scripted->messages.last().text.startsWith(QLatin1String("Sollwert 5")));
+        } else {
+            QCOMPARE(bus.setpoint(0, 5), expected);
+            if (setDecimals < 0)
+                QCOMPARE(bus.setpoint(0, 1), 12000);
+        }
+        images::reset();
     }
 
     // For a look at the reports of the simulated controller's values: with VX_SHOT_DIR
