@@ -194,7 +194,7 @@ private:
     bool m_calibrationMode = false;
     // Polling a window's end would have restored while a reconnect was under way.
     bool m_resumeActual = false;
-    int m_selectedUnit = -1; // the unit the last select was for
+    int m_selectedUnit = -1;           // the unit the last select was for
     bool m_resumeAfterScaling = false; // polling goes on once the decimals are read
     void unitBoxChanged();
     bool m_resumeIo = false;

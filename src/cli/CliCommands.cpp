@@ -445,7 +445,7 @@ int writeFailure(Context& c, const transfer::Result& r, int total, bool paramete
         const QString at = c.itemText(r.item, r.number);
         // A write of the differing values only skips numbers: the last one confirmed
         // is the last the controller said yes to, not the number before.
-        const QString before = !confirmed                ? lastConfirmedBefore(c, r, parameters)
+        const QString before = !confirmed             ? lastConfirmedBefore(c, r, parameters)
                                : confirmed->isEmpty() ? QString()
                                                       : c.itemText(confirmed->last().item, confirmed->last().number);
         c.error(cliText(refused ? "WriteRefusedAt" : "WriteStopped")

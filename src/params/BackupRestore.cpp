@@ -183,9 +183,7 @@ bool LaatsteRestoreTerug(QWidget* parent, TFormSchrijfParSoll& schrijf)
     TSollWaarden soll;
     if (!files::readBackupFile(parent, name, par, soll))
         return false;
-    const QString lead = recorded ? texts::Verify("UndoNamed").arg(writeKindText(last->kind),
-                                                                   QLocale().toString(last->started, QLocale::ShortFormat),
-                                                                   QDir::toNativeSeparators(name))
+    const QString lead = recorded ? texts::Verify("UndoNamed").arg(writeKindText(last->kind), QLocale().toString(last->started, QLocale::ShortFormat), QDir::toNativeSeparators(name))
                                   : texts::Verify("UndoConfirm").arg(QDir::toNativeSeparators(name));
     compare::ValueSet set;
     set.hasParameters = set.hasSetpoints = true;

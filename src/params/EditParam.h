@@ -2,8 +2,8 @@
 // The parameter editor: the menu tree on the left, the parameters of the selected
 // menu on the right, and the commands on the whole set (defaults, files, transfers,
 // the loader, the service dialog for one parameter).
-#include "params/ParTree.h"
 #include "params/Compare.h"
+#include "params/ParTree.h"
 #include "params/ValueStore.h"
 
 #include <QDateTime>
@@ -136,7 +136,7 @@ private:
     TParWaarden m_basis;   // the values as last loaded, received, saved or sent
     int m_basisStatus = 0; // ParStatus that went with them
     bool m_basisGezet = false;
-    QString m_bron;       // where they came from: the controller or a file name
+    QString m_bron;                // where they came from: the controller or a file name
     quint64 m_ontvangenGezien = 0; // ParOntvangen when the reference was taken
     // The reference came from or went to the controller.
     bool basisVanBesturing() const;

@@ -14,8 +14,8 @@
 
 #include <QDir>
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 
