@@ -300,12 +300,12 @@ void TFormCalibratie::commitField(int constant)
     const std::optional<qint64> typed = field->typedNumber();
     if (typed && !field->inRange(*typed)) {
         // Refused where it was typed, with its limits; the field shows what the
-        // controller holds again, selected to be typed over.
+        // controller holds again.
         LabelBereik->setText(texts::Calibratie("BuitenBereik")
                                  .arg(fieldName(constant), field->text(), QString::number(field->lowest()),
                                       QString::number(field->highest())));
         field->setValue(m_accepted[k]);
-        field->selectAll();
+        if (field->hasFocus()) field->selectAll(); // after Enter: ready to be typed over
         return;
     }
     // An empty field or a lone "-" is no value; without calibration mode nothing goes
