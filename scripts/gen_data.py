@@ -1234,6 +1234,9 @@ TEXTS = [
          "Der Kalibriermodus konnte nicht ausgeschaltet werden: die Steuerung hat \"km 0\" nicht bestätigt."),
         ("Timeout", "Timeout!", "Timeout!", "Timeout!"),
         ("CommError", "Communicatie error", "Communication error", "Kommunikationsfehler"),
+        ("BuitenBereik", "%1: %2 valt buiten het bereik %3 tot %4 en is niet verzonden.",
+         "%1: %2 is outside the range %3 to %4 and was not sent.",
+         "%1: %2 liegt außerhalb des Bereichs %3 bis %4 und wurde nicht gesendet."),
     ]),
     ("Verify", [
         ("Verified", "Geverifieerd: %1 van %2",

@@ -581,6 +581,7 @@ constexpr LangText kCalibratie[] = {
     {"Msg_ModeUitMislukt", "Calibratie mode kon niet uitgeschakeld worden: de besturing bevestigde \"km 0\" niet."},
     {"Timeout", "Timeout!"},
     {"CommError", "Communicatie error"},
+    {"BuitenBereik", "%1: %2 valt buiten het bereik %3 tot %4 en is niet verzonden."},
 };
 
 constexpr LangText kVerify[] = {

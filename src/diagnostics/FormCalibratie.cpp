@@ -136,16 +136,14 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
     const std::pair<int, TSpinEdit*> fields[] = {
         {OffsetU, SpinEdit_Offset_U}, {GainU, SpinEdit_Gain_U}, {OffsetI, SpinEdit_Offset_I}, {GainI, SpinEdit_Gain_I}};
     for (const auto& [nr, f] : fields) {
-        TSpinEdit* field = f;
         const int constant = nr;
-        field->OnChange = [this, constant, field] { fieldChanged(constant, field); };
-        // Enter or leaving the field takes what was typed at once.
-        connect(field, &QAbstractSpinBox::editingFinished, this, [this] { sendPendingField(); });
+        // A correction drives a running output: what was typed goes out whole, at
+        // Enter or on leaving the field, never a partial number; a spin step is a
+        // whole value and goes out at once.
+        f->setKeepsTyped(true);
+        f->OnStep = [this, constant] { commitField(constant); };
+        connect(f, &QAbstractSpinBox::editingFinished, this, [this, constant] { commitField(constant); });
     }
-    m_typingTimer = new QTimer(this);
-    m_typingTimer->setSingleShot(true);
-    m_typingTimer->setInterval(TypingPauseMs);
-    connect(m_typingTimer, &QTimer::timeout, this, [this] { sendPendingField(); });
 
     GroupBox3 = new QGroupBox(QStringLiteral("Calibratie mode"), this);
     GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
@@ -190,6 +188,11 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setMinimumHeight(24);
     Panel1->setAlignment(Qt::AlignCenter);
+    LabelBereik = new QLabel(this);
+    LabelBereik->setObjectName(QStringLiteral("LabelBereik"));
+    LabelBereik->setWordWrap(true);
+    LabelBereik->setMinimumHeight(Panel1->minimumHeight());
+    setTextColour(LabelBereik, Qt::red);
 
     auto* top = new QHBoxLayout;
     top->addWidget(GroupBox1);
@@ -201,6 +204,7 @@ TFormCalibratie::TFormCalibratie(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(bottom);
+    layout->addWidget(LabelBereik);
     layout->addWidget(Panel1);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // No button may stand in for Enter: Enter in a field drove the output to its
@@ -242,9 +246,9 @@ void TFormCalibratie::FormActivate()
     LeesTeksten();
     KalibratieModeAan = false;
     GezondenNietGesaved = false;
-    m_typingTimer->stop();
-    m_pendingConstant = 0;
     m_onController = {};
+    m_accepted = {SpinEdit_Offset_U->value(), SpinEdit_Gain_U->value(), SpinEdit_Offset_I->value(), SpinEdit_Gain_I->value()};
+    LabelBereik->clear();
     SpinEdit1->setValue(-100000);
     SpinEdit2->setValue(0);
     SpinEdit3->setValue(100000);
@@ -280,38 +284,49 @@ TSpinEdit* TFormCalibratie::fieldOf(int constant) const
     }
 }
 
-void TFormCalibratie::fieldChanged(int constant, TSpinEdit*)
+QString TFormCalibratie::fieldName(int constant) const
 {
-    if (!KalibratieModeAan) return;
-    // Another field's typing is finished once this one changes.
-    if (m_pendingConstant != 0 && m_pendingConstant != constant) sendPendingField();
-    m_pendingConstant = constant;
-    m_typingTimer->start();
+    const bool gain = constant == GainU || constant == GainI;
+    const Channel& ch = constant <= GainU ? m_u : m_i;
+    QString label = ch.labels[gain ? 1 : 0]->text();
+    if (label.endsWith(u':')) label.chop(1);
+    return label + QStringLiteral(" (") + ch.box->title() + u')';
 }
 
-void TFormCalibratie::sendPendingField()
+void TFormCalibratie::commitField(int constant)
 {
-    m_typingTimer->stop();
-    const int constant = std::exchange(m_pendingConstant, 0);
     TSpinEdit* field = fieldOf(constant);
-    if (!field || !KalibratieModeAan) return;
-    // An empty field or a lone "-" is a number still being typed, not a value to
-    // put on a running output.
-    const auto v = cmd::parseDecimal(field->text());
-    std::optional<qint32>& held = m_onController[std::size_t(constant - OffsetU)];
-    if (!v || held == *v) return;
-    held = *v;
-    sendCommand(cmd::writeCalibration(constant, *v));
+    const std::size_t k = std::size_t(constant - OffsetU);
+    const std::optional<qint64> typed = field->typedNumber();
+    if (typed && !field->inRange(*typed)) {
+        // Refused where it was typed, with its limits; the field shows what the
+        // controller holds again.
+        LabelBereik->setText(texts::Calibratie("BuitenBereik")
+                                 .arg(fieldName(constant), field->text(), QString::number(field->lowest()),
+                                      QString::number(field->highest())));
+        field->setValue(m_accepted[k]);
+        if (field->hasFocus()) field->selectAll(); // after Enter: ready to be typed over
+        return;
+    }
+    // An empty field or a lone "-" is no value; without calibration mode nothing goes
+    // out, so the field keeps showing what the controller holds.
+    if (!typed || !KalibratieModeAan) {
+        field->setValue(m_accepted[k]);
+        return;
+    }
+    LabelBereik->clear();
+    const auto v = qint32(*typed);
+    m_accepted[k] = v;
+    std::optional<qint32>& held = m_onController[k];
+    if (held == v) return;
+    held = v;
+    sendCommand(cmd::writeCalibration(constant, v));
 }
 
 void TFormCalibratie::setModeAan(bool on)
 {
     const bool changed = KalibratieModeAan != on;
     KalibratieModeAan = on;
-    if (!on) {
-        m_typingTimer->stop();
-        m_pendingConstant = 0;
-    }
     if (changed && OnModeChanged) OnModeChanged(on);
 }
 
@@ -353,6 +368,7 @@ void TFormCalibratie::PX400LeesKalibratieWaardenCommResult(TSXProtocolComponent*
     field->setValue(*checked.number);
     EepromWaarde[std::size_t(LeesNummer - OffsetU)] = field->value();
     m_onController[std::size_t(LeesNummer - OffsetU)] = field->value();
+    m_accepted[std::size_t(LeesNummer - OffsetU)] = field->value();
     if (LeesNummer < GainI) {
         ++LeesNummer;
         PX400LeesKalibratieWaarden->setASCIIProtocol(cmd::readCalibration(LeesNummer));
@@ -457,7 +473,7 @@ bool TFormCalibratie::ModeUitVoorSluiten(std::function<void()> whenOff)
     m_modeOffPending = true;
     m_afterModeOff = std::move(whenOff);
     m_modeOffTimer->start();
-    sendCommand(QStringLiteral("km 0"));
+    sendCommand(cmd::calibrationMode(false));
     return false;
 }
 

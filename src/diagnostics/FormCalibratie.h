@@ -74,6 +74,8 @@ public:
     QPushButton* CmdSet_I_InActief = nullptr;
     QPushButton* CmdSaveToEEPROM = nullptr;
     QLabel* Panel1 = nullptr;
+    // Says why a typed calibration value was not sent (outside its limits).
+    QLabel* LabelBereik = nullptr;
     QLabel* LabelOffset_U = nullptr;
     QLabel* LabelGain_U = nullptr;
     QLabel* LabelOffset_I = nullptr;
@@ -90,9 +92,6 @@ public:
     // Told when the controller confirms calibration mode on or off, so the main
     // window can show a mode left on after this window closed.
     std::function<void(bool)> OnModeChanged;
-    // A typed value goes out once typing pauses this long (or at Enter, or on leaving
-    // the field), not at every partial number.
-    static constexpr int TypingPauseMs = 300;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -111,8 +110,8 @@ private:
     void setChannel(Channel& ch, bool on);
     void sendCommand(const QString& text);
     void setPanel(const QString& text, const QColor& colour);
-    void fieldChanged(int constant, TSpinEdit* field);
-    void sendPendingField();
+    void commitField(int constant);
+    QString fieldName(int constant) const;
     void setModeAan(bool on);
     TSpinEdit* fieldOf(int constant) const;
     void modeOffEnded();
@@ -123,12 +122,11 @@ private:
     QTimer* m_modeOffTimer = nullptr;
     bool m_modeOffPending = false;
     std::function<void()> m_afterModeOff;
-    // The field typed in last and not yet sent (its constant), and the pause timer.
-    int m_pendingConstant = 0;
-    QTimer* m_typingTimer = nullptr;
     // What each constant last held on the controller (read or sent): a field put back
     // to it has nothing to send.
     std::array<std::optional<qint32>, 4> m_onController{};
+    // What each field last held that was read or taken: a refused entry returns to it.
+    std::array<qint32, 4> m_accepted{};
 };
 
 } // namespace vx

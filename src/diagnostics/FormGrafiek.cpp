@@ -62,9 +62,11 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     m_plot = QImage(graph::PlotWidth, graph::PlotHeight, QImage::Format_RGB32);
     m_timeStrip = QImage(graph::TimeStripWidth, graph::TimeStripHeight, QImage::Format_RGB32);
     m_valueStrip = QImage(graph::ValueStripWidth, graph::ValueStripHeight, QImage::Format_RGB32);
+    m_valueStrip2 = m_valueStrip;
     m_plot.fill(Qt::white);
     m_timeStrip.fill(buttonFace());
     m_valueStrip.fill(buttonFace());
+    m_valueStrip2.fill(buttonFace());
 
     PX400LeesLogData = makeControllerComponent(this, "PX400LeesLogData", 300);
     PX400LeesLogData->OnCommResult = [this](TSXProtocolComponent* s, const QByteArray& r) {
@@ -84,6 +86,10 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     ImageY = new QLabel(this);
     named(ImageY, "ImageY");
     ImageY->setGeometry(0, 6, graph::ValueStripWidth, graph::ValueStripHeight);
+    ImageY2 = new QLabel(this); // under the time strip, as the left one
+    named(ImageY2, "ImageY2");
+    ImageY2->setGeometry(80 + graph::PlotWidth, 6, graph::ValueStripWidth, graph::ValueStripHeight);
+    ImageY2->hide();
 
     ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
     named(ScrollBar1, "ScrollBar1");
@@ -93,13 +99,14 @@ TFormGrafiek::TFormGrafiek(QWidget* parent) : QDialog(parent)
     ScrollBar1->setRange(0, 0);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { TekenGrafiek(); });
 
-    const int cx = 724, cw = 170;
+    // The controls stand right of the second channel's axis.
+    const int cx = 80 + graph::PlotWidth + graph::ValueStripWidth + 6, cw = 170;
     // Each scale's group holds its list and the switch for its guide lines.
-    auto scaleGroup = [this, named](QGroupBox*& box, QListWidget*& list, QCheckBox*& check, const char* boxName,
-                                    const char* listName, const char* checkName, const QString& title, int top) {
+    auto scaleGroup = [this, named, cx, cw](QGroupBox*& box, QListWidget*& list, QCheckBox*& check, const char* boxName,
+                                            const char* listName, const char* checkName, const QString& title, int top) {
         box = new QGroupBox(title, this);
         named(box, boxName);
-        box->setGeometry(724, top, 170, 150);
+        box->setGeometry(cx, top, cw, 150);
         list = new QListWidget(box);
         named(list, listName);
         check = new QCheckBox(QLatin1String(checkName), box);
@@ -302,7 +309,7 @@ graph::View TFormGrafiek::view() const
     if (secondSource() >= 0) {
         v.waarde2 = LogWaarde2.data();
         v.tijd2 = LogTijd2.data();
-        v.yDiv2 = graph::YDivValues[std::size_t(std::clamp(ComboSchaal2->currentIndex(), 0, int(graph::YDivValues.size()) - 1))];
+        v.yDiv2 = yDiv2();
     }
     v.zoom = m_zoom;
     return v;
@@ -320,6 +327,7 @@ void TFormGrafiek::showImages()
     Image1->setPixmap(QPixmap::fromImage(m_plot));
     ImageX->setPixmap(QPixmap::fromImage(m_timeStrip));
     ImageY->setPixmap(QPixmap::fromImage(m_valueStrip));
+    ImageY2->setPixmap(QPixmap::fromImage(m_valueStrip2));
 }
 
 void TFormGrafiek::FormActivate()
@@ -367,8 +375,12 @@ void TFormGrafiek::ListBoxYClick()
 void TFormGrafiek::TekenYasVerdeling()
 {
     relabelScales();
-    graph::drawValueAxis(m_valueStrip, currentSource(), yDiv(), style(), m_zoom);
-    ImageY->setPixmap(QPixmap::fromImage(m_valueStrip));
+    const Axis left = valueAxis(0), right = valueAxis(1);
+    graph::drawValueAxis(m_valueStrip, left.source, left.yDiv, style(), left.zoom, left.look);
+    if (right.shown) graph::drawValueAxis(m_valueStrip2, right.source, right.yDiv, style(), right.zoom, right.look);
+    else m_valueStrip2.fill(buttonFace());
+    ImageY2->setVisible(right.shown);
+    showImages();
 }
 
 // The scale lists in the units the axes show (10000 counts with two decimals read
@@ -540,10 +552,12 @@ QImage TFormGrafiek::composedImage() const
     out.fill(buttonFace());
     QPainter p(&out);
     p.drawImage(ImageY->pos(), m_valueStrip);
+    if (ImageY2->isVisibleTo(this)) p.drawImage(ImageY2->pos(), m_valueStrip2);
     p.drawImage(ImageX->pos(), m_timeStrip);
     p.drawImage(Image1->pos(), m_plot);
     p.end();
-    return out.copy(0, 0, ImageX->geometry().right() + 1, ImageX->geometry().bottom() + 1);
+    const QRect all = ImageX->geometry().united(ImageY2->geometry());
+    return out.copy(0, 0, all.right() + 1, all.bottom() + 1);
 }
 
 bool TFormGrafiek::CmdSaveCsvClick()

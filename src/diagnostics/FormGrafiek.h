@@ -61,12 +61,16 @@ public:
     QString cursorText() const;
     QString mouseText(int plotX, int plotY) const;
     int secondSource() const; // -1 without a second channel
+    // What a value axis shows (0 left, channel 1; 1 right, channel 2): its labels
+    // from top to bottom, then its unit; empty when that axis is not drawn.
+    QStringList valueAxisTexts(int axis) const;
 
     bool logging() const;
     // The plot, both strips and the window's layout of them, for saving and tests.
     const QImage& plotImage() const { return m_plot; }
     const QImage& timeStripImage() const { return m_timeStrip; }
     const QImage& valueStripImage() const { return m_valueStrip; }
+    const QImage& valueStrip2Image() const { return m_valueStrip2; }
     QImage composedImage() const;
     int xDivMs() const;
     qint32 yDiv() const;
@@ -96,6 +100,7 @@ public:
     QLabel* Image1 = nullptr;
     QLabel* ImageX = nullptr;
     QLabel* ImageY = nullptr;
+    QLabel* ImageY2 = nullptr; // the second channel's own value axis, right of the plot
     QScrollBar* ScrollBar1 = nullptr;
     QGroupBox* GroupBoxX = nullptr;
     QGroupBox* GroupBoxY = nullptr;
@@ -132,6 +137,16 @@ protected:
 
 private:
     static constexpr int StatusHeight = 36; // two lines of the status text
+    // One value axis as drawn: its source, scale, view and look.
+    struct Axis {
+        bool shown = false;
+        int source = 0;
+        qint32 yDiv = 0;
+        graph::Zoom zoom;
+        graph::AxisLook look;
+    };
+    Axis valueAxis(int axis) const;
+    qint32 yDiv2() const;
     void LezenTeksten();
     void setIdle();
     void setStatus(const QString& text, const QColor& colour);
@@ -153,6 +168,7 @@ private:
     QImage m_plot;
     QImage m_timeStrip;
     QImage m_valueStrip;
+    QImage m_valueStrip2;
     QString m_request;                             // request text of the last start
     QString m_gatenTekst = QStringLiteral("gaps"); // the word after the gap count
     QString m_request2;                            // the second channel's request

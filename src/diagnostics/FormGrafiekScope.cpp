@@ -79,11 +79,12 @@ void TFormGrafiek::buildScopeControls(int top)
     place(ComboSchaal2, 100);
     ComboSchaal2->addItems(graph::yDivItems());
     ComboSchaal2->setCurrentIndex(13); // 1000000: the simulated axes' range
-    connect(ComboKanaal2, &QComboBox::currentIndexChanged, this, [this] {
-        relabelScales();
-        TekenGrafiek();
-    });
-    connect(ComboSchaal2, &QComboBox::currentIndexChanged, this, [this] { TekenGrafiek(); });
+    // Either changes the second channel's axis as well as its curve.
+    for (QComboBox* box : {ComboKanaal2, ComboSchaal2})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            TekenYasVerdeling();
+            TekenGrafiek();
+        });
     CheckCursors = new QCheckBox(QStringLiteral("Cursors"), this);
     named(CheckCursors, "CheckCursors");
     place(CheckCursors, 100);
@@ -100,7 +101,7 @@ void TFormGrafiek::buildScopeControls(int top)
     named(LabelStatus, "LabelStatus");
     // Two lines: the rate, a shared line, the mouse and both cursors with two channels
     // do not fit in one; the whole text is also the tooltip.
-    LabelStatus->setGeometry(4, top + 30, 890, StatusHeight);
+    LabelStatus->setGeometry(4, top + 30, PanelCommError->width(), StatusHeight);
     LabelStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     LabelStatus->setWordWrap(true);
     LabelStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -112,6 +113,35 @@ void TFormGrafiek::buildScopeControls(int top)
 }
 
 int TFormGrafiek::secondSource() const { return ComboKanaal2->currentIndex() - 1; }
+
+qint32 TFormGrafiek::yDiv2() const
+{
+    return graph::YDivValues[std::size_t(std::clamp(ComboSchaal2->currentIndex(), 0, int(graph::YDivValues.size()) - 1))];
+}
+
+TFormGrafiek::Axis TFormGrafiek::valueAxis(int axis) const
+{
+    const int second = secondSource();
+    const bool own = second >= 0 && !graph::sharesAxis(currentSource(), yDiv(), second, yDiv2());
+    // With one channel, or one axis for both, the design's black axis; with two,
+    // each in its curve's colour.
+    if (axis == 0)
+        return {true, currentSource(), yDiv(), m_zoom, {false, own ? graph::Channel1Colour : QColor(Qt::black)}};
+    if (!own) return {};
+    return {true, second, yDiv2(), m_zoom.active ? graph::channel2Zoom(m_zoom, yDiv(), yDiv2()) : graph::Zoom{}, {true, graph::Channel2Colour}};
+}
+
+QStringList TFormGrafiek::valueAxisTexts(int axis) const
+{
+    const Axis a = valueAxis(axis);
+    if (!a.shown) return {};
+    QStringList texts;
+    if (a.zoom.active)
+        for (const graph::Tick& t : graph::zoomValueTicks(a.zoom, a.source)) texts << t.label;
+    else
+        texts = graph::valueAxisLabels(a.source, a.yDiv);
+    return texts << graph::unitText(a.source);
+}
 
 QString TFormGrafiek::sourceName(int source) const
 {
@@ -238,6 +268,10 @@ QString TFormGrafiek::cursorText() const
         if (dt != 0)
             d += QStringLiteral(" (%1 Hz)").arg(numberText(1000.0 / std::abs(dt), 2));
         d += QStringLiteral("  \u0394 %1 %2").arg(graph::scaledText(source, qint32(std::clamp<qint64>(dv, INT32_MIN, INT32_MAX))), unit);
+        if (secondSource() >= 0) {
+            const qint64 dv2 = qint64(LogWaarde2[std::size_t(m_cursor[1])]) - LogWaarde2[std::size_t(m_cursor[0])];
+            d += QStringLiteral(" / %1 %2").arg(graph::scaledText(secondSource(), qint32(std::clamp<qint64>(dv2, INT32_MIN, INT32_MAX))), graph::unitText(secondSource()));
+        }
         parts << d;
     }
     return parts.join(QStringLiteral("   |   "));
@@ -247,10 +281,15 @@ QString TFormGrafiek::mouseText(int plotX, int plotY) const
 {
     const graph::Zoom z = m_zoom.active ? m_zoom : graph::zoomFromView(view());
     const double t = graph::timeAt(z, plotX);
-    const double v = graph::valueAt(z, plotY);
-    return QStringLiteral("t %1 s  %2 %3")
-        .arg(FixedToText(3, qint32(std::llround(std::clamp(t, -2e9, 2e9)))),
-             graph::scaledText(currentSource(), qint32(std::llround(std::clamp(v, -2e9, 2e9)))), graph::unitText(currentSource()));
+    auto valueText = [&](int source, const graph::Zoom& zoom) {
+        const double v = graph::valueAt(zoom, plotY);
+        return graph::scaledText(source, qint32(std::llround(std::clamp(v, -2e9, 2e9)))) + u' ' + graph::unitText(source);
+    };
+    QString text = QStringLiteral("t %1 s  ").arg(FixedToText(3, qint32(std::llround(std::clamp(t, -2e9, 2e9)))))
+                   + valueText(currentSource(), z);
+    // The second channel's value at the same height, read against its own axis.
+    if (secondSource() >= 0) text += QStringLiteral(" / ") + valueText(secondSource(), graph::channel2Zoom(z, yDiv(), yDiv2()));
+    return text;
 }
 
 void TFormGrafiek::showStatusLine()

@@ -15,7 +15,6 @@ namespace {
 
 const QColor White(255, 255, 255);
 const QColor Black(0, 0, 0);
-const QColor Blue(0, 0, 255);
 
 // Curve points far outside are cut to this box so the painter never sees huge coordinates.
 constexpr double ClipLeft = -2, ClipTop = -2, ClipRight = PlotWidth + 2, ClipBottom = PlotHeight + 2;
@@ -218,23 +217,21 @@ void drawGraph(QImage& plot, QImage& timeStrip, const View& v, const Style& s)
     if (last < 1) return;
 
     if (v.zoom.active) {
-        const Zoom& z = v.zoom;
-        const double ratio2 = double(v.yDiv2) / double(v.yDiv == 0 ? 1 : v.yDiv);
-        auto curve = [&](const qint32* tijd, const qint32* waarde, double scale, const QColor& colour) {
+        auto curve = [&](const qint32* tijd, const qint32* waarde, const Zoom& z, const QColor& colour) {
             drawCurve(p, sampleBefore(tijd, last, z.t0), last, colour, [&](int i) {
                 return std::pair{zoomPixel((tijd[i] - z.t0) / z.msPerPixel),
-                                 zoomPixel(MiddleY - (waarde[i] - z.vMid * scale) / (z.unitsPerPixel * scale))};
+                                 zoomPixel(MiddleY - (waarde[i] - z.vMid) / z.unitsPerPixel)};
             });
         };
-        if (v.waarde2 && v.tijd2) curve(v.tijd2, v.waarde2, ratio2, Channel2Colour);
-        curve(v.tijd, v.waarde, 1.0, Blue);
+        if (v.waarde2 && v.tijd2) curve(v.tijd2, v.waarde2, channel2Zoom(v.zoom, v.yDiv, v.yDiv2), Channel2Colour);
+        curve(v.tijd, v.waarde, v.zoom, Channel1Colour);
         return;
     }
     if (v.waarde2 && v.tijd2)
         drawCurve(p, first, last, Channel2Colour, [&](int i) {
             return std::pair{sampleX(v.tijd2[i], t0, v.xDivMs), sampleY(v.waarde2[i], v.yDiv2)};
         });
-    drawCurve(p, first, last, Blue, [&](int i) {
+    drawCurve(p, first, last, Channel1Colour, [&](int i) {
         return std::pair{sampleX(v.tijd[i], t0, v.xDivMs), sampleY(v.waarde[i], v.yDiv)};
     });
 }
@@ -281,48 +278,77 @@ QString unitText(int source)
 {
     if (source == VoltageSource) return QStringLiteral("(V)");
     if (source == CurrentSource) return QStringLiteral("(mA)");
+    // Velocities count positions per second or per minute, as their axis' time base says.
+    if (source == 1 || source == 3)
+        return velocityPerMinute(source) ? QStringLiteral("(AWE/min)") : QStringLiteral("(AWE/s)");
     if (source >= 0 && source < VoltageSource) return QStringLiteral("(AWE)");
     return {};
 }
 
 QStringList valueAxisLabels(int source, qint32 yDiv)
 {
+    // Volts and milliamperes in whole units: their fixed scales are whole volts and
+    // milliamperes a division, whatever the decimals of positions.
     const bool fixed = source == VoltageSource || source == CurrentSource;
     const qint64 step = fixed ? yDiv / 10000 : yDiv;
     QStringList labels;
     for (int k = 5; k >= -5; --k) {
-        const qint64 l = k * step;
-        const qint32 v = qint32(std::clamp<qint64>(l, INT32_MIN, INT32_MAX));
-        labels << (v == 0 ? QString::number(v) : FixedToText(9, v));
+        const qint32 v = qint32(std::clamp<qint64>(k * step, INT32_MIN, INT32_MAX));
+        labels << (v == 0 || fixed ? QString::number(v) : scaledText(source, v));
     }
     return labels;
 }
 
-void drawValueAxis(QImage& strip, int source, qint32 yDiv, const Style& s, const Zoom& zoom)
+bool sharesAxis(int source1, qint32 yDiv1, int source2, qint32 yDiv2)
+{
+    return yDiv1 == yDiv2 && unitText(source1) == unitText(source2)
+           && scaledText(source1, yDiv1) == scaledText(source2, yDiv2);
+}
+
+Zoom channel2Zoom(const Zoom& z, qint32 yDiv1, qint32 yDiv2)
+{
+    const double ratio = double(yDiv2) / double(yDiv1 == 0 ? 1 : yDiv1);
+    Zoom z2 = z;
+    z2.vMid *= ratio;
+    z2.unitsPerPixel *= ratio;
+    return z2;
+}
+
+void drawValueAxis(QImage& strip, int source, qint32 yDiv, const Style& s, const Zoom& zoom, const AxisLook& look)
 {
     strip.fill(s.face);
     QPainter p(&strip);
-    p.setPen(Black);
+    p.setPen(look.colour);
     p.setFont(s.font);
     const QFontMetrics fm(s.font);
+    // A left axis has its ticks at the strip's right edge and labels right-aligned
+    // before them; a right axis the mirror image.
+    auto tick = [&](int y) {
+        if (look.right) p.drawLine(0, y, 9, y);
+        else p.drawLine(70, y, 79, y);
+    };
+    auto labelX = [&](const QString& text) {
+        const int w = fm.horizontalAdvance(text);
+        return look.right ? std::max(0, std::min(12, ValueStripWidth - w)) : std::max(0, 80 - 12 - w);
+    };
+    const QString unit = unitText(source);
+    const int unitX = look.right ? std::max(0, ValueStripWidth - 2 - fm.horizontalAdvance(unit)) : 10;
     if (zoom.active) {
         // Plot row y is strip row y + 6.
         for (const Tick& t : zoomValueTicks(zoom, source)) {
-            p.drawLine(70, t.x + 6, 79, t.x + 6);
-            const int x = std::max(0, 80 - 12 - fm.horizontalAdvance(t.label));
-            p.drawText(QPoint(x, t.x + fm.ascent() / 2 + 6), t.label);
+            tick(t.x + 6);
+            p.drawText(QPoint(labelX(t.label), t.x + fm.ascent() / 2 + 6), t.label);
         }
-        p.drawText(QPoint(10, 204 + fm.ascent()), unitText(source));
+        p.drawText(QPoint(unitX, 204 + fm.ascent()), unit);
         return;
     }
     const QStringList labels = valueAxisLabels(source, yDiv);
     for (int i = 0, r = 0; r < PlotHeight; ++i, r += YDivPixels) {
-        p.drawLine(70, r + 10, 79, r + 10);
+        tick(r + 10);
         const QString& text = labels.at(i);
-        const int x = std::max(0, 80 - 12 - fm.horizontalAdvance(text));
-        p.drawText(QPoint(x, r + 4 + fm.ascent()), text);
+        p.drawText(QPoint(labelX(text), r + 4 + fm.ascent()), text);
     }
-    p.drawText(QPoint(10, 204 + fm.ascent()), unitText(source));
+    p.drawText(QPoint(unitX, 204 + fm.ascent()), unit);
 }
 
 } // namespace vx::graph

@@ -81,7 +81,20 @@ void drawGraph(QImage& plot, QImage& timeStrip, const View& v, const Style& s);
 // Value axis labels from top to bottom (eleven) and the unit text of a source.
 QStringList valueAxisLabels(int source, qint32 yDiv);
 QString unitText(int source);
-void drawValueAxis(QImage& strip, int source, qint32 yDiv, const Style& s, const Zoom& zoom = {});
+
+// Where a value axis stands: left of the plot (ticks at the strip's right edge) or
+// right of it, and the colour of its curve when two axes are drawn.
+struct AxisLook {
+    bool right = false;
+    QColor colour{0, 0, 0};
+};
+void drawValueAxis(QImage& strip, int source, qint32 yDiv, const Style& s, const Zoom& zoom = {},
+                   const AxisLook& look = {});
+// The second channel reads against an axis of its own unless it has the first's
+// unit and scale: then one axis serves both.
+bool sharesAxis(int source1, qint32 yDiv1, int source2, qint32 yDiv2);
+// The zoom of the second channel's axis: the first channel's view in its scale.
+Zoom channel2Zoom(const Zoom& z, qint32 yDiv1, qint32 yDiv2);
 
 // Time axis ticks (x in the plot) and their labels for a view starting at t0.
 struct Tick {
@@ -97,6 +110,7 @@ QList<Tick> zoomValueTicks(const Zoom& z, int source);
 // A round step of at least minStep: 1, 2 or 5 times a power of ten.
 double niceStep(double minStep);
 
+inline const QColor Channel1Colour(0, 0, 255);
 inline const QColor Channel2Colour(200, 0, 0);
 
 } // namespace vx::graph

@@ -104,6 +104,26 @@ int nearestSample(const qint32* tijd, int last, double t)
     return lo;
 }
 
+qint32 graphSetting(int parameter)
+{
+    return parameter >= 0 && parameter < ParCount ? ParWaarden[parameter] : 0;
+}
+
+int graphDecimals()
+{
+    // A damaged set's nonsense count stays a count (9 would mean "ask again" to
+    // FixedToText).
+    return std::clamp(int(graphSetting(ParDecimalsParameter)), 0, 8);
+}
+
+bool velocityPerMinute(int source)
+{
+    constexpr int TimeBase1 = 57, TimeBase2 = 77; // 0 per second, 1 per minute
+    if (source == 1) return graphSetting(TimeBase1) == 1;
+    if (source == 3) return graphSetting(TimeBase2) == 1;
+    return false;
+}
+
 namespace {
 
 // The second axis is in the same units as the first (the main window shows both
@@ -111,7 +131,7 @@ namespace {
 int unitDecimals(int source)
 {
     if (source == VoltageSource || source == CurrentSource) return 4;
-    return 9;
+    return graphDecimals();
 }
 
 } // namespace
@@ -126,8 +146,7 @@ bool scaledValue(int source, const QString& text, qint32* raw)
 {
     // The exact inverse of scaledText: a sign, the digits and, with decimals, a
     // comma followed by exactly that many digits.
-    int decimals = unitDecimals(source);
-    if (decimals == 9) decimals = std::clamp(int(ParWaarden[ParDecimalsParameter]), 0, 32);
+    const int decimals = unitDecimals(source);
     QString digits = text.startsWith(u'-') ? text.mid(1) : text;
     if (decimals > 0) {
         const qsizetype comma = digits.indexOf(u',');

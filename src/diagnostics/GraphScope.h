@@ -40,9 +40,17 @@ double valueAt(const Zoom& z, double y);
 // Index of the sample nearest to time t among 0 .. last (times never fall).
 int nearestSample(const qint32* tijd, int last, double t);
 
-// A raw value in its units: decimals of parameter 203 for both axes' positions and
-// velocities and their difference, volts and milliamperes with four decimals (the
-// controller sends tenths of a millivolt / microampere).
+// The controller settings the graph's units follow. graphSetting() is the one
+// place the graph reads them, so where they come from is decided there alone.
+qint32 graphSetting(int parameter);
+// Decimals of positions, velocities and their difference (parameter 203).
+int graphDecimals();
+// A velocity source counting per minute (its axis' time base), else per second.
+bool velocityPerMinute(int source);
+
+// A raw value in its units: graphDecimals() for both axes' positions and velocities
+// and their difference, volts and milliamperes with four decimals (the controller
+// sends tenths of a millivolt / microampere).
 QString scaledText(int source, qint32 raw);
 // Reads back what scaledText wrote; false when the text is not such a value.
 bool scaledValue(int source, const QString& text, qint32* raw);

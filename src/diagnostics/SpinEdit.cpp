@@ -14,7 +14,6 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
     lineEdit()->setText(QStringLiteral("0"));
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
         if (const auto v = cmd::parseDecimal(lineEdit()->text())) m_lastValid = *v;
-        if (OnChange && !m_quiet) OnChange();
     });
 }
 
@@ -24,10 +23,7 @@ void TSpinEdit::setRange(qint32 minValue, qint32 maxValue)
     m_max = maxValue;
 }
 
-qint64 TSpinEdit::limited(qint64 v) const
-{
-    return hasRange() ? std::clamp<qint64>(v, m_min, m_max) : std::clamp<qint64>(v, INT32_MIN, INT32_MAX);
-}
+qint64 TSpinEdit::limited(qint64 v) const { return std::clamp<qint64>(v, lowest(), highest()); }
 
 qint32 TSpinEdit::value() const
 {
@@ -45,20 +41,40 @@ QString TSpinEdit::text() const { return lineEdit()->text(); }
 
 void TSpinEdit::setText(const QString& text) { lineEdit()->setText(text); }
 
-void TSpinEdit::applyRange()
+std::optional<qint64> TSpinEdit::typedNumber() const
 {
-    if (cmd::parseDecimal(lineEdit()->text())) {
-        setValue(value());
-        return;
-    }
-    // An empty field or a lone "-" gets back the last number it held, quietly: the
-    // lower limit it would read as was never typed and must not go anywhere.
-    m_quiet = true;
-    setValue(m_lastValid);
-    m_quiet = false;
+    const QString t = lineEdit()->text();
+    const bool negative = t.startsWith(u'-');
+    const QString digits = negative ? t.mid(1) : t;
+    if (digits.isEmpty()) return std::nullopt;
+    // validate() lets only digits through; more than 18 of them is far outside any range.
+    if (digits.size() > 18) return negative ? INT64_MIN : INT64_MAX;
+    const qint64 v = digits.toLongLong();
+    return negative ? -v : v;
 }
 
-void TSpinEdit::stepBy(int steps) { setValue(qint64(value()) + steps); }
+void TSpinEdit::applyRange()
+{
+    // An empty field or a lone "-" gets back the last number it held: the lower
+    // limit it would read as was never typed.
+    setValue(cmd::parseDecimal(lineEdit()->text()) ? value() : m_lastValid);
+}
+
+void TSpinEdit::stepBy(int steps)
+{
+    if (m_keepsTyped) {
+        const auto typed = typedNumber();
+        if (typed && !inRange(*typed)) { // a step from the nearest limit was never asked for
+            if (OnStep) OnStep();
+            return;
+        }
+        const QString before = text();
+        setValue((typed ? *typed : m_lastValid) + steps);
+        if (OnStep && text() != before) OnStep();
+        return;
+    }
+    setValue(qint64(value()) + steps);
+}
 
 QValidator::State TSpinEdit::validate(QString& input, int&) const
 {
@@ -78,8 +94,8 @@ QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const
 
 void TSpinEdit::focusOutEvent(QFocusEvent* event)
 {
-    // The range first, so what leaving the field sends (editingFinished) is the limited value.
-    applyRange();
+    // A set point takes the nearest limit on leaving the field, before editingFinished.
+    if (!m_keepsTyped) applyRange();
     QAbstractSpinBox::focusOutEvent(event);
 }
 

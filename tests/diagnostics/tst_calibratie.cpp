@@ -227,12 +227,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form->SpinEdit_Gain_U->isEnabled(), Wait);
         QVERIFY(!form->CmdSaveToEEPROM->isEnabled());
         const int before = int(requests().size());
-        form->SpinEdit_Gain_U->setValue(13);
+        QTest::keyClick(form->SpinEdit_Gain_U, Qt::Key_Up); // a step goes out at once
         QTRY_COMPARE_WITH_TIMEOUT(requests().size(), before + 1, Wait);
         QCOMPARE(requests().last(), QString("kw 2042 13"));
         QTRY_VERIFY_WITH_TIMEOUT(form->CmdSaveToEEPROM->isEnabled(), Wait);
         // Back to the stored value: still not saved as far as the window knows.
-        form->SpinEdit_Gain_U->setValue(12);
+        QTest::keyClick(form->SpinEdit_Gain_U, Qt::Key_Down);
         QTRY_COMPARE_WITH_TIMEOUT(form->Panel1->text(), QString("kw 2042 12"), Wait);
         QVERIFY(form->CmdSaveToEEPROM->isEnabled());
 
@@ -247,7 +247,7 @@ private slots:
         for (const QString& line : m.text.split("\r\n")) QVERIFY(line.size() <= 42);
         QVERIFY(m.text.startsWith("Er zijn calibratie waarden naar de VX4x..."));
 
-        form->SpinEdit_Gain_U->setValue(14);
+        form->SpinEdit_Gain_U->stepBy(2);
         QTRY_COMPARE_WITH_TIMEOUT(form->Panel1->text(), QString("kw 2042 14"), Wait);
         click(form->CmdSaveToEEPROM, "ks");
         QTRY_VERIFY_WITH_TIMEOUT(!form->CmdSaveToEEPROM->isEnabled(), Wait);
@@ -326,70 +326,99 @@ private slots:
         QCOMPARE(ui->messages.size(), 3);
     }
 
-    // A typed value goes to the running output once: when typing pauses, at Enter or
-    // on leaving the field; never a partial number, and Enter presses no button.
-    void typedValueGoesOutOnceTypingEnds()
+    // A typed value goes to the running output once, whole, at Enter or on leaving the
+    // field, however slowly it is typed; a value outside the field's limits is refused
+    // on screen with them and the field shows the controller's value again; Enter
+    // presses no button.
+    void typedValueGoesOutOnEnterOrLeaving_data()
     {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("finish"); // enter, leave or a step up
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QString>("limits"); // shown in the window; empty: nothing refused
+        QTest::addColumn<QString>("shown");  // the field afterwards
+        QTest::addColumn<int>("pause");      // between keys, ms
+        const QStringList none;
+        QTest::newRow("offset, Enter") << "SpinEdit_Offset_U"
+                                       << "1234"
+                                       << "enter" << QStringList{"kw 2041 1234"} << ""
+                                       << "1234" << 400;
+        QTest::newRow("gain, leaving") << "SpinEdit_Gain_U"
+                                       << "-250"
+                                       << "leave" << QStringList{"kw 2042 -250"} << ""
+                                       << "-250" << 400;
+        QTest::newRow("unchanged") << "SpinEdit_Gain_U"
+                                   << "12"
+                                   << "enter" << none << ""
+                                   << "12" << 0;
+        QTest::newRow("above the limit, Enter") << "SpinEdit_Gain_U"
+                                                << "1234"
+                                                << "enter" << none << "-1000 tot 1000"
+                                                << "12" << 400;
+        QTest::newRow("below the limit, leaving") << "SpinEdit_Gain_I"
+                                                  << "-2000"
+                                                  << "leave" << none << "-1000 tot 1000"
+                                                  << "3" << 0;
+        QTest::newRow("outside, then a step") << "SpinEdit_Gain_U"
+                                              << "1001"
+                                              << "up" << none << "-1000 tot 1000"
+                                              << "12" << 0;
+        QTest::newRow("cleared") << "SpinEdit_Gain_U"
+                                 << ""
+                                 << "leave" << none << ""
+                                 << "12" << 0;
+        QTest::newRow("lone minus") << "SpinEdit_Gain_U"
+                                    << "-"
+                                    << "enter" << none << ""
+                                    << "12" << 0;
+    }
+    void typedValueGoesOutOnEnterOrLeaving()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, finish);
+        QFETCH(QStringList, sent);
+        QFETCH(QString, limits);
+        QFETCH(QString, shown);
+        QFETCH(int, pause);
         QList<bool> modes;
         form->OnModeChanged = [&modes](bool on) { modes << on; };
         openAndRead();
         modeOn();
-        QCOMPARE(modes, QList<bool>{true});
         for (QPushButton* b : form->findChildren<QPushButton*>()) QVERIFY(!b->autoDefault() && !b->isDefault());
-        click(form->CmdSet_U_actief, "kf 1");
-        QTRY_VERIFY_WITH_TIMEOUT(form->SpinEdit_Offset_U->isEnabled(), Wait);
+        const bool current = field.endsWith("_I");
+        click(current ? form->CmdSet_I_actief : form->CmdSet_U_actief, current ? "kf 2" : "kf 1");
+        auto* edit = form->findChild<TSpinEdit*>(field);
+        QTRY_VERIFY_WITH_TIMEOUT(edit->isEnabled(), Wait);
         QApplication::setActiveWindow(form.get());
-        auto type = [](TSpinEdit* field, const char* text) {
-            field->setFocus();
-            field->selectAll();
-            QTest::keyClicks(field, text);
-        };
-
-        // A pause: the whole number, after the pause and not before.
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
         sim::defaultBus().clearLog();
-        QElapsedTimer typing;
-        typing.start();
-        type(form->SpinEdit_Offset_U, "-10");
-        QTRY_COMPARE_WITH_TIMEOUT(requests(), QStringList{"kw 2041 -10"}, Wait);
-        QVERIFY(typing.elapsed() >= TFormCalibratie::TypingPauseMs);
-        QTRY_COMPARE_WITH_TIMEOUT(sim::defaultBus().calibration(0)[0], -10, Wait);
-        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
-            form->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/calibratie-velden.png");
-
-        // Enter: at once, and only the field.
-        sim::defaultBus().clearLog();
-        type(form->SpinEdit_Gain_U, "25");
-        QTest::keyClick(form->SpinEdit_Gain_U, Qt::Key_Return);
-        QTRY_COMPARE_WITH_TIMEOUT(requests(), QStringList{"kw 2042 25"}, Wait);
-        QTest::qWait(TFormCalibratie::TypingPauseMs + 200);
-        QCOMPARE(requests(), QStringList{"kw 2042 25"});
-        QVERIFY(form->isVisible());
-
-        // Leaving the field: the value within the range, not the one typed.
-        sim::defaultBus().clearLog();
-        type(form->SpinEdit_Gain_U, "2000");
-        form->SpinEdit_Offset_U->setFocus();
-        QCOMPARE(form->SpinEdit_Gain_U->text(), QString("1000"));
-        QTRY_COMPARE_WITH_TIMEOUT(requests(), QStringList{"kw 2042 1000"}, Wait);
-        QTest::qWait(TFormCalibratie::TypingPauseMs + 200);
-        QCOMPARE(requests(), QStringList{"kw 2042 1000"});
-
-        // Cleared, or only a minus typed: nothing goes to the running output, and
-        // leaving the field brings back its number instead of sending the lower limit.
-        form->SpinEdit_Gain_U->setFocus();
-        form->SpinEdit_Gain_U->selectAll();
-        sim::defaultBus().clearLog();
-        QTest::keyClick(form->SpinEdit_Gain_U, Qt::Key_Delete);
-        QTest::keyClick(form->SpinEdit_Gain_U, '-');
-        QCOMPARE(form->SpinEdit_Gain_U->text(), QString("-"));
-        form->SpinEdit_Offset_U->setFocus();
-        QCOMPARE(form->SpinEdit_Gain_U->text(), QString("1000"));
-        QTest::qWait(TFormCalibratie::TypingPauseMs + 200);
+        // Slow typing: the event loop runs between the keys.
+        QTest::keyClicks(edit, typed, Qt::NoModifier, pause);
+        QTest::qWait(pause);
         QCOMPARE(requests(), QStringList());
-        QCOMPARE(sim::defaultBus().calibration(0)[1], 1000);
+        if (finish == "enter") QTest::keyClick(edit, Qt::Key_Return);
+        else if (finish == "up") QTest::keyClick(edit, Qt::Key_Up);
+        else form->CmdSetKalibtatieMode->setFocus();
+        QTest::qWait(300);
+        QCOMPARE(requests(), sent);
+        QCOMPARE(edit->text(), shown);
+        QVERIFY(form->isVisible());
+        if (limits.isEmpty()) {
+            QCOMPARE(form->LabelBereik->text(), QString());
+        } else {
+            QVERIFY2(form->LabelBereik->text().contains(typed + " valt buiten het bereik " + limits), qPrintable(form->LabelBereik->text()));
+            QCOMPARE(textColour(form->LabelBereik), QColor(Qt::red));
+            if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+                form->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + "/calibratie-buiten-bereik.png");
+        }
 
         // Closed with No: the mode stays on, and the main window is not told otherwise.
-        ui->answers = {QMessageBox::Yes, QMessageBox::No};
+        ui->answers = {QMessageBox::No};
+        if (!sent.isEmpty()) ui->answers.push_front(QMessageBox::Yes); // closing with the value unsaved
         form->close();
         QVERIFY(!form->isVisible());
         QCOMPARE(modes, QList<bool>{true});

@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "core/LanguageTexts.h"
 #include "core/Taal.h"
+#include "device/CommandSet.h"
 #include "diagnostics/FormGrafiek.h"
 #include "diagnostics/GraphPlot.h"
 #include "diagnostics/GraphScope.h"
@@ -356,6 +357,76 @@ private slots:
             QVERIFY2(units.match(QString::fromUtf8(f[2] + ',' + f[3])).hasMatch(), lines[i]);
             QVERIFY2(units.match(QString::fromUtf8(f[6] + ',' + f[7])).hasMatch(), lines[i]);
         }
+    }
+
+    // Each channel reads against an axis of its own in its own unit (one axis when unit
+    // and scale agree): the axis names the second curve's value where the curve lies,
+    // and the read-out at that height names both values with their units.
+    void eachChannelHasItsOwnAxis_data()
+    {
+        QTest::addColumn<int>("source2");
+        QTest::addColumn<qint32>("yDiv2");
+        QTest::addColumn<int>("timeBase"); // of both axes' velocities
+        QTest::addColumn<qint32>("value2");
+        QTest::addColumn<QStringList>("axis2"); // label at the curve, unit; empty: no axis of its own
+        QTest::addColumn<QString>("readOut");
+        QTest::newRow("velocity at half the scale") << 1 << 5000 << 0 << 10000 << QStringList{"100,00", "(AWE/s)"}
+                                                    << "200,00 (AWE) / 100,00 (AWE/s)";
+        QTest::newRow("velocity 2 per minute") << 3 << 100000 << 1 << -200000 << QStringList{"-2000,00", "(AWE/min)"}
+                                               << "-200,00 (AWE) / -2000,00 (AWE/min)";
+        QTest::newRow("voltage") << 5 << 20000 << 0 << 40000 << QStringList{"4", "(V)"} << "200,00 (AWE) / 4,0000 (V)";
+        QTest::newRow("position 2 on the same axis") << 2 << 10000 << 0 << 20000 << QStringList{}
+                                                     << "200,00 (AWE) / 200,00 (AWE)";
+    }
+    void eachChannelHasItsOwnAxis()
+    {
+        QFETCH(int, source2);
+        QFETCH(qint32, yDiv2);
+        QFETCH(int, timeBase);
+        QFETCH(qint32, value2);
+        QFETCH(QStringList, axis2);
+        QFETCH(QString, readOut);
+        ParWaarden[203] = 2;
+        ParWaarden[57] = ParWaarden[77] = timeBase;
+        app().GrafiekXDiv = 2; // 1 s
+        app().GrafiekYDiv = 6; // 100,00 a division
+        quint32 now = 0;
+        form->TickCount = [&] { return now; };
+        form->show();
+        form->ComboKanaal2->setCurrentIndex(source2 + 1);
+        form->ComboSchaal2->setCurrentIndex(int(std::find(graph::YDivValues.begin(), graph::YDivValues.end(), yDiv2) - graph::YDivValues.begin()));
+        form->CmdStartLog->click();
+        const QByteArray second = cmd::liveValueRequest(source2).toLatin1() + ' ' + QByteArray::number(value2) + "\r\n";
+        for (int i = 0; i < 10; ++i, now += 100) {
+            form->PX400LeesLogDataCommResult(nullptr, reply("0"));
+            form->PX400LeesLogDataCommResult(nullptr, second);
+        }
+        form->CmdStopLogClick();
+
+        const int y = graph::MiddleY - int(qint64(value2) * graph::YDivPixels / yDiv2);
+        QCOMPARE(form->plotImage().pixelColor(20, y), graph::Channel2Colour);
+        auto hasColour = [](const QImage& image, const QColor& c) {
+            for (int py = 0; py < image.height(); ++py)
+                for (int px = 0; px < image.width(); ++px)
+                    if (image.pixelColor(px, py) == c) return true;
+            return false;
+        };
+        const QStringList left = form->valueAxisTexts(0), right = form->valueAxisTexts(1);
+        QCOMPARE(left.last(), QString("(AWE)"));
+        QCOMPARE(form->ImageY2->isVisible(), !axis2.isEmpty());
+        QCOMPARE(hasColour(form->valueStripImage(), graph::Channel1Colour), !axis2.isEmpty());
+        if (axis2.isEmpty()) {
+            QVERIFY(right.isEmpty());
+        } else {
+            QVERIFY(hasColour(form->valueStrip2Image(), graph::Channel2Colour));
+            QCOMPARE(right.size(), 12);                                     // eleven labels, then the unit
+            QCOMPARE(right.at((y - 4) / graph::YDivPixels), axis2.first()); // ticks at plot rows 4, 44, ...
+            QCOMPARE(right.last(), axis2.last());
+        }
+        const QString text = form->mouseText(20, y);
+        QVERIFY2(text.endsWith("  " + readOut), qPrintable(text));
+        const QString shots = qEnvironmentVariable("VX_SHOT_DIR");
+        if (!shots.isEmpty()) form->grab().save(shots + "/grafiek-assen-" + QString::number(source2) + ".png");
     }
 
     // Live polling beside the log: the window asks to pause it; paused, it comes back
