@@ -94,6 +94,8 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     // Column widths from the rows in view and a few screens more, not every row's text.
     Grid->horizontalHeader()->setResizeContentsPrecision(100);
     Grid->installEventFilter(this);
+    // The name column takes the room the table has, known only once its viewport is laid out.
+    Grid->viewport()->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
     CmdWrite = new QPushButton(this);
@@ -219,6 +221,9 @@ void TFormCompare::showInCombo(int side)
         c->setCurrentIndex(own);
     }
     c->setToolTip(tip);
+    // A label is read whole: the window widens for it.
+    c->setSizeAdjustPolicy(s.labelled ? QComboBox::AdjustToContents : QComboBox::AdjustToContentsOnFirstShow);
+    c->setMinimumWidth(s.labelled ? c->sizeHint().width() : 0);
 }
 
 QString TFormCompare::sideText(int side) const { return (side == 0 ? ComboA : ComboB)->currentText(); }
@@ -445,13 +450,12 @@ void TFormCompare::fitColumns(bool measure)
     // A long source name in a value column's header is elided, not the table widened.
     const QFontMetrics fm = Grid->fontMetrics();
     for (int c : {ColA, ColB}) {
+        // A label is short lines meant to be read whole: its column keeps the header's width.
+        if (m_side[c == ColA ? 0 : 1].labelled)
+            continue;
         int w = 80;
         for (int r = 0; r < std::min(m_model->rowCount(), 200); ++r)
             w = std::max(w, fm.horizontalAdvance(m_model->text(r, c)) + 16);
-        // A label is short lines meant to be read whole.
-        if (m_side[c == ColA ? 0 : 1].labelled)
-            for (const QString& line : m_side[c == ColA ? 0 : 1].name.split(u'\n'))
-                w = std::max(w, Grid->horizontalHeader()->fontMetrics().horizontalAdvance(line) + 16);
         Grid->setColumnWidth(c, std::min(w, Grid->columnWidth(c)));
     }
     fitNameColumn();
@@ -544,6 +548,8 @@ bool TFormCompare::eventFilter(QObject* watched, QEvent* event)
         setTicked(row, !isTicked(row));
         return true;
     }
+    if (watched == Grid->viewport() && event->type() == QEvent::Resize)
+        fitNameColumn();
     return QDialog::eventFilter(watched, event);
 }
 

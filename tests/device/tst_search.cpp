@@ -7,6 +7,7 @@
 #include "device/ApparaatZoeken.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
 #include "support/ScriptedUi.h"
 
 #include <QComboBox>
@@ -214,6 +215,7 @@ private slots:
                 probed.push_back(r.frame);
         QCOMPARE(int(probed.size()), 10);
         QCOMPARE(probed[4].baud, 38400);
+        test::saveShot(w.get(), "search-verder-new-rate");
     }
 
     void fullGridGrowsForMoreHits()

@@ -18,10 +18,12 @@
 #include "sim/SimInstall.h"
 #include "sim/SimPortServer.h"
 #include "support/EventWait.h"
+#include "support/InProcessUnit.h"
 #include "support/MainWindow.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -236,9 +238,12 @@ private slots:
             const int col = side == 0 ? TFormCompare::ColA : TFormCompare::ColB;
             const QFontMetrics fm = compare->Grid->horizontalHeader()->fontMetrics();
             QVERIFY(compare->Grid->columnWidth(col) > fm.horizontalAdvance(when));
-            QVERIFY(compare->Grid->model()->headerData(col, Qt::Horizontal, Qt::ToolTipRole).toString().endsWith(
-                QDir::toNativeSeparators(sides[side]->path)));
+            QVERIFY(compare->Grid->model()->headerData(col, Qt::Horizontal, Qt::ToolTipRole).toString().endsWith(QDir::toNativeSeparators(sides[side]->path)));
         }
+        QVERIFY(QTest::qWaitForWindowExposed(compare));
+        QTest::qWait(300);
+        QVERIFY(compare->ComboA->width() >= compare->ComboA->sizeHint().width());
+        test::saveShot(compare, "history-compare");
         compare->close();
     }
 
@@ -289,6 +294,7 @@ private slots:
         QCOMPARE(m_overview->PanelStatus->text(), QStringLiteral("2 units found"));
         for (int unit : {1, 2})
             QCOMPARE(m_overview->cell(rowOf(unit), TFormBusOverview::ColLine), QStringLiteral("9600 8O1"));
+        test::saveShot(m_overview, "overview-raw-network");
         m_overview->connectRow(rowOf(2));
         QCOMPARE(port->Baudrate(), TBaudrate::br9600);
         QCOMPARE(app().unitNumber(), 2);
