@@ -398,9 +398,9 @@ void TFormApparaatZoeken::ApparaatZoekenStap()
         }
         m_startBaud = m_keuze.bauds.value(0);
     } else {
-        // Verder makes every probe of the choice not yet made in this search. On from
-        // the last one; a new "Start with" is taken as where to look next, so the rate
-        // chosen comes first and the rest of the search after it. The rest is no probe's time.
+        // Verder makes every probe of the choice not made yet in this search: on from
+        // the last one, or, when "Start with" was changed, from the rate now chosen.
+        // The pause before it is no probe's time.
         const TBaudrate start = m_keuze.bauds.value(0);
         const std::optional<plans::Probe> after =
             start == m_startBaud ? std::optional<plans::Probe>(m_stand) : std::nullopt;
