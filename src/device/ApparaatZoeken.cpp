@@ -396,9 +396,16 @@ void TFormApparaatZoeken::ApparaatZoekenStap()
             portFailure(e.text());
             return;
         }
+        m_startBaud = m_keuze.bauds.value(0);
     } else {
-        // Verder: on from the probe after the last one; the rest is no probe's time.
-        m_plan = std::make_unique<plans::SearchPlan>(m_keuze, m_stand);
+        // Verder makes every probe of the choice not made yet in this search: on from
+        // the last one, or, when "Start with" was changed, from the rate now chosen.
+        // The pause before it is no probe's time.
+        const TBaudrate start = m_keuze.bauds.value(0);
+        const std::optional<plans::Probe> after =
+            start == m_startBaud ? std::optional<plans::Probe>(m_stand) : std::nullopt;
+        m_startBaud = start;
+        m_plan = std::make_unique<plans::SearchPlan>(m_keuze, m_plan ? m_plan->made() : QSet<plans::Probe>{}, after);
         if (m_zoekTijd.isValid()) m_timedAt = m_zoekTijd.elapsed();
     }
     m_runner->setPort(port);
@@ -468,10 +475,13 @@ void TFormApparaatZoeken::zoekenKlaar()
     using State = plans::SearchPlan::State;
     switch (m_plan->state()) {
     case State::Searching:
-    case State::Stopped: stopZoeken(); break;
+    case State::Stopped:
+        toonVoortgang(m_plan->done());
+        stopZoeken();
+        break;
     case State::Exhausted:
         m_finished = true;
-        toonVoortgang(m_keuze.count());
+        toonVoortgang(m_plan->done());
         PanelZoekTekst->setText(PanelTekst[2]);
         setIdleControls(false);
         CmdStop->setEnabled(false);
@@ -496,6 +506,7 @@ void TFormApparaatZoeken::zoekenKlaar()
         setCell(row, 3, parityText(m_stand.line.parity));
         setCell(row, 4, m_stand.line.stop == TStopBit::sb_2 ? QStringLiteral("2") : QStringLiteral("1"));
         ++m_gridRow;
+        toonVoortgang(m_plan->done());
         PanelZoekTekst->setText(PanelTekst[3]);
         CmdOK->setEnabled(true);
         setIdleControls(true);

@@ -89,6 +89,7 @@ private:
     int m_gridRow = 1;
     plans::SearchChoice m_keuze;
     plans::Probe m_stand;
+    TBaudrate m_startBaud = TBaudrate::br9600; // "Start with" of the plan last run
     TBaudrate m_savedBaud = TBaudrate::br9600;
     TParityBit m_savedParity = TParityBit::Even;
     TStopBit m_savedStop = TStopBit::sb_1;

@@ -117,6 +117,17 @@ void TFormBackupHistory::CmdCompareClick()
     auto* compare = new TFormCompare(transfer::Sets{}, this);
     compare->setAttribute(Qt::WA_DeleteOnClose);
     compare->showSets(QFileInfo(older.path).fileName(), older.values, QFileInfo(newer.path).fileName(), newer.values);
+    // Two backups of one controller differ in kind and time: each side says both.
+    const fleet::HistoryEntry* sides[] = {&older, &newer};
+    for (int side = 0; side < 2; ++side) {
+        const fleet::HistoryEntry& e = *sides[side];
+        const char* kind = e.kind == QLatin1String(manifest::KindManual)     ? "SideManual"
+                           : e.kind == QLatin1String(manifest::KindSafety)   ? "SideSafety"
+                           : e.kind == QLatin1String(manifest::KindAllUnits) ? "SideAllUnits"
+                                                                             : "SideFile";
+        compare->setSideLabel(side, texts::Fleet(kind) + u'\n' + e.date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                              e.path);
+    }
     compare->show();
 }
 

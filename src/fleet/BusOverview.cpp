@@ -310,7 +310,7 @@ void TFormBusOverview::jobFinished()
             found << fleet::foundUnit(portName(), h.probe, h.identity, dataBits);
         const QString dir = paths::userDataDir();
         fleet::saveUnits(dir, fleet::merged(fleet::loadUnits(dir), found));
-        PanelStatus->setText(texts::Fleet("Found").arg(found.size()));
+        PanelStatus->setText(found.size() == 1 ? texts::Fleet("FoundOne") : texts::Fleet("Found").arg(found.size()));
         FormActivate();
         return;
     }

@@ -41,8 +41,15 @@ Step BusSearchPlan::follow(Step s)
             m_state = plans::SearchPlan::State::Stopped;
             return s;
         }
+        // A unit answers at one address: its other line settings are passed over, so
+        // a line that does not care for them (a raw network port) lists it once, at
+        // the settings it answered at first.
         const plans::Probe after = m_search->probe();
-        m_search = std::make_unique<plans::SearchPlan>(m_choice, after);
+        QSet<plans::Probe> made = m_search->made();
+        for (int i = 0; i < m_choice.count(); ++i)
+            if (const plans::Probe p = m_choice.at(i); p.unit == after.unit)
+                made.insert(p);
+        m_search = std::make_unique<plans::SearchPlan>(m_choice, made, after);
         s = m_search->start();
     }
     return s;

@@ -13,8 +13,8 @@
 
 namespace vx::fleet {
 
-// Every unit the choice reaches: one search after another, each going on after the
-// last find, until every probe is made.
+// Every unit the choice reaches, each once: one search after another, each going on
+// after the last find, until every probe is made (a found unit's counts as made).
 class BusSearchPlan : public plans::Plan {
 public:
     struct Hit {

@@ -22,6 +22,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -93,6 +94,8 @@ TFormCompare::TFormCompare(transfer::Sets sets, QWidget* parent)
     // Column widths from the rows in view and a few screens more, not every row's text.
     Grid->horizontalHeader()->setResizeContentsPrecision(100);
     Grid->installEventFilter(this);
+    // The name column takes the room the table has, known only once its viewport is laid out.
+    Grid->viewport()->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
     CmdWrite = new QPushButton(this);
@@ -178,6 +181,8 @@ void TFormCompare::LezenTeksten()
 
 QString TFormCompare::sourceName(const Side& s) const
 {
+    if (s.labelled)
+        return s.name.split(u'\n').join(QStringLiteral(", ")) + QStringLiteral(", ") + QFileInfo(s.path).fileName();
     if (!s.name.isEmpty())
         return s.name;
     switch (s.source) {
@@ -192,9 +197,51 @@ QString TFormCompare::sourceName(const Side& s) const
 void TFormCompare::comboChanged(int side)
 {
     QComboBox* c = side == 0 ? ComboA : ComboB;
-    const auto source = Source(c->currentIndex());
-    if (!setSide(side, source))
-        c->setCurrentIndex(int(m_side[side].source));
+    if (c->currentIndex() > int(Source::Defaults))
+        return; // the labelled side chosen again
+    if (!setSide(side, Source(c->currentIndex())))
+        showInCombo(side);
+}
+
+void TFormCompare::showInCombo(int side)
+{
+    QComboBox* c = side == 0 ? ComboA : ComboB;
+    const Side& s = m_side[side];
+    const int own = int(Source::Defaults) + 1;
+    const QString tip = s.labelled ? QDir::toNativeSeparators(s.path) : QString();
+    if (!s.labelled) {
+        if (c->count() > own)
+            c->removeItem(own);
+        c->setCurrentIndex(int(s.source));
+    } else {
+        if (c->count() == own)
+            c->addItem(QString());
+        c->setItemText(own, sourceName(s));
+        c->setItemData(own, tip, Qt::ToolTipRole);
+        c->setCurrentIndex(own);
+    }
+    c->setToolTip(tip);
+    // A label is read whole: the window widens for it.
+    c->setSizeAdjustPolicy(s.labelled ? QComboBox::AdjustToContents : QComboBox::AdjustToContentsOnFirstShow);
+    c->setMinimumWidth(s.labelled ? c->sizeHint().width() : 0);
+}
+
+QString TFormCompare::sideText(int side) const { return (side == 0 ? ComboA : ComboB)->currentText(); }
+
+QString TFormCompare::headerText(int side) const
+{
+    return m_model->headerData(side == 0 ? ColA : ColB, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+void TFormCompare::setSideLabel(int side, const QString& label, const QString& path)
+{
+    if (side < 0 || side > 1)
+        return;
+    m_side[side].name = label;
+    m_side[side].path = path;
+    m_side[side].labelled = true;
+    showInCombo(side);
+    fillGrid();
 }
 
 bool TFormCompare::setSide(int side, Source source, const QString& path)
@@ -238,7 +285,7 @@ void TFormCompare::applySide(int side, Side s)
     s.values.hasSetpoints = s.values.hasSetpoints && m_sets.setpoints;
     s.loaded = true;
     m_side[side] = s;
-    (side == 0 ? ComboA : ComboB)->setCurrentIndex(int(s.source));
+    showInCombo(side);
     rebuild();
 }
 
@@ -255,7 +302,7 @@ void TFormCompare::showSets(const QString& nameA, const compare::ValueSet& a, co
         s.values.hasParameters = s.values.hasParameters && m_sets.parameters;
         s.values.hasSetpoints = s.values.hasSetpoints && m_sets.setpoints;
         s.loaded = true;
-        (i == 0 ? ComboA : ComboB)->setCurrentIndex(int(Source::File));
+        showInCombo(i);
     }
     rebuild();
 }
@@ -303,7 +350,7 @@ void TFormCompare::readFinished()
     if (!r.ok()) {
         const QString why = r.error.isZero() ? r.detail : commErrorText(r.error);
         setStatus(T("ReadFailed").arg(why), true);
-        (m_readSide == 0 ? ComboA : ComboB)->setCurrentIndex(int(m_side[m_readSide].source));
+        showInCombo(m_readSide);
         return;
     }
     applySide(m_readSide, m_reading);
@@ -324,8 +371,14 @@ void TFormCompare::rebuild()
 
 void TFormCompare::fillGrid()
 {
-    m_model->setHeaders({QString(), T("ColNumber"), T("ColName"), sourceName(m_side[0]), sourceName(m_side[1]),
-                         T("ColLimits"), T("ColResult"), texts::Verify("ColMenu")});
+    // A labelled side's header is its label, with the rest in the tip.
+    auto head = [this](const Side& s) { return s.labelled ? s.name : sourceName(s); };
+    auto tip = [this](const Side& s) {
+        return s.labelled ? sourceName(s) + u'\n' + QDir::toNativeSeparators(s.path) : QString();
+    };
+    m_model->setHeaders({QString(), T("ColNumber"), T("ColName"), head(m_side[0]), head(m_side[1]), T("ColLimits"),
+                         T("ColResult"), texts::Verify("ColMenu")},
+                        {QString(), QString(), QString(), tip(m_side[0]), tip(m_side[1])});
     const QString filter = EditFilter->text().trimmed();
     m_visible.clear();
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
@@ -397,6 +450,9 @@ void TFormCompare::fitColumns(bool measure)
     // A long source name in a value column's header is elided, not the table widened.
     const QFontMetrics fm = Grid->fontMetrics();
     for (int c : {ColA, ColB}) {
+        // A label is short lines meant to be read whole: its column keeps the header's width.
+        if (m_side[c == ColA ? 0 : 1].labelled)
+            continue;
         int w = 80;
         for (int r = 0; r < std::min(m_model->rowCount(), 200); ++r)
             w = std::max(w, fm.horizontalAdvance(m_model->text(r, c)) + 16);
@@ -492,6 +548,8 @@ bool TFormCompare::eventFilter(QObject* watched, QEvent* event)
         setTicked(row, !isTicked(row));
         return true;
     }
+    if (watched == Grid->viewport() && event->type() == QEvent::Resize)
+        fitNameColumn();
     return QDialog::eventFilter(watched, event);
 }
 

@@ -78,6 +78,13 @@ public:
     // what was read back); they count as files, so Refresh keeps them.
     void showSets(const QString& nameA, const compare::ValueSet& a, const QString& nameB,
                   const compare::ValueSet& b);
+    // Names a side given with showSets after the file it came from: the label (one or
+    // two short lines, shown whole as its column's header) and the file name in its
+    // selector, the full path in their tips.
+    void setSideLabel(int side, const QString& label, const QString& path);
+    // The text of a side's selector and of its column header.
+    QString sideText(int side) const;
+    QString headerText(int side) const;
     // Draws a printed report of text lines (title first) on a page of the given size;
     // newPage starts the next one. The report machinery, which lives above this window,
     // sets it; without it the window cannot print.
@@ -129,6 +136,7 @@ private:
         Source source = Source::Editor;
         QString path;
         QString name; // column name instead of the source's
+        bool labelled = false; // name and path from setSideLabel
         compare::ValueSet values;
         bool loaded = false;
     };
@@ -140,6 +148,8 @@ private:
     };
 
     void comboChanged(int side);
+    // Shows side's source in its selector; a labelled side as an item of its own.
+    void showInCombo(int side);
     QString sourceName(const Side& s) const;
     // Starts reading the controller into `side`; readFinished() takes it.
     void readController(int side);

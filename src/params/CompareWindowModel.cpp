@@ -9,9 +9,10 @@ void CompareModel::setLines(QList<Line> lines)
     endResetModel();
 }
 
-void CompareModel::setHeaders(const QStringList& headers)
+void CompareModel::setHeaders(const QStringList& headers, const QStringList& tips)
 {
     m_headers = headers;
+    m_tips = tips;
     emit headerDataChanged(Qt::Horizontal, 0, TFormCompare::ColumnCount - 1);
 }
 
@@ -59,6 +60,8 @@ QVariant CompareModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation != Qt::Horizontal || section < 0 || section >= m_headers.size())
         return {};
     // A long source name is elided in its column; the tip gives it whole.
+    if (role == Qt::ToolTipRole && !m_tips.value(section).isEmpty())
+        return m_tips[section];
     if (role == Qt::DisplayRole
         || (role == Qt::ToolTipRole && (section == TFormCompare::ColA || section == TFormCompare::ColB)))
         return m_headers[section];

@@ -24,7 +24,8 @@ public:
     std::function<void(int row, bool on)> onTick;
 
     void setLines(QList<Line> lines);
-    void setHeaders(const QStringList& headers);
+    // Tips: the header's whole text where it differs from what the header shows.
+    void setHeaders(const QStringList& headers, const QStringList& tips = {});
     const QString& text(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -37,6 +38,7 @@ public:
 private:
     QList<Line> m_lines;
     QStringList m_headers;
+    QStringList m_tips;
 };
 
 } // namespace vx

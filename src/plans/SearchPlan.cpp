@@ -36,6 +36,12 @@ int SearchChoice::count() const
     return int(bauds.size() * units.size() * stops.size() * parities.size());
 }
 
+bool SearchChoice::holds(const Probe& p) const
+{
+    return bauds.contains(p.line.baud) && units.contains(p.unit) && stops.contains(p.line.stop)
+           && parities.contains(p.line.parity);
+}
+
 int SearchChoice::indexOf(const Probe& p) const
 {
     const int b = placeOf(bauds, p.line.baud);
@@ -71,16 +77,38 @@ std::optional<Probe> SearchChoice::after(const Probe& p) const
     return at(i);
 }
 
-SearchPlan::SearchPlan(SearchChoice choice, std::optional<Probe> resumeAfter)
-    : m_choice(std::move(choice)), m_resumeAfter(resumeAfter)
+SearchPlan::SearchPlan(SearchChoice choice, std::optional<Probe> resumeAfter) : m_choice(std::move(choice))
 {
+    if (!resumeAfter || m_choice.empty())
+        return;
+    const int upTo = std::min(m_choice.indexOf(*resumeAfter), m_choice.count() - 1);
+    for (int i = 0; i <= upTo; ++i)
+        m_made.insert(m_choice.at(i));
+    m_madeOfChoice = int(m_made.size());
+    m_from = upTo + 1;
 }
 
-int SearchPlan::done() const
+SearchPlan::SearchPlan(SearchChoice choice, QSet<Probe> made, std::optional<Probe> after)
+    : m_choice(std::move(choice)), m_made(std::move(made))
 {
-    if (m_state == State::Exhausted)
-        return total();
-    return m_choice.empty() ? 0 : m_choice.indexOf(m_probe);
+    for (const Probe& p : std::as_const(m_made))
+        m_madeOfChoice += m_choice.holds(p) ? 1 : 0;
+    if (after && !m_choice.empty())
+        m_from = (m_choice.indexOf(*after) + 1) % m_choice.count();
+}
+
+// Counts only what was probed: the total is said to be done only when it is.
+int SearchPlan::done() const { return m_madeOfChoice; }
+
+std::optional<Probe> SearchPlan::nextUnmade()
+{
+    const int n = m_choice.count();
+    while (m_walked < n) {
+        const Probe p = m_choice.at((m_from + m_walked++) % n);
+        if (!m_made.contains(p))
+            return p;
+    }
+    return std::nullopt;
 }
 
 Step SearchPlan::end(State s)
@@ -101,14 +129,15 @@ Step SearchPlan::toProbe(std::optional<Probe> p)
 Step SearchPlan::start()
 {
     m_state = State::Searching;
-    return toProbe(m_resumeAfter ? m_choice.after(*m_resumeAfter) : m_choice.first());
+    m_walked = 0;
+    return toProbe(nextUnmade());
 }
 
 Step SearchPlan::goOn()
 {
     if (stopRequested())
         return end(State::Stopped);
-    return toProbe(m_choice.after(m_probe));
+    return toProbe(nextUnmade());
 }
 
 Step SearchPlan::next(const Outcome& last)
@@ -128,6 +157,10 @@ Step SearchPlan::next(const Outcome& last)
         if (portGone(last)) {
             m_failure = last;
             return end(State::LineFailed);
+        }
+        if (!m_made.contains(m_probe)) {
+            m_made.insert(m_probe);
+            ++m_madeOfChoice;
         }
         // Only the exact echo of the probe is a controller.
         if (last.failed() || !cmd::isProbeHit(last.reply, m_probe.unit))

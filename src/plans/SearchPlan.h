@@ -1,11 +1,13 @@
 #pragma once
 // Device search: "sc <unit>" at every unit number and line setting chosen, until a
 // unit echoes its probe exactly; that unit is then identified ("rt", "rh", "rx")
-// and the search rests. Going on after a find (Verder) is a new plan that starts
-// after the probe that found it.
+// and the search rests. Going on after a find (Verder) is a new plan that is given
+// the probes already made, and makes every other probe of its choice.
 #include "plans/LiveSelect.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <optional>
 
 namespace vx::plans {
@@ -16,6 +18,11 @@ struct Probe {
     LineSettings line;
     bool operator==(const Probe&) const = default;
 };
+
+inline size_t qHash(const Probe& p, size_t seed = 0)
+{
+    return qHashMulti(seed, p.unit, int(p.line.baud), int(p.line.parity), int(p.line.stop));
+}
 
 // What a search tries. The order: every baud rate in turn, within it every unit,
 // within that every stop-bit setting, and within that every parity (fastest).
@@ -32,6 +39,7 @@ struct SearchChoice {
 
     int count() const;
     bool empty() const { return count() == 0; }
+    bool holds(const Probe& p) const;
     // A probe's place in the order (from 0). A setting the choice does not hold
     // counts as the last of its kind, so a search resumed with other choices goes on.
     int indexOf(const Probe& p) const;
@@ -54,8 +62,13 @@ public:
         PortFailed, // the port refused the line settings (failure().errorText)
     };
 
-    // From the first probe, or from the one after resumeAfter.
+    // From the first probe, or from the one after resumeAfter (those before it count
+    // as made).
     explicit SearchPlan(SearchChoice choice, std::optional<Probe> resumeAfter = std::nullopt);
+    // Goes on with a search: every probe of the choice not in `made`, in the choice's
+    // order from the one after `after` (from the first without one) round to where it
+    // began. The choice may differ from the one the probes were made with.
+    SearchPlan(SearchChoice choice, QSet<Probe> made, std::optional<Probe> after);
 
     Step start() override;
     Step next(const Outcome& last) override;
@@ -67,6 +80,8 @@ public:
     const SearchChoice& choice() const { return m_choice; }
     const Identity& identity() const { return m_identity; }
     const Outcome& failure() const { return m_failure; }
+    // Every probe made in this search so far, with those the plan was given.
+    const QSet<Probe>& made() const { return m_made; }
 
 private:
     enum class Phase { SetLine,
@@ -75,9 +90,13 @@ private:
     Step toProbe(std::optional<Probe> p);
     Step end(State s);
     Step goOn(); // the next probe, or the stop asked for
+    std::optional<Probe> nextUnmade();
 
     SearchChoice m_choice;
-    std::optional<Probe> m_resumeAfter;
+    QSet<Probe> m_made;
+    int m_madeOfChoice = 0; // how many of m_made the choice holds
+    int m_from = 0;         // where the walk round the choice's order starts
+    int m_walked = 0;       // places of that walk looked at
     Probe m_probe;
     Phase m_phase = Phase::SetLine;
     int m_identStep = 0;

@@ -7,6 +7,7 @@
 #include "device/ApparaatZoeken.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "support/InProcessUnit.h"
 #include "support/ScriptedUi.h"
 
 #include <QComboBox>
@@ -191,6 +192,30 @@ private slots:
         w->CmdStopClick();
         QTRY_VERIFY_WITH_TIMEOUT(w->CmdVerder->isEnabled(), 5000);
         QCOMPARE(bus().requests(), (std::vector<std::string>{"sc 0", "sc 1"}));
+    }
+
+    // Verder after "Start with" was changed: the new rate next, and the counts say only
+    // what was tried.
+    void verderAfterStartWithChanged()
+    {
+        addUnit(3, {9600, 8, 'E', 1});
+        addUnit(5, {38400, 8, 'E', 1}, "VX51");
+        auto w = makeWindow();
+        w->CmdStartZoekenClick();
+        QTRY_COMPARE_WITH_TIMEOUT(w->cell(1, 0), QStringLiteral("03"), 10000);
+        w->ComboBaudRate->setCurrentIndex(3);
+        w->CmdVerderClick();
+        QTRY_COMPARE_WITH_TIMEOUT(w->cell(2, 0), QStringLiteral("05"), 20000);
+        QCOMPARE(w->cell(2, 2), QStringLiteral("38400"));
+        QVERIFY(w->PanelVoortgang->text().startsWith(QLatin1String("10 of 160")));
+        QVERIFY(barMatchesText(*w, 160));
+        std::vector<LineFrame> probed;
+        for (const auto& r : bus().log())
+            if (r.request.rfind("sc ", 0) == 0)
+                probed.push_back(r.frame);
+        QCOMPARE(int(probed.size()), 10);
+        QCOMPARE(probed[4].baud, 38400);
+        test::saveShot(w.get(), "search-verder-new-rate");
     }
 
     void fullGridGrowsForMoreHits()

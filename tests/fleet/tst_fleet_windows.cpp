@@ -16,18 +16,23 @@
 #include "params/SchrijfParSoll.h"
 #include "sim/SimBus.h"
 #include "sim/SimInstall.h"
+#include "sim/SimPortServer.h"
 #include "support/EventWait.h"
+#include "support/InProcessUnit.h"
 #include "support/MainWindow.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedUi.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <thread>
 
 using namespace vx;
 
@@ -222,6 +227,23 @@ private slots:
         TFormCompare* compare = history->findChild<TFormCompare*>();
         QVERIFY(compare && compare->isVisible());
         QCOMPARE(compare->visibleRows(), 2);
+        // Each side named whole by kind, time and file; the header's lines not cut.
+        const fleet::HistoryEntry* sides[] = {&history->entries()[2], &history->entries()[0]};
+        const char* kinds[] = {"Backup (all units)", "Backup (manual)"};
+        for (int side = 0; side < 2; ++side) {
+            const QString when = sides[side]->date.toString("yyyy-MM-dd HH:mm:ss");
+            QCOMPARE(compare->sideText(side),
+                     QString("%1, %2, %3").arg(kinds[side], when, QFileInfo(sides[side]->path).fileName()));
+            QCOMPARE(compare->headerText(side), QString("%1\n%2").arg(kinds[side], when));
+            const int col = side == 0 ? TFormCompare::ColA : TFormCompare::ColB;
+            const QFontMetrics fm = compare->Grid->horizontalHeader()->fontMetrics();
+            QVERIFY(compare->Grid->columnWidth(col) > fm.horizontalAdvance(when));
+            QVERIFY(compare->Grid->model()->headerData(col, Qt::Horizontal, Qt::ToolTipRole).toString().endsWith(QDir::toNativeSeparators(sides[side]->path)));
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(compare));
+        QTest::qWait(300);
+        QVERIFY(compare->ComboA->width() >= compare->ComboA->sizeHint().width());
+        test::saveShot(compare, "history-compare");
         compare->close();
     }
 
@@ -236,6 +258,46 @@ private slots:
         QVERIFY(test::waitFor([&] { return app().ApparaatRx == QLatin1String("SN 51068"); }, 20000));
         QCOMPARE(app().unitNumber(), 4);
         QCOMPARE(m_main->SXComm1()->Baudrate(), TBaudrate::br57600);
+    }
+
+    // A raw network port carries every baud rate, so each unit answers at each: it is
+    // still one unit, at the settings it answered at first, and connects at them.
+    void rawNetworkPortCountsUnits()
+    {
+        sim::SimPortServer server(bus());
+        std::string bound, error;
+        QVERIFY2(server.listenTcp("127.0.0.1:0", false, LineFrame{38400, 8, 'O', 1}, bound, error), error.c_str());
+        std::thread serving([&] {
+            std::string message;
+            server.run(message);
+        });
+        const auto stop = qScopeGuard([&] {
+            server.stop();
+            serving.join();
+        });
+        TSXComm* port = m_main->SXComm1();
+        port->Close();
+        setPortDevicePath(1, "tcp://" + bound);
+        port->setBaudrate(TBaudrate::br38400);
+        app().setUnitNumber(1);
+        QVERIFY(test::connectMain(*m_main));
+        QVERIFY(test::waitFor([&] { return app().ApparaatRx == QLatin1String("SN 51017"); }, 20000));
+        plans::SearchChoice choice;
+        choice.bauds = {TBaudrate::br9600, TBaudrate::br57600};
+        choice.units = {0, 1, 2, 3};
+        choice.parities = {TParityBit::Odd};
+        choice.stops = {TStopBit::sb_1};
+        m_overview->setSearchChoice(choice);
+        m_overview->show();
+        m_overview->CmdSearchBusClick();
+        QVERIFY(test::waitFor([&] { return !m_overview->busy(); }, 30000));
+        QCOMPARE(m_overview->PanelStatus->text(), QStringLiteral("2 units found"));
+        for (int unit : {1, 2})
+            QCOMPARE(m_overview->cell(rowOf(unit), TFormBusOverview::ColLine), QStringLiteral("9600 8O1"));
+        test::saveShot(m_overview, "overview-raw-network");
+        m_overview->connectRow(rowOf(2));
+        QCOMPARE(port->Baudrate(), TBaudrate::br9600);
+        QCOMPARE(app().unitNumber(), 2);
     }
 };
 

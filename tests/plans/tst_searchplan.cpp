@@ -315,6 +315,23 @@ private slots:
         u.run(changed);
         QCOMPARE(u.probes.value(0), QStringLiteral("3/19200E1"));
 
+        // "Start with" changed while resting: the new rate first, then every probe not made.
+        const SearchChoice at9600 = SearchChoice::window(TBaudrate::br9600, false, false, TParityBit::Odd, TStopBit::sb_2);
+        SearchPlan hit(at9600);
+        Script w;
+        w.reply = unitAt(3, {TBaudrate::br9600, TParityBit::Odd, TStopBit::sb_2});
+        w.run(hit);
+        SearchPlan rest(SearchChoice::window(TBaudrate::br38400, false, false, TParityBit::Odd, TStopBit::sb_2),
+                        hit.made(), std::nullopt);
+        Script x;
+        x.run(rest);
+        QCOMPARE(x.probes.value(0), QStringLiteral("0/38400O2"));
+        QCOMPARE(x.doneAtProbe.value(0), 4);
+        QCOMPARE(rest.state(), SearchPlan::State::Exhausted);
+        QCOMPARE(rest.done(), 160);
+        QCOMPARE(QSet<QString>(x.probes.begin(), x.probes.end()).size() + w.probes.size(), 160);
+        QCOMPARE(x.probes.size() + w.probes.size(), 160);
+
         // After the very last probe nothing is left.
         SearchPlan none(c, c.at(c.count() - 1));
         Script v;
