@@ -261,8 +261,11 @@ private slots:
             {w->live()->PX400ActPos1, "r0", w->PanelActPos1}, {w->live()->PX400ActPos2, "r4", w->PanelActPos2},
             {w->live()->PX400PosVerschil, "r6", w->PanelPosVerschil},
             {w->live()->PX400Snelheid1, "r1", w->PanelSnelheid1}, {w->live()->PX400Snelheid2, "r5", w->PanelSnelheid2}};
-        for (const auto& [component, request, panel] : axes) {
+        for (const auto& [component, request, panel] : axes)
             component->OnCommResult(component, request + ' ' + reply + "\r\n");
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            w->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + QStringLiteral("/main-value-%1.png").arg(text));
+        for (const auto& [component, request, panel] : axes) {
             const QString shown = panel->text();
             if (shown == QString(PanelOverflowSign)) {
                 QVERIFY2(!whole && panel->width() < 100, qPrintable(panel->objectName()));

@@ -600,12 +600,15 @@ private slots:
             save();
             return page;
         };
+        // As printed from editors that hold a few values not sent.
+        const QList<int> unsent = {100, 203, 504};
+        par.setProperty(UnsentNumbersProperty, QVariant::fromValue(unsent));
         pages = render(QStringLiteral("parameters"), [&](QPainter& p, QSize size, NewPageFn next) {
-            drawParameterReport(p, size, par.reportHeader(), vx::InitParameterHeader(), tree, next);
+            drawParameterReport(p, size, par.parameterHeader(), vx::InitParameterHeader(), tree, next, unsent);
         });
         QVERIFY(pages > 1);
         QCOMPARE(render(QStringLiteral("setpoints"), [&](QPainter& p, QSize size, NewPageFn next) {
-                     drawSollwertReport(p, size, soll.reportHeader(), vx::InitSollwertHeader(), soll.SollTitel, next);
+                     drawSollwertReport(p, size, soll.reportHeader(), vx::InitSollwertHeader(), soll.SollTitel, next, {3, 44});
                  }),
                  1);
 
