@@ -1,4 +1,5 @@
 #include "app/VX40Main.h"
+#include "app/LivePanels.h"
 #include "core/Widgets.h"
 
 #include "comm/PX400Protocol.h"
@@ -52,33 +53,6 @@ void mnemonicPair(QString& first, QString& second, QString& taken)
 constexpr int kClientWidth = 699;
 constexpr int kClientHeight = 413;
 
-QLabel* makePanel(QWidget* parent, const char* name, const QRect& geometry, int pixelSize, bool bold)
-{
-    auto* panel = new QLabel(parent);
-    panel->setObjectName(QLatin1String(name));
-    panel->setGeometry(geometry);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    panel->setAutoFillBackground(true);
-    QFont f = panel->font();
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    panel->setFont(f);
-    return panel;
-}
-
-// A read-only state box: a numbered square that turns blue or white.
-QLabel* makeBox(QWidget* parent, const QString& name, const QString& number, int x, int y)
-{
-    auto* box = new QLabel(number, parent);
-    box->setObjectName(name);
-    box->setGeometry(x, y, 22, 20);
-    box->setFrameStyle(QFrame::Box | QFrame::Plain);
-    box->setAlignment(Qt::AlignCenter);
-    box->setAutoFillBackground(true);
-    return box;
-}
-
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry)
 {
     auto* label = new QLabel(text, parent);
@@ -94,9 +68,11 @@ void TFormMain::setBoxColor(QWidget* box, const QColor& colour)
     QPalette p = box->palette();
     // The I/O words come many times a second and mostly unchanged: resolving a palette
     // for every box each time would be most of the live view's work.
-    if (p.color(QPalette::Window) == colour && p.color(QPalette::Base) == colour) return;
-    p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::Base, colour);
+    if (p.color(QPalette::Window) == colour && p.color(QPalette::Base) == colour
+        && p.brush(QPalette::Window).style() == Qt::SolidPattern)
+        return;
+    p.setBrush(QPalette::Window, colour);
+    p.setBrush(QPalette::Base, colour);
     // Keep the box number readable on blue: judged by brightness as the eye sees it.
     p.setColor(QPalette::WindowText, qGray(colour.rgb()) < 128 ? QColor(Qt::white) : QColor(Qt::black));
     box->setPalette(p);
@@ -217,16 +193,12 @@ void TFormMain::buildControls()
     for (int i = 0; i < 8; ++i) {
         const QString name = (i < 5 ? QStringLiteral("Tb_in%1") : QStringLiteral("TB_in%1")).arg(i + 1);
         const int y = 22 + i * 26;
-        TbIn[i] = makeBox(GroupBoxIngangen, name, QString::number(i + 1), 10, y);
+        TbIn[i] = makeIoBox(GroupBoxIngangen, name, QString::number(i + 1), 10, y, 22);
         LabelFunIn[i] = makeLabel(GroupBoxIngangen, QStringLiteral("LabelFun_in%1").arg(i + 1),
                                   QStringLiteral("Ingang %1").arg(i + 1), QRect(40, y, 150, 20));
     }
-    TB_K0_1 = makeBox(GroupBoxIngangen, QStringLiteral("TB_K0_1"), QString(), 10, 238);
-    TB_K0_1->setFixedWidth(40);
-    TB_K0_1->setText(QStringLiteral("K0-1"));
-    TB_K0_2 = makeBox(GroupBoxIngangen, QStringLiteral("TB_K0_2"), QString(), 10, 264);
-    TB_K0_2->setFixedWidth(40);
-    TB_K0_2->setText(QStringLiteral("K0-2"));
+    TB_K0_1 = makeIoBox(GroupBoxIngangen, QStringLiteral("TB_K0_1"), QStringLiteral("K0-1"), 10, 238, 40);
+    TB_K0_2 = makeIoBox(GroupBoxIngangen, QStringLiteral("TB_K0_2"), QStringLiteral("K0-2"), 10, 264, 40);
     LabelFun_K0_1 = makeLabel(GroupBoxIngangen, QStringLiteral("LabelFun_K0_1"), QStringLiteral("Ref fijn"), QRect(58, 238, 132, 20));
     LabelFun_K0_2 = makeLabel(GroupBoxIngangen, QStringLiteral("LabelFun_K0_2"), QStringLiteral("Ref fijn"), QRect(58, 264, 132, 20));
 
@@ -238,7 +210,7 @@ void TFormMain::buildControls()
         const int column = i / 8;
         const int x = 8 + column * 122;
         const int y = 22 + (i % 8) * 26;
-        TbUitgang[i] = makeBox(GroupBoxUitgangen, QStringLiteral("TbUitgang%1").arg(i + 1), QString::number(i + 1), x, y);
+        TbUitgang[i] = makeIoBox(GroupBoxUitgangen, QStringLiteral("TbUitgang%1").arg(i + 1), QString::number(i + 1), x, y, 22);
         LabelFunUit[i] = makeLabel(GroupBoxUitgangen, QStringLiteral("LabelFun_uit%1").arg(i + 1),
                                    QStringLiteral("Uitgang %1").arg(i + 1), QRect(x + 28, y, 92, 20));
     }
@@ -254,13 +226,13 @@ void TFormMain::buildControls()
     LabelPosVerschil = makeLabel(GroupBoxActual, QStringLiteral("LabelPosVerschil"), QStringLiteral("Pos verschil"), QRect(8, 92, 94, 22));
     LabelActualSpanning = makeLabel(GroupBoxActual, QStringLiteral("LabelActualSpanning"), QStringLiteral("Voltage"), QRect(8, 120, 94, 22));
     LabelActualStroom = makeLabel(GroupBoxActual, QStringLiteral("LabelActualStroom"), QStringLiteral("Current"), QRect(8, 148, 94, 22));
-    PanelActPos1 = makePanel(GroupBoxActual, "PanelActPos1", QRect(104, 36, 56, 22), 13, true);
-    PanelActPos2 = makePanel(GroupBoxActual, "PanelActPos2", QRect(164, 36, 56, 22), 13, true);
-    PanelSnelheid1 = makePanel(GroupBoxActual, "PanelSnelheid1", QRect(104, 64, 56, 22), 13, true);
-    PanelSnelheid2 = makePanel(GroupBoxActual, "PanelSnelheid2", QRect(164, 64, 56, 22), 13, true);
-    PanelPosVerschil = makePanel(GroupBoxActual, "PanelPosVerschil", QRect(104, 92, 116, 22), 13, true);
-    PanelSpanning = makePanel(GroupBoxActual, "PanelSpanning", QRect(104, 120, 116, 22), 13, true);
-    PanelStroom = makePanel(GroupBoxActual, "PanelStroom", QRect(104, 148, 116, 22), 13, true);
+    PanelActPos1 = makeLivePanel(GroupBoxActual, "PanelActPos1", QRect(104, 36, 56, 22), 13, true);
+    PanelActPos2 = makeLivePanel(GroupBoxActual, "PanelActPos2", QRect(164, 36, 56, 22), 13, true);
+    PanelSnelheid1 = makeLivePanel(GroupBoxActual, "PanelSnelheid1", QRect(104, 64, 56, 22), 13, true);
+    PanelSnelheid2 = makeLivePanel(GroupBoxActual, "PanelSnelheid2", QRect(164, 64, 56, 22), 13, true);
+    PanelPosVerschil = makeLivePanel(GroupBoxActual, "PanelPosVerschil", QRect(104, 92, 116, 22), 13, true);
+    PanelSpanning = makeLivePanel(GroupBoxActual, "PanelSpanning", QRect(104, 120, 116, 22), 13, true);
+    PanelStroom = makeLivePanel(GroupBoxActual, "PanelStroom", QRect(104, 148, 116, 22), 13, true);
 
     // Polling switches and error reset.
     CmdActual = new QPushButton(QStringLiteral("Actual - ON"), client);
@@ -481,10 +453,34 @@ void TFormMain::ParamNo_lezen() { vx::ParamNo_lezen(); }
 void TFormMain::Disable_checkboxen_status_klemmen()
 {
     const QColor face = buttonFace();
-    for (QLabel* b : TbIn) setBoxColor(b, face);
-    for (QLabel* b : TbUitgang) setBoxColor(b, face);
-    setBoxColor(TB_K0_1, face);
-    setBoxColor(TB_K0_2, face);
+    for (QLabel* b : TbIn) showIoBox(b, face);
+    for (QLabel* b : TbUitgang) showIoBox(b, face);
+    showIoBox(TB_K0_1, face);
+    showIoBox(TB_K0_2, face);
+}
+
+void TFormMain::setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word)
+{
+    for (int i = 0; i < count; ++i)
+        showIoBox(boxes[i], (word >> (firstBit + i)) & 1 ? QColor(0, 0, 255) : QColor(Qt::white));
+}
+
+void TFormMain::showIoUnknown(bool inputs)
+{
+    // Not "off": hatched, with "?" and the reason, until a word is read again.
+    const QString why = texts::Main(inputs ? "IngangenOnleesbaar" : "UitgangenOnleesbaar");
+    if (inputs) {
+        for (QLabel* b : TbIn) showIoBoxUnknown(b, why);
+        showIoBoxUnknown(TB_K0_1, why);
+        showIoBoxUnknown(TB_K0_2, why);
+    } else {
+        for (QLabel* b : TbUitgang) showIoBoxUnknown(b, why);
+    }
+}
+
+void TFormMain::ioFailed(bool inputs)
+{
+    if (app().InUitAan) showIoUnknown(inputs);
 }
 
 void TFormMain::resumeClose()

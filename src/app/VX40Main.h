@@ -155,7 +155,9 @@ private:
     // was on; another one is asked about first.
     void reconnectIdentified();
     void resumePolling();
+    // An input or output word not read (no reply, an unusable one) while polled.
     void ioFailed(bool inputs);
+    void showIoUnknown(bool inputs);
     // Right after identification: the parameters the live values are shown with
     // (decimals, analogue channel), so the first value shown is already scaled.
     void readLiveScaling();

@@ -1,5 +1,6 @@
 // The main window as live monitor: connection, identification, live values, I/O,
 // error number and the terminal.
+#include "app/LivePanels.h"
 #include "app/TerminalPanel.h"
 #include "app/VX40Main.h"
 #include "core/Widgets.h"
@@ -36,9 +37,6 @@ namespace vx {
 namespace {
 
 const QColor kLightYellow(255, 255, 151);
-const QColor kOnBlue(0, 0, 255);
-// Inputs and outputs of a lost line: known to be unknown, unlike the "off" face.
-const QColor kLostGrey(160, 160, 160);
 constexpr int kReconnectIntervalMs = 250;
 
 bool valueShown(int which, int channel)
@@ -96,16 +94,16 @@ void TFormMain::buildComponents()
         QLabel* panel = valuePanel(which);
         // Too long, cut, another command's or no number: all equally unreadable.
         if (!v) {
-            panel->setText(QStringLiteral("????"));
+            showPanelText(panel, QStringLiteral("????"));
             return;
         }
         const bool analogue = which == TLiveMonitor::Spanning || which == TLiveMonitor::Stroom;
         const QString unit = which == TLiveMonitor::Spanning ? QStringLiteral(" V")
                              : which == TLiveMonitor::Stroom ? QStringLiteral(" mA")
                                                              : QString();
-        panel->setText(FixedToText(analogue ? 4 : images::connectedDecimals(), *v) + unit);
+        showPanelText(panel, FixedToText(analogue ? 4 : images::connectedDecimals(), *v) + unit);
     };
-    m_live->OnValueFailed = [this](TLiveMonitor::Value which) { valuePanel(which)->setText(QStringLiteral("?")); };
+    m_live->OnValueFailed = [this](TLiveMonitor::Value which) { showPanelText(valuePanel(which), QStringLiteral("?")); };
 
     m_live->OnInputs = [this](qint32 word) {
         if (!app().InUitAan) return;
@@ -116,6 +114,7 @@ void TFormMain::buildComponents()
     m_live->OnOutputs = [this](qint32 word) {
         if (app().InUitAan) setIoBoxes(TbUitgang, 16, 0, word);
     };
+    m_live->OnIoUnreadable = [this](bool inputs) { ioFailed(inputs); };
     m_live->OnErrorNumber = [this](bool noError, const QString& value) {
         PanelComInfo->clear();
         if (noError) {
@@ -293,24 +292,6 @@ QLabel* TFormMain::valuePanel(int which) const
     return panels[which];
 }
 
-void TFormMain::setIoBoxes(QLabel* const* boxes, int count, int firstBit, qint32 word)
-{
-    for (int i = 0; i < count; ++i)
-        setBoxColor(boxes[i], (word >> (firstBit + i)) & 1 ? kOnBlue : QColor(Qt::white));
-}
-
-void TFormMain::ioFailed(bool inputs)
-{
-    if (!app().InUitAan) return;
-    if (inputs) {
-        for (QLabel* b : TbIn) setBoxColor(b, kLostGrey);
-        setBoxColor(TB_K0_1, kLostGrey);
-        setBoxColor(TB_K0_2, kLostGrey);
-    } else {
-        for (QLabel* b : TbUitgang) setBoxColor(b, kLostGrey);
-    }
-}
-
 void TFormMain::showOpenError(const QString& text)
 {
     // A port that leads nowhere: say which device is missing and what to check.
@@ -395,7 +376,7 @@ void TFormMain::SXComm1Deactivate()
     const QColor face = buttonFace();
     for (QLabel* panel : {PanelActPos1, PanelActPos2, PanelPosVerschil, PanelSnelheid1, PanelSnelheid2,
                           PanelSpanning, PanelStroom}) {
-        panel->clear();
+        showPanelText(panel, QString());
         setBoxColor(panel, face);
     }
     Disable_checkboxen_status_klemmen();
@@ -479,13 +460,11 @@ void TFormMain::SXComm1LineLost()
     if (s.ActualAan) {
         const int channel = liveChannel();
         for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
-            if (valueShown(i, channel)) valuePanel(i)->setText(QStringLiteral("?"));
+            if (valueShown(i, channel)) showPanelText(valuePanel(i), QStringLiteral("?"));
         }
     }
-    for (QLabel* b : TbIn) setBoxColor(b, kLostGrey);
-    for (QLabel* b : TbUitgang) setBoxColor(b, kLostGrey);
-    setBoxColor(TB_K0_1, kLostGrey);
-    setBoxColor(TB_K0_2, kLostGrey);
+    showIoUnknown(true);
+    showIoUnknown(false);
     updateConnectionItems();
     if (AutomatischVerbinden) startReconnect();
 }
@@ -557,7 +536,7 @@ void TFormMain::ActualActief()
     const QColor face = buttonFace();
     for (int i = 0; i < TLiveMonitor::ValueCount; ++i) {
         setBoxColor(valuePanel(i), face);
-        valuePanel(i)->clear();
+        showPanelText(valuePanel(i), QString());
     }
     CmdActual->setText(TxtCmdActual_ON);
     s.ActualAan = false;

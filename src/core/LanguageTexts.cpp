@@ -49,6 +49,8 @@ constexpr LangText kMain[] = {
     {"Msg_Melding_Geen_VX50", ""},
     {"PanelTekstVerloren", "Verbinding verloren: %1 (%2) is verdwenen"},
     {"StatusVerloren", "Verloren"},
+    {"IngangenOnleesbaar", "Ingangen niet te lezen: stand onbekend"},
+    {"UitgangenOnleesbaar", "Uitgangen niet te lezen: stand onbekend"},
     {"Msg_AndereBesturing", "Een andere besturing antwoordt: %1 (was %2). Verder met deze besturing?"},
     {"SnelleAntwoordenUit", "Snelle antwoorden uitgeschakeld: de lijn gaf herhaald storingen"},
     {"subVerkeer", "Verkeer"},
@@ -386,6 +388,8 @@ constexpr LangText kAfdrukken[] = {
     {"AfdrukMsg_50", ""},
     {"Decimalen", "Waarden met %1 decimalen (parameter 203)"},
     {"NietGezonden", "Bevat %1 waarden die niet naar de besturing gezonden zijn"},
+    {"NietGezonden1", "Bevat 1 waarde die niet naar de besturing gezonden is"},
+    {"VoetnootNietGezonden", "niet naar de besturing gezonden"},
 };
 
 constexpr LangText kGrafiek[] = {

@@ -65,10 +65,18 @@ TLiveMonitor::TLiveMonitor(TSXComm* port, QObject* owner) : QObject(owner)
         return liveValue(rq, cmd::checkReply(rq, reply, liveReplyLimit(rq)));
     };
     PX400_in->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
-        if (const auto word = ioWord(cmd::ReadInputs, reply); word && OnInputs) OnInputs(*word);
+        if (const auto word = ioWord(cmd::ReadInputs, reply)) {
+            if (OnInputs) OnInputs(*word);
+        } else if (OnIoUnreadable) {
+            OnIoUnreadable(true);
+        }
     };
     PX400_uit->OnCommResult = [this, ioWord](TSXProtocolComponent*, const QByteArray& reply) {
-        if (const auto word = ioWord(cmd::ReadOutputs, reply); word && OnOutputs) OnOutputs(*word);
+        if (const auto word = ioWord(cmd::ReadOutputs, reply)) {
+            if (OnOutputs) OnOutputs(*word);
+        } else if (OnIoUnreadable) {
+            OnIoUnreadable(false);
+        }
     };
 
     PX400ReadError->OnCommResult = [this](TSXProtocolComponent*, const QByteArray& reply) {

@@ -52,6 +52,8 @@ public:
     // Only readable words arrive: an unreadable one must not look like all off.
     std::function<void(qint32 word)> OnInputs;
     std::function<void(qint32 word)> OnOutputs;
+    // A reply to the input (true) or output request that holds no readable word.
+    std::function<void(bool inputs)> OnIoUnreadable;
     // A readable error number; "no error" when the controller says so.
     std::function<void(bool noError, const QString& value)> OnErrorNumber;
     std::function<void(const QByteArray& reply)> OnTerminalReply;

@@ -1,4 +1,5 @@
 #include "diagnostics/GraphScope.h"
+#include "params/ControllerImage.h"
 
 #include "core/Csv.h"
 #include "params/FixedPoint.h"
@@ -106,7 +107,15 @@ int nearestSample(const qint32* tijd, int last, double t)
 
 qint32 graphSetting(int parameter)
 {
-    return parameter >= 0 && parameter < ParCount ? ParWaarden[parameter] : 0;
+    if (parameter < 0 || parameter >= ParCount)
+        return 0;
+    // The graph draws the connected controller's values: its own settings scale them,
+    // never those of a set open in an editor. Offline, the open set is all there is.
+    const ControllerImage* c = images::connected();
+    if (!c)
+        return ParWaarden[parameter];
+    return c->known(transfer::Item::Parameter, parameter)
+        .value_or(parameter == ParDecimalsParameter ? 0 : ParWaarden[parameter]);
 }
 
 int graphDecimals()

@@ -727,8 +727,15 @@ void TFormEditParam::AfdrukkenClick()
             return;
     }
     dialog->setProperty(UnsentValuesProperty, aantalGewijzigd());
+    // Which values, so each is marked on its own row.
+    QList<int> unsent;
+    for (int i = TParWaarden::first; m_basisGezet && i <= TParWaarden::last; ++i)
+        if (ParWaarden[i] != m_basis[i])
+            unsent << i;
+    dialog->setProperty("vxUnsentNumbers", QVariant::fromValue(unsent));
     dialog->exec();
     dialog->setProperty(UnsentValuesProperty, 0);
+    dialog->setProperty("vxUnsentNumbers", QVariant());
 }
 
 void TFormEditParam::LoaderClick()

@@ -110,6 +110,8 @@ ReportHeader TFormAfdrukken::reportHeader() const
     return h;
 }
 
+QList<int> TFormAfdrukken::nietGezonden() const { return property(UnsentNumbersProperty).value<QList<int>>(); }
+
 void TFormAfdrukken::runPrintJob(const std::function<void(QPainter&, QSize)>& draw)
 {
     QPrinter printer(QPrinter::HighResolution);

@@ -15,6 +15,11 @@ class QPushButton;
 
 namespace vx {
 
+// The print dialogs' property with the numbers (a QList<int>) of the values the
+// opening editor holds and has not sent, set before it opens the dialog: their rows
+// are marked.
+inline constexpr const char* UnsentNumbersProperty = "vxUnsentNumbers";
+
 class TFormAfdrukken : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +45,8 @@ public:
     // The header of every page, from the labels and the shared fields; the date in
     // the system's short format.
     ReportHeader reportHeader() const;
+    // The numbers the opening editor holds unsent (UnsentNumbersProperty).
+    QList<int> nietGezonden() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

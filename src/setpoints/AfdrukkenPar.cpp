@@ -54,8 +54,9 @@ QStringList TFormAfdrukkenPar::leesTreeRegels()
 ReportHeader TFormAfdrukkenPar::parameterHeader() const
 {
     ReportHeader h = reportHeader();
-    if (const int unsent = property(UnsentValuesProperty).toInt(); unsent > 0)
-        h.opmerking = texts::Afdrukken("NietGezonden").arg(unsent);
+    // The numbers when the editor gave them, else its count alone.
+    const QList<int> numbers = nietGezonden();
+    h.opmerking = unsentNote(numbers.isEmpty() ? property(UnsentValuesProperty).toInt() : int(numbers.size()));
     return h;
 }
 
@@ -63,7 +64,7 @@ void TFormAfdrukkenPar::PrintParameters()
 {
     InitParameterHeader();
     runPrintJob([this](QPainter& painter, QSize page) {
-        drawParameterReport(painter, page, parameterHeader(), KolomKop, leesTreeRegels());
+        drawParameterReport(painter, page, parameterHeader(), KolomKop, leesTreeRegels(), {}, nietGezonden());
     });
 }
 

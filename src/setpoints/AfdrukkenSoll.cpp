@@ -30,8 +30,23 @@ void TFormAfdrukkenSoll::PrintSollwerten()
 {
     InitSollwertHeader();
     runPrintJob([this](QPainter& painter, QSize page) {
-        drawSollwertReport(painter, page, reportHeader(), KolomKop, SollTitel);
+        drawSollwertReport(painter, page, reportHeader(), KolomKop, SollTitel, {}, nietGezonden());
     });
+}
+
+void printSollwertReport(QWidget* parent, const QList<int>& nietGezonden)
+{
+    auto run = [&](TFormAfdrukkenSoll& dlg) {
+        dlg.setProperty(UnsentNumbersProperty, QVariant::fromValue(nietGezonden));
+        dlg.exec();
+        dlg.setProperty(UnsentNumbersProperty, QVariant());
+    };
+    if (auto* dlg = qobject_cast<TFormAfdrukkenSoll*>(app().FormAfdrukkenSoll)) {
+        run(*dlg);
+        return;
+    }
+    TFormAfdrukkenSoll temporary(parent);
+    run(temporary);
 }
 
 } // namespace vx

@@ -20,4 +20,8 @@ protected:
     void print() override { PrintSollwerten(); }
 };
 
+// Opens the setpoint print dialog modally (the start-up instance, or a temporary one
+// when none exists); the setpoints numbered in nietGezonden are marked as not sent.
+void printSollwertReport(QWidget* parent, const QList<int>& nietGezonden);
+
 } // namespace vx

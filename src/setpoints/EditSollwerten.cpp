@@ -13,6 +13,7 @@
 #include "params/SchrijfParSoll.h"
 #include "params/ValueStore.h"
 #include "setpoints/AfdrukkenSoll.h"
+#include "setpoints/Reports.h"
 
 #include <QApplication>
 #include <QDir>
@@ -650,12 +651,7 @@ void TFormEditSollwerten::AfdrukkenClick()
     }
     if (open) {
         modal = true;
-        if (auto* dlg = qobject_cast<TFormAfdrukkenSoll*>(app().FormAfdrukkenSoll)) {
-            dlg->exec();
-        } else {
-            TFormAfdrukkenSoll temporary(this);
-            temporary.exec();
-        }
+        printSollwertReport(this, m_basisGezet ? unsentNumbers(SollWaarden, m_basis) : QList<int>{});
     }
     InitSollwertStringgrid();
     if (modal)

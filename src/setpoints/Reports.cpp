@@ -1,4 +1,5 @@
 #include "setpoints/Reports.h"
+#include "params/ControllerImage.h"
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
@@ -93,12 +94,15 @@ QString sollwertHeaderLine(const QString& kolomNo, const QString& kolomWaarde)
     return n + QStringLiteral("   ") + w + QString(10, u' ') + n + QStringLiteral("   ") + w;
 }
 
-QString sollwertLine(int k)
+QString sollwertLine(int k, const QList<int>& unsent)
 {
-    return padRight(QString::number(k), 6) + QStringLiteral("   ")
-           + padLeft(FixedToText(9, SollWaarden.value(k)), 12) + QString(10, u' ')
-           + padRight(QString::number(k + 40), 6) + QStringLiteral("   ")
-           + padLeft(FixedToText(9, SollWaarden.value(k + 40)), 12);
+    // The mark takes the first place after a value, so the columns stay put.
+    const QString line = padRight(QString::number(k), 6) + QStringLiteral("   ")
+                         + padLeft(FixedToText(images::setpointDecimals(), SollWaarden.value(k)), 12)
+                         + (unsent.contains(k) ? UnsentMark : u' ') + QString(9, u' ')
+                         + padRight(QString::number(k + 40), 6) + QStringLiteral("   ")
+                         + padLeft(FixedToText(images::setpointDecimals(), SollWaarden.value(k + 40)), 12);
+    return unsent.contains(k + 40) ? line + UnsentMark : line;
 }
 
 QString reportDate(int taalIndex, const QDate& date)
@@ -112,7 +116,16 @@ QString reportDate(int taalIndex, const QDate& date)
 
 QString sollwertDecimalenNote()
 {
-    return texts::Afdrukken("Decimalen").arg(qMax(0, ParWaarden.value(ParDecimalsParameter)));
+    return texts::Afdrukken("Decimalen").arg(images::setpointDecimals());
+}
+
+QString unsentFootnote() { return UnsentMark + QStringLiteral(" ") + texts::Afdrukken("VoetnootNietGezonden"); }
+
+QString unsentNote(int count)
+{
+    if (count <= 0)
+        return QString();
+    return count == 1 ? texts::Afdrukken("NietGezonden1") : texts::Afdrukken("NietGezonden").arg(count);
 }
 
 QString InitParameterHeader()
@@ -200,8 +213,10 @@ void ReportWriter::PrintPaginaHeader()
 
 void ReportWriter::pageBreak(int h)
 {
-    if (HuidigY + h <= OnderY)
+    const int footLine = voetnoot.isEmpty() ? 0 : RegelHoogte;
+    if (HuidigY + h <= OnderY - footLine)
         return;
+    finishPage();
     if (m_newPage) {
         m_newPage();
     } else if (auto* paged = dynamic_cast<QPagedPaintDevice*>(m_p.device())) {
@@ -210,6 +225,17 @@ void ReportWriter::pageBreak(int h)
     ++PaginaNr;
     PrintPaginaHeader();
     HuidigY = BovenY;
+}
+
+void ReportWriter::finishPage()
+{
+    if (!m_marked || voetnoot.isEmpty())
+        return;
+    m_marked = false;
+    const QFont previous = m_p.font();
+    setFont(10, false);
+    textOut(LinksX, OnderY - RegelHoogte, voetnoot);
+    m_p.setFont(previous);
 }
 
 void ReportWriter::bodyLine(const QString& text, int advance)
@@ -239,14 +265,17 @@ int parameterReportRows(int menuNumber)
     return parIdCount(*map, QString::number(menuNumber));
 }
 
-QString parameterReportLine(int menuNumber, int k)
+QString parameterReportLine(int menuNumber, int k, const QList<int>& unsent)
 {
     const QString reference = QStringLiteral("%1.%2.%3").arg(menuNumber / 100).arg(menuNumber % 100).arg(k);
     QString number, name, value, option;
     // A gap in the ParId keys, a -1 inside the counted range or a number without a
     // place in the value store gives a line with only the reference.
+    QChar mark = u' ';
     if (const std::optional<int> p = parNoLookup(menuNumber, k); p && ParWaarden.contains(*p)) {
         const qint32 v = ParWaarden.value(*p);
+        if (unsent.contains(*p))
+            mark = UnsentMark;
         number = parSection(*p);
         if (parExists(number)) {
             name = parNaam(number);
@@ -256,12 +285,12 @@ QString parameterReportLine(int menuNumber, int k)
         value = FixedToText(parExists(number) ? parDec(number) : 0, v);
     }
     return padRight(reference, 6) + QStringLiteral("   ") + padRight(number, 3) + QStringLiteral("   ")
-           + padRight(name, 38) + padLeft(value, 11) + QStringLiteral("   ") + option;
+           + padRight(name, 38) + padLeft(value, 11) + mark + QStringLiteral("  ") + option;
 }
 
 namespace {
 
-void PrintMenuParameters(ReportWriter& w, const QString& kolomKop, int menuNumber)
+void PrintMenuParameters(ReportWriter& w, const QString& kolomKop, int menuNumber, const QList<int>& unsent)
 {
     auto kop = [&] {
         w.setFont(10, true);
@@ -276,7 +305,9 @@ void PrintMenuParameters(ReportWriter& w, const QString& kolomKop, int menuNumbe
         w.pageBreak(w.textHeight());
         if (w.PaginaNr != page)
             kop();
-        w.bodyLine(parameterReportLine(menuNumber, k), w.RegelHoogte);
+        w.bodyLine(parameterReportLine(menuNumber, k, unsent), w.RegelHoogte);
+        if (const std::optional<int> p = parNoLookup(menuNumber, k); p && unsent.contains(*p))
+            w.markOnPage();
     }
     w.HuidigY += w.RegelHoogte;
 }
@@ -284,9 +315,12 @@ void PrintMenuParameters(ReportWriter& w, const QString& kolomKop, int menuNumbe
 } // namespace
 
 void drawParameterReport(QPainter& painter, QSize pageSize, const ReportHeader& header,
-                         const QString& kolomKop, const QStringList& treeLines, NewPageFn newPage)
+                         const QString& kolomKop, const QStringList& treeLines, NewPageFn newPage,
+                         const QList<int>& unsent)
 {
     ReportWriter w(painter, pageSize, header, std::move(newPage));
+    if (!unsent.isEmpty())
+        w.voetnoot = unsentFootnote();
     w.PrintPaginaHeader();
     w.HuidigY = w.BovenY;
     if (treeLines.isEmpty())
@@ -319,8 +353,9 @@ void drawParameterReport(QPainter& painter, QSize pageSize, const ReportHeader& 
         w.pageBreak(2 * w.textHeight());
         w.textOut(w.LinksX, w.HuidigY, heading);
         w.HuidigY += w.textHeight();
-        PrintMenuParameters(w, kolomKop, menuNumber);
+        PrintMenuParameters(w, kolomKop, menuNumber, unsent);
     }
+    w.finishPage();
 }
 
 ReportHeader currentReportHeader()
@@ -357,26 +392,41 @@ void drawLinesReport(QPainter& painter, QSize pageSize, const ReportHeader& head
 // --- setpoint report ----------------------------------------------------------------------
 
 void drawSollwertReport(QPainter& painter, QSize pageSize, const ReportHeader& header,
-                        const QString& kolomKop, const QString& sollTitel, NewPageFn newPage)
+                        const QString& kolomKop, const QString& sollTitel, NewPageFn newPage,
+                        const QList<int>& unsent)
 {
     // Printed as the editor shows them, so the reader is told the decimals.
     ReportHeader h = header;
     if (h.opmerking.isEmpty())
         h.opmerking = sollwertDecimalenNote();
     ReportWriter w(painter, pageSize, h, std::move(newPage));
+    if (!unsent.isEmpty())
+        w.voetnoot = unsentFootnote();
     w.PrintPaginaHeader();
     w.HuidigY = w.BovenY;
     w.setFont(14, true);
     w.textOut(w.LinksX, w.HuidigY, sollTitel);
-    w.HuidigY += w.textHeight();
+    const int titleHeight = w.textHeight();
+    // The count of unsent values on the title's line, right-aligned: the header's
+    // note line already tells the decimals.
+    if (const QString note = unsentNote(int(unsent.size())); !note.isEmpty()) {
+        w.setFont(10, false);
+        const int right = w.pageWidth() - 100;
+        w.textOut(right - painter.fontMetrics().horizontalAdvance(note), w.HuidigY + titleHeight - w.textHeight(), note);
+    }
+    w.HuidigY += titleHeight;
     w.setFont(10, true);
     w.textOut(w.LinksX, w.HuidigY, kolomKop);
     w.HuidigY += w.textHeight();
     w.setFont(10, false);
     // The table fits an A4 or Letter page; a smaller page continues on the next one
     // instead of losing the lines below its edge.
-    for (int k = 1; k <= 40; ++k)
-        w.bodyLine(sollwertLine(k), w.RegelHoogte);
+    for (int k = 1; k <= 40; ++k) {
+        w.bodyLine(sollwertLine(k, unsent), w.RegelHoogte);
+        if (unsent.contains(k) || unsent.contains(k + 40))
+            w.markOnPage();
+    }
+    w.finishPage();
 }
 
 } // namespace vx

@@ -1,5 +1,6 @@
 // The main window against the simulated controller: connect and identify, live
 // values, I/O, the error number, the terminal and a pulled adapter.
+#include "app/LivePanels.h"
 #include "app/VX40Main.h"
 #include "comm/PX400Protocol.h"
 #include "comm/SXComm.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -225,8 +227,9 @@ private slots:
         feed(w->live()->PX400_uit, "ru 32768\r\n");
         for (int i = 0; i < 15; ++i) QCOMPARE(boxColour(w->TbUitgang[i]), QColor(Qt::white));
         QCOMPARE(boxColour(w->TbUitgang[15]), QColor(Qt::blue));
-        feed(w->live()->PX400_uit, "ru 1" + QByteArray(30, '0') + "\r\n"); // too long: boxes unchanged
-        QCOMPARE(boxColour(w->TbUitgang[15]), QColor(Qt::blue));
+        feed(w->live()->PX400_uit, "ru 1" + QByteArray(30, '0') + "\r\n"); // too long: not read, so unknown
+        QCOMPARE(w->TbUitgang[15]->text(), QString("?"));
+        QCOMPARE(w->TbIn[0]->text(), QString("1")); // the inputs were read
 
         feed(w->live()->PX400ReadError, "rf -1\r\n");
         QVERIFY(w->PanelErrorNo->text().isEmpty());
@@ -235,6 +238,106 @@ private slots:
         for (int i = 0; i < 7; ++i) feed(w->live()->PX400ReadError, "rf 12\r\n");
         QCOMPARE(w->PanelErrorNo->text(), QString("VX50... Error: 12"));
         QCOMPARE(w->statusPanel(5)->text(), QString(". "));
+    }
+
+    // Whatever its length, a value is shown whole in every axis panel of the window at
+    // its own size, or as the overflow sign with the whole value in its tooltip.
+    void liveValuesShownWhole_data()
+    {
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("whole"); // also in the narrow panels of the two columns
+        QTest::newRow("1 character") << 0 << QByteArray("7") << "7" << true;
+        QTest::newRow("5") << 2 << QByteArray("-1234") << "-12,34" << true;
+        QTest::newRow("7, a velocity") << 2 << QByteArray("193119") << "1931,19" << true;
+        QTest::newRow("7, a position") << 2 << QByteArray("304965") << "3049,65" << true;
+        QTest::newRow("8") << 2 << QByteArray("-123456") << "-1234,56" << true;
+        QTest::newRow("9") << 2 << QByteArray("12345678") << "123456,78" << true;
+        QTest::newRow("11") << 0 << QByteArray("-2147483648") << "-2147483648" << false;
+        QTest::newRow("12") << 2 << QByteArray("-2147483648") << "-21474836,48" << false;
+    }
+    void liveValuesShownWhole()
+    {
+        QFETCH(int, decimals);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, text);
+        QFETCH(bool, whole);
+        ProgramDir dir;
+        auto w = open(dir);
+        sim::defaultBus().setParameter(0, 203, decimals);
+        connectAndIdentify(*w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        app().ActualAan = true; // the replies below stand for the polled ones
+        const std::tuple<TPX400Protocol*, QByteArray, QLabel*> axes[] = {
+            {w->live()->PX400ActPos1, "r0", w->PanelActPos1}, {w->live()->PX400ActPos2, "r4", w->PanelActPos2},
+            {w->live()->PX400PosVerschil, "r6", w->PanelPosVerschil},
+            {w->live()->PX400Snelheid1, "r1", w->PanelSnelheid1}, {w->live()->PX400Snelheid2, "r5", w->PanelSnelheid2}};
+        for (const auto& [component, request, panel] : axes)
+            component->OnCommResult(component, request + ' ' + reply + "\r\n");
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            w->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + QStringLiteral("/main-value-%1.png").arg(text));
+        for (const auto& [component, request, panel] : axes) {
+            const QString shown = panel->text();
+            if (shown == QString(PanelOverflowSign)) {
+                QVERIFY2(!whole && panel->width() < 100, qPrintable(panel->objectName()));
+                QCOMPARE(panel->toolTip(), text);
+                QCOMPARE(panel->accessibleName(), text);
+            } else {
+                QCOMPARE(shown, text);
+                QVERIFY2(QFontMetrics(panel->font()).horizontalAdvance(shown) <= panel->contentsRect().width(),
+                         qPrintable(panel->objectName()));
+                QVERIFY(panel->toolTip().isEmpty());
+            }
+            // A short value after it: its own font again, no stale tooltip.
+            component->OnCommResult(component, request + " 1\r\n");
+            QVERIFY(panel->toolTip().isEmpty());
+            QCOMPARE(panel->font().pixelSize(), 13);
+        }
+    }
+
+    // An input word that could not be read shows its boxes as unknown, in text too;
+    // the next good word shows them as they are.
+    void unreadableInputsShownAsUnknown_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("wrong echo") << int(sim::Fault::Kind::WrongEcho);
+        QTest::newRow("er 3") << int(sim::Fault::Kind::Er7);
+        QTest::newRow("no reply") << int(sim::Fault::Kind::NoReply);
+    }
+    void unreadableInputsShownAsUnknown()
+    {
+        QFETCH(int, kind);
+        ProgramDir dir;
+        auto w = open(dir);
+        connectAndIdentify(*w);
+        const auto k = sim::Fault::Kind(kind);
+        sim::defaultBus().addFault(k == sim::Fault::Kind::WrongEcho ? sim::Fault::wrongEcho("ri")
+                                   : k == sim::Fault::Kind::Er7     ? sim::Fault::errorReply("ri", 3)
+                                                                    : sim::Fault::noReply("ri"));
+        w->CmdInUit->click();
+        QLabel* inputs[] = {w->TbIn[0], w->TbIn[1], w->TbIn[2], w->TbIn[3], w->TbIn[4],
+                            w->TbIn[5], w->TbIn[6], w->TbIn[7], w->TB_K0_1, w->TB_K0_2};
+        const QString why = QStringLiteral("Ingangen niet te lezen: stand onbekend");
+        QTRY_VERIFY_WITH_TIMEOUT(w->TbIn[0]->toolTip() == why, 5000);
+        for (QLabel* b : inputs) {
+            QCOMPARE(b->text(), QString("?"));
+            QCOMPARE(b->toolTip(), why);
+            QCOMPARE(b->accessibleDescription(), why);
+            QVERIFY(boxColour(b) != QColor(Qt::white) && boxColour(b) != buttonFace());
+        }
+        QCOMPARE(w->TbUitgang[0]->text(), QString("1")); // the outputs were read
+        if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))
+            w->grab().save(qEnvironmentVariable("VX_SHOT_DIR") + QStringLiteral("/main-inputs-unknown.png"));
+
+        sim::defaultBus().clearFaults();
+        QTRY_VERIFY_WITH_TIMEOUT(w->TbIn[0]->toolTip().isEmpty(), 5000);
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(w->TbIn[i]->text(), QString::number(i + 1));
+            QVERIFY(boxColour(w->TbIn[i]) == QColor(Qt::white) || boxColour(w->TbIn[i]) == QColor(Qt::blue));
+        }
+        QCOMPARE(w->TB_K0_2->text(), QString("K0-2"));
     }
 
     void functionLabelsComeFromTheDefinitions()

@@ -128,12 +128,13 @@ struct Recorded {
     RecordingEngine& engine() { return dev->engine; }
 };
 
-Recorded drawParameters(const QStringList& tree, QSize page = A4)
+Recorded drawParameters(const QStringList& tree, QSize page = A4, const ReportHeader& h = header(),
+                        const QList<int>& unsent = {})
 {
     Recorded r{std::make_unique<RecordingDevice>(page, Dpi)};
     QPainter p(r.dev.get());
     RecordingEngine* e = &r.dev->engine;
-    drawParameterReport(p, page, header(), QStringLiteral("KOLOMKOP"), tree, [e] { ++e->page; });
+    drawParameterReport(p, page, h, QStringLiteral("KOLOMKOP"), tree, [e] { ++e->page; }, unsent);
     return r;
 }
 
@@ -153,6 +154,18 @@ QString line(const QString& ref, const QString& nr, const QString& name, const Q
 {
     return ref.leftJustified(6) + "   " + nr.leftJustified(3) + "   " + name.leftJustified(38)
            + value.rightJustified(11) + "   " + option;
+}
+
+// The character at i, a blank past the end.
+QChar at(const QString& s, int i) { return i < s.size() ? s.at(i) : QChar(u' '); }
+
+// The first text that starts with prefix.
+QString rowStarting(const QStringList& texts, const QString& prefix)
+{
+    for (const QString& t : texts)
+        if (t.startsWith(prefix))
+            return t;
+    return QString();
 }
 
 } // namespace
@@ -444,6 +457,82 @@ private slots:
         QCOMPARE(dlg.parameterHeader().opmerking, QStringLiteral("Bevat 3 waarden die niet naar de besturing gezonden zijn"));
     }
 
+    // Each value the editor has not sent is marked on its own row, in both reports; a
+    // page with a mark explains it at its foot, and the count reads right in each language.
+    void unsentValuesMarkedOnTheirRows_data()
+    {
+        QTest::addColumn<int>("taal");
+        QTest::addColumn<QList<int>>("unsent");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("footnote");
+        QTest::newRow("nl, none") << 0 << QList<int>{} << "" << "";
+        QTest::newRow("nl, one") << 0 << QList<int>{9} << "Bevat 1 waarde die niet naar de besturing gezonden is"
+                                 << "* niet naar de besturing gezonden";
+        QTest::newRow("nl, two") << 0 << QList<int>{7, 49}
+                                 << "Bevat 2 waarden die niet naar de besturing gezonden zijn"
+                                 << "* niet naar de besturing gezonden";
+        QTest::newRow("en, one") << 1 << QList<int>{49} << "Includes 1 value not sent to the controller"
+                                 << "* not sent to the controller";
+        QTest::newRow("en, two") << 1 << QList<int>{7, 9} << "Includes 2 values not sent to the controller"
+                                 << "* not sent to the controller";
+        QTest::newRow("de, one") << 2 << QList<int>{7} << "Enthält 1 Wert, der nicht zur Steuerung gesendet wurde"
+                                 << "* nicht zur Steuerung gesendet";
+        QTest::newRow("de, two") << 2 << QList<int>{9, 49}
+                                 << "Enthält 2 Werte, die nicht zur Steuerung gesendet wurden"
+                                 << "* nicht zur Steuerung gesendet";
+    }
+    void unsentValuesMarkedOnTheirRows()
+    {
+        QFETCH(int, taal);
+        QFETCH(QList<int>, unsent);
+        QFETCH(QString, note);
+        QFETCH(QString, footnote);
+        app().TaalIndex = taal;
+        app().TaalFile = IniFile::load(qEnvironmentVariable("VX_DATA_DIR") + QStringLiteral("/Taal%1.ini").arg(taal));
+        app().TaalGeladen = app().TaalFile != nullptr;
+        QVERIFY(app().TaalGeladen);
+        useDefinitions("[007]\nnaam0=Zeven\n[009]\nnaam0=Negen\n[049]\nnaam0=Negenenveertig\n",
+                       "[200]\nParId1=7\nParId2=9\nParId3=49\n");
+        auto expectMark = [&](const QString& row, QChar mark, int number) {
+            QVERIFY2((mark == u'*') == unsent.contains(number), qPrintable(QString::number(number) + u' ' + row));
+        };
+        auto footnoteFollows = [&](const QStringList& texts) {
+            QCOMPARE(texts.contains(footnote), !footnote.isEmpty());
+            if (!footnote.isEmpty())
+                QCOMPARE(texts.constLast(), footnote);
+        };
+
+        // The parameter report: the dialog takes the numbers from the editor.
+        TFormAfdrukkenPar dlg;
+        dlg.FormActivate();
+        dlg.setProperty(UnsentNumbersProperty, QVariant::fromValue(unsent));
+        QCOMPARE(dlg.parameterHeader().opmerking, note);
+        auto par = drawParameters(ExampleTree, A4, dlg.parameterHeader(), dlg.nietGezonden());
+        const QStringList parTexts = par.engine().allTexts();
+        QCOMPARE(parTexts.contains(note), !note.isEmpty());
+        const int valueEnd = 6 + 3 + 3 + 3 + 38 + 11;
+        for (const auto& [k, number] : {std::pair{1, 7}, {2, 9}, {3, 49}}) {
+            const QString row = rowStarting(parTexts, QStringLiteral("2.0.%1 ").arg(k));
+            expectMark(row, at(row, valueEnd), number);
+        }
+        footnoteFollows(parTexts);
+
+        // The setpoint report: setpoints 9 and 49 share a row, in its two columns.
+        RecordingDevice dev(A4, Dpi);
+        {
+            QPainter p(&dev);
+            drawSollwertReport(p, A4, header(), sollwertHeaderLine("Nr", "Waarde"), QStringLiteral("Sollwerten"), {}, unsent);
+        }
+        const QStringList texts = dev.engine.allTexts();
+        QCOMPARE(texts.contains(note), !note.isEmpty());
+        for (const int k : {7, 9}) {
+            const QString row = rowStarting(texts, QString::number(k) + u' ');
+            expectMark(row, at(row, 6 + 3 + 12), k);
+            expectMark(row, at(row, 52), k + 40);
+        }
+        footnoteFollows(texts);
+    }
+
     void setpointReport()
     {
         RecordingDevice dev(A4, Dpi);
@@ -511,12 +600,15 @@ private slots:
             save();
             return page;
         };
+        // As printed from editors that hold a few values not sent.
+        const QList<int> unsent = {100, 203, 504};
+        par.setProperty(UnsentNumbersProperty, QVariant::fromValue(unsent));
         pages = render(QStringLiteral("parameters"), [&](QPainter& p, QSize size, NewPageFn next) {
-            drawParameterReport(p, size, par.reportHeader(), vx::InitParameterHeader(), tree, next);
+            drawParameterReport(p, size, par.parameterHeader(), vx::InitParameterHeader(), tree, next, unsent);
         });
         QVERIFY(pages > 1);
         QCOMPARE(render(QStringLiteral("setpoints"), [&](QPainter& p, QSize size, NewPageFn next) {
-                     drawSollwertReport(p, size, soll.reportHeader(), vx::InitSollwertHeader(), soll.SollTitel, next);
+                     drawSollwertReport(p, size, soll.reportHeader(), vx::InitSollwertHeader(), soll.SollTitel, next, {3, 44});
                  }),
                  1);
 
