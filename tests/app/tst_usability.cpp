@@ -158,7 +158,8 @@ private slots:
             m_main->openWindow(item);
         logger.stop();
 
-        QVERIFY(app().ActualAan && app().InUitAan);
+        // After a window that opened the port again, once the unit is identified anew.
+        QVERIFY(waitFor([] { return app().ActualAan && app().InUitAan; }));
         QCOMPARE(m_main->CmdActual->text(), m_main->TxtCmdActual_OFF);
         QCOMPARE(m_main->CmdInUit->text(), m_main->TxtCmdIO_OFF);
         // And it really runs: one click switches it off, as the caption says.

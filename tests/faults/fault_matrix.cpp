@@ -17,6 +17,7 @@
 #include "diagnostics/FormGrafiek.h"
 #include "diagnostics/SpinEdit.h"
 #include "params/BackupRestore.h"
+#include "params/ControllerImage.h"
 #include "params/FixedPoint.h"
 #include "params/LeesParSoll.h"
 #include "params/ParFormats.h"
@@ -538,7 +539,8 @@ Outcome FaultMatrix::liveMonitor(F fault)
     for (const QString& s : shown) {
         if (s.isEmpty() || s == QLatin1String("????") || s == QLatin1String("?")) continue;
         bool found = false;
-        for (const QString& g : good) found = found || FixedToText(9, g.toInt()) == s;
+        // In the connected controller's own decimals, whatever set is open.
+        for (const QString& g : good) found = found || FixedToText(images::connectedDecimals(), g.toInt()) == s;
         if (!found) return {QStringLiteral("showed %1").arg(s)};
     }
     if (fault == F::Unplug || fault == F::Replug) {
