@@ -135,7 +135,7 @@ private:
     struct Side {
         Source source = Source::Editor;
         QString path;
-        QString name; // column name instead of the source's
+        QString name;          // column name instead of the source's
         bool labelled = false; // name and path from setSideLabel
         compare::ValueSet values;
         bool loaded = false;

@@ -271,9 +271,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         app().ActualAan = true; // the replies below stand for the polled ones
         const std::tuple<TPX400Protocol*, QByteArray, QLabel*> axes[] = {
-            {w->live()->PX400ActPos1, "r0", w->PanelActPos1}, {w->live()->PX400ActPos2, "r4", w->PanelActPos2},
-            {w->live()->PX400PosVerschil, "r6", w->PanelPosVerschil},
-            {w->live()->PX400Snelheid1, "r1", w->PanelSnelheid1}, {w->live()->PX400Snelheid2, "r5", w->PanelSnelheid2}};
+            {w->live()->PX400ActPos1, "r0", w->PanelActPos1}, {w->live()->PX400ActPos2, "r4", w->PanelActPos2}, {w->live()->PX400PosVerschil, "r6", w->PanelPosVerschil}, {w->live()->PX400Snelheid1, "r1", w->PanelSnelheid1}, {w->live()->PX400Snelheid2, "r5", w->PanelSnelheid2}};
         for (const auto& [component, request, panel] : axes)
             component->OnCommResult(component, request + ' ' + reply + "\r\n");
         if (qEnvironmentVariableIsSet("VX_SHOT_DIR"))

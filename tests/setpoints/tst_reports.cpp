@@ -134,7 +134,8 @@ Recorded drawParameters(const QStringList& tree, QSize page = A4, const ReportHe
     Recorded r{std::make_unique<RecordingDevice>(page, Dpi)};
     QPainter p(r.dev.get());
     RecordingEngine* e = &r.dev->engine;
-    drawParameterReport(p, page, h, QStringLiteral("KOLOMKOP"), tree, [e] { ++e->page; }, unsent);
+    drawParameterReport(
+        p, page, h, QStringLiteral("KOLOMKOP"), tree, [e] { ++e->page; }, unsent);
     return r;
 }
 
@@ -465,7 +466,8 @@ private slots:
         QTest::addColumn<QList<int>>("unsent");
         QTest::addColumn<QString>("note");
         QTest::addColumn<QString>("footnote");
-        QTest::newRow("nl, none") << 0 << QList<int>{} << "" << "";
+        QTest::newRow("nl, none") << 0 << QList<int>{} << ""
+                                  << "";
         QTest::newRow("nl, one") << 0 << QList<int>{9} << "Bevat 1 waarde die niet naar de besturing gezonden is"
                                  << "* niet naar de besturing gezonden";
         QTest::newRow("nl, two") << 0 << QList<int>{7, 49}
