@@ -53,7 +53,7 @@ std::optional<qint32> ControllerImage::known(Item item, int number) const
     return v.known() ? std::optional<qint32>(v.value) : std::nullopt;
 }
 
-void ControllerImage::set(Item item, int number, KnownValue v)
+void ControllerImage::set(Item item, int number, const KnownValue& v)
 {
     KnownValue* s = slot(item, number);
     if (!s)

@@ -91,7 +91,7 @@ public:
 
 private:
     KnownValue* slot(transfer::Item item, int number);
-    void set(transfer::Item item, int number, KnownValue v);
+    void set(transfer::Item item, int number, const KnownValue& v);
 
     QString m_port;
     int m_unit = -1;
