@@ -637,17 +637,10 @@ void TFormEditParam::ParZendenClick()
     auto* schrijf = qobject_cast<TFormSchrijfParSoll*>(app().FormSchrijfParSoll);
     if (!schrijf || !ZendenToegestaan())
         return;
-    if (const int older = olderThanController(alsSet(), basisVanBesturing(), ParGenomen); older > 0) {
-        // Sending a set older than the controller would undo what was written since.
-        const auto answer = ui().message(this, QMessageBox::Warning, texts::Verify("WriteCaption"),
-                                         texts::Verify("WriteOlder").arg(older),
-                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (answer == QMessageBox::Yes) {
-            ParOntvangenClick();
-            return;
-        }
-        if (answer != QMessageBox::No)
-            return;
+    switch (askOlderSet(this, alsSet(), basisVanBesturing(), ParGenomen)) {
+    case QMessageBox::Yes: ParOntvangenClick(); return;
+    case QMessageBox::No: break;
+    default: return;
     }
     if (!confirmWrite(this, alsSet()))
         return;

@@ -522,6 +522,16 @@ int olderThanController(const compare::ValueSet& document, bool fromController, 
     return image && fromController ? image->newerThan(document, since) : 0;
 }
 
+QMessageBox::StandardButton askOlderSet(QWidget* parent, const compare::ValueSet& document, bool fromController,
+                                        const QDateTime& since)
+{
+    const int older = olderThanController(document, fromController, since);
+    if (older <= 0)
+        return QMessageBox::No;
+    return ui().message(parent, QMessageBox::Warning, texts::Verify("WriteCaption"), texts::Verify("WriteOlder").arg(older),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
 QString writeKindText(const QString& kind)
 {
     if (kind == QLatin1String("restore"))

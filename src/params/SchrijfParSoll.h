@@ -6,6 +6,8 @@
 #include "params/Verify.h"
 #include "plans/TransferPlans.h"
 
+#include <QMessageBox>
+
 #include <memory>
 
 namespace vx::plans {
@@ -122,6 +124,11 @@ QString controllerNote(const compare::ValueSet& document, bool fromController, c
                        int documentDecimals);
 // How many values the controller was since found or made to hold that the set does not.
 int olderThanController(const compare::ValueSet& document, bool fromController, const QDateTime& since);
+// Before a whole-set send of an editor's set that is older than the controller (it
+// would undo what was written since): Yes to receive first, No to send anyway, Cancel.
+// No when the set is not older.
+QMessageBox::StandardButton askOlderSet(QWidget* parent, const compare::ValueSet& document, bool fromController,
+                                        const QDateTime& since);
 // "send", "restore", "undo" in the user's language.
 QString writeKindText(const QString& kind);
 

@@ -705,16 +705,12 @@ void TFormEditSollwerten::Sollwertenzenden1Click()
     }
     if (send) {
         modal = true;
-        if (const int older = olderThanController(alsSet(), basisVanBesturing(), SollGenomen); older > 0) {
-            const auto answer = ui().message(this, QMessageBox::Warning, texts::Verify("WriteCaption"),
-                                             texts::Verify("WriteOlder").arg(older),
-                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            if (answer == QMessageBox::Yes) {
-                Sollwertenontvangen1Click();
-                return;
-            }
-            send = answer == QMessageBox::No;
+        const auto answer = askOlderSet(this, alsSet(), basisVanBesturing(), SollGenomen);
+        if (answer == QMessageBox::Yes) {
+            Sollwertenontvangen1Click();
+            return;
         }
+        send = answer == QMessageBox::No;
     }
     // The controller gets what the technician sees, in its own decimals.
     TSollWaarden out = SollWaarden;
