@@ -446,6 +446,7 @@ constexpr LangText kCli[] = {
     {"Interrupted", "interrupted"},
     {"WriteStopped", "stopped at %3: %1 of %2 values written and confirmed%4; %3 unknown, the controller now holds old and new values"},
     {"WriteRefusedAt", "stopped at %3: %1 of %2 values written and confirmed%4; %3 refused, the controller now holds old and new values"},
+    {"WriteRefusedNone", "stopped at %3: %1 of %2 values written%4; %3 refused, the controller still holds its old values"},
     {"UpTo", ", up to %1"},
     {"UnknownParameter", "unknown parameter \"%1\"; did you mean \"%2\"?"},
     {"UnknownParameterNoHint", "unknown parameter \"%1\""},

@@ -13,6 +13,7 @@
 #include "params/ParameterDefs.h"
 
 #include <QDir>
+#include <QFile>
 #include <QEventLoop>
 #include <QRegularExpression>
 #include <QTest>
@@ -169,6 +170,25 @@ private slots:
         const QByteArray log = sim.log();
         QCOMPARE(log.count("> bp"), 3);
         QCOMPARE(log.count("> rs "), 80);
+    }
+
+    // Only the one value that differs is written; when it is refused, nothing was
+    // and the controller holds its old set, not a mix.
+    void restoreRefusedAtTheOnlyDifference()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start(Controller + QStringList{"--fault", "er7:p=100"}));
+        QCOMPARE(runCli(at38400(sim.pty, {"backup", path("now.bak")}), dir.path()).code, 0);
+        QFile now(path("now.bak"));
+        QVERIFY(now.open(QIODevice::ReadOnly));
+        QByteArray bytes = now.readAll();
+        bytes[8 + 100 * 4] = char(bytes[8 + 100 * 4] + 1); // parameter 100, lowest byte
+        QVERIFY(files::saveAtomically(path("one.bak"), bytes));
+        const CliResult r = runCli(at38400(sim.pty, {"restore", "--force", path("one.bak")}), dir.path());
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("stopped at P100: 0 of 1 values written; P100 refused, the controller still holds its old values"),
+                 r.err.constData());
+        QCOMPARE(sim.log().count("> wp "), 1);
     }
 };
 
