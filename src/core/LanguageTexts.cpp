@@ -301,9 +301,9 @@ constexpr LangText kParamService[] = {
     {"PanelTekst10", "tekst 10"},
     {"CmdBerPar", "Laad par"},
     {"ReadingBack", "Geen bruikbaar antwoord: de waarde wordt teruggelezen..."},
-    {"HeldNew", "De besturing heeft de nieuwe waarde (teruggelezen). Pas ze toe met 'Laad par'."},
-    {"HeldOld", "De besturing heeft nog %1: de waarde is niet geschreven."},
-    {"StillUnknown", "Onbekend of de waarde is aangekomen: lees ze voor u verdergaat."},
+    {"HeldNew", "Nieuwe waarde teruggelezen. Pas ze toe met 'Laad par'."},
+    {"HeldOld", "Teruggelezen %1: de waarde is niet geschreven."},
+    {"StillUnknown", "Onbekend of ze aankwam: lees ze eerst."},
 };
 
 constexpr LangText kLoader[] = {
