@@ -10,6 +10,7 @@
 #include "plans/AsyncRunner.h"
 #include "plans/TransferPlans.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 namespace vx {
@@ -31,6 +32,9 @@ TFormLeesParSoll::TFormLeesParSoll(QWidget* parent)
         PX400LeesParSollCommError(e);
     };
     m_runner->setChannel(0, PX400LeesParSoll, false);
+    // Room for a lost line's device and what the read keeps, as in the write window.
+    Panel1->setWordWrap(true);
+    setFixedSize(480, 160);
 }
 
 TFormLeesParSoll::~TFormLeesParSoll()
