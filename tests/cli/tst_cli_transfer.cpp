@@ -13,8 +13,8 @@
 #include "params/ParameterDefs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
