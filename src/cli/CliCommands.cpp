@@ -449,7 +449,8 @@ int writeFailure(Context& c, const transfer::Result& r, int total, bool paramete
                                : confirmed->isEmpty() ? QString()
                                                       : c.itemText(confirmed->last().item, confirmed->last().number);
         // Nothing confirmed and the value refused: the controller holds only old values.
-        c.error(cliText(!refused ? "WriteStopped" : r.confirmed == 0 ? "WriteRefusedNone" : "WriteRefusedAt")
+        c.error(cliText(!refused ? "WriteStopped" : r.confirmed == 0 ? "WriteRefusedNone"
+                                                                     : "WriteRefusedAt")
                     .arg(r.confirmed)
                     .arg(total)
                     .arg(at, before.isEmpty() ? QString() : cliText("UpTo").arg(before)));
