@@ -41,6 +41,20 @@ else
 fi
 [ ${#files[@]} -gt 0 ] || { echo "lint: no files"; exit 0; }
 
+# The sources are formatted with one clang-format: another version formats some lines
+# differently. CI must have it; elsewhere the check says what it wants and steps aside.
+want=14
+have=$(clang-format --version 2>/dev/null | grep -oE 'version [0-9]+' | head -1 | cut -d' ' -f2)
+if [ "$have" != "$want" ]; then
+  if [ "${CI:-}" = "true" ]; then
+    echo "lint: CI needs clang-format $want, found ${have:-none}"
+    exit 1
+  fi
+  # clang-tidy of another version judges differently too: both are skipped.
+  echo "lint: skipped: the sources are formatted with clang-format $want, this is ${have:-not installed}"
+  exit 0
+fi
+
 bad=0
 if ! clang-format --dry-run -Werror "${files[@]}" 2>/tmp/vx-format.log; then
   grep -E '^[^ :]+\.(cpp|h):[0-9]+:[0-9]+: ' /tmp/vx-format.log | cut -d: -f1 | sort -u | sed 's/^/  not formatted: /'
