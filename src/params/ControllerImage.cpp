@@ -28,7 +28,6 @@ void ControllerImage::identify(const QString& request, const QString& text, cons
         m_identity = keep;
     }
     *part = text;
-    ++m_revision;
     m_changedAt = at;
 }
 
@@ -59,7 +58,6 @@ void ControllerImage::set(Item item, int number, const KnownValue& v)
     if (!s)
         return;
     *s = v;
-    ++m_revision;
     m_changedAt = v.when;
 }
 
@@ -89,21 +87,12 @@ void ControllerImage::unsure(Item item, int number, qint32 sent, const QDateTime
 void ControllerImage::computed(const QDateTime& at)
 {
     m_writtenSinceCompute = false;
-    m_lastCompute = at;
-    ++m_revision;
     m_changedAt = at;
 }
 
 std::optional<int> ControllerImage::decimals() const
 {
     if (const auto v = known(Item::Parameter, ParDecimalsParameter); v && *v >= 0 && *v <= 8)
-        return int(*v);
-    return std::nullopt;
-}
-
-std::optional<int> ControllerImage::analogueChannel() const
-{
-    if (const auto v = known(Item::Parameter, ParAnalogueChannel))
         return int(*v);
     return std::nullopt;
 }
@@ -148,24 +137,12 @@ int ControllerImage::newerThan(const compare::ValueSet& document, const QDateTim
     return n;
 }
 
-int ControllerImage::unsureCount() const
-{
-    int n = 0;
-    for (const KnownValue& v : m_par)
-        n += v.how == KnownHow::Unsure;
-    for (const KnownValue& v : m_soll)
-        n += v.how == KnownHow::Unsure;
-    return n;
-}
-
 void ControllerImage::clear()
 {
     m_identity = {};
     m_par.fill({});
     m_soll.fill({});
     m_writtenSinceCompute = false;
-    m_lastCompute = {};
-    ++m_revision;
     m_changedAt = now();
 }
 
@@ -195,18 +172,8 @@ ControllerImage& of(const QString& port, int unit)
 {
     std::unique_ptr<ControllerImage>& p = registry().buses[port].units[unit];
     if (!p)
-        p = std::make_unique<ControllerImage>(port, unit);
+        p = std::make_unique<ControllerImage>();
     return *p;
-}
-
-const ControllerImage* find(const QString& port, int unit)
-{
-    const Registry& r = registry();
-    const auto bus = r.buses.find(port);
-    if (bus == r.buses.end())
-        return nullptr;
-    const auto u = bus->second.units.find(unit);
-    return u == bus->second.units.end() ? nullptr : u->second.get();
 }
 
 int selected(const QString& port)

@@ -41,13 +41,6 @@ struct ControllerIdentity {
 
 class ControllerImage {
 public:
-    ControllerImage() = default;
-    ControllerImage(QString port, int unit) : m_port(std::move(port)), m_unit(unit) { }
-
-    const QString& port() const { return m_port; }
-    int unit() const { return m_unit; }
-    const ControllerIdentity& identity() const { return m_identity; }
-
     // One of the identity texts as the controller answered it ("rt", "rh", "rx"). Another
     // text than the one known means another controller: nothing known of the old one stays.
     void identify(const QString& request, const QString& text, const QDateTime& at = now());
@@ -64,12 +57,9 @@ public:
 
     // Parameters written (confirmed or unsure) since the last confirmed "bp".
     bool writtenSinceCompute() const { return m_writtenSinceCompute; }
-    QDateTime lastCompute() const { return m_lastCompute; }
 
-    // Parameter 203 (decimals of setpoints and "dec 9" parameters) and 280 (analogue
-    // channel), when known.
+    // Parameter 203 (decimals of setpoints and "dec 9" parameters), when known.
     std::optional<int> decimals() const;
-    std::optional<int> analogueChannel() const;
 
     // Every value of the sets known (read, confirmed or read back).
     bool holdsAll(transfer::Sets sets) const;
@@ -78,11 +68,7 @@ public:
     // Values the controller was found or made to hold after `since` that a document
     // (par/soll of the sets) does not hold: the document is older than the controller.
     int newerThan(const compare::ValueSet& document, const QDateTime& since) const;
-    // Values whose write stayed unsure.
-    int unsureCount() const;
-
-    // Bumped by every change, so a window can tell whether to look again.
-    quint64 revision() const { return m_revision; }
+    // When it last learnt anything.
     QDateTime changedAt() const { return m_changedAt; }
 
     void clear();
@@ -93,14 +79,10 @@ private:
     KnownValue* slot(transfer::Item item, int number);
     void set(transfer::Item item, int number, const KnownValue& v);
 
-    QString m_port;
-    int m_unit = -1;
     ControllerIdentity m_identity;
     std::array<KnownValue, ParCount> m_par{};
     std::array<KnownValue, SollCount> m_soll{};
     bool m_writtenSinceCompute = false;
-    QDateTime m_lastCompute;
-    quint64 m_revision = 0;
     QDateTime m_changedAt;
 };
 
@@ -109,7 +91,6 @@ private:
 namespace images {
 
 ControllerImage& of(const QString& port, int unit);
-const ControllerImage* find(const QString& port, int unit);
 // The unit the bus on `port` last selected with a confirmed "sc", or -1.
 int selected(const QString& port);
 void select(const QString& port, int unit);

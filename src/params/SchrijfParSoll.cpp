@@ -573,18 +573,28 @@ QString writeCountLine(const compare::ValueSet& set)
     return texts::Verify("WriteUpTo").arg(all);
 }
 
-bool confirmWrite(QWidget* parent, const compare::ValueSet& set, const QString& lead, const QString& caption,
-                  bool always)
+namespace {
+// The one question before a write: a caller's lead, the target with its count line, a
+// note, then "Go on?" when there is no lead.
+bool askWrite(QWidget* parent, const QString& lead, const QString& target, const QString& note,
+              const QString& caption, bool always)
 {
     if (!always && !writeQuestionOn())
         return true;
     QString text = lead.isEmpty() ? QString() : lead + QStringLiteral("\n\n");
-    text += targetText(writeCountLine(set));
-    if (const QString note = unfinishedWriteNote(); !note.isEmpty())
+    text += target;
+    if (!note.isEmpty())
         text += QStringLiteral("\n\n") + note;
     if (lead.isEmpty())
         text += QStringLiteral("\n\n") + texts::Verify("WriteGoOn");
     return askYesDefaultNo(parent, caption.isEmpty() ? texts::Verify("WriteCaption") : caption, text);
+}
+} // namespace
+
+bool confirmWrite(QWidget* parent, const compare::ValueSet& set, const QString& lead, const QString& caption,
+                  bool always)
+{
+    return askWrite(parent, lead, targetText(writeCountLine(set)), unfinishedWriteNote(), caption, always);
 }
 
 namespace {
@@ -607,13 +617,7 @@ QString targetText(const QString& countLine)
 
 bool confirmWrite(QWidget* parent, int count, const QString& lead, const QString& caption, bool always)
 {
-    if (!always && !writeQuestionOn())
-        return true;
-    QString text = lead.isEmpty() ? QString() : lead + QStringLiteral("\n\n");
-    text += writeTargetText(count);
-    if (lead.isEmpty())
-        text += QStringLiteral("\n\n") + texts::Verify("WriteGoOn");
-    return askYesDefaultNo(parent, caption.isEmpty() ? texts::Verify("WriteCaption") : caption, text);
+    return askWrite(parent, lead, writeTargetText(count), QString(), caption, always);
 }
 
 } // namespace vx

@@ -100,7 +100,7 @@ private slots:
     // What the write question and the editors ask of the image.
     void countsAgainstADocument()
     {
-        ControllerImage image(Port, 0);
+        ControllerImage image;
         compare::ValueSet doc;
         doc.hasParameters = true;
         QVERIFY(!image.holdsAll({true, false}));
